@@ -1,0 +1,35 @@
+// Loading and saving script files by path, for every front end.
+//
+// A front end shows its own file dialogs, calls these with the chosen path and
+// shows the returned message, if any, in a box with the returned caption. A
+// save never destroys the old file unless the new one was written completely.
+#pragma once
+
+#include "kit.h"
+
+#include <string>
+
+namespace korvel {
+
+extern const char* const loadCaption; // "Load Script"
+extern const char* const saveCaption; // "Save Script"
+
+enum class FileOutcome : uint8_t {
+    Done,      // loaded (possibly with nothing to apply) or saved
+    CantOpen,  // the file could not be read
+    NotScript, // the magic did not match; nothing changed
+    CantWrite, // the file could not be written; any old file is untouched
+};
+
+struct FileResult {
+    FileOutcome outcome;
+    std::string message; // empty when there is nothing to tell the user
+    const char* caption;
+};
+
+// Reads the whole file and replays it into the kit.
+FileResult loadScriptFile(KitState& kit, const std::string& path);
+// Writes the kit's memory as a 932-byte script, replacing path only on success.
+FileResult saveScriptFile(const KitState& kit, const std::string& path);
+
+} // namespace korvel

@@ -1,0 +1,48 @@
+// The tone bank: every sound the kit can make, computed once at start.
+//
+// 192 square-wave buffers (16 dividers x 12 notes), one silence buffer at tone
+// index 47, and the 20 looping key-note descriptors of the keypad organ. The
+// host owns the one bank, builds it before opening its audio device and keeps
+// it for the whole run; players read the buffers in place.
+//
+// Samples are 8-bit unsigned, mono, 22050 per second: one byte per sample.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace korvel {
+
+constexpr uint32_t sampleRate = 22050;
+constexpr uint32_t toneBufferBytes = 188160; // 8.53 s, the longest note
+constexpr uint32_t toneSlotCount = 252;      // tone index = divider * 16 + note number
+constexpr uint32_t silenceToneIndex = 47;
+constexpr uint32_t keyNoteSlotCount = 60;
+constexpr uint8_t highLevel = 134;
+constexpr uint8_t lowLevel = 112;
+constexpr uint8_t silentLevel = 128;
+
+// Samples in the high and low phase of one period at divider 0, by note number; 0 = no note.
+extern const std::array<uint8_t, 16> highPhase;
+extern const std::array<uint8_t, 16> lowPhase;
+
+struct KeyNote {
+    const uint8_t* samples;  // tone buffer k, or null where no key plays k
+    uint32_t loopBytes;      // the loop repeats the first loopBytes samples
+};
+
+struct ToneBank {
+    std::unique_ptr<uint8_t[]> storage; // all filled buffers, back to back
+    std::array<const uint8_t*, toneSlotCount> tone{}; // null for an empty slot
+    std::array<KeyNote, keyNoteSlotCount> keyNote{};
+};
+
+// Fills every slot. Returns false, leaving the bank empty, when its memory
+// (about 36 MB) cannot be obtained; the kit then runs silent.
+bool buildToneBank(ToneBank& bank);
+
+// Whether tone index t names a filled slot.
+bool hasTone(uint32_t toneIndex);
+
+} // namespace korvel
