@@ -4,7 +4,9 @@
 namespace korvel {
 namespace {
 
-uint8_t evenFlag(uint8_t seconds) { return seconds % 2 == 0 ? 1 : 0; }
+uint8_t evenFlag(uint8_t seconds) {
+    return seconds % 2 == 0 ? 1 : 0;
+}
 
 // A reading outside a field's range (a leap second, say) is held at the
 // field's largest value, so the roll-over tests still see every boundary.

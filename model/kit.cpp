@@ -10,17 +10,19 @@ namespace {
 // Key-note index sounded by each key in Keyboard mode, by KeyId: the notes rise
 // a semitone from key 0 through F, ADR, READ, WRITE, CLEAR.
 constexpr std::array<uint32_t, keyCount> keyNotes = {
-    52, 53, 54, 55, 56, 57, 58, 59, // 0..7: mi..si at divider 3
-    16, 17, 18, 19, 20, 21, 22, 23, // 8..F: do..sol at divider 1
-    noKeyNote,                      // STOP
-    24, 25, 26, 27,                 // ADR, READ, WRITE, CLEAR: sol#..si at divider 1
-    noKeyNote,                      // RUN
+    52,        53, 54, 55, 56, 57, 58, 59, // 0..7: mi..si at divider 3
+    16,        17, 18, 19, 20, 21, 22, 23, // 8..F: do..sol at divider 1
+    noKeyNote,                             // STOP
+    24,        25, 26, 27,                 // ADR, READ, WRITE, CLEAR: sol#..si at divider 1
+    noKeyNote,                             // RUN
 };
 
 constexpr uint32_t runMelodyDigit = 0;
 constexpr uint32_t keyboardDigit = 12;
 
-uint32_t& d0(KitState& kit) { return kit.digits[0]; }
+uint32_t& d0(KitState& kit) {
+    return kit.digits[0];
+}
 
 void enterFromClock(KitState& kit) {
     clearDigits(kit);
@@ -37,9 +39,15 @@ void pressEntryKey(KitState& kit, KitPorts ports, KeyId key) {
         break;
     case KitMode::Entry:
         switch (key) {
-        case KeyId::Adr: latchAddress(kit); clearDigits(kit); break;
+        case KeyId::Adr:
+            latchAddress(kit);
+            clearDigits(kit);
+            break;
         case KeyId::Read: fetchGroup(kit); break;
-        case KeyId::Write: storeGroup(kit); clearDigits(kit); break;
+        case KeyId::Write:
+            storeGroup(kit);
+            clearDigits(kit);
+            break;
         case KeyId::Clear: clearDigits(kit); break;
         default: shiftInDigit(kit, static_cast<uint32_t>(key)); break;
         }
@@ -120,7 +128,9 @@ void shiftInDigit(KitState& kit, uint32_t value) {
     d[0] = value & 0xF;
 }
 
-void clearDigits(KitState& kit) { kit.digits.fill(0); }
+void clearDigits(KitState& kit) {
+    kit.digits.fill(0);
+}
 
 void latchAddress(KitState& kit) {
     const auto& d = kit.digits;

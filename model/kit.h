@@ -43,8 +43,12 @@ enum class KeyId : uint8_t {
     Run = 21,
 };
 constexpr unsigned keyCount = 22;
-constexpr KeyId hexKey(uint32_t digit) { return static_cast<KeyId>(digit); }
-constexpr bool isHexKey(KeyId key) { return static_cast<uint8_t>(key) < 16; }
+constexpr KeyId hexKey(uint32_t digit) {
+    return static_cast<KeyId>(digit);
+}
+constexpr bool isHexKey(KeyId key) {
+    return static_cast<uint8_t>(key) < 16;
+}
 
 // Key-note index a key sounds in Keyboard mode, or noKeyNote for STOP and RUN.
 constexpr uint32_t noKeyNote = 0xFFFFFFFF;

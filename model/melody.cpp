@@ -18,7 +18,8 @@ constexpr uint32_t lengthRule(uint32_t row, uint32_t lengthCode) {
 constexpr std::array<uint32_t, noteLengthCount> makeNoteLengthTable() {
     std::array<uint32_t, noteLengthCount> table{};
     for (uint32_t t = 0; t < tempoCount; ++t)
-        for (uint32_t l = 0; l < lengthCodeCount; ++l) table[t * lengthCodeCount + l] = lengthRule(t, l);
+        for (uint32_t l = 0; l < lengthCodeCount; ++l)
+            table[t * lengthCodeCount + l] = lengthRule(t, l);
     return table;
 }
 
@@ -28,7 +29,8 @@ bool isRestLike(const MelodyStep& step) {
 
 // Sounds a step as a note or rest, whatever else its nibbles would make it.
 void soundStep(KitState& kit, KitPorts ports, const MelodyStep& step, StepObserver* observer) {
-    if (observer) observer->stepExamined(step, isRestLike(step) ? StepKind::Rest : StepKind::Note, false);
+    if (observer)
+        observer->stepExamined(step, isRestLike(step) ? StepKind::Rest : StepKind::Note, false);
     ports.sound.playTone(toneIndexOf(step), noteLength(kit.tempo, lengthCodeOf(step)));
     kit.playPointer = (kit.playPointer + stepNibbles) & addressMask;
 }
@@ -44,7 +46,8 @@ const std::array<uint32_t, noteLengthCount> noteLengthTable = makeNoteLengthTabl
 // A step starting at 509..511 reads its missing nibbles from the start of memory.
 MelodyStep readStep(const KitState& kit, uint32_t address) {
     MelodyStep step{address & addressMask, {}};
-    for (uint32_t i = 0; i < stepNibbles; ++i) step.nibble[i] = kit.memory[(step.address + i) & addressMask];
+    for (uint32_t i = 0; i < stepNibbles; ++i)
+        step.nibble[i] = kit.memory[(step.address + i) & addressMask];
     return step;
 }
 
@@ -66,7 +69,9 @@ uint32_t toneIndexOf(const MelodyStep& step) {
     return step.nibble[3] * 16 + noteNumber;
 }
 
-uint32_t lengthCodeOf(const MelodyStep& step) { return step.nibble[1] * 16 + step.nibble[0]; }
+uint32_t lengthCodeOf(const MelodyStep& step) {
+    return step.nibble[1] * 16 + step.nibble[0];
+}
 
 // Length codes of 32 or more read into higher tempo rows; past the last row the
 // same rule goes on, capped at one tone buffer.

@@ -24,13 +24,13 @@ constexpr uint32_t maxSearchSteps = memoryNibbles * 2;
 enum class StepKind : uint8_t { Note, Rest, Jump, End };
 
 struct MelodyStep {
-    uint32_t address;              // nibble address of s0
+    uint32_t address;               // nibble address of s0
     std::array<uint32_t, 4> nibble; // s0..s3
 };
 
 MelodyStep readStep(const KitState& kit, uint32_t address);
 StepKind stepKind(const MelodyStep& step);
-uint32_t jumpTarget(const MelodyStep& step); // 0..511
+uint32_t jumpTarget(const MelodyStep& step);  // 0..511
 uint32_t toneIndexOf(const MelodyStep& step); // 0..251; 47 for a rest or an end marker
 uint32_t lengthCodeOf(const MelodyStep& step);
 // Bytes a step of this length code sounds for at this tempo; never above toneBufferBytes.
@@ -41,11 +41,11 @@ extern const std::array<uint32_t, noteLengthCount> noteLengthTable;
 
 // Observes each step the player examines, in order (for listings); optional.
 class StepObserver {
-public:
+  public:
     // followed: for a jump, whether play went to its target.
     virtual void stepExamined(const MelodyStep& step, StepKind kind, bool followed) = 0;
 
-protected:
+  protected:
     ~StepObserver() = default;
 };
 

@@ -15,7 +15,7 @@
 namespace korvel {
 
 class SoundPort {
-public:
+  public:
     // Loop key-note descriptor keyNoteIndex (toneBank.h) until stopSound().
     virtual void startKeyNote(uint32_t keyNoteIndex) = 0;
     // Play the first lengthBytes samples (<= toneBufferBytes) of tone buffer toneIndex once.
@@ -23,18 +23,18 @@ public:
     // Stop at once and release whatever was last started.
     virtual void stopSound() = 0;
 
-protected:
+  protected:
     ~SoundPort() = default;
 };
 
 class RepaintPort {
-public:
+  public:
     // Mark the four-digit LED area for redrawing from the current state.
     virtual void requestLedRepaint() = 0;
     // Mark only the colon digit (LED position 1) for redrawing.
     virtual void requestColonRepaint() = 0;
 
-protected:
+  protected:
     ~RepaintPort() = default;
 };
 

@@ -38,7 +38,8 @@ bool applyScript(KitState& kit, const char* text, size_t length) {
     const size_t end = std::find(text, text + length, '\0') - text;
     if (end < magicBytes || std::memcmp(text, magic, magicBytes) != 0) return false;
     size_t p = magicBytes;
-    while (p < end && !(end - p >= 3 && text[p] == '-' && text[p + 1] == '-' && text[p + 2] == '-')) ++p;
+    while (p < end && !(end - p >= 3 && text[p] == '-' && text[p + 1] == '-' && text[p + 2] == '-'))
+        ++p;
     for (; p < end; ++p) applyCommand(kit, text[p]);
     return true;
 }

@@ -25,7 +25,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-FileResult done(const char* caption) { return {FileOutcome::Done, {}, caption}; }
+FileResult done(const char* caption) {
+    return {FileOutcome::Done, {}, caption};
+}
 
 FileResult cantOpen(const std::string& path) {
     return {FileOutcome::CantOpen, "Can't Open : " + path, loadCaption};

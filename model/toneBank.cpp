@@ -18,10 +18,10 @@ struct LoopLength {
 // Given loop lengths, not derived from the periods: several are not whole
 // periods, and the wave's phase then jumps once per repetition.
 constexpr std::array<LoopLength, 20> loopLengths = {{
-    {16, 141120}, {17, 141120}, {18, 141000}, {19, 140864}, {20, 140968}, {21, 141120},
-    {22, 141120}, {23, 141120}, {24, 140768}, {25, 141100}, {26, 141094}, {27, 141120},
-    {52, 140448}, {53, 141120}, {54, 140656}, {55, 141024}, {56, 140768}, {57, 140800},
-    {58, 140600}, {59, 140976},
+    {16, 141120}, {17, 141120}, {18, 141000}, {19, 140864}, {20, 140968},
+    {21, 141120}, {22, 141120}, {23, 141120}, {24, 140768}, {25, 141100},
+    {26, 141094}, {27, 141120}, {52, 140448}, {53, 141120}, {54, 140656},
+    {55, 141024}, {56, 140768}, {57, 140800}, {58, 140600}, {59, 140976},
 }};
 
 // Writes one period, then doubles the filled prefix until the buffer is full,
@@ -59,7 +59,8 @@ bool buildToneBank(ToneBank& bank) {
         const uint32_t note = t % 16;
         const uint32_t stretch = t / 16 + 1;
         if (highPhase[note] == 0) continue;
-        fillSquareWave(next, highPhase[note] * stretch, (highPhase[note] + lowPhase[note]) * stretch);
+        fillSquareWave(next, highPhase[note] * stretch,
+                       (highPhase[note] + lowPhase[note]) * stretch);
         bank.tone[t] = next;
         next += toneBufferBytes;
     }

@@ -28,12 +28,12 @@ extern const std::array<uint8_t, 16> highPhase;
 extern const std::array<uint8_t, 16> lowPhase;
 
 struct KeyNote {
-    const uint8_t* samples;  // tone buffer k, or null where no key plays k
-    uint32_t loopBytes;      // the loop repeats the first loopBytes samples
+    const uint8_t* samples; // tone buffer k, or null where no key plays k
+    uint32_t loopBytes;     // the loop repeats the first loopBytes samples
 };
 
 struct ToneBank {
-    std::unique_ptr<uint8_t[]> storage; // all filled buffers, back to back
+    std::unique_ptr<uint8_t[]> storage;               // all filled buffers, back to back
     std::array<const uint8_t*, toneSlotCount> tone{}; // null for an empty slot
     std::array<KeyNote, keyNoteSlotCount> keyNote{};
 };

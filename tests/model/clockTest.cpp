@@ -9,7 +9,8 @@ namespace {
 struct Time {
     unsigned hours, minutes, seconds, tenths;
     bool operator==(const Time& o) const {
-        return hours == o.hours && minutes == o.minutes && seconds == o.seconds && tenths == o.tenths;
+        return hours == o.hours && minutes == o.minutes && seconds == o.seconds &&
+               tenths == o.tenths;
     }
 };
 
@@ -17,7 +18,9 @@ std::ostream& operator<<(std::ostream& out, const Time& t) {
     return out << t.hours << ":" << t.minutes << ":" << t.seconds << "." << t.tenths;
 }
 
-Time timeOf(const KitState& kit) { return {kit.hours, kit.minutes, kit.seconds, kit.tenths}; }
+Time timeOf(const KitState& kit) {
+    return {kit.hours, kit.minutes, kit.seconds, kit.tenths};
+}
 
 struct TickCase {
     Time start; // tenths as milliseconds / 100
@@ -43,16 +46,15 @@ TEST_P(ClockTicks, RollOverAndRequestTheRightAreaInClockMode) {
 
 const std::vector<PortCall> nothing, colon{colonCall}, led{ledCall};
 
-INSTANTIATE_TEST_SUITE_P(
-    Rollovers, ClockTicks,
-    testing::Values(TickCase{{10, 0, 0, 0}, 1, {10, 0, 0, 1}, nothing},
-                    TickCase{{10, 0, 0, 0}, 10, {10, 0, 1, 0}, colon},
-                    TickCase{{10, 0, 0, 9}, 1, {10, 0, 1, 0}, colon},
-                    TickCase{{10, 0, 0, 0}, 600, {10, 1, 0, 0}, led},
-                    TickCase{{10, 0, 0, 0}, 36000, {11, 0, 0, 0}, led},
-                    TickCase{{10, 59, 59, 9}, 1, {11, 0, 0, 0}, led},
-                    TickCase{{23, 59, 59, 9}, 1, {0, 0, 0, 0}, led},
-                    TickCase{{23, 59, 58, 5}, 5, {23, 59, 59, 0}, colon}));
+INSTANTIATE_TEST_SUITE_P(Rollovers, ClockTicks,
+                         testing::Values(TickCase{{10, 0, 0, 0}, 1, {10, 0, 0, 1}, nothing},
+                                         TickCase{{10, 0, 0, 0}, 10, {10, 0, 1, 0}, colon},
+                                         TickCase{{10, 0, 0, 9}, 1, {10, 0, 1, 0}, colon},
+                                         TickCase{{10, 0, 0, 0}, 600, {10, 1, 0, 0}, led},
+                                         TickCase{{10, 0, 0, 0}, 36000, {11, 0, 0, 0}, led},
+                                         TickCase{{10, 59, 59, 9}, 1, {11, 0, 0, 0}, led},
+                                         TickCase{{23, 59, 59, 9}, 1, {0, 0, 0, 0}, led},
+                                         TickCase{{23, 59, 58, 5}, 5, {23, 59, 59, 0}, colon}));
 
 TEST(Clock, StartsFromTheReadingWithColonOnEvenSeconds) {
     for (unsigned second = 0; second < 60; ++second) {
@@ -73,8 +75,8 @@ TEST(Clock, OutOfRangeReadingsAreHeldAtTheirLargestValue) {
 }
 
 TEST(Clock, CountsInEveryModeButRepaintsOnlyInClock) {
-    for (KitMode mode : {KitMode::Blank, KitMode::Entry, KitMode::Keyboard, KitMode::Playing,
-                         KitMode::Halted}) {
+    for (KitMode mode :
+         {KitMode::Blank, KitMode::Entry, KitMode::Keyboard, KitMode::Playing, KitMode::Halted}) {
         KitFixture f;
         startClock(f.kit, 23, 59, 59, 0);
         f.kit.mode = mode;

@@ -25,14 +25,18 @@ inline std::ostream& operator<<(std::ostream& out, const PortCall& call) {
     return out << names[call.kind] << "(" << call.index << "," << call.length << ")";
 }
 
-inline PortCall keyNoteCall(uint32_t k) { return {PortCall::KeyNote, k, 0}; }
-inline PortCall toneCall(uint32_t t, uint32_t n) { return {PortCall::Tone, t, n}; }
+inline PortCall keyNoteCall(uint32_t k) {
+    return {PortCall::KeyNote, k, 0};
+}
+inline PortCall toneCall(uint32_t t, uint32_t n) {
+    return {PortCall::Tone, t, n};
+}
 inline const PortCall stopCall{PortCall::Stop};
 inline const PortCall ledCall{PortCall::Led};
 inline const PortCall colonCall{PortCall::Colon};
 
 class RecordingPorts : public SoundPort, public RepaintPort {
-public:
+  public:
     std::vector<PortCall> calls;
 
     void startKeyNote(uint32_t k) override { calls.push_back(keyNoteCall(k)); }
@@ -61,12 +65,18 @@ struct KitFixture {
 inline void KitFixture::type(const char* keys) {
     for (; *keys; ++keys) {
         const char c = *keys;
-        if (c >= '0' && c <= '9') click(hexKey(uint32_t(c - '0')));
-        else if (c >= 'a' && c <= 'f') click(hexKey(uint32_t(c - 'a' + 10)));
-        else if (c == '@') click(KeyId::Adr);
-        else if (c == 'R') click(KeyId::Read);
-        else if (c == 'W') click(KeyId::Write);
-        else if (c == 'C') click(KeyId::Clear);
+        if (c >= '0' && c <= '9')
+            click(hexKey(uint32_t(c - '0')));
+        else if (c >= 'a' && c <= 'f')
+            click(hexKey(uint32_t(c - 'a' + 10)));
+        else if (c == '@')
+            click(KeyId::Adr);
+        else if (c == 'R')
+            click(KeyId::Read);
+        else if (c == 'W')
+            click(KeyId::Write);
+        else if (c == 'C')
+            click(KeyId::Clear);
     }
 }
 

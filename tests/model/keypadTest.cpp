@@ -26,8 +26,8 @@ std::string group(const KitState& kit, uint32_t base) {
 }
 
 auto fields(const KitState& k) {
-    return std::tie(k.memory, k.digits, k.address, k.tempo, k.startAddress, k.playPointer,
-                    k.repeat, k.mode, k.hours, k.minutes, k.seconds, k.tenths, k.colonLit);
+    return std::tie(k.memory, k.digits, k.address, k.tempo, k.startAddress, k.playPointer, k.repeat,
+                    k.mode, k.hours, k.minutes, k.seconds, k.tenths, k.colonLit);
 }
 
 constexpr KitMode allModes[] = {KitMode::Blank,    KitMode::Clock,   KitMode::Entry,
@@ -48,9 +48,9 @@ struct PressCase {
     KitMode mode;
     KitMode after;
     std::vector<PortCall> calls;
-    std::string digits;  // d3..d0 afterwards
-    uint32_t address;    // afterwards
-    std::string memory;  // group at 32 afterwards
+    std::string digits; // d3..d0 afterwards
+    uint32_t address;   // afterwards
+    std::string memory; // group at 32 afterwards
 };
 
 class PressTable : public testing::TestWithParam<PressCase> {};
@@ -73,32 +73,31 @@ const std::vector<PortCall> none, led{ledCall};
 // Keys that act through the digit registers; each is inert in Blank, Playing and Halted.
 INSTANTIATE_TEST_SUITE_P(
     EntryKeys, PressTable,
-    testing::Values(
-        PressCase{hexKey(5), K, E, led, "0005", 0x20, "6789"},
-        PressCase{hexKey(5), E, E, led, "2345", 0x20, "6789"},
-        PressCase{hexKey(5), Kb, Kb, {keyNoteCall(57)}, "1234", 0x20, "6789"},
-        PressCase{hexKey(0xF), Kb, Kb, {keyNoteCall(23)}, "1234", 0x20, "6789"},
-        PressCase{KeyId::Adr, K, E, led, "0000", 0x20, "6789"},
-        PressCase{KeyId::Adr, E, E, led, "0000", 0x1234, "6789"},
-        PressCase{KeyId::Adr, Kb, Kb, {keyNoteCall(24)}, "1234", 0x20, "6789"},
-        PressCase{KeyId::Read, K, E, led, "0000", 0x20, "6789"},
-        PressCase{KeyId::Read, E, E, led, "6789", 0x24, "6789"},
-        PressCase{KeyId::Read, Kb, Kb, {keyNoteCall(25)}, "1234", 0x20, "6789"},
-        PressCase{KeyId::Write, K, E, led, "0000", 0x20, "6789"},
-        PressCase{KeyId::Write, E, E, led, "0000", 0x24, "1234"},
-        PressCase{KeyId::Write, Kb, Kb, {keyNoteCall(26)}, "1234", 0x20, "6789"},
-        PressCase{KeyId::Clear, K, E, led, "0000", 0x20, "6789"},
-        PressCase{KeyId::Clear, E, E, led, "0000", 0x20, "6789"},
-        PressCase{KeyId::Clear, Kb, Kb, {keyNoteCall(27)}, "1234", 0x20, "6789"}));
+    testing::Values(PressCase{hexKey(5), K, E, led, "0005", 0x20, "6789"},
+                    PressCase{hexKey(5), E, E, led, "2345", 0x20, "6789"},
+                    PressCase{hexKey(5), Kb, Kb, {keyNoteCall(57)}, "1234", 0x20, "6789"},
+                    PressCase{hexKey(0xF), Kb, Kb, {keyNoteCall(23)}, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Adr, K, E, led, "0000", 0x20, "6789"},
+                    PressCase{KeyId::Adr, E, E, led, "0000", 0x1234, "6789"},
+                    PressCase{KeyId::Adr, Kb, Kb, {keyNoteCall(24)}, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Read, K, E, led, "0000", 0x20, "6789"},
+                    PressCase{KeyId::Read, E, E, led, "6789", 0x24, "6789"},
+                    PressCase{KeyId::Read, Kb, Kb, {keyNoteCall(25)}, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Write, K, E, led, "0000", 0x20, "6789"},
+                    PressCase{KeyId::Write, E, E, led, "0000", 0x24, "1234"},
+                    PressCase{KeyId::Write, Kb, Kb, {keyNoteCall(26)}, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Clear, K, E, led, "0000", 0x20, "6789"},
+                    PressCase{KeyId::Clear, E, E, led, "0000", 0x20, "6789"},
+                    PressCase{KeyId::Clear, Kb, Kb, {keyNoteCall(27)}, "1234", 0x20, "6789"}));
 
-INSTANTIATE_TEST_SUITE_P(StopKey, PressTable,
-                         testing::Values(PressCase{KeyId::Stop, B, B, led, "1234", 0x20, "6789"},
-                                         PressCase{KeyId::Stop, K, B, led, "1234", 0x20, "6789"},
-                                         PressCase{KeyId::Stop, E, B, led, "1234", 0x20, "6789"},
-                                         PressCase{KeyId::Stop, Kb, B, led, "1234", 0x20, "6789"},
-                                         PressCase{KeyId::Stop, P, B, {stopCall, ledCall}, "1234",
-                                                   0x20, "6789"},
-                                         PressCase{KeyId::Stop, H, H, none, "1234", 0x20, "6789"}));
+INSTANTIATE_TEST_SUITE_P(
+    StopKey, PressTable,
+    testing::Values(PressCase{KeyId::Stop, B, B, led, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Stop, K, B, led, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Stop, E, B, led, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Stop, Kb, B, led, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Stop, P, B, {stopCall, ledCall}, "1234", 0x20, "6789"},
+                    PressCase{KeyId::Stop, H, H, none, "1234", 0x20, "6789"}));
 
 TEST(PressInertModes, EntryKeysDoNothingInBlankPlayingAndHalted) {
     for (KitMode mode : {KitMode::Blank, KitMode::Playing, KitMode::Halted}) {
@@ -158,13 +157,14 @@ TEST_P(RunTable, DecidesByModeAndDigitZero) {
 
 const std::vector<PortCall> started{toneCall(0, 368), ledCall};
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, RunTable,
-    testing::Values(RunCase{K, 5, P, started}, RunCase{K, 12, P, started}, RunCase{E, 0, P, started},
-                    RunCase{E, 5, E, none}, RunCase{E, 12, Kb, led}, RunCase{B, 0, P, started},
-                    RunCase{B, 12, Kb, led}, RunCase{Kb, 12, Kb, led}, RunCase{Kb, 0, P, started},
-                    RunCase{H, 12, Kb, led}, RunCase{H, 0, P, started}, RunCase{P, 0, P, none},
-                    RunCase{P, 12, P, none}));
+INSTANTIATE_TEST_SUITE_P(Modes, RunTable,
+                         testing::Values(RunCase{K, 5, P, started}, RunCase{K, 12, P, started},
+                                         RunCase{E, 0, P, started}, RunCase{E, 5, E, none},
+                                         RunCase{E, 12, Kb, led}, RunCase{B, 0, P, started},
+                                         RunCase{B, 12, Kb, led}, RunCase{Kb, 12, Kb, led},
+                                         RunCase{Kb, 0, P, started}, RunCase{H, 12, Kb, led},
+                                         RunCase{H, 0, P, started}, RunCase{P, 0, P, none},
+                                         RunCase{P, 12, P, none}));
 
 TEST(RunInClock, ForcesDigitZeroOnlyAndKeepsTheOthers) {
     Prepared f(KitMode::Clock);
@@ -201,8 +201,9 @@ TEST(KeyboardMode, KeysSoundWhileHeldAndStopEndsIt) {
     f.click(KeyId::Adr);
     f.click(KeyId::Clear);
     f.click(KeyId::Run);
-    EXPECT_EQ(f.recorder.take(), (std::vector<PortCall>{keyNoteCall(52), stopCall, keyNoteCall(24),
-                                                        stopCall, keyNoteCall(27), stopCall, ledCall}));
+    EXPECT_EQ(f.recorder.take(),
+              (std::vector<PortCall>{keyNoteCall(52), stopCall, keyNoteCall(24), stopCall,
+                                     keyNoteCall(27), stopCall, ledCall}));
     EXPECT_EQ(f.kit.mode, KitMode::Keyboard);
     f.press(KeyId::Stop);
     EXPECT_EQ(f.kit.mode, KitMode::Blank);
@@ -211,10 +212,10 @@ TEST(KeyboardMode, KeysSoundWhileHeldAndStopEndsIt) {
 }
 
 TEST(KeyNotes, RiseBySemitoneThroughTheSoundingKeys) {
-    const KeyId order[] = {hexKey(0), hexKey(1), hexKey(2),   hexKey(3),   hexKey(4),  hexKey(5),
-                           hexKey(6), hexKey(7), hexKey(8),   hexKey(9),   hexKey(10), hexKey(11),
-                           hexKey(12), hexKey(13), hexKey(14), hexKey(15), KeyId::Adr, KeyId::Read,
-                           KeyId::Write, KeyId::Clear};
+    const KeyId order[] = {hexKey(0),  hexKey(1),  hexKey(2),   hexKey(3),    hexKey(4),
+                           hexKey(5),  hexKey(6),  hexKey(7),   hexKey(8),    hexKey(9),
+                           hexKey(10), hexKey(11), hexKey(12),  hexKey(13),   hexKey(14),
+                           hexKey(15), KeyId::Adr, KeyId::Read, KeyId::Write, KeyId::Clear};
     // Divider 3 notes 4..11 sit an octave below divider 1 notes 4..11.
     for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(keyNoteOf(order[i]), 52 + i);
     for (unsigned i = 8; i < 20; ++i) EXPECT_EQ(keyNoteOf(order[i]), 16 + (i - 8));
@@ -289,7 +290,7 @@ TEST(Scenarios, TypingLatchingWritingAndReadingBack) {
 // Group primitives at the special and wrapping addresses.
 struct GroupCase {
     uint32_t address;
-    uint32_t firstNibble;   // memory index of d0, or none
+    uint32_t firstNibble; // memory index of d0, or none
     uint32_t addressAfter;
     uint32_t startAddress;
     uint32_t tempo;
@@ -315,19 +316,19 @@ TEST_P(StoreGroupTable, StoresAtTheMaskedBaseOrSetsAMelodyRegister) {
         ASSERT_NE(c.firstNibble, noStore);
         EXPECT_EQ(kit.memory[i], 4 - (i - c.firstNibble)) << i;
     }
-    const uint32_t room = c.firstNibble == noStore ? 0 : std::min(4u, memoryNibbles - c.firstNibble);
+    const uint32_t room =
+        c.firstNibble == noStore ? 0 : std::min(4u, memoryNibbles - c.firstNibble);
     EXPECT_EQ(stored, room);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, StoreGroupTable,
-    testing::Values(GroupCase{0, noStore, 0, 0x234, 0},    // d3 ignored
-                    GroupCase{14, noStore, 14, 0, 4},      // d0 only
-                    GroupCase{0x200, 0, 0x204, 0, 0},      // unmasked test: ordinary
-                    GroupCase{0x20E, 14, 0x212, 0, 0},
-                    GroupCase{0x1FFC, 508, 0x2000, 0, 0},
+    testing::Values(GroupCase{0, noStore, 0, 0x234, 0}, // d3 ignored
+                    GroupCase{14, noStore, 14, 0, 4},   // d0 only
+                    GroupCase{0x200, 0, 0x204, 0, 0},   // unmasked test: ordinary
+                    GroupCase{0x20E, 14, 0x212, 0, 0}, GroupCase{0x1FFC, 508, 0x2000, 0, 0},
                     GroupCase{0x20, 32, 0x24, 0, 0},
-                    GroupCase{510, 510, 514, 0, 0},        // only 510 and 511 exist
+                    GroupCase{510, 510, 514, 0, 0}, // only 510 and 511 exist
                     GroupCase{0xFFFF, 511, 0x10003, 0, 0}));
 
 TEST(FetchGroup, ReadsMemoryWithoutSpecialAddressesAndZeroPastTheEnd) {

@@ -1,5 +1,5 @@
-#include "fakes.h"
 #include "melody.h"
+#include "fakes.h"
 #include "toneBank.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,8 @@ namespace {
 void putSteps(KitState& kit, uint32_t address, const std::vector<std::string>& steps) {
     for (const std::string& text : steps) {
         for (uint32_t i = 0; i < 4; ++i)
-            kit.memory[(address + i) & addressMask] = std::stoul(text.substr(3 - i, 1), nullptr, 16);
+            kit.memory[(address + i) & addressMask] =
+                std::stoul(text.substr(3 - i, 1), nullptr, 16);
         address += 4;
     }
 }
@@ -77,19 +78,16 @@ TEST_P(StepDecoding, GivesKindToneAndLengthCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, StepDecoding,
-    testing::Values(DecodeCase{"3405", StepKind::Note, 52, 5},
-                    DecodeCase{"0000", StepKind::Note, 0, 0},
-                    DecodeCase{"3C05", StepKind::Note, 59, 5},  // note numbers 12.. sound as si
-                    DecodeCase{"3D05", StepKind::Note, 59, 5},
-                    DecodeCase{"3F05", StepKind::Note, 59, 5},
-                    DecodeCase{"3E05", StepKind::Note, 59, 5},  // E without a second E: a note
-                    DecodeCase{"E305", StepKind::Note, 227, 5}, // divider 14, not a rest
-                    DecodeCase{"FB1F", StepKind::Note, 251, 31},
-                    DecodeCase{"EE05", StepKind::Rest, 47, 5},
-                    DecodeCase{"EEEF", StepKind::Rest, 47, 0xEF},
-                    DecodeCase{"EEEE", StepKind::End, 47, 0xEE},
-                    DecodeCase{"7020", StepKind::Jump, 112, 0x20},
-                    DecodeCase{"7E7E", StepKind::Jump, 123, 0x7E}));
+    testing::Values(
+        DecodeCase{"3405", StepKind::Note, 52, 5}, DecodeCase{"0000", StepKind::Note, 0, 0},
+        DecodeCase{"3C05", StepKind::Note, 59, 5}, // note numbers 12.. sound as si
+        DecodeCase{"3D05", StepKind::Note, 59, 5}, DecodeCase{"3F05", StepKind::Note, 59, 5},
+        DecodeCase{"3E05", StepKind::Note, 59, 5},  // E without a second E: a note
+        DecodeCase{"E305", StepKind::Note, 227, 5}, // divider 14, not a rest
+        DecodeCase{"FB1F", StepKind::Note, 251, 31}, DecodeCase{"EE05", StepKind::Rest, 47, 5},
+        DecodeCase{"EEEF", StepKind::Rest, 47, 0xEF}, DecodeCase{"EEEE", StepKind::End, 47, 0xEE},
+        DecodeCase{"7020", StepKind::Jump, 112, 0x20},
+        DecodeCase{"7E7E", StepKind::Jump, 123, 0x7E}));
 
 TEST(JumpTarget, IsThreeDigitsTakenModulo512) {
     EXPECT_EQ(jumpTarget(step("7020")), 0x20u);
@@ -167,8 +165,8 @@ TEST(NextNote, StepStartingAt509ReadsOnFromAddressZero) {
 }
 
 TEST(NextNote, DoesNothingOutsidePlaying) {
-    for (KitMode mode : {KitMode::Blank, KitMode::Clock, KitMode::Entry, KitMode::Keyboard,
-                         KitMode::Halted}) {
+    for (KitMode mode :
+         {KitMode::Blank, KitMode::Clock, KitMode::Entry, KitMode::Keyboard, KitMode::Halted}) {
         KitFixture f;
         f.kit.mode = mode;
         nextNote(f.kit, f.recorder.ports());
@@ -209,7 +207,7 @@ struct Examined {
 };
 
 class Recorder : public StepObserver {
-public:
+  public:
     std::vector<Examined> steps;
     void stepExamined(const MelodyStep& s, StepKind kind, bool followed) override {
         steps.push_back({s.address, kind, followed});
@@ -222,10 +220,10 @@ TEST(StepObserver, SeesEveryStepExaminedInOrder) {
     Recorder seen;
     startMelody(f.kit, f.recorder.ports(), &seen);
     for (int i = 0; i < 3; ++i) nextNote(f.kit, f.recorder.ports(), &seen);
-    const std::vector<Examined> expected = {
-        {0, StepKind::Note, false}, {4, StepKind::Jump, true},  {0, StepKind::Note, false},
-        {4, StepKind::Jump, false}, {8, StepKind::Rest, false}, {12, StepKind::End, false},
-        {0, StepKind::Note, false}};
+    const std::vector<Examined> expected = {{0, StepKind::Note, false}, {4, StepKind::Jump, true},
+                                            {0, StepKind::Note, false}, {4, StepKind::Jump, false},
+                                            {8, StepKind::Rest, false}, {12, StepKind::End, false},
+                                            {0, StepKind::Note, false}};
     EXPECT_EQ(seen.steps, expected);
 }
 

@@ -29,14 +29,14 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 }
 
 class ScriptFileTest : public testing::Test {
-protected:
+  protected:
     fs::path folder;
     KitState kit{};
 
     void SetUp() override {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() /
-                 ("korvel-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
+        folder = fs::temp_directory_path() / ("korvel-" + std::string(info->name()) + "-" +
+                                              std::to_string(std::random_device{}()));
         fs::create_directories(folder);
         for (uint32_t i = 0; i < memoryNibbles; ++i) kit.memory[i] = (i * 5) % 16;
     }
@@ -102,12 +102,12 @@ TEST_P(LoadOutcomes, ReportTheTabledMessageAndChangeOnlyOnSuccess) {
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, LoadOutcomes,
-    testing::Values(
-        LoadCase{"Script", "KORVEL\r\n---\r\n0020@1234W", FileOutcome::Done, "", true},
-        LoadCase{"MagicOnly", "KORVEL", FileOutcome::Done, "", false},
-        LoadCase{"Empty", "", FileOutcome::NotScript, "This File is not KORVEL script.", false},
-        LoadCase{"NotAScript", "Hello\r\n---\r\n0020@1234W", FileOutcome::NotScript,
-                 "This File is not KORVEL script.", false}),
+    testing::Values(LoadCase{"Script", "KORVEL\r\n---\r\n0020@1234W", FileOutcome::Done, "", true},
+                    LoadCase{"MagicOnly", "KORVEL", FileOutcome::Done, "", false},
+                    LoadCase{"Empty", "", FileOutcome::NotScript, "This File is not KORVEL script.",
+                             false},
+                    LoadCase{"NotAScript", "Hello\r\n---\r\n0020@1234W", FileOutcome::NotScript,
+                             "This File is not KORVEL script.", false}),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ScriptFileTest, LoadOfAMissingFileOrAFolderCannotOpen) {

@@ -6,7 +6,7 @@ namespace korvel::test {
 namespace {
 
 class ToneBankTest : public testing::Test {
-protected:
+  protected:
     ToneBank bank;
     void SetUp() override { ASSERT_TRUE(buildToneBank(bank)); }
 };
