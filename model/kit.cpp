@@ -9,13 +9,15 @@ namespace {
 
 // Key-note index sounded by each key in Keyboard mode, by KeyId: the notes rise
 // a semitone from key 0 through F, ADR, READ, WRITE, CLEAR.
+// clang-format off
 constexpr std::array<uint32_t, keyCount> keyNotes = {
-    52,        53, 54, 55, 56, 57, 58, 59, // 0..7: mi..si at divider 3
-    16,        17, 18, 19, 20, 21, 22, 23, // 8..F: do..sol at divider 1
-    noKeyNote,                             // STOP
-    24,        25, 26, 27,                 // ADR, READ, WRITE, CLEAR: sol#..si at divider 1
-    noKeyNote,                             // RUN
+    52, 53, 54, 55, 56, 57, 58, 59, // 0..7: mi..si at divider 3
+    16, 17, 18, 19, 20, 21, 22, 23, // 8..F: do..sol at divider 1
+    noKeyNote,                      // STOP
+    24, 25, 26, 27,                 // ADR, READ, WRITE, CLEAR: sol#..si at divider 1
+    noKeyNote,                      // RUN
 };
+// clang-format on
 
 constexpr uint32_t runMelodyDigit = 0;
 constexpr uint32_t keyboardDigit = 12;
@@ -29,7 +31,7 @@ void enterFromClock(KitState& kit) {
     kit.mode = KitMode::Entry;
 }
 
-// A hex key or ADR/READ/WRITE/CLEAR in Keyboard mode sounds its note.
+// Hex keys, ADR, READ, WRITE and CLEAR: register work in Clock and Entry, a note in Keyboard.
 void pressEntryKey(KitState& kit, KitPorts ports, KeyId key) {
     switch (kit.mode) {
     case KitMode::Keyboard: ports.sound.startKeyNote(keyNoteOf(key)); return;
