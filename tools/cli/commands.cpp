@@ -1,0 +1,233 @@
+// render, list and play: load, run, and tell the user what went wrong.
+#include "commands.h"
+
+#include "audioOutput.h"
+#include "interrupt.h"
+#include "listing.h"
+#include "toneBank.h"
+#include "waveFile.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <unistd.h>
+
+namespace korvel::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Enough queued sound to ride over a busy moment, little enough to stop at once.
+constexpr uint32_t playAheadSamples = sampleRate / 4;
+constexpr auto pollInterval = std::chrono::milliseconds(10);
+constexpr auto progressInterval = std::chrono::milliseconds(100);
+
+void complain(const std::string& file, const std::string& what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "korvel-cli: %s: %s\n", file.c_str(), what.c_str());
+}
+
+bool load(KitState& kit, const std::string& script) {
+    const TuneLoad loaded = loadTune(kit, script);
+    switch (loaded.outcome) {
+    case FileOutcome::Done: return true;
+    case FileOutcome::CantOpen:
+        complain(script, loaded.systemError ? std::string("cannot read the file (") +
+                                                  std::strerror(loaded.systemError) + ")"
+                                            : "cannot read the file");
+        return false;
+    default: complain(script, loaded.message); return false;
+    }
+}
+
+// Says what a run that ended without trouble cannot tell by its exit status.
+void warnIfCapped(const std::string& script, const RunResult& result) {
+    if (result.capped)
+        complain(script, "warning: no end marker sent play back to the start within " +
+                             std::to_string(passCapSeconds / 60) + " minutes; stopped there");
+}
+
+// True when the tune itself played as asked; otherwise says why not.
+bool tunePlayed(const std::string& script, const RunResult& result) {
+    char what[200];
+    switch (result.outcome) {
+    case RunOutcome::HaltsAtOnce:
+        std::snprintf(what, sizeof what,
+                      "the tune halts at once: the end marker EEEE stands at its start address "
+                      "%03X, so nothing plays",
+                      result.address);
+        break;
+    case RunOutcome::EndsItself:
+        std::snprintf(what, sizeof what,
+                      "the tune ends by itself after %" PRIu64 " steps: from address %03X on, "
+                      "play meets only jumps and end markers, nothing to sound",
+                      result.steps, result.address);
+        break;
+    default: warnIfCapped(script, result); return true;
+    }
+    complain(script, what);
+    return false;
+}
+
+class NullSink final : public StepSink {
+  public:
+    bool sound(uint32_t, uint32_t) override { return true; }
+};
+
+class WaveSink final : public StepSink {
+  public:
+    WaveSink(const ToneBank& bank, WaveWriter& writer) : bank_(bank), writer_(writer) {}
+    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
+        return !interrupted() && writer_.append(bank_.tone[toneIndex], lengthBytes);
+    }
+
+  private:
+    const ToneBank& bank_;
+    WaveWriter& writer_;
+};
+
+bool buildBank(ToneBank& bank, const std::string& script) {
+    if (buildToneBank(bank)) return true;
+    complain(script, "not enough memory for the tone bank");
+    return false;
+}
+
+std::string clockTime(uint64_t samples) {
+    const uint64_t tenths = samples * 10 / sampleRate;
+    char text[32];
+    std::snprintf(text, sizeof text, "%" PRIu64 ":%02" PRIu64 ".%" PRIu64, tenths / 600,
+                  tenths / 10 % 60, tenths % 10);
+    return text;
+}
+
+// "Playing FILE  0:03.2 / 0:25.0", redrawn in place on a terminal and
+// written once at the end otherwise.
+class Progress {
+  public:
+    Progress(const std::string& script, uint64_t totalSamples)
+        : script_(script), total_(totalSamples), live_(isatty(fileno(stdout))) {}
+
+    void update(uint64_t heardSamples) {
+        if (!live_ || Clock::now() < nextDraw_) return;
+        nextDraw_ = Clock::now() + progressInterval;
+        std::printf("\r%s", line(heardSamples).c_str());
+        std::fflush(stdout);
+    }
+    void finish(uint64_t heardSamples, const char* suffix) {
+        std::printf("%s%s%s\n", live_ ? "\r" : "", line(heardSamples).c_str(), suffix);
+        std::fflush(stdout);
+    }
+
+  private:
+    std::string line(uint64_t heard) const {
+        return "Playing " + script_ + "  " + clockTime(heard) + " / " + clockTime(total_);
+    }
+
+    const std::string& script_;
+    uint64_t total_;
+    bool live_;
+    Clock::time_point nextDraw_{};
+};
+
+// Keeps a little sound queued ahead of the device, waiting while it plays.
+class PlaySink final : public StepSink {
+  public:
+    PlaySink(const ToneBank& bank, AudioOutput& output, Progress& progress)
+        : bank_(bank), output_(output), progress_(progress) {}
+
+    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
+        if (!waitUntilQueuedAtMost(playAheadSamples)) return false;
+        if (!output_.queue(bank_.tone[toneIndex], lengthBytes)) return false;
+        queued_ += lengthBytes;
+        return true;
+    }
+    // False when interrupted first.
+    bool waitUntilQueuedAtMost(uint32_t samples) {
+        while (!interrupted() && output_.queuedSamples() > samples) {
+            progress_.update(heard());
+            std::this_thread::sleep_for(pollInterval);
+        }
+        return !interrupted();
+    }
+    uint64_t heard() const { return queued_ - output_.queuedSamples(); }
+
+  private:
+    const ToneBank& bank_;
+    AudioOutput& output_;
+    Progress& progress_;
+    uint64_t queued_ = 0;
+};
+
+} // namespace
+
+int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit) {
+    KitState kit;
+    ToneBank bank;
+    if (!load(kit, script) || !buildBank(bank, script)) return exitFailure;
+    catchInterrupts();
+    WaveWriter writer(output);
+    if (!writer.open()) {
+        complain(output, writer.error());
+        return exitFailure;
+    }
+    WaveSink sink(bank, writer);
+    const RunResult result = runTune(kit, limit, sink);
+    if (result.outcome == RunOutcome::SinkStopped) {
+        if (interrupted()) {
+            complain(output, "interrupted; nothing written");
+            return exitInterrupted;
+        }
+        complain(output, writer.error());
+        return exitFailure;
+    }
+    if (!tunePlayed(script, result)) return exitFailure;
+    if (!writer.commit()) {
+        complain(output, writer.error());
+        return exitFailure;
+    }
+    return exitSuccess;
+}
+
+int listCommand(const std::string& script, const RunLimit& limit) {
+    KitState kit;
+    if (!load(kit, script)) return exitFailure;
+    NullSink sink;
+    ListingPrinter printer(kit, stdout);
+    const RunResult result = runTune(kit, limit, sink, &printer);
+    return tunePlayed(script, result) ? exitSuccess : exitFailure;
+}
+
+// A silent run first finds the length and any fault before a sound is made.
+int playCommand(const std::string& script, const RunLimit& limit) {
+    KitState kit;
+    if (!load(kit, script)) return exitFailure;
+    KitState rehearsal = kit;
+    NullSink silent;
+    const RunResult planned = runTune(rehearsal, limit, silent);
+    ToneBank bank;
+    if (!tunePlayed(script, planned) || !buildBank(bank, script)) return exitFailure;
+    catchInterrupts();
+    AudioOutput output;
+    if (!output.open()) {
+        complain(script, "cannot open the audio output (" + output.error() + ")");
+        return exitFailure;
+    }
+    Progress progress(script, planned.samples);
+    PlaySink sink(bank, output, progress);
+    const RunResult result = runTune(kit, limit, sink);
+    if (result.outcome == RunOutcome::Done && sink.waitUntilQueuedAtMost(0)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(output.deviceBufferMilliseconds()));
+        progress.finish(sink.heard(), "");
+        return exitSuccess;
+    }
+    const uint64_t heard = sink.heard();
+    output.stop();
+    progress.finish(heard, interrupted() ? "  stopped" : "");
+    if (interrupted()) return exitInterrupted;
+    complain(script, "the audio output failed (" + output.error() + ")");
+    return exitFailure;
+}
+
+} // namespace korvel::cli
