@@ -163,10 +163,10 @@ class PlaySink final : public StepSink {
 } // namespace
 
 int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit) {
+    catchInterrupts();
     KitState kit;
     ToneBank bank;
     if (!load(kit, script) || !buildBank(bank, script)) return exitFailure;
-    catchInterrupts();
     WaveWriter writer(output);
     if (!writer.open()) {
         complain(output, writer.error());
@@ -201,6 +201,7 @@ int listCommand(const std::string& script, const RunLimit& limit) {
 
 // A silent run first finds the length and any fault before a sound is made.
 int playCommand(const std::string& script, const RunLimit& limit) {
+    catchInterrupts();
     KitState kit;
     if (!load(kit, script)) return exitFailure;
     KitState rehearsal = kit;
@@ -208,7 +209,6 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     const RunResult planned = runTune(rehearsal, limit, silent);
     ToneBank bank;
     if (!tunePlayed(script, planned) || !buildBank(bank, script)) return exitFailure;
-    catchInterrupts();
     AudioOutput output;
     if (!output.open()) {
         complain(script, "cannot open the audio output (" + output.error() + ")");
