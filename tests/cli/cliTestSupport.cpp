@@ -43,7 +43,9 @@ std::string readFile(const std::string& path) {
     return bytes.str();
 }
 
-bool fileExists(const std::string& path) { return fs::exists(path); }
+bool fileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
 std::string script(const std::string& commands) {
     return "KORVEL test tune\r\n---\r\n" + commands + "\r\n";

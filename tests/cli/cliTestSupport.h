@@ -10,7 +10,7 @@ namespace korvel::cli::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -19,7 +19,7 @@ public:
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
     std::vector<std::string> names() const; // sorted
 
-private:
+  private:
     std::string dir_;
 };
 

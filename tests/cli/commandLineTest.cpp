@@ -63,7 +63,9 @@ struct FileFault {
     const char* message; // after "korvel-cli: SCRIPT: "
 };
 
-void PrintTo(const FileFault& fault, std::ostream* out) { *out << fault.name; }
+void PrintTo(const FileFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class RenderFault : public testing::TestWithParam<FileFault> {};
 
@@ -232,10 +234,9 @@ TEST(Play, DeviceGetsTheRenderedSamples) {
         runCli(dir, {"play", dir.path("tune.dat"), "--notes", "4"},
                {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.path("device.raw")});
     ASSERT_EQ(played.exitCode, 0) << played.err;
-    ASSERT_EQ(
-        runCli(dir, {"render", dir.path("tune.dat"), "--notes", "4", "-o", dir.path("t.wav")})
-            .exitCode,
-        0);
+    ASSERT_EQ(runCli(dir, {"render", dir.path("tune.dat"), "--notes", "4", "-o", dir.path("t.wav")})
+                  .exitCode,
+              0);
     const std::string rendered = test::readFile(dir.path("t.wav")).substr(waveHeaderBytes);
     const std::string device = test::readFile(dir.path("device.raw"));
     ASSERT_GE(device.size(), rendered.size());
@@ -254,10 +255,12 @@ TEST(Play, CtrlCStopsCleanly) {
     envp.push_back(nullptr);
     std::string cli = KORVEL_CLI, command = "play", tune = dir.path("tune.dat"),
                 seconds = "--seconds", thirty = "30";
-    char* argv[] = {cli.data(), command.data(), tune.data(), seconds.data(), thirty.data(), nullptr};
+    char* argv[] = {cli.data(),     command.data(), tune.data(),
+                    seconds.data(), thirty.data(),  nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, dir.path("out").c_str(), O_WRONLY | O_CREAT, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, dir.path("out").c_str(), O_WRONLY | O_CREAT,
+                                     0644);
     pid_t pid;
     ASSERT_EQ(posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv, envp.data()), 0);
     posix_spawn_file_actions_destroy(&actions);

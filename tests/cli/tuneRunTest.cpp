@@ -1,7 +1,7 @@
 // Golden runs: what the player sounds for small tunes, worked out by hand from
 // the step encoding and the rule length = ((tempo + 1) * (code + 1) * 735 + 1) / 2.
-#include "cliTestSupport.h"
 #include "tuneRun.h"
+#include "cliTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ std::ostream& operator<<(std::ostream& out, const Sounded& s) {
 }
 
 class Collector final : public StepSink {
-public:
+  public:
     bool sound(uint32_t tone, uint32_t bytes) override {
         steps.push_back({tone, bytes});
         return true;
@@ -48,7 +48,9 @@ struct Golden {
     std::vector<Sounded> expected;
 };
 
-void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.name; }
+void PrintTo(const Golden& golden, std::ostream* out) {
+    *out << golden.name;
+}
 
 class GoldenRun : public testing::TestWithParam<Golden> {};
 
@@ -75,26 +77,27 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"TwoNotes", twoNotes, RunLimit::pass(), {miD3, doD1}},
         // The first jump of a pass is followed, the second time it is passed.
         Golden{"JumpRepeat", jumpRepeat, RunLimit::pass(), {miD3, doD1, miD3, doD1, siD2}},
-        Golden{"Rest", "0000@ 0010W  0010@ 3405W EE05W EEEEW", RunLimit::pass(),
-               {miD3, {47, 2205}}},
+        Golden{
+            "Rest", "0000@ 0010W  0010@ 3405W EE05W EEEEW", RunLimit::pass(), {miD3, {47, 2205}}},
         // Tempo 2 triples every length; code 20 reads the next row: entry(3, 0).
         Golden{"TempoThroughAddress14",
                "000E@ 0002W  0000@ 0010W  0010@ 1000W 0B01W 3420W EEEEW",
                RunLimit::pass(),
                {{16, 1103}, {11, 2205}, {52, 1470}}},
         // 01FC is 508; the next group goes to 0x200, which is memory 0.
-        Golden{"WrapFrom508To0", "0000@ 01FCW  01FC@ 0100W 0200W EEEEW", RunLimit::pass(),
+        Golden{"WrapFrom508To0",
+               "0000@ 01FCW  01FC@ 0100W 0200W EEEEW",
+               RunLimit::pass(),
                {{1, 368}, {2, 368}}},
         // A first step that jumps is followed on every pass.
-        Golden{"FirstStepJumps", "0000@ 0010W  0010@ 7018W 3405W 1007W EEEEW",
+        Golden{"FirstStepJumps",
+               "0000@ 0010W  0010@ 7018W 3405W 1007W EEEEW",
                RunLimit::notes(3),
                {doD1, doD1, doD1}},
-        Golden{"NotesGoOnPastTheEnd", twoNotes, RunLimit::notes(5),
-               {miD3, doD1, miD3, doD1, miD3}},
+        Golden{"NotesGoOnPastTheEnd", twoNotes, RunLimit::notes(5), {miD3, doD1, miD3, doD1, miD3}},
         // 0.1 s is exactly 2205 samples: the first note reaches it.
         Golden{"SecondsReachedExactly", twoNotes, RunLimit::seconds(0.1), {miD3}},
-        Golden{"SecondsKeepTheLastStepWhole", twoNotes, RunLimit::seconds(0.1001),
-               {miD3, doD1}}),
+        Golden{"SecondsKeepTheLastStepWhole", twoNotes, RunLimit::seconds(0.1001), {miD3, doD1}}),
     [](const testing::TestParamInfo<Golden>& info) { return info.param.name; });
 
 RunResult runScript(const std::string& commands, const RunLimit& limit, Collector& sink) {
@@ -120,7 +123,8 @@ TEST(TuneRun, TuneWithNothingMoreToSoundEndsItself) {
     const RunLimit limits[] = {RunLimit::pass(), RunLimit::notes(10), RunLimit::seconds(60)};
     for (const RunLimit& limit : limits) {
         Collector sink;
-        const RunResult result = runScript("0000@ 0010W  0010@ 7020W  0020@ EEEEW EEEEW", limit, sink);
+        const RunResult result =
+            runScript("0000@ 0010W  0010@ 7020W  0020@ EEEEW EEEEW", limit, sink);
         EXPECT_EQ(result.outcome, RunOutcome::EndsItself);
         EXPECT_EQ(result.address, 0x24u);
         EXPECT_EQ(sink.steps, (std::vector<Sounded>{{47, 44100}}));
@@ -139,7 +143,7 @@ TEST(TuneRun, PassWithoutEndMarkerStopsAtTheCap) {
 
 TEST(TuneRun, SinkThatRefusesStopsTheRun) {
     class Refuser final : public StepSink {
-    public:
+      public:
         bool sound(uint32_t, uint32_t) override { return ++calls < 2; }
         int calls = 0;
     } refuser;
@@ -166,7 +170,7 @@ TEST(TuneRun, LoadReportsUnreadableAndForeignFiles) {
 
 // Records what the listing sees: address, kind and whether a jump was followed.
 class StepLog final : public StepObserver {
-public:
+  public:
     void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override {
         steps.push_back({step.address, kind, followed});
     }
@@ -192,10 +196,10 @@ TEST(TuneRun, ListingOfOnePassEndsAtTheEndMarker) {
     StepLog log;
     runTune(kit, RunLimit::pass(), sink, &log);
     using K = StepKind;
-    const std::vector<StepLog::Entry> expected = {
-        {0x10, K::Note, false}, {0x14, K::Note, false}, {0x18, K::Jump, true},
-        {0x10, K::Note, false}, {0x14, K::Note, false}, {0x18, K::Jump, false},
-        {0x1C, K::Note, false}, {0x20, K::End, false}};
+    const std::vector<StepLog::Entry> expected = {{0x10, K::Note, false}, {0x14, K::Note, false},
+                                                  {0x18, K::Jump, true},  {0x10, K::Note, false},
+                                                  {0x14, K::Note, false}, {0x18, K::Jump, false},
+                                                  {0x1C, K::Note, false}, {0x20, K::End, false}};
     EXPECT_EQ(log.steps, expected);
 }
 
@@ -203,7 +207,7 @@ TEST(TuneRun, ListingOfOnePassEndsAtTheEndMarker) {
 // watching; the kit's own RUN must sound the same.
 TEST(TuneRun, SoundsWhatTheRunKeySounds) {
     class Recorder final : public SoundPort, public RepaintPort {
-    public:
+      public:
         void startKeyNote(uint32_t) override {}
         void playTone(uint32_t tone, uint32_t bytes) override { steps.push_back({tone, bytes}); }
         void stopSound() override {}

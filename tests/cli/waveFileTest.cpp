@@ -1,7 +1,7 @@
 // The WAV header's fields and the writer's promise: the destination changes
 // only through a complete file.
-#include "cliTestSupport.h"
 #include "waveFile.h"
+#include "cliTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,15 @@ namespace {
 
 using test::ScratchDir;
 
-uint32_t le32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24; }
-uint16_t le16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
-std::string tag(const uint8_t* at) { return std::string(reinterpret_cast<const char*>(at), 4); }
+uint32_t le32(const uint8_t* at) {
+    return at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24;
+}
+uint16_t le16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+std::string tag(const uint8_t* at) {
+    return std::string(reinterpret_cast<const char*>(at), 4);
+}
 
 TEST(WaveHeader, DescribesMono8BitPcmAt22050) {
     const WaveHeader h = waveHeader(5145);
