@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "the tune halts at once: the end marker EEEE stands at its start address 020, "
                   "so nothing plays"},
         FileFault{"EndsItself", "KORVEL\n---\n0000@ 0010W 0010@ 7020W 0020@ EEEEW EEEEW",
-                  "the tune ends by itself after 1 steps: from address 024 on, play meets only "
+                  "the tune ends by itself after 1 step: from address 024 on, play meets only "
                   "jumps and end markers, nothing to sound"}),
     [](const testing::TestParamInfo<FileFault>& info) { return info.param.name; });
 

@@ -61,9 +61,9 @@ bool tunePlayed(const std::string& script, const RunResult& result) {
         break;
     case RunOutcome::EndsItself:
         std::snprintf(what, sizeof what,
-                      "the tune ends by itself after %" PRIu64 " steps: from address %03X on, "
+                      "the tune ends by itself after %" PRIu64 " step%s: from address %03X on, "
                       "play meets only jumps and end markers, nothing to sound",
-                      result.steps, result.address);
+                      result.steps, result.steps == 1 ? "" : "s", result.address);
         break;
     default: warnIfCapped(script, result); return true;
     }

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
-#include <limits>
 #include <string>
 
 namespace {
@@ -56,7 +55,7 @@ CLI::App* addCommand(CLI::App& app, const char* name, const char* description, A
 CLI::Option* addNotes(CLI::App* command, Arguments& args) {
     return command->add_option("--notes", args.notes, "stop after N sounded steps")
         ->type_name("N")
-        ->check(CLI::Range(uint64_t{1}, std::numeric_limits<uint64_t>::max()));
+        ->check(CLI::PositiveNumber);
 }
 
 void addSeconds(CLI::App* command, Arguments& args, CLI::Option* notes) {
