@@ -48,15 +48,6 @@ TEST(Render, TwoNotesGolden) {
     EXPECT_TRUE(test::readFile(dir.path("tune.wav")) == expected);
 }
 
-TEST(Render, RestIsSilence) {
-    ScratchDir dir;
-    test::writeFile(dir.path("tune.dat"), test::script("0000@ 0010W  0010@ EE01W EEEEW"));
-    ASSERT_EQ(runCli(dir, {"render", dir.path("tune.dat"), "-o", dir.path("r.wav")}).exitCode, 0);
-    // Code 01 is 735 samples of the silent level, then the pad byte.
-    EXPECT_TRUE(test::readFile(dir.path("r.wav")).substr(waveHeaderBytes) ==
-                std::string(735, '\x80') + std::string(1, '\0'));
-}
-
 struct FileFault {
     const char* name;
     const char* content; // null: the script file is not there

@@ -156,18 +156,6 @@ TEST(TuneRun, SinkThatRefusesStopsTheRun) {
     EXPECT_EQ(result.steps, 1u);
 }
 
-TEST(TuneRun, LoadReportsUnreadableAndForeignFiles) {
-    ScratchDir dir;
-    KitState kit;
-    const TuneLoad missing = loadTune(kit, dir.path("missing.dat"));
-    EXPECT_EQ(missing.outcome, FileOutcome::CantOpen);
-    EXPECT_NE(missing.systemError, 0);
-    test::writeFile(dir.path("foreign.dat"), "KORVEX\n---\n1234W");
-    const TuneLoad foreign = loadTune(kit, dir.path("foreign.dat"));
-    EXPECT_EQ(foreign.outcome, FileOutcome::NotScript);
-    EXPECT_EQ(foreign.message, "This File is not KORVEL script.");
-}
-
 // Records what the listing sees: address, kind and whether a jump was followed.
 class StepLog final : public StepObserver {
   public:

@@ -38,14 +38,19 @@ bool AudioOutput::open() {
         return false;
     }
     bufferMilliseconds_ = obtained.samples * 1000u / sampleRate + 1;
-    SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
+// The device opens paused and starts with the first samples, so the tune does
+// not begin with whatever silence the device would play before them.
 bool AudioOutput::queue(const uint8_t* samples, uint32_t count) {
-    if (SDL_QueueAudio(device_, samples, count) == 0) return true;
-    error_ = SDL_GetError();
-    return false;
+    if (SDL_QueueAudio(device_, samples, count) != 0) {
+        error_ = SDL_GetError();
+        return false;
+    }
+    if (!playing_) SDL_PauseAudioDevice(device_, 0);
+    playing_ = true;
+    return true;
 }
 
 // The queue holds samples in the format asked for: one byte each.

@@ -31,6 +31,7 @@ class AudioOutput {
   private:
     uint32_t device_ = 0;
     bool sdlStarted_ = false;
+    bool playing_ = false;
     uint32_t bufferMilliseconds_ = 0;
     std::string error_;
 };
