@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -216,8 +218,9 @@ TEST(Play, DummyDeviceHearsTheTune) {
     EXPECT_EQ(result.out, "Playing " + dir.path("tune.dat") + "  0:00.2 / 0:00.2\n");
 }
 
-// SDL's disk driver records what the device was given: the rendered samples,
-// then nothing but silence once the tune is over.
+// SDL's disk driver records what the device was given: the rendered samples
+// and silence. A loaded machine may starve the device for a moment, which only
+// adds silence, so silence is dropped before comparing (the tune has no rests).
 TEST(Play, DeviceGetsTheRenderedSamples) {
     ScratchDir dir;
     test::writeFile(dir.path("tune.dat"), test::script(twoNotes));
@@ -230,9 +233,10 @@ TEST(Play, DeviceGetsTheRenderedSamples) {
               0);
     const std::string rendered = test::readFile(dir.path("t.wav")).substr(waveHeaderBytes);
     const std::string device = test::readFile(dir.path("device.raw"));
-    ASSERT_GE(device.size(), rendered.size());
-    EXPECT_TRUE(device.compare(0, rendered.size(), rendered) == 0);
-    EXPECT_EQ(device.find_first_not_of('\x80', rendered.size()), std::string::npos);
+    ASSERT_EQ(rendered.find('\x80'), std::string::npos);
+    std::string sounded = device;
+    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    EXPECT_TRUE(sounded == rendered);
 }
 
 TEST(Play, CtrlCStopsCleanly) {
