@@ -1,0 +1,25 @@
+# Draws every picture afresh with artgen into OUT and compares each, byte for
+# byte, with its committed copy in RESOURCES.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${ARTGEN} ${OUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "artgen failed with status ${status}")
+endif()
+file(GLOB drawn RELATIVE ${OUT} ${OUT}/*)
+if(NOT drawn)
+  message(FATAL_ERROR "artgen drew nothing")
+endif()
+set(stale "")
+foreach(name IN LISTS drawn)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${RESOURCES}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    list(APPEND stale ${name})
+  endif()
+endforeach()
+if(stale)
+  message(FATAL_ERROR "resources/ is not what artgen draws now (${stale}); "
+                      "redraw with: cmake --build --preset dev --target regenerate-art")
+endif()
+message(STATUS "${drawn}: identical")
