@@ -82,35 +82,57 @@ void silkBox(cairo_t* cr, double x, double y, double w, double h, double radius 
     cairo_stroke(cr);
 }
 
-// A dual in-line chip lying horizontally, pin 1 at the lower left, its notch on
-// the left; (x, y) is the top-left corner of the body.
-void dipChip(cairo_t* cr, double x, double y, int pinsPerSide, bool wide,
-             const std::string& designator, const std::string& marking) {
-    const double length = pinsPerSide * pitch + 4;
-    const double bodyHeight = wide ? 40 : 20;
-    const double rowGap = wide ? 6 : 5;
-    silkBox(cr, x - 3, y - rowGap - 4, length + 6, bodyHeight + 2 * rowGap + 8, 1.5);
-    for (int i = 0; i < pinsPerSide; ++i) {
-        const double px = x + 6 + i * pitch;
-        for (double py : {y - rowGap + 1, y + bodyHeight + rowGap - 1}) {
-            cairo_rectangle(cr, px - 1.8, py - 2.2, 3.6, 4.4);
+// A dual in-line chip lying horizontally, its notch on the left; (x, y) is the
+// top-left corner of the body. Pins are counted from the left along each row.
+struct Dip {
+    double x;
+    double y;
+    int pinsPerSide;
+    bool wide;
+    const char* designator;
+    const char* marking;
+
+    double length() const { return pinsPerSide * pitch + 4; }
+    double bodyHeight() const { return wide ? 40 : 20; }
+    double rowGap() const { return wide ? 6 : 5; }
+    // The middle of pin `index` of the upper or lower row.
+    Point pin(int index, bool lower) const {
+        return {x + 6 + index * pitch, lower ? y + bodyHeight() + rowGap() - 1 : y - rowGap() + 1};
+    }
+};
+
+constexpr Dip processor{32, 104, 20, true, "U1", "KRV-80  CPU"};
+constexpr Dip monitorRom{224, 104, 12, true, "U2", "MONITOR"};
+constexpr Dip ram{344, 114, 8, false, "U3", "RAM"};
+constexpr Dip segmentDriver{262, 242, 8, false, "U4", "SEG DRV"};
+constexpr Dip keyScanner{370, 242, 6, false, "U5", "SCAN"};
+
+void drawDip(cairo_t* cr, const Dip& chip) {
+    const double x = chip.x;
+    const double y = chip.y;
+    const double height = chip.bodyHeight();
+    silkBox(cr, x - 3, y - chip.rowGap() - 4, chip.length() + 6, height + 2 * chip.rowGap() + 8,
+            1.5);
+    for (int i = 0; i < chip.pinsPerSide; ++i)
+        for (bool lower : {false, true}) {
+            const Point p = chip.pin(i, lower);
+            cairo_rectangle(cr, p.x - 1.8, p.y - 2.2, 3.6, 4.4);
             setColour(cr, tin);
             cairo_fill(cr);
         }
-    }
-    roundedRect(cr, x, y, length, bodyHeight, 1.5);
-    setVerticalGradient(cr, y, y + bodyHeight, Rgb{48, 48, 52}, chipBody);
+    roundedRect(cr, x, y, chip.length(), height, 1.5);
+    setVerticalGradient(cr, y, y + height, Rgb{48, 48, 52}, chipBody);
     cairo_fill(cr);
-    cairo_arc(cr, x, y + bodyHeight / 2, wide ? 4 : 3, -pi / 2, pi / 2);
+    cairo_arc(cr, x, y + height / 2, chip.wide ? 4 : 3, -pi / 2, pi / 2);
     setColour(cr, Rgb{12, 12, 14});
     cairo_fill(cr);
-    cairo_arc(cr, x + 8, y + bodyHeight - 6, 1.8, 0, 2 * pi);
+    cairo_arc(cr, x + 8, y + height - 6, 1.8, 0, 2 * pi);
     setColour(cr, Rgb{60, 60, 64});
     cairo_fill(cr);
-    useTypeface(cr, Typeface::sansBold, wide ? 10 : 8);
+    useTypeface(cr, Typeface::sansBold, chip.wide ? 10 : 8);
     setColour(cr, chipInk);
-    showCentred(cr, marking, x + length / 2, y + bodyHeight / 2 + (wide ? 4 : 3));
-    silkText(cr, designator, x - 2, y - rowGap - 7, 9);
+    showCentred(cr, chip.marking, x + chip.length() / 2, y + height / 2 + (chip.wide ? 4 : 3));
+    silkText(cr, chip.designator, x - 2, y - chip.rowGap() - 7, 9);
 }
 
 // A resistor lying horizontally between two pads, centred on (x, y).
@@ -200,16 +222,22 @@ void crystal(cairo_t* cr, double x, double y, const std::string& designator) {
     silkText(cr, designator, x, y - 4, 7);
 }
 
-// A small transistor in its half-round plastic body, flat side down.
-void transistor(cairo_t* cr, double x, double y, const std::string& designator) {
-    for (int i = -1; i <= 1; ++i) pad(cr, x + 5 * i, y + 8, 1.8);
-    cairo_arc(cr, x, y, 6, pi, 2 * pi);
-    cairo_line_to(cr, x + 6, y + 3);
-    cairo_line_to(cr, x - 6, y + 3);
-    cairo_close_path(cr);
-    setVerticalGradient(cr, y - 6, y + 3, Rgb{60, 60, 64}, Rgb{14, 14, 16});
+// A two-row pin header in its black plastic strip; (x, y) is its top-left corner.
+void expansionHeader(cairo_t* cr, double x, double y) {
+    constexpr int pinsPerRow = 11;
+    const double width = pinsPerRow * pitch + 2;
+    silkBox(cr, x - 2, y - 2, width + 4, 2 * pitch + 6);
+    cairo_rectangle(cr, x, y, width, 2 * pitch + 2);
+    setColour(cr, chipBody);
     cairo_fill(cr);
-    silkCentred(cr, designator, x, y - 9, 7);
+    for (int row = 0; row < 2; ++row)
+        for (int i = 0; i < pinsPerRow; ++i) {
+            cairo_rectangle(cr, x + 3 + i * pitch, y + 3 + row * pitch, 3, 3);
+            setVerticalGradient(cr, y, y + 2 * pitch, Rgb{240, 210, 120}, Rgb{170, 130, 50});
+            cairo_fill(cr);
+        }
+    silkText(cr, "J2", x - 2, y - 6, 8);
+    silkText(cr, "EXPANSION", x + width - 48, y - 6, 8);
 }
 
 void mountingHole(cairo_t* cr, double x, double y) {
@@ -298,61 +326,75 @@ void drawSpeaker(cairo_t* cr) {
     silkText(cr, "SOUND", x + 14, y + 60, 8);
 }
 
+// The display module's pins, left to right, along its lower edge.
+Point ledModulePin(int index) {
+    return {104.0 + index * 15, 283};
+}
+
+// The digit resistors R1..R4 stand in a column; this is the left pad of each.
+Point digitResistorPad(int index) {
+    return {478, 236.0 + index * 16};
+}
+
+// A trace from `from` straight down or up to `lane`, along it to above or below
+// `to`, and on to `to`, with its corners cut at 45 degrees.
+void bus(cairo_t* cr, Point from, double lane, Point to, double width = 2.2) {
+    const double down = lane > from.y ? 4 : -4;
+    const double across = to.x > from.x ? 4 : -4;
+    const double back = to.y > lane ? 4 : -4;
+    trace(cr,
+          {from,
+           {from.x, lane - down},
+           {from.x + across, lane},
+           {to.x - across, lane},
+           {to.x, lane + back},
+           to},
+          width);
+}
+
 void drawLogicTraces(cairo_t* cr) {
     // Data and address lines from the processor to the memory chips.
-    for (int i = 0; i < 8; ++i) {
-        const double from = 40 + i * pitch;
-        const double lane = 168 + i * 4.5;
-        const double to = 232 + i * pitch;
-        trace(cr, {{from, 150},
-                   {from, lane - 4},
-                   {from + 4, lane},
-                   {to - 4, lane},
-                   {to, lane - 4},
-                   {to, 150}});
-    }
-    for (int i = 0; i < 5; ++i) {
-        const double from = 112 + i * pitch;
-        const double lane = 206 + i * 4.5;
-        const double to = 352 + i * pitch;
-        trace(cr, {{from, 150},
-                   {from, lane - 4},
-                   {from + 4, lane},
-                   {to - 4, lane},
-                   {to, lane - 4},
-                   {to, 146}});
-    }
+    for (int i = 0; i < 8; ++i)
+        bus(cr, processor.pin(i, true), 168 + i * 4.5, monitorRom.pin(i, true));
+    for (int i = 0; i < 5; ++i)
+        bus(cr, processor.pin(9 + i, true), 206 + i * 4.5, ram.pin(i, true));
     // The processor's upper row runs off to the right towards the sound driver.
     for (int i = 0; i < 4; ++i) {
-        const double from = 176 + i * pitch;
+        const Point from = processor.pin(17 + i, false);
         const double lane = 88 - i * 4.5;
-        trace(cr, {{from, 96}, {from, lane + 4}, {from + 4, lane}, {404, lane}});
+        trace(cr, {from, {from.x, lane + 4}, {from.x + 4, lane}, {404, lane}});
         pad(cr, 404, lane, 2.2);
     }
-    // Segment lines from the display driver to the display.
-    for (int i = 0; i < 8; ++i) {
-        const double from = 270 + i * pitch;
-        const double lane = 292 + i * 4.0;
-        const double to = 104 + i * 15;
+    // Segment lines from the display driver to the display's pins.
+    for (int i = 0; i < 8; ++i)
+        bus(cr, segmentDriver.pin(i, true), 292 + i * 4.0, ledModulePin(i), 1.8);
+    // Digit lines from the scanner's upper row to the digit resistors.
+    for (int i = 0; i < 4; ++i) {
+        const Point from = keyScanner.pin(2 + i, false);
+        const double lane = 216 + i * 4;
+        const double side = 468 - i * 4;
+        const Point to = digitResistorPad(i);
         trace(cr,
-              {{from, 270},
-               {from, lane - 4},
-               {from - 4, lane},
-               {to + 4, lane},
-               {to, lane - 4},
-               {to, 283}},
+              {from,
+               {from.x, lane + 4},
+               {from.x + 4, lane},
+               {side - 4, lane},
+               {side, lane + 4},
+               {side, to.y - 4},
+               {side + 4, to.y},
+               to},
               1.8);
     }
-    // Scan lines from the key scanner down the side of the keypad to its rows.
+    // Scan lines from the scanner down the side of the keypad to its rows.
     for (int i = 0; i < 5; ++i) {
-        const double from = 378 + i * pitch;
+        const Point from = keyScanner.pin(i, true);
         const double lane = 292 + i * 4.5;
         const double side = 294 - i * 4.5;
         const double row = 392 + i * 39.5;
         trace(cr,
-              {{from, 270},
-               {from, lane - 4},
-               {from - 4, lane},
+              {from,
+               {from.x, lane - 4},
+               {from.x - 4, lane},
                {side + 4, lane},
                {side, lane + 4},
                {side, row - 4},
@@ -361,8 +403,13 @@ void drawLogicTraces(cairo_t* cr) {
               1.8);
         pad(cr, 298, row, 2.0);
     }
+    // Crystal load capacitors to the ground rail.
+    for (double y : {265.0, 291.0}) trace(cr, {{38, y}, {14, y}}, 1.8);
+    trace(cr, {{36, 231}, {26, 231}, {26, 258}, {38, 262}}, 1.8);
     // Supply rail up the left edge to the processor.
-    trace(cr, {{60, 547}, {60, 530}, {14, 530}, {14, 96}, {18, 92}, {38, 92}, {38, 96}}, 4.0);
+    trace(cr,
+          {{60, 547}, {60, 530}, {14, 530}, {14, 96}, {18, 92}, {38, 92}, processor.pin(0, false)},
+          4.0);
 }
 
 void drawLedModule(cairo_t* cr) {
@@ -371,7 +418,7 @@ void drawLedModule(cairo_t* cr) {
     const double width = 134;
     const double height = 52;
     silkBox(cr, left - 4, top - 4, width + 8, height + 8);
-    for (int i = 0; i < 8; ++i) pad(cr, 104 + i * 15, 283, 2.2);
+    for (int i = 0; i < 8; ++i) pad(cr, ledModulePin(i).x, ledModulePin(i).y, 2.2);
     roundedRect(cr, left, top, width, height, 3);
     setVerticalGradient(cr, top, top + height, Rgb{44, 44, 48}, Rgb{16, 16, 18});
     cairo_fill(cr);
@@ -434,17 +481,15 @@ void drawSupportParts(cairo_t* cr) {
     electrolytic(cr, 380, 196, 9, "C5");
     ceramicCapacitor(cr, 410, 196, "C6");
     resistor(cr, 500, 196, {brown, blackBand, orange, gold}, "R10");
-    for (int i = 0; i < 4; ++i) transistor(cr, 454 + i * 22, 320, "Q" + std::to_string(i + 1));
     for (int i = 0; i < 4; ++i)
-        resistor(cr, 494, 236 + i * 16, {yellow, violet, brown, gold}, "R" + std::to_string(i + 1));
+        resistor(cr, digitResistorPad(i).x + 16, digitResistorPad(i).y,
+                 {yellow, violet, brown, gold}, "R" + std::to_string(i + 1));
+    expansionHeader(cr, 440, 312);
 }
 
 void drawChips(cairo_t* cr) {
-    dipChip(cr, 32, 104, 20, true, "U1", "KRV-80  CPU");
-    dipChip(cr, 224, 104, 12, true, "U2", "MONITOR");
-    dipChip(cr, 344, 114, 8, false, "U3", "RAM");
-    dipChip(cr, 262, 242, 8, false, "U4", "SEG DRV");
-    dipChip(cr, 370, 242, 6, false, "U5", "KEY SCAN");
+    for (const Dip& chip : {processor, monitorRom, ram, segmentDriver, keyScanner})
+        drawDip(cr, chip);
 }
 
 // Two beamed quavers in silk screen, centred on (x, y).
