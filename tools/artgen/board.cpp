@@ -101,7 +101,7 @@ struct Dip {
     }
 };
 
-constexpr Dip processor{32, 104, 20, true, "U1", "KRV-80  CPU"};
+constexpr Dip processor{32, 104, 20, true, "U1", "KRV-4  CPU"};
 constexpr Dip monitorRom{224, 104, 12, true, "U2", "MONITOR"};
 constexpr Dip ram{344, 114, 8, false, "U3", "RAM"};
 constexpr Dip segmentDriver{262, 242, 8, false, "U4", "SEG DRV"};
