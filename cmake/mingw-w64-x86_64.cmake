@@ -1,0 +1,23 @@
+# Cross-compiles 64-bit Windows programs on Linux with MinGW-w64.
+# The programs are linked statically so they run on a bare Windows (and under
+# Wine) without the MinGW runtime DLLs; tests run through Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(mingwPrefix x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${mingwPrefix}-gcc)
+set(CMAKE_CXX_COMPILER ${mingwPrefix}-g++)
+set(CMAKE_RC_COMPILER ${mingwPrefix}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${mingwPrefix})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+find_program(KORVEL_WINE NAMES wine wine64)
+if(KORVEL_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVEL_WINE})
+endif()

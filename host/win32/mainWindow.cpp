@@ -1,0 +1,123 @@
+// Main window creation and the routing of its messages.
+#include "mainWindow.h"
+
+#include "aboutDialog.h"
+#include "clock.h"
+#include "keyButtons.h"
+#include "panel.h"
+#include "scriptCommands.h"
+#include "toneBank.h"
+#include "waveSound.h"
+
+namespace korvel::win32 {
+namespace {
+
+const char* const iconName = "ICON";
+const char* const menuName = "KORVEL";
+
+KitState kit{};
+ToneBank toneBank;
+HWND theMainWindow = nullptr;
+
+ClockReading localTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+// A failing step neither stops the sequence nor is reported; without the
+// tone bank the kit runs silent.
+void onCreate(HWND window, const CREATESTRUCTA& create) {
+    createKeyButtons(window, create.hInstance);
+    const bool haveTones = buildToneBank(toneBank);
+    openSound(window, haveTones ? &toneBank : nullptr);
+    initKit(kit, localTime());
+    fillFileDialogRecord(window);
+    SetTimer(window, clockTimerId, clockTimerPeriodMs, nullptr);
+}
+
+void onCommand(HWND window, WORD command) {
+    switch (command) {
+    case exitCommand: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case loadCommand: loadScript(window); break;
+    case saveCommand: saveScript(window); break;
+    case resetCommand: resetKit(kit, hostPorts()); break;
+    case aboutCommand: showAboutDialog(window); break;
+    default: break; // the key buttons' own notifications among others
+    }
+}
+
+} // namespace
+
+const char* const mainClassName = "korvel";
+const char* const mainTitle = "KORVEL Simulator (Music playable)";
+
+KitState& hostKit() {
+    return kit;
+}
+KitPorts hostPorts() {
+    return {waveSound(), panelRepaint()};
+}
+HWND mainWindow() {
+    return theMainWindow;
+}
+
+bool registerMainClass(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, iconName);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = menuName;
+    windowClass.lpszClassName = mainClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+// The outer size that gives a client area of exactly the board's size with a
+// one-line menu bar, whatever the frame metrics.
+HWND createMainWindow(HINSTANCE instance) {
+    const int width = clientWidth + 2 * GetSystemMetrics(SM_CXDLGFRAME);
+    const int height = clientHeight + 2 * GetSystemMetrics(SM_CYDLGFRAME) +
+                       GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU);
+    theMainWindow = CreateWindowExA(
+        0, mainClassName, mainTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+        CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
+    return theMainWindow;
+}
+
+int runMessageLoop() {
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: onCreate(window, *reinterpret_cast<const CREATESTRUCTA*>(lParam)); return 0;
+    case WM_DESTROY:
+        closeSound();
+        theMainWindow = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT: paintPanel(window, kit); return 0;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (wParam < keyCount)
+            drawKey(window, item.hDC, static_cast<KeyId>(wParam), item.itemState & ODS_SELECTED);
+        return TRUE;
+    }
+    case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
+    case WM_TIMER: tickClock(kit, panelRepaint()); return 0;
+    case MM_WOM_DONE:
+        soundDone(kit, hostPorts(), reinterpret_cast<const WAVEHDR*>(lParam));
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+} // namespace korvel::win32

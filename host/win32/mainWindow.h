@@ -1,0 +1,41 @@
+// The main window: its class, creation, message routing and menu commands.
+//
+// Start-up (main.cpp) registers the class, creates the window and runs the
+// message loop; from then on everything arrives as messages to mainWindowProc
+// on the one thread. The tests create the same window to drive it. Sizes are
+// client pixels.
+#pragma once
+
+#include "kit.h"
+
+#include <windows.h>
+
+namespace korvel::win32 {
+
+constexpr int clientWidth = 556;
+constexpr int clientHeight = 600;
+constexpr UINT_PTR clockTimerId = 1;
+constexpr UINT clockTimerPeriodMs = 100;
+extern const char* const mainClassName;
+extern const char* const mainTitle;
+
+// Menu command ids.
+constexpr WORD exitCommand = 40001;
+constexpr WORD loadCommand = 40010;
+constexpr WORD saveCommand = 40011;
+constexpr WORD resetCommand = 40020;
+constexpr WORD aboutCommand = 40099;
+
+// The one simulated kit, and what its operations call out to.
+KitState& hostKit();
+KitPorts hostPorts();
+// Null until createMainWindow has returned.
+HWND mainWindow();
+
+bool registerMainClass(HINSTANCE instance);
+HWND createMainWindow(HINSTANCE instance);
+// Returns the quit message's code.
+int runMessageLoop();
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+} // namespace korvel::win32
