@@ -1,0 +1,137 @@
+// File > Load and Save through the real dialogs and message boxes.
+#include "harness.h"
+
+#include "mainWindow.h"
+#include "scriptCommands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+
+namespace korvel::win32::test {
+namespace {
+
+constexpr int fileNameField = 0x47C; // the dialogs' file name combo box (cmb13)
+
+std::string tempPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    return std::string(folder) + name;
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class ScriptCommands : public ::testing::Test {
+  protected:
+    void SetUp() override { window = openMainWindow(); }
+    void TearDown() override { closeMainWindow(window); }
+
+    // Answers the dialog captioned `dialogCaption` with `path` (or cancels it
+    // when empty), then notes and dismisses the message box that follows, if any.
+    void runCommand(WORD command, const char* dialogCaption, const std::string& path) {
+        boxText.clear();
+        boxCaption.clear();
+        afterDelay(300, [=] {
+            HWND dialog = findDialog(dialogCaption);
+            ASSERT_NE(dialog, nullptr) << dialogCaption;
+            if (path.empty()) {
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            } else {
+                SetDlgItemTextA(dialog, fileNameField, path.c_str());
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            }
+            afterDelay(400, [this] { noteMessageBox(); });
+        });
+        SendMessageA(window, WM_COMMAND, command, 0);
+        pump(500); // a command that shows no box leaves the pending check to run here
+    }
+    void noteMessageBox() {
+        for (const char* caption : {"Load Script", "Save Script"}) {
+            if (HWND box = findDialog(caption)) {
+                boxCaption = caption;
+                boxText = messageBoxText(box);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+    }
+
+    HWND window = nullptr;
+    std::string boxText, boxCaption;
+};
+
+TEST_F(ScriptCommands, DialogRecordIsFilledOnceForBothCommands) {
+    const OPENFILENAMEA& record = fileDialogRecord();
+    EXPECT_EQ(record.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
+    EXPECT_EQ(record.hwndOwner, window);
+    EXPECT_EQ(std::string(record.lpstrFilter, 44),
+              std::string("Data Files (*.dat)\0*.dat\0All Files (*.*)\0*.*\0", 44));
+    EXPECT_EQ(record.nMaxFile, 260u);
+    EXPECT_EQ(record.nMaxFileTitle, 260u);
+    EXPECT_STREQ(record.lpstrDefExt, "dat");
+    EXPECT_EQ(record.nFilterIndex, 0u);
+}
+
+TEST_F(ScriptCommands, SaveThenLoadRestoresMemoryButNotStartAddressOrTempo) {
+    const std::string path = tempPath("korvel-roundtrip.dat");
+    std::remove(path.c_str());
+    KitState& kit = hostKit();
+    for (uint32_t i = 0; i < memoryNibbles; ++i) kit.memory[i] = (i * 7 + 3) % 16;
+    const auto saved = kit.memory;
+    kit.startAddress = 0x40;
+    kit.tempo = 3;
+    runCommand(saveCommand, "Save As", path);
+    EXPECT_EQ(boxText, "");
+    const std::string image = fileBytes(path);
+    EXPECT_EQ(image.size(), 932u);
+    EXPECT_EQ(image.rfind("KORVEL Memory Output", 0), 0u);
+
+    kit.memory.fill(0);
+    kit.startAddress = 0x80;
+    kit.tempo = 5;
+    runCommand(loadCommand, "Open", path);
+    EXPECT_EQ(boxText, "");
+    EXPECT_EQ(kit.memory, saved);
+    EXPECT_EQ(kit.startAddress, 0x80u);
+    EXPECT_EQ(kit.tempo, 5u);
+    EXPECT_EQ(kit.address, 0xF200u);
+    std::remove(path.c_str());
+}
+
+TEST_F(ScriptCommands, FailuresAreToldWithTheirCaptions) {
+    const std::string notScript = tempPath("korvel-not-a-script.dat");
+    writeFile(notScript, "KORVAL\r\n---\r\n0010@1234W\r\n");
+    struct Case {
+        WORD command;
+        const char* dialog;
+        std::string path;
+        std::string text;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {loadCommand, "Open", notScript, "This File is not KORVEL script.", "Load Script"},
+        {loadCommand, "Open", "", "", ""},
+        {saveCommand, "Save As", "", "Can't Open Dialog.", "Save Script"},
+    };
+    KitState& kit = hostKit();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto memoryBefore = kit.memory;
+        runCommand(c.command, c.dialog, c.path);
+        EXPECT_EQ(boxText, c.text);
+        EXPECT_EQ(boxCaption, c.caption);
+        EXPECT_EQ(kit.memory, memoryBefore);
+    }
+    std::remove(notScript.c_str());
+}
+
+} // namespace
+} // namespace korvel::win32::test
