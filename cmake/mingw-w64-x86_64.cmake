@@ -5,8 +5,9 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(mingwPrefix x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${mingwPrefix}-gcc)
-set(CMAKE_CXX_COMPILER ${mingwPrefix}-g++)
+# The POSIX thread model gives the C++ library its std::mutex and std::thread.
+set(CMAKE_C_COMPILER ${mingwPrefix}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingwPrefix}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingwPrefix}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${mingwPrefix})

@@ -38,11 +38,11 @@ void onCreate(HWND window, const CREATESTRUCTA& create) {
 
 void onCommand(HWND window, WORD command) {
     switch (command) {
-    case exitCommand: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    case loadCommand: loadScript(window); break;
-    case saveCommand: saveScript(window); break;
-    case resetCommand: resetKit(kit, hostPorts()); break;
-    case aboutCommand: showAboutDialog(window); break;
+    case IDM_FILE_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_FILE_LOAD: loadScript(window); break;
+    case IDM_FILE_SAVE: saveScript(window); break;
+    case IDM_OPERATE_RESET: resetKit(kit, hostPorts()); break;
+    case IDM_HELP_ABOUT: showAboutDialog(window); break;
     default: break; // the key buttons' own notifications among others
     }
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "kit.h"
+#include "resource.h" // menu command ids
 
 #include <windows.h>
 
@@ -18,13 +19,6 @@ constexpr UINT_PTR clockTimerId = 1;
 constexpr UINT clockTimerPeriodMs = 100;
 extern const char* const mainClassName;
 extern const char* const mainTitle;
-
-// Menu command ids.
-constexpr WORD exitCommand = 40001;
-constexpr WORD loadCommand = 40010;
-constexpr WORD saveCommand = 40011;
-constexpr WORD resetCommand = 40020;
-constexpr WORD aboutCommand = 40099;
 
 // The one simulated kit, and what its operations call out to.
 KitState& hostKit();

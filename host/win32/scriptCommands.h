@@ -6,8 +6,9 @@
 // dialogs are modal, so timer ticks and sound reports go on meanwhile.
 #pragma once
 
-#include <commdlg.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <commdlg.h>
 
 namespace korvel::win32 {
 

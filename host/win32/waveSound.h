@@ -10,8 +10,9 @@
 #include "kit.h"
 #include "toneBank.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <mmsystem.h>
 
 namespace korvel::win32 {
 

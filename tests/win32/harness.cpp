@@ -153,10 +153,6 @@ RECT updateRect(HWND window) {
     return rect;
 }
 
-bool operator==(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 Pixels windowPixels(HWND window, const RECT& area) {
     HDC dc = GetDC(window);
     Pixels pixels = grab(dc, area.left, area.top, area.right - area.left, area.bottom - area.top);
@@ -212,3 +208,7 @@ std::string messageBoxText(HWND box) {
 }
 
 } // namespace korvel::win32::test
+
+bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}

@@ -11,6 +11,9 @@
 #include <vector>
 #include <windows.h>
 
+// Rectangles compare field by field (for expectations on repaint areas).
+bool operator==(const RECT& a, const RECT& b);
+
 namespace korvel::win32::test {
 
 // The main window, created and shown as the program does.
@@ -31,7 +34,6 @@ void clickKey(KeyId key);
 void typeKeys(const std::string& keys);
 
 RECT updateRect(HWND window);
-bool operator==(const RECT& a, const RECT& b);
 
 using Pixels = std::vector<uint32_t>; // 0x00RRGGBB, rows top down
 Pixels windowPixels(HWND window, const RECT& area);

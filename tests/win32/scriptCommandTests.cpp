@@ -47,7 +47,7 @@ class ScriptCommands : public ::testing::Test {
                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             } else {
                 SetDlgItemTextA(dialog, fileNameField, path.c_str());
-                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
             }
             afterDelay(400, [this] { noteMessageBox(); });
         });
@@ -88,7 +88,7 @@ TEST_F(ScriptCommands, SaveThenLoadRestoresMemoryButNotStartAddressOrTempo) {
     const auto saved = kit.memory;
     kit.startAddress = 0x40;
     kit.tempo = 3;
-    runCommand(saveCommand, "Save As", path);
+    runCommand(IDM_FILE_SAVE, "Save As", path);
     EXPECT_EQ(boxText, "");
     const std::string image = fileBytes(path);
     EXPECT_EQ(image.size(), 932u);
@@ -97,7 +97,7 @@ TEST_F(ScriptCommands, SaveThenLoadRestoresMemoryButNotStartAddressOrTempo) {
     kit.memory.fill(0);
     kit.startAddress = 0x80;
     kit.tempo = 5;
-    runCommand(loadCommand, "Open", path);
+    runCommand(IDM_FILE_LOAD, "Open", path);
     EXPECT_EQ(boxText, "");
     EXPECT_EQ(kit.memory, saved);
     EXPECT_EQ(kit.startAddress, 0x80u);
@@ -117,9 +117,9 @@ TEST_F(ScriptCommands, FailuresAreToldWithTheirCaptions) {
         const char* caption;
     };
     const Case cases[] = {
-        {loadCommand, "Open", notScript, "This File is not KORVEL script.", "Load Script"},
-        {loadCommand, "Open", "", "", ""},
-        {saveCommand, "Save As", "", "Can't Open Dialog.", "Save Script"},
+        {IDM_FILE_LOAD, "Open", notScript, "This File is not KORVEL script.", "Load Script"},
+        {IDM_FILE_LOAD, "Open", "", "", ""},
+        {IDM_FILE_SAVE, "Save As", "", "Can't Open Dialog.", "Save Script"},
     };
     KitState& kit = hostKit();
     for (const Case& c : cases) {

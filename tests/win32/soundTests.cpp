@@ -101,7 +101,7 @@ TEST_F(Sound, TuneAndClockGoOnWhileADialogIsOpen) {
         WORD command;
     };
     for (const Open& open :
-         {Open{"About KORVEL Simulator", aboutCommand}, Open{"Open", loadCommand}}) {
+         {Open{"About KORVEL Simulator", IDM_HELP_ABOUT}, Open{"Open", IDM_FILE_LOAD}}) {
         SCOPED_TRACE(open.caption);
         const uint32_t clockBefore = kit.minutes * 600u + kit.seconds * 10u + kit.tenths;
         unsigned notesDuringDialog = 0;

@@ -108,14 +108,14 @@ TEST_F(MainWindow, ResetStopsATuneAndClearsMemory) {
     typeKeys(tuneOfOneNote);
     typeKeys("!");
     ASSERT_EQ(kit.mode, KitMode::Playing);
-    SendMessageA(window, WM_COMMAND, resetCommand, 0);
+    SendMessageA(window, WM_COMMAND, IDM_OPERATE_RESET, 0);
     EXPECT_EQ(kit.mode, KitMode::Clock);
     for (uint32_t nibble : kit.memory) ASSERT_EQ(nibble, 0u);
 }
 
 // File > Exit and the close box both end the message loop with code 0.
 TEST(MainWindowEnd, ExitCommandAndCloseBoxEndWithCodeZero) {
-    for (auto close : {+[](HWND w) { PostMessageA(w, WM_COMMAND, exitCommand, 0); },
+    for (auto close : {+[](HWND w) { PostMessageA(w, WM_COMMAND, IDM_FILE_EXIT, 0); },
                        +[](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }}) {
         HWND window = openMainWindow();
         close(window);
@@ -138,7 +138,7 @@ TEST_F(MainWindow, AboutDialogClosesOnOkEnterEscAndCloseBox) {
             seen = dialog != nullptr;
             if (dialog) close(dialog);
         });
-        SendMessageA(window, WM_COMMAND, aboutCommand, 0); // returns when the dialog ends
+        SendMessageA(window, WM_COMMAND, IDM_HELP_ABOUT, 0); // returns when the dialog ends
         EXPECT_TRUE(seen);
         EXPECT_EQ(findDialog("About KORVEL Simulator"), nullptr);
     }
