@@ -56,6 +56,9 @@ bool readWholeFile(const std::string& path, std::vector<char>& bytes) {
 FileHandle createTemporary(const std::string& path, std::string& temporaryPath) {
     for (int n = 0; n < maxTemporaryNames; ++n) {
         temporaryPath = path + ".saving" + (n ? std::to_string(n) : std::string());
+        // Some C libraries (the classic Windows one) ignore "x" and would truncate.
+        std::error_code error;
+        if (std::filesystem::exists(temporaryPath, error) || error) continue;
         if (std::FILE* file = std::fopen(temporaryPath.c_str(), "wbx")) return FileHandle(file);
     }
     return nullptr;
