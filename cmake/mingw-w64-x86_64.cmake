@@ -18,7 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-find_program(KORVEL_WINE NAMES wine wine64)
-if(KORVEL_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVEL_WINE})
-endif()
+# Tests run through Wine (inside scripts/wine-session).
+set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

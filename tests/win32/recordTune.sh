@@ -12,8 +12,8 @@ parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$recording" &
 recorder=$!
 trap 'kill "$recorder" 2>/dev/null || true' EXIT
 sleep 0.5
-wine "$probe" play
+bash "$(dirname "$0")/../../scripts/wine-run" "$probe" play
 sleep 0.3
 kill "$recorder"
 wait "$recorder" 2>/dev/null || true
-wine "$probe" analyse "$(winepath -w "$recording")"
+bash "$(dirname "$0")/../../scripts/wine-run" "$probe" analyse "$(winepath -w "$recording")"
