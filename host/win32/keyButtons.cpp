@@ -15,20 +15,9 @@ std::array<WNDPROC, keyCount> savedKeyProc{};
 
 } // namespace
 
-// Keys 2, 6, A, E and WRITE are a pixel narrower, the row 4..7 a pixel lower.
-const std::array<KeyPlace, keyCount> keyPlaces = {{
-    {308, 532, 39, 39}, {348, 532, 39, 39}, {388, 532, 38, 39}, {427, 532, 39, 39}, // 0..3
-    {308, 493, 39, 38}, {348, 493, 39, 38}, {388, 493, 38, 38}, {427, 493, 39, 38}, // 4..7
-    {308, 453, 39, 39}, {348, 453, 39, 39}, {388, 453, 38, 39}, {427, 453, 39, 39}, // 8..B
-    {308, 413, 39, 39}, {348, 413, 39, 39}, {388, 413, 38, 39}, {427, 413, 39, 39}, // C..F
-    {467, 413, 39, 39},                                                             // STOP
-    {308, 373, 39, 39}, {348, 373, 39, 39}, {388, 373, 38, 39}, {427, 373, 39, 39}, // ADR..CLEAR
-    {467, 373, 39, 39},                                                             // RUN
-}};
-
 void createKeyButtons(HWND parent, HINSTANCE instance) {
     for (unsigned k = 0; k < keyCount; ++k) {
-        const KeyPlace& place = keyPlaces[k];
+        const layout::Place& place = layout::keyPlaces[k];
         HWND button =
             CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, place.x, place.y,
                             place.width, place.height, parent,
@@ -62,10 +51,10 @@ LRESULT CALLBACK keyButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM 
 }
 
 void drawKey(HWND window, HDC dc, KeyId key, bool pressed) {
-    const KeyPlace& place = keyPlaces[static_cast<unsigned>(key)];
+    const layout::Place& place = layout::keyPlaces[static_cast<unsigned>(key)];
     copyFromBitmap(dc, moduleOf(window), pressed ? pressedSheet : releasedSheet,
-                   {0, 0, place.width, place.height, place.x - keypadOrigin.x,
-                    place.y - keypadOrigin.y, SRCCOPY});
+                   {0, 0, place.width, place.height, place.x - layout::keypad.x,
+                    place.y - layout::keypad.y, SRCCOPY});
 }
 
 } // namespace korvel::win32

@@ -7,20 +7,14 @@
 #pragma once
 
 #include "kit.h"
+#include "panelLayout.h"
 
 #include <array>
 #include <windows.h>
 
 namespace korvel::win32 {
 
-struct KeyPlace {
-    int x, y, width, height;
-};
-
-// Indexed by KeyId. The key sheets are the keypad region cut out of the board,
-// so a key's place in the sheets is its place on the board less this origin.
-extern const std::array<KeyPlace, keyCount> keyPlaces;
-constexpr POINT keypadOrigin = {308, 373};
+static_assert(layout::keyPlaces.size() == keyCount);
 
 void createKeyButtons(HWND parent, HINSTANCE instance);
 LRESULT CALLBACK keyButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);

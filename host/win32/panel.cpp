@@ -71,10 +71,11 @@ void paintBoard(HWND window, HDC dc) {
 }
 
 void paintDigit(HWND window, HDC dc, Glyph glyph, int position) {
-    const int sourceX = static_cast<int>(ledCell(glyph.code, glyph.dot)) * ledCellWidth;
-    copyFromBitmap(dc, moduleOf(window), ledStripBitmap,
-                   {ledCellLeft + ledCellPitch * position, ledCellTop, ledCellWidth, ledCellHeight,
-                    sourceX, 0, SRCCOPY});
+    const int sourceX = static_cast<int>(ledCell(glyph.code, glyph.dot)) * layout::ledCellWidth;
+    const RECT cell = ledCellRect(position);
+    copyFromBitmap(
+        dc, moduleOf(window), ledStripBitmap,
+        {cell.left, cell.top, layout::ledCellWidth, layout::ledCellHeight, sourceX, 0, SRCCOPY});
 }
 
 void paintPanel(HWND window, const KitState& kit) {

@@ -7,21 +7,25 @@
 #pragma once
 
 #include "kit.h"
+#include "panelLayout.h"
 
 #include <array>
 #include <windows.h>
 
 namespace korvel::win32 {
 
-constexpr RECT ledArea = {109, 237, 215, 261};
-constexpr RECT colonArea = {138, 237, 157, 261}; // exactly the cell at position 1
-constexpr int ledCellLeft = 109;
-constexpr int ledCellPitch = 29;
-constexpr int ledCellTop = 237;
-constexpr int ledCellWidth = 19;
-constexpr int ledCellHeight = 24;
-constexpr int ledPositions = 4;
+using layout::ledPositions;
 constexpr int colonPosition = 1;
+
+constexpr RECT ledCellRect(int position) {
+    return {layout::ledCellLeft(position), layout::ledTop,
+            layout::ledCellLeft(position) + layout::ledCellWidth,
+            layout::ledTop + layout::ledCellHeight};
+}
+// The four cells and the gaps between them: (109, 237)-(215, 261).
+constexpr RECT ledArea = {ledCellRect(0).left, ledCellRect(0).top,
+                          ledCellRect(ledPositions - 1).right, ledCellRect(0).bottom};
+constexpr RECT colonArea = ledCellRect(colonPosition);
 
 // Glyph codes: 0..15 a hexadecimal digit; 50 and above the blank cell.
 constexpr uint32_t blankGlyph = 99;

@@ -38,7 +38,7 @@ Pixels grab(HDC source, int x, int y, int width, int height) {
 }
 
 RECT cellRect(int left) {
-    return {left, 0, left + ledCellWidth, ledCellHeight};
+    return {left, 0, left + layout::ledCellWidth, layout::ledCellHeight};
 }
 
 std::function<void()> pendingAction;
@@ -133,7 +133,7 @@ HWND keyButton(KeyId key) {
 }
 
 void keyMessage(KeyId key, UINT message) {
-    const KeyPlace& place = keyPlaces[static_cast<unsigned>(key)];
+    const layout::Place& place = layout::keyPlaces[static_cast<unsigned>(key)];
     const WPARAM buttons = message == WM_LBUTTONUP ? 0 : MK_LBUTTON;
     SendMessageA(keyButton(key), message, buttons, MAKELPARAM(place.width / 2, place.height / 2));
 }
@@ -176,13 +176,11 @@ Pixels bitmapPixels(const char* resourceName, const RECT& area) {
 }
 
 Pixels ledStripCell(int cell) {
-    return bitmapPixels("LED", cellRect(ledCellWidth * cell));
+    return bitmapPixels("LED", cellRect(layout::ledCellWidth * cell));
 }
 
 Pixels ledPositionPixels(HWND window, int position) {
-    const int left = ledCellLeft + ledCellPitch * position;
-    return windowPixels(window,
-                        {left, ledCellTop, left + ledCellWidth, ledCellTop + ledCellHeight});
+    return windowPixels(window, ledCellRect(position));
 }
 
 Pixels boardPixels(const RECT& area) {

@@ -36,7 +36,7 @@ TEST_F(Keys, TwentyTwoSubclassedOwnerDrawnButtonsOverTheKeypad) {
                   BS_OWNERDRAW | WS_CHILD | WS_VISIBLE);
         EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC),
                   reinterpret_cast<LONG_PTR>(keyButtonProc));
-        const KeyPlace& place = keyPlaces[k];
+        const layout::Place& place = layout::keyPlaces[k];
         const RECT r = keyClientRect(key);
         EXPECT_EQ(r.left, place.x);
         EXPECT_EQ(r.top, place.y);
@@ -95,7 +95,7 @@ TEST_F(Keys, RightButtonAndKeyboardDoNotOperateKeys) {
 // A real drag: down on STOP, move onto key 3, up there. STOP is released, 3 never pressed.
 TEST_F(Keys, ReleaseGoesToTheKeyPressedWhereverThePointerIs) {
     auto pointAt = [&](KeyId key) {
-        const KeyPlace& place = keyPlaces[static_cast<unsigned>(key)];
+        const layout::Place& place = layout::keyPlaces[static_cast<unsigned>(key)];
         POINT p = {place.x + place.width / 2, place.y + place.height / 2};
         ClientToScreen(window, &p);
         SetCursorPos(p.x, p.y);
@@ -121,11 +121,11 @@ TEST_F(Keys, ReleaseGoesToTheKeyPressedWhereverThePointerIs) {
 
 TEST_F(Keys, KeysAreDrawnPressedExactlyWhilePushedAndNeverWithAFocusMark) {
     const KeyId key = hexKey(6);
-    const KeyPlace& place = keyPlaces[6];
+    const layout::Place& place = layout::keyPlaces[6];
     const RECT onBoard = {place.x, place.y, place.x + place.width, place.y + place.height};
-    const RECT inSheet = {place.x - keypadOrigin.x, place.y - keypadOrigin.y,
-                          place.x - keypadOrigin.x + place.width,
-                          place.y - keypadOrigin.y + place.height};
+    const RECT inSheet = {place.x - layout::keypad.x, place.y - layout::keypad.y,
+                          place.x - layout::keypad.x + place.width,
+                          place.y - layout::keypad.y + place.height};
     keyMessage(key, WM_LBUTTONDOWN);
     pumpIdle();
     EXPECT_EQ(windowPixels(window, onBoard), bitmapPixels("PUSH", inSheet));

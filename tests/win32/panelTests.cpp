@@ -36,10 +36,7 @@ class Panel : public ::testing::Test {
     }
     void expectBoardAtLed() {
         for (int p = 0; p < 4; ++p) {
-            const int left = ledCellLeft + ledCellPitch * p;
-            EXPECT_EQ(
-                ledPositionPixels(window, p),
-                boardPixels({left, ledCellTop, left + ledCellWidth, ledCellTop + ledCellHeight}))
+            EXPECT_EQ(ledPositionPixels(window, p), boardPixels(ledCellRect(p)))
                 << "position " << p;
         }
     }
@@ -141,9 +138,8 @@ TEST_F(Panel, DigitsNeverDrawOverTheGapsOrTheSurroundings) {
     };
     for (const RECT& r : around) EXPECT_EQ(windowPixels(window, r), boardPixels(r));
     for (int gap = 0; gap < 3; ++gap) {
-        const int left = ledCellLeft + ledCellPitch * gap + ledCellWidth;
-        const RECT r = {left, ledCellTop, left + ledCellPitch - ledCellWidth,
-                        ledCellTop + ledCellHeight};
+        const RECT r = {ledCellRect(gap).right, ledCellRect(gap).top, ledCellRect(gap + 1).left,
+                        ledCellRect(gap).bottom};
         EXPECT_EQ(windowPixels(window, r), boardPixels(r)) << "gap " << gap;
     }
 }

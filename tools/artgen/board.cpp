@@ -252,8 +252,9 @@ void mountingHole(cairo_t* cr, double x, double y) {
 void drawPcb(cairo_t* cr) {
     setColour(cr, desk);
     cairo_paint(cr);
-    roundedRect(cr, 4, 4, boardWidth - 8, boardHeight - 8, 14);
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, 0, boardWidth, boardHeight);
+    roundedRect(cr, 4, 4, layout::boardWidth - 8, layout::boardHeight - 8, 14);
+    cairo_pattern_t* shade =
+        cairo_pattern_create_linear(0, 0, layout::boardWidth, layout::boardHeight);
     cairo_pattern_add_color_stop_rgb(shade, 0, maskLight.r / 255.0, maskLight.g / 255.0,
                                      maskLight.b / 255.0);
     cairo_pattern_add_color_stop_rgb(shade, 1, maskDark.r / 255.0, maskDark.g / 255.0,
@@ -278,8 +279,8 @@ void drawMaskGrain(cairo_t* cr) {
         return state;
     };
     for (int i = 0; i < 9000; ++i) {
-        const double x = 8 + next() % (boardWidth - 16);
-        const double y = 8 + next() % (boardHeight - 16);
+        const double x = 8 + next() % (layout::boardWidth - 16);
+        const double y = 8 + next() % (layout::boardHeight - 16);
         const bool light = next() % 2 == 0;
         cairo_rectangle(cr, x, y, 1, 1);
         setColour(cr, light ? Rgb{120, 200, 150} : Rgb{0, 40, 20}, 0.10);
@@ -524,7 +525,7 @@ void drawKeypadFrame(cairo_t* cr) {
 } // namespace
 
 Image renderBoard(bool keysPressed) {
-    Canvas canvas(boardWidth, boardHeight);
+    Canvas canvas(layout::boardWidth, layout::boardHeight);
     cairo_t* cr = canvas.cr();
     drawPcb(cr);
     drawMaskGrain(cr);
@@ -537,11 +538,11 @@ Image renderBoard(bool keysPressed) {
     drawQuickReference(cr);
     drawPowerSection(cr);
     drawKeypadFrame(cr);
-    for (const KeyFace& key : keyFaces) drawKey(cr, key, keysPressed);
+    for (int k = 0; k < keyCount; ++k) drawKey(cr, keyFaces[k], layout::keyPlaces[k], keysPressed);
     Image board = canvas.flatten(desk);
     const Image blankDigit = renderLedCell(0);
-    for (int position = 0; position < 4; ++position)
-        board.paste(blankDigit, ledDigitLeft(position), ledDigitTop);
+    for (int position = 0; position < layout::ledPositions; ++position)
+        board.paste(blankDigit, layout::ledCellLeft(position), layout::ledTop);
     return board;
 }
 

@@ -4,17 +4,9 @@
 #pragma once
 
 #include "image.h"
+#include "panelLayout.h"
 
 namespace korvel::art {
-
-inline constexpr int boardWidth = 556;
-inline constexpr int boardHeight = 600;
-
-// Top-left corner of the LED digit at position 0 (leftmost) to 3 on the board.
-inline constexpr int ledDigitLeft(int position) {
-    return 109 + 29 * position;
-}
-inline constexpr int ledDigitTop = 237;
 
 // The board with every key released, or with every key pressed in (the source
 // of the pressed key sheet).

@@ -8,17 +8,12 @@
 namespace korvel::art {
 
 const KeyFace keyFaces[keyCount] = {
-    {"0", false, "ミ", 308, 532, 39, 39},      {"1", false, "ファ", 348, 532, 39, 39},
-    {"2", false, "ファ#", 388, 532, 38, 39},   {"3", false, "ソ", 427, 532, 39, 39},
-    {"4", false, "ソ#", 308, 493, 39, 38},     {"5", false, "ラ", 348, 493, 39, 38},
-    {"6", false, "ラ#", 388, 493, 38, 38},     {"7", false, "シ", 427, 493, 39, 38},
-    {"8", false, "ド", 308, 453, 39, 39},      {"9", false, "ド#", 348, 453, 39, 39},
-    {"A", false, "レ", 388, 453, 38, 39},      {"B", false, "レ#", 427, 453, 39, 39},
-    {"C", false, "ミ", 308, 413, 39, 39},      {"D", false, "ファ", 348, 413, 39, 39},
-    {"E", false, "ファ#", 388, 413, 38, 39},   {"F", false, "ソ", 427, 413, 39, 39},
-    {"STOP", true, nullptr, 467, 413, 39, 39}, {"ADR", true, "ソ#", 308, 373, 39, 39},
-    {"READ", true, "ラ", 348, 373, 39, 39},    {"WRITE", true, "ラ#", 388, 373, 38, 39},
-    {"CLEAR", true, "シ", 427, 373, 39, 39},   {"RUN", true, nullptr, 467, 373, 39, 39},
+    {"0", false, "ミ"},      {"1", false, "ファ"},   {"2", false, "ファ#"}, {"3", false, "ソ"},
+    {"4", false, "ソ#"},     {"5", false, "ラ"},     {"6", false, "ラ#"},   {"7", false, "シ"},
+    {"8", false, "ド"},      {"9", false, "ド#"},    {"A", false, "レ"},    {"B", false, "レ#"},
+    {"C", false, "ミ"},      {"D", false, "ファ"},   {"E", false, "ファ#"}, {"F", false, "ソ"},
+    {"STOP", true, nullptr}, {"ADR", true, "ソ#"},   {"READ", true, "ラ"},  {"WRITE", true, "ラ#"},
+    {"CLEAR", true, "シ"},   {"RUN", true, nullptr},
 };
 
 namespace {
@@ -40,7 +35,7 @@ constexpr double bezel = 4.0;
 
 // Light falls from above: a released key's bezel is bright at the top, a pressed
 // key's bezel, tilted in with the top, catches the light at its lower edge.
-void drawBezel(cairo_t* cr, const KeyFace& key, bool pressed) {
+void drawBezel(cairo_t* cr, const layout::Place& key, bool pressed) {
     roundedRect(cr, key.x + 0.5, key.y + 0.5, key.width - 1, key.height - 1, 3.5);
     setVerticalGradient(cr, key.y, key.y + key.height, pressed ? bezelDark : bezelLight,
                         pressed ? bezelLight : bezelDark);
@@ -76,7 +71,7 @@ void drawLabels(cairo_t* cr, const KeyFace& key, double left, double top, double
 
 } // namespace
 
-void drawKey(cairo_t* cr, const KeyFace& key, bool pressed) {
+void drawKey(cairo_t* cr, const KeyFace& face, const layout::Place& key, bool pressed) {
     cairo_save(cr);
     drawBezel(cr, key, pressed);
     // Pressed in, the top sinks away from the eye: it looks a little smaller, and
@@ -102,7 +97,7 @@ void drawKey(cairo_t* cr, const KeyFace& key, bool pressed) {
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
     }
-    drawLabels(cr, key, left, top, width, height, pressed ? 0.75 : 1.0);
+    drawLabels(cr, face, left, top, width, height, pressed ? 0.75 : 1.0);
     cairo_restore(cr);
 }
 

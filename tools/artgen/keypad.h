@@ -1,8 +1,9 @@
 // The kit's 22 keys as the board picture shows them, indexed by key id (0..15 the
-// hexadecimal keys, 16 STOP, 17 ADR, 18 READ, 19 WRITE, 20 CLEAR, 21 RUN): where
-// each lies on the board, in pixels of the 556 x 600 picture, and what is printed
-// on it. The key sheets are the keypad region of the board cut out.
+// hexadecimal keys, 16 STOP, 17 ADR, 18 READ, 19 WRITE, 20 CLEAR, 21 RUN): what
+// is printed on each. Where each lies is layout::keyPlaces (panelLayout.h).
 #pragma once
+
+#include "panelLayout.h"
 
 #include <cairo.h>
 
@@ -12,21 +13,12 @@ struct KeyFace {
     const char* legend;
     bool function;    // function keys have red legends, hexadecimal keys blue ones
     const char* note; // the solfège name of the key's note, in katakana; null for none
-    int x;
-    int y;
-    int width;
-    int height;
 };
 
-inline constexpr int keyCount = 22;
+inline constexpr int keyCount = static_cast<int>(layout::keyPlaces.size());
 extern const KeyFace keyFaces[keyCount];
 
-// The keypad region of the board, which the key sheets are cut from.
-inline constexpr int keypadLeft = 308;
-inline constexpr int keypadTop = 373;
-inline constexpr int keypadSize = 198;
-
 // Draws one key at its place on the board, released or pressed in.
-void drawKey(cairo_t* cr, const KeyFace& key, bool pressed);
+void drawKey(cairo_t* cr, const KeyFace& key, const layout::Place& place, bool pressed);
 
 } // namespace korvel::art

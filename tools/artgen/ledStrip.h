@@ -7,11 +7,12 @@
 #pragma once
 
 #include "image.h"
+#include "panelLayout.h"
 
 namespace korvel::art {
 
-inline constexpr int ledCellWidth = 19;
-inline constexpr int ledCellHeight = 24;
+using layout::ledCellHeight;
+using layout::ledCellWidth;
 inline constexpr int ledCellCount = 27;
 inline constexpr int ledFirstDottedCell = 17;
 

@@ -48,12 +48,17 @@ void writeIcon(const std::string& folder) {
     writeFileBytes(folder + "/korvel.ico", encodeIco(images));
 }
 
+// The key sheets are the keypad region of the board cut out.
+Image keypadOf(const Image& board) {
+    const korvel::layout::Place& keypad = korvel::layout::keypad;
+    return board.crop(keypad.x, keypad.y, keypad.width, keypad.height);
+}
+
 void writeAll(const std::string& folder) {
     const Image released = renderBoard(false);
     writeBmpFile(folder + "/base.bmp", released);
-    writeBmpFile(folder + "/key.bmp", released.crop(keypadLeft, keypadTop, keypadSize, keypadSize));
-    writeBmpFile(folder + "/push.bmp",
-                 renderBoard(true).crop(keypadLeft, keypadTop, keypadSize, keypadSize));
+    writeBmpFile(folder + "/key.bmp", keypadOf(released));
+    writeBmpFile(folder + "/push.bmp", keypadOf(renderBoard(true)));
     writeBmpFile(folder + "/led.bmp", renderLedStrip());
     writeAboutPictures(folder);
     writeIcon(folder);
