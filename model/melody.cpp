@@ -66,7 +66,7 @@ uint32_t jumpTarget(const MelodyStep& step) {
 uint32_t toneIndexOf(const MelodyStep& step) {
     if (isRestLike(step)) return silenceToneIndex;
     const uint32_t noteNumber = step.nibble[2] <= lastNoteNumber ? step.nibble[2] : lastNoteNumber;
-    return step.nibble[3] * 16 + noteNumber;
+    return toneIndex(step.nibble[3], noteNumber);
 }
 
 uint32_t lengthCodeOf(const MelodyStep& step) {

@@ -8,7 +8,8 @@ namespace korvel {
 namespace {
 
 constexpr uint32_t notesPerDivider = 12;
-constexpr uint32_t filledSlotCount = 16 * notesPerDivider + 1; // waves plus silence
+constexpr uint32_t dividerCount = dividerOf(toneSlotCount - 1) + 1;
+constexpr uint32_t filledSlotCount = dividerCount * notesPerDivider + 1; // waves plus silence
 
 struct LoopLength {
     uint32_t keyNoteIndex;
@@ -41,12 +42,14 @@ void fillSquareWave(uint8_t* buffer, uint32_t highBytes, uint32_t periodBytes) {
 
 } // namespace
 
-const std::array<uint8_t, 16> highPhase = {21, 20, 19, 18, 17, 16, 15, 14, 14, 13, 12, 11};
-const std::array<uint8_t, 16> lowPhase = {21, 20, 19, 17, 16, 16, 15, 14, 13, 12, 12, 11};
+const std::array<uint8_t, toneSlotsPerDivider> highPhase = {21, 20, 19, 18, 17, 16,
+                                                            15, 14, 14, 13, 12, 11};
+const std::array<uint8_t, toneSlotsPerDivider> lowPhase = {21, 20, 19, 17, 16, 16,
+                                                           15, 14, 13, 12, 12, 11};
 
 bool hasTone(uint32_t toneIndex) {
     return toneIndex == silenceToneIndex ||
-           (toneIndex < toneSlotCount && highPhase[toneIndex % 16] != 0);
+           (toneIndex < toneSlotCount && highPhase[noteNumberOf(toneIndex)] != 0);
 }
 
 bool buildToneBank(ToneBank& bank) {
@@ -56,8 +59,8 @@ bool buildToneBank(ToneBank& bank) {
 
     uint8_t* next = bank.storage.get();
     for (uint32_t t = 0; t < toneSlotCount; ++t) {
-        const uint32_t note = t % 16;
-        const uint32_t stretch = t / 16 + 1;
+        const uint32_t note = noteNumberOf(t);
+        const uint32_t stretch = dividerOf(t) + 1;
         if (highPhase[note] == 0) continue;
         fillSquareWave(next, highPhase[note] * stretch,
                        (highPhase[note] + lowPhase[note]) * stretch);

@@ -17,15 +17,26 @@ namespace korvel {
 constexpr uint32_t sampleRate = 22050;
 constexpr uint32_t toneBufferBytes = 188160; // 8.53 s, the longest note
 constexpr uint32_t toneSlotCount = 252;      // tone index = divider * 16 + note number
+constexpr uint32_t toneSlotsPerDivider = 16; // note numbers 0..11 sound, 12..15 are empty
 constexpr uint32_t silenceToneIndex = 47;
 constexpr uint32_t keyNoteSlotCount = 60;
 constexpr uint8_t highLevel = 134;
 constexpr uint8_t lowLevel = 112;
 constexpr uint8_t silentLevel = 128;
 
+constexpr uint32_t toneIndex(uint32_t divider, uint32_t noteNumber) {
+    return divider * toneSlotsPerDivider + noteNumber;
+}
+constexpr uint32_t dividerOf(uint32_t toneIndex) {
+    return toneIndex / toneSlotsPerDivider;
+}
+constexpr uint32_t noteNumberOf(uint32_t toneIndex) {
+    return toneIndex % toneSlotsPerDivider;
+}
+
 // Samples in the high and low phase of one period at divider 0, by note number; 0 = no note.
-extern const std::array<uint8_t, 16> highPhase;
-extern const std::array<uint8_t, 16> lowPhase;
+extern const std::array<uint8_t, toneSlotsPerDivider> highPhase;
+extern const std::array<uint8_t, toneSlotsPerDivider> lowPhase;
 
 struct KeyNote {
     const uint8_t* samples; // tone buffer k, or null where no key plays k

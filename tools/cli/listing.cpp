@@ -12,13 +12,12 @@ namespace {
 
 constexpr std::array<const char*, 12> noteNames = {"do",  "do#", "re",   "re#", "mi",  "fa",
                                                    "fa#", "sol", "sol#", "la",  "la#", "si"};
-constexpr uint32_t notesPerDivider = 16;
 
 std::string toneText(uint32_t toneIndex) {
     if (toneIndex == silenceToneIndex) return "rest";
     char text[32];
-    std::snprintf(text, sizeof text, "%-4s divider %u", noteName(toneIndex % notesPerDivider),
-                  toneIndex / notesPerDivider);
+    std::snprintf(text, sizeof text, "%-4s divider %u", noteName(noteNumberOf(toneIndex)),
+                  dividerOf(toneIndex));
     return text;
 }
 
