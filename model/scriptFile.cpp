@@ -74,7 +74,11 @@ bool writeAll(FileHandle file, const char* bytes, size_t length) {
 FileResult loadScriptFile(KitState& kit, const std::string& path) {
     std::vector<char> bytes;
     if (!readWholeFile(path, bytes)) return cantOpen(path);
-    if (!applyScript(kit, bytes.data(), bytes.size()))
+    return loadScriptText(kit, bytes.data(), bytes.size());
+}
+
+FileResult loadScriptText(KitState& kit, const char* bytes, size_t size) {
+    if (!applyScript(kit, bytes, size))
         return {FileOutcome::NotScript, "This File is not KORVEL script.", loadCaption};
     return done(loadCaption);
 }

@@ -29,6 +29,9 @@ struct FileResult {
 
 // Reads the whole file and replays it into the kit.
 FileResult loadScriptFile(KitState& kit, const std::string& path);
+// Replays script text that did not come from a file (the clipboard, a link)
+// exactly as a loaded file, with the same outcomes and messages.
+FileResult loadScriptText(KitState& kit, const char* bytes, size_t size);
 // Writes the kit's memory as a 932-byte script, replacing path only on success.
 FileResult saveScriptFile(const KitState& kit, const std::string& path);
 
