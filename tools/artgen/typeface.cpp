@@ -51,10 +51,13 @@ void useTypeface(cairo_t* cr, Typeface typeface, double pixelSize) {
     cairo_select_font_face(cr, family.name, CAIRO_FONT_SLANT_NORMAL, family.weight);
     cairo_set_font_size(cr, pixelSize);
     // Fixed options, so that the pictures do not depend on a user's font settings.
+    // Hinting snaps the glyphs' heights to whole pixels; the metrics must be hinted
+    // too, because Cairo clips drawn text to the glyphs' metric boxes, and unhinted
+    // boxes cut off the row that hinting moved a cap line up into.
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cr, options);
     cairo_font_options_destroy(options);
 }
