@@ -1,12 +1,12 @@
 # Draws every picture afresh with artgen into OUT and compares each, byte for
-# byte, with its committed copy in RESOURCES.
+# byte, with its committed copy in RESOURCES, subfolders included.
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 execute_process(COMMAND ${ARTGEN} ${OUT} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "artgen failed with status ${status}")
 endif()
-file(GLOB drawn RELATIVE ${OUT} ${OUT}/*)
+file(GLOB_RECURSE drawn RELATIVE ${OUT} ${OUT}/*)
 if(NOT drawn)
   message(FATAL_ERROR "artgen drew nothing")
 endif()

@@ -524,9 +524,10 @@ void drawKeypadFrame(cairo_t* cr) {
 
 } // namespace
 
-Image renderBoard(bool keysPressed) {
-    Canvas canvas(layout::boardWidth, layout::boardHeight);
+Image renderBoard(bool keysPressed, int scale) {
+    Canvas canvas(layout::boardWidth * scale, layout::boardHeight * scale);
     cairo_t* cr = canvas.cr();
+    cairo_scale(cr, scale, scale);
     drawPcb(cr);
     drawMaskGrain(cr);
     drawLogicTraces(cr);
@@ -540,9 +541,9 @@ Image renderBoard(bool keysPressed) {
     drawKeypadFrame(cr);
     for (int k = 0; k < keyCount; ++k) drawKey(cr, keyFaces[k], layout::keyPlaces[k], keysPressed);
     Image board = canvas.flatten(desk);
-    const Image blankDigit = renderLedCell(0);
+    const Image blankDigit = renderLedCell(0, scale);
     for (int position = 0; position < layout::ledPositions; ++position)
-        board.paste(blankDigit, layout::ledCellLeft(position), layout::ledTop);
+        board.paste(blankDigit, layout::ledCellLeft(position) * scale, layout::ledTop * scale);
     return board;
 }
 

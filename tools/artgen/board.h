@@ -9,7 +9,8 @@
 namespace korvel::art {
 
 // The board with every key released, or with every key pressed in (the source
-// of the pressed key sheet).
-Image renderBoard(bool keysPressed);
+// of the pressed key sheet), drawn `scale` times the size for high-density
+// screens: every place in panelLayout.h times `scale`.
+Image renderBoard(bool keysPressed, int scale = 1);
 
 } // namespace korvel::art

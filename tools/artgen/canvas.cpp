@@ -57,6 +57,20 @@ Image Canvas::flatten(Rgb backdrop) const {
     return image;
 }
 
+Bytes Canvas::png() const {
+    Bytes file;
+    auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        Bytes& out = *static_cast<Bytes*>(closure);
+        out.insert(out.end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface_, append, &file);
+    if (status != CAIRO_STATUS_SUCCESS)
+        throw std::runtime_error(std::string("cannot encode a PNG: ") +
+                                 cairo_status_to_string(status));
+    return file;
+}
+
 MaskedPicture::MaskedPicture(const Canvas& canvas, Rgb likelyBackground)
     : picture(canvas.flatten(likelyBackground)), mask(canvas.width(), canvas.height(), black) {
     for (int y = 0; y < canvas.height(); ++y)

@@ -24,6 +24,8 @@ class Canvas {
 
     // The drawing composited over a solid backdrop.
     Image flatten(Rgb backdrop) const;
+    // The drawing as a PNG file, 8-bit RGBA with its soft edges kept.
+    Bytes png() const;
 
   private:
     // One pixel as Cairo keeps it: colour premultiplied by alpha, each 0..255.

@@ -1,11 +1,14 @@
 #include "ledStrip.h"
 
+#include <cmath>
+
 namespace korvel::art {
 
 namespace {
 
-// A segment is a bar three pixels thick with bevelled ends: the middle line runs
-// from `from` to `to` along the bar, the two side lines stop one pixel short.
+// A segment is a bar three cell pixels thick with bevelled ends: at scale 1 the
+// middle line runs from `from` to `to` along the bar, the two side lines stop one
+// pixel short.
 struct Bar {
     bool horizontal;
     int across; // the middle line's row (horizontal) or column (vertical)
@@ -44,28 +47,19 @@ constexpr unsigned digitSegments[16] = {
     0b1110001, // F aefg
 };
 
-void plot(Image& image, int along, int across, bool horizontal, Rgb colour) {
-    if (horizontal)
-        image.at(along, across) = colour;
-    else
-        image.at(across, along) = colour;
+// Whether a point, in cell pixels, lies in the bar: within a pixel and a half of
+// the middle line and inside the 45-degree bevels at its ends. A pixel is set
+// where its centre lies inside, so scale 1 gives the shape described above and
+// finer grids smoother bevels.
+bool insideBar(const Bar& bar, double x, double y) {
+    const double along = bar.horizontal ? x : y;
+    const double offset = std::abs((bar.horizontal ? y : x) - (bar.across + 0.5));
+    return offset <= 1.5 && along - bar.from >= offset && bar.to + 1 - along >= offset;
 }
 
-void drawBar(Image& cell, const Bar& bar, Rgb colour) {
-    for (int along = bar.from; along <= bar.to; ++along) {
-        plot(cell, along, bar.across, bar.horizontal, colour);
-        if (along > bar.from && along < bar.to) {
-            plot(cell, along, bar.across - 1, bar.horizontal, colour);
-            plot(cell, along, bar.across + 1, bar.horizontal, colour);
-        }
-    }
-}
-
-void drawPoint(Image& cell, Rgb colour) {
-    const Pixel c = pointCentre;
-    for (Pixel p :
-         {c, Pixel{c.x - 1, c.y}, Pixel{c.x + 1, c.y}, Pixel{c.x, c.y - 1}, Pixel{c.x, c.y + 1}})
-        cell.at(p.x, p.y) = colour;
+// At scale 1 a five-pixel plus around pointCentre; finer grids round its corners.
+bool insidePoint(double x, double y) {
+    return std::abs(x - (pointCentre.x + 0.5)) + std::abs(y - (pointCentre.y + 0.5)) <= 1.75;
 }
 
 } // namespace
@@ -76,21 +70,27 @@ Pixel segmentCentre(int segment) {
     return bar.horizontal ? Pixel{middle, bar.across} : Pixel{bar.across, middle};
 }
 
-Image renderLedCell(int cell) {
+Image renderLedCell(int cell, int scale) {
     const bool dotted = cell >= ledFirstDottedCell;
     const unsigned lit =
         cell == 0 ? 0 : digitSegments[dotted ? cell - ledFirstDottedCell : cell - 1];
-    Image image(ledCellWidth, ledCellHeight, ledBackground);
-    for (int segment = 0; segment < segmentCount; ++segment)
-        drawBar(image, segmentBars[segment], (lit >> segment & 1) ? ledLit : ledUnlit);
-    drawPoint(image, dotted ? ledLit : ledUnlit);
+    Image image(ledCellWidth * scale, ledCellHeight * scale, ledBackground);
+    for (int row = 0; row < image.height; ++row)
+        for (int col = 0; col < image.width; ++col) {
+            const double x = (col + 0.5) / scale;
+            const double y = (row + 0.5) / scale;
+            for (int segment = 0; segment < segmentCount; ++segment)
+                if (insideBar(segmentBars[segment], x, y))
+                    image.at(col, row) = (lit >> segment & 1) ? ledLit : ledUnlit;
+            if (insidePoint(x, y)) image.at(col, row) = dotted ? ledLit : ledUnlit;
+        }
     return image;
 }
 
-Image renderLedStrip() {
-    Image strip(ledCellWidth * ledCellCount, ledCellHeight);
+Image renderLedStrip(int scale) {
+    Image strip(ledCellWidth * ledCellCount * scale, ledCellHeight * scale);
     for (int cell = 0; cell < ledCellCount; ++cell)
-        strip.paste(renderLedCell(cell), cell * ledCellWidth, 0);
+        strip.paste(renderLedCell(cell, scale), cell * ledCellWidth * scale, 0);
     return strip;
 }
 

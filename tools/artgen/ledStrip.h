@@ -3,7 +3,9 @@
 // 17..26 the decimal digits 0..9 with the point lit. The painter copies one cell
 // per display position; the board picture carries cell 0 at each position.
 // Segments are set pixel by pixel, never antialiased, so every pixel of a segment
-// is exactly the lit or the unlit colour. Used by the generator and its tests.
+// is exactly the lit or the unlit colour. At a larger scale (the high-density
+// strip) the same shapes are set on the finer pixel grid. Used by the generator
+// and its tests.
 #pragma once
 
 #include "image.h"
@@ -34,9 +36,9 @@ Pixel segmentCentre(int segment);
 // The decimal point is a five-pixel plus around this pixel.
 inline constexpr Pixel pointCentre{17, 22};
 
-// The whole strip, cells left to right.
-Image renderLedStrip();
-// Cell n of the strip.
-Image renderLedCell(int cell);
+// The whole strip, cells left to right, `scale` pixels to a cell pixel.
+Image renderLedStrip(int scale = 1);
+// Cell n of the strip, `scale` pixels to a cell pixel.
+Image renderLedCell(int cell, int scale = 1);
 
 } // namespace korvel::art

@@ -1,6 +1,7 @@
 // artgen: draws every picture of the simulator's resources and writes them into
-// the given folder (normally resources/): the board, the LED strip, the two key
-// sheets, the About dialog's logo and mascot with their masks, and the icon.
+// the given folder (normally resources/): the board, the LED strip and the two
+// key sheets, each also at twice the size, the About dialog's logo and mascot
+// with their masks, the icon, and the icon's PNGs for desktop installation.
 #include "bmpFile.h"
 #include "board.h"
 #include "keypad.h"
@@ -12,6 +13,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -48,20 +50,43 @@ void writeIcon(const std::string& folder) {
     writeFileBytes(folder + "/korvel.ico", encodeIco(images));
 }
 
+// Desktops that take the icon as one PNG a size (freedesktop icon themes).
+constexpr int pngIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+void writePngIcons(const std::string& folder) {
+    const std::string icons = folder + "/icons";
+    std::filesystem::create_directories(icons);
+    for (int size : pngIconSizes) {
+        Canvas face(size, size);
+        drawMascotFace(face.cr(), size);
+        writeFileBytes(icons + "/korvel-" + std::to_string(size) + ".png", face.png());
+    }
+}
+
 // The key sheets are the keypad region of the board cut out.
-Image keypadOf(const Image& board) {
+Image keypadOf(const Image& board, int scale) {
     const korvel::layout::Place& keypad = korvel::layout::keypad;
-    return board.crop(keypad.x, keypad.y, keypad.width, keypad.height);
+    return board.crop(keypad.x * scale, keypad.y * scale, keypad.width * scale,
+                      keypad.height * scale);
+}
+
+// The window's pictures at `scale` times the size; the larger ones are named with
+// the "@2x" suffix by which Qt picks them on screens of that pixel ratio.
+void writePanelPictures(const std::string& folder, int scale) {
+    const std::string suffix = scale == 1 ? "" : "@" + std::to_string(scale) + "x";
+    const auto path = [&](const char* name) { return folder + "/" + name + suffix + ".bmp"; };
+    const Image released = renderBoard(false, scale);
+    writeBmpFile(path("base"), released);
+    writeBmpFile(path("key"), keypadOf(released, scale));
+    writeBmpFile(path("push"), keypadOf(renderBoard(true, scale), scale));
+    writeBmpFile(path("led"), renderLedStrip(scale));
 }
 
 void writeAll(const std::string& folder) {
-    const Image released = renderBoard(false);
-    writeBmpFile(folder + "/base.bmp", released);
-    writeBmpFile(folder + "/key.bmp", keypadOf(released));
-    writeBmpFile(folder + "/push.bmp", keypadOf(renderBoard(true)));
-    writeBmpFile(folder + "/led.bmp", renderLedStrip());
+    for (int scale : {1, 2}) writePanelPictures(folder, scale);
     writeAboutPictures(folder);
     writeIcon(folder);
+    writePngIcons(folder);
 }
 
 } // namespace
