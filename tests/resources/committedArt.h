@@ -16,6 +16,11 @@ inline Image loadBitmap(const std::string& file) {
     return readBmpFile(resourcePath(file));
 }
 
+// The bitmap `name` drawn `scale` times the size: "base" at 2 is base@2x.bmp.
+inline Image loadBitmap(const std::string& name, int scale) {
+    return loadBitmap(name + (scale == 1 ? "" : "@" + std::to_string(scale) + "x") + ".bmp");
+}
+
 struct KeyRect {
     int x, y, width, height;
 };

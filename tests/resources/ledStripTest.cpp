@@ -89,5 +89,23 @@ TEST_F(LedStrip, ColoursAreTheDisplaysOwn) {
             << int(p.r) << "," << int(p.g) << "," << int(p.b);
 }
 
+// The double-size strip sets the same shapes on a grid twice as fine, only with
+// smoother bevels and a rounder point: averaged down, each cell pixel keeps its
+// colour in at least three of its four fine pixels.
+TEST_F(LedStrip, DoubleSizeStripIsTheStripOnAFinerGrid) {
+    const Image fine = loadBitmap("led", 2);
+    ASSERT_EQ(fine.width, 2 * strip.width);
+    ASSERT_EQ(fine.height, 2 * strip.height);
+    for (int y = 0; y < strip.height; ++y)
+        for (int x = 0; x < strip.width; ++x) {
+            int same = 0;
+            for (int i = 0; i < 4; ++i)
+                same += fine.at(2 * x + i % 2, 2 * y + i / 2) == strip.at(x, y);
+            ASSERT_GE(same, 3) << "cell " << x / ledCellWidth << " at " << x % ledCellWidth << ","
+                               << y;
+        }
+    for (Rgb p : fine.pixels) ASSERT_TRUE(p == ledBackground || p == ledLit || p == ledUnlit);
+}
+
 } // namespace
 } // namespace korvel::art::test

@@ -15,9 +15,10 @@ struct Expected {
 // Reading succeeds only for uncompressed 24-bit bitmaps, so this checks the depth too.
 TEST(Pictures, EveryBitmapHasItsSizeAndIs24Bit) {
     const Expected bitmaps[] = {
-        {"base.bmp", 556, 600}, {"led.bmp", 513, 24},   {"key.bmp", 198, 198},
-        {"push.bmp", 198, 198}, {"logo.bmp", 350, 99},  {"logom.bmp", 350, 99},
-        {"boy.bmp", 150, 203},  {"boym.bmp", 150, 203},
+        {"base.bmp", 556, 600},   {"led.bmp", 513, 24},     {"key.bmp", 198, 198},
+        {"push.bmp", 198, 198},   {"logo.bmp", 350, 99},    {"logom.bmp", 350, 99},
+        {"boy.bmp", 150, 203},    {"boym.bmp", 150, 203},   {"base@2x.bmp", 1112, 1200},
+        {"led@2x.bmp", 1026, 48}, {"key@2x.bmp", 396, 396}, {"push@2x.bmp", 396, 396},
     };
     for (const Expected& expected : bitmaps) {
         SCOPED_TRACE(expected.file);
@@ -69,6 +70,26 @@ TEST(Pictures, IconHolds48And32And16PixelImagesWithMasks) {
             }
         EXPECT_GT(clear, 0);
         EXPECT_LT(clear, sizes[i] * sizes[i] / 2);
+    }
+}
+
+// A PNG starts with its signature and the IHDR chunk: big-endian width and
+// height, then bit depth and colour type (6 is RGBA).
+TEST(Pictures, DesktopIconsAreRgbaPngsOfTheirSizes) {
+    const auto bigEndian = [](const Bytes& b, std::size_t at) {
+        return b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+    };
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string file = "icons/korvel-" + std::to_string(size) + ".png";
+        SCOPED_TRACE(file);
+        const Bytes png = readFileBytes(resourcePath(file));
+        ASSERT_GT(png.size(), 33u);
+        EXPECT_EQ(std::string(png.begin(), png.begin() + 16),
+                  std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+        EXPECT_EQ(bigEndian(png, 16), size);
+        EXPECT_EQ(bigEndian(png, 20), size);
+        EXPECT_EQ(png[24], 8);
+        EXPECT_EQ(png[25], 6);
     }
 }
 
