@@ -22,6 +22,9 @@ bool replay(const fs::path& file) {
         std::fprintf(stderr, "kit_fuzz_replay: cannot read %s\n", file.string().c_str());
         return false;
     }
+    // Named first, so a failing check's abort shows which input it was.
+    std::printf("%s\n", file.string().c_str());
+    std::fflush(stdout);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                      std::istreambuf_iterator<char>()};
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
