@@ -44,8 +44,9 @@ bench: deps
 
 # Fuzzes the script loader and the keypad for FUZZ_SECONDS, starting from the
 # committed corpus and the examples. New inputs go to build/fuzz/finds and a
-# failing one to build/fuzz/crash-*; the committed corpus changes only by hand
-# (kit_fuzz -merge=1 tests/fuzz/corpus build/fuzz/finds).
+# failing one to build/fuzz/crash-*. The committed corpus changes only by hand:
+# kit_fuzz -merge=1 -use_counters=0 EMPTY_DIR tests/fuzz/corpus build/fuzz/finds
+# keeps a few dozen inputs covering every edge; EMPTY_DIR replaces the corpus.
 FUZZ_SECONDS ?= 60
 
 fuzz: deps
