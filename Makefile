@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows run screenshots bench format clean
+.PHONY: test wintest deps build windows run screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -41,6 +41,20 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	./build/release/bench/korvel_bench
+
+# Fuzzes the script loader and the keypad for FUZZ_SECONDS, starting from the
+# committed corpus and the examples. New inputs go to build/fuzz/finds and a
+# failing one to build/fuzz/crash-*. The committed corpus changes only by hand:
+# kit_fuzz -merge=1 -use_counters=0 EMPTY_DIR tests/fuzz/corpus build/fuzz/finds
+# keeps a few dozen inputs covering every edge; EMPTY_DIR replaces the corpus.
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	mkdir -p build/fuzz/finds
+	build/fuzz/tests/fuzz/kit_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		-artifact_prefix=build/fuzz/ build/fuzz/finds tests/fuzz/corpus examples
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
