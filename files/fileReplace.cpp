@@ -39,7 +39,8 @@ ReplaceResult failed(const std::string& what, bool oldContentLost = false) {
 // Streams the contents and makes them durable; the handle is closed on every path.
 ReplaceResult writeThrough(Handle file, const ContentWriter& writer, bool inPlace) {
     HandleSink sink(file);
-    if (!writer(sink)) {
+    const bool written = writer(sink); // a failed write counts even if the writer went on
+    if (!written || !sink.error().empty()) {
         native::close(file);
         if (sink.error().empty()) return {ReplaceOutcome::GaveUp, {}, inPlace};
         return {ReplaceOutcome::Failed, sink.error(), inPlace};
