@@ -1,4 +1,4 @@
-// Load and Save commands over the model's data-loss-safe script files.
+// Load and Save commands over the safe script files of korvel_files.
 #include "scriptCommands.h"
 
 #include "mainWindow.h"

@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -103,6 +105,42 @@ TEST(Render, OutputItCannotWriteIsNamed) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "korvel-cli: " + out +
                               ": cannot create a file beside it (No such file or directory)\n");
+}
+
+// The script itself (named directly or through a link) and anything that is
+// not a regular file are refused before a byte is written.
+TEST(Render, RefusesOutputsItMustNotReplace) {
+    ScratchDir dir;
+    const std::string tune = dir.path("tune.dat"), text = test::script(twoNotes);
+    test::writeFile(tune, text);
+    ASSERT_EQ(symlink("tune.dat", dir.path("link.dat").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    const auto before = dir.names();
+    const std::string itself = "the output is the script itself; nothing written";
+    const std::pair<std::string, std::string> cases[] = {{tune, itself},
+                                                         {dir.path("link.dat"), itself},
+                                                         {"/dev/null", "not a regular file"},
+                                                         {dir.path("fifo"), "not a regular file"}};
+    for (const auto& [out, message] : cases) {
+        const auto result = runCli(dir, {"render", tune, "-o", out});
+        EXPECT_EQ(result.exitCode, 1) << out;
+        EXPECT_EQ(result.err, "korvel-cli: " + out + ": " + message + "\n");
+        EXPECT_EQ(dir.names(), before);
+    }
+    EXPECT_EQ(test::readFile(tune), text);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.path("fifo")));
+}
+
+TEST(Render, DashWritesTheSameWaveToStandardOutput) {
+    ScratchDir dir;
+    test::writeFile(dir.path("tune.dat"), test::script(twoNotes));
+    ASSERT_EQ(runCli(dir, {"render", dir.path("tune.dat"), "-o", dir.path("t.wav")}).exitCode, 0);
+    const auto result = runCli(dir, {"render", dir.path("tune.dat"), "-o", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out == test::readFile(dir.path("t.wav")));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"t.wav", "tune.dat"}));
 }
 
 TEST(Render, PassWithoutEndMarkerWarnsAndStopsAtTenMinutes) {

@@ -1,17 +1,12 @@
-// The WAV header's fields and the writer's promise: the destination changes
-// only through a complete file.
+// The WAV header's fields and the streaming of a whole file.
 #include "waveFile.h"
-#include "cliTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 namespace korvel::cli {
 namespace {
-
-using test::ScratchDir;
 
 uint32_t le32(const uint8_t* at) {
     return at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24;
@@ -46,80 +41,36 @@ TEST(WaveHeader, EvenDataHasNoPad) {
     EXPECT_EQ(le32(&h[40]), 4410u);
 }
 
-TEST(WaveWriter, CommitWritesHeaderDataAndPad) {
-    ScratchDir dir;
-    WaveWriter writer(dir.path("out.wav"));
-    const uint8_t samples[] = {1, 2, 3};
-    ASSERT_TRUE(writer.open());
-    ASSERT_TRUE(writer.append(samples, 2));
-    ASSERT_TRUE(writer.append(samples + 2, 1));
-    ASSERT_TRUE(writer.commit());
-    const std::string file = test::readFile(dir.path("out.wav"));
-    const WaveHeader h = waveHeader(3);
-    EXPECT_EQ(file, std::string(h.begin(), h.end()) + std::string("\1\2\3\0", 4));
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.wav"});
-}
-
-TEST(WaveWriter, OldFileStaysUntilCommit) {
-    ScratchDir dir;
-    test::writeFile(dir.path("out.wav"), "old");
-    const uint8_t sample = 7;
-    {
-        WaveWriter abandoned(dir.path("out.wav"));
-        ASSERT_TRUE(abandoned.open());
-        ASSERT_TRUE(abandoned.append(&sample, 1));
-        EXPECT_EQ(test::readFile(dir.path("out.wav")), "old");
+class StringSink final : public files::ByteSink {
+  public:
+    bool write(const void* bytes, size_t size) override {
+        text.append(static_cast<const char*>(bytes), size);
+        return true;
     }
-    EXPECT_EQ(test::readFile(dir.path("out.wav")), "old");
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.wav"});
+    std::string text;
+};
 
-    WaveWriter writer(dir.path("out.wav"));
-    ASSERT_TRUE(writer.open());
-    ASSERT_TRUE(writer.append(&sample, 1));
-    ASSERT_TRUE(writer.commit());
-    EXPECT_EQ(test::readFile(dir.path("out.wav")).size(), waveHeaderBytes + 2);
+SampleSource giving(const std::string& samples) {
+    return [samples](files::ByteSink& out) { return out.write(samples.data(), samples.size()); };
 }
 
-// A stray file with the temporary name is neither used nor harmed.
-TEST(WaveWriter, LeavesAStrayTemporaryFileAlone) {
-    ScratchDir dir;
-    test::writeFile(dir.path("out.wav.partial"), "someone else's");
-    WaveWriter writer(dir.path("out.wav"));
-    ASSERT_TRUE(writer.open());
-    ASSERT_TRUE(writer.commit());
-    EXPECT_EQ(test::readFile(dir.path("out.wav.partial")), "someone else's");
-    EXPECT_EQ(test::readFile(dir.path("out.wav")).size(), waveHeaderBytes);
+TEST(WriteWave, HeaderDataAndPad) {
+    StringSink out;
+    ASSERT_TRUE(writeWave(out, 3, giving("\1\2\3")));
+    const WaveHeader h = waveHeader(3);
+    EXPECT_EQ(out.text, std::string(h.begin(), h.end()) + std::string("\1\2\3\0", 4));
 }
 
-TEST(WaveWriter, RefusesToPassTheSizeLimit) {
-    ScratchDir dir;
-    WaveWriter writer(dir.path("out.wav"));
-    const uint8_t sample = 0;
-    ASSERT_TRUE(writer.open());
-    ASSERT_TRUE(writer.append(&sample, 1));
-    // The size is checked before anything is written, so the count is never read.
-    EXPECT_FALSE(writer.append(&sample, maxWaveDataBytes));
-    EXPECT_NE(writer.error().find("4 GiB"), std::string::npos);
-    EXPECT_FALSE(writer.commit());
-    EXPECT_TRUE(dir.names().empty());
-}
-
-TEST(WaveWriter, ReportsAFolderThatIsNotThere) {
-    ScratchDir dir;
-    WaveWriter writer(dir.path("missing/out.wav"));
-    EXPECT_FALSE(writer.open());
-    EXPECT_NE(writer.error().find("No such file or directory"), std::string::npos);
-    EXPECT_TRUE(dir.names().empty());
-}
-
-TEST(WaveWriter, ReportsADestinationItCannotReplace) {
-    ScratchDir dir;
-    std::filesystem::create_directory(dir.path("out.wav"));
-    WaveWriter writer(dir.path("out.wav"));
-    ASSERT_TRUE(writer.open());
-    EXPECT_FALSE(writer.commit());
-    EXPECT_NE(writer.error().find("cannot replace"), std::string::npos);
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.wav"});
+// The header is out before the samples, so a count other than announced is a
+// broken file, and a length past the limit must be refused before any byte.
+TEST(WriteWave, FailsUnlessTheSamplesMatchTheAnnouncedLength) {
+    for (const std::string& samples : {std::string("\1\2"), std::string("\1\2\3\4")}) {
+        StringSink out;
+        EXPECT_FALSE(writeWave(out, 3, giving(samples))) << samples.size();
+    }
+    StringSink out;
+    EXPECT_FALSE(writeWave(out, maxWaveDataBytes + 1, giving("")));
+    EXPECT_EQ(out.text, "");
 }
 
 } // namespace

@@ -26,6 +26,24 @@ std::string fileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// As the program converts a name from the dialogs.
+std::wstring ansiToWide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(),
+                                           int(wide.size()))));
+    return wide;
+}
+
+int namesIn(const std::wstring& pattern) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 1;
+    while (FindNextFileW(search, &found)) ++count;
+    FindClose(search);
+    return count;
+}
+
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -104,6 +122,32 @@ TEST_F(ScriptCommands, SaveThenLoadRestoresMemoryButNotStartAddressOrTempo) {
     EXPECT_EQ(kit.tempo, 5u);
     EXPECT_EQ(kit.address, 0xF200u);
     std::remove(path.c_str());
+}
+
+// Names in the ANSI code page with bytes that convert differently in other
+// code pages (0x80 and 0x92 are the euro sign and a quote in 1252).
+TEST_F(ScriptCommands, SaveAndLoadNamesOutsideAscii) {
+    KitState& kit = hostKit();
+    for (const char* name : {"korvel-\x80.dat", "korvel-it\x92s.dat"}) {
+        SCOPED_TRACE(name);
+        const std::string path = tempPath(name);
+        const std::wstring wide = ansiToWide(path);
+        DeleteFileW(wide.c_str());
+        for (uint32_t i = 0; i < memoryNibbles; ++i) kit.memory[i] = (i * 3 + 1) % 16;
+        const auto saved = kit.memory;
+        runCommand(IDM_FILE_SAVE, "Save As", path);
+        EXPECT_EQ(boxText, "");
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ASSERT_TRUE(GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data));
+        EXPECT_EQ(data.nFileSizeLow, 932u);
+        EXPECT_EQ(namesIn(ansiToWide(tempPath(".korvel*"))), 0);
+
+        kit.memory.fill(0);
+        runCommand(IDM_FILE_LOAD, "Open", path);
+        EXPECT_EQ(boxText, "");
+        EXPECT_EQ(kit.memory, saved);
+        DeleteFileW(wide.c_str());
+    }
 }
 
 TEST_F(ScriptCommands, FailuresAreToldWithTheirCaptions) {

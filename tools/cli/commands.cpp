@@ -7,10 +7,12 @@
 #include "toneBank.h"
 #include "waveFile.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -78,15 +80,62 @@ class NullSink final : public StepSink {
 
 class WaveSink final : public StepSink {
   public:
-    WaveSink(const ToneBank& bank, WaveWriter& writer) : bank_(bank), writer_(writer) {}
+    WaveSink(const ToneBank& bank, files::ByteSink& out) : bank_(bank), out_(out) {}
     bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
-        return !interrupted() && writer_.append(bank_.tone[toneIndex], lengthBytes);
+        return !interrupted() && out_.write(bank_.tone[toneIndex], lengthBytes);
     }
 
   private:
     const ToneBank& bank_;
-    WaveWriter& writer_;
+    files::ByteSink& out_;
 };
+
+// Standard output, for "-o -"; a terminal is refused before this is made.
+class StandardOutput final : public files::ByteSink {
+  public:
+    bool write(const void* bytes, size_t size) override {
+        const char* at = static_cast<const char*>(bytes);
+        while (size > 0) {
+            const ssize_t put = ::write(STDOUT_FILENO, at, size);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                error_ = std::string("cannot write (") + std::strerror(errno) + ")";
+                return false;
+            }
+            at += put;
+            size -= size_t(put);
+        }
+        return true;
+    }
+    const std::string& error() const { return error_; }
+
+  private:
+    std::string error_;
+};
+
+// The WAV goes to standard output or replaces the named file.
+files::ReplaceResult writeOutput(const std::string& output, const files::ContentWriter& content) {
+    if (output != standardOutputName) return files::replaceFile(output, content);
+    StandardOutput out;
+    if (content(out)) return {files::ReplaceOutcome::Done, {}, false};
+    if (out.error().empty()) return {files::ReplaceOutcome::GaveUp, {}, true};
+    return {files::ReplaceOutcome::Failed, out.error(), true};
+}
+
+// Rendering over the script itself would destroy the tune; a terminal would
+// show noise. Other kinds of output replaceFile refuses.
+bool outputIsUsable(const std::string& script, const std::string& output) {
+    if (output == standardOutputName) {
+        if (!isatty(STDOUT_FILENO)) return true;
+        complain(output, "standard output is a terminal; redirect it or name a file");
+        return false;
+    }
+    struct stat in, out;
+    if (stat(script.c_str(), &in) != 0 || stat(output.c_str(), &out) != 0) return true;
+    if (in.st_dev != out.st_dev || in.st_ino != out.st_ino) return true;
+    complain(output, "the output is the script itself; nothing written");
+    return false;
+}
 
 bool buildBank(ToneBank& bank, const std::string& script) {
     if (buildToneBank(bank)) return true;
@@ -162,32 +211,38 @@ class PlaySink final : public StepSink {
 
 } // namespace
 
+// A silent run first finds the length for the header and any fault, so
+// nothing is written for a tune that cannot render.
 int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit) {
     catchInterrupts();
     KitState kit;
+    if (!load(kit, script) || !outputIsUsable(script, output)) return exitFailure;
+    KitState rehearsal = kit;
+    NullSink silent;
+    const RunResult planned = runTune(rehearsal, limit, silent);
+    if (!tunePlayed(script, planned)) return exitFailure;
+    if (planned.samples > maxWaveDataBytes) {
+        complain(output, "the audio would pass the 4 GiB limit of a WAV file");
+        return exitFailure;
+    }
     ToneBank bank;
-    if (!load(kit, script) || !buildBank(bank, script)) return exitFailure;
-    WaveWriter writer(output);
-    if (!writer.open()) {
-        complain(output, writer.error());
-        return exitFailure;
+    if (!buildBank(bank, script)) return exitFailure;
+    const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
+        return writeWave(out, planned.samples, [&](files::ByteSink& samples) {
+            WaveSink sink(bank, samples);
+            return runTune(kit, limit, sink).outcome == RunOutcome::Done;
+        });
+    });
+    if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
+    if (interrupted()) {
+        complain(output, written.oldContentLost ? "interrupted; the output is incomplete"
+                                                : "interrupted; nothing written");
+        return exitInterrupted;
     }
-    WaveSink sink(bank, writer);
-    const RunResult result = runTune(kit, limit, sink);
-    if (result.outcome == RunOutcome::SinkStopped) {
-        if (interrupted()) {
-            complain(output, "interrupted; nothing written");
-            return exitInterrupted;
-        }
-        complain(output, writer.error());
-        return exitFailure;
-    }
-    if (!tunePlayed(script, result)) return exitFailure;
-    if (!writer.commit()) {
-        complain(output, writer.error());
-        return exitFailure;
-    }
-    return exitSuccess;
+    complain(output, written.outcome == files::ReplaceOutcome::Failed
+                         ? written.error
+                         : "the tune did not play again as it did the first time");
+    return exitFailure;
 }
 
 int listCommand(const std::string& script, const RunLimit& limit) {

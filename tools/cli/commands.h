@@ -15,6 +15,9 @@ constexpr int exitFailure = 1;       // the script, the tune or the output let u
 constexpr int exitUsage = 2;         // bad arguments
 constexpr int exitInterrupted = 130; // Ctrl+C, as shells report it
 
+// The output name render takes for standard output.
+constexpr const char* standardOutputName = "-";
+
 int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit);
 int listCommand(const std::string& script, const RunLimit& limit);
 int playCommand(const std::string& script, const RunLimit& limit);

@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
 
     CLI::App* render = addCommand(
         app, "render", "Write the tune as a WAV file (PCM, mono, 22050 Hz, 8 bits)", args);
-    render->add_option("-o,--output", args.output, "the WAV file to write")
+    render
+        ->add_option("-o,--output", args.output, "the WAV file to write, or - for standard output")
         ->type_name("OUT.wav")
         ->required();
     addSeconds(render, args, addNotes(render, args));

@@ -1,12 +1,9 @@
-// WAV header layout and the write-then-rename of the finished file.
+// WAV header layout and the streaming of a whole file.
 #include "waveFile.h"
 
 #include "toneBank.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace korvel::cli {
 namespace {
@@ -15,7 +12,6 @@ constexpr uint16_t pcmFormat = 1;
 constexpr uint16_t channels = 1;
 constexpr uint16_t bitsPerSample = 8;
 constexpr uint32_t fmtChunkBytes = 16;
-constexpr int maxTemporaryNames = 100;
 
 void put16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -47,76 +43,35 @@ WaveHeader waveHeader(uint32_t dataBytes) {
     return h;
 }
 
-WaveWriter::WaveWriter(std::string path) : path_(std::move(path)) {}
+namespace {
 
-WaveWriter::~WaveWriter() {
-    discard();
-}
-
-bool WaveWriter::fail(const std::string& what) {
-    error_ = what;
-    discard();
-    return false;
-}
-
-bool WaveWriter::failWithErrno(const std::string& what) {
-    const int code = errno;
-    return fail(code ? what + " (" + std::strerror(code) + ")" : what);
-}
-
-void WaveWriter::discard() {
-    file_.reset();
-    if (temporaryPath_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(temporaryPath_, ignored);
-    temporaryPath_.clear();
-}
-
-// "x" never opens an existing file, so a stray file of the same name is
-// neither reused nor truncated.
-bool WaveWriter::open() {
-    for (int n = 0; n < maxTemporaryNames && !file_; ++n) {
-        temporaryPath_ = path_ + ".partial" + (n ? std::to_string(n) : std::string());
-        errno = 0;
-        file_.reset(std::fopen(temporaryPath_.c_str(), "wbx"));
-        if (!file_ && errno != EEXIST) break;
+// Counts what the source gives and refuses more than was announced.
+class CountingSink final : public files::ByteSink {
+  public:
+    CountingSink(files::ByteSink& out, uint64_t limit) : out_(out), limit_(limit) {}
+    bool write(const void* bytes, size_t size) override {
+        if (size > limit_ - count_) return false;
+        count_ += size;
+        return out_.write(bytes, size);
     }
-    if (!file_) {
-        temporaryPath_.clear();
-        return failWithErrno("cannot create a file beside it");
-    }
-    const WaveHeader placeholder = waveHeader(0);
-    if (std::fwrite(placeholder.data(), 1, placeholder.size(), file_.get()) != placeholder.size())
-        return failWithErrno("cannot write");
-    return true;
-}
+    uint64_t count() const { return count_; }
 
-bool WaveWriter::append(const uint8_t* samples, size_t count) {
-    if (!file_) return false;
-    if (dataBytes_ + count > maxWaveDataBytes)
-        return fail("the audio would pass the 4 GiB limit of a WAV file");
-    errno = 0;
-    if (std::fwrite(samples, 1, count, file_.get()) != count) return failWithErrno("cannot write");
-    dataBytes_ += count;
-    return true;
-}
+  private:
+    files::ByteSink& out_;
+    uint64_t limit_;
+    uint64_t count_ = 0;
+};
 
-bool WaveWriter::commit() {
-    if (!file_) return false;
+} // namespace
+
+bool writeWave(files::ByteSink& out, uint64_t dataBytes, const SampleSource& source) {
+    if (dataBytes > maxWaveDataBytes) return false;
+    const WaveHeader header = waveHeader(static_cast<uint32_t>(dataBytes));
+    if (!out.write(header.data(), header.size())) return false;
+    CountingSink samples(out, dataBytes);
+    if (!source(samples) || samples.count() != dataBytes) return false;
     const uint8_t pad = 0;
-    const WaveHeader header = waveHeader(static_cast<uint32_t>(dataBytes_));
-    errno = 0;
-    if ((dataBytes_ & 1) && std::fwrite(&pad, 1, 1, file_.get()) != 1)
-        return failWithErrno("cannot write");
-    if (std::fseek(file_.get(), 0, SEEK_SET) != 0 ||
-        std::fwrite(header.data(), 1, header.size(), file_.get()) != header.size())
-        return failWithErrno("cannot write");
-    if (std::fclose(file_.release()) != 0) return failWithErrno("cannot write");
-    std::error_code error;
-    std::filesystem::rename(temporaryPath_, path_, error);
-    if (error) return fail("cannot replace it (" + error.message() + ")");
-    temporaryPath_.clear();
-    return true;
+    return !(dataBytes & 1) || out.write(&pad, 1);
 }
 
 } // namespace korvel::cli

@@ -2,11 +2,14 @@
 //
 // A front end shows its own file dialogs, calls these with the chosen path and
 // shows the returned message, if any, in a box with the returned caption. A
-// save never destroys the old file unless the new one was written completely.
+// save goes through replaceFile (fileReplace.h), so a failed one leaves the old
+// file as it was. On Windows a path is in the ANSI code page.
 #pragma once
 
 #include "kit.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace korvel {
@@ -27,7 +30,10 @@ struct FileResult {
     const char* caption;
 };
 
-// Reads the whole file and replays it into the kit.
+// Reads the file up to its first zero byte, where the loader stops anyway, and
+// replays it into the kit. A file longer than maxScriptBytes before that
+// cannot be opened, so no input can exhaust memory.
+constexpr size_t maxScriptBytes = 16 * 1024 * 1024;
 FileResult loadScriptFile(KitState& kit, const std::string& path);
 // Replays script text that did not come from a file (the clipboard, a link)
 // exactly as a loaded file, with the same outcomes and messages.

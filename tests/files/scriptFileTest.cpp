@@ -1,4 +1,5 @@
 #include "scriptFile.h"
+#include "script.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 
 #ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +158,19 @@ TEST_F(ScriptFileTest, MessagesCarryPathsLongerThanAnyFixedBuffer) {
 }
 
 #ifndef _WIN32
+// Runs body in a child process once prepare has succeeded there, for limits
+// and identities the test process itself must keep.
+template <typename Prepare, typename Body> void inChildProcess(Prepare prepare, Body body) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(prepare() ? (body(), testing::Test::HasFailure() ? 1 : 0) : 2);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 2) << "could not prepare the child";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failures in the child (see above)";
+}
+
 // Permission checks do not apply to root, so the body runs as an unprivileged
 // user in a child process when the tests run as root.
 template <typename Body> void asUnprivilegedUser(Body body) {
@@ -162,17 +178,103 @@ template <typename Body> void asUnprivilegedUser(Body body) {
         body();
         return;
     }
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
-        _exit(dropped ? (body(), testing::Test::HasFailure() ? 1 : 0) : 2);
+    inChildProcess([] { return setgid(65534) == 0 && setuid(65534) == 0; }, body);
+}
+
+fs::perms permissions(const fs::path& path) {
+    return fs::status(path).permissions();
+}
+
+TEST_F(ScriptFileTest, SaveKeepsLinksAndPermissions) {
+    const fs::path real = folder / "real.dat", link = folder / "link.dat";
+    const fs::path first = folder / "first.dat", second = folder / "second.dat";
+    writeFile(real, "old");
+    fs::create_symlink("real.dat", link);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    writeFile(first, "old");
+    fs::create_hard_link(first, second);
+
+    ASSERT_EQ(saveScriptFile(kit, link.string()).outcome, FileOutcome::Done);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real).size(), scriptImageBytes);
+    EXPECT_EQ(permissions(real), fs::perms::owner_read | fs::perms::owner_write);
+
+    ASSERT_EQ(saveScriptFile(kit, first.string()).outcome, FileOutcome::Done);
+    EXPECT_EQ(fs::hard_link_count(first), 2u);
+    EXPECT_EQ(readFile(second).size(), scriptImageBytes);
+    EXPECT_EQ(entries(), 4u) << "no temporary file left behind";
+}
+
+TEST_F(ScriptFileTest, ReadOnlyFileIsRefusedAndUntouched) {
+    const fs::path path = folder / "tune.dat";
+    writeFile(path, "precious");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::all);
+    asUnprivilegedUser([&] {
+        EXPECT_EQ(saveScriptFile(kit, path.string()).message, "Can't Write : " + path.string());
+    });
+    EXPECT_EQ(readFile(path), "precious");
+    EXPECT_EQ(entries(), 1u);
+}
+
+// A folder that takes no new file still lets a writable file in it be saved.
+TEST_F(ScriptFileTest, WritableFileInAReadOnlyFolderIsWrittenInPlace) {
+    const fs::path path = folder / "tune.dat";
+    writeFile(path, "old");
+    fs::permissions(path, fs::perms::all);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    asUnprivilegedUser([&] {
+        EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::Done);
+        KitState loaded{};
+        EXPECT_EQ(loadScriptFile(loaded, path.string()).outcome, FileOutcome::Done);
+        EXPECT_EQ(loaded.memory, kit.memory);
+    });
+}
+
+TEST_F(ScriptFileTest, NameAtTheFileSystemLimitSaves) {
+    const fs::path path = folder / (std::string(250, 'n') + ".dat");
+    EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::Done);
+    EXPECT_EQ(readFile(path).size(), scriptImageBytes);
+    EXPECT_EQ(entries(), 1u);
+}
+
+// A write that fails half-way (here at a file size limit) is reported; through
+// a temporary file the old contents survive, and no temporary is left.
+TEST_F(ScriptFileTest, FailedWriteIsReportedAndLeavesNoTemporary) {
+    const fs::path path = folder / "tune.dat", other = folder / "other.dat";
+    writeFile(path, "old");
+    const auto limitFileSize = [] {
+        const rlimit limit{100, 100};
+        return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    for (const bool hardLinked : {false, true}) {
+        SCOPED_TRACE(hardLinked ? "in place" : "through a temporary");
+        if (hardLinked) fs::create_hard_link(path, other);
+        inChildProcess(limitFileSize, [&] {
+            EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::CantWrite);
+        });
+        if (!hardLinked) {
+            EXPECT_EQ(readFile(path), "old");
+        }
+        EXPECT_EQ(entries(), hardLinked ? 2u : 1u);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_NE(WEXITSTATUS(status), 2) << "could not drop privileges";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "failures in the unprivileged child (see above)";
+}
+
+TEST_F(ScriptFileTest, LoadStopsAtTheFirstZeroByteAndAtTheSizeLimit) {
+    const fs::path path = folder / "in.dat";
+    const std::string text = "KORVEL\n---\n0020@1234W";
+    KitState expected{}, loaded{};
+    ASSERT_EQ(loadScriptText(expected, text.data(), text.size()).outcome, FileOutcome::Done);
+    writeFile(path, text + std::string(1, '\0') + "0030@5678W");
+    EXPECT_EQ(loadScriptFile(loaded, path.string()).outcome, FileOutcome::Done);
+    EXPECT_EQ(loaded.memory, expected.memory);
+    for (const size_t size : {maxScriptBytes, maxScriptBytes + 1}) {
+        writeFile(path, "KORVEL" + std::string(size - 6, '-'));
+        EXPECT_EQ(loadScriptFile(kit, path.string()).outcome,
+                  size > maxScriptBytes ? FileOutcome::CantOpen : FileOutcome::Done);
+    }
+    EXPECT_EQ(loadScriptFile(kit, "/dev/zero").outcome, FileOutcome::NotScript);
 }
 
 TEST_F(ScriptFileTest, ReadOnlyFolderKeepsTheOldFile) {
