@@ -12,12 +12,8 @@ TEST(Progress, TimesPastAMinuteAndAnHour) {
         uint64_t samples;
         const char* shown;
     } cases[] = {
-        {0, "0:00.0"},
-        {sampleRate - 1, "0:00.9"},
-        {sampleRate * 599 / 10 + 1, "0:59.9"},
-        {sampleRate * 60, "1:00.0"},
-        {sampleRate * 615 / 10, "1:01.5"},
-        {uint64_t{sampleRate} * 3725, "62:05.0"},
+        {sampleRate * 599 / 10 + 1, "0:59.9"},       {sampleRate * 60, "1:00.0"},
+        {sampleRate * 615 / 10, "1:01.5"},           {uint64_t{sampleRate} * 3725, "62:05.0"},
         {uint64_t{sampleRate} * 86400, "1440:00.0"},
     };
     for (const auto& c : cases) EXPECT_EQ(playTime(c.samples), c.shown) << c.samples;

@@ -92,8 +92,8 @@ void addSeconds(CLI::App* command, Arguments& args, CLI::Option* notes) {
                     throw CLI::ValidationError(secondsRange);
                 args.seconds = value;
             },
-            "stop once the audio reaches S seconds, the last step whole (at most " +
-                std::to_string(uint64_t(maxSeconds)) + ")")
+            "stop once the audio reaches S seconds, at most " +
+                std::to_string(uint64_t(maxSeconds)) + " (the last step whole)")
         ->type_name("S")
         ->excludes(notes);
 }

@@ -10,17 +10,13 @@ namespace {
 size_t utf8SequenceLength(std::string_view text) {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t lead = byte(0);
-    size_t length = 0;
-    uint32_t codePoint = 0;
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, codePoint = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, codePoint = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, codePoint = lead & 0x07;
-    else
-        return 0;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (length == 0) return 0;
+    uint32_t codePoint = lead & (0x7F >> length);
     if (text.size() < length) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((byte(i) & 0xC0) != 0x80) return 0;
