@@ -200,6 +200,45 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"list", "TUNE", "--seconds", "1"},
                     std::vector<std::string>{"list", "TUNE", "extra"}));
 
+// The first line of stderr says exactly what is wrong; values out of range are
+// refused rather than brought into it, and the bounds themselves are taken.
+TEST(CommandLine, ArgumentFaultsNamedExactly) {
+    ScratchDir dir;
+    test::writeFile(dir.path("tune.dat"), test::script(twoNotes));
+    const std::string tune = dir.path("tune.dat"), missing = dir.path("missing.dat");
+    const std::string notes = "--notes must be a whole number from 1 to 1000000";
+    const std::string seconds = "--seconds must be a number above 0 and at most 86400";
+    const std::string commands = "; commands: render, list, play";
+    const std::string unread = ": cannot read the file (No such file or directory)";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string firstLine; // after "korvel-cli: "
+    } cases[] = {
+        {{"list", tune, "--notes", "0"}, 2, notes},
+        {{"list", tune, "--notes", "1000001"}, 2, notes},
+        {{"list", tune, "--notes", "18446744073709551616"}, 2, notes},
+        {{"list", tune, "--notes", "-1"}, 2, notes},
+        {{"list", tune, "--notes", "2.5"}, 2, notes},
+        {{"list", tune, "--notes", "3x"}, 2, notes},
+        {{"list", missing, "--notes", "1000000"}, 1, missing + unread},
+        {{"render", tune, "-o", "x.wav", "--seconds", "86400.01"}, 2, seconds},
+        {{"play", tune, "--seconds", "0"}, 2, seconds},
+        {{"play", tune, "--seconds", "inf"}, 2, seconds},
+        {{"play", tune, "--seconds", "2s"}, 2, seconds},
+        {{"render", missing, "-o", "x.wav", "--seconds", "86400"}, 1, missing + unread},
+        {{"frob", tune}, 2, "unknown command 'frob'" + commands},
+        {{"\x1b]0;hi\a"}, 2, "unknown command '\\x1b]0;hi\\x07'" + commands},
+        {{}, 2, "no command given" + commands},
+        {{"list", dir.path("a\nb\x1b[2J.dat")}, 1, dir.path("a\\nb\\x1b[2J.dat") + unread},
+    };
+    for (const auto& c : cases) {
+        const auto result = runCli(dir, c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.firstLine;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "korvel-cli: " + c.firstLine);
+    }
+}
+
 TEST(CommandLine, HelpForEveryCommandAndVersion) {
     ScratchDir dir;
     for (const char* command : {"render", "list", "play"}) {

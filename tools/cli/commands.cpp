@@ -4,6 +4,8 @@
 #include "audioOutput.h"
 #include "interrupt.h"
 #include "listing.h"
+#include "progress.h"
+#include "terminalText.h"
 #include "toneBank.h"
 #include "waveFile.h"
 
@@ -14,21 +16,17 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace korvel::cli {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Enough queued sound to ride over a busy moment, little enough to stop at once.
 constexpr uint32_t playAheadSamples = sampleRate / 4;
 constexpr auto pollInterval = std::chrono::milliseconds(10);
-constexpr auto progressInterval = std::chrono::milliseconds(100);
 
 void complain(const std::string& file, const std::string& what) {
     std::fflush(stdout);
-    std::fprintf(stderr, "korvel-cli: %s: %s\n", file.c_str(), what.c_str());
+    std::fprintf(stderr, "korvel-cli: %s: %s\n", printable(file).c_str(), what.c_str());
 }
 
 bool load(KitState& kit, const std::string& script) {
@@ -142,43 +140,6 @@ bool buildBank(ToneBank& bank, const std::string& script) {
     complain(script, "not enough memory for the tone bank");
     return false;
 }
-
-std::string clockTime(uint64_t samples) {
-    const uint64_t tenths = samples * 10 / sampleRate;
-    char text[32];
-    std::snprintf(text, sizeof text, "%" PRIu64 ":%02" PRIu64 ".%" PRIu64, tenths / 600,
-                  tenths / 10 % 60, tenths % 10);
-    return text;
-}
-
-// "Playing FILE  0:03.2 / 0:25.0", redrawn in place on a terminal and
-// written once at the end otherwise.
-class Progress {
-  public:
-    Progress(const std::string& script, uint64_t totalSamples)
-        : script_(script), total_(totalSamples), live_(isatty(fileno(stdout))) {}
-
-    void update(uint64_t heardSamples) {
-        if (!live_ || Clock::now() < nextDraw_) return;
-        nextDraw_ = Clock::now() + progressInterval;
-        std::printf("\r%s", line(heardSamples).c_str());
-        std::fflush(stdout);
-    }
-    void finish(uint64_t heardSamples, const char* suffix) {
-        std::printf("%s%s%s\n", live_ ? "\r" : "", line(heardSamples).c_str(), suffix);
-        std::fflush(stdout);
-    }
-
-  private:
-    std::string line(uint64_t heard) const {
-        return "Playing " + script_ + "  " + clockTime(heard) + " / " + clockTime(total_);
-    }
-
-    const std::string& script_;
-    uint64_t total_;
-    bool live_;
-    Clock::time_point nextDraw_{};
-};
 
 // Keeps a little sound queued ahead of the device, waiting while it plays.
 class PlaySink final : public StepSink {
