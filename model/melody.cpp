@@ -105,8 +105,9 @@ void startMelody(KitState& kit, KitPorts ports, StepObserver* observer) {
     ports.repaint.requestLedRepaint();
 }
 
-// A tune with nothing to sound would make the search run for ever; it ends play
-// in Halted instead, as a tune that halts at its start does.
+// A tune with nothing to sound would make the search run for ever. Play stays
+// silent in Playing instead, as the kit itself hangs there, so STOP still
+// returns to the clock with memory intact.
 void nextNote(KitState& kit, KitPorts ports, StepObserver* observer) {
     if (kit.mode != KitMode::Playing) return;
     for (uint32_t examined = 0; examined < maxSearchSteps; ++examined) {
@@ -127,8 +128,6 @@ void nextNote(KitState& kit, KitPorts ports, StepObserver* observer) {
             kit.playPointer = (kit.playPointer + stepNibbles) & addressMask;
         }
     }
-    kit.mode = KitMode::Halted;
-    ports.repaint.requestLedRepaint();
 }
 
 } // namespace korvel

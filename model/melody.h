@@ -50,6 +50,8 @@ class StepObserver {
 };
 
 void startMelody(KitState& kit, KitPorts ports, StepObserver* observer = nullptr);
+// Sounds the next note or rest; when the search finds none, sounds nothing and
+// leaves the mode as it is.
 void nextNote(KitState& kit, KitPorts ports, StepObserver* observer = nullptr);
 
 } // namespace korvel

@@ -2,7 +2,7 @@
 #include "mainWindow.h"
 
 #include "aboutDialog.h"
-#include "clock.h"
+#include "clockCatchUp.h"
 #include "keyButtons.h"
 #include "panel.h"
 #include "scriptCommands.h"
@@ -16,6 +16,7 @@ const char* const iconName = "ICON";
 const char* const menuName = "KORVEL";
 
 KitState kit{};
+ClockCatchUp clockCatchUp{};
 ToneBank toneBank;
 HWND theMainWindow = nullptr;
 
@@ -32,6 +33,7 @@ void onCreate(HWND window, const CREATESTRUCTA& create) {
     const bool haveTones = buildToneBank(toneBank);
     openSound(window, haveTones ? &toneBank : nullptr);
     initKit(kit, localTime());
+    startCatchUp(clockCatchUp, GetTickCount64());
     fillFileDialogRecord(window);
     SetTimer(window, clockTimerId, clockTimerPeriodMs, nullptr);
 }
@@ -54,6 +56,9 @@ const char* const mainTitle = "KORVEL Simulator (Music playable)";
 
 KitState& hostKit() {
     return kit;
+}
+ClockCatchUp& hostClockCatchUp() {
+    return clockCatchUp;
 }
 KitPorts hostPorts() {
     return {waveSound(), panelRepaint()};
@@ -112,7 +117,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
-    case WM_TIMER: tickClock(kit, panelRepaint()); return 0;
+    // Timer events come late, or bunched after a modal loop: count the time
+    // that passed, not the events.
+    case WM_TIMER: catchUpClock(clockCatchUp, GetTickCount64(), kit, panelRepaint()); return 0;
     case MM_WOM_DONE:
         soundDone(kit, hostPorts(), reinterpret_cast<const WAVEHDR*>(lParam));
         return 0;

@@ -6,6 +6,7 @@
 // client pixels.
 #pragma once
 
+#include "clockCatchUp.h"
 #include "kit.h"
 #include "resource.h" // menu command ids
 
@@ -23,6 +24,8 @@ extern const char* const mainTitle;
 // The one simulated kit, and what its operations call out to.
 KitState& hostKit();
 KitPorts hostPorts();
+// Where the clock's count of elapsed time stands (GetTickCount64 milliseconds).
+ClockCatchUp& hostClockCatchUp();
 // Null until createMainWindow has returned.
 HWND mainWindow();
 

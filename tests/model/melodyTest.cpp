@@ -86,7 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"E305", StepKind::Note, 227, 5}, // divider 14, not a rest
         DecodeCase{"FB1F", StepKind::Note, 251, 31}, DecodeCase{"EE05", StepKind::Rest, 47, 5},
         DecodeCase{"EEEF", StepKind::Rest, 47, 0xEF}, DecodeCase{"EEEE", StepKind::End, 47, 0xEE},
-        DecodeCase{"7020", StepKind::Jump, 112, 0x20},
+        // one nibble short of the end marker, in each position
+        DecodeCase{"EE5E", StepKind::Rest, 47, 0x5E}, DecodeCase{"E5EE", StepKind::Note, 229, 0xEE},
+        DecodeCase{"5EEE", StepKind::Note, 91, 0xEE}, DecodeCase{"7020", StepKind::Jump, 112, 0x20},
         DecodeCase{"7E7E", StepKind::Jump, 123, 0x7E}));
 
 TEST(JumpTarget, IsThreeDigitsTakenModulo512) {
@@ -133,6 +135,19 @@ TEST(NextNote, JumpInTheFirstStepIsFollowedOnEveryPass) {
     KitFixture f;
     putSteps(f.kit, 0, {"7008", "0900", "0100", "0200", "EEEE"});
     EXPECT_EQ(play(f, 5), (std::vector<uint32_t>{1, 2, 1, 2, 1, 2}));
+}
+
+// RUN after a tune was stopped before its jump, with the repeat flag still set:
+// a first-step jump uses up the flag, so the later jump waits for the next pass.
+TEST(StartMelody, FirstStepJumpClearsARepeatFlagLeftByAStoppedTune) {
+    KitFixture f;
+    putSteps(f.kit, 0, {"0100"});
+    f.press(KeyId::Run);
+    f.click(KeyId::Stop);
+    ASSERT_EQ(f.kit.repeat, 1);
+    f.recorder.take();
+    putSteps(f.kit, 0, {"7008", "0900", "0100", "7004", "EEEE"});
+    EXPECT_EQ(play(f, 3), (std::vector<uint32_t>{1, 1, 1, 1}));
 }
 
 TEST(StartMelody, JumpTargetIsSoundedWhateverItHolds) {
@@ -186,15 +201,19 @@ TEST(NextNote, ReportOfANoteCutByStopStartsNothing) {
     EXPECT_EQ(f.kit.mode, KitMode::Blank);
 }
 
-TEST(NextNote, TuneWithNothingToSoundEndsInHalted) {
+TEST(NextNote, TuneWithNothingToSoundFallsSilentAndStopStillLeaves) {
     KitFixture f;
     for (uint32_t a = 0; a < memoryNibbles; a += 4) putSteps(f.kit, a, {"7000"});
     putSteps(f.kit, 0, {"7004", "EEEE"}); // jumps straight to the end marker
+    const auto memory = f.kit.memory;
     startMelody(f.kit, f.recorder.ports());
     EXPECT_EQ(f.recorder.take(), (std::vector<PortCall>{toneCall(47, 44100), ledCall}));
     nextNote(f.kit, f.recorder.ports());
-    EXPECT_EQ(f.kit.mode, KitMode::Halted);
-    EXPECT_EQ(f.recorder.take(), std::vector<PortCall>{ledCall});
+    EXPECT_EQ(f.kit.mode, KitMode::Playing);
+    EXPECT_TRUE(f.recorder.take().empty());
+    f.click(KeyId::Stop);
+    EXPECT_EQ(f.kit.mode, KitMode::Clock);
+    EXPECT_EQ(f.kit.memory, memory);
 }
 
 struct Examined {

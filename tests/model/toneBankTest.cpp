@@ -26,7 +26,7 @@ TEST_P(SquareWaves, HoldHighThenLowPhasesThroughTheWholeBuffer) {
     ASSERT_NE(wave, nullptr);
     const uint32_t period = c.highBytes + c.lowBytes;
     for (uint32_t j = 0; j < toneBufferBytes; ++j) {
-        const uint8_t expected = j % period < c.highBytes ? highLevel : lowLevel;
+        const uint8_t expected = j % period < c.highBytes ? 134 : 112;
         ASSERT_EQ(wave[j], expected) << "tone " << c.tone << " byte " << j;
     }
 }
@@ -50,7 +50,7 @@ TEST_F(ToneBankTest, FillsExactlyTheNoteSlotsAndSilence) {
     EXPECT_EQ(waves, 192);
     EXPECT_FALSE(hasTone(toneSlotCount));
     const uint8_t* silence = bank.tone[silenceToneIndex];
-    for (uint32_t j = 0; j < toneBufferBytes; ++j) ASSERT_EQ(silence[j], silentLevel) << j;
+    for (uint32_t j = 0; j < toneBufferBytes; ++j) ASSERT_EQ(silence[j], 128) << j;
 }
 
 TEST_F(ToneBankTest, KeyNotesLoopTheirOwnToneBufferForTheGivenLength) {

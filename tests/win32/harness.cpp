@@ -147,6 +147,12 @@ void typeKeys(const std::string& keys) {
     for (char legend : keys) clickKey(keyOfLegend(legend));
 }
 
+// Half a tenth of slack, so the message may take up to 49 ms to arrive.
+void sendClockTimer(HWND window, unsigned tenths, WPARAM timerId) {
+    hostClockCatchUp().countedUpTo = GetTickCount64() - tenths * clockTickMilliseconds - 50;
+    SendMessageA(window, WM_TIMER, timerId, 0);
+}
+
 RECT updateRect(HWND window) {
     RECT rect{};
     GetUpdateRect(window, &rect, FALSE);

@@ -33,6 +33,9 @@ void clickKey(KeyId key);
 // Clicks keys by legend: 0-9 A-F, '@' ADR, 'R' READ, 'W' WRITE, 'X' CLEAR, 'S' STOP, '!' RUN.
 void typeKeys(const std::string& keys);
 
+// Sends WM_TIMER with exactly `tenths` whole tenths of a second due to the clock.
+void sendClockTimer(HWND window, unsigned tenths, WPARAM timerId);
+
 RECT updateRect(HWND window);
 
 using Pixels = std::vector<uint32_t>; // 0x00RRGGBB, rows top down

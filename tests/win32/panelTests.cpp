@@ -84,7 +84,7 @@ TEST_F(Panel, SecondTickRepaintsOnlyTheColonCell) {
     repaintAll();
     kit.minutes = 7; // not shown until the LED area is repainted
     kit.tenths = 9;
-    SendMessageA(window, WM_TIMER, clockTimerId, 0);
+    sendClockTimer(window, 1, clockTimerId);
     EXPECT_EQ(updateRect(window), colonArea);
     UpdateWindow(window);
     expectCells({hexCell(0), hexCell(9), hexCell(0), hexCell(5)});
@@ -96,7 +96,7 @@ TEST_F(Panel, MinuteTickRepaintsTheLedArea) {
     kit.minutes = 5;
     kit.seconds = 59;
     kit.tenths = 9;
-    SendMessageA(window, WM_TIMER, clockTimerId, 0);
+    sendClockTimer(window, 1, clockTimerId);
     EXPECT_EQ(updateRect(window), ledArea);
     UpdateWindow(window);
     expectCells({hexCell(0), dottedCell(9), hexCell(0), hexCell(6)});

@@ -78,11 +78,35 @@ TEST_F(MainWindow, StartsInClockModeWithMemoryClearedAndTheClockRunning) {
     EXPECT_NE(kit.seconds * 10u + kit.tenths, before);
 }
 
-TEST_F(MainWindow, AnyTimerIdCountsAsOneTick) {
+TEST_F(MainWindow, AnyTimerIdTicksTheClockForEachWholeTenthElapsed) {
     KitState& kit = hostKit();
     kit.tenths = 3;
-    SendMessageA(window, WM_TIMER, 77, 0);
+    sendClockTimer(window, 1, 77);
     EXPECT_EQ(kit.tenths, 4);
+    sendClockTimer(window, 4, clockTimerId);
+    EXPECT_EQ(kit.tenths, 8);
+    sendClockTimer(window, 0, clockTimerId);
+    EXPECT_EQ(kit.tenths, 8);
+}
+
+unsigned tenthsOfDay(const KitState& kit) {
+    return ((kit.hours * 60u + kit.minutes) * 60u + kit.seconds) * 10u + kit.tenths;
+}
+
+// While the message loop is held, timer events pile up into one; the clock
+// still counts every tenth that passed.
+TEST_F(MainWindow, ClockCatchesUpAfterTheMessageLoopWasHeld) {
+    const KitState& kit = hostKit();
+    sendClockTimer(window, 0, clockTimerId); // what is due now is counted
+    const unsigned before = tenthsOfDay(kit);
+    const ULONGLONG start = GetTickCount64();
+    Sleep(1500);
+    pumpIdle(); // the pending timer event
+    const ULONGLONG held = GetTickCount64() - start;
+    const unsigned advanced = (tenthsOfDay(kit) + 864000 - before) % 864000;
+    RecordProperty("heldMs", static_cast<int>(held));
+    RecordProperty("tenthsAdvanced", static_cast<int>(advanced));
+    EXPECT_NEAR(advanced, held / 100.0, 1.0) << "held " << held << " ms";
 }
 
 TEST_F(MainWindow, UnknownCommandsAndKeyNotificationsDoNothing) {

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace korvel::cli {
 namespace {

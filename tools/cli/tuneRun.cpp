@@ -90,7 +90,8 @@ RunResult Runner::run(StepSink& sink) {
         result.address = kit_.playPointer;
         pending_.reset();
         nextNote(kit_, ports, this);
-        if (kit_.mode == KitMode::Halted) {
+        // Still Playing but silent: the search found nothing more to sound.
+        if (!pending_) {
             result.outcome = RunOutcome::EndsItself;
             return result;
         }

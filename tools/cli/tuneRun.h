@@ -53,7 +53,7 @@ class StepSink {
 enum class RunOutcome : uint8_t {
     Done,
     HaltsAtOnce, // the end marker stands at the start address; nothing sounds
-    EndsItself,  // the player found nothing more to sound and halted
+    EndsItself,  // the player found nothing more to sound and fell silent
     SinkStopped, // the sink refused a step
 };
 
