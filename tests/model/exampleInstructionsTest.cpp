@@ -57,9 +57,7 @@ void load(KitState& kit, const Example& example) {
 
 // Carries out one written step; false when the step is not understood.
 bool follow(KitFixture& f, const std::string& step, const Example& example) {
-    if (step == "Operate > Reset") {
-        resetKit(f.kit, f.recorder.ports());
-    } else if (step == "File > Load") {
+    if (step == "File > Load") {
         load(f.kit, example);
     } else if (step == "STOP" || step == "RUN") {
         f.click(step == "STOP" ? KeyId::Stop : KeyId::Run);
