@@ -38,6 +38,8 @@ const KeyEntry& entryOf(KeyId key) {
     return keyTable[index < keyCount ? index : 0];
 }
 
+constexpr unsigned hexDigitCount = 16;
+
 } // namespace
 
 const char* keyLegend(KeyId key) {
@@ -56,17 +58,16 @@ std::optional<KeyId> kitKeyForCharacter(char character) {
 }
 
 std::string keyboardHelpText() {
-    std::string text;
-    for (unsigned k = 0; k < keyCount; ++k) {
+    std::string text = "0-9, A-F\tthe same keys, digits on the numeric keypad too\n";
+    for (unsigned k = hexDigitCount; k < keyCount; ++k) {
         const auto key = static_cast<KeyId>(k);
         text += keyLegend(key);
         text += '\t';
         text += pcKeyName(key);
         if (key == KeyId::Adr) text += " (Shift+2 on US layouts)";
-        if (isHexKey(key) && k < 10) text += " or keypad " + std::string(pcKeyName(key));
         text += '\n';
     }
-    text += "Hold a key to hold the kit key: in organ mode the note sounds while it is held.\n";
+    text += "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held.\n";
     return text;
 }
 

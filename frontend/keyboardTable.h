@@ -23,7 +23,8 @@ const char* keyLegend(KeyId key);
 const char* pcKeyName(KeyId key);
 // The kit key a typed character plays; hex digits and W in either case.
 std::optional<KeyId> kitKeyForCharacter(char character);
-// One line per kit key, "ADR  @ (Shift+2 on US layouts)", for a help page.
+// A help page: lines of kit keys and their PC keys split by a tab
+// ("ADR\t@ (Shift+2 on US layouts)"), then a line of advice without one.
 std::string keyboardHelpText();
 
 } // namespace korvel

@@ -12,6 +12,7 @@ namespace {
 
 constexpr QPoint logoAt(151, 0);
 constexpr QPoint mascotAt(0, 0);
+constexpr int logoWidth = 350;
 constexpr int logoHeight = 99;
 constexpr int mascotWidth = 150;
 constexpr int mascotHeight = 203;
@@ -49,8 +50,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     text->addWidget(buttons);
     text->addStretch();
-    setMinimumSize(logoAt.x() + logo_.width(), mascotHeight + 12);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setFixedSize(sizeHint().expandedTo(QSize(logoAt.x() + logoWidth, mascotHeight)));
 }
 
 void AboutDialog::paintEvent(QPaintEvent*) {

@@ -22,8 +22,7 @@ class Artwork {
     // Draws source of picture into target (the painter's logical coordinates):
     // from the double picture when the device scale exceeds 1, smoothed
     // whenever the scale is not the picture's own.
-    void draw(QPainter& painter, Picture picture, const QRectF& target,
-              const QRectF& source) const;
+    void draw(QPainter& painter, Picture picture, const QRectF& target, const QRectF& source) const;
     bool hasDouble(Picture picture) const;
 
   private:

@@ -39,7 +39,7 @@ class KeyButton final : public QAbstractButton {
     KeyId key_;
     KitSession& session_;
     Panel& panel_;
-    bool mouseHeld_ = false;   // the left button went down here and is not up yet
+    bool mouseHeld_ = false;    // the left button went down here and is not up yet
     bool mousePressed_ = false; // ... and that press reached the kit
     bool pointerOff_ = false;
 };

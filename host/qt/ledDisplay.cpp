@@ -34,8 +34,14 @@ LedDisplay::LedDisplay(KitSession& session, Panel& panel)
     connect(&session_, &KitSession::colonChanged, this, &LedDisplay::refreshColon);
 }
 
+// Qt marks the new name without telling a screen reader; the event tells it.
 void LedDisplay::refresh() {
-    setAccessibleName(QString::fromStdString(ledReading(session_.kit())));
+    const QString reading = QString::fromStdString(ledReading(session_.kit()));
+    if (reading != accessibleName()) {
+        setAccessibleName(reading);
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     update();
 }
 

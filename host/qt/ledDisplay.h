@@ -18,10 +18,10 @@ class LedDisplay final : public QWidget {
 
   public:
     // The four cells and the gaps between them, which show the board.
-    static constexpr layout::Place area = {
-        layout::ledCellLeft(0), layout::ledTop,
-        layout::ledCellLeft(layout::ledPositions - 1) + layout::ledCellWidth - layout::ledCellLeft(0),
-        layout::ledCellHeight};
+    static constexpr layout::Place area = {layout::ledCellLeft(0), layout::ledTop,
+                                           layout::ledCellLeft(layout::ledPositions - 1) +
+                                               layout::ledCellWidth - layout::ledCellLeft(0),
+                                           layout::ledCellHeight};
 
     LedDisplay(KitSession& session, Panel& panel);
 

@@ -11,7 +11,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KORVEL"));
     QApplication::setApplicationName(QStringLiteral("korvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KORVEL Simulator"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
 
     QCommandLineParser parser;
@@ -30,6 +29,7 @@ int main(int argc, char* argv[]) {
     window.show();
     const QStringList scripts = parser.positionalArguments();
     if (!scripts.isEmpty())
-        QTimer::singleShot(0, &window, [&window, path = scripts.first()] { window.loadFile(path); });
+        QTimer::singleShot(0, &window,
+                           [&window, path = scripts.first()] { window.loadFile(path); });
     return application.exec();
 }

@@ -58,18 +58,18 @@ quint64 physicalKeyOf(const QKeyEvent& event) {
     return (quint64{1} << 32) | static_cast<quint32>(event.key());
 }
 
+// The table's help page, its key lines as a table.
 QString keyboardHelpHtml() {
-    QString rows;
-    for (unsigned k = 0; k < keyCount; ++k) {
-        const auto key = static_cast<KeyId>(k);
-        rows += QStringLiteral("<tr><td><b>%1</b></td><td>&nbsp;&nbsp;%2</td></tr>")
-                    .arg(QString::fromLatin1(keyLegend(key)),
-                         QString::fromLatin1(pcKeyName(key)).toHtmlEscaped());
+    QString rows, advice;
+    for (const QString& line : QString::fromStdString(keyboardHelpText()).split('\n')) {
+        const QStringList cells = line.split('\t');
+        if (cells.size() == 2)
+            rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                        .arg(cells[0].toHtmlEscaped(), cells[1].toHtmlEscaped());
+        else if (!line.isEmpty())
+            advice += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
     }
-    return QObject::tr("<p>Each kit key has a PC key; hold it to hold the kit key, so the "
-                       "organ plays from the PC keyboard. The numeric keypad types the digits "
-                       "too, and \"@\" is Shift+2 on US layouts.</p><table>%1</table>")
-        .arg(rows);
+    return QStringLiteral("<table>%1</table>%2").arg(rows, advice);
 }
 
 } // namespace

@@ -25,9 +25,9 @@ void Panel::setZoomPercent(int percent) {
 
 QRect Panel::toWidget(const layout::Place& place) const {
     const qreal z = zoom();
-    return QRect(QPoint(qFloor(place.x * z), qFloor(place.y * z)),
-                 QPoint(qCeil((place.x + place.width) * z) - 1,
-                        qCeil((place.y + place.height) * z) - 1));
+    return QRect(
+        QPoint(qFloor(place.x * z), qFloor(place.y * z)),
+        QPoint(qCeil((place.x + place.width) * z) - 1, qCeil((place.y + place.height) * z) - 1));
 }
 
 void Panel::placeChildren() {
