@@ -79,7 +79,7 @@ MainWindow::MainWindow(SoundPort& sound, QWidget* parent)
       status_(new QLabel) {
     setWindowTitle(QString::fromLatin1(mainTitle));
     setCentralWidget(panel_);
-    status_->setAccessibleName(tr("Status"));
+    status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -107,6 +107,7 @@ void MainWindow::buildMenus() {
     file->addAction(tr("&Save..."), QKeySequence::Save, this, &MainWindow::save)
         ->setObjectName("save");
     recentMenu_ = file->addMenu(tr("Open &Recent"));
+    recentMenu_->setObjectName("recent");
     file->addSeparator();
     file->addAction(tr("E&xit"), QKeySequence(tr("Ctrl+Q")), this, &QWidget::close)
         ->setObjectName("exit");
@@ -153,7 +154,9 @@ void MainWindow::buildRecentMenu() {
     recentMenu_->clear();
     const QStringList recent = QSettings().value(recentSetting).toStringList();
     for (const QString& path : recent) {
-        recentMenu_->addAction(QFileInfo(path).fileName(), this, [this, path] { loadFile(path); })
+        recentMenu_
+            ->addAction(QFileInfo(path).fileName().replace('&', "&&"), this,
+                        [this, path] { loadFile(path); })
             ->setToolTip(path);
     }
     recentMenu_->setEnabled(!recent.isEmpty());

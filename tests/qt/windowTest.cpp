@@ -13,7 +13,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,7 +77,10 @@ class WindowTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
 
     void init() {
         window_ = std::make_unique<MainWindow>(sound_);
@@ -245,6 +250,21 @@ class WindowTest : public QObject {
         QTRY_COMPARE(led->text(QAccessible::Name), "0 0 0 5");
         type("c ");
         QCOMPARE(led->text(QAccessible::Name), "dark");
+    }
+
+    // Zoom and the files used survive the window; a file gone stays off the list.
+    void zoomAndRecentFilesAreRemembered() {
+        QSettings().clear();
+        window_->findChild<QAction*>("zoom150")->trigger();
+        QVERIFY(window_->loadFile(twinkle));
+        QVERIFY(!window_->loadFile(dir_.filePath("gone.dat")));
+        window_->close();
+        init();
+        QCOMPARE(window_->panel().zoomPercent(), 150);
+        QCOMPARE(window_->panel().size(), QSize(834, 900));
+        const QList<QAction*> recent = window_->findChild<QMenu*>("recent")->actions();
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(recent.first()->text(), "twinkle-twinkle.dat");
     }
 
     // Each cell on the screen is the strip's cell for the digit shown, at every zoom.
