@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
@@ -12,6 +14,13 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("KORVEL"));
     QApplication::setApplicationName(QStringLiteral("korvel"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/icons/korvel-%1.png").arg(size);
+        if (QFile::exists(file)) icon.addFile(file, QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulator of the KORVEL hobby computer kit"));

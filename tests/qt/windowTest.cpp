@@ -272,8 +272,9 @@ class WindowTest : public QObject {
         type("1abd");
         const int cells[] = {2, 11, 12, 14};
         for (const auto& [z, stripFile] : {std::pair{1, ":/led.bmp"}, {2, ":/led@2x.bmp"}}) {
-            const QImage strip = QImage(stripFile).convertToFormat(QImage::Format_RGB32);
+            QImage strip = QImage(stripFile).convertToFormat(QImage::Format_RGB32);
             if (strip.isNull()) continue; // no double pictures in this build
+            strip.setDevicePixelRatio(1); // as grabbed: pixels only
             window_->setZoomPercent(100 * z);
             const QImage shown =
                 window_->panel().grab().toImage().convertToFormat(QImage::Format_RGB32);
