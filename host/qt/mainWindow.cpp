@@ -36,6 +36,7 @@ const char* const zoomSetting = "view/zoom";
 const char* const recentSetting = "files/recent";
 constexpr int recentFileCount = 8;
 constexpr int zoomPercents[] = {100, 150, 200};
+const char* const zoomLabels[] = {"&100 %", "1&50 %", "&200 %"};
 
 // Letters, digits and Space by their key, whatever Shift does to them; "@" by
 // the character typed, as layouts put it on different keys.
@@ -125,10 +126,10 @@ void MainWindow::buildMenus() {
     QMenu* view = menuBar()->addMenu(tr("&View"));
     QMenu* zoom = view->addMenu(tr("&Zoom"));
     auto* zoomGroup = new QActionGroup(this);
-    int shortcut = 1;
-    for (const int percent : zoomPercents) {
-        QAction* action = zoom->addAction(tr("&%1 %").arg(percent));
-        action->setShortcut(QKeySequence(tr("Ctrl+%1").arg(shortcut++)));
+    for (size_t i = 0; i < std::size(zoomPercents); ++i) {
+        const int percent = zoomPercents[i];
+        QAction* action = zoom->addAction(tr(zoomLabels[i]));
+        action->setShortcut(QKeySequence(tr("Ctrl+%1").arg(i + 1)));
         action->setCheckable(true);
         action->setData(percent);
         action->setObjectName(QStringLiteral("zoom%1").arg(percent));

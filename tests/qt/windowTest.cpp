@@ -117,22 +117,29 @@ class WindowTest : public QObject {
     void pcKeysTypeAsTheTableSays_data() {
         QTest::addColumn<int>("qtKey");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::addColumn<KeyId>("kitKey");
-        QTest::newRow("digit") << int(Qt::Key_7) << "7" << hexKey(7);
-        QTest::newRow("letter") << int(Qt::Key_B) << "b" << hexKey(11);
-        QTest::newRow("at") << int(Qt::Key_At) << "@" << KeyId::Adr;
-        QTest::newRow("R") << int(Qt::Key_R) << "r" << KeyId::Read;
-        QTest::newRow("W") << int(Qt::Key_W) << "w" << KeyId::Write;
-        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << KeyId::Clear;
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("digit") << int(Qt::Key_7) << "7" << none << hexKey(7);
+        QTest::newRow("keypad") << int(Qt::Key_7) << "7"
+                                << Qt::KeyboardModifiers(Qt::KeypadModifier) << hexKey(7);
+        QTest::newRow("letter") << int(Qt::Key_B) << "B" << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                << hexKey(11);
+        QTest::newRow("at") << int(Qt::Key_At) << "@" << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                            << KeyId::Adr;
+        QTest::newRow("R") << int(Qt::Key_R) << "r" << none << KeyId::Read;
+        QTest::newRow("W") << int(Qt::Key_W) << "w" << none << KeyId::Write;
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << none << KeyId::Clear;
     }
     // In organ mode each kit key sounds its own note.
     void pcKeysTypeAsTheTableSays() {
         QFETCH(int, qtKey);
         QFETCH(QString, text);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
         QFETCH(KeyId, kitKey);
         enterOrgan();
-        sendKey(QEvent::KeyPress, qtKey, {}, 30, text);
-        sendKey(QEvent::KeyRelease, qtKey, {}, 30, text);
+        sendKey(QEvent::KeyPress, qtKey, modifiers, 30, text);
+        sendKey(QEvent::KeyRelease, qtKey, modifiers, 30, text);
         QCOMPARE(soundCalls(sound_),
                  (std::vector<PortCall>{keyNoteCall(keyNoteOf(kitKey)), stopCall}));
     }
