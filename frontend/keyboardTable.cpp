@@ -1,0 +1,74 @@
+// The keyboard table: legends and PC keys by KeyId.
+#include "keyboardTable.h"
+
+#include <array>
+#include <cctype>
+
+namespace korvel {
+namespace {
+
+struct KeyEntry {
+    const char* legend;
+    char character; // what the PC key types, upper case
+    const char* pcName;
+};
+
+// Hex keys type themselves. ADR and WRITE take the characters that stand for
+// them in scripts. READ, CLEAR, RUN and STOP need keys that are neither hex
+// digits nor shifted: R for READ; Backspace for CLEAR, which erases what was
+// typed; Space for RUN, the largest key, easy to find without looking; Esc for
+// STOP, the usual way to stop something.
+// clang-format off
+constexpr std::array<KeyEntry, keyCount> keyTable = {{
+    {"0", '0', "0"}, {"1", '1', "1"}, {"2", '2', "2"}, {"3", '3', "3"},
+    {"4", '4', "4"}, {"5", '5', "5"}, {"6", '6', "6"}, {"7", '7', "7"},
+    {"8", '8', "8"}, {"9", '9', "9"}, {"A", 'A', "A"}, {"B", 'B', "B"},
+    {"C", 'C', "C"}, {"D", 'D', "D"}, {"E", 'E', "E"}, {"F", 'F', "F"},
+    {"STOP", escapeCharacter, "Esc"},
+    {"ADR", '@', "@"},
+    {"READ", 'R', "R"},
+    {"WRITE", 'W', "W"},
+    {"CLEAR", backspaceCharacter, "Backspace"},
+    {"RUN", ' ', "Space"},
+}};
+// clang-format on
+
+const KeyEntry& entryOf(KeyId key) {
+    const auto index = static_cast<size_t>(key);
+    return keyTable[index < keyCount ? index : 0];
+}
+
+constexpr unsigned hexDigitCount = 16;
+
+} // namespace
+
+const char* keyLegend(KeyId key) {
+    return entryOf(key).legend;
+}
+
+const char* pcKeyName(KeyId key) {
+    return entryOf(key).pcName;
+}
+
+std::optional<KeyId> kitKeyForCharacter(char character) {
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
+    for (unsigned k = 0; k < keyCount; ++k)
+        if (keyTable[k].character == upper) return static_cast<KeyId>(k);
+    return std::nullopt;
+}
+
+std::string keyboardHelpText() {
+    std::string text = "0-9, A-F\tthe same keys, digits on the numeric keypad too\n";
+    for (unsigned k = hexDigitCount; k < keyCount; ++k) {
+        const auto key = static_cast<KeyId>(k);
+        text += keyLegend(key);
+        text += '\t';
+        text += pcKeyName(key);
+        if (key == KeyId::Adr) text += " (Shift+2 on US layouts)";
+        text += '\n';
+    }
+    text += "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held.\n";
+    return text;
+}
+
+} // namespace korvel

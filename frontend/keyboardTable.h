@@ -1,0 +1,30 @@
+// The kit's 22 keys as a person sees and types them: each key's legend, the PC
+// key that plays it, and the lookup from a typed character back to the key.
+//
+// Every front end reads this one table for its keyboard handling, its help
+// text and its tooltips. Characters are ASCII; the non-printing PC keys are
+// their ASCII control characters (Backspace 0x08, Esc 0x1B), so a host maps
+// its own key codes onto them before asking.
+#pragma once
+
+#include "kit.h"
+
+#include <optional>
+#include <string>
+
+namespace korvel {
+
+constexpr char backspaceCharacter = '\b';
+constexpr char escapeCharacter = '\x1b';
+
+// "0".."F", "STOP", "ADR", "READ", "WRITE", "CLEAR", "RUN".
+const char* keyLegend(KeyId key);
+// The PC key that plays a kit key, as a help text names it: "A", "@", "Space".
+const char* pcKeyName(KeyId key);
+// The kit key a typed character plays; hex digits and W in either case.
+std::optional<KeyId> kitKeyForCharacter(char character);
+// A help page: lines of kit keys and their PC keys split by a tab
+// ("ADR\t@ (Shift+2 on US layouts)"), then a line of advice without one.
+std::string keyboardHelpText();
+
+} // namespace korvel

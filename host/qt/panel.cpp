@@ -1,0 +1,46 @@
+// Panel: board painting, zoom and the placing of its children.
+#include "panel.h"
+
+#include "keyButton.h"
+#include "kitSession.h"
+#include "ledDisplay.h"
+
+#include <QPaintEvent>
+#include <QtMath>
+
+namespace korvel::qt {
+
+Panel::Panel(KitSession& session, QWidget* parent)
+    : QWidget(parent), led_(new LedDisplay(session, *this)) {
+    for (unsigned k = 0; k < keyCount; ++k)
+        keys_[k] = new KeyButton(static_cast<KeyId>(k), session, *this);
+    placeChildren();
+}
+
+void Panel::setZoomPercent(int percent) {
+    zoomPercent_ = percent;
+    placeChildren();
+    update();
+}
+
+QRect Panel::toWidget(const layout::Place& place) const {
+    const qreal z = zoom();
+    return QRect(
+        QPoint(qFloor(place.x * z), qFloor(place.y * z)),
+        QPoint(qCeil((place.x + place.width) * z) - 1, qCeil((place.y + place.height) * z) - 1));
+}
+
+void Panel::placeChildren() {
+    setFixedSize(toWidget({0, 0, layout::boardWidth, layout::boardHeight}).size());
+    led_->setGeometry(toWidget(LedDisplay::area));
+    for (unsigned k = 0; k < keyCount; ++k) keys_[k]->setGeometry(toWidget(layout::keyPlaces[k]));
+}
+
+void Panel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.scale(zoom(), zoom());
+    const QRectF board(0, 0, layout::boardWidth, layout::boardHeight);
+    artwork_.draw(painter, Picture::Board, board, board);
+}
+
+} // namespace korvel::qt

@@ -1,0 +1,49 @@
+// The board: its picture, the LED over it and the 22 keys, at a zoom of
+// 100, 150 or 200 %. Coordinates inside are the board's own pixels
+// (panelLayout.h) times the zoom.
+#pragma once
+
+#include "artwork.h"
+#include "kit.h"
+#include "panelLayout.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <array>
+
+namespace korvel::qt {
+
+class KeyButton;
+class KitSession;
+class LedDisplay;
+
+class Panel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    Panel(KitSession& session, QWidget* parent = nullptr);
+
+    void setZoomPercent(int percent);
+    int zoomPercent() const { return zoomPercent_; }
+    qreal zoom() const { return zoomPercent_ / 100.0; }
+    const Artwork& artwork() const { return artwork_; }
+    // A rectangle of the board, in this widget's pixels, rounded outward to whole pixels.
+    QRect toWidget(const layout::Place& place) const;
+
+    LedDisplay& led() { return *led_; }
+    KeyButton& key(KeyId key) { return *keys_[static_cast<size_t>(key)]; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void placeChildren();
+
+    Artwork artwork_;
+    int zoomPercent_ = 100;
+    LedDisplay* led_;
+    std::array<KeyButton*, keyCount> keys_{};
+};
+
+} // namespace korvel::qt

@@ -1,0 +1,297 @@
+// The Qt window driven as a user would: mouse on the keys, the PC keyboard,
+// menu commands, the clipboard, dropped files, the status line, what a screen
+// reader is told, and the pixels of the LED.
+#include "fakes.h"
+#include "keyButton.h"
+#include "kitSession.h"
+#include "ledDisplay.h"
+#include "mainWindow.h"
+#include "panel.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace korvel;
+using korvel::qt::MainWindow;
+using korvel::test::keyNoteCall;
+using korvel::test::PortCall;
+using korvel::test::stopCall;
+
+Q_DECLARE_METATYPE(korvel::KeyId)
+
+namespace {
+
+const QString odeToJoy = QStringLiteral(KORVEL_EXAMPLES_DIR "/ode-to-joy.dat");
+const QString twinkle = QStringLiteral(KORVEL_EXAMPLES_DIR "/twinkle-twinkle.dat");
+
+std::vector<PortCall> soundCalls(test::RecordingPorts& ports) {
+    std::vector<PortCall> sound;
+    for (const PortCall& call : ports.take())
+        if (call.kind != PortCall::Led && call.kind != PortCall::Colon) sound.push_back(call);
+    return sound;
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    test::RecordingPorts sound_;
+    std::unique_ptr<MainWindow> window_;
+    QStringList messages_;
+    QString chosenFile_;
+    QTemporaryDir dir_;
+
+    qt::KitSession& session() { return window_->session(); }
+    const KitState& kit() { return session().kit(); }
+    qt::KeyButton& key(KeyId id) { return window_->panel().key(id); }
+    void trigger(const char* action) { window_->findChild<QAction*>(action)->trigger(); }
+    void type(const QString& keys) { QTest::keyClicks(window_.get(), keys); }
+    void sendKey(QEvent::Type type, int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
+                 const QString& text, bool autoRepeat = false) {
+        QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0, text, autoRepeat);
+        QApplication::sendEvent(window_.get(), &event);
+    }
+    void enterOrgan() {
+        type("c ");
+        QCOMPARE(kit().mode, KitMode::Keyboard);
+        sound_.take();
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(dir_.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+
+  private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    void init() {
+        window_ = std::make_unique<MainWindow>(sound_);
+        window_->setMessageSink([this](const QString& caption, const QString& text) {
+            messages_ << caption + " | " + text;
+        });
+        window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        messages_.clear();
+        sound_.take();
+    }
+    void cleanup() { window_.reset(); }
+
+    // Down on the button, up wherever the pointer is: off the key, the kit
+    // still hears the release of the key pressed; a double-click is two clicks.
+    void mouseHoldsAKeyUntilTheButtonComesUp() {
+        enterOrgan();
+        QTest::mousePress(&key(hexKey(5)), Qt::LeftButton);
+        QVERIFY(key(hexKey(5)).isDown());
+        QTest::mouseMove(&key(hexKey(5)), QPoint(-30, -30));
+        QVERIFY(!key(hexKey(5)).isDown());
+        QTest::mouseRelease(&key(hexKey(5)), Qt::LeftButton, {}, QPoint(-30, -30));
+        QCOMPARE(soundCalls(sound_), (std::vector<PortCall>{keyNoteCall(57), stopCall}));
+        QTest::mouseClick(&key(hexKey(0)), Qt::LeftButton);
+        QTest::mouseDClick(&key(hexKey(0)), Qt::LeftButton); // the second press, as delivered
+        QTest::mouseRelease(&key(hexKey(0)), Qt::LeftButton);
+        QCOMPARE(soundCalls(sound_),
+                 (std::vector<PortCall>{keyNoteCall(52), stopCall, keyNoteCall(52), stopCall}));
+        QTest::mouseClick(&key(hexKey(1)), Qt::RightButton);
+        QVERIFY(soundCalls(sound_).empty());
+    }
+
+    void pcKeysTypeAsTheTableSays_data() {
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<KeyId>("kitKey");
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("digit") << int(Qt::Key_7) << "7" << none << hexKey(7);
+        QTest::newRow("keypad") << int(Qt::Key_7) << "7"
+                                << Qt::KeyboardModifiers(Qt::KeypadModifier) << hexKey(7);
+        QTest::newRow("letter") << int(Qt::Key_B) << "B" << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                << hexKey(11);
+        QTest::newRow("at") << int(Qt::Key_At) << "@" << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                            << KeyId::Adr;
+        QTest::newRow("R") << int(Qt::Key_R) << "r" << none << KeyId::Read;
+        QTest::newRow("W") << int(Qt::Key_W) << "w" << none << KeyId::Write;
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << none << KeyId::Clear;
+    }
+    // In organ mode each kit key sounds its own note.
+    void pcKeysTypeAsTheTableSays() {
+        QFETCH(int, qtKey);
+        QFETCH(QString, text);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(KeyId, kitKey);
+        enterOrgan();
+        sendKey(QEvent::KeyPress, qtKey, modifiers, 30, text);
+        sendKey(QEvent::KeyRelease, qtKey, modifiers, 30, text);
+        QCOMPARE(soundCalls(sound_),
+                 (std::vector<PortCall>{keyNoteCall(keyNoteOf(kitKey)), stopCall}));
+    }
+
+    // The note lasts while the PC key is held, through its auto-repeat, and
+    // ends with the physical key even when Shift went up first.
+    void holdingAPcKeyHoldsTheNote() {
+        enterOrgan();
+        sendKey(QEvent::KeyPress, Qt::Key_At, Qt::ShiftModifier, 11, "@");
+        sendKey(QEvent::KeyRelease, Qt::Key_At, Qt::ShiftModifier, 11, "@", true);
+        sendKey(QEvent::KeyPress, Qt::Key_At, Qt::ShiftModifier, 11, "@", true);
+        QVERIFY(key(KeyId::Adr).isDown());
+        sendKey(QEvent::KeyRelease, Qt::Key_2, {}, 11, "2");
+        QCOMPARE(soundCalls(sound_), (std::vector<PortCall>{keyNoteCall(24), stopCall}));
+        QTest::keyPress(window_.get(), Qt::Key_3, Qt::ControlModifier);
+        QVERIFY(soundCalls(sound_).empty());
+    }
+
+    void focusLossLetsGoOfHeldKeys() {
+        enterOrgan();
+        QTest::keyPress(window_.get(), Qt::Key_9);
+        QTest::mousePress(&key(hexKey(4)), Qt::LeftButton);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!session().isHeld(hexKey(9)) && !session().isHeld(hexKey(4)));
+        QVERIFY(!key(hexKey(4)).isDown());
+        QTest::keyRelease(window_.get(), Qt::Key_9);
+        QTest::mouseRelease(&key(hexKey(4)), Qt::LeftButton);
+        const auto calls = soundCalls(sound_);
+        QCOMPARE(calls.back(), stopCall);
+        QCOMPARE(std::count(calls.begin(), calls.end(), stopCall), 2);
+    }
+
+    void fileCommandsTellWhatWentWrong_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        const QString missing = QDir::temp().filePath("no-such-dir/tune.dat");
+        QTest::newRow("not a script") << "load" << writeFile("bad.dat", "hello")
+                                      << "Load Script | This File is not KORVEL script.";
+        QTest::newRow("missing") << "load" << missing << "Load Script | Can't Open : " + missing;
+        QTest::newRow("unwritable")
+            << "save" << missing << "Save Script | Can't Write : " + missing;
+        QTest::newRow("load cancelled") << "load" << QString() << QString();
+        QTest::newRow("save cancelled") << "save" << QString() << QString();
+        QTest::newRow("saved") << "save" << dir_.filePath("out.dat") << QString();
+    }
+    void fileCommandsTellWhatWentWrong() {
+        QFETCH(QString, action);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        chosenFile_ = path;
+        trigger(action.toLatin1());
+        QCOMPARE(messages_, message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    void tuneTravelsThroughTheClipboard() {
+        QVERIFY(window_->loadFile(odeToJoy));
+        const auto memory = kit().memory;
+        trigger("copyTune");
+        const QString copied = QGuiApplication::clipboard()->text();
+        QCOMPARE(copied.size(), 932);
+        QVERIFY(copied.startsWith("KORVEL"));
+        trigger("reset");
+        QVERIFY(kit().memory != memory);
+        trigger("pasteTune");
+        QVERIFY(kit().memory == memory);
+        QGuiApplication::clipboard()->setText("not a tune");
+        trigger("pasteTune");
+        QCOMPARE(messages_, QStringList{"Load Script | This File is not KORVEL script."});
+        QVERIFY(kit().memory == memory);
+    }
+
+    void droppedFileLoads() {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(odeToJoy)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &drop);
+        QVERIFY(kit().memory != decltype(kit().memory){});
+        QVERIFY(messages_.isEmpty());
+    }
+
+    // The status names the step sounding as it was typed, and follows the player.
+    void statusLineFollowsTheTune() {
+        QCOMPARE(window_->statusLine(), "Clock");
+        QVERIFY(window_->loadFile(twinkle));
+        type("0 ");
+        QCOMPARE(window_->statusLine(), "Playing  step 020: 1006");
+        window_->onMelodyNoteDone();
+        QCOMPARE(window_->statusLine(), "Playing  step 024: EE00");
+        QTest::keyClick(window_.get(), Qt::Key_Escape);
+        QCOMPARE(window_->statusLine(), "Clock");
+    }
+
+    void screenReaderHearsKeysAndLed() {
+        const QStringList legends = {"0",    "1",   "2",    "3",     "4",     "5",  "6", "7",
+                                     "8",    "9",   "A",    "B",     "C",     "D",  "E", "F",
+                                     "STOP", "ADR", "READ", "WRITE", "CLEAR", "RUN"};
+        for (unsigned k = 0; k < keyCount; ++k) {
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(&key(KeyId(k)));
+            QCOMPARE(button->role(), QAccessible::Button);
+            QCOMPARE(button->text(QAccessible::Name), legends[int(k)]);
+        }
+        QAccessibleInterface* led = QAccessible::queryAccessibleInterface(&window_->panel().led());
+        QCOMPARE(led->role(), QAccessible::StaticText);
+        QVERIFY(
+            QRegularExpression("^\\d\\d:\\d\\d$").match(led->text(QAccessible::Name)).hasMatch());
+        QAccessibleInterface* five = QAccessible::queryAccessibleInterface(&key(hexKey(5)));
+        five->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(led->text(QAccessible::Name), "0 0 0 5");
+        type("c ");
+        QCOMPARE(led->text(QAccessible::Name), "dark");
+    }
+
+    // Zoom and the files used survive the window; a file gone stays off the list.
+    void zoomAndRecentFilesAreRemembered() {
+        QSettings().clear();
+        window_->findChild<QAction*>("zoom150")->trigger();
+        QVERIFY(window_->loadFile(twinkle));
+        QVERIFY(!window_->loadFile(dir_.filePath("gone.dat")));
+        window_->close();
+        init();
+        QCOMPARE(window_->panel().zoomPercent(), 150);
+        QCOMPARE(window_->panel().size(), QSize(834, 900));
+        const QList<QAction*> recent = window_->findChild<QMenu*>("recent")->actions();
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(recent.first()->text(), "twinkle-twinkle.dat");
+    }
+
+    // Each cell on the screen is the strip's cell for the digit shown, at every zoom.
+    void ledIsPaintedFromTheStrip() {
+        type("1abd");
+        const int cells[] = {2, 11, 12, 14};
+        for (const auto& [z, stripFile] : {std::pair{1, ":/led.bmp"}, {2, ":/led@2x.bmp"}}) {
+            QImage strip = QImage(stripFile).convertToFormat(QImage::Format_RGB32);
+            if (strip.isNull()) continue; // no double pictures in this build
+            strip.setDevicePixelRatio(1); // as grabbed: pixels only
+            window_->setZoomPercent(100 * z);
+            const QImage shown =
+                window_->panel().grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown.size(), QSize(556 * z, 600 * z));
+            for (int p = 0; p < 4; ++p)
+                QCOMPARE(shown.copy((109 + 29 * p) * z, 237 * z, 19 * z, 24 * z),
+                         strip.copy(cells[p] * 19 * z, 0, 19 * z, 24 * z));
+        }
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "windowTest.moc"
