@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows run screenshots bench fuzz format clean
+.PHONY: test wintest deps build windows run run-windows package screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -27,11 +27,24 @@ windows: deps
 	cmake --preset mingw
 	cmake --build --preset mingw -j $(JOBS)
 
-# Starts the simulator under Wine on this desktop (DISPLAY must be set).
+# Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must be set).
 run: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS) --target korvel
+	build/dev/host/qt/korvel
+
+# Starts the Windows edition under Wine on this desktop (DISPLAY must be set).
+run-windows: deps
 	cmake --preset mingw
 	cmake --build --preset mingw -j $(JOBS) --target korvel
 	WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wine build/mingw/host/win32/korvel.exe
+
+# The Debian package, build/package/korvel-simulator_VERSION_ARCH.deb, of an
+# optimised build without tests.
+package: deps
+	cmake --preset dist
+	cmake --build --preset dist -j $(JOBS)
+	cpack --preset dist
 
 # README pictures of the running program, taken in a headless session.
 screenshots: windows
