@@ -13,8 +13,12 @@ QtSound::QtSound(QObject* parent) : QObject(parent), device_(*this) {
 // with any delivery still posted.
 QtSound::~QtSound() = default;
 
+// Tags grow with every note, so the note in flight has the largest one seen:
+// a stale report raised late by the audio thread cannot hide its report.
 void QtSound::melodyNoteEnded(uint64_t tag) {
-    reportedTag_.store(tag);
+    uint64_t seen = reportedTag_.load();
+    while (seen < tag && !reportedTag_.compare_exchange_weak(seen, tag)) {
+    }
     postDelivery();
 }
 

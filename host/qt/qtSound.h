@@ -51,7 +51,7 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     void deliver();
 
     audio::DeviceSound device_;
-    // Only the latest report can be of the note in flight, so one slot suffices.
+    // Only the report with the largest tag can be of the note in flight.
     std::atomic<uint64_t> reportedTag_{0};
     std::atomic<bool> dry_{false};
     std::atomic<bool> deliveryPosted_{false};
