@@ -52,6 +52,12 @@ bool hasTone(uint32_t toneIndex) {
            (toneIndex < toneSlotCount && highPhase[noteNumberOf(toneIndex)] != 0);
 }
 
+uint32_t keyNoteLoopBytes(uint32_t keyNoteIndex) {
+    for (const LoopLength& loop : loopLengths)
+        if (loop.keyNoteIndex == keyNoteIndex) return loop.bytes;
+    return 0;
+}
+
 bool buildToneBank(ToneBank& bank) {
     bank = ToneBank{};
     bank.storage.reset(new (std::nothrow) uint8_t[size_t{filledSlotCount} * toneBufferBytes]);

@@ -56,4 +56,7 @@ bool buildToneBank(ToneBank& bank);
 // Whether tone index t names a filled slot.
 bool hasTone(uint32_t toneIndex);
 
+// How many bytes of tone buffer k key note k loops; 0 where no key plays k.
+uint32_t keyNoteLoopBytes(uint32_t keyNoteIndex);
+
 } // namespace korvel

@@ -1,6 +1,7 @@
 // The Qt desktop edition: the window, a script named on the command line, and
 // the sound's note reports wired to the player.
 #include "mainWindow.h"
+#include "qtSound.h"
 #include "silentSound.h"
 
 #include <QApplication>
@@ -31,9 +32,17 @@ int main(int argc, char* argv[]) {
                                  QStringLiteral("[script]"));
     parser.process(application);
 
-    korvel::qt::SilentSound sound;
-    korvel::qt::MainWindow window(sound);
-    QObject::connect(&sound, &korvel::qt::SilentSound::melodyNoteDone, &window,
+    // Without an audio device the kit runs silent, but tunes still step on.
+    korvel::qt::QtSound deviceSound;
+    korvel::qt::SilentSound silentSound;
+    const bool audible = deviceSound.audioAvailable();
+    if (!audible)
+        qWarning("korvel: no sound (%s); playing silently", qPrintable(deviceSound.audioError()));
+    korvel::qt::MainWindow window(audible ? static_cast<korvel::SoundPort&>(deviceSound)
+                                          : silentSound);
+    QObject::connect(&deviceSound, &korvel::qt::QtSound::melodyNoteDone, &window,
+                     &korvel::qt::MainWindow::onMelodyNoteDone);
+    QObject::connect(&silentSound, &korvel::qt::SilentSound::melodyNoteDone, &window,
                      &korvel::qt::MainWindow::onMelodyNoteDone);
     window.show();
     const QStringList scripts = parser.positionalArguments();

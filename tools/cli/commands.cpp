@@ -1,7 +1,7 @@
 // render, list and play: load, run, and tell the user what went wrong.
 #include "commands.h"
 
-#include "audioOutput.h"
+#include "deviceSound.h"
 #include "interrupt.h"
 #include "listing.h"
 #include "progress.h"
@@ -9,6 +9,7 @@
 #include "toneBank.h"
 #include "waveFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
@@ -21,8 +22,6 @@
 namespace korvel::cli {
 namespace {
 
-// Enough queued sound to ride over a busy moment, little enough to stop at once.
-constexpr uint32_t playAheadSamples = sampleRate / 4;
 constexpr auto pollInterval = std::chrono::milliseconds(10);
 
 void complain(const std::string& file, const std::string& what) {
@@ -142,31 +141,46 @@ bool buildBank(ToneBank& bank, const std::string& script) {
     return false;
 }
 
-// Keeps a little sound queued ahead of the device, waiting while it plays.
+// Counts the notes whose last sample has gone into the device's queue.
+class NoteCounter final : public SoundQueueListener {
+  public:
+    void melodyNoteEnded(uint64_t) override { ++ended_; }
+    void ranDry() override {}
+    uint64_t ended() const { return ended_.load(); }
+
+  private:
+    std::atomic<uint64_t> ended_{0};
+};
+
+// Keeps one note queued behind the one sounding, waiting while they play.
 class PlaySink final : public StepSink {
   public:
-    PlaySink(const ToneBank& bank, AudioOutput& output, Progress& progress)
-        : bank_(bank), output_(output), progress_(progress) {}
+    PlaySink(audio::DeviceSound& output, const NoteCounter& notes, Progress& progress)
+        : output_(output), notes_(notes), progress_(progress) {}
 
     bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
-        if (!waitUntilQueuedAtMost(playAheadSamples)) return false;
-        if (!output_.queue(bank_.tone[toneIndex], lengthBytes)) return false;
-        queued_ += lengthBytes;
+        if (!waitUntil([this] { return queued_ - notes_.ended() <= 1; })) return false;
+        output_.playTone(toneIndex, lengthBytes);
+        ++queued_;
         return true;
     }
-    // False when interrupted first.
-    bool waitUntilQueuedAtMost(uint32_t samples) {
-        while (!interrupted() && output_.queuedSamples() > samples) {
+    // Until the device has taken every sample; false when interrupted first.
+    bool waitUntilPlayed() {
+        return waitUntil([this] { return queued_ == notes_.ended() && output_.idle(); });
+    }
+    uint64_t heard() const { return output_.samplesSounded(); }
+
+  private:
+    template <typename Done> bool waitUntil(Done done) {
+        while (!interrupted() && !done()) {
             progress_.update(heard());
             std::this_thread::sleep_for(pollInterval);
         }
         return !interrupted();
     }
-    uint64_t heard() const { return queued_ - output_.queuedSamples(); }
 
-  private:
-    const ToneBank& bank_;
-    AudioOutput& output_;
+    audio::DeviceSound& output_;
+    const NoteCounter& notes_;
     Progress& progress_;
     uint64_t queued_ = 0;
 };
@@ -224,27 +238,26 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     KitState rehearsal = kit;
     NullSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
-    ToneBank bank;
-    if (!tunePlayed(script, planned) || !buildBank(bank, script)) return exitFailure;
-    AudioOutput output;
+    if (!tunePlayed(script, planned)) return exitFailure;
+    NoteCounter notes;
+    audio::DeviceSound output(notes);
     if (!output.open()) {
         complain(script, "cannot open the audio output (" + output.error() + ")");
         return exitFailure;
     }
     Progress progress(script, planned.samples);
-    PlaySink sink(bank, output, progress);
+    PlaySink sink(output, notes, progress);
     const RunResult result = runTune(kit, limit, sink);
-    if (result.outcome == RunOutcome::Done && sink.waitUntilQueuedAtMost(0)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(output.deviceBufferMilliseconds()));
+    if (result.outcome == RunOutcome::Done && sink.waitUntilPlayed()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(output.bufferMilliseconds()));
         progress.finish(sink.heard(), "");
         return exitSuccess;
     }
+    // Only an interruption stops the sink: the device, once open, cannot fail.
     const uint64_t heard = sink.heard();
-    output.stop();
-    progress.finish(heard, interrupted() ? "  stopped" : "");
-    if (interrupted()) return exitInterrupted;
-    complain(script, "the audio output failed (" + output.error() + ")");
-    return exitFailure;
+    output.stopSound();
+    progress.finish(heard, "  stopped");
+    return exitInterrupted;
 }
 
 } // namespace korvel::cli

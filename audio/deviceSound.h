@@ -1,0 +1,64 @@
+// The kit's sound on the default audio output through SDL2, shared by
+// korvel-cli play and the Qt edition.
+//
+// A SoundQueue (soundQueue.h) feeds an SDL audio device opened for the kit's
+// own format, 22050 samples per second, 8-bit unsigned, mono (SDL converts
+// when the hardware wants another), in buffers of bufferSamples: small, so a
+// held organ key sounds within one buffer. The device is paused while nothing
+// sounds, so an idle kit costs no callbacks, and resumed when a sound starts.
+// SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests).
+//
+// Every call is made on one thread, the host's GUI thread (or korvel-cli's
+// main thread); the listener is called as soundQueue.h says, mostly on SDL's
+// audio thread.
+#pragma once
+
+#include "soundQueue.h"
+
+#include <cstdint>
+#include <string>
+
+namespace korvel::audio {
+
+class DeviceSound final : public SoundPort {
+  public:
+    static constexpr uint32_t bufferSamples = 512; // 23 ms
+    // Three buffers: the host has at least two (46 ms) to answer a report.
+    static constexpr uint32_t aheadSamples = 3 * bufferSamples;
+
+    explicit DeviceSound(SoundQueueListener& listener);
+    ~DeviceSound(); // stops the sound at once and closes the device
+    DeviceSound(const DeviceSound&) = delete;
+    DeviceSound& operator=(const DeviceSound&) = delete;
+
+    // False with error() set when no device could be opened; the kit then
+    // runs silent and no report ever arrives.
+    bool open();
+    bool isOpen() const { return device_ != 0; }
+    const std::string& error() const { return error_; }
+    // How long the device holds samples it has taken from the queue.
+    uint32_t bufferMilliseconds() const { return bufferMilliseconds_; }
+
+    void startKeyNote(uint32_t keyNoteIndex) override;
+    void playTone(uint32_t toneIndex, uint32_t lengthBytes) override;
+    void stopSound() override; // cuts and pauses the device
+
+    // See SoundQueue.
+    bool claimReport(uint64_t tag) { return queue_.claimReport(tag); }
+    uint64_t samplesSounded() const { return queue_.samplesSounded(); }
+    bool idle() const { return queue_.idle(); }
+    // The host's answer to the listener's ranDry(): pauses unless a sound started since.
+    void pauseIfIdle();
+
+  private:
+    void setPaused(bool paused);
+
+    SoundQueue queue_;
+    uint32_t device_ = 0;
+    bool sdlStarted_ = false;
+    bool paused_ = true;
+    uint32_t bufferMilliseconds_ = 0;
+    std::string error_;
+};
+
+} // namespace korvel::audio

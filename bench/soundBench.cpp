@@ -1,0 +1,120 @@
+// The sound's costs: the tone source against copying the same bytes from the
+// tone bank (the ratio in one run), and on the default audio output (set
+// SDL_AUDIODRIVER to choose) the delay from a key press to its first sample
+// going to the device, and the CPU an idle kit and a held key cost.
+#include "deviceSound.h"
+#include "toneSource.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <random>
+#include <thread>
+
+namespace {
+
+using korvel::audio::DeviceSound;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t pieceBytes = DeviceSound::bufferSamples;
+
+// Every tone buffer whole, in device-buffer pieces, both ways.
+void toneSourceAgainstBankCopy(benchmark::State& state) {
+    static korvel::ToneBank bank;
+    static const bool built = korvel::buildToneBank(bank);
+    if (!built) return state.SkipWithError("no memory for the tone bank");
+    uint8_t piece[pieceBytes];
+    std::chrono::duration<double> source{}, copy{};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (uint32_t t = 0; t < korvel::toneSlotCount; ++t) {
+            korvel::ToneSource note = korvel::melodyNoteSource(t, korvel::toneBufferBytes);
+            while (korvel::readTone(note, piece, pieceBytes) != 0) benchmark::DoNotOptimize(piece);
+        }
+        const auto copied = Clock::now();
+        for (uint32_t t = 0; t < korvel::toneSlotCount; ++t) {
+            if (!bank.tone[t]) continue;
+            for (uint32_t at = 0; at < korvel::toneBufferBytes; at += pieceBytes) {
+                const uint32_t n = std::min(pieceBytes, korvel::toneBufferBytes - at);
+                std::memcpy(piece, bank.tone[t] + at, n);
+                benchmark::DoNotOptimize(piece);
+            }
+        }
+        const auto end = Clock::now();
+        source += copied - start;
+        copy += end - copied;
+    }
+    const double samples = double(state.iterations()) * 193 * korvel::toneBufferBytes;
+    state.counters["sourceNsPerSample"] = source.count() * 1e9 / samples;
+    state.counters["copyNsPerSample"] = copy.count() * 1e9 / samples;
+    state.counters["sourceOverCopy"] = source.count() / copy.count();
+}
+BENCHMARK(toneSourceAgainstBankCopy)->Unit(benchmark::kMillisecond);
+
+class Quiet final : public korvel::SoundQueueListener {
+  public:
+    void melodyNoteEnded(uint64_t) override {}
+    void ranDry() override {}
+};
+
+double processCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// startKeyNote on a paused device, until the first sample of the key note
+// leaves the queue for the device; presses come at random phases of the
+// device's cycle.
+void keyPressToDevice(benchmark::State& state) {
+    Quiet quiet;
+    DeviceSound sound(quiet);
+    if (!sound.open()) return state.SkipWithError(sound.error().c_str());
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> pause(30, 60);
+    double worst = 0;
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        const uint64_t before = sound.samplesSounded();
+        const auto pressed = Clock::now();
+        sound.startKeyNote(16);
+        while (sound.samplesSounded() == before)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        const double delay = std::chrono::duration<double>(Clock::now() - pressed).count();
+        state.SetIterationTime(delay);
+        worst = std::max(worst, delay);
+        sound.stopSound();
+    }
+    state.counters["worstMs"] = worst * 1e3;
+    state.counters["bufferMs"] = DeviceSound::bufferSamples * 1e3 / korvel::sampleRate;
+}
+BENCHMARK(keyPressToDevice)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
+
+// Process CPU over a second with the device open and idle (paused), then
+// with a key held (running).
+void cpuIdleAndSounding(benchmark::State& state) {
+    Quiet quiet;
+    DeviceSound sound(quiet);
+    if (!sound.open()) return state.SkipWithError(sound.error().c_str());
+    constexpr auto span = std::chrono::seconds(1);
+    double idle = 0, sounding = 0;
+    for (auto _ : state) {
+        double start = processCpuSeconds();
+        std::this_thread::sleep_for(span);
+        idle += processCpuSeconds() - start;
+        sound.startKeyNote(16);
+        start = processCpuSeconds();
+        std::this_thread::sleep_for(span);
+        sounding += processCpuSeconds() - start;
+        sound.stopSound();
+    }
+    const double seconds = double(state.iterations());
+    state.counters["idleCpuPercent"] = idle / seconds * 100;
+    state.counters["soundingCpuPercent"] = sounding / seconds * 100;
+}
+BENCHMARK(cpuIdleAndSounding)->Iterations(3)->Unit(benchmark::kSecond);
+
+} // namespace

@@ -1,0 +1,60 @@
+// The kit's sound for the Qt edition: the gapless sound queue on the default
+// audio output (deviceSound.h), with its reports brought to the GUI thread.
+//
+// Create one on the GUI thread, after the application object; it opens the
+// device at once. Hand it to the model as the SoundPort, and answer
+// melodyNoteDone() with nextNote while the kit is in Playing mode. The signal
+// is emitted on the GUI thread, after the handler that started the note has
+// returned, and only for the natural end of the melody note now in flight: a
+// stopped note, a key note, or a note already followed by another raise
+// nothing. It comes a little before the note's last samples are heard, so the
+// next note follows with no break.
+#pragma once
+
+#include "deviceSound.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+
+namespace korvel::qt {
+
+class QtSound final : public QObject, public SoundPort, private SoundQueueListener {
+    Q_OBJECT
+
+  public:
+    explicit QtSound(QObject* parent = nullptr);
+    ~QtSound() override;
+
+    // False when no audio output could be opened: the kit then runs silent and
+    // melodyNoteDone() never comes, as on a kit without a speaker.
+    bool audioAvailable() const { return device_.isOpen(); }
+    // Why not, for the user.
+    QString audioError() const { return QString::fromStdString(device_.error()); }
+
+    void startKeyNote(uint32_t keyNoteIndex) override { device_.startKeyNote(keyNoteIndex); }
+    void playTone(uint32_t toneIndex, uint32_t lengthBytes) override {
+        device_.playTone(toneIndex, lengthBytes);
+    }
+    void stopSound() override { device_.stopSound(); }
+
+  signals:
+    void melodyNoteDone();
+
+  private:
+    // Audio thread, or inside playTone: keep what happened and post one delivery.
+    void melodyNoteEnded(uint64_t tag) override;
+    void ranDry() override;
+    void postDelivery();
+    // GUI thread.
+    void deliver();
+
+    audio::DeviceSound device_;
+    // Only the report with the largest tag can be of the note in flight.
+    std::atomic<uint64_t> reportedTag_{0};
+    std::atomic<bool> dry_{false};
+    std::atomic<bool> deliveryPosted_{false};
+};
+
+} // namespace korvel::qt

@@ -1,0 +1,181 @@
+// The gapless sound against korvel-cli's render: the queue pulled by a
+// stand-in for the device, and QtSound on SDL's disk driver, which records
+// what the device was given, under a Qt event loop.
+#include "qtSound.h"
+#include "tuneRun.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace korvel::test {
+namespace {
+
+constexpr uint32_t pullSamples = 512;
+const std::string examples = KORVEL_EXAMPLES_DIR "/";
+
+// A script file of these commands, removed with it.
+struct TuneFile {
+    const std::string path = std::filesystem::temp_directory_path().string() + "/sound-" +
+                             std::to_string(getpid()) + "-" + std::to_string(rand()) + ".dat";
+    explicit TuneFile(const std::string& commands) {
+        std::ofstream(path) << "KORVEL test tune\r\n---\r\n" << commands << "\r\n";
+    }
+    ~TuneFile() { std::filesystem::remove(path); }
+};
+
+// The render's samples, and how many steps it sounded.
+std::pair<std::string, uint64_t> render(const std::string& script, const cli::RunLimit& limit) {
+    static ToneBank bank;
+    static const bool built = buildToneBank(bank);
+    struct Sink final : cli::StepSink {
+        std::string samples;
+        bool sound(uint32_t t, uint32_t n) override {
+            samples.append(reinterpret_cast<const char*>(bank.tone[t]), n);
+            return true;
+        }
+    } sink;
+    KitState kit;
+    EXPECT_TRUE(built && cli::loadTune(kit, script).outcome == FileOutcome::Done) << script;
+    const uint64_t steps = cli::runTune(kit, limit, sink).steps;
+    return {sink.samples, steps};
+}
+
+struct NoRepaint final : RepaintPort {
+    void requestLedRepaint() override {}
+    void requestColonRepaint() override {}
+};
+
+// Reports as the GUI thread's event queue would hold them.
+struct Host final : SoundQueueListener {
+    SoundQueue queue{*this, 3 * pullSamples};
+    std::vector<uint64_t> reports;
+    int dry = 0;
+    void melodyNoteEnded(uint64_t tag) override { reports.push_back(tag); }
+    void ranDry() override { ++dry; }
+    std::string pull(uint32_t count) {
+        std::string samples(count, '\0');
+        queue.pull(reinterpret_cast<uint8_t*>(samples.data()), count);
+        return samples;
+    }
+};
+
+struct TuneCase {
+    std::string example; // or, when empty, a tune of these commands
+    std::string commands;
+    uint32_t pullSamples;
+    uint64_t notes; // 0: one pass
+};
+
+class QueueStream : public testing::TestWithParam<TuneCase> {};
+
+// Byte for byte the render, then silence; reports answered between pulls, as
+// the window answers them, carry the notes' tags in order.
+TEST_P(QueueStream, IsTheRender) {
+    const TuneCase& c = GetParam();
+    const TuneFile file(c.commands);
+    const std::string script = c.example.empty() ? file.path : examples + c.example;
+    const auto [rendered, steps] =
+        render(script, c.notes ? cli::RunLimit::notes(c.notes) : cli::RunLimit::pass());
+    Host host;
+    NoRepaint repaint;
+    KitState kit;
+    cli::loadTune(kit, script);
+    press(kit, {host.queue, repaint}, KeyId::Run);
+    uint64_t claimed = 0;
+    std::string stream;
+    while (host.dry == 0) {
+        // Including reports raised inside nextNote, by notes that went into the FIFO whole.
+        for (size_t i = 0; i < host.reports.size(); ++i) {
+            ASSERT_TRUE(host.queue.claimReport(host.reports[i]));
+            ASSERT_EQ(host.reports[i], ++claimed);
+            if (claimed < steps) nextNote(kit, {host.queue, repaint});
+        }
+        host.reports.clear();
+        stream += host.pull(c.pullSamples);
+    }
+    EXPECT_EQ(claimed, steps);
+    EXPECT_TRUE(stream.compare(0, rendered.size(), rendered) == 0);
+    EXPECT_EQ(stream.find_first_not_of('\x80', rendered.size()), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tunes, QueueStream,
+    testing::Values(TuneCase{"ode-to-joy.dat", "", pullSamples, 0},
+                    TuneCase{"frere-jacques.dat", "", pullSamples, 0},
+                    TuneCase{"au-clair-de-la-lune.dat", "", 1, 6},
+                    TuneCase{"row-row-row-your-boat.dat", "", 700, 12},
+                    // Blank memory plays the shortest note, shorter than a pull, over and over.
+                    TuneCase{"", "0000@ 0010W 0010@ 01E0W", pullSamples, 100}));
+
+TEST(SoundQueue, CutsAtOnceAndTellsStaleReports) {
+    Host host;
+    EXPECT_EQ(host.pull(pullSamples), std::string(pullSamples, '\x80')); // underrun
+    host.queue.playTone(toneIndex(0, 0), 3000);
+    host.queue.playTone(toneIndex(0, 1), 2000); // behind it
+    while (host.reports.empty()) host.pull(pullSamples);
+    ASSERT_EQ(host.reports, std::vector<uint64_t>{1});
+    // Ahead of the device by at least two pulls when reporting.
+    EXPECT_GE(3000 - host.queue.samplesSounded(), 2 * pullSamples);
+    host.queue.stopSound();
+    EXPECT_EQ(host.pull(pullSamples), std::string(pullSamples, '\x80'));
+    EXPECT_EQ(host.dry, 1);
+    host.queue.playTone(toneIndex(0, 0), 2000); // RUN again before the old report is handled
+    EXPECT_FALSE(host.queue.claimReport(1));
+    host.pull(pullSamples);
+    ASSERT_EQ(host.reports, (std::vector<uint64_t>{1, 3}));
+    EXPECT_TRUE(host.queue.claimReport(3));
+    EXPECT_FALSE(host.queue.claimReport(3));
+
+    host.queue.startKeyNote(16); // cuts, loops, never reports
+    host.queue.startKeyNote(noKeyNote);
+    for (uint32_t n = 0; n < 2 * keyNoteLoopBytes(16); n += pullSamples)
+        ASSERT_EQ(host.pull(pullSamples).find('\x80'), std::string::npos);
+    EXPECT_EQ(host.reports.size(), 2u);
+}
+
+// The device also gets silence while paused, or when a loaded machine delays
+// an answer; that only adds silence, so silence is dropped before comparing
+// (the tune has no rests). A note too many or too few, or cut short, shows.
+TEST(QtSound, DiskDeviceGetsTheRender) {
+    const TuneFile file("0000@ 0010W  0010@ 3405W 1007W EEEEW");
+    const std::string device = file.path + ".raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", device.c_str(), 1);
+    const auto [rendered, steps] = render(file.path, cli::RunLimit::notes(7));
+    int argc = 1;
+    char name[] = "sound_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    {
+        qt::QtSound sound;
+        ASSERT_TRUE(sound.audioAvailable()) << sound.audioError().toStdString();
+        NoRepaint repaint;
+        KitState kit;
+        cli::loadTune(kit, file.path);
+        uint64_t started = 1;
+        QObject::connect(&sound, &qt::QtSound::melodyNoteDone, [&] {
+            if (started++ < steps) return nextNote(kit, {sound, repaint});
+            QTimer::singleShot(1000, &app, &QCoreApplication::quit); // the device takes the rest
+        });
+        press(kit, {sound, repaint}, KeyId::Run);
+        QTimer::singleShot(20000, &app, &QCoreApplication::quit);
+        app.exec();
+        EXPECT_EQ(started, steps + 1);
+    } // closing the device completes its file
+    std::ostringstream bytes;
+    bytes << std::ifstream(device, std::ios::binary).rdbuf();
+    std::string sounded = bytes.str();
+    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    EXPECT_TRUE(sounded == rendered) << sounded.size() << " bytes, not " << rendered.size();
+    std::filesystem::remove(device);
+}
+
+} // namespace
+} // namespace korvel::test
