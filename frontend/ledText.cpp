@@ -12,14 +12,17 @@ bool ledDark(const KitState& kit) {
 LedCells ledCells(const KitState& kit) {
     switch (kit.mode) {
     case KitMode::Clock:
-        return {hexCell(kit.hours / 10u),
-                kit.colonLit ? pointCell(kit.hours % 10u) : hexCell(kit.hours % 10u),
-                hexCell(kit.minutes / 10u), hexCell(kit.minutes % 10u)};
+        return {hexCell(kit.hours / 10u), colonCell(kit), hexCell(kit.minutes / 10u),
+                hexCell(kit.minutes % 10u)};
     case KitMode::Entry:
         return {hexCell(kit.digits[3]), hexCell(kit.digits[2]), hexCell(kit.digits[1]),
                 hexCell(kit.digits[0])};
     default: return {blankCell, blankCell, blankCell, blankCell};
     }
+}
+
+uint32_t colonCell(const KitState& kit) {
+    return kit.colonLit ? pointCell(kit.hours % 10u) : hexCell(kit.hours % 10u);
 }
 
 std::string ledReading(const KitState& kit) {

@@ -32,6 +32,10 @@ using LedCells = std::array<uint32_t, ledDigitCount>; // leftmost first
 
 bool ledDark(const KitState& kit);
 LedCells ledCells(const KitState& kit);
+// The hour's units digit with the colon point while colonLit is 1, as Clock
+// mode shows it at colonDigit. It ignores the mode: a paint of that cell alone
+// follows a colon blink, which only Clock mode asks for.
+uint32_t colonCell(const KitState& kit);
 // "09:05" in Clock, "1 A B D" in Entry, "dark" otherwise.
 std::string ledReading(const KitState& kit);
 

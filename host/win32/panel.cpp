@@ -9,15 +9,15 @@ namespace {
 
 const char* const boardBitmap = "BASE";
 const char* const ledStripBitmap = "LED";
-constexpr uint32_t firstBlankCode = 50;
-constexpr uint32_t dottedCellOffset = 16;
 
 bool sameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-LedGlyphs allBlank() {
-    return {Glyph{blankGlyph, 0}, Glyph{blankGlyph, 0}, Glyph{blankGlyph, 0}, Glyph{blankGlyph, 0}};
+// A full paint in Playing and Halted leaves the board's own unlit digits, which
+// look like blank cells, instead of copying blank cells over them.
+bool fullPaintDrawsDigits(KitMode mode) {
+    return mode != KitMode::Playing && mode != KitMode::Halted;
 }
 
 class PanelRepaint final : public RepaintPort {
@@ -41,41 +41,16 @@ PaintCase paintCaseOf(const RECT& paintRect) {
     return PaintCase::Full;
 }
 
-bool ledGlyphsFor(const KitState& kit, PaintCase paintCase, LedGlyphs& glyphs) {
-    switch (kit.mode) {
-    case KitMode::Clock:
-        glyphs = {Glyph{kit.hours / 10u, 0}, Glyph{kit.hours % 10u, kit.colonLit},
-                  Glyph{kit.minutes / 10u, 0}, Glyph{kit.minutes % 10u, 0}};
-        return true;
-    case KitMode::Entry:
-        glyphs = {Glyph{kit.digits[3], 0}, Glyph{kit.digits[2], 0}, Glyph{kit.digits[1], 0},
-                  Glyph{kit.digits[0], 0}};
-        return true;
-    case KitMode::Playing:
-    case KitMode::Halted:
-        if (paintCase == PaintCase::Full) return false;
-        glyphs = allBlank();
-        return true;
-    case KitMode::Blank:
-    case KitMode::Keyboard:
-    default: glyphs = allBlank(); return true;
-    }
-}
-
-uint32_t ledCell(uint32_t code, uint32_t dot) {
-    return code < firstBlankCode ? code + 1 + dottedCellOffset * dot : 0;
-}
-
 void paintBoard(HWND window, HDC dc) {
     copyWholeBitmap(dc, moduleOf(window), boardBitmap);
 }
 
-void paintDigit(HWND window, HDC dc, Glyph glyph, int position) {
-    const int sourceX = static_cast<int>(ledCell(glyph.code, glyph.dot)) * layout::ledCellWidth;
-    const RECT cell = ledCellRect(position);
-    copyFromBitmap(
-        dc, moduleOf(window), ledStripBitmap,
-        {cell.left, cell.top, layout::ledCellWidth, layout::ledCellHeight, sourceX, 0, SRCCOPY});
+void paintDigit(HWND window, HDC dc, uint32_t cell, int position) {
+    const int sourceX = static_cast<int>(cell) * layout::ledCellWidth;
+    const RECT target = ledCellRect(position);
+    copyFromBitmap(dc, moduleOf(window), ledStripBitmap,
+                   {target.left, target.top, layout::ledCellWidth, layout::ledCellHeight, sourceX,
+                    0, SRCCOPY});
 }
 
 void paintPanel(HWND window, const KitState& kit) {
@@ -83,12 +58,14 @@ void paintPanel(HWND window, const KitState& kit) {
     HDC dc = BeginPaint(window, &paint);
     const PaintCase paintCase = paintCaseOf(paint.rcPaint);
     if (paintCase == PaintCase::Colon) {
-        paintDigit(window, dc, Glyph{kit.hours % 10u, kit.colonLit}, colonPosition);
+        paintDigit(window, dc, colonCell(kit), colonDigit);
     } else {
         if (paintCase == PaintCase::Full) paintBoard(window, dc);
-        LedGlyphs glyphs;
-        if (ledGlyphsFor(kit, paintCase, glyphs))
-            for (int p = 0; p < ledPositions; ++p) paintDigit(window, dc, glyphs[p], p);
+        if (paintCase == PaintCase::Led || fullPaintDrawsDigits(kit.mode)) {
+            const LedCells cells = ledCells(kit);
+            for (int p = 0; p < ledPositions; ++p)
+                paintDigit(window, dc, cells[static_cast<size_t>(p)], p);
+        }
     }
     EndPaint(window, &paint);
 }

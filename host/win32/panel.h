@@ -7,15 +7,15 @@
 #pragma once
 
 #include "kit.h"
+#include "ledText.h"
 #include "panelLayout.h"
 
-#include <array>
 #include <windows.h>
 
 namespace korvel::win32 {
 
 using layout::ledPositions;
-constexpr int colonPosition = 1;
+static_assert(ledPositions == ledDigitCount);
 
 constexpr RECT ledCellRect(int position) {
     return {layout::ledCellLeft(position), layout::ledTop,
@@ -25,29 +25,16 @@ constexpr RECT ledCellRect(int position) {
 // The four cells and the gaps between them: (109, 237)-(215, 261).
 constexpr RECT ledArea = {ledCellRect(0).left, ledCellRect(0).top,
                           ledCellRect(ledPositions - 1).right, ledCellRect(0).bottom};
-constexpr RECT colonArea = ledCellRect(colonPosition);
-
-// Glyph codes: 0..15 a hexadecimal digit; 50 and above the blank cell.
-constexpr uint32_t blankGlyph = 99;
-struct Glyph {
-    uint32_t code;
-    uint32_t dot; // 0 or 1
-};
-using LedGlyphs = std::array<Glyph, ledPositions>; // leftmost first
+constexpr RECT colonArea = ledCellRect(colonDigit);
 
 // Which of the three paints the rectangle from BeginPaint asks for.
 enum class PaintCase : uint8_t { Colon, Led, Full };
 PaintCase paintCaseOf(const RECT& paintRect);
 
-// The glyphs a LED-area or full paint draws in the kit's mode; false when a
-// full paint draws none (the board's own unlit digits show).
-bool ledGlyphsFor(const KitState& kit, PaintCase paintCase, LedGlyphs& glyphs);
-// The LED strip cell for a glyph code and dot flag.
-uint32_t ledCell(uint32_t code, uint32_t dot);
-
 void paintPanel(HWND window, const KitState& kit);
 void paintBoard(HWND window, HDC dc);
-void paintDigit(HWND window, HDC dc, Glyph glyph, int position);
+// Copies LED strip cell `cell` (ledText.h) to display position `position`.
+void paintDigit(HWND window, HDC dc, uint32_t cell, int position);
 
 // Marks areas of the main window for the next paint, without erasing.
 RepaintPort& panelRepaint();

@@ -39,6 +39,8 @@ TEST(LedText, CellsAndReadingFollowTheMode) {
     f.type("1abd");
     EXPECT_EQ(ledCells(f.kit), (LedCells{2, 11, 12, 14}));
     EXPECT_EQ(ledReading(f.kit), "1 A B D");
+    f.kit.colonLit = 1; // the colon cell alone shows the hour whatever the mode
+    EXPECT_EQ(colonCell(f.kit), 26u);
     for (KitMode dark : {KitMode::Blank, KitMode::Keyboard, KitMode::Playing, KitMode::Halted}) {
         f.kit.mode = dark;
         EXPECT_EQ(ledCells(f.kit), (LedCells{0, 0, 0, 0}));
