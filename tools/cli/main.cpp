@@ -48,10 +48,9 @@ const std::string secondsRange =
 constexpr int maxTranspose = 48;
 constexpr uint32_t maxTrack = 65535; // the file header counts tracks in 16 bits
 constexpr uint32_t channelCount = 16;
-// The tune goes above the settings' nibbles 000..00F and leaves room for a
-// step and the end marker.
-constexpr uint32_t lowestStart = 0x010;
-constexpr uint32_t highestStart = korvel::memoryNibbles - 2 * korvel::stepNibbles;
+// Typed at 000 a group would set the start address instead of memory.
+constexpr uint32_t lowestStart = korvel::stepNibbles;
+constexpr uint32_t highestStart = korvel::memoryNibbles - korvel::stepNibbles;
 
 struct Arguments {
     std::string script; // or the MIDI file, for import

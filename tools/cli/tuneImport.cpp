@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <tuple>
+#include <utility>
 
 namespace korvel::cli {
 namespace {
@@ -151,8 +152,9 @@ PitchPlan planPitch(const std::vector<MidiNote>& notes, const std::vector<Segmen
     return plan;
 }
 
-// Fewest notes out of reach, then the smallest largest error; the search
-// goes outwards from 0, so of equal ones the smallest shift is kept.
+// The smallest largest error with every note in reach; the search goes
+// outwards from 0, so of equal ones the smallest shift is kept. When no shift
+// reaches every note, none is made, so the message names the notes as written.
 PitchPlan choosePitch(const std::vector<MidiNote>& notes, const std::vector<Segment>& line,
                       bool fit) {
     PitchPlan best = planPitch(notes, line, 0, fit);
@@ -165,7 +167,7 @@ PitchPlan choosePitch(const std::vector<MidiNote>& notes, const std::vector<Segm
                 best = plan;
         }
     }
-    return best;
+    return best.unreachable ? planPitch(notes, line, 0, fit) : best;
 }
 
 struct Length {
@@ -255,13 +257,19 @@ TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments) {
     return fit;
 }
 
-// Best first: fits memory, then the smallest mean and largest time error to
-// the millisecond (finer is not heard), fewest steps, fewest lengths read from
-// slower rows, and the slowest row, whose units are a tune's own beat.
-auto fitRank(const TempoFit& fit, uint32_t capacity) {
-    return std::make_tuple(fit.steps.size() + 1 > capacity, std::lround(fit.meanMs),
-                           std::lround(fit.maxMs), fit.steps.size(), fit.longCodes,
-                           -int(fit.tempo));
+// Time errors closer than this are heard as the same.
+constexpr double sameTimeMs = 1.0;
+
+// Whether fit a beats fit b: it fits memory where b does not, then has the
+// smaller mean time error, then the smaller largest one, then fewer steps,
+// then fewer lengths read from slower rows.
+bool betterFit(const TempoFit& a, const TempoFit& b, uint32_t capacity) {
+    const bool aFits = a.steps.size() < capacity, bFits = b.steps.size() < capacity;
+    if (aFits != bFits) return aFits;
+    if (std::fabs(a.meanMs - b.meanMs) > sameTimeMs) return a.meanMs < b.meanMs;
+    if (std::fabs(a.maxMs - b.maxMs) > sameTimeMs) return a.maxMs < b.maxMs;
+    return std::make_pair(a.steps.size(), a.longCodes) <
+           std::make_pair(b.steps.size(), b.longCodes);
 }
 
 std::string plural(uint64_t count, const char* thing) {
@@ -326,11 +334,14 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     }
 
     tune.startAddress = options.startAddress;
-    tune.capacity = (memoryNibbles - options.startAddress) / stepNibbles;
-    TempoFit best = fitTempo(0, timed);
-    for (uint32_t tempo = 1; tempo < tempoCount; ++tempo) {
+    // Typing runs on past the last nibble to the first, as the player does.
+    tune.capacity = memoryNibbles / stepNibbles;
+    // From the slowest row, whose unit is most likely the tune's own beat: a
+    // faster one must do better to be taken.
+    TempoFit best = fitTempo(tempoCount - 1, timed);
+    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
         TempoFit fit = fitTempo(tempo, timed);
-        if (fitRank(fit, tune.capacity) < fitRank(best, tune.capacity)) best = std::move(fit);
+        if (betterFit(fit, best, tune.capacity)) best = std::move(fit);
     }
     tune.tempo = best.tempo;
 
@@ -338,14 +349,11 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     size_t kept = line.size();
     if (best.steps.size() + 1 > tune.capacity) {
         const size_t over = best.steps.size() + 1 - tune.capacity;
-        char where[16];
-        std::snprintf(where, sizeof where, "%03X", options.startAddress);
         if (!options.truncate) {
-            result.error = "the tune is " + plural(over, "step") +
-                           " too long for the memory: it needs " +
-                           plural(best.steps.size(), "step") + " and the end marker, and " +
-                           std::to_string(tune.capacity) + " fit from address " + where +
-                           "; --truncate keeps what fits";
+            result.error =
+                "the tune is " + plural(over, "step") + " too long for the memory: it needs " +
+                plural(best.steps.size(), "step") + " and the end marker, and the memory holds " +
+                std::to_string(tune.capacity) + "; --truncate keeps what fits";
             return result;
         }
         kept = best.steps[tune.capacity - 1].segment;
@@ -359,9 +367,12 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
         tune.longCodes |= (step.group & 0xFF) >= lengthCodeCount;
     }
 
+    std::vector<bool> sounded(line.size());
+    for (const TimedStep& step : best.steps) sounded[step.segment] = true;
     double centsSum = 0;
     for (size_t i = 0; i < kept; ++i) {
         tune.maxTimeMs = std::max(tune.maxTimeMs, best.errors[i] * 1000 / sampleRate);
+        if (!sounded[i]) continue;
         if (line[i].note == noNote) {
             ++tune.rests;
             continue;

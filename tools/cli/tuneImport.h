@@ -23,7 +23,7 @@ struct ImportOptions {
     std::optional<int> transpose;    // semitones; chosen when absent
     bool fit = false;                // move notes out of reach by octaves
     bool truncate = false;           // keep what fits in memory
-    uint32_t startAddress = 0x010;   // above the settings' nibbles
+    uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
 };
 
 // How far the first chosen transposition may go either way.
@@ -35,7 +35,7 @@ struct ImportedTune {
     std::vector<uint16_t> steps; // s3 s2 s1 s0, without the end marker
     uint32_t startAddress = 0;
     uint32_t tempo = 0;
-    uint32_t capacity = 0; // steps that fit from the start, end marker included
+    uint32_t capacity = 0; // steps memory holds, end marker included
     int transpose = 0;
     bool transposeChosen = false;
     bool longCodes = false;        // some length code reads a slower row (32 or more)
