@@ -22,6 +22,7 @@ double pitchOfPeriod(uint32_t samples) {
 struct Tone {
     uint32_t period;
     uint32_t toneIndex;
+    double pitch;
 };
 
 // Divider 7 is left out: a step whose first digit is 7 is a jump.
@@ -33,7 +34,7 @@ const std::vector<Tone>& tones() {
         std::vector<Tone> all;
         for (uint32_t t = 0; t < toneSlotCount; ++t)
             if (t != silenceToneIndex && hasTone(t) && dividerOf(t) != jumpDivider)
-                all.push_back({periodOf(t), t});
+                all.push_back({periodOf(t), t, pitchOfPeriod(periodOf(t))});
         // Tone indices rise with the divider, so the first of a period has the smallest.
         std::stable_sort(all.begin(), all.end(),
                          [](const Tone& a, const Tone& b) { return a.period < b.period; });
@@ -54,24 +55,23 @@ double tonePitch(uint32_t toneIndex) {
 NearestTone nearestTone(double pitch) {
     const auto& all = tones();
     // The first tone at or below the pitch, then its higher neighbour.
-    const auto below = std::partition_point(all.begin(), all.end(), [&](const Tone& tone) {
-        return pitchOfPeriod(tone.period) > pitch;
-    });
+    const auto below = std::partition_point(all.begin(), all.end(),
+                                            [&](const Tone& tone) { return tone.pitch > pitch; });
     NearestTone best{0, INFINITY};
     for (auto it : {below - (below != all.begin()), below}) {
         if (it == all.end()) continue;
-        const double cents = (pitchOfPeriod(it->period) - pitch) * 100;
+        const double cents = (it->pitch - pitch) * 100;
         if (std::fabs(cents) < std::fabs(best.cents)) best = {it->toneIndex, cents};
     }
     return best;
 }
 
 double lowestReach() {
-    return pitchOfPeriod(tones().back().period) - 0.5;
+    return tones().back().pitch - 0.5;
 }
 
 double highestReach() {
-    return pitchOfPeriod(tones().front().period) + 0.5;
+    return tones().front().pitch + 0.5;
 }
 
 } // namespace korvel::cli

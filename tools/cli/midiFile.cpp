@@ -88,6 +88,20 @@ struct OpenNote {
     double pitch;
 };
 
+// The notes of one key still sounding, oldest first; a queue that a file of
+// many repeated strikes cannot make slow.
+struct OpenNotes {
+    std::vector<OpenNote> notes;
+    size_t first = 0;
+
+    bool empty() const { return first == notes.size(); }
+    OpenNote take() {
+        const OpenNote note = notes[first++];
+        if (empty()) notes.clear(), first = 0;
+        return note;
+    }
+};
+
 class TrackReader {
   public:
     TrackReader(MidiSong& song, MidiTrack& track, uint32_t number)
@@ -118,7 +132,7 @@ class TrackReader {
     bool ended_ = false;
     std::array<ChannelState, channelCount> channels_{};
     // Notes sounding, by channel and key; a repeated key is closed first in, first out.
-    std::array<std::vector<OpenNote>, channelCount * keyCount> open_{};
+    std::array<OpenNotes, channelCount * keyCount> open_{};
 };
 
 void TrackReader::read(Bytes& in) {
@@ -150,19 +164,20 @@ void TrackReader::read(Bytes& in) {
     track_.end = tick_;
     // Notes never released end with the track.
     for (size_t slot = 0; slot < open_.size(); ++slot)
-        for (const OpenNote& note : open_[slot])
+        while (!open_[slot].empty()) {
+            const OpenNote note = open_[slot].take();
             if (tick_ > note.start)
                 track_.notes.push_back({note.start, tick_, note.pitch, uint8_t(slot % keyCount),
                                         uint8_t(slot / keyCount)});
+        }
     std::stable_sort(track_.notes.begin(), track_.notes.end(),
                      [](const MidiNote& a, const MidiNote& b) { return a.start < b.start; });
 }
 
 void TrackReader::noteOff(uint8_t channel, uint8_t key) {
-    auto& sounding = open_[channel * keyCount + key];
+    OpenNotes& sounding = open_[channel * keyCount + key];
     if (sounding.empty()) return;
-    const OpenNote note = sounding.front();
-    sounding.erase(sounding.begin());
+    const OpenNote note = sounding.take();
     if (tick_ > note.start) track_.notes.push_back({note.start, tick_, note.pitch, key, channel});
 }
 
@@ -177,7 +192,7 @@ void TrackReader::channelMessage(Bytes& in, uint8_t status) {
         if (second == 0) {
             noteOff(number, first);
         } else {
-            open_[number * keyCount + first].push_back({tick_, first + channel.bend});
+            open_[number * keyCount + first].notes.push_back({tick_, first + channel.bend});
         }
         break;
     case 0x80: noteOff(number, first); break;

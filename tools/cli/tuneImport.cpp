@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -99,19 +101,20 @@ std::vector<Segment> melodyLine(const std::vector<MidiNote>& notes, uint64_t end
     std::stable_sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
         return std::tie(a.tick, a.on) < std::tie(b.tick, b.on); // releases first
     });
-    std::vector<int> sounding;
+    // Ordered by pitch, then onset, so the last is the one heard.
+    std::set<std::tuple<double, uint64_t, int>> sounding;
     std::vector<Segment> line{{0, 0, noNote}};
     for (size_t e = 0; e < edges.size();) {
         const uint64_t tick = edges[e].tick;
         for (; e < edges.size() && edges[e].tick == tick; ++e) {
+            const MidiNote& note = notes[edges[e].note];
+            const auto key = std::make_tuple(note.pitch, note.start, edges[e].note);
             if (edges[e].on)
-                sounding.push_back(edges[e].note);
+                sounding.insert(key);
             else
-                sounding.erase(std::find(sounding.begin(), sounding.end(), edges[e].note));
+                sounding.erase(key);
         }
-        int top = noNote;
-        for (int note : sounding)
-            if (top == noNote || notes[note].pitch >= notes[top].pitch) top = note;
+        const int top = sounding.empty() ? noNote : std::get<2>(*sounding.rbegin());
         if (line.back().note == top) continue;
         line.back().end = tick;
         if (line.back().start == tick) line.pop_back(); // no gap before a first onset at 0
@@ -134,18 +137,17 @@ double placed(double pitch, int transpose, bool fit) {
 
 struct PitchPlan {
     int transpose;
-    uint32_t unreachable;
+    bool reachesAll;
     double maxCents;
 };
 
-PitchPlan planPitch(const std::vector<MidiNote>& notes, const std::vector<Segment>& line,
-                    int transpose, bool fit) {
-    PitchPlan plan{transpose, 0, 0};
-    for (const Segment& segment : line) {
-        if (segment.note == noNote) continue;
-        const double p = placed(notes[segment.note].pitch, transpose, fit);
+// pitches: each pitch of the line once.
+PitchPlan planPitch(const std::vector<double>& pitches, int transpose, bool fit) {
+    PitchPlan plan{transpose, true, 0};
+    for (double pitch : pitches) {
+        const double p = placed(pitch, transpose, fit);
         if (std::isnan(p))
-            ++plan.unreachable;
+            plan.reachesAll = false;
         else
             plan.maxCents = std::max(plan.maxCents, std::fabs(nearestTone(p).cents));
     }
@@ -155,19 +157,16 @@ PitchPlan planPitch(const std::vector<MidiNote>& notes, const std::vector<Segmen
 // The smallest largest error with every note in reach; the search goes
 // outwards from 0, so of equal ones the smallest shift is kept. When no shift
 // reaches every note, none is made, so the message names the notes as written.
-PitchPlan choosePitch(const std::vector<MidiNote>& notes, const std::vector<Segment>& line,
-                      bool fit) {
-    PitchPlan best = planPitch(notes, line, 0, fit);
-    for (int shift = 1; shift <= transposeSearch; ++shift) {
+PitchPlan choosePitch(const std::vector<double>& pitches, bool fit) {
+    std::optional<PitchPlan> best;
+    for (int shift = 0; shift <= transposeSearch; ++shift) {
         for (int transpose : {shift, -shift}) {
-            const PitchPlan plan = planPitch(notes, line, transpose, fit);
-            if (plan.unreachable < best.unreachable ||
-                (plan.unreachable == best.unreachable &&
-                 plan.maxCents < best.maxCents - samePitchCents))
+            const PitchPlan plan = planPitch(pitches, transpose, fit);
+            if (plan.reachesAll && (!best || plan.maxCents < best->maxCents - samePitchCents))
                 best = plan;
         }
     }
-    return best.unreachable ? planPitch(notes, line, 0, fit) : best;
+    return best ? *best : planPitch(pitches, 0, fit);
 }
 
 struct Length {
@@ -211,9 +210,10 @@ struct TimedStep {
 };
 
 struct TempoFit {
-    uint32_t tempo;
-    std::vector<TimedStep> steps;
-    std::vector<double> errors; // per segment, samples
+    uint32_t tempo = 0;
+    uint64_t count = 0;           // steps the whole tune needs
+    std::vector<TimedStep> steps; // the first of them, as many as memory holds
+    std::vector<double> errors;   // per segment, samples
     uint32_t longCodes = 0, split = 0, dropped = 0;
     uint32_t longest = 0; // samples of the longest step
     double meanMs = 0, maxMs = 0;
@@ -222,10 +222,12 @@ struct TempoFit {
 // Each segment's steps end as near to the segment's end as the lengths
 // allow, so one step's rounding is made good by the next. A segment longer
 // than the longest step is split into near-equal steps; one shorter than half
-// the shortest gives none.
-TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments) {
+// the shortest gives none. Steps past what memory holds are only counted, so
+// a song of hours costs no more than one that fits.
+TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments, uint32_t capacity) {
     const std::vector<Length> lengths = lengthsAt(tempo);
-    TempoFit fit{tempo, {}, {}};
+    TempoFit fit;
+    fit.tempo = tempo;
     fit.longest = lengths.back().samples;
     uint64_t now = 0;
     for (size_t i = 0; i < segments.size(); ++i) {
@@ -239,6 +241,12 @@ TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments) {
         } else {
             fit.split += note && pieces > 1;
             for (uint64_t piece = 0; piece < pieces; ++piece) {
+                if (fit.steps.size() == capacity) {
+                    fit.count += pieces - piece;
+                    now = std::max(now, uint64_t(std::llround(segment.end)));
+                    break;
+                }
+                ++fit.count;
                 const Length& length =
                     nearestLength(lengths, (segment.end - double(now)) / double(pieces - piece));
                 fit.steps.push_back({uint16_t(segment.tone << 8 | length.code), i});
@@ -264,7 +272,7 @@ constexpr double sameTimeMs = 1.0;
 // smaller mean time error, then the smaller largest one, then fewer steps,
 // then fewer lengths read from slower rows.
 bool betterFit(const TempoFit& a, const TempoFit& b, uint32_t capacity) {
-    const bool aFits = a.steps.size() < capacity, bFits = b.steps.size() < capacity;
+    const bool aFits = a.count < capacity, bFits = b.count < capacity;
     if (aFits != bFits) return aFits;
     if (std::fabs(a.meanMs - b.meanMs) > sameTimeMs) return a.meanMs < b.meanMs;
     if (std::fabs(a.maxMs - b.maxMs) > sameTimeMs) return a.maxMs < b.maxMs;
@@ -308,9 +316,13 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.title = voice.title.empty() ? fallbackTitle : voice.title;
     const std::vector<Segment> line = melodyLine(voice.notes, voice.end);
 
-    const PitchPlan pitch = options.transpose
-                                ? planPitch(voice.notes, line, *options.transpose, options.fit)
-                                : choosePitch(voice.notes, line, options.fit);
+    std::vector<double> pitches;
+    for (const Segment& segment : line)
+        if (segment.note != noNote) pitches.push_back(voice.notes[segment.note].pitch);
+    std::sort(pitches.begin(), pitches.end());
+    pitches.erase(std::unique(pitches.begin(), pitches.end()), pitches.end());
+    const PitchPlan pitch = options.transpose ? planPitch(pitches, *options.transpose, options.fit)
+                                              : choosePitch(pitches, options.fit);
     tune.transpose = pitch.transpose;
     tune.transposeChosen = !options.transpose;
     const MidiClock clock(song);
@@ -338,22 +350,22 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.capacity = memoryNibbles / stepNibbles;
     // From the slowest row, whose unit is most likely the tune's own beat: a
     // faster one must do better to be taken.
-    TempoFit best = fitTempo(tempoCount - 1, timed);
+    TempoFit best = fitTempo(tempoCount - 1, timed, tune.capacity);
     for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
-        TempoFit fit = fitTempo(tempo, timed);
+        TempoFit fit = fitTempo(tempo, timed, tune.capacity);
         if (betterFit(fit, best, tune.capacity)) best = std::move(fit);
     }
     tune.tempo = best.tempo;
 
     // Segments whose steps are all kept, for the errors reported.
     size_t kept = line.size();
-    if (best.steps.size() + 1 > tune.capacity) {
-        const size_t over = best.steps.size() + 1 - tune.capacity;
+    if (best.count + 1 > tune.capacity) {
+        const uint64_t over = best.count + 1 - tune.capacity;
         if (!options.truncate) {
-            result.error =
-                "the tune is " + plural(over, "step") + " too long for the memory: it needs " +
-                plural(best.steps.size(), "step") + " and the end marker, and the memory holds " +
-                std::to_string(tune.capacity) + "; --truncate keeps what fits";
+            result.error = "the tune is " + plural(over, "step") +
+                           " too long for the memory: it needs " + plural(best.count, "step") +
+                           " and the end marker, and the memory holds " +
+                           std::to_string(tune.capacity) + "; --truncate keeps what fits";
             return result;
         }
         kept = best.steps[tune.capacity - 1].segment;
