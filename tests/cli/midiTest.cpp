@@ -229,7 +229,7 @@ TEST(MidiImport, FitAndTruncateWarnAndWrite) {
     result = runCli(dir, {"import", song, "-o", out, "--fit", "--transpose", "0"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err,
-              "korvel-cli: " + song + ": warning: 1 note moved by octaves into the kit's range\n");
+              "korvel-cli: " + song + ": warning: 1 note was moved by octaves into the kit's range\n");
 }
 
 TEST(MidiCommands, RefuseBadArgumentsAndTheirOwnInput) {

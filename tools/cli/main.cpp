@@ -149,7 +149,7 @@ void addImportOptions(CLI::App* command, ImportOptions& options) {
     addWhole<uint32_t>(command, "--channel", 1, channelCount,
                        "--channel must be a whole number from 1 to 16",
                        "take only the notes of this channel (1 to 16), from every track unless "
-                       "--track is given",
+                       "--track is given; without it, every channel but 10 (drums)",
                        [&options](uint32_t value) { options.channel = value; });
     addWhole<int>(command, "--transpose", -maxTranspose, maxTranspose,
                   "--transpose must be a whole number of semitones from -" +

@@ -23,6 +23,7 @@ constexpr double samePitchCents = 1.0;
 constexpr uint16_t gapTone = 0xEE;       // s3 s2 of a rest
 constexpr uint32_t endMarkerCode = 0xEE; // EE as a rest's length would make EEEE
 constexpr int noNote = -1;
+constexpr uint8_t percussionChannel = 9; // channel 10 as musicians count
 
 struct Voice {
     std::vector<MidiNote> notes; // by start
@@ -38,8 +39,10 @@ std::string quotedName(const std::string& name) {
 // The notes of the chosen track and channel; false with a message when none.
 bool selectVoice(const MidiSong& song, const ImportOptions& options, Voice& voice,
                  std::string& error) {
+    // Drums carry no melody: channel 10 is taken only when asked for.
     const auto onChannel = [&](const MidiNote& note) {
-        return !options.channel || note.channel + 1u == *options.channel;
+        return options.channel ? note.channel + 1u == *options.channel
+                               : note.channel != percussionChannel;
     };
     const std::string channelText =
         options.channel ? "channel " + std::to_string(*options.channel) : "all channels";
@@ -327,7 +330,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.transposeChosen = !options.transpose;
     const MidiClock clock(song);
     std::vector<Timed> timed;
-    uint32_t moved = 0;
+    std::vector<bool> moved(voice.notes.size());
     for (const Segment& segment : line) {
         Timed t{clock.seconds(segment.start) * sampleRate, clock.seconds(segment.end) * sampleRate,
                 gapTone};
@@ -338,7 +341,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
                 result.error = outOfReach(song, note, tune.transpose);
                 return result;
             }
-            moved += p != note.pitch + tune.transpose;
+            if (p != note.pitch + tune.transpose) moved[segment.note] = true;
             const uint32_t tone = nearestTone(p).toneIndex;
             t.tone = uint16_t(dividerOf(tone) << 4 | noteNumberOf(tone));
         }
@@ -397,15 +400,20 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     }
     tune.meanCents = tune.notes ? centsSum / tune.notes : 0;
 
-    if (moved)
-        tune.warnings.push_back(plural(moved, "note") + " moved by octaves into the kit's range");
+    const auto verb = [](uint64_t count, const char* one, const char* more) {
+        return count == 1 ? one : more;
+    };
+    if (const auto count = std::count(moved.begin(), moved.end(), true))
+        tune.warnings.push_back(plural(count, "note") + verb(count, " was", " were") +
+                                " moved by octaves into the kit's range");
     if (best.split)
         tune.warnings.push_back(plural(best.split, "note") + " longer than the longest step (" +
-                                millis(best.longest) +
-                                ") play as repeated steps; the kit strikes each again");
+                                millis(best.longest) + verb(best.split, ") plays", ") play") +
+                                " as repeated steps; the kit strikes each again");
     if (best.dropped)
         tune.warnings.push_back(plural(best.dropped, "note") +
-                                " shorter than half the shortest step were left out");
+                                " shorter than half the shortest step" +
+                                verb(best.dropped, " was", " were") + " left out");
     result.ok = true;
     return result;
 }
