@@ -34,10 +34,14 @@ std::string smf(uint16_t format, const std::vector<std::string>& tracks) {
 
 const std::string endOfTrack("\x00\xFF\x2F\x00", 4);
 
-// Crotchet A4; a quaver rest; C5 and E5 together for a minim; G4 over G3 for
-// a crotchet, G3 on alone for another. A C6 on channel 2 is not the voice.
+// At 120 crotchets a minute: crotchet A4; a quaver rest; C5 and E5 together
+// for a minim. Then at 240: G4 over G3 for a crotchet, G3 on alone for
+// another. A C6 on channel 2 is not the voice.
 const std::string knownSong =
-    smf(1, {std::string("\x00\xFF\x03\x09Test Song\x00\xFF\x51\x03\x07\xA1\x20", 20) + endOfTrack,
+    smf(1, {std::string("\x00\xFF\x03\x09Test Song\x00\xFF\x51\x03\x07\xA1\x20"
+                        "\x82\x50\xFF\x51\x03\x03\xD0\x90",
+                        28) +
+                endOfTrack,
             std::string("\x00\x90\x45\x60\x00\x91\x54\x60\x30\x54\x00\x30\x80\x45\x00"
                         "\x30\x90\x48\x60\x00\x4C\x60\x81\x40\x48\x00\x00\x4C\x00"
                         "\x00\x43\x60\x00\x37\x60\x60\x43\x00\x60\x37\x00",
@@ -90,13 +94,14 @@ TEST(MidiImport, KnownSongGivesItsStepsAndSoundsWithinTheReportedCents) {
     ScratchDir dir;
     const std::string song = dir.path("song.mid"), tune = dir.path("tune.dat");
     test::writeFile(song, knownSong);
-    // The slowest row whose unit divides every length: a quaver is one unit.
+    // The slowest row whose unit divides every length: a quaver, and a
+    // crotchet at the faster tempo, are one unit.
     const auto exact = runCli(
         dir, {"import", song, "-o", tune, "--transpose", "0", "--track", "2", "--channel", "1"});
     ASSERT_EQ(exact.exitCode, 0) << exact.err;
     EXPECT_EQ(exact.err, "");
     EXPECT_EQ(listedGroups(runCli(dir, {"list", tune}).out),
-              (std::vector<std::string>{"1901", "EE00", "0403", "1701", "3701", "EEEE"}));
+              (std::vector<std::string>{"1901", "EE00", "0403", "1700", "3700", "EEEE"}));
     KitState kit;
     ASSERT_EQ(loadTune(kit, tune).outcome, FileOutcome::Done);
     EXPECT_EQ(kit.tempo, 14u);
@@ -228,8 +233,8 @@ TEST(MidiImport, FitAndTruncateWarnAndWrite) {
     test::writeFile(song, smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}));
     result = runCli(dir, {"import", song, "-o", out, "--fit", "--transpose", "0"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err,
-              "korvel-cli: " + song + ": warning: 1 note was moved by octaves into the kit's range\n");
+    EXPECT_EQ(result.err, "korvel-cli: " + song +
+                              ": warning: 1 note was moved by octaves into the kit's range\n");
 }
 
 TEST(MidiCommands, RefuseBadArgumentsAndTheirOwnInput) {
