@@ -23,4 +23,5 @@ endforeach()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/korvel/examples
-        FILES_MATCHING PATTERN "*.dat")
+        FILES_MATCHING PATTERN "*.dat"
+        PATTERN "src" EXCLUDE) # the sources some examples were made from

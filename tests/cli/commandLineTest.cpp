@@ -208,7 +208,7 @@ TEST(CommandLine, ArgumentFaultsNamedExactly) {
     const std::string tune = dir.path("tune.dat"), missing = dir.path("missing.dat");
     const std::string notes = "--notes must be a whole number from 1 to 1000000";
     const std::string seconds = "--seconds must be a number above 0 and at most 86400";
-    const std::string commands = "; commands: render, list, play";
+    const std::string commands = "; commands: render, list, play, import, export";
     const std::string unread = ": cannot read the file (No such file or directory)";
     const struct {
         std::vector<std::string> args;

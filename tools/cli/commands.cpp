@@ -4,9 +4,11 @@
 #include "deviceSound.h"
 #include "interrupt.h"
 #include "listing.h"
+#include "midiFile.h"
 #include "progress.h"
 #include "terminalText.h"
 #include "toneBank.h"
+#include "tuneExport.h"
 #include "waveFile.h"
 
 #include <atomic>
@@ -120,19 +122,75 @@ files::ReplaceResult writeOutput(const std::string& output, const files::Content
     return {files::ReplaceOutcome::Failed, out.error(), true};
 }
 
-// Rendering over the script itself would destroy the tune; a terminal would
-// show noise. Other kinds of output replaceFile refuses.
-bool outputIsUsable(const std::string& script, const std::string& output) {
+// Writing over the input itself would destroy it; a terminal would show
+// noise. Other kinds of output replaceFile refuses. inputKind names the input
+// in the message.
+bool outputIsUsable(const std::string& input, const std::string& output, const char* inputKind) {
     if (output == standardOutputName) {
         if (!isatty(STDOUT_FILENO)) return true;
         complain(output, "standard output is a terminal; redirect it or name a file");
         return false;
     }
     struct stat in, out;
-    if (stat(script.c_str(), &in) != 0 || stat(output.c_str(), &out) != 0) return true;
+    if (stat(input.c_str(), &in) != 0 || stat(output.c_str(), &out) != 0) return true;
     if (in.st_dev != out.st_dev || in.st_ino != out.st_ino) return true;
-    complain(output, "the output is the script itself; nothing written");
+    complain(output, std::string("the output is the ") + inputKind + " itself; nothing written");
     return false;
+}
+
+// Whole contents made beforehand; true once written, otherwise says why not.
+bool writeWhole(const std::string& output, const std::string& bytes) {
+    const files::ReplaceResult written = writeOutput(
+        output, [&](files::ByteSink& out) { return out.write(bytes.data(), bytes.size()); });
+    if (written.outcome == files::ReplaceOutcome::Done) return true;
+    complain(output, written.error.empty() ? "cannot write the file" : written.error);
+    return false;
+}
+
+// The file's bytes, at most maxBytes of them; false after saying why not.
+bool readWhole(const std::string& path, size_t maxBytes, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        complain(path, std::string("cannot read the file (") + std::strerror(errno) + ")");
+        return false;
+    }
+    char chunk[64 * 1024];
+    size_t got = 0;
+    while (bytes.size() <= maxBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    const bool failed = std::ferror(file);
+    const int reason = errno;
+    std::fclose(file);
+    if (failed) {
+        complain(path, std::string("cannot read the file (") + std::strerror(reason) + ")");
+        return false;
+    }
+    if (bytes.size() <= maxBytes) return true;
+    complain(path, "the file is larger than " + std::to_string(maxBytes >> 20) +
+                       " MiB, more than a tune for the kit could come from");
+    return false;
+}
+
+// The file's name without its folders, and without its extension when asked.
+std::string baseName(const std::string& path, bool withExtension) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const size_t dot = name.find_last_of('.');
+    if (!withExtension && dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+// What the script's first line calls the tune after the magic, or its file name.
+std::string scriptTitle(const std::string& script) {
+    std::string head;
+    if (std::FILE* file = std::fopen(script.c_str(), "rb")) {
+        char line[256];
+        if (std::fgets(line, sizeof line, file)) head = line;
+        std::fclose(file);
+    }
+    head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
+    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || last < first) return baseName(script, false);
+    return head.substr(first, last - first + 1);
 }
 
 bool buildBank(ToneBank& bank, const std::string& script) {
@@ -192,7 +250,7 @@ class PlaySink final : public StepSink {
 int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit) {
     catchInterrupts();
     KitState kit;
-    if (!load(kit, script) || !outputIsUsable(script, output)) return exitFailure;
+    if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
     KitState rehearsal = kit;
     NullSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
@@ -258,6 +316,39 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     output.stopSound();
     progress.finish(heard, "  stopped");
     return exitInterrupted;
+}
+
+int importCommand(const std::string& midi, const std::string& output,
+                  const ImportOptions& options) {
+    std::string bytes;
+    if (!readWhole(midi, maxMidiBytes, bytes)) return exitFailure;
+    MidiSong song;
+    const MidiRead read = readMidi(bytes, song);
+    if (!read.ok) {
+        complain(midi, read.error);
+        return exitFailure;
+    }
+    if (!outputIsUsable(midi, output, "MIDI file")) return exitFailure;
+    const ImportResult imported = importTune(song, options, baseName(midi, false));
+    if (!imported.ok) {
+        complain(midi, imported.error);
+        return exitFailure;
+    }
+    for (const std::string& warning : imported.tune.warnings) complain(midi, "warning: " + warning);
+    if (!writeWhole(output, importedScript(imported.tune, baseName(midi, true))))
+        return exitFailure;
+    // With the script on standard output the report must not mix into it.
+    std::fputs(importReport(imported.tune).c_str(), output == standardOutputName ? stderr : stdout);
+    return exitSuccess;
+}
+
+int exportCommand(const std::string& script, const std::string& output) {
+    KitState kit;
+    if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
+    StepRecorder played;
+    if (!tunePlayed(script, runTune(kit, RunLimit::pass(), played))) return exitFailure;
+    return writeWhole(output, tuneMidi(played.steps, scriptTitle(script))) ? exitSuccess
+                                                                           : exitFailure;
 }
 
 } // namespace korvel::cli

@@ -1,9 +1,11 @@
 // The commands of korvel-cli: render a tune to a WAV file, list the steps it
-// plays, or play it on the default output device. main.cpp parses the
+// plays, play it on the default output device, or move it between a script
+// and a MIDI file. main.cpp parses the
 // arguments and calls one of these; each returns the process's exit status
 // and reports problems as one line on stderr: "korvel-cli: FILE: what".
 #pragma once
 
+#include "tuneImport.h"
 #include "tuneRun.h"
 
 #include <string>
@@ -21,5 +23,13 @@ constexpr const char* standardOutputName = "-";
 int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit);
 int listCommand(const std::string& script, const RunLimit& limit);
 int playCommand(const std::string& script, const RunLimit& limit);
+
+// A MIDI file larger than this is refused unread.
+constexpr size_t maxMidiBytes = 4 * 1024 * 1024;
+
+// MIDI file to script, with a short report on stdout (stderr for "-o -").
+int importCommand(const std::string& midi, const std::string& output, const ImportOptions& options);
+// One pass of a script's tune to a MIDI file.
+int exportCommand(const std::string& script, const std::string& output);
 
 } // namespace korvel::cli

@@ -1,0 +1,64 @@
+// Turning the melody of a MIDI file into a tune for the kit's memory.
+//
+// One voice (a track, a channel, or both) becomes a single line: where its
+// notes overlap, the highest sounding note is heard. Each note becomes the
+// kit tone nearest in cents, after a transposition that is given or chosen
+// to make the largest pitch error smallest. Each note and gap becomes steps
+// whose lengths, at the tempo row that follows the file's timing best, end as
+// near as they can to where the file's notes end, so errors never add up.
+#pragma once
+
+#include "midiFile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvel::cli {
+
+struct ImportOptions {
+    std::optional<uint32_t> track;   // 1..: the file's tracks in order
+    std::optional<uint32_t> channel; // 1..16
+    std::optional<int> transpose;    // semitones; chosen when absent
+    bool fit = false;                // move notes out of reach by octaves
+    bool truncate = false;           // keep what fits in memory
+    uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
+};
+
+// How far the first chosen transposition may go either way.
+constexpr int transposeSearch = 24;
+
+struct ImportedTune {
+    std::string title;
+    std::string voice;           // e.g. `track 2 ("Flute"), all channels`
+    std::vector<uint16_t> steps; // s3 s2 s1 s0, without the end marker
+    uint32_t startAddress = 0;
+    uint32_t tempo = 0;
+    uint32_t capacity = 0; // steps memory holds, end marker included
+    int transpose = 0;
+    bool transposeChosen = false;
+    bool longCodes = false;        // some length code reads a slower row (32 or more)
+    uint32_t notes = 0, rests = 0; // the file's, as kept
+    double maxCents = 0, meanCents = 0;
+    double maxTimeMs = 0;
+    std::vector<std::string> warnings;
+};
+
+struct ImportResult {
+    bool ok;
+    std::string error; // when !ok, for "korvel-cli: FILE: ..."
+    ImportedTune tune;
+};
+
+// fallbackTitle names the tune when its track has no name.
+ImportResult importTune(const MidiSong& song, const ImportOptions& options,
+                        const std::string& fallbackTitle);
+
+// The script that types the tune in; sourceName goes into its preamble.
+std::string importedScript(const ImportedTune& tune, const std::string& sourceName);
+
+// A few lines for the user: memory, tempo, pitch and time errors.
+std::string importReport(const ImportedTune& tune);
+
+} // namespace korvel::cli
