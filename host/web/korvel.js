@@ -270,12 +270,15 @@ async function loadFile(file) {
     bytes = new Uint8Array(await file.slice(0, maxScriptBytes + 1).arrayBuffer());
   } catch {
     act(() => withString(file.name, (name) => kit._korvel_openFailed(name)));
-    return tellOutcome();
+    tellOutcome();
+    ++window.korvel.filesRead;
+    return;
   }
   putInput(bytes);
   const outcome = act(() => withString(file.name, (name) => kit._korvel_loadScript(name)));
   if (outcome === 0) scriptName = file.name;
   tellOutcome();
+  ++window.korvel.filesRead;
 }
 
 function save() {
@@ -393,9 +396,10 @@ fit();
 refresh();
 openLink();
 
-// For tests and measurements: the next count samples the worklet plays from
-// the next cut on, with the count of breaks.
+// For tests and measurements: the files read so far; the next count samples
+// the worklet plays from the next cut on, with the count of breaks.
 window.korvel = {
+  filesRead: 0,
   recordSound(count) {
     sound.node.port.postMessage({ record: count });
   },
@@ -407,5 +411,6 @@ window.korvel = {
   },
   soundRunning: () => sound?.context?.state === 'running',
   shareText: () => text(kit._korvel_shareText()),
+  wasmMemoryBytes: () => kit.HEAPU8.length,
 };
 document.documentElement.dataset.ready = 'true';

@@ -29,10 +29,11 @@
 namespace korvel::web {
 namespace {
 
-// The worklet keeps a store of its own on top of this, so the answer to a
-// report, which comes within the same pull, is never late.
-constexpr uint32_t aheadSamples = 1024;
-constexpr uint32_t largestPull = 8192;
+// The queue runs as far ahead as it can, and no pull takes more than that, so
+// a note's end is always reported, and answered within the same pull, before
+// the pull reaches it: the worklet then never gets a break between notes.
+constexpr uint32_t aheadSamples = SoundQueue::largestAhead;
+constexpr uint32_t largestPull = aheadSamples;
 
 class Session final : public SoundPort, public RepaintPort, SoundQueueListener, StepObserver {
   public:
@@ -104,13 +105,15 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
     }
 
     // SoundPort. A cut must reach the worklet at once, or it would play out
-    // what it holds of the old sound first.
+    // what it holds of the old sound first. A note that does not answer a
+    // report starts a tune (RUN), which cuts whatever sounded, too.
     void startKeyNote(uint32_t keyNoteIndex) override {
         queue_.startKeyNote(keyNoteIndex);
         cut_ = true;
     }
     void playTone(uint32_t toneIndex, uint32_t lengthBytes) override {
         queue_.playTone(toneIndex, lengthBytes);
+        if (!answering_) cut_ = true;
     }
     void stopSound() override {
         queue_.stopSound();
@@ -137,11 +140,13 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
     void ranDry() override {}
 
     void answerReports() {
+        answering_ = true;
         while (reportedTag_ != 0) {
             const uint64_t tag = std::exchange(reportedTag_, 0);
             if (queue_.claimReport(tag) && kit_.mode == KitMode::Playing)
                 nextNote(kit_, ports(), this);
         }
+        answering_ = false;
     }
 
     void stepExamined(const MelodyStep& step, StepKind kind, bool) override {
@@ -155,6 +160,7 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
     std::optional<MelodyStep> sounding_;
     uint64_t reportedTag_ = 0;
     bool cut_ = false;
+    bool answering_ = false;
     std::array<uint8_t, largestPull> samples_{};
 };
 
@@ -302,7 +308,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
     return web::handBack(keyboardHelpText());
 }
 
-// Sound: count samples (at most 8192) for the worklet; whether the sound was
+// Sound: count samples (at most 4096) for the worklet; whether the sound was
 // cut since the last ask; whether nothing but silence is left to give.
 EMSCRIPTEN_KEEPALIVE const uint8_t* korvel_pull(int count) {
     return session.pull(static_cast<uint32_t>(std::max(count, 0)));
