@@ -69,9 +69,11 @@ for (let k = 0; k < keyCount; ++k) {
     height: `${height}px`,
     backgroundPosition: `${keypadLeft - x}px ${keypadTop - y}px`,
   });
-  $('keys').append(button);
   buttons.push(button);
 }
+// Tab goes through the keys as they are read: row by row, left to right.
+const byPlace = (a, b) => parseInt(a.style.top) - parseInt(b.style.top) || parseInt(a.style.left) - parseInt(b.style.left);
+$('keys').append(...[...buttons].sort(byPlace));
 
 let shown = { cells: '', reading: '', status: '' };
 function refresh() {
@@ -203,12 +205,14 @@ function kitKeyOf(event) {
   return control ? kit._korvel_keyForCharacter(control) : -1;
 }
 
-// Space and Enter keep their own meaning on the command buttons and in dialogs.
-const ownsKeys = (target) =>
-  document.querySelector('dialog[open]') || (target.closest?.('.commands') && target !== document.body);
+// Dialogs keep the keyboard, and a command button focused from the keyboard
+// keeps Enter and Space.
+const ownsKey = (event) =>
+  document.querySelector('dialog[open]') ||
+  (event.target.closest?.('.commands') && (event.key === ' ' || event.key === 'Enter'));
 
 addEventListener('keydown', (event) => {
-  if (ownsKeys(event.target)) return;
+  if (ownsKey(event)) return;
   const k = kitKeyOf(event);
   if (k < 0) return;
   event.preventDefault();
@@ -346,6 +350,10 @@ function openLink() {
 
 // ---- Commands ----
 
+// A command clicked with the mouse leaves the focus to the kit, so that Space
+// after it is RUN rather than the command again.
+for (const command of document.querySelectorAll('.commands button'))
+  command.addEventListener('click', (event) => event.detail > 0 && command.blur());
 $('load').addEventListener('click', () => $('file').click());
 $('file').addEventListener('change', () => {
   const [file] = $('file').files;
@@ -414,3 +422,4 @@ window.korvel = {
   wasmMemoryBytes: () => kit.HEAPU8.length,
 };
 document.documentElement.dataset.ready = 'true';
+document.documentElement.dataset.readyAt = performance.now().toFixed(0);

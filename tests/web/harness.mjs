@@ -14,7 +14,11 @@ const types = {
   '.wasm': 'application/wasm',
 };
 
-export async function serve(site) {
+// isolated: with the headers that let a page measure its own memory.
+export async function serve(site, isolated = false) {
+  const isolation = isolated
+    ? { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' }
+    : {};
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(site, name === '/' ? 'index.html' : name);
@@ -22,14 +26,14 @@ export async function serve(site) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream', ...isolation });
     response.end(fs.readFileSync(file));
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return { server, origin: `http://127.0.0.1:${server.address().port}` };
 }
 
-export async function launch() {
+export async function launch(extraArguments = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: process.env.KORVEL_CHROMIUM ?? '/usr/bin/chromium',
@@ -44,6 +48,7 @@ export async function launch() {
       '--disable-sync',
       '--autoplay-policy=no-user-gesture-required',
       `--user-data-dir=${profile}`,
+      ...extraArguments,
     ],
   });
   const close = async () => {
