@@ -10,7 +10,8 @@ import createKitModule from './korvelKit.js';
 
 const kit = await createKitModule();
 const sampleRate = 22050;
-const storeTarget = 4096; // as the worklet's store
+// The most the queue gives at once (webKit.cpp); the worklet asks again for the rest.
+const largestPull = 4096;
 const keyCount = 22;
 const ledCellWidth = 19;
 const decoder = new TextDecoder();
@@ -22,9 +23,11 @@ const text = (pointer) => {
   return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
 };
 
-// Copies bytes into the kit's input buffer for the call that reads them.
+// Copies bytes into the kit's input buffer for the call that reads them. The
+// buffer may grow the kit's memory, which replaces HEAPU8: read it after.
 function putInput(bytes) {
-  kit.HEAPU8.set(bytes, kit._korvel_input(bytes.length + 1));
+  const at = kit._korvel_input(bytes.length + 1);
+  kit.HEAPU8.set(bytes, at);
 }
 
 function withString(value, use) {
@@ -72,7 +75,8 @@ for (let k = 0; k < keyCount; ++k) {
   buttons.push(button);
 }
 // Tab goes through the keys as they are read: row by row, left to right.
-const byPlace = (a, b) => parseInt(a.style.top) - parseInt(b.style.top) || parseInt(a.style.left) - parseInt(b.style.left);
+const byPlace = (a, b) =>
+  parseInt(a.style.top) - parseInt(b.style.top) || parseInt(a.style.left) - parseInt(b.style.left);
 $('keys').append(...[...buttons].sort(byPlace));
 
 let shown = { cells: '', reading: '', status: '' };
@@ -127,7 +131,7 @@ function postSamples(count, flush) {
 
 function feedSound() {
   const cut = !!kit._korvel_takeCut();
-  if (sound?.node && (cut || workletIdle)) postSamples(storeTarget, cut);
+  if (sound?.node && (cut || workletIdle)) postSamples(largestPull, cut);
 }
 
 // Browsers let a page sound only after a user's gesture: the first key starts it.
@@ -143,12 +147,12 @@ async function startSound() {
     });
     node.connect(context.destination);
     node.port.onmessage = ({ data }) => {
-      if (data.want) act(() => postSamples(Math.min(data.want, storeTarget), false));
+      if (data.want) act(() => postSamples(Math.min(data.want, largestPull), false));
       if (data.report) sound.reports.shift()?.(data.report);
     };
     Object.assign(sound, { context, node, reports: [] });
     if (context.state !== 'running') await context.resume();
-    act(() => postSamples(storeTarget, true));
+    act(() => postSamples(largestPull, true));
   } catch (error) {
     note(`No sound: ${error.message}`);
   }

@@ -7,9 +7,11 @@
 // flush: drop what is stored, the sound was cut), {record: N} (keep the next
 // N samples played from the next flush on, with the count of underruns),
 // {report: true}. Out: {want: count}, {report: {samples, breaks}}.
-const storeTarget = 4096; // 186 ms
-const storeLow = 2048;
-const capacity = 8192;
+// The page may be busy for up to storeLow samples (186 ms) before a break.
+const storeTarget = 8192;
+const storeLow = 4096;
+// Room for the store and the answer to an ask already on its way.
+const capacity = 16384;
 
 class KitSound extends AudioWorkletProcessor {
   constructor() {

@@ -289,9 +289,6 @@ EMSCRIPTEN_KEEPALIVE const int* korvel_layout() {
     }();
     return table.data();
 }
-EMSCRIPTEN_KEEPALIVE int korvel_mode() {
-    return static_cast<int>(session.kit().mode);
-}
 
 // The keyboard table: the kit key a typed character plays (-1: none), legends and help.
 EMSCRIPTEN_KEEPALIVE int korvel_keyForCharacter(int character) {

@@ -239,4 +239,12 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await load(shared, notScript);
   assert.equal(await message(shared), 'This File is not KORVEL script.');
   assert.equal(await shareText(shared), tune);
+  // A script longer than the loader reads, with no zero byte to end it, cannot be opened.
+  const long = path.join(scratch, 'long.dat');
+  fs.writeFileSync(long, Buffer.concat([Buffer.from('KORVEL\n---\n'), Buffer.alloc(16 << 20, 'W')]));
+  await shared.bringToFront();
+  await shared.keyboard.press('Escape');
+  await load(shared, long);
+  assert.equal(await message(shared), "Can't Open : long.dat");
+  assert.equal(await shareText(shared), tune);
 });
