@@ -229,7 +229,17 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   assert.equal(await shareText(shared), tune);
 
   // A damaged link and a file that is no script are refused and change nothing.
-  for (const damaged of [link.slice(0, -1), link.replace('#1.', '#2.'), `${link.slice(0, -1)}B`]) {
+  // Cut short, another version, a lower-case tempo, base64 rather than
+  // base64url, the last character's spare bits set.
+  const [head, memoryText] = link.split(/(?<=#1\.3\.010\.)/);
+  const damagedLinks = [
+    link.slice(0, -1),
+    link.replace('#1.', '#2.'),
+    link.replace('#1.3.', '#1.a.'),
+    head + memoryText.replace(/[-_]|A/, '+'),
+    `${link.slice(0, -1)}B`,
+  ];
+  for (const damaged of damagedLinks) {
     const refused = await open(damaged.slice(web.origin.length + 1));
     assert.equal(await message(refused), 'This link does not hold a KORVEL tune. Nothing was changed.');
     assert.equal(await shareText(refused), blank);
