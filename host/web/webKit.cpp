@@ -8,6 +8,7 @@
 // call that raised it, so the next note is queued behind the last one at once.
 // Strings and byte blocks returned to JavaScript stay valid until the next call.
 #include "clockCatchUp.h"
+#include "keyHolds.h"
 #include "keyboardTable.h"
 #include "ledText.h"
 #include "melody.h"
@@ -46,40 +47,27 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
         startCatchUp(catchUp_, nowMilliseconds);
     }
 
-    // A kit key is down while any pointer or PC key holds it, so two holds of
-    // one key give the kit one press and one release, as one finger would.
+    // A kit key is down while any pointer or PC key holds it (keyHolds.h).
     void hold(KeyId key) {
-        const auto k = static_cast<size_t>(key);
-        if (k >= keyCount || holds_[k]++ != 0) return;
+        if (!holds_.hold(key)) return;
         const bool wasPlaying = kit_.mode == KitMode::Playing;
         press(kit_, ports(), key);
-        // RUN starts the player without an observer; the step it sounded is
-        // the one just behind the play pointer.
         if (!wasPlaying && kit_.mode == KitMode::Playing)
-            stepExamined(readStep(kit_, (kit_.playPointer - stepNibbles) & addressMask),
-                         StepKind::Note, false);
+            stepExamined(stepStartedByRun(kit_), StepKind::Note, false);
         answerReports();
     }
 
-    void letGo(KeyId key) {
-        const auto k = static_cast<size_t>(key);
-        if (k >= keyCount || holds_[k] == 0 || --holds_[k] != 0) return;
+    void letGo(KeyId key, KeyHolds::Holds holds = KeyHolds::Holds::One) {
+        if (!holds_.letGo(key, holds)) return;
         release(kit_, ports(), key);
         answerReports();
     }
 
     void letGoAll() {
-        for (unsigned k = 0; k < keyCount; ++k) {
-            if (holds_[k] == 0) continue;
-            holds_[k] = 1;
-            letGo(static_cast<KeyId>(k));
-        }
+        for (unsigned k = 0; k < keyCount; ++k) letGo(static_cast<KeyId>(k), KeyHolds::Holds::All);
     }
 
-    bool held(KeyId key) const {
-        const auto k = static_cast<size_t>(key);
-        return k < keyCount && holds_[k] > 0;
-    }
+    bool held(KeyId key) const { return holds_.isHeld(key); }
 
     uint32_t catchUp(uint64_t nowMilliseconds) {
         return static_cast<uint32_t>(catchUpClock(catchUp_, nowMilliseconds, kit_, *this));
@@ -156,7 +144,7 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
     KitState kit_{};
     ClockCatchUp catchUp_{};
     SoundQueue queue_;
-    std::array<int, keyCount> holds_{};
+    KeyHolds holds_;
     std::optional<MelodyStep> sounding_;
     uint64_t reportedTag_ = 0;
     bool cut_ = false;
