@@ -131,7 +131,9 @@ test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', asy
   assert.equal(await keysDown(page), '');
   assert.equal(await reading(page), 'B D 2 7');
 
-  // The PC keyboard through the same table: CLEAR, then C and RUN for the organ.
+  // The PC keyboard through the same table: CLEAR, then C and RUN for the
+  // organ; Space is RUN even after a command was clicked.
+  await page.click('#reset');
   await page.keyboard.press('Backspace');
   assert.equal(await reading(page), '0 0 0 0');
   await page.keyboard.press('c');
