@@ -43,6 +43,10 @@ try {
     await context.close();
   }
 
+  const everything = fs.readdirSync(site, { recursive: true }).map((name) => path.join(site, name));
+  const siteTotal = everything.filter((file) => fs.statSync(file).isFile()).reduce((sum, file) => sum + gzipped(fs.readFileSync(file)), 0);
+  console.log(`whole site, both densities: ${kB(siteTotal)} gzip`);
+
   // First paint, each load in a fresh context so nothing comes from a cache.
   const paints = [];
   const boards = [];
@@ -82,17 +86,20 @@ try {
   await page.waitForFunction(() => window.korvel.soundRunning());
   await page.evaluate(() => window.korvel.recordSound(22050 * 10));
   await page.evaluate(() => {
-    window.steps = new Set();
-    new MutationObserver(() => window.steps.add(document.getElementById('status').textContent)).observe(
-      document.getElementById('status'), { childList: true, characterData: true, subtree: true });
+    window.steps = 0;
+    new MutationObserver(() => ++window.steps).observe(document.getElementById('status'), {
+      childList: true,
+      characterData: true,
+      subtree: true,
+    });
   });
   await page.keyboard.press(' ');
   await new Promise((resolve) => setTimeout(resolve, 10500));
   const sound = await page.evaluate(async () => {
     const { samples, breaks } = await window.korvel.soundReport();
-    return { played: samples.length, breaks, steps: window.steps.size };
+    return { played: samples.length, breaks, steps: window.steps };
   });
-  console.log(`sound: ${sound.played} samples over ${sound.steps} note changes, ${sound.breaks} breaks`);
+  console.log(`sound: ${sound.played} samples played over ${sound.steps} step changes, ${sound.breaks} breaks`);
 
   const cdp = await page.createCDPSession();
   await cdp.send('Performance.enable');
