@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows run run-windows package screenshots bench fuzz format clean
+.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -26,6 +26,22 @@ build: deps
 windows: deps
 	cmake --preset mingw
 	cmake --build --preset mingw -j $(JOBS)
+
+# The web edition's static site in build/web; serve-web serves it on
+# http://127.0.0.1:$(WEB_PORT)/ (sound needs localhost or HTTPS).
+WEB_PORT ?= 8000
+export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
+
+web: deps
+	bash scripts/build-web -j $(JOBS)
+
+serve-web: web
+	python3 -m http.server --bind 127.0.0.1 --directory build/web $(WEB_PORT)
+
+# Page weight, first paint, memory and breaks in the sound, measured in
+# headless Chromium, and the README's picture docs/web-screenshot.png.
+web-measure: web
+	node tests/web/measure.mjs build/web docs/web-screenshot.png
 
 # Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must be set).
 run: deps

@@ -11,23 +11,7 @@
 #include <string>
 
 namespace korvel {
-
-const char* const loadCaption = "Load Script";
-const char* const saveCaption = "Save Script";
-
 namespace {
-
-FileResult done(const char* caption) {
-    return {FileOutcome::Done, {}, caption};
-}
-
-FileResult cantOpen(const std::string& path) {
-    return {FileOutcome::CantOpen, "Can't Open : " + path, loadCaption};
-}
-
-FileResult cantWrite(const std::string& path) {
-    return {FileOutcome::CantWrite, "Can't Write : " + path, saveCaption};
-}
 
 // The bytes before the first zero byte, at most maxScriptBytes of them; false
 // when the file cannot be read or is longer (errno then says why).
@@ -67,17 +51,11 @@ FileResult loadScriptFile(KitState& kit, const std::string& path) {
     return loadScriptText(kit, bytes.data(), bytes.size());
 }
 
-FileResult loadScriptText(KitState& kit, const char* bytes, size_t size) {
-    if (!applyScript(kit, bytes, size))
-        return {FileOutcome::NotScript, "This File is not KORVEL script.", loadCaption};
-    return done(loadCaption);
-}
-
 FileResult saveScriptFile(const KitState& kit, const std::string& path) {
     const ScriptImage image = buildScript(kit);
     const files::ReplaceResult result = files::replaceFile(
         path, [&](files::ByteSink& out) { return out.write(image.data(), image.size()); });
-    return result.outcome == files::ReplaceOutcome::Done ? done(saveCaption) : cantWrite(path);
+    return result.outcome == files::ReplaceOutcome::Done ? saveDone() : cantWrite(path);
 }
 
 } // namespace korvel

@@ -2,6 +2,7 @@
 #include "kitSession.h"
 
 #include "script.h"
+#include "statusText.h"
 
 #include <QTime>
 
@@ -23,40 +24,32 @@ const MelodyStep* KitSession::soundingStep() const {
 }
 
 void KitSession::hold(KeyId key) {
-    const auto k = static_cast<size_t>(key);
-    if (k >= keyCount) return;
-    if (holds_[k]++ != 0) return;
+    if (!holds_.hold(key)) return;
     const bool wasPlaying = kit_.mode == KitMode::Playing;
     press(kit_, ports(), key);
-    // RUN starts the player without an observer; the step it sounded is the
-    // one just behind the play pointer.
     if (!wasPlaying && kit_.mode == KitMode::Playing)
-        stepExamined(readStep(kit_, (kit_.playPointer - stepNibbles) & addressMask), StepKind::Note,
-                     false);
+        stepExamined(stepStartedByRun(kit_), StepKind::Note, false);
     emit keyHeldChanged(key);
 }
 
 void KitSession::letGo(KeyId key) {
-    const auto k = static_cast<size_t>(key);
-    if (k >= keyCount || holds_[k] == 0) return;
-    if (--holds_[k] == 0) {
-        release(kit_, ports(), key);
-        emit keyHeldChanged(key);
-    }
+    if (holds_.letGo(key)) released(key);
 }
 
 void KitSession::letGoAll() {
-    for (unsigned k = 0; k < keyCount; ++k) {
-        if (holds_[k] == 0) continue;
-        holds_[k] = 1;
-        letGo(static_cast<KeyId>(k));
-    }
+    for (unsigned k = 0; k < keyCount; ++k)
+        if (holds_.letGo(static_cast<KeyId>(k), KeyHolds::Holds::All))
+            released(static_cast<KeyId>(k));
     emit allLetGo();
 }
 
+void KitSession::released(KeyId key) {
+    release(kit_, ports(), key);
+    emit keyHeldChanged(key);
+}
+
 bool KitSession::isHeld(KeyId key) const {
-    const auto k = static_cast<size_t>(key);
-    return k < keyCount && holds_[k] > 0;
+    return holds_.isHeld(key);
 }
 
 void KitSession::reset() {

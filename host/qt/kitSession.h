@@ -2,12 +2,11 @@
 // the mouse and the PC keyboard, the clock's timer, the melody's next step,
 // reset and the script files. Widgets watch its signals to repaint.
 //
-// A kit key is down while any source holds it: it is pressed on the first
-// hold and released on the last, so the mouse and a PC key on the same kit
-// key give the kit one press and one release, as one finger would.
+// A kit key is down while any source holds it (keyHolds.h).
 #pragma once
 
 #include "clockCatchUp.h"
+#include "keyHolds.h"
 #include "kit.h"
 #include "melody.h"
 #include "scriptFile.h"
@@ -18,7 +17,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <array>
 #include <optional>
 
 namespace korvel::qt {
@@ -64,6 +62,7 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     void requestColonRepaint() override;
     void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override;
     KitPorts ports() { return {sound_, *this}; }
+    void released(KeyId key);
     FileResult loaded(FileResult result);
 
     SoundPort& sound_;
@@ -71,7 +70,7 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     ClockCatchUp catchUp_{};
     QElapsedTimer monotonic_;
     QTimer clockTimer_;
-    std::array<int, keyCount> holds_{};
+    KeyHolds holds_;
     std::optional<MelodyStep> sounding_;
 };
 

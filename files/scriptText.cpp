@@ -1,0 +1,33 @@
+// Script loader outcomes and their wording.
+#include "scriptText.h"
+
+#include "script.h"
+
+namespace korvel {
+
+const char* const loadCaption = "Load Script";
+const char* const saveCaption = "Save Script";
+
+FileResult loadDone() {
+    return {FileOutcome::Done, {}, loadCaption};
+}
+
+FileResult saveDone() {
+    return {FileOutcome::Done, {}, saveCaption};
+}
+
+FileResult cantOpen(const std::string& name) {
+    return {FileOutcome::CantOpen, "Can't Open : " + name, loadCaption};
+}
+
+FileResult cantWrite(const std::string& name) {
+    return {FileOutcome::CantWrite, "Can't Write : " + name, saveCaption};
+}
+
+FileResult loadScriptText(KitState& kit, const char* bytes, size_t size) {
+    if (!applyScript(kit, bytes, size))
+        return {FileOutcome::NotScript, "This File is not KORVEL script.", loadCaption};
+    return loadDone();
+}
+
+} // namespace korvel

@@ -1,0 +1,307 @@
+// The web edition's kit: one session, driven by the page's JavaScript through
+// the C functions at the end of this file.
+//
+// Everything runs on the page's main thread, the sound queue included: the
+// audio worklet asks for samples, the page answers with pull() and posts them
+// to it. A melody note's end is raised inside pull() or playTone() and
+// answered with nextNote before the exported call returns, after the model
+// call that raised it, so the next note is queued behind the last one at once.
+// Strings and byte blocks returned to JavaScript stay valid until the next call.
+#include "clockCatchUp.h"
+#include "keyHolds.h"
+#include "keyboardTable.h"
+#include "ledText.h"
+#include "melody.h"
+#include "panelLayout.h"
+#include "script.h"
+#include "scriptText.h"
+#include "shareLink.h"
+#include "soundQueue.h"
+#include "statusText.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvel::web {
+namespace {
+
+// The queue runs as far ahead as it can, and no pull takes more than that, so
+// a note's end is always reported, and answered within the same pull, before
+// the pull reaches it: the worklet then never gets a break between notes.
+constexpr uint32_t aheadSamples = SoundQueue::largestAhead;
+constexpr uint32_t largestPull = aheadSamples;
+
+class Session final : public SoundPort, public RepaintPort, SoundQueueListener, StepObserver {
+  public:
+    Session() : queue_(*this, aheadSamples) {}
+
+    KitState& kit() { return kit_; }
+
+    void start(const ClockReading& now, uint64_t nowMilliseconds) {
+        initKit(kit_, now);
+        startCatchUp(catchUp_, nowMilliseconds);
+    }
+
+    // A kit key is down while any pointer or PC key holds it (keyHolds.h).
+    void hold(KeyId key) {
+        if (!holds_.hold(key)) return;
+        const bool wasPlaying = kit_.mode == KitMode::Playing;
+        press(kit_, ports(), key);
+        if (!wasPlaying && kit_.mode == KitMode::Playing)
+            stepExamined(stepStartedByRun(kit_), StepKind::Note, false);
+        answerReports();
+    }
+
+    void letGo(KeyId key, KeyHolds::Holds holds = KeyHolds::Holds::One) {
+        if (!holds_.letGo(key, holds)) return;
+        release(kit_, ports(), key);
+        answerReports();
+    }
+
+    void letGoAll() {
+        for (unsigned k = 0; k < keyCount; ++k) letGo(static_cast<KeyId>(k), KeyHolds::Holds::All);
+    }
+
+    bool held(KeyId key) const { return holds_.isHeld(key); }
+
+    uint32_t catchUp(uint64_t nowMilliseconds) {
+        return static_cast<uint32_t>(catchUpClock(catchUp_, nowMilliseconds, kit_, *this));
+    }
+
+    void reset() {
+        resetKit(kit_, ports());
+        answerReports();
+    }
+
+    const MelodyStep* soundingStep() const {
+        return kit_.mode == KitMode::Playing && sounding_ ? &*sounding_ : nullptr;
+    }
+
+    // Reads what the page took of a file: up to maxScriptBytes + 1 bytes. The
+    // text ends at its first zero byte, and one longer than maxScriptBytes
+    // before it cannot be opened, as a file on the desktop.
+    FileResult loadScript(const std::vector<char>& bytes, const std::string& name) {
+        const auto end = std::find(bytes.begin(), bytes.end(), '\0');
+        const auto size = static_cast<size_t>(end - bytes.begin());
+        if (size > maxScriptBytes) return cantOpen(name);
+        return loadScriptText(kit_, bytes.data(), size);
+    }
+
+    // SoundPort. A cut must reach the worklet at once, or it would play out
+    // what it holds of the old sound first. A note that does not answer a
+    // report starts a tune (RUN), which cuts whatever sounded, too.
+    void startKeyNote(uint32_t keyNoteIndex) override {
+        queue_.startKeyNote(keyNoteIndex);
+        cut_ = true;
+    }
+    void playTone(uint32_t toneIndex, uint32_t lengthBytes) override {
+        queue_.playTone(toneIndex, lengthBytes);
+        if (!answering_) cut_ = true;
+    }
+    void stopSound() override {
+        queue_.stopSound();
+        cut_ = true;
+    }
+
+    const uint8_t* pull(uint32_t count) {
+        queue_.pull(samples_.data(), std::min(count, largestPull));
+        answerReports();
+        return samples_.data();
+    }
+    bool takeCut() { return std::exchange(cut_, false); }
+    bool soundIdle() const { return queue_.idle(); }
+
+  private:
+    KitPorts ports() { return {*this, *this}; }
+
+    // The page repaints from the state after every call.
+    void requestLedRepaint() override {}
+    void requestColonRepaint() override {}
+
+    // Only the report with the largest tag can be of the note in flight.
+    void melodyNoteEnded(uint64_t tag) override { reportedTag_ = std::max(reportedTag_, tag); }
+    void ranDry() override {}
+
+    void answerReports() {
+        answering_ = true;
+        while (reportedTag_ != 0) {
+            const uint64_t tag = std::exchange(reportedTag_, 0);
+            if (queue_.claimReport(tag) && kit_.mode == KitMode::Playing)
+                nextNote(kit_, ports(), this);
+        }
+        answering_ = false;
+    }
+
+    void stepExamined(const MelodyStep& step, StepKind kind, bool) override {
+        if (kind == StepKind::Note || kind == StepKind::Rest) sounding_ = step;
+    }
+
+    KitState kit_{};
+    ClockCatchUp catchUp_{};
+    SoundQueue queue_;
+    KeyHolds holds_;
+    std::optional<MelodyStep> sounding_;
+    uint64_t reportedTag_ = 0;
+    bool cut_ = false;
+    bool answering_ = false;
+    std::array<uint8_t, largestPull> samples_{};
+};
+
+Session session;
+std::vector<char> input; // bytes the page hands over
+std::string text;        // the last string handed back
+FileResult lastResult{FileOutcome::Done, {}, loadCaption};
+ScriptImage image{};
+
+const char* handBack(std::string value) {
+    text = std::move(value);
+    return text.c_str();
+}
+
+std::string inputText() {
+    return std::string(input.begin(), std::find(input.begin(), input.end(), '\0'));
+}
+
+int outcomeOf(FileResult result) {
+    lastResult = std::move(result);
+    return static_cast<int>(lastResult.outcome);
+}
+
+KeyId keyOf(int key) {
+    return static_cast<KeyId>(static_cast<unsigned>(key) < keyCount ? key : keyCount);
+}
+
+} // namespace
+} // namespace korvel::web
+
+using namespace korvel;
+using korvel::web::session;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void korvel_start(int hour, int minute, int second, int millisecond,
+                                       double nowMilliseconds) {
+    session.start({static_cast<unsigned>(hour), static_cast<unsigned>(minute),
+                   static_cast<unsigned>(second), static_cast<unsigned>(millisecond)},
+                  static_cast<uint64_t>(nowMilliseconds));
+}
+
+EMSCRIPTEN_KEEPALIVE void korvel_hold(int key) {
+    session.hold(web::keyOf(key));
+}
+EMSCRIPTEN_KEEPALIVE void korvel_letGo(int key) {
+    session.letGo(web::keyOf(key));
+}
+EMSCRIPTEN_KEEPALIVE void korvel_letGoAll() {
+    session.letGoAll();
+}
+EMSCRIPTEN_KEEPALIVE int korvel_held(int key) {
+    return session.held(web::keyOf(key));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_catchUp(double nowMilliseconds) {
+    return static_cast<int>(session.catchUp(static_cast<uint64_t>(nowMilliseconds)));
+}
+EMSCRIPTEN_KEEPALIVE void korvel_reset() {
+    session.reset();
+}
+
+// A buffer of size bytes for the page to fill before the call that reads it.
+EMSCRIPTEN_KEEPALIVE char* korvel_input(int size) {
+    web::input.assign(static_cast<size_t>(std::max(size, 0)), '\0');
+    return web::input.data();
+}
+EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
+    return static_cast<double>(maxScriptBytes);
+}
+// The input's bytes as a script from a file (or the clipboard) called name;
+// returns the FileOutcome, with its message in korvel_message.
+EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name) {
+    return web::outcomeOf(session.loadScript(web::input, name));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name) {
+    return web::outcomeOf(cantOpen(name));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_writeFailed(const char* name) {
+    return web::outcomeOf(cantWrite(name));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_message() {
+    return web::lastResult.message.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_caption() {
+    return web::lastResult.caption;
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_scriptImage() {
+    web::image = buildScript(session.kit());
+    return web::image.data();
+}
+EMSCRIPTEN_KEEPALIVE int korvel_scriptImageSize() {
+    return static_cast<int>(scriptImageBytes);
+}
+
+// The share text of the tune, and applying the input's text as one (1) or refusing it (0).
+EMSCRIPTEN_KEEPALIVE const char* korvel_shareText() {
+    return web::handBack(shareText(session.kit()));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_applyShareText() {
+    return applyShareText(session.kit(), web::inputText());
+}
+
+EMSCRIPTEN_KEEPALIVE int korvel_ledCell(int position) {
+    return static_cast<int>(ledCells(session.kit())[static_cast<size_t>(position & 3)]);
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_ledReading() {
+    return web::handBack(ledReading(session.kit()));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_status() {
+    return web::handBack(statusText(session.kit(), session.soundingStep()));
+}
+// Where things lie on the board: the LED cells' top and four left edges, the
+// key sheets' place (x, y), then x, y, width and height of each key by KeyId.
+EMSCRIPTEN_KEEPALIVE const int* korvel_layout() {
+    static const auto table = [] {
+        std::array<int, 1 + layout::ledPositions + 2 + 4 * keyCount> t{};
+        t[0] = layout::ledTop;
+        for (int p = 0; p < layout::ledPositions; ++p)
+            t[static_cast<size_t>(1 + p)] = layout::ledCellLeft(p);
+        size_t i = 1 + layout::ledPositions;
+        t[i++] = layout::keypad.x;
+        t[i++] = layout::keypad.y;
+        for (const layout::Place& place : layout::keyPlaces)
+            for (const int value : {place.x, place.y, place.width, place.height}) t[i++] = value;
+        return t;
+    }();
+    return table.data();
+}
+
+// The keyboard table: the kit key a typed character plays (-1: none), legends and help.
+EMSCRIPTEN_KEEPALIVE int korvel_keyForCharacter(int character) {
+    const auto key = kitKeyForCharacter(static_cast<char>(character));
+    return key ? static_cast<int>(*key) : -1;
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_keyLegend(int key) {
+    return keyLegend(web::keyOf(key));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
+    return pcKeyName(web::keyOf(key));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
+    return web::handBack(keyboardHelpText());
+}
+
+// Sound: count samples (at most 4096) for the worklet; whether the sound was
+// cut since the last ask; whether nothing but silence is left to give.
+EMSCRIPTEN_KEEPALIVE const uint8_t* korvel_pull(int count) {
+    return session.pull(static_cast<uint32_t>(std::max(count, 0)));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_takeCut() {
+    return session.takeCut();
+}
+EMSCRIPTEN_KEEPALIVE int korvel_soundIdle() {
+    return session.soundIdle();
+}
+}

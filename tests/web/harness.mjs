@@ -1,0 +1,73 @@
+// Serves the web edition's site on 127.0.0.1 and opens it in headless
+// Chromium, for the tests and the measurements.
+import http from 'node:http';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const types = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript',
+  '.css': 'text/css',
+  '.png': 'image/png',
+  '.wasm': 'application/wasm',
+};
+
+// isolated: with the headers that let a page measure its own memory.
+export async function serve(site, isolated = false) {
+  const isolation = isolated
+    ? { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' }
+    : {};
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(site, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(site) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream', ...isolation });
+    response.end(fs.readFileSync(file));
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { server, origin: `http://127.0.0.1:${server.address().port}` };
+}
+
+export async function launch(extraArguments = []) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.KORVEL_CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: [
+      '--headless',
+      '--no-sandbox',
+      '--disable-gpu',
+      '--no-first-run',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+      '--autoplay-policy=no-user-gesture-required',
+      `--user-data-dir=${profile}`,
+      ...extraArguments,
+    ],
+  });
+  const close = async () => {
+    await browser.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return { browser, close };
+}
+
+// A page of the site at origin (with an optional fragment), ready to use;
+// page.errors collects console errors and uncaught exceptions.
+export async function openPage(browser, origin, fragment = '', scale = 1) {
+  const page = await browser.newPage();
+  page.errors = [];
+  page.on('console', (message) => message.type() === 'error' && page.errors.push(message.text()));
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  page.on('requestfailed', (request) => page.errors.push(`failed: ${request.url()}`));
+  await page.setViewport({ width: 600, height: 760, deviceScaleFactor: scale });
+  await page.goto(`${origin}/${fragment}`);
+  await page.waitForSelector('html[data-ready]');
+  return page;
+}

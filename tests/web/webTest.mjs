@@ -1,0 +1,262 @@
+// The web edition driven in headless Chromium as a user would: keys by mouse,
+// touch and PC keyboard, the LED read back from its words and its pixels, a
+// tune's samples taken from the audio worklet against korvel-cli render, and
+// the round trips of Save and Load, the clipboard and the share link.
+// Usage: node webTest.mjs SITE_DIR KORVEL_CLI EXAMPLES_DIR
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { launch, openPage, serve } from './harness.mjs';
+
+const [site, cli, examples] = process.argv.slice(2).map((p) => path.resolve(p));
+const tuneFile = path.join(examples, 'ode-to-joy.dat');
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-web-test-'));
+let web, chromium;
+const pages = [];
+
+before(async () => {
+  web = await serve(site);
+  chromium = await launch();
+  await chromium.browser
+    .defaultBrowserContext()
+    .overridePermissions(web.origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+});
+
+after(async () => {
+  for (const page of pages) assert.deepEqual(page.errors, [], 'console errors');
+  await chromium?.close();
+  web?.server.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+async function open(fragment = '') {
+  const page = await openPage(chromium.browser, web.origin, fragment);
+  pages.push(page);
+  return page;
+}
+
+const reading = (page) => page.$eval('#reading', (p) => p.textContent);
+const status = (page) => page.$eval('#status', (p) => p.textContent);
+const message = (page) => page.$eval('#message[open] p', (p) => p.textContent);
+const keysDown = (page) => page.$$eval('.key.down', (keys) => keys.map((k) => k.textContent).sort().join());
+const keyCentre = (page, legend) =>
+  page.$$eval(
+    '.key',
+    (keys, wanted) => {
+      const r = keys.find((k) => k.textContent === wanted).getBoundingClientRect();
+      return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+    },
+    legend,
+  );
+async function load(page, file) {
+  const before = await page.evaluate(() => window.korvel.filesRead);
+  await (await page.$('#file')).uploadFile(file);
+  await page.waitForFunction((n) => window.korvel.filesRead > n, {}, before);
+}
+const shareText = (page) => page.evaluate(() => window.korvel.shareText());
+
+// Each LED cell's pixels on the screen against its cell of the LED strip.
+async function ledCellsDiffer(page, stripCells) {
+  const rects = await page.$$eval('.cell', (cells) =>
+    cells.map((c) => {
+      const r = c.getBoundingClientRect();
+      return { x: r.x, y: r.y, width: r.width, height: r.height };
+    }),
+  );
+  const shots = [];
+  for (const clip of rects) shots.push(await page.screenshot({ clip, encoding: 'base64' }));
+  return page.evaluate(
+    async (shots, stripCells) => {
+      const picture = async (src) => {
+        const image = new Image();
+        image.src = src;
+        await image.decode();
+        return image;
+      };
+      const strip = await picture('art/led.png');
+      const canvas = new OffscreenCanvas(19, 24);
+      const context = canvas.getContext('2d', { willReadFrequently: true });
+      const pixels = (draw) => {
+        context.clearRect(0, 0, 19, 24);
+        draw();
+        return context.getImageData(0, 0, 19, 24).data;
+      };
+      const differing = [];
+      for (let p = 0; p < 4; ++p) {
+        const shot = await picture(`data:image/png;base64,${shots[p]}`);
+        const seen = pixels(() => context.drawImage(shot, 0, 0));
+        const cell = pixels(() => context.drawImage(strip, stripCells[p] * 19, 0, 19, 24, 0, 0, 19, 24));
+        let off = 0;
+        for (let i = 0; i < seen.length; ++i) if (Math.abs(seen[i] - cell[i]) > 8) ++off;
+        if (off > 0) differing.push({ position: p, off });
+      }
+      return differing;
+    },
+    shots,
+    stripCells,
+  );
+}
+
+// The kit's digits as LED strip cells: 1..16 for hex 0..F, 0 dark.
+const hexCells = (digits) => [...digits].map((d) => parseInt(d, 16) + 1);
+
+test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', async () => {
+  const page = await open();
+  assert.match(await reading(page), /^[0-2]\d:[0-5]\d$/);
+  assert.equal(await status(page), 'Clock');
+
+  for (const legend of ['1', 'A', 'B', 'D']) {
+    const { x, y } = await keyCentre(page, legend);
+    await page.mouse.click(x, y);
+  }
+  assert.equal(await reading(page), '1 A B D');
+  assert.deepEqual(await ledCellsDiffer(page, hexCells('1ABD')), []);
+
+  // Two fingers at once, each let go where it then is, off its key.
+  const two = await keyCentre(page, '2');
+  const seven = await keyCentre(page, '7');
+  const touch = await page.createCDPSession();
+  const touchPoints = [
+    { ...two, id: 1 },
+    { ...seven, id: 2 },
+  ];
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints });
+  const moved = touchPoints.map((p) => ({ ...p, y: p.y - 120 }));
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: moved });
+  assert.equal(await keysDown(page), '2,7');
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  assert.equal(await keysDown(page), '');
+  assert.equal(await reading(page), 'B D 2 7');
+
+  // The PC keyboard through the same table: CLEAR, then C and RUN for the
+  // organ; Space is RUN even after a command was clicked.
+  await page.click('#reset');
+  await page.keyboard.press('Backspace');
+  assert.equal(await reading(page), '0 0 0 0');
+  await page.keyboard.press('c');
+  await page.keyboard.press(' ');
+  assert.equal(await status(page), 'Organ');
+  assert.equal(await reading(page), 'dark');
+  assert.deepEqual(await ledCellsDiffer(page, [0, 0, 0, 0]), []);
+  // Held while the key is down; its auto-repeat is no second hold.
+  await page.keyboard.down('5');
+  await page.keyboard.down('5');
+  assert.equal(await keysDown(page), '5');
+  await page.keyboard.up('5');
+  assert.equal(await keysDown(page), '');
+
+  await page.keyboard.down('Escape');
+  assert.equal(await status(page), 'Stop');
+  await page.keyboard.up('Escape');
+  assert.match(await reading(page), /^[0-2]\d:[0-5]\d$/);
+});
+
+test("a tune plays from the worklet exactly as korvel-cli renders it, with no break", async () => {
+  const page = await open();
+  const seconds = 3;
+  const count = 22050 * seconds;
+  await load(page, tuneFile);
+  // The first key starts the sound; STOP and its release leave the kit in Clock.
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => window.korvel.soundRunning());
+  await page.evaluate((n) => window.korvel.recordSound(n), count);
+  await page.keyboard.press(' ');
+  assert.match(await status(page), /^Playing {2}step [0-9A-F]{3}: [0-9A-F]{4}$/);
+  let report;
+  const deadline = Date.now() + 20000;
+  do {
+    await new Promise((resolve) => setTimeout(resolve, 250));
+    report = await page.evaluate(async () => {
+      const { samples, breaks } = await window.korvel.soundReport();
+      return { samples: Array.from(samples), breaks };
+    });
+  } while (report.samples.length < count && Date.now() < deadline);
+  await page.keyboard.press('Escape');
+
+  const wave = path.join(scratch, 'tune.wav');
+  execFileSync(cli, ['render', tuneFile, '-o', wave, '--seconds', String(seconds + 1)]);
+  const bytes = fs.readFileSync(wave);
+  const data = bytes.indexOf('data', 12);
+  const rendered = bytes.subarray(data + 8, data + 8 + count);
+  assert.equal(report.samples.length, count);
+  const first = report.samples.findIndex((v, i) => v !== rendered[i]);
+    assert.equal(first, -1, `first differing sample: ${first}`);
+  assert.equal(report.breaks, 0);
+});
+
+test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad input changes nothing', async () => {
+  const page = await open();
+  const blank = await shareText(page);
+  await load(page, tuneFile);
+  const tune = await shareText(page);
+  assert.notEqual(tune, blank);
+
+  // Save: the 932-byte script, under the name it was loaded from.
+  const downloads = path.join(scratch, 'downloads');
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.click('#save');
+  const saved = path.join(downloads, 'ode-to-joy.dat');
+  for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) await new Promise((r) => setTimeout(r, 50));
+  const script = fs.readFileSync(saved);
+  assert.equal(script.length, 932);
+  assert.equal(script.subarray(0, 6).toString(), 'KORVEL');
+  // Reset clears the memory only.
+  const memory = (share) => share.split('.')[3];
+  await page.click('#reset');
+  assert.equal(memory(await shareText(page)), memory(blank));
+  await load(page, saved);
+  assert.equal(await shareText(page), tune);
+
+  // The clipboard, into a fresh page: the script carries the memory.
+  // The clipboard serves only the page in front.
+  await page.click('#copy');
+  await page.waitForFunction(() => document.getElementById('note').textContent === 'Tune copied.');
+  const pasted = await open();
+  await pasted.bringToFront();
+  await pasted.click('#paste');
+  await pasted.waitForFunction((blank) => window.korvel.shareText() !== blank, {}, blank);
+  assert.equal(memory(await shareText(pasted)), memory(tune));
+
+  // The share link opens the tune.
+  await page.bringToFront();
+  await page.click('#share');
+  await page.waitForFunction(() => document.getElementById('note').textContent.startsWith('Link copied'));
+  const link = await page.evaluate(() => navigator.clipboard.readText());
+  assert.ok(link.startsWith(`${web.origin}/#1.`), link);
+  const shared = await open(link.slice(web.origin.length + 1));
+  assert.equal(await shareText(shared), tune);
+
+  // A damaged link and a file that is no script are refused and change nothing.
+  // Cut short, another version, a lower-case tempo, base64 rather than
+  // base64url, the last character's spare bits set.
+  const [head, memoryText] = link.split(/(?<=#1\.3\.010\.)/);
+  const damagedLinks = [
+    link.slice(0, -1),
+    link.replace('#1.', '#2.'),
+    link.replace('#1.3.', '#1.a.'),
+    head + memoryText.replace(/[-_]|A/, '+'),
+    `${link.slice(0, -1)}B`,
+  ];
+  for (const damaged of damagedLinks) {
+    const refused = await open(damaged.slice(web.origin.length + 1));
+    assert.equal(await message(refused), 'This link does not hold a KORVEL tune. Nothing was changed.');
+    assert.equal(await shareText(refused), blank);
+  }
+  const notScript = path.join(scratch, 'notes.dat');
+  fs.writeFileSync(notScript, 'KORVAL\n---\n@0000W');
+  await load(shared, notScript);
+  assert.equal(await message(shared), 'This File is not KORVEL script.');
+  assert.equal(await shareText(shared), tune);
+  // A script longer than the loader reads, with no zero byte to end it, cannot be opened.
+  const long = path.join(scratch, 'long.dat');
+  fs.writeFileSync(long, Buffer.concat([Buffer.from('KORVEL\n---\n'), Buffer.alloc(16 << 20, 'W')]));
+  await shared.bringToFront();
+  await shared.keyboard.press('Escape');
+  await load(shared, long);
+  assert.equal(await message(shared), "Can't Open : long.dat");
+  assert.equal(await shareText(shared), tune);
+});
