@@ -8,9 +8,9 @@
 // sounds, so an idle kit costs no callbacks, and resumed when a sound starts.
 // A paused device still keeps SDL's audio thread waking, so a host that stays
 // idle for long may release it (releaseIfIdle); the next sound, or prepare(),
-// opens it again. The first samples of a newly opened device come late (a few
-// hundred milliseconds through PulseAudio), so a host prepares it at the first
-// sign of use.
+// opens it again. The first samples of a newly opened device may come late (at
+// times a few hundred milliseconds through PulseAudio), so a host prepares it
+// at the first sign of use.
 // SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests).
 //
 // Every call is made on one thread, the host's GUI thread (or korvel-cli's

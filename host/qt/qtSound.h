@@ -44,7 +44,7 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     }
     void stopSound() override;
 
-    static constexpr int releaseDelayMs = 5000;
+    static constexpr int releaseDelayMs = 10000;
 
   public slots:
     // Reopens a released device, as a sound is likely soon.
