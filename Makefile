@@ -62,9 +62,12 @@ package: deps
 	cmake --build --preset dist -j $(JOBS)
 	cpack --preset dist
 
-# README pictures of the running program, taken in a headless session.
+# README pictures of the running programs, taken in headless sessions.
 screenshots: windows
 	KORVEL_DEFAULT_DESKTOP=no bash scripts/wine-session bash scripts/screenshots build/mingw/host/win32/korvel.exe docs
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS) --target korvel
+	bash scripts/desktop-session bash scripts/desktop-screenshot build/dev/host/qt/korvel docs/qt-screenshot.png
 
 bench: deps
 	cmake --preset release

@@ -29,6 +29,10 @@ bool DeviceSound::open() {
         return false;
     }
     sdlStarted_ = true;
+    return openDevice();
+}
+
+bool DeviceSound::openDevice() {
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(sampleRate);
     wanted.format = AUDIO_U8;
@@ -44,17 +48,23 @@ bool DeviceSound::open() {
         return false;
     }
     bufferMilliseconds_ = bufferSamples * 1000u / sampleRate + 1;
+    released_ = false;
+    paused_ = true; // a device opens paused
     return true;
 }
 
+bool DeviceSound::deviceReady() {
+    return device_ || (released_ && openDevice());
+}
+
 void DeviceSound::startKeyNote(uint32_t keyNoteIndex) {
-    if (!device_) return;
+    if (!deviceReady()) return;
     queue_.startKeyNote(keyNoteIndex);
     setPaused(queue_.idle());
 }
 
 void DeviceSound::playTone(uint32_t toneIndex, uint32_t lengthBytes) {
-    if (!device_) return;
+    if (!deviceReady()) return;
     queue_.playTone(toneIndex, lengthBytes);
     setPaused(queue_.idle());
 }
@@ -67,6 +77,14 @@ void DeviceSound::stopSound() {
 
 void DeviceSound::pauseIfIdle() {
     if (device_ && queue_.idle()) setPaused(true);
+}
+
+void DeviceSound::releaseIfIdle() {
+    if (!device_ || !queue_.idle()) return;
+    // Closing waits for the audio thread, so no callback runs after this.
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    released_ = true;
 }
 
 void DeviceSound::setPaused(bool paused) {

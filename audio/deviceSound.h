@@ -6,6 +6,11 @@
 // when the hardware wants another), in buffers of bufferSamples: small, so a
 // held organ key sounds within one buffer. The device is paused while nothing
 // sounds, so an idle kit costs no callbacks, and resumed when a sound starts.
+// A paused device still keeps SDL's audio thread waking, so a host that stays
+// idle for long may release it (releaseIfIdle); the next sound, or prepare(),
+// opens it again. The first samples of a newly opened device may come late (at
+// times a few hundred milliseconds through PulseAudio), so a host prepares it
+// at the first sign of use.
 // SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests).
 //
 // Every call is made on one thread, the host's GUI thread (or korvel-cli's
@@ -34,7 +39,8 @@ class DeviceSound final : public SoundPort {
     // False with error() set when no device could be opened; the kit then
     // runs silent and no report ever arrives.
     bool open();
-    bool isOpen() const { return device_ != 0; }
+    // Opened, though perhaps released for now.
+    bool isOpen() const { return device_ != 0 || released_; }
     const std::string& error() const { return error_; }
     // How long the device holds samples it has taken from the queue.
     uint32_t bufferMilliseconds() const { return bufferMilliseconds_; }
@@ -49,14 +55,24 @@ class DeviceSound final : public SoundPort {
     bool idle() const { return queue_.idle(); }
     // The host's answer to the listener's ranDry(): pauses unless a sound started since.
     void pauseIfIdle();
+    // Closes the device while nothing sounds; the next sound reopens it.
+    void releaseIfIdle();
+    // Reopens a released device ahead of a likely sound: a new device takes a
+    // while to play its first samples.
+    void prepare() { deviceReady(); }
 
   private:
+    bool openDevice();
+    // Reopens a released device; false (error() set) when that fails, and
+    // the sound is then dropped, as on a device that went away.
+    bool deviceReady();
     void setPaused(bool paused);
 
     SoundQueue queue_;
     uint32_t device_ = 0;
     bool sdlStarted_ = false;
     bool paused_ = true;
+    bool released_ = false;
     uint32_t bufferMilliseconds_ = 0;
     std::string error_;
 };

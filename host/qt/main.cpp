@@ -1,6 +1,12 @@
 // The Qt desktop edition: the window, a script named on the command line, and
 // the sound's note reports wired to the player.
+//
+// For measuring start-up, KORVEL_FIRST_PAINT_EXIT set in the environment makes
+// the program print the wall-clock time of the board's first paint
+// ("first paint at N us", microseconds since the epoch) and quit.
+#include "kitSession.h"
 #include "mainWindow.h"
+#include "panel.h"
 #include "qtSound.h"
 #include "silentSound.h"
 
@@ -9,6 +15,35 @@
 #include <QFile>
 #include <QIcon>
 #include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// Prints once the first paint has gone through, then quits.
+class FirstPaintExit final : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, this, [] {
+                const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::system_clock::now().time_since_epoch());
+                std::printf("first paint at %lld us\n", static_cast<long long>(now.count()));
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    bool painted_ = false;
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -44,6 +79,11 @@ int main(int argc, char* argv[]) {
                      &korvel::qt::MainWindow::onMelodyNoteDone);
     QObject::connect(&silentSound, &korvel::qt::SilentSound::melodyNoteDone, &window,
                      &korvel::qt::MainWindow::onMelodyNoteDone);
+    // A kit key in use means a note may follow: wake a released device early.
+    QObject::connect(&window.session(), &korvel::qt::KitSession::keyHeldChanged, &deviceSound,
+                     &korvel::qt::QtSound::prepare);
+    if (qEnvironmentVariableIsSet("KORVEL_FIRST_PAINT_EXIT"))
+        window.panel().installEventFilter(new FirstPaintExit(&window));
     window.show();
     const QStringList scripts = parser.positionalArguments();
     if (!scripts.isEmpty())

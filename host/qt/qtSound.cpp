@@ -7,6 +7,24 @@ namespace korvel::qt {
 
 QtSound::QtSound(QObject* parent) : QObject(parent), device_(*this) {
     device_.open();
+    releaseTimer_.setSingleShot(true);
+    releaseTimer_.setInterval(releaseDelayMs);
+    // Idle still: a sound since the timer started would have made the queue busy.
+    connect(&releaseTimer_, &QTimer::timeout, this, [this] { device_.releaseIfIdle(); });
+}
+
+void QtSound::stopSound() {
+    device_.stopSound();
+    releaseLater();
+}
+
+void QtSound::prepare() {
+    device_.prepare();
+    releaseLater();
+}
+
+void QtSound::releaseLater() {
+    if (device_.idle()) releaseTimer_.start();
 }
 
 // The device closes, and its audio thread ends, before the QObject part goes
@@ -39,7 +57,10 @@ void QtSound::deliver() {
     const uint64_t tag = reportedTag_.exchange(0);
     if (tag != 0 && device_.claimReport(tag)) emit melodyNoteDone();
     // After the answer to the report, which may have queued the next note.
-    if (dry_.exchange(false)) device_.pauseIfIdle();
+    if (dry_.exchange(false)) {
+        device_.pauseIfIdle();
+        releaseLater();
+    }
 }
 
 } // namespace korvel::qt

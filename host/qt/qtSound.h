@@ -9,12 +9,17 @@
 // stopped note, a key note, or a note already followed by another raise
 // nothing. It comes a little before the note's last samples are heard, so the
 // next note follows with no break.
+//
+// After releaseDelayMs with nothing sounding the device is released, so an
+// idle window costs no audio thread wake-ups; prepare() (on any kit key) or
+// the next sound reopens it.
 #pragma once
 
 #include "deviceSound.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
 
@@ -37,7 +42,13 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     void playTone(uint32_t toneIndex, uint32_t lengthBytes) override {
         device_.playTone(toneIndex, lengthBytes);
     }
-    void stopSound() override { device_.stopSound(); }
+    void stopSound() override;
+
+    static constexpr int releaseDelayMs = 10000;
+
+  public slots:
+    // Reopens a released device, as a sound is likely soon.
+    void prepare();
 
   signals:
     void melodyNoteDone();
@@ -49,8 +60,10 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     void postDelivery();
     // GUI thread.
     void deliver();
+    void releaseLater();
 
     audio::DeviceSound device_;
+    QTimer releaseTimer_;
     // Only the report with the largest tag can be of the note in flight.
     std::atomic<uint64_t> reportedTag_{0};
     std::atomic<bool> dry_{false};

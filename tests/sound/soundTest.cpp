@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace korvel::test {
@@ -174,6 +177,41 @@ TEST(QtSound, DiskDeviceGetsTheRender) {
     std::string sounded = bytes.str();
     sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
     EXPECT_TRUE(sounded == rendered) << sounded.size() << " bytes, not " << rendered.size();
+    std::filesystem::remove(device);
+}
+
+// Released while idle, the device opens again for the next sound, which
+// reaches it whole and still reports its end.
+TEST(DeviceSound, ReleasedDeviceReopensForTheNextSound) {
+    const std::string device = std::filesystem::temp_directory_path().string() + "/release-" +
+                               std::to_string(getpid()) + ".raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", device.c_str(), 1);
+    struct Ends final : SoundQueueListener {
+        std::atomic<int> count{0};
+        void melodyNoteEnded(uint64_t) override { ++count; }
+        void ranDry() override {}
+    } ends;
+    constexpr uint32_t tone = toneIndex(1, 0), length = sampleRate / 10;
+    std::string expected(length, '\0');
+    ToneSource source = melodyNoteSource(tone, length);
+    readTone(source, reinterpret_cast<uint8_t*>(expected.data()), length);
+    {
+        audio::DeviceSound sound(ends);
+        ASSERT_TRUE(sound.open()) << sound.error();
+        sound.releaseIfIdle();
+        EXPECT_TRUE(sound.isOpen());
+        sound.playTone(tone, length);
+        for (int wait = 0; wait < 100 && ends.count == 0; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(ends.count, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the FIFO's last samples
+    }
+    std::ostringstream bytes;
+    bytes << std::ifstream(device, std::ios::binary).rdbuf();
+    std::string sounded = bytes.str();
+    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    EXPECT_TRUE(sounded == expected) << sounded.size() << " bytes, not " << expected.size();
     std::filesystem::remove(device);
 }
 

@@ -18,6 +18,7 @@
 using namespace korvel;
 using namespace korvel::win32;
 using namespace korvel::win32::test;
+using namespace korvel::test;
 
 namespace {
 

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# End to end, as a user: start korvel with a tune, click four keys at their
+# places on the screen and type two on the PC keyboard, checking each time
+# that a screenshot of the LED shows the digits as the LED strip draws them;
+# then STOP and RUN from the keyboard, record the tune from the null sound
+# output and have korvel_recording_check compare it with the tune; finally
+# leave with Ctrl+Q and expect exit code 0.
+# Run inside scripts/desktop-session.
+# Usage: endToEnd.sh KORVEL RECORDING_CHECK SOURCE_DIR WORK_DIR
+set -euo pipefail
+korvel=$1
+check=$2
+source_dir=$3
+work=$4
+tune=$source_dir/examples/ode-to-joy.dat
+led_strip=$source_dir/resources/led.bmp
+board=$source_dir/resources/base.bmp
+recording_seconds=${KORVEL_RECORD_SECONDS:-8}
+mkdir -p "$work"
+# Fresh settings, so no remembered zoom or position moves the board.
+export XDG_CONFIG_HOME=$work/config
+rm -rf "$XDG_CONFIG_HOME"
+
+QT_QPA_PLATFORM=xcb "$korvel" "$tune" &
+program=$!
+recorder=
+trap 'kill $program $recorder 2>/dev/null || true' EXIT
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "KORVEL Simulator" | head -1)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# The board starts below the menu bar: find the first row where its top shows.
+import -window root "$work/window.png"
+convert "$board" -crop 556x8+0+0 +repage "$work/boardTop.png"
+left=$X
+top=
+for ((dy = 0; dy < HEIGHT - 600; dy++)); do
+  convert "$work/window.png" -crop "556x8+$X+$((Y + dy))" +repage "$work/row.png"
+  if [ "$(compare -metric AE "$work/row.png" "$work/boardTop.png" null: 2>&1 || true)" = 0 ]; then
+    top=$((Y + dy))
+    break
+  fi
+done
+[ -n "$top" ] || { echo "the board is not in the window"; exit 1; }
+
+failed=0
+check_led() { # name, LED strip cells of positions 0..3 (left to right)
+  local name=$1; shift
+  local cells=("$@")
+  xdotool mousemove 0 0
+  sleep 0.5
+  import -window root "$work/$name.png"
+  for position in 0 1 2 3; do
+    convert "$work/$name.png" -crop "19x24+$((left + 109 + 29 * position))+$((top + 237))" +repage \
+      "$work/$name-shown$position.png"
+    convert "$led_strip" -crop "19x24+$((19 * cells[position]))+0" +repage "$work/$name-cell$position.png"
+    differing=$(compare -metric AE "$work/$name-shown$position.png" "$work/$name-cell$position.png" null: 2>&1 || true)
+    if [ "$differing" != 0 ]; then
+      echo "$name: LED position $position differs from cell ${cells[position]} in $differing pixels"
+      failed=1
+    fi
+  done
+}
+
+click_key() { # the key's place on the board: x, y, width, height
+  xdotool mousemove $((left + $1 + $3 / 2)) $((top + $2 + $4 / 2)) click 1
+  sleep 0.2
+}
+click_key 348 532 39 39 # 1
+click_key 388 453 38 39 # A
+click_key 427 453 39 39 # B
+click_key 348 413 39 39 # D
+check_led clicked 2 11 12 14 # 1 A b d
+
+xdotool windowfocus --sync "$window"
+xdotool key 2
+sleep 0.2
+xdotool key 3
+check_led typed 12 14 3 4 # b d 2 3
+
+xdotool key Escape # STOP: the clock
+sleep 0.3
+parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/tune.u8" &
+recorder=$!
+sleep 0.5
+xdotool key space # RUN: the tune
+sleep "$recording_seconds"
+kill "$recorder"
+wait "$recorder" 2>/dev/null || true
+recorder=
+xdotool key Escape
+
+"$check" "$tune" "$work/tune.u8" || failed=1
+
+xdotool key ctrl+q
+set +e
+timeout 20 tail --pid="$program" -f /dev/null
+wait "$program"
+code=$?
+set -e
+trap - EXIT
+echo "korvel exit code: $code"
+[ "$code" -eq 0 ] || failed=1
+[ "$failed" -eq 0 ] && echo "end-to-end: LED shows 1 A b d clicked and b d 2 3 typed; the tune played as written"
+exit "$failed"
