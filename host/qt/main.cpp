@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEvent>
 #include <QFile>
 #include <QIcon>
 #include <QTimer>
@@ -41,6 +42,21 @@ class FirstPaintExit final : public QObject {
 
   private:
     bool painted_ = false;
+};
+
+// A pointer over the board or the window coming to the front means a key may
+// follow: the released sound device reopens then, so the first note is not late.
+class SoundWakeUp final : public QObject {
+  public:
+    SoundWakeUp(korvel::qt::QtSound& sound, QObject* parent) : QObject(parent), sound_(sound) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::WindowActivate)
+            sound_.prepare();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    korvel::qt::QtSound& sound_;
 };
 
 } // namespace
@@ -82,6 +98,11 @@ int main(int argc, char* argv[]) {
     // A kit key in use means a note may follow: wake a released device early.
     QObject::connect(&window.session(), &korvel::qt::KitSession::keyHeldChanged, &deviceSound,
                      &korvel::qt::QtSound::prepare);
+    if (audible) {
+        auto* wakeUp = new SoundWakeUp(deviceSound, &window);
+        window.installEventFilter(wakeUp);
+        window.panel().installEventFilter(wakeUp);
+    }
     if (qEnvironmentVariableIsSet("KORVEL_FIRST_PAINT_EXIT"))
         window.panel().installEventFilter(new FirstPaintExit(&window));
     window.show();

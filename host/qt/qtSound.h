@@ -11,8 +11,9 @@
 // next note follows with no break.
 //
 // After releaseDelayMs with nothing sounding the device is released, so an
-// idle window costs no audio thread wake-ups; prepare() (on any kit key) or
-// the next sound reopens it.
+// idle window costs no audio thread wake-ups; prepare() (on any kit key, the
+// pointer entering the board, the window coming to the front) or the next
+// sound reopens it.
 #pragma once
 
 #include "deviceSound.h"

@@ -70,6 +70,7 @@ struct Host final : SoundQueueListener {
 };
 
 struct TuneCase {
+    std::string name;
     std::string example; // or, when empty, a tune of these commands
     std::string commands;
     uint32_t pullSamples;
@@ -110,12 +111,13 @@ TEST_P(QueueStream, IsTheRender) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tunes, QueueStream,
-    testing::Values(TuneCase{"ode-to-joy.dat", "", pullSamples, 0},
-                    TuneCase{"frere-jacques.dat", "", pullSamples, 0},
-                    TuneCase{"au-clair-de-la-lune.dat", "", 1, 6},
-                    TuneCase{"row-row-row-your-boat.dat", "", 700, 12},
+    testing::Values(TuneCase{"OdeToJoy", "ode-to-joy.dat", "", pullSamples, 0},
+                    TuneCase{"FrereJacques", "frere-jacques.dat", "", pullSamples, 0},
+                    TuneCase{"OneSamplePulls", "au-clair-de-la-lune.dat", "", 1, 6},
+                    TuneCase{"OddPulls", "row-row-row-your-boat.dat", "", 700, 12},
                     // Blank memory plays the shortest note, shorter than a pull, over and over.
-                    TuneCase{"", "0000@ 0010W 0010@ 01E0W", pullSamples, 100}));
+                    TuneCase{"ShortestNotes", "", "0000@ 0010W 0010@ 01E0W", pullSamples, 100}),
+    [](const testing::TestParamInfo<TuneCase>& info) { return info.param.name; });
 
 TEST(SoundQueue, CutsAtOnceAndTellsStaleReports) {
     Host host;
