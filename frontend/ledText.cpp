@@ -5,10 +5,6 @@
 
 namespace korvel {
 
-bool ledDark(const KitState& kit) {
-    return kit.mode != KitMode::Clock && kit.mode != KitMode::Entry;
-}
-
 LedCells ledCells(const KitState& kit) {
     switch (kit.mode) {
     case KitMode::Clock:

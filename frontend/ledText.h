@@ -30,7 +30,6 @@ constexpr uint32_t pointCell(uint32_t digit) {
 
 using LedCells = std::array<uint32_t, ledDigitCount>; // leftmost first
 
-bool ledDark(const KitState& kit);
 LedCells ledCells(const KitState& kit);
 // The hour's units digit with the colon point while colonLit is 1, as Clock
 // mode shows it at colonDigit. It ignores the mode: a paint of that cell alone

@@ -45,7 +45,10 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     }
     void stopSound() override;
 
-    static constexpr int releaseDelayMs = 10000;
+    // A paused SDL device still wakes every buffer (about 1 % of a core), and a
+    // reopened one can take half a second to be heard while the sound server
+    // wakes its output: a minute keeps every pause in playing warm.
+    static constexpr int releaseDelayMs = 60000;
 
   public slots:
     // Reopens a released device, as a sound is likely soon.
