@@ -50,6 +50,17 @@ std::pair<std::string, uint64_t> render(const std::string& script, const cli::Ru
     return {sink.samples, steps};
 }
 
+// What SDL's disk driver was given, without its silence (level 128), which a
+// paused or starved device adds anywhere; the file is removed.
+std::string soundedOnDisk(const std::string& device) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(device, std::ios::binary).rdbuf();
+    std::string sounded = bytes.str();
+    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    std::filesystem::remove(device);
+    return sounded;
+}
+
 struct NoRepaint final : RepaintPort {
     void requestLedRepaint() override {}
     void requestColonRepaint() override {}
@@ -174,12 +185,8 @@ TEST(QtSound, DiskDeviceGetsTheRender) {
         app.exec();
         EXPECT_EQ(started, steps + 1);
     } // closing the device completes its file
-    std::ostringstream bytes;
-    bytes << std::ifstream(device, std::ios::binary).rdbuf();
-    std::string sounded = bytes.str();
-    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    const std::string sounded = soundedOnDisk(device);
     EXPECT_TRUE(sounded == rendered) << sounded.size() << " bytes, not " << rendered.size();
-    std::filesystem::remove(device);
 }
 
 // Released while idle, the device opens again for the next sound, which
@@ -209,12 +216,8 @@ TEST(DeviceSound, ReleasedDeviceReopensForTheNextSound) {
         EXPECT_EQ(ends.count, 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the FIFO's last samples
     }
-    std::ostringstream bytes;
-    bytes << std::ifstream(device, std::ios::binary).rdbuf();
-    std::string sounded = bytes.str();
-    sounded.erase(std::remove(sounded.begin(), sounded.end(), '\x80'), sounded.end());
+    const std::string sounded = soundedOnDisk(device);
     EXPECT_TRUE(sounded == expected) << sounded.size() << " bytes, not " << expected.size();
-    std::filesystem::remove(device);
 }
 
 } // namespace
