@@ -3,6 +3,8 @@
 
 #include "script.h"
 
+#include <cstring>
+
 namespace korvel {
 
 const char* const loadCaption = "Load Script";
@@ -28,6 +30,13 @@ FileResult loadScriptText(KitState& kit, const char* bytes, size_t size) {
     if (!applyScript(kit, bytes, size))
         return {FileOutcome::NotScript, "This File is not KORVEL script.", loadCaption};
     return loadDone();
+}
+
+FileResult loadScriptBytes(KitState& kit, const char* bytes, size_t size, const std::string& name) {
+    const void* zero = std::memchr(bytes, 0, size);
+    const size_t length = zero ? size_t(static_cast<const char*>(zero) - bytes) : size;
+    if (length > maxScriptBytes) return cantOpen(name);
+    return loadScriptText(kit, bytes, length);
 }
 
 } // namespace korvel

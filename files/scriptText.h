@@ -39,5 +39,9 @@ FileResult cantWrite(const std::string& name);
 // Replays script text that did not come from a file (the clipboard, a link)
 // exactly as a loaded file, with the same outcomes and messages.
 FileResult loadScriptText(KitState& kit, const char* bytes, size_t size);
+// A file's bytes read whole by other means (a web page's file picker): the
+// text ends at its first zero byte, and one longer than maxScriptBytes before
+// it cannot be opened, as with loadScriptFile.
+FileResult loadScriptBytes(KitState& kit, const char* bytes, size_t size, const std::string& name);
 
 } // namespace korvel

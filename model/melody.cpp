@@ -6,8 +6,6 @@
 namespace korvel {
 namespace {
 
-constexpr uint32_t jumpNibble = 7;
-constexpr uint32_t endNibble = 14; // E
 constexpr uint32_t lastNoteNumber = 11;
 
 // (t + 1) * (l + 1) sixtieths of a second at 367.5 samples per sixtieth, rounded half up.

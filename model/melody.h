@@ -14,6 +14,12 @@
 namespace korvel {
 
 constexpr uint32_t stepNibbles = 4;
+// s3 of a jump; s3 and s2 of a rest, all four nibbles of the end marker.
+constexpr uint32_t jumpNibble = 7;
+constexpr uint32_t endNibble = 14; // E
+// A rest's s3 s2, and the end marker, as groups are typed (s3 first).
+constexpr uint32_t restTone = endNibble << 4 | endNibble;
+constexpr uint32_t endMarkerGroup = restTone << 8 | restTone;
 constexpr uint32_t tempoCount = 16;
 constexpr uint32_t lengthCodeCount = 32;
 constexpr uint32_t noteLengthCount = tempoCount * lengthCodeCount;

@@ -65,11 +65,9 @@ bool buildToneBank(ToneBank& bank) {
 
     uint8_t* next = bank.storage.get();
     for (uint32_t t = 0; t < toneSlotCount; ++t) {
-        const uint32_t note = noteNumberOf(t);
-        const uint32_t stretch = dividerOf(t) + 1;
-        if (highPhase[note] == 0) continue;
-        fillSquareWave(next, highPhase[note] * stretch,
-                       (highPhase[note] + lowPhase[note]) * stretch);
+        if (t == silenceToneIndex || !hasTone(t)) continue;
+        const TonePeriod period = tonePeriod(t);
+        fillSquareWave(next, period.highBytes, period.periodBytes);
         bank.tone[t] = next;
         next += toneBufferBytes;
     }

@@ -38,6 +38,19 @@ constexpr uint32_t noteNumberOf(uint32_t toneIndex) {
 extern const std::array<uint8_t, toneSlotsPerDivider> highPhase;
 extern const std::array<uint8_t, toneSlotsPerDivider> lowPhase;
 
+// One period of a tone's square wave in samples: the high phase, then the
+// low one, each stretched by the divider plus one. For a tone that hasTone.
+struct TonePeriod {
+    uint32_t highBytes;
+    uint32_t periodBytes;
+};
+// Inline: the tone source asks for every run of samples it makes.
+inline TonePeriod tonePeriod(uint32_t toneIndex) {
+    const uint32_t note = noteNumberOf(toneIndex);
+    const uint32_t stretch = dividerOf(toneIndex) + 1;
+    return {highPhase[note] * stretch, (highPhase[note] + lowPhase[note]) * stretch};
+}
+
 struct KeyNote {
     const uint8_t* samples; // tone buffer k, or null where no key plays k
     uint32_t loopBytes;     // the loop repeats the first loopBytes samples

@@ -38,10 +38,7 @@ void fillTone(uint32_t toneIndex, uint32_t offset, uint8_t* out, uint32_t count)
         std::memset(out, silentLevel, count);
         return;
     }
-    const uint32_t stretch = dividerOf(toneIndex) + 1;
-    const uint32_t note = noteNumberOf(toneIndex);
-    const uint32_t high = highPhase[note] * stretch;
-    const uint32_t period = high + lowPhase[note] * stretch;
+    const auto [high, period] = tonePeriod(toneIndex);
     uint32_t phase = offset % period;
     while (count > 0) {
         const bool inHigh = phase < high;

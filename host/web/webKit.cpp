@@ -82,14 +82,9 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
         return kit_.mode == KitMode::Playing && sounding_ ? &*sounding_ : nullptr;
     }
 
-    // Reads what the page took of a file: up to maxScriptBytes + 1 bytes. The
-    // text ends at its first zero byte, and one longer than maxScriptBytes
-    // before it cannot be opened, as a file on the desktop.
+    // What the page took of a file: up to maxScriptBytes + 1 bytes.
     FileResult loadScript(const std::vector<char>& bytes, const std::string& name) {
-        const auto end = std::find(bytes.begin(), bytes.end(), '\0');
-        const auto size = static_cast<size_t>(end - bytes.begin());
-        if (size > maxScriptBytes) return cantOpen(name);
-        return loadScriptText(kit_, bytes.data(), size);
+        return loadScriptBytes(kit_, bytes.data(), bytes.size(), name);
     }
 
     // SoundPort. A cut must reach the worklet at once, or it would play out

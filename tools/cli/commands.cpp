@@ -1,7 +1,9 @@
-// render, list and play: load, run, and tell the user what went wrong.
+// render, list, play, import and export: load, run or convert, and tell the
+// user what went wrong.
 #include "commands.h"
 
 #include "deviceSound.h"
+#include "fileRead.h"
 #include "interrupt.h"
 #include "listing.h"
 #include "midiFile.h"
@@ -17,6 +19,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -149,34 +152,20 @@ bool writeWhole(const std::string& output, const std::string& bytes) {
 
 // The file's bytes, at most maxBytes of them; false after saying why not.
 bool readWhole(const std::string& path, size_t maxBytes, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    errno = 0;
+    if (files::readFileBytes(path, maxBytes, files::ReadUntil::End, bytes)) return true;
+    if (errno == EFBIG)
+        complain(path, "the file is larger than " + std::to_string(maxBytes >> 20) +
+                           " MiB, more than a tune for the kit could come from");
+    else
         complain(path, std::string("cannot read the file (") + std::strerror(errno) + ")");
-        return false;
-    }
-    char chunk[64 * 1024];
-    size_t got = 0;
-    while (bytes.size() <= maxBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    const bool failed = std::ferror(file);
-    const int reason = errno;
-    std::fclose(file);
-    if (failed) {
-        complain(path, std::string("cannot read the file (") + std::strerror(reason) + ")");
-        return false;
-    }
-    if (bytes.size() <= maxBytes) return true;
-    complain(path, "the file is larger than " + std::to_string(maxBytes >> 20) +
-                       " MiB, more than a tune for the kit could come from");
     return false;
 }
 
 // The file's name without its folders, and without its extension when asked.
 std::string baseName(const std::string& path, bool withExtension) {
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    const size_t dot = name.find_last_of('.');
-    if (!withExtension && dot != std::string::npos && dot > 0) name.erase(dot);
-    return name;
+    const std::filesystem::path name = std::filesystem::path(path).filename();
+    return (withExtension ? name : name.stem()).string();
 }
 
 // What the script's first line calls the tune after the magic, or its file name.

@@ -1,6 +1,7 @@
 // The kit's tones sorted by pitch, built once from the tone bank's tables.
 #include "kitTones.h"
 
+#include "melody.h"
 #include "toneBank.h"
 
 #include <algorithm>
@@ -11,8 +12,7 @@ namespace korvel::cli {
 namespace {
 
 uint32_t periodOf(uint32_t toneIndex) {
-    const uint32_t note = noteNumberOf(toneIndex);
-    return (highPhase[note] + lowPhase[note]) * (dividerOf(toneIndex) + 1);
+    return tonePeriod(toneIndex).periodBytes;
 }
 
 double pitchOfPeriod(uint32_t samples) {
@@ -25,15 +25,13 @@ struct Tone {
     double pitch;
 };
 
-// Divider 7 is left out: a step whose first digit is 7 is a jump.
-constexpr uint32_t jumpDivider = 7;
-
 // One tone per period, highest pitch (shortest period) first.
 const std::vector<Tone>& tones() {
     static const std::vector<Tone> sorted = [] {
+        // Divider 7 is left out: a step whose first digit is 7 is a jump.
         std::vector<Tone> all;
         for (uint32_t t = 0; t < toneSlotCount; ++t)
-            if (t != silenceToneIndex && hasTone(t) && dividerOf(t) != jumpDivider)
+            if (t != silenceToneIndex && hasTone(t) && dividerOf(t) != jumpNibble)
                 all.push_back({periodOf(t), t, pitchOfPeriod(periodOf(t))});
         // Tone indices rise with the divider, so the first of a period has the smallest.
         std::stable_sort(all.begin(), all.end(),

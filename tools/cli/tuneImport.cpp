@@ -20,8 +20,8 @@ namespace {
 // Pitch errors closer than this are heard as the same; the smaller
 // transposition then wins.
 constexpr double samePitchCents = 1.0;
-constexpr uint16_t gapTone = 0xEE;       // s3 s2 of a rest
-constexpr uint32_t endMarkerCode = 0xEE; // EE as a rest's length would make EEEE
+constexpr uint16_t gapTone = restTone;
+constexpr uint32_t endMarkerCode = restTone; // as a rest's length it would make the end marker
 constexpr int noNote = -1;
 constexpr uint8_t percussionChannel = 9; // channel 10 as musicians count
 
@@ -293,6 +293,11 @@ std::string millis(double samples) {
     return text;
 }
 
+// How long one length unit lasts at a tempo row.
+double unitMs(uint32_t tempo) {
+    return (tempo + 1) * 1000.0 / 60;
+}
+
 std::string signedSemitones(int transpose) {
     return (transpose > 0 ? "+" : "") + std::to_string(transpose);
 }
@@ -331,7 +336,9 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     const MidiClock clock(song);
     std::vector<Timed> timed;
     std::vector<bool> moved(voice.notes.size());
-    for (const Segment& segment : line) {
+    std::vector<double> cents(line.size()); // each segment's pitch error, for the report
+    for (size_t i = 0; i < line.size(); ++i) {
+        const Segment& segment = line[i];
         Timed t{clock.seconds(segment.start) * sampleRate, clock.seconds(segment.end) * sampleRate,
                 gapTone};
         if (segment.note != noNote) {
@@ -342,8 +349,9 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
                 return result;
             }
             if (p != note.pitch + tune.transpose) moved[segment.note] = true;
-            const uint32_t tone = nearestTone(p).toneIndex;
-            t.tone = uint16_t(dividerOf(tone) << 4 | noteNumberOf(tone));
+            const NearestTone nearest = nearestTone(p);
+            t.tone = uint16_t(dividerOf(nearest.toneIndex) << 4 | noteNumberOf(nearest.toneIndex));
+            cents[i] = std::fabs(nearest.cents);
         }
         timed.push_back(t);
     }
@@ -393,10 +401,8 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
             continue;
         }
         ++tune.notes;
-        const double p = placed(voice.notes[line[i].note].pitch, tune.transpose, options.fit);
-        const double cents = std::fabs(nearestTone(p).cents);
-        tune.maxCents = std::max(tune.maxCents, cents);
-        centsSum += cents;
+        tune.maxCents = std::max(tune.maxCents, cents[i]);
+        centsSum += cents[i];
     }
     tune.meanCents = tune.notes ? centsSum / tune.notes : 0;
 
@@ -448,7 +454,7 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
     const uint32_t groups = uint32_t(tune.steps.size()) + 1;
     const std::string start = hex3(tune.startAddress);
     char unit[16];
-    std::snprintf(unit, sizeof unit, "%.1f", (tune.tempo + 1) * 1000.0 / 60);
+    std::snprintf(unit, sizeof unit, "%.1f", unitMs(tune.tempo));
     char errors[160];
     std::snprintf(errors, sizeof errors,
                   "Each note is the kit's nearest tone (largest error %.0f cents); the\n"
@@ -491,7 +497,7 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
     text += "---\n000E@ 000" + std::string(1, nibbleChar(tune.tempo)) + "W\n0000@ 0" + start +
             "W\n0" + start + "@\n";
     std::vector<uint16_t> all = tune.steps;
-    all.push_back(0xEEEE);
+    all.push_back(endMarkerGroup);
     for (size_t i = 0; i < all.size(); ++i) {
         char group[8];
         std::snprintf(group, sizeof group, "%04XW", all[i]);
@@ -515,8 +521,8 @@ std::string importReport(const ImportedTune& tune) {
                   "time error:     largest %.1f ms on one note or rest\n",
                   tune.voice.c_str(), plural(tune.notes, "note").c_str(),
                   plural(tune.rests, "rest").c_str(), transpose.c_str(), tune.steps.size() + 1,
-                  tune.capacity, tune.startAddress, tune.tempo, (tune.tempo + 1) * 1000.0 / 60,
-                  tune.maxCents, tune.meanCents, tune.maxTimeMs);
+                  tune.capacity, tune.startAddress, tune.tempo, unitMs(tune.tempo), tune.maxCents,
+                  tune.meanCents, tune.maxTimeMs);
     return text;
 }
 
