@@ -66,8 +66,8 @@ for (let k = 0; k < keyCount; ++k) {
   button.textContent = text(kit._korvel_keyLegend(k));
   button.title = `${button.textContent} (PC key ${text(kit._korvel_pcKeyName(k))})`;
   Object.assign(button.style, {
-    left: `${x}px`,
-    top: `${y}px`,
+    left: `${x - keypadLeft}px`,
+    top: `${y - keypadTop}px`,
     width: `${width}px`,
     height: `${height}px`,
     backgroundPosition: `${keypadLeft - x}px ${keypadTop - y}px`,
@@ -104,16 +104,62 @@ function act(call) {
   return result;
 }
 
-function fit() {
-  const board = $('board').getBoundingClientRect();
-  const room = Math.min((innerWidth - 16) / 556, (innerHeight - board.top - 72 + scrollY) / 600);
-  document.documentElement.style.setProperty('--scale', Math.max(0.3, Math.min(1, room)));
+// The page fits the screen's own viewport: a mobile browser widens innerWidth
+// to content that overflows. With touch, keys smaller than a fingertip leave
+// the board: its top, with the LED, shown beside or above a larger keypad.
+const boardWidth = 556;
+const boardHeight = 600;
+const keypadSize = 198;
+const boardTop = 300; // down to just below the LED
+const smallestKey = Math.min(...layout.subarray(7).filter((_, i) => i % 4 >= 2));
+const fingertip = 44;
+const largestScale = 2; // the art's double size
+const margin = 16;
+const below = 72; // the status and note lines
+const gap = 8;
+
+function arrange() {
+  const root = document.documentElement;
+  const width = root.clientWidth - margin;
+  const height = root.clientHeight - $('fit').offsetTop - below;
+  const whole = Math.max(0.3, Math.min(width / boardWidth, height / boardHeight, largestScale));
+  if (!matchMedia('(any-pointer: coarse)').matches || whole * smallestKey >= fingertip)
+    return { board: whole, cut: boardHeight, keys: whole, x: keypadLeft * whole, y: keypadTop * whole };
+  const fingerScale = fingertip / smallestKey;
+  const keysScale = (room) => Math.max(fingerScale, Math.min(room / keypadSize, largestScale));
+  if (width > height) {
+    const keys = keysScale(height);
+    const board = Math.max(0.3, Math.min((width - gap - keypadSize * keys) / boardWidth, height / boardTop));
+    return { board, cut: boardTop, keys, x: boardWidth * board + gap, y: 0 };
+  }
+  const board = Math.min(width / boardWidth, largestScale);
+  const keys = keysScale(Math.min(width, height - gap - boardTop * board));
+  return { board, cut: boardTop, keys, x: Math.max(0, boardWidth * board - keypadSize * keys), y: boardTop * board + gap };
 }
+
+function fit() {
+  const { board, cut, keys, x, y } = arrange();
+  Object.assign($('board').style, { height: `${cut}px`, transform: `scale(${board})` });
+  $('keys').style.transform = `translate(${x}px, ${y}px) scale(${keys})`;
+  Object.assign($('fit').style, {
+    width: `${Math.max(boardWidth * board, x + keypadSize * keys)}px`,
+    height: `${Math.max(cut * board, y + keypadSize * keys)}px`,
+  });
+  // The double-size art wherever the screen shows more than the single size has.
+  const sharp = devicePixelRatio * Math.max(board, keys) > 1;
+  $('fit').classList.toggle('sharp', sharp);
+  const picture = $('board').querySelector('img');
+  const pictures = sharp ? 'art/base@2x.png 2x' : 'art/base.png 1x, art/base@2x.png 2x';
+  if (picture.srcset !== pictures) picture.srcset = pictures;
+}
+addEventListener('resize', fit);
+matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
 
 // ---- Sound ----
 
-let sound = null; // {context, node} once the worklet runs
+let sound = null; // {context, node, reports} once the worklet runs; {} while it cannot
 let workletIdle = true;
+const soundRuns = () => sound?.context?.state === 'running';
 
 // Posts samples to the worklet: after a cut (dropping what it holds), when it
 // has gone idle and the kit sounds again, or when it asks for more.
@@ -131,15 +177,71 @@ function postSamples(count, flush) {
 
 function feedSound() {
   const cut = !!kit._korvel_takeCut();
-  if (sound?.node && (cut || workletIdle)) postSamples(largestPull, cut);
+  if (!soundRuns()) keepTimeSilently();
+  else if (cut || workletIdle) postSamples(largestPull, cut);
 }
 
-// Browsers let a page sound only after a user's gesture: the first key starts it.
+// While the worklet does not play (no sound here, not started yet, or the
+// browser suspended it) a timer pulls the queue at the rate it would, so a
+// tune steps on in time, silently. A sleeping tab skips what it slept through.
+const silentTick = 25;
+const longestSilentCatchUp = 5 * sampleRate;
+let silentTimer = 0;
+let pulledUpTo = 0; // performance.now() of the samples pulled so far
+
+function keepTimeSilently() {
+  if (soundRuns() || kit._korvel_soundIdle()) {
+    clearInterval(silentTimer);
+    silentTimer = 0;
+  } else if (!silentTimer) {
+    pulledUpTo = performance.now();
+    silentTimer = setInterval(() => act(pullSilently), silentTick);
+  }
+}
+
+function pullSilently() {
+  if (soundRuns()) return;
+  const now = performance.now();
+  let due = Math.floor(((now - pulledUpTo) * sampleRate) / 1000);
+  if (due > longestSilentCatchUp) {
+    due = longestSilentCatchUp;
+    pulledUpTo = now - (due * 1000) / sampleRate;
+  }
+  pulledUpTo += (due * 1000) / sampleRate;
+  for (let count; due > 0; due -= count) {
+    count = Math.min(due, largestPull);
+    kit._korvel_pull(count);
+  }
+}
+
+function noSound(reason) {
+  note(`No sound: ${reason} Tunes still play, silently.`, { lasting: true });
+}
+
+// The worklet is fed while its context runs; what it held from before a
+// suspension is stale by then.
+function followSoundState() {
+  const runs = soundRuns();
+  if (runs && !sound.fed) act(() => postSamples(largestPull, true));
+  sound.fed = runs;
+}
+
+// Browsers let a page sound only after a user's gesture: the first key starts
+// it, and a key resumes it after the browser suspended it.
 async function startSound() {
-  if (sound || !window.AudioWorkletNode) return;
+  if (sound) {
+    if (sound.context && !soundRuns()) sound.context.resume().catch(() => {});
+    return;
+  }
   sound = {};
+  let context;
   try {
-    const context = new AudioContext({ sampleRate, latencyHint: 'interactive' });
+    context = new AudioContext({ sampleRate, latencyHint: 'interactive' });
+    // Browsers offer audio worklets only to https:// pages and localhost.
+    if (!context.audioWorklet) {
+      context.close();
+      return noSound('this browser plays sound only on a page served over https:// or from localhost.');
+    }
     await context.audioWorklet.addModule('soundWorklet.js');
     const node = new AudioWorkletNode(context, 'kit-sound', {
       numberOfInputs: 0,
@@ -147,14 +249,17 @@ async function startSound() {
     });
     node.connect(context.destination);
     node.port.onmessage = ({ data }) => {
-      if (data.want) act(() => postSamples(Math.min(data.want, largestPull), false));
+      if (data.want && soundRuns()) act(() => postSamples(Math.min(data.want, largestPull), false));
       if (data.report) sound.reports.shift()?.(data.report);
     };
     Object.assign(sound, { context, node, reports: [] });
-    if (context.state !== 'running') await context.resume();
-    act(() => postSamples(largestPull, true));
-  } catch (error) {
-    note(`No sound: ${error.message}`);
+    context.onstatechange = followSoundState;
+    followSoundState();
+    if (!soundRuns()) await context.resume();
+  } catch {
+    context?.close();
+    sound = {};
+    noSound('the browser could not start its sound output.');
   }
 }
 
@@ -248,17 +353,19 @@ function tell(caption, message) {
   box.showModal();
 }
 
-// Shows the message of the kit's last file outcome, if it has one.
-function tellOutcome() {
+// Shows the message of the kit's last file outcome, if it has one, with the
+// reason on a line of its own.
+function tellOutcome(reason = '') {
   const message = text(kit._korvel_message());
-  if (message) tell(text(kit._korvel_caption()), message);
+  if (message) tell(text(kit._korvel_caption()), reason ? `${message}\n${reason}` : message);
 }
 
+// A note fades after a while; a lasting one stays until the next.
 let noteTimer = 0;
-function note(message) {
+function note(message, { lasting = false } = {}) {
   $('note').textContent = message;
   clearTimeout(noteTimer);
-  noteTimer = setTimeout(() => ($('note').textContent = ''), 8000);
+  if (!lasting) noteTimer = setTimeout(() => ($('note').textContent = ''), 8000);
 }
 
 function showDialog(id) {
@@ -269,23 +376,39 @@ function showDialog(id) {
 // ---- Scripts: files, the clipboard and dropped files ----
 
 const maxScriptBytes = kit._korvel_maxScriptBytes();
+const fileDone = 0; // the kit's FileOutcome::Done
 let scriptName = 'korvel.dat';
 
-async function loadFile(file) {
-  let bytes;
-  try {
-    // Only as much as the loader may read: a longer script cannot be opened.
-    bytes = new Uint8Array(await file.slice(0, maxScriptBytes + 1).arrayBuffer());
-  } catch {
-    act(() => withString(file.name, (name) => kit._korvel_openFailed(name)));
-    tellOutcome();
-    ++window.korvel.filesRead;
-    return;
+function cantOpen(name, reason) {
+  act(() => withString(name, (pointer) => kit._korvel_openFailed(pointer)));
+  tellOutcome(reason);
+}
+
+// Script bytes into the kit, up to the zero byte that ends a script. One longer
+// than the loader reads is refused before any of it enters the kit's memory,
+// which would stay grown. A tune loaded is announced as the share link's is.
+function loadScript(bytes, name, from) {
+  const end = bytes.indexOf(0);
+  const script = end < 0 ? bytes : bytes.subarray(0, end);
+  if (script.length > maxScriptBytes) {
+    cantOpen(name, `It holds more than ${maxScriptBytes / 1048576} MB of text; no KORVEL script is that long.`);
+    return false;
   }
-  putInput(bytes);
-  const outcome = act(() => withString(file.name, (name) => kit._korvel_loadScript(name)));
-  if (outcome === 0) scriptName = file.name;
+  putInput(script);
+  const outcome = act(() => withString(name, (pointer) => kit._korvel_loadScript(pointer)));
+  if (outcome === fileDone) note(`Tune loaded from ${from}: press RUN to play.`);
   tellOutcome();
+  return outcome === fileDone;
+}
+
+async function loadFile(file) {
+  // No more than the loader reads, and one byte more to tell a longer script.
+  const bytes = await file
+    .slice(0, maxScriptBytes + 1)
+    .arrayBuffer()
+    .then((buffer) => new Uint8Array(buffer), () => null);
+  if (!bytes) cantOpen(file.name, 'The browser could not read the file.');
+  else if (loadScript(bytes, file.name, file.name)) scriptName = file.name;
   ++window.korvel.filesRead;
 }
 
@@ -303,6 +426,15 @@ function save() {
   }
 }
 
+// Why the clipboard could not be used, in a visitor's words.
+function clipboardTrouble(error) {
+  if (!navigator.clipboard)
+    return 'The browser lets a page use the clipboard only when it is served over https:// or from localhost.';
+  if (error?.name === 'NotAllowedError')
+    return "The browser did not allow this page to use the clipboard: allow it in the site's settings and try again.";
+  return 'The browser could not use the clipboard.';
+}
+
 async function copyTune() {
   const at = kit._korvel_scriptImage();
   const script = String.fromCharCode(...kit.HEAPU8.subarray(at, at + kit._korvel_scriptImageSize()));
@@ -310,7 +442,7 @@ async function copyTune() {
     await navigator.clipboard.writeText(script);
     note('Tune copied.');
   } catch (error) {
-    tell('Copy Tune', `Can't use the clipboard: ${error.message}`);
+    tell('Copy Tune', `The tune was not copied.\n${clipboardTrouble(error)} Save keeps it in a file instead.`);
   }
 }
 
@@ -319,11 +451,9 @@ async function pasteTune() {
   try {
     script = await navigator.clipboard.readText();
   } catch (error) {
-    return tell('Paste Tune', `Can't use the clipboard: ${error.message}`);
+    return tell('Paste Tune', `Nothing was pasted.\n${clipboardTrouble(error)} Load opens a tune from a file instead.`);
   }
-  putInput(encoder.encode(script));
-  act(() => withString('Clipboard', (name) => kit._korvel_loadScript(name)));
-  tellOutcome();
+  loadScript(encoder.encode(script), 'Clipboard', 'the clipboard');
 }
 
 // ---- The share link ----
@@ -338,7 +468,10 @@ async function share() {
     await navigator.clipboard.writeText(link);
     note('Link copied: it opens this tune.');
   } catch {
-    tell('Share', `Copy this link; it opens this tune:\n${link}`);
+    // The link to select and copy by hand.
+    $('linkField').value = link;
+    showDialog('shareBox');
+    $('linkField').select();
   }
 }
 
@@ -369,8 +502,12 @@ $('copy').addEventListener('click', copyTune);
 $('paste').addEventListener('click', pasteTune);
 $('share').addEventListener('click', share);
 $('reset').addEventListener('click', () => act(() => kit._korvel_reset()));
-$('about').addEventListener('click', () => showDialog('aboutBox'));
-$('help').addEventListener('click', () => showDialog('helpBox'));
+// The About pictures load only when someone looks.
+$('about').addEventListener('click', () => {
+  for (const picture of $('aboutBox').querySelectorAll('img[data-src]')) picture.src = picture.dataset.src;
+  showDialog('aboutBox');
+});
+$('keyboard').addEventListener('click', () => showDialog('keyboardBox'));
 
 {
   const rows = [];
@@ -383,8 +520,8 @@ $('help').addEventListener('click', () => showDialog('helpBox'));
       rows.push(row);
     } else if (line) advice.push(line);
   }
-  $('helpBox').querySelector('table').append(...rows);
-  $('helpBox').querySelector('p').textContent = advice.join(' ');
+  $('keyboardBox').querySelector('table').append(...rows);
+  $('keyboardBox').querySelector('p').textContent = advice.join(' ');
 }
 
 addEventListener('dragover', (event) => event.preventDefault());
@@ -402,7 +539,6 @@ kit._korvel_start(started.getHours(), started.getMinutes(), started.getSeconds()
 setInterval(() => {
   if (kit._korvel_catchUp(performance.now())) refresh();
 }, 100);
-addEventListener('resize', fit);
 addEventListener('hashchange', openLink);
 fit();
 refresh();
@@ -421,7 +557,8 @@ window.korvel = {
       sound.node.port.postMessage({ report: true });
     });
   },
-  soundRunning: () => sound?.context?.state === 'running',
+  soundRunning: soundRuns,
+  suspendSound: () => sound.context.suspend(),
   shareText: () => text(kit._korvel_shareText()),
   wasmMemoryBytes: () => kit.HEAPU8.length,
 };

@@ -58,6 +58,9 @@ export async function launch(extraArguments = []) {
   return { browser, close };
 }
 
+// A desktop window that shows the board at its own size (556 px and the margins).
+export const desktop = { width: 572, height: 760 };
+
 // A page of the site at origin (with an optional fragment), ready to use;
 // page.errors collects console errors and uncaught exceptions.
 export async function openPage(browser, origin, fragment = '', scale = 1) {
@@ -66,7 +69,7 @@ export async function openPage(browser, origin, fragment = '', scale = 1) {
   page.on('console', (message) => message.type() === 'error' && page.errors.push(message.text()));
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('requestfailed', (request) => page.errors.push(`failed: ${request.url()}`));
-  await page.setViewport({ width: 600, height: 760, deviceScaleFactor: scale });
+  await page.setViewport({ ...desktop, deviceScaleFactor: scale });
   await page.goto(`${origin}/${fragment}`);
   await page.waitForSelector('html[data-ready]');
   return page;

@@ -5,7 +5,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { launch, openPage, serve } from './harness.mjs';
+import { desktop, launch, openPage, serve } from './harness.mjs';
 
 const [site, screenshot] = process.argv.slice(2).map((p) => path.resolve(p));
 const tune = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../examples/ode-to-joy.dat');
@@ -27,7 +27,7 @@ try {
       const name = new URL(response.url()).pathname;
       files.set(name, gzipped(await response.buffer()));
     });
-    await page.setViewport({ width: 600, height: 760, deviceScaleFactor: scale });
+    await page.setViewport({ ...desktop, deviceScaleFactor: scale });
     await page.goto(`${web.origin}/`);
     await page.waitForSelector('html[data-ready]');
     await page.keyboard.down('5');
@@ -54,7 +54,7 @@ try {
   for (let i = 0; i < 7; ++i) {
     const context = await chromium.browser.createBrowserContext();
     const page = await context.newPage();
-    await page.setViewport({ width: 600, height: 760 });
+    await page.setViewport(desktop);
     await page.goto(`${web.origin}/`);
     await page.waitForSelector('html[data-ready]');
     const times = await page.evaluate(async () => ({
@@ -114,7 +114,7 @@ try {
   // The README's picture: a tune loaded and its first note read back (ADR 020, READ).
   await page.keyboard.type('0020@r');
   const height = await page.$eval('main', (main) => Math.ceil(main.getBoundingClientRect().bottom));
-  await page.screenshot({ path: screenshot, clip: { x: 0, y: 0, width: 600, height } });
+  await page.screenshot({ path: screenshot, clip: { x: 0, y: 0, width: desktop.width, height } });
   console.log(`screenshot: ${path.relative(process.cwd(), screenshot)}`);
 } finally {
   await chromium.close();
