@@ -139,7 +139,9 @@ function arrange() {
 
 function fit() {
   const { board, cut, keys, x, y } = arrange();
+  const picture = $('board').querySelector('img');
   Object.assign($('board').style, { height: `${cut}px`, transform: `scale(${board})` });
+  picture.height = cut;
   $('keys').style.transform = `translate(${x}px, ${y}px) scale(${keys})`;
   Object.assign($('fit').style, {
     width: `${Math.max(boardWidth * board, x + keypadSize * keys)}px`,
@@ -148,7 +150,6 @@ function fit() {
   // The double-size art wherever the screen shows more than the single size has.
   const sharp = devicePixelRatio * Math.max(board, keys) > 1;
   $('fit').classList.toggle('sharp', sharp);
-  const picture = $('board').querySelector('img');
   const pictures = sharp ? 'art/base@2x.png 2x' : 'art/base.png 1x, art/base@2x.png 2x';
   if (picture.srcset !== pictures) picture.srcset = pictures;
 }
@@ -223,6 +224,7 @@ function noSound(reason) {
 function followSoundState() {
   const runs = soundRuns();
   if (runs && !sound.fed) act(() => postSamples(largestPull, true));
+  else if (!runs) keepTimeSilently();
   sound.fed = runs;
 }
 

@@ -61,15 +61,16 @@ export async function launch(extraArguments = []) {
 // A desktop window that shows the board at its own size (556 px and the margins).
 export const desktop = { width: 572, height: 760 };
 
-// A page of the site at origin (with an optional fragment), ready to use;
-// page.errors collects console errors and uncaught exceptions.
-export async function openPage(browser, origin, fragment = '', scale = 1) {
+// A page of the site at origin (with an optional fragment) in a desktop
+// window or the given viewport, ready to use; page.errors collects console
+// errors and uncaught exceptions.
+export async function openPage(browser, origin, fragment = '', viewport = desktop) {
   const page = await browser.newPage();
   page.errors = [];
   page.on('console', (message) => message.type() === 'error' && page.errors.push(message.text()));
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('requestfailed', (request) => page.errors.push(`failed: ${request.url()}`));
-  await page.setViewport({ ...desktop, deviceScaleFactor: scale });
+  await page.setViewport(viewport);
   await page.goto(`${origin}/${fragment}`);
   await page.waitForSelector('html[data-ready]');
   return page;

@@ -1,7 +1,8 @@
 // The web edition driven in headless Chromium as a user would: keys by mouse,
 // touch and PC keyboard, the LED read back from its words and its pixels, a
 // tune's samples taken from the audio worklet against korvel-cli render, and
-// the round trips of Save and Load, the clipboard and the share link.
+// the round trips of Save and Load, the clipboard and the share link; the page
+// on phones and tablets, without sound, and as an accessibility checker sees it.
 // Usage: node webTest.mjs SITE_DIR KORVEL_CLI EXAMPLES_DIR
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -9,17 +10,20 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { launch, openPage, serve } from './harness.mjs';
+import { createRequire } from 'node:module';
+import { desktop, launch, openPage, serve } from './harness.mjs';
 
 const [site, cli, examples] = process.argv.slice(2).map((p) => path.resolve(p));
 const tuneFile = path.join(examples, 'ode-to-joy.dat');
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-web-test-'));
-let web, chromium;
+let web, chromium, insecureOrigin;
 const pages = [];
 
 before(async () => {
   web = await serve(site);
-  chromium = await launch();
+  // A made-up host name for loopback: its page is not a secure context.
+  chromium = await launch(['--host-resolver-rules=MAP korvel.test 127.0.0.1']);
+  insecureOrigin = web.origin.replace('127.0.0.1', 'korvel.test');
   await chromium.browser
     .defaultBrowserContext()
     .overridePermissions(web.origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
@@ -32,8 +36,8 @@ after(async () => {
   fs.rmSync(scratch, { recursive: true, force: true });
 });
 
-async function open(fragment = '') {
-  const page = await openPage(chromium.browser, web.origin, fragment);
+async function open(fragment = '', { origin = web.origin, viewport = desktop } = {}) {
+  const page = await openPage(chromium.browser, origin, fragment, viewport);
   pages.push(page);
   return page;
 }
@@ -57,6 +61,7 @@ async function load(page, file) {
   await page.waitForFunction((n) => window.korvel.filesRead > n, {}, before);
 }
 const shareText = (page) => page.evaluate(() => window.korvel.shareText());
+const noteText = (page) => page.$eval('#note', (p) => p.textContent);
 
 // Each LED cell's pixels on the screen against its cell of the LED strip.
 async function ledCellsDiffer(page, stripCells) {
@@ -191,6 +196,7 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   const page = await open();
   const blank = await shareText(page);
   await load(page, tuneFile);
+  assert.equal(await noteText(page), 'Tune loaded from ode-to-joy.dat: press RUN to play.');
   const tune = await shareText(page);
   assert.notEqual(tune, blank);
 
@@ -220,6 +226,7 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await pasted.click('#paste');
   await pasted.waitForFunction((blank) => window.korvel.shareText() !== blank, {}, blank);
   assert.equal(memory(await shareText(pasted)), memory(tune));
+  assert.equal(await noteText(pasted), 'Tune loaded from the clipboard: press RUN to play.');
 
   // The share link opens the tune.
   await page.bringToFront();
@@ -251,12 +258,129 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await load(shared, notScript);
   assert.equal(await message(shared), 'This File is not KORVEL script.');
   assert.equal(await shareText(shared), tune);
-  // A script longer than the loader reads, with no zero byte to end it, cannot be opened.
+  // A script longer than the loader reads, with no zero byte to end it, is
+  // refused as too large before it takes the kit's memory.
   const long = path.join(scratch, 'long.dat');
-  fs.writeFileSync(long, Buffer.concat([Buffer.from('KORVEL\n---\n'), Buffer.alloc(16 << 20, 'W')]));
+  fs.writeFileSync(long, Buffer.concat([Buffer.from('KORVEL\n---\n'), Buffer.alloc(20 << 20, 'W')]));
   await shared.bringToFront();
   await shared.keyboard.press('Escape');
+  const memoryBefore = await shared.evaluate(() => window.korvel.wasmMemoryBytes());
   await load(shared, long);
-  assert.equal(await message(shared), "Can't Open : long.dat");
+  assert.match(await message(shared), /^Can't Open : long\.dat\nIt holds more than 16 MB of text/);
   assert.equal(await shareText(shared), tune);
+  assert.equal(await shared.evaluate(() => window.korvel.wasmMemoryBytes()), memoryBefore);
+});
+
+test('phones, tablets and desktops show every key whole, fingertip-sized with touch, and reach every command', async () => {
+  const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
+  const screens = [
+    { name: 'phone', viewport: { width: 375, height: 667, ...touch }, smallestKey: 44 },
+    { name: 'phone landscape', viewport: { width: 667, height: 375, isLandscape: true, ...touch }, smallestKey: 44 },
+    // Board and keys as wide as the screen allows, not the board's own 556 px.
+    { name: 'tablet', viewport: { width: 768, height: 1024, ...touch }, smallestKey: 50 },
+    { name: 'desktop with touch', viewport: { width: 1280, height: 800, hasTouch: true }, smallestKey: 44 },
+  ];
+  for (const { name, viewport, smallestKey } of screens) {
+    const page = await open('', { viewport });
+    const seen = await page.evaluate(() => {
+      const box = (element) => element.getBoundingClientRect().toJSON();
+      const root = document.documentElement;
+      return {
+        keys: [...document.querySelectorAll('.key')].map(box),
+        commands: [...document.querySelectorAll('.commands button')].map(box),
+        width: root.clientWidth,
+        height: root.clientHeight,
+        overflow: root.scrollWidth - root.clientWidth,
+      };
+    });
+    const outside = [...seen.keys, ...seen.commands].filter(
+      (r) => r.left < 0 || r.top < 0 || r.right > seen.width || r.bottom > seen.height,
+    );
+    assert.deepEqual(outside, [], `${name}: off the screen`);
+    assert.equal(seen.overflow, 0, `${name}: wider than the screen`);
+    const smallest = Math.min(...seen.keys.map((r) => Math.min(r.width, r.height)));
+    assert.ok(smallest >= smallestKey, `${name}: a key of ${smallest.toFixed(1)} px`);
+    // The keys answer where they are shown.
+    const five = await keyCentre(page, '5');
+    await page.touchscreen.tap(five.x, five.y);
+    assert.equal(await reading(page), '0 0 0 5', name);
+    await page.close();
+  }
+});
+
+// Each change of the status line over the next milliseconds, in ms from the
+// first, after start (a key, or nothing).
+async function stepTimes(page, milliseconds, start) {
+  await page.evaluate(() => {
+    window.steps = [];
+    new MutationObserver(() => window.steps.push(performance.now())).observe(document.getElementById('status'), {
+      childList: true,
+      characterData: true,
+      subtree: true,
+    });
+  });
+  await start?.();
+  await new Promise((resolve) => setTimeout(resolve, milliseconds));
+  return page.evaluate(() => window.steps.map((t) => t - window.steps[0]));
+}
+
+test('where sound cannot run a tune plays on in time, silently, and the page says why; no raw errors', async () => {
+  const page = await open('', { origin: insecureOrigin });
+  assert.equal(await page.evaluate(() => isSecureContext), false);
+  await load(page, tuneFile);
+  // Its steps 014, 018 and 01C last 66.7, 533.3 and 533.3 ms (korvel-cli
+  // list); each step is shown as soon as the sound queue holds it.
+  const times = await stepTimes(page, 2000, () => page.keyboard.press(' '));
+  const span = times[4] - times[1];
+  assert.ok(Math.abs(span - 1133.3) < 150, `steps at ${times.map(Math.round)} ms`);
+  assert.match(await noteText(page), /^No sound: .*https:\/\/ or from localhost/);
+  await page.keyboard.press('Escape');
+
+  // The clipboard is for secure pages too: its absence said in plain words,
+  // and the share link given to copy by hand.
+  for (const command of ['#copy', '#paste']) {
+    await page.click(command);
+    assert.match(await message(page), /clipboard only when it is served over https:\/\//);
+    await page.keyboard.press('Escape');
+  }
+  await page.click('#share');
+  const field = await page.$eval('#shareBox[open] input', (input) => ({
+    value: input.value,
+    selected: input.value.slice(input.selectionStart, input.selectionEnd),
+  }));
+  assert.equal(field.value, `${insecureOrigin}/#${await shareText(page)}`);
+  assert.equal(field.selected, field.value);
+});
+
+test('a tune steps on while the browser holds the sound suspended, and the next key resumes it', async () => {
+  const page = await open();
+  await load(page, tuneFile);
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => window.korvel.soundRunning());
+  await page.keyboard.press(' ');
+  await page.evaluate(() => window.korvel.suspendSound());
+  await page.waitForFunction(() => !window.korvel.soundRunning());
+  const times = await stepTimes(page, 1300);
+  assert.ok(times.length >= 2, `steps at ${times.map(Math.round)} ms`);
+  await page.keyboard.press('5');
+  await page.waitForFunction(() => window.korvel.soundRunning());
+  await page.keyboard.press('Escape');
+});
+
+test('an accessibility checker finds nothing amiss, and the About pictures load only when About opens', async () => {
+  const page = await open();
+  const fetched = () =>
+    page.evaluate(() => performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname));
+  assert.deepEqual((await fetched()).filter((name) => /boy|logo/.test(name)), []);
+  await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
+  const findings = () =>
+    page.evaluate(async () =>
+      (await window.axe.run()).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`),
+    );
+  assert.deepEqual(await findings(), []);
+  await page.click('#about');
+  await page.waitForFunction(() =>
+    [...document.querySelectorAll('#aboutBox img')].every((picture) => picture.complete && picture.naturalWidth > 0),
+  );
+  assert.deepEqual(await findings(), []);
 });
