@@ -115,7 +115,7 @@ const smallestKey = Math.min(...layout.subarray(7).filter((_, i) => i % 4 >= 2))
 const fingertip = 44;
 const largestScale = 2; // the art's double size
 const margin = 16;
-const below = 72; // the status and note lines
+const below = 96; // the status line and two lines of a note
 const gap = 8;
 
 function arrange() {
@@ -242,7 +242,7 @@ async function startSound() {
     // Browsers offer audio worklets only to https:// pages and localhost.
     if (!context.audioWorklet) {
       context.close();
-      return noSound('this browser plays sound only on a page served over https:// or from localhost.');
+      return noSound('browsers allow it only on pages served over https:// or from localhost.');
     }
     await context.audioWorklet.addModule('soundWorklet.js');
     const node = new AudioWorkletNode(context, 'kit-sound', {
