@@ -510,6 +510,12 @@ $('about').addEventListener('click', () => {
   showDialog('aboutBox');
 });
 $('keyboard').addEventListener('click', () => showDialog('keyboardBox'));
+// Help opens at its top, not at its OK far below, and scrolls by the keyboard.
+$('help').addEventListener('click', () => {
+  showDialog('helpBox');
+  $('helpBox').focus();
+  $('helpBox').scrollTop = 0;
+});
 
 {
   const rows = [];

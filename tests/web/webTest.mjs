@@ -367,7 +367,7 @@ test('a tune steps on while the browser holds the sound suspended, and the next 
   await page.keyboard.press('Escape');
 });
 
-test('an accessibility checker finds nothing amiss, and the About pictures load only when About opens', async () => {
+test('an accessibility checker finds nothing amiss; Help holds the walk-through; the About pictures load only when About opens', async () => {
   const page = await open();
   const fetched = () =>
     page.evaluate(() => performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname));
@@ -378,6 +378,12 @@ test('an accessibility checker finds nothing amiss, and the About pictures load 
       (await window.axe.run()).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`),
     );
   assert.deepEqual(await findings(), []);
+  await page.click('#help');
+  const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
+  const heading = walkThrough.match(/<h2>(.*?)<\/h2>/)[1];
+  assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), heading);
+  assert.deepEqual(await findings(), []);
+  await page.keyboard.press('Escape');
   await page.click('#about');
   await page.waitForFunction(() =>
     [...document.querySelectorAll('#aboutBox img')].every((picture) => picture.complete && picture.naturalWidth > 0),
