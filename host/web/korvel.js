@@ -134,7 +134,8 @@ function arrange() {
   }
   const board = Math.min(width / boardWidth, largestScale);
   const keys = keysScale(Math.min(width, height - gap - boardTop * board));
-  return { board, cut: boardTop, keys, x: Math.max(0, boardWidth * board - keypadSize * keys), y: boardTop * board + gap };
+  const x = Math.max(0, boardWidth * board - keypadSize * keys);
+  return { board, cut: boardTop, keys, x, y: boardTop * board + gap };
 }
 
 function fit() {
@@ -153,7 +154,6 @@ function fit() {
   const pictures = sharp ? 'art/base@2x.png 2x' : 'art/base.png 1x, art/base@2x.png 2x';
   if (picture.srcset !== pictures) picture.srcset = pictures;
 }
-addEventListener('resize', fit);
 matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
 
 // ---- Sound ----
@@ -393,7 +393,8 @@ function loadScript(bytes, name, from) {
   const end = bytes.indexOf(0);
   const script = end < 0 ? bytes : bytes.subarray(0, end);
   if (script.length > maxScriptBytes) {
-    cantOpen(name, `It holds more than ${maxScriptBytes / 1048576} MB of text; no KORVEL script is that long.`);
+    const megabytes = maxScriptBytes / 1048576;
+    cantOpen(name, `It holds more than ${megabytes} MB of text; no KORVEL script is that long.`);
     return false;
   }
   putInput(script);
@@ -547,6 +548,7 @@ kit._korvel_start(started.getHours(), started.getMinutes(), started.getSeconds()
 setInterval(() => {
   if (kit._korvel_catchUp(performance.now())) refresh();
 }, 100);
+addEventListener('resize', fit);
 addEventListener('hashchange', openLink);
 fit();
 refresh();

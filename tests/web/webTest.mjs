@@ -275,7 +275,11 @@ test('phones, tablets and desktops show every key whole, fingertip-sized with to
   const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
   const screens = [
     { name: 'phone', viewport: { width: 375, height: 667, ...touch }, smallestKey: 44 },
-    { name: 'phone landscape', viewport: { width: 667, height: 375, isLandscape: true, ...touch }, smallestKey: 44 },
+    {
+      name: 'phone landscape',
+      viewport: { width: 667, height: 375, isLandscape: true, ...touch },
+      smallestKey: 44,
+    },
     // Board and keys as wide as the screen allows, not the board's own 556 px.
     { name: 'tablet', viewport: { width: 768, height: 1024, ...touch }, smallestKey: 50 },
     { name: 'desktop with touch', viewport: { width: 1280, height: 800, hasTouch: true }, smallestKey: 44 },
@@ -313,11 +317,8 @@ test('phones, tablets and desktops show every key whole, fingertip-sized with to
 async function stepTimes(page, milliseconds, start) {
   await page.evaluate(() => {
     window.steps = [];
-    new MutationObserver(() => window.steps.push(performance.now())).observe(document.getElementById('status'), {
-      childList: true,
-      characterData: true,
-      subtree: true,
-    });
+    const changes = new MutationObserver(() => window.steps.push(performance.now()));
+    changes.observe(document.getElementById('status'), { childList: true, characterData: true, subtree: true });
   });
   await start?.();
   await new Promise((resolve) => setTimeout(resolve, milliseconds));
@@ -370,7 +371,9 @@ test('a tune steps on while the browser holds the sound suspended, and the next 
 test('an accessibility checker finds nothing amiss; Help holds the walk-through; the About pictures load only when About opens', async () => {
   const page = await open();
   const fetched = () =>
-    page.evaluate(() => performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname));
+    page.evaluate(() =>
+      performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname),
+    );
   assert.deepEqual((await fetched()).filter((name) => /boy|logo/.test(name)), []);
   await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
   const findings = () =>
@@ -379,14 +382,17 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
     );
   assert.deepEqual(await findings(), []);
   await page.click('#help');
-  const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
+  const walkThrough = fs.readFileSync(
+    new URL('../../resources/help/firstTune.html', import.meta.url),
+    'utf8',
+  );
   const heading = walkThrough.match(/<h2>(.*?)<\/h2>/)[1];
   assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), heading);
   assert.deepEqual(await findings(), []);
   await page.keyboard.press('Escape');
   await page.click('#about');
   await page.waitForFunction(() =>
-    [...document.querySelectorAll('#aboutBox img')].every((picture) => picture.complete && picture.naturalWidth > 0),
+    [...document.querySelectorAll('#aboutBox img')].every((image) => image.complete && image.naturalWidth > 0),
   );
   assert.deepEqual(await findings(), []);
 });
