@@ -2,6 +2,7 @@
 #include "mainWindow.h"
 
 #include "aboutDialog.h"
+#include "helpPage.h"
 #include "keyboardTable.h"
 #include "kitSession.h"
 #include "panel.h"
@@ -172,6 +173,8 @@ void MainWindow::buildMenus() {
     help->addAction(tr("&Keyboard"), QKeySequence::HelpContents, this,
                     &MainWindow::showKeyboardHelp)
         ->setObjectName("keyboardHelp");
+    help->addAction(tr("&Write Your First Tune"), this, &MainWindow::showFirstTune)
+        ->setObjectName("firstTune");
     help->addAction(tr("&About KORVEL Simulator..."), this, &MainWindow::showAbout)
         ->setObjectName("about");
 
@@ -278,8 +281,8 @@ void MainWindow::pasteTune() {
         showFileName({});
     else
         tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
-                                   "Copy Tune, or a script's text from its first word KORVEL "
-                                   "on, gives one to paste."));
+                                   "A tune to paste is a script's text, beginning with the "
+                                   "word KORVEL, as Copy Tune puts it there."));
 }
 
 void MainWindow::showKeyboardHelp() {
@@ -287,6 +290,17 @@ void MainWindow::showKeyboardHelp() {
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+// Beside the board where the screen has room, so its steps can be typed along.
+void MainWindow::showFirstTune() {
+    auto* page =
+        new HelpPage(tr("Write Your First Tune"), QStringLiteral(":/help/firstTune.html"), this);
+    page->adjustSize();
+    const QRect board = frameGeometry();
+    const QRect besideIt(board.topRight() + QPoint(1, 0), page->size().grownBy(frameAllowance));
+    if (screen()->availableGeometry().contains(besideIt)) page->move(besideIt.topLeft());
+    page->show();
 }
 
 void MainWindow::showAbout() {

@@ -79,6 +79,7 @@ class MainWindow final : public QMainWindow {
     void copyTune();
     void pasteTune();
     void showKeyboardHelp();
+    void showFirstTune();
     void showAbout();
     void showStatus();
     void report(const FileResult& result);

@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QtMath>
 
 #include <memory>
@@ -70,7 +71,10 @@ class WindowTest : public QObject {
         QApplication::sendEvent(window_.get(), &event);
     }
     // A PC key's release reaches the kit a moment late (it may be half of an auto-repeat).
-    void letReleasesThrough() { QTest::qWait(2 * MainWindow::autoRepeatPairMs); }
+    void letReleasesThrough() {
+        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QCoreApplication::processEvents(); // qWait may end without a turn after the timer is due
+    }
     QString ledReading() {
         return QAccessible::queryAccessibleInterface(&window_->panel().led())
             ->text(QAccessible::Name);
@@ -179,7 +183,7 @@ class WindowTest : public QObject {
             sendKey(QEvent::KeyPress, qtKey, {}, 16, text, false, from);
             for (quint64 t = from + 500; t < until; t += 40) {
                 sendKey(QEvent::KeyRelease, qtKey, {}, 16, text, false, t);
-                QCoreApplication::processEvents();
+                QCoreApplication::sendPostedEvents(); // read apart, other work between
                 sendKey(QEvent::KeyPress, qtKey, {}, 16, text, false, t);
             }
             sendKey(QEvent::KeyRelease, qtKey, {}, 16, text, false, until);
@@ -249,9 +253,19 @@ class WindowTest : public QObject {
         QGuiApplication::clipboard()->setText("not a tune");
         trigger("pasteTune");
         QCOMPARE(messages_, QStringList{"Paste Tune | The clipboard holds no KORVEL tune.\n"
-                                        "Copy Tune, or a script's text from its first word "
-                                        "KORVEL on, gives one to paste."});
+                                        "A tune to paste is a script's text, beginning with the "
+                                        "word KORVEL, as Copy Tune puts it there."});
         QVERIFY(kit().memory == memory);
+    }
+
+    // The walk-through is built in, and leaves the board free to type along.
+    void firstTuneHelpLeavesTheBoardFree() {
+        trigger("firstTune");
+        auto* page = window_->findChild<QTextBrowser*>();
+        QVERIFY(page);
+        QVERIFY(page->toPlainText().contains("Write your first tune"));
+        QVERIFY(!page->window()->isModal());
+        page->window()->close();
     }
 
     // The title names the script last loaded or saved; Open Recent keeps only
