@@ -3,6 +3,13 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
+# The package groups of scripts/apt-packages each entry point installs; make
+# test and make deps install them all. The debug tree's configuration looks
+# for everything its tests use.
+DEPS_DEV = tools build desktop tests bench session web browser
+DEPS_WINDOWS = tools windows
+install = bash scripts/install-deps
+
 test: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
@@ -14,16 +21,19 @@ test: deps
 
 # The Windows build and its tests, run under Wine in a private headless session.
 wintest: windows
+	$(install) wine session
 	bash scripts/wine-session ctest --preset mingw -j $(JOBS)
 
 deps:
-	bash scripts/install-deps
+	$(install)
 
-build: deps
+build:
+	$(install) $(DEPS_DEV)
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 
-windows: deps
+windows:
+	$(install) $(DEPS_WINDOWS)
 	cmake --preset mingw
 	cmake --build --preset mingw -j $(JOBS)
 
@@ -32,7 +42,8 @@ windows: deps
 WEB_PORT ?= 8000
 export NODE_PATH := /usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
 
-web: deps
+web:
+	$(install) tools web
 	bash scripts/build-web -j $(JOBS)
 
 serve-web: web
@@ -41,37 +52,44 @@ serve-web: web
 # Page weight, first paint, memory and breaks in the sound, measured in
 # headless Chromium, and the README's picture docs/web-screenshot.png.
 web-measure: web
+	$(install) browser
 	node tests/web/measure.mjs build/web docs/web-screenshot.png
 
-# Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must be set).
-run: deps
-	cmake --preset dev
-	cmake --build --preset dev -j $(JOBS) --target korvel
-	build/dev/host/qt/korvel
+# Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must
+# be set), built optimised with debug information and without the tests.
+run:
+	$(install) tools build desktop
+	cmake --preset run
+	cmake --build --preset run -j $(JOBS)
+	build/run/host/qt/korvel
 
 # Starts the Windows edition under Wine on this desktop (DISPLAY must be set).
-run-windows: deps
+run-windows:
+	$(install) $(DEPS_WINDOWS) wine
 	cmake --preset mingw
 	cmake --build --preset mingw -j $(JOBS) --target korvel
 	WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wine build/mingw/host/win32/korvel.exe
 
 # The Debian package, build/package/korvel-simulator_VERSION_ARCH.deb, of an
 # optimised build without tests.
-package: deps
+package:
+	$(install) tools build desktop package
 	cmake --preset dist
 	cmake --build --preset dist -j $(JOBS)
 	cpack --preset dist
 
 # README pictures of the running programs, taken in headless sessions.
 screenshots: windows
+	$(install) wine session build desktop
 	KORVEL_DEFAULT_DESKTOP=no bash scripts/wine-session bash scripts/screenshots build/mingw/host/win32/korvel.exe docs
-	cmake --preset dev
-	cmake --build --preset dev -j $(JOBS) --target korvel
-	bash scripts/desktop-session bash scripts/desktop-screenshot build/dev/host/qt/korvel docs/qt-screenshot.png
+	cmake --preset run
+	cmake --build --preset run -j $(JOBS)
+	bash scripts/desktop-session bash scripts/desktop-screenshot build/run/host/qt/korvel docs/qt-screenshot.png
 
-bench: deps
-	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
+bench:
+	$(install) tools build bench
+	cmake --preset release -DBUILD_TESTING=OFF
+	cmake --build --preset release -j $(JOBS) --target korvel_bench
 	./build/release/bench/korvel_bench
 
 # Fuzzes the script loader and the keypad for FUZZ_SECONDS, starting from the
@@ -81,7 +99,8 @@ bench: deps
 # keeps a few dozen inputs covering every edge; EMPTY_DIR replaces the corpus.
 FUZZ_SECONDS ?= 60
 
-fuzz: deps
+fuzz:
+	$(install) $(DEPS_DEV) fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	mkdir -p build/fuzz/finds

@@ -102,6 +102,8 @@ int main(int argc, char* argv[]) {
         auto* wakeUp = new SoundWakeUp(deviceSound, &window);
         window.installEventFilter(wakeUp);
         window.panel().installEventFilter(wakeUp);
+    } else {
+        window.showNoSound(deviceSound.audioError());
     }
     if (qEnvironmentVariableIsSet("KORVEL_FIRST_PAINT_EXIT"))
         window.panel().installEventFilter(new FirstPaintExit(&window));

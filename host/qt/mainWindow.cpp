@@ -2,6 +2,7 @@
 #include "mainWindow.h"
 
 #include "aboutDialog.h"
+#include "helpPage.h"
 #include "keyboardTable.h"
 #include "kitSession.h"
 #include "panel.h"
@@ -24,19 +25,29 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
+#include <QtMath>
 
+#include <algorithm>
 #include <optional>
 
 namespace korvel::qt {
 namespace {
 
 const char* const mainTitle = "KORVEL Simulator (Music playable)";
-const char* const positionSetting = "window/position";
+// The top left of the window's inside: the frame is the window manager's,
+// and placing the inside brings the frame back exactly where it was.
+const char* const positionSetting = "window/clientPosition";
 const char* const zoomSetting = "view/zoom";
 const char* const recentSetting = "files/recent";
 constexpr int recentFileCount = 8;
 constexpr int zoomPercents[] = {100, 150, 200};
 const char* const zoomLabels[] = {"&100 %", "1&50 %", "&200 %"};
+// A screen too small for the board at 100 % gets it smaller, down to this.
+constexpr int smallestZoomPercent = 25;
+// Room kept for a title bar and borders while the window's own frame is
+// unknown (before it is first shown).
+constexpr QMargins frameAllowance(8, 32, 8, 8);
 
 // Letters, digits and Space by their key, whatever Shift does to them; "@" by
 // the character typed, as layouts put it on different keys.
@@ -57,6 +68,23 @@ std::optional<KeyId> kitKeyOf(const QKeyEvent& event) {
 quint64 physicalKeyOf(const QKeyEvent& event) {
     if (event.nativeScanCode() != 0) return event.nativeScanCode();
     return (quint64{1} << 32) | static_cast<quint32>(event.key());
+}
+
+bool boardFits(int percent, QSize chrome, QSize available) {
+    const QSize window = QSize(qCeil(layout::boardWidth * percent / 100.0),
+                               qCeil(layout::boardHeight * percent / 100.0)) +
+                         chrome;
+    return window.width() <= available.width() && window.height() <= available.height();
+}
+
+// The zoom asked for if the board and chrome fit the available size, else the
+// largest smaller menu zoom that fits, else the largest whole percent that does.
+int fittingZoom(int asked, QSize chrome, QSize available) {
+    for (auto z = std::rbegin(zoomPercents); z != std::rend(zoomPercents); ++z)
+        if (*z <= asked && boardFits(*z, chrome, available)) return *z;
+    int percent = zoomPercents[0] - 1;
+    while (percent > smallestZoomPercent && !boardFits(percent, chrome, available)) --percent;
+    return percent;
 }
 
 // The table's help page, its key lines as a table.
@@ -93,7 +121,10 @@ MainWindow::MainWindow(SoundPort& sound, QWidget* parent)
 
     connect(session_, &KitSession::ledChanged, this, &MainWindow::showStatus);
     connect(session_, &KitSession::stepChanged, this, &MainWindow::showStatus);
-    connect(session_, &KitSession::allLetGo, this, [this] { heldPcKeys_.clear(); });
+    connect(session_, &KitSession::allLetGo, this, [this] {
+        heldPcKeys_.clear();
+        releasesPending_.clear();
+    });
     buildMenus();
     restoreSettings();
     showStatus();
@@ -120,7 +151,7 @@ void MainWindow::buildMenus() {
         ->setObjectName("pasteTune");
 
     QMenu* operate = menuBar()->addMenu(tr("&Operate"));
-    operate->addAction(tr("&Reset"), QKeySequence(tr("Ctrl+R")), session_, &KitSession::reset)
+    operate->addAction(tr("&Reset"), QKeySequence(tr("Ctrl+R")), this, &MainWindow::reset)
         ->setObjectName("reset");
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
@@ -142,6 +173,8 @@ void MainWindow::buildMenus() {
     help->addAction(tr("&Keyboard"), QKeySequence::HelpContents, this,
                     &MainWindow::showKeyboardHelp)
         ->setObjectName("keyboardHelp");
+    help->addAction(tr("&Write Your First Tune"), this, &MainWindow::showFirstTune)
+        ->setObjectName("firstTune");
     help->addAction(tr("&About KORVEL Simulator..."), this, &MainWindow::showAbout)
         ->setObjectName("about");
 
@@ -202,9 +235,13 @@ void MainWindow::report(const FileResult& result) {
 bool MainWindow::loadFile(const QString& path) {
     const FileResult result = session_->loadFile(path);
     report(result);
-    if (result.outcome == FileOutcome::Done) rememberRecent(path);
-    if (result.outcome == FileOutcome::CantOpen) forgetRecent(path);
-    return result.outcome == FileOutcome::Done;
+    if (result.outcome != FileOutcome::Done) {
+        forgetRecent(path);
+        return false;
+    }
+    rememberRecent(path);
+    showFileName(path);
+    return true;
 }
 
 void MainWindow::load() {
@@ -217,7 +254,21 @@ void MainWindow::save() {
     if (path.isEmpty()) return;
     const FileResult result = session_->saveFile(path);
     report(result);
-    if (result.outcome == FileOutcome::Done) rememberRecent(path);
+    if (result.outcome != FileOutcome::Done) return;
+    rememberRecent(path);
+    showFileName(path);
+}
+
+// The memory came from this file or went into it; Paste and Reset replace it.
+void MainWindow::showFileName(const QString& path) {
+    const QString title = QString::fromLatin1(mainTitle);
+    setWindowTitle(
+        path.isEmpty() ? title : QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), title));
+}
+
+void MainWindow::reset() {
+    session_->reset();
+    showFileName({});
 }
 
 void MainWindow::copyTune() {
@@ -225,7 +276,13 @@ void MainWindow::copyTune() {
 }
 
 void MainWindow::pasteTune() {
-    report(session_->loadText(QGuiApplication::clipboard()->text().toUtf8()));
+    const FileResult result = session_->loadText(QGuiApplication::clipboard()->text().toUtf8());
+    if (result.outcome == FileOutcome::Done)
+        showFileName({});
+    else
+        tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
+                                   "A tune to paste is a script's text, beginning with the "
+                                   "word KORVEL, as Copy Tune puts it there."));
 }
 
 void MainWindow::showKeyboardHelp() {
@@ -233,6 +290,17 @@ void MainWindow::showKeyboardHelp() {
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+// Beside the board where the screen has room, so its steps can be typed along.
+void MainWindow::showFirstTune() {
+    auto* page =
+        new HelpPage(tr("Write Your First Tune"), QStringLiteral(":/help/firstTune.html"), this);
+    page->adjustSize();
+    const QRect board = frameGeometry();
+    const QRect besideIt(board.topRight() + QPoint(1, 0), page->size().grownBy(frameAllowance));
+    if (screen()->availableGeometry().contains(besideIt)) page->move(besideIt.topLeft());
+    page->show();
 }
 
 void MainWindow::showAbout() {
@@ -243,6 +311,13 @@ void MainWindow::showAbout() {
 
 void MainWindow::showStatus() {
     status_->setText(QString::fromStdString(statusText(session_->kit(), session_->soundingStep())));
+}
+
+void MainWindow::showNoSound(const QString& reason) {
+    auto* note = new QLabel(tr("No sound device"));
+    note->setObjectName("noSound");
+    note->setToolTip(reason);
+    statusBar()->addPermanentWidget(note);
 }
 
 QString MainWindow::statusLine() const {
@@ -257,8 +332,18 @@ void MainWindow::setZoomPercent(int percent) {
     if (std::find(std::begin(zoomPercents), std::end(zoomPercents), percent) ==
         std::end(zoomPercents))
         percent = zoomPercents[0];
-    panel_->setZoomPercent(percent);
-    for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == percent);
+    askedZoom_ = percent;
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen) screen = this->screen();
+    const int shown = fittingZoom(percent, chromeSize(), screen->availableGeometry().size());
+    panel_->setZoomPercent(shown);
+    for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
+}
+
+QSize MainWindow::chromeSize() const {
+    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    if (!isVisible()) return bars.grownBy(frameAllowance);
+    return bars + frameGeometry().size() - geometry().size();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -266,16 +351,35 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (!key) return QMainWindow::keyPressEvent(event);
     event->accept();
     const quint64 physical = physicalKeyOf(*event);
+    const auto pending = releasesPending_.constFind(physical);
+    if (pending != releasesPending_.cend()) {
+        // Stamped with its release's time, a press is the key's auto-repeat:
+        // the key stays held. Otherwise it went up and comes down again.
+        if (*pending == event->timestamp()) return void(releasesPending_.erase(pending));
+        letGoOfPcKey(physical, *pending);
+    }
     if (event->isAutoRepeat() || heldPcKeys_.contains(physical)) return;
     heldPcKeys_.insert(physical, *key);
     session_->hold(*key);
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event) {
-    const auto held = heldPcKeys_.find(physicalKeyOf(*event));
-    if (held == heldPcKeys_.end()) return QMainWindow::keyReleaseEvent(event);
+    const quint64 physical = physicalKeyOf(*event);
+    if (!heldPcKeys_.contains(physical)) return QMainWindow::keyReleaseEvent(event);
     event->accept();
-    if (event->isAutoRepeat()) return;
+    if (event->isAutoRepeat() || releasesPending_.contains(physical)) return;
+    const quint64 timestamp = event->timestamp();
+    releasesPending_.insert(physical, timestamp);
+    QTimer::singleShot(autoRepeatPairMs, this,
+                       [this, physical, timestamp] { letGoOfPcKey(physical, timestamp); });
+}
+
+void MainWindow::letGoOfPcKey(quint64 physical, quint64 releasedAt) {
+    const auto pending = releasesPending_.find(physical);
+    if (pending == releasesPending_.end() || *pending != releasedAt) return;
+    releasesPending_.erase(pending);
+    const auto held = heldPcKeys_.find(physical);
+    if (held == heldPcKeys_.end()) return;
     const KeyId key = *held;
     heldPcKeys_.erase(held);
     session_->letGo(key);
@@ -289,30 +393,53 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     session_->letGoAll();
     QSettings settings;
-    settings.setValue(positionSetting, pos());
-    settings.setValue(zoomSetting, panel_->zoomPercent());
+    settings.setValue(positionSetting, geometry().topLeft());
+    settings.setValue(zoomSetting, askedZoom_);
     QMainWindow::closeEvent(event);
 }
 
 void MainWindow::restoreSettings() {
     QSettings settings;
-    setZoomPercent(settings.value(zoomSetting, zoomPercents[0]).toInt());
-    const QVariant position = settings.value(positionSetting);
+    const QPoint position = settings.value(positionSetting).toPoint();
     // A position off every screen (a monitor since unplugged) would hide the window.
-    if (position.isValid() && QGuiApplication::screenAt(position.toPoint()))
-        move(position.toPoint());
+    const QScreen* screen =
+        settings.contains(positionSetting) ? QGuiApplication::screenAt(position) : nullptr;
+    if (screen) setGeometry(QRect(position, size()));
+    setZoomPercent(settings.value(zoomSetting, zoomPercents[0]).toInt());
+    if (!screen) return;
+    // Whole on the free area, which may have shrunk since.
+    const QPoint frameTopLeft(frameAllowance.left(), frameAllowance.top());
+    QRect outer(position - frameTopLeft, panel_->size() + chromeSize());
+    const QRect area = screen->availableGeometry();
+    outer.moveRight(std::min(outer.right(), area.right()));
+    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+    outer.moveLeft(std::max(outer.left(), area.left()));
+    outer.moveTop(std::max(outer.top(), area.top()));
+    setGeometry(QRect(outer.topLeft() + frameTopLeft, size()));
+}
+
+// A dropped file is read, never taken: accepting a move would let the file
+// manager delete the user's file.
+bool MainWindow::acceptAsCopy(QDropEvent& event) {
+    const QList<QUrl> urls = event.mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile() ||
+        !(event.possibleActions() & Qt::CopyAction))
+        return false;
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.first().isLocalFile()) event->acceptProposedAction();
+    acceptAsCopy(*event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    acceptAsCopy(*event);
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-    event->acceptProposedAction();
-    loadFile(urls.first().toLocalFile());
+    if (acceptAsCopy(*event)) loadFile(event->mimeData()->urls().first().toLocalFile());
 }
 
 } // namespace korvel::qt

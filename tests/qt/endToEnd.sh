@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End to end, as a user: start korvel with a tune, click four keys at their
 # places on the screen and type two on the PC keyboard, checking each time
-# that a screenshot of the LED shows the digits as the LED strip draws them;
-# then STOP and RUN from the keyboard, record the tune from the null sound
+# that a screenshot of the LED shows the digits as the LED strip draws them,
+# also after holding a key through its auto-repeat; then STOP and RUN from the keyboard, record the tune from the null sound
 # output and have korvel_recording_check compare it with the tune; finally
 # leave with Ctrl+Q and expect exit code 0.
 # Run inside scripts/desktop-session.
@@ -78,6 +78,12 @@ sleep 0.2
 xdotool key 3
 check_led typed 12 14 3 4 # b d 2 3
 
+# Held for two seconds, through the X server's auto-repeat: typed once.
+xdotool keydown 7
+sleep 2
+xdotool keyup 7
+check_led held 14 3 4 8 # d 2 3 7
+
 xdotool key Escape # STOP: the clock
 sleep 0.3
 parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/tune.u8" &
@@ -101,5 +107,5 @@ set -e
 trap - EXIT
 echo "korvel exit code: $code"
 [ "$code" -eq 0 ] || failed=1
-[ "$failed" -eq 0 ] && echo "end-to-end: LED shows 1 A b d clicked and b d 2 3 typed; the tune played as written"
+[ "$failed" -eq 0 ] && echo "end-to-end: LED shows 1 A b d clicked, b d 2 3 typed and 7 held; the tune played as written"
 exit "$failed"
