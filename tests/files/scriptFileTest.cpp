@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -239,9 +240,10 @@ TEST_F(ScriptFileTest, NameAtTheFileSystemLimitSaves) {
     EXPECT_EQ(entries(), 1u);
 }
 
-// A write that fails half-way (here at a file size limit) is reported; through
-// a temporary file the old contents survive, and no temporary is left.
-TEST_F(ScriptFileTest, FailedWriteIsReportedAndLeavesNoTemporary) {
+// A save that cannot fit (here under a file size limit) is reported and keeps
+// the old file, through a temporary file and in place alike; no temporary is
+// left.
+TEST_F(ScriptFileTest, FileSizeLimitKeepsTheOldFileReplacedOrInPlace) {
     const fs::path path = folder / "tune.dat", other = folder / "other.dat";
     writeFile(path, "old");
     const auto limitFileSize = [] {
@@ -254,11 +256,20 @@ TEST_F(ScriptFileTest, FailedWriteIsReportedAndLeavesNoTemporary) {
         inChildProcess(limitFileSize, [&] {
             EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::CantWrite);
         });
-        if (!hardLinked) {
-            EXPECT_EQ(readFile(path), "old");
-        }
+        EXPECT_EQ(readFile(path), "old");
         EXPECT_EQ(entries(), hardLinked ? 2u : 1u);
     }
+}
+
+// With every name the temporaries once had taken, by leftovers of crashed saves.
+TEST_F(ScriptFileTest, StaleTemporariesNeverBlockASave) {
+    for (int i = 0; i < 100; ++i) {
+        char leaf[16];
+        std::snprintf(leaf, sizeof leaf, ".korvel%02d", i);
+        writeFile(folder / leaf, "left by a crash");
+    }
+    EXPECT_EQ(saveScriptFile(kit, (folder / "tune.dat").string()).outcome, FileOutcome::Done);
+    EXPECT_EQ(entries(), 101u);
 }
 
 TEST_F(ScriptFileTest, LoadStopsAtTheFirstZeroByteAndAtTheSizeLimit) {
