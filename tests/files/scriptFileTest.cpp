@@ -1,4 +1,5 @@
 #include "scriptFile.h"
+#include "fileReplace.h"
 #include "script.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -114,12 +117,34 @@ INSTANTIATE_TEST_SUITE_P(
                              "This File is not KORVEL script.", false}),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
+// The Qt edition shows the reason; both desktop editions say when a save lost
+// the old file.
+TEST(MessageText, AddsTheReasonWhenAskedAndALossAlways) {
+    FileResult lost = cantWrite("t.dat", "Input/output error");
+    lost.oldContentLost = true;
+    const std::string lostLine =
+        "\nThe old contents of the file are lost, and the new ones are incomplete.";
+    const struct {
+        FileResult result;
+        bool withReason;
+        std::string text;
+    } cases[] = {
+        {cantOpen("t.dat", "Permission denied"), true, "Can't Open : t.dat\nPermission denied."},
+        {cantOpen("t.dat", "Permission denied"), false, "Can't Open : t.dat"},
+        {cantOpen("t.dat"), true, "Can't Open : t.dat"},
+        {lost, true, "Can't Write : t.dat\nInput/output error." + lostLine},
+        {lost, false, "Can't Write : t.dat" + lostLine},
+    };
+    for (const auto& c : cases) EXPECT_EQ(messageText(c.result, c.withReason), c.text);
+}
+
 TEST_F(ScriptFileTest, LoadOfAMissingFileOrAFolderCannotOpen) {
     for (const fs::path& path : {folder / "missing.dat", folder}) {
         const KitState before = kit;
         const FileResult result = loadScriptFile(kit, path.string());
         EXPECT_EQ(result.outcome, FileOutcome::CantOpen);
         EXPECT_EQ(result.message, "Can't Open : " + path.string());
+        EXPECT_FALSE(result.reason.empty()) << "the system's reason";
         EXPECT_STREQ(result.caption, "Load Script");
         EXPECT_EQ(kit.memory, before.memory);
     }
@@ -159,17 +184,23 @@ TEST_F(ScriptFileTest, MessagesCarryPathsLongerThanAnyFixedBuffer) {
 }
 
 #ifndef _WIN32
-// Runs body in a child process once prepare has succeeded there, for limits
-// and identities the test process itself must keep.
-template <typename Prepare, typename Body> void inChildProcess(Prepare prepare, Body body) {
+constexpr int notPrepared = 2;
+
+// Runs body in a child process once prepare has succeeded there, for limits,
+// identities and mounts the test process itself must keep; the child's exit
+// status.
+template <typename Prepare, typename Body> int inChildProcessOrNot(Prepare prepare, Body body) {
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit(prepare() ? (body(), testing::Test::HasFailure() ? 1 : 0) : 2);
+    if (child == 0) _exit(prepare() ? (body(), testing::Test::HasFailure() ? 1 : 0) : notPrepared);
     int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_NE(WEXITSTATUS(status), 2) << "could not prepare the child";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "failures in the child (see above)";
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+template <typename Prepare, typename Body> void inChildProcess(Prepare prepare, Body body) {
+    const int status = inChildProcessOrNot(prepare, body);
+    ASSERT_NE(status, notPrepared) << "could not prepare the child";
+    EXPECT_EQ(status, 0) << "failures in the child (see above)";
 }
 
 // Permission checks do not apply to root, so the body runs as an unprivileged
@@ -233,6 +264,15 @@ TEST_F(ScriptFileTest, WritableFileInAReadOnlyFolderIsWrittenInPlace) {
     });
 }
 
+TEST_F(ScriptFileTest, SaveThroughALinkToAMissingFolderSaysWhy) {
+    const fs::path link = folder / "link.dat";
+    fs::create_symlink(folder / "gone" / "tune.dat", link);
+    const FileResult result = saveScriptFile(kit, link.string());
+    EXPECT_EQ(result.message, "Can't Write : " + link.string());
+    EXPECT_EQ(result.reason, "No such file or directory");
+    EXPECT_EQ(entries(), 1u);
+}
+
 TEST_F(ScriptFileTest, NameAtTheFileSystemLimitSaves) {
     const fs::path path = folder / (std::string(250, 'n') + ".dat");
     EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::Done);
@@ -254,11 +294,55 @@ TEST_F(ScriptFileTest, FileSizeLimitKeepsTheOldFileReplacedOrInPlace) {
         SCOPED_TRACE(hardLinked ? "in place" : "through a temporary");
         if (hardLinked) fs::create_hard_link(path, other);
         inChildProcess(limitFileSize, [&] {
-            EXPECT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::CantWrite);
+            const FileResult result = saveScriptFile(kit, path.string());
+            EXPECT_EQ(result.outcome, FileOutcome::CantWrite);
+            EXPECT_EQ(result.reason, "File too large");
+            EXPECT_FALSE(result.oldContentLost);
         });
         EXPECT_EQ(readFile(path), "old");
         EXPECT_EQ(entries(), hardLinked ? 2u : 1u);
     }
+}
+
+// A small file system of its own, mounted where only a child process sees it;
+// false where mounting is not permitted.
+bool mountSmallFileSystem(const fs::path& at) {
+    const int flags = CLONE_NEWNS | (geteuid() == 0 ? 0 : CLONE_NEWUSER);
+    return unshare(flags) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+}
+
+// As the file size limit, on a full disk. The new contents are larger than a
+// script, which would fit the space the old file already has.
+TEST_F(ScriptFileTest, FullDiskKeepsTheOldFileReplacedOrInPlace) {
+    const fs::path path = folder / "tune.wav", other = folder / "other.wav";
+    const std::string contents(16 * 1024, 'n');
+    const int status = inChildProcessOrNot(
+        [&] { return mountSmallFileSystem(folder); },
+        [&] {
+            writeFile(path, "old");
+            {
+                std::ofstream filler(folder / "filler", std::ios::binary);
+                const std::string block(512, 'x');
+                while (filler << block && filler.flush()) {
+                }
+            }
+            for (const bool hardLinked : {false, true}) {
+                SCOPED_TRACE(hardLinked ? "in place" : "through a temporary");
+                if (hardLinked) fs::create_hard_link(path, other);
+                const files::ReplaceResult result =
+                    files::replaceFile(path.string(), [&](files::ByteSink& out) {
+                        return out.write(contents.data(), contents.size());
+                    });
+                EXPECT_EQ(result.outcome, files::ReplaceOutcome::Failed);
+                EXPECT_EQ(result.error, "cannot write (No space left on device)");
+                EXPECT_FALSE(result.oldContentLost);
+                EXPECT_EQ(readFile(path), "old");
+                EXPECT_EQ(entries(), hardLinked ? 3u : 2u);
+            }
+        });
+    if (status == notPrepared) GTEST_SKIP() << "no permission to mount a file system";
+    EXPECT_EQ(status, 0) << "failures in the child (see above)";
 }
 
 // With every name the temporaries once had taken, by leftovers of crashed saves.
@@ -282,22 +366,29 @@ TEST_F(ScriptFileTest, LoadStopsAtTheFirstZeroByteAndAtTheSizeLimit) {
     EXPECT_EQ(loaded.memory, expected.memory);
     for (const size_t size : {maxScriptBytes, maxScriptBytes + 1}) {
         writeFile(path, "KORVEL" + std::string(size - 6, '-'));
-        EXPECT_EQ(loadScriptFile(kit, path.string()).outcome,
+        const FileResult result = loadScriptFile(kit, path.string());
+        EXPECT_EQ(result.outcome,
                   size > maxScriptBytes ? FileOutcome::CantOpen : FileOutcome::Done);
+        EXPECT_EQ(result.reason, size > maxScriptBytes
+                                     ? "The file is larger than 16 MiB, too large for a script"
+                                     : "");
     }
     EXPECT_EQ(loadScriptFile(kit, "/dev/zero").outcome, FileOutcome::NotScript);
 }
 
-TEST_F(ScriptFileTest, ReadOnlyFolderKeepsTheOldFile) {
+TEST_F(ScriptFileTest, ReadOnlyFolderKeepsTheOldFileAndSaysWhy) {
     const fs::path path = folder / "tune.dat";
     writeFile(path, "precious");
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read |
                                 fs::perms::others_exec);
     asUnprivilegedUser([&] {
-        const FileResult result = saveScriptFile(kit, path.string());
-        EXPECT_EQ(result.outcome, FileOutcome::CantWrite);
-        EXPECT_EQ(result.message, "Can't Write : " + path.string());
+        for (const fs::path& target : {path, folder / "new.dat"}) {
+            const FileResult result = saveScriptFile(kit, target.string());
+            EXPECT_EQ(result.outcome, FileOutcome::CantWrite);
+            EXPECT_EQ(result.message, "Can't Write : " + target.string());
+            EXPECT_EQ(result.reason, "Permission denied");
+        }
     });
     EXPECT_EQ(readFile(path), "precious");
     EXPECT_EQ(entries(), 1u);
@@ -313,6 +404,7 @@ TEST_F(ScriptFileTest, UnreadableFileCannotOpen) {
         const FileResult result = loadScriptFile(target, path.string());
         EXPECT_EQ(result.outcome, FileOutcome::CantOpen);
         EXPECT_EQ(result.message, "Can't Open : " + path.string());
+        EXPECT_EQ(result.reason, "Permission denied");
         EXPECT_EQ(target.memory[0x20], 0u);
     });
 }
