@@ -35,6 +35,10 @@ struct InPlaceCase {
     std::string contents; // the file's afterwards
 };
 
+void PrintTo(const InPlaceCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class InPlaceWrite : public testing::TestWithParam<InPlaceCase> {};
 
 const std::string oldContents = "the old contents, kept unless the result says otherwise";

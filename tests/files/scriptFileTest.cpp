@@ -11,7 +11,9 @@
 #include <random>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
@@ -407,6 +409,40 @@ TEST_F(ScriptFileTest, UnreadableFileCannotOpen) {
         EXPECT_EQ(result.reason, "Permission denied");
         EXPECT_EQ(target.memory[0x20], 0u);
     });
+}
+#endif
+
+#ifdef _WIN32
+// A name the ANSI code page cannot spell reaches the file in the native form.
+TEST_F(ScriptFileTest, WideNamesSaveAndLoad) {
+    const std::wstring inside = folder.wstring() + L"\\\u0416\u0443\u043a caf\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(inside.c_str(), nullptr));
+    const std::wstring name = inside + L"\\\u0436\u0443\u043a.dat";
+    const files::Path path{name, "shown"};
+    EXPECT_EQ(saveScriptFile(kit, path).outcome, FileOutcome::Done);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((inside + L"\\*.dat").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_EQ(std::wstring(found.cFileName), L"\u0436\u0443\u043a.dat");
+    KitState loaded{};
+    EXPECT_EQ(loadScriptFile(loaded, path).outcome, FileOutcome::Done);
+    EXPECT_EQ(loaded.memory, kit.memory);
+    EXPECT_EQ(loadScriptFile(loaded, files::Path{inside + L"\\gone.dat", "shown"}).message,
+              "Can't Open : shown");
+}
+
+// Through ReplaceFileW. Wine keeps no access list, stream or creation time of
+// a file to show that it carries them over; what it shows is that the
+// attributes survive and nothing is left beside the file.
+TEST_F(ScriptFileTest, ReplacedFileKeepsItsAttributes) {
+    const std::wstring name = (folder / "tune.dat").wstring();
+    writeFile(folder / "tune.dat", "old");
+    ASSERT_TRUE(SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(saveScriptFile(kit, (folder / "tune.dat").string()).outcome, FileOutcome::Done);
+    EXPECT_EQ(readFile(folder / "tune.dat").size(), scriptImageBytes);
+    EXPECT_TRUE(GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(entries(), 1u);
 }
 #endif
 
