@@ -120,8 +120,9 @@ bool reserve(Handle file, uint64_t length) {
     while (error == EINTR);
     if (error == 0) return true;
     // The length put back; the reservation's error is the one to report.
-    while (ftruncate(fd(file), info.st_size) != 0 && errno == EINTR) {
-    }
+    int restored;
+    do restored = ftruncate(fd(file), info.st_size);
+    while (restored != 0 && errno == EINTR);
     errno = error;
     return false;
 }
