@@ -9,12 +9,13 @@
 
 namespace korvel::files {
 
-bool readFileBytes(const std::string& path, size_t maxBytes, ReadUntil until, std::string& bytes) {
-    const native::Handle file = native::openForReading(native::nativeName(path));
-    if (file == native::noHandle) return false;
+ReadResult readFileBytes(const Path& path, size_t maxBytes, ReadUntil until, std::string& bytes) {
+    const native::Handle file = native::openForReading(path.native);
+    if (file == native::noHandle) return {false, false, native::lastError()};
     char chunk[64 * 1024];
     long long got = 0;
-    bool ended = false;
+    bool ended = false, tooLarge = false;
+    std::string reason;
     try {
         while (!ended && (got = native::readSome(file, chunk, sizeof chunk)) > 0) {
             const char* zero = until == ReadUntil::FirstZero
@@ -25,17 +26,20 @@ bool readFileBytes(const std::string& path, size_t maxBytes, ReadUntil until, st
             if (bytes.size() > maxBytes) {
                 errno = EFBIG;
                 got = -1;
+                tooLarge = true;
                 break;
             }
         }
+        if (got < 0 && !tooLarge) reason = native::lastError();
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         got = -1;
+        reason = "Not enough memory";
     }
-    const int reason = errno;
+    const int error = errno;
     native::close(file);
-    errno = reason;
-    return got >= 0;
+    errno = error;
+    return {got >= 0, tooLarge, reason};
 }
 
 } // namespace korvel::files

@@ -2,6 +2,8 @@
 // device, a huge file) can exhaust memory.
 #pragma once
 
+#include "filePath.h"
+
 #include <cstddef>
 #include <string>
 
@@ -9,10 +11,16 @@ namespace korvel::files {
 
 enum class ReadUntil : bool { End, FirstZero };
 
+struct ReadResult {
+    bool ok;
+    bool tooLarge;      // more than maxBytes
+    std::string reason; // otherwise, when not ok: the system's message
+    explicit operator bool() const { return ok; }
+};
+
 // Appends the file's bytes (with FirstZero, those before its first zero byte)
-// to bytes. False when the file cannot be read or holds more than maxBytes of
-// them; errno then says why (EFBIG for the latter). On Windows the path is in
-// the ANSI code page.
-bool readFileBytes(const std::string& path, size_t maxBytes, ReadUntil until, std::string& bytes);
+// to bytes. Not ok when the file cannot be read or holds more than maxBytes of
+// them; on POSIX systems errno then says why as well (EFBIG for the latter).
+ReadResult readFileBytes(const Path& path, size_t maxBytes, ReadUntil until, std::string& bytes);
 
 } // namespace korvel::files

@@ -1,8 +1,11 @@
 // The file calls on POSIX systems.
 #include "nativeFiles.h"
 
+#include "fileReplace.h"
+
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,8 +37,8 @@ int fd(Handle file) {
 
 } // namespace
 
-Name nativeName(const std::string& path) {
-    return path;
+Name nativeName(const std::string& local) {
+    return local;
 }
 
 Name followLinks(const Name& name) {
@@ -77,7 +80,7 @@ long long readSome(Handle file, char* bytes, size_t size) {
 // 0666 less the umask, as any new file gets.
 Handle createBeside(const Name& target, Name& created) {
     for (uint32_t attempt = 0; attempt < temporaryAttempts; ++attempt) {
-        created = besideIt(target, temporaryLeaf(attempt));
+        created = besideIt(target, temporaryLeaf());
         const int file = open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (file >= 0) return file;
         lastCreateErrno = errno;
@@ -102,8 +105,30 @@ bool copyAttributes(const Name& target, Handle file) {
     return fchmod(fd(file), old.st_mode & 07777) == 0;
 }
 
-Handle openTruncated(const Name& target) {
-    return open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+Handle openForWriting(const Name& target) {
+    return open(target.c_str(), O_WRONLY | O_CLOEXEC);
+}
+
+// Where the file system lacks the call, the C library writes zeros to every
+// block instead, which may grow the file part-way before failing.
+bool reserve(Handle file, uint64_t length) {
+    struct stat info;
+    if (fstat(fd(file), &info) != 0) return false;
+    if (length == 0) return true;
+    int error;
+    do error = posix_fallocate(fd(file), 0, static_cast<off_t>(length));
+    while (error == EINTR);
+    if (error == 0) return true;
+    // The length put back; the reservation's error is the one to report.
+    int restored;
+    do restored = ftruncate(fd(file), info.st_size);
+    while (restored != 0 && errno == EINTR);
+    errno = error;
+    return false;
+}
+
+bool setLength(Handle file, uint64_t length) {
+    return ftruncate(fd(file), static_cast<off_t>(length)) == 0;
 }
 
 bool writeAll(Handle file, const char* bytes, size_t size) {
@@ -148,3 +173,7 @@ std::string lastError() {
 }
 
 } // namespace korvel::files::native
+
+void korvel::files::ignoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}

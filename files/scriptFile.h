@@ -3,9 +3,11 @@
 // A front end shows its own file dialogs, calls these with the chosen path and
 // shows the returned message, if any, in a box with the returned caption. A
 // save goes through replaceFile (fileReplace.h), so a failed one leaves the old
-// file as it was. On Windows a path is in the ANSI code page.
+// file as it was. A path given as a std::string is in the local form
+// (filePath.h).
 #pragma once
 
+#include "filePath.h"
 #include "kit.h"
 #include "scriptText.h"
 
@@ -16,8 +18,13 @@ namespace korvel {
 // Reads the file up to its first zero byte, where the loader stops anyway, and
 // replays it into the kit. A file longer than maxScriptBytes before that
 // cannot be opened.
-FileResult loadScriptFile(KitState& kit, const std::string& path);
+FileResult loadScriptFile(KitState& kit, const files::Path& path);
 // Writes the kit's memory as a 932-byte script, replacing path only on success.
-FileResult saveScriptFile(const KitState& kit, const std::string& path);
+FileResult saveScriptFile(const KitState& kit, const files::Path& path);
+
+// What a message box shows: the message, then on lines of their own the
+// reason (when asked for and known) and, when the old file was lost
+// nevertheless, a note saying so.
+std::string messageText(const FileResult& result, bool withReason);
 
 } // namespace korvel

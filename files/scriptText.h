@@ -25,6 +25,8 @@ struct FileResult {
     FileOutcome outcome;
     std::string message; // empty when there is nothing to tell the user
     const char* caption;
+    std::string reason{};        // CantOpen, CantWrite: why, when known (the system's message)
+    bool oldContentLost = false; // CantWrite: the file's old contents are gone nevertheless
 };
 
 // The longest script text read before its first zero byte; a longer one
@@ -33,9 +35,11 @@ constexpr size_t maxScriptBytes = 16 * 1024 * 1024;
 
 FileResult loadDone();
 FileResult saveDone();
-// "Can't Open : NAME" and "Can't Write : NAME".
-FileResult cantOpen(const std::string& name);
-FileResult cantWrite(const std::string& name);
+// "Can't Open : NAME" and "Can't Write : NAME", with the reason when known.
+FileResult cantOpen(const std::string& name, std::string reason = {});
+FileResult cantWrite(const std::string& name, std::string reason = {});
+// The reason a script longer than maxScriptBytes cannot be opened.
+std::string tooLargeReason();
 // Replays script text that did not come from a file (the clipboard, a link)
 // exactly as a loaded file, with the same outcomes and messages.
 FileResult loadScriptText(KitState& kit, const char* bytes, size_t size);

@@ -1,6 +1,8 @@
-// The file calls on Windows, all on wide names converted once from the ANSI
-// code page, so no call reads the same bytes differently from another.
+// The file calls on Windows, all on wide names, so no call reads the same
+// bytes differently from another and any name the file system takes will do.
 #include "nativeFiles.h"
+
+#include "fileReplace.h"
 
 #include <windows.h>
 
@@ -32,12 +34,12 @@ Name folderPrefix(const Name& name) {
 
 } // namespace
 
-Name nativeName(const std::string& path) {
-    if (path.empty()) return {};
-    const int size = static_cast<int>(path.size());
-    const int wide = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+Name nativeName(const std::string& local) {
+    if (local.empty()) return {};
+    const int size = static_cast<int>(local.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, local.data(), size, nullptr, 0);
     Name name(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), size, name.data(), wide);
+    MultiByteToWideChar(CP_ACP, 0, local.data(), size, name.data(), wide);
     return name;
 }
 
@@ -94,7 +96,7 @@ long long readSome(Handle file, char* bytes, size_t size) {
 Handle createBeside(const Name& target, Name& created) {
     const Name folder = folderPrefix(target);
     for (uint32_t attempt = 0; attempt < temporaryAttempts; ++attempt) {
-        const std::string leaf = temporaryLeaf(attempt);
+        const std::string leaf = temporaryLeaf();
         created = folder + Name(leaf.begin(), leaf.end());
         const HANDLE file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -120,9 +122,29 @@ bool copyAttributes(const Name& target, Handle file) {
     return SetFileInformationByHandle(h(file), FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
-Handle openTruncated(const Name& target) {
+Handle openForWriting(const Name& target) {
     return handle(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool setLength(Handle file, uint64_t length) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(length);
+    return SetFilePointerEx(h(file), at, nullptr, FILE_BEGIN) && SetEndOfFile(h(file));
+}
+
+// Moving the end of a file allocates the clusters up to it.
+bool reserve(Handle file, uint64_t length) {
+    LARGE_INTEGER old, start{};
+    if (!GetFileSizeEx(h(file), &old)) return false;
+    if (length > static_cast<uint64_t>(old.QuadPart) && !setLength(file, length)) {
+        const DWORD error = GetLastError();
+        setLength(file, static_cast<uint64_t>(old.QuadPart));
+        SetFilePointerEx(h(file), start, nullptr, FILE_BEGIN);
+        SetLastError(error);
+        return false;
+    }
+    return SetFilePointerEx(h(file), start, nullptr, FILE_BEGIN) != 0;
 }
 
 bool writeAll(Handle file, const char* bytes, size_t size) {
@@ -144,7 +166,14 @@ bool close(Handle file) {
     return CloseHandle(h(file)) != 0;
 }
 
+// ReplaceFileW carries the old file's access list, owner, alternate streams
+// and creation time over to the new one. Where it fails (no old file, a file
+// system that cannot) a rename still replaces the contents; when it failed
+// after removing the old file, the rename is what puts the new one in place.
 bool replace(const Name& replacement, const Name& target) {
+    constexpr DWORD keepWhatItCan = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
+    if (ReplaceFileW(target.c_str(), replacement.c_str(), nullptr, keepWhatItCan, nullptr, nullptr))
+        return true;
     return MoveFileExW(replacement.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
@@ -174,3 +203,6 @@ std::string lastError() {
 }
 
 } // namespace korvel::files::native
+
+// Windows has no file size signal.
+void korvel::files::ignoreFileSizeSignal() {}

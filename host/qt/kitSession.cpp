@@ -4,9 +4,19 @@
 #include "script.h"
 #include "statusText.h"
 
+#include <QFileInfo>
 #include <QTime>
 
 namespace korvel::qt {
+namespace {
+
+// The name in the platform's own form (UTF-16 on Windows), so any name
+// reaches the file; messages show it as Qt does.
+files::Path filePath(const QString& path) {
+    return {QFileInfo(path).filesystemFilePath().native(), path.toStdString()};
+}
+
+} // namespace
 
 KitSession::KitSession(SoundPort& sound, QObject* parent) : QObject(parent), sound_(sound) {
     const QTime now = QTime::currentTime();
@@ -57,7 +67,7 @@ void KitSession::reset() {
 }
 
 FileResult KitSession::loadFile(const QString& path) {
-    return loaded(loadScriptFile(kit_, path.toStdString()));
+    return loaded(loadScriptFile(kit_, filePath(path)));
 }
 
 FileResult KitSession::loadText(const QByteArray& text) {
@@ -71,7 +81,7 @@ FileResult KitSession::loaded(FileResult result) {
 }
 
 FileResult KitSession::saveFile(const QString& path) {
-    return saveScriptFile(kit_, path.toStdString());
+    return saveScriptFile(kit_, filePath(path));
 }
 
 QByteArray KitSession::scriptBytes() const {

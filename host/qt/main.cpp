@@ -4,6 +4,7 @@
 // For measuring start-up, KORVEL_FIRST_PAINT_EXIT set in the environment makes
 // the program print the wall-clock time of the board's first paint
 // ("first paint at N us", microseconds since the epoch) and quit.
+#include "fileReplace.h"
 #include "kitSession.h"
 #include "mainWindow.h"
 #include "panel.h"
@@ -62,6 +63,7 @@ class SoundWakeUp final : public QObject {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    korvel::files::ignoreFileSizeSignal();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KORVEL"));
     QApplication::setApplicationName(QStringLiteral("korvel"));

@@ -229,7 +229,8 @@ QString MainWindow::chooseWithDialog(FileChoice choice) {
 
 void MainWindow::report(const FileResult& result) {
     if (!result.message.empty())
-        tell_(QString::fromLatin1(result.caption), QString::fromStdString(result.message));
+        tell_(QString::fromLatin1(result.caption),
+              QString::fromStdString(messageText(result, true)));
 }
 
 bool MainWindow::loadFile(const QString& path) {

@@ -35,8 +35,9 @@ void tell(HWND owner, const char* text, const char* caption) {
     MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The program's own texts; a line more only when a save lost the old file.
 void tellResult(HWND owner, const FileResult& result) {
-    if (!result.message.empty()) tell(owner, result.message.c_str(), result.caption);
+    if (!result.message.empty()) tell(owner, messageText(result, false).c_str(), result.caption);
 }
 
 } // namespace

@@ -37,7 +37,8 @@ struct CliResult {
 };
 
 // Runs korvel-cli with shell-quoted arguments; environment assignments such
-// as "SDL_AUDIODRIVER=disk" go before it. Output is collected through files.
+// as "SDL_AUDIODRIVER=disk", or shell commands ending in ";" such as
+// "ulimit -f 8;", go before it. Output is collected through files.
 CliResult runCli(const ScratchDir& dir, const std::vector<std::string>& args,
                  const std::vector<std::string>& environment = {});
 

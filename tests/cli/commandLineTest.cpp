@@ -107,6 +107,23 @@ TEST(Render, OutputItCannotWriteIsNamed) {
                               ": cannot create a file beside it (No such file or directory)\n");
 }
 
+// A file with other hard links is written in place; under a file size limit
+// (as with a full disk) the room is missing before an old byte changes, and
+// the program reports it rather than being ended by the limit's signal.
+TEST(Render, FileSizeLimitKeepsAHardLinkedOutput) {
+    ScratchDir dir;
+    test::writeFile(dir.path("tune.dat"), test::script(twoNotes));
+    const std::string out = dir.path("out.wav"), other = dir.path("other.wav");
+    test::writeFile(out, "precious");
+    ASSERT_EQ(link(out.c_str(), other.c_str()), 0);
+    const auto result = runCli(dir, {"render", dir.path("tune.dat"), "-o", out, "--seconds", "2"},
+                               {"ulimit -f 8;"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "korvel-cli: " + out + ": cannot write (File too large)\n");
+    EXPECT_TRUE(test::readFile(out) == "precious" && test::readFile(other) == "precious")
+        << "the old contents changed";
+}
+
 // The script itself (named directly or through a link) and anything that is
 // not a regular file are refused before a byte is written.
 TEST(Render, RefusesOutputsItMustNotReplace) {

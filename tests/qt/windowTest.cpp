@@ -22,7 +22,9 @@
 #include <QTextBrowser>
 #include <QtMath>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace korvel;
@@ -223,9 +225,13 @@ class WindowTest : public QObject {
         const QString missing = QDir::temp().filePath("no-such-dir/tune.dat");
         QTest::newRow("not a script") << "load" << writeFile("bad.dat", "hello")
                                       << "Load Script | This File is not KORVEL script.";
-        QTest::newRow("missing") << "load" << missing << "Load Script | Can't Open : " + missing;
+        // The system's reason on a line of its own.
+        QTest::newRow("missing") << "load" << missing
+                                 << "Load Script | Can't Open : " + missing +
+                                        "\nNo such file or directory.";
         QTest::newRow("unwritable")
-            << "save" << missing << "Save Script | Can't Write : " + missing;
+            << "save" << missing
+            << "Save Script | Can't Write : " + missing + "\nNo such file or directory.";
         QTest::newRow("load cancelled") << "load" << QString() << QString();
         QTest::newRow("save cancelled") << "save" << QString() << QString();
         QTest::newRow("saved") << "save" << dir_.filePath("out.dat") << QString();
@@ -237,6 +243,25 @@ class WindowTest : public QObject {
         chosenFile_ = path;
         trigger(action.toLatin1());
         QCOMPARE(messages_, message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    // The name reaches the disk as the file system spells it (UTF-8 here),
+    // whatever the code page of the system.
+    void namesOutsideAsciiSaveAndLoad() {
+        const QString folder = dir_.filePath(QStringLiteral("Jos\u00e9"));
+        QVERIFY(QDir().mkdir(folder));
+        chosenFile_ = folder + QStringLiteral("/caf\u00e9.dat");
+        trigger("save");
+        QCOMPARE(messages_, QStringList());
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 QFile::encodeName(dir_.path()).toStdString() + "/Jos\xc3\xa9"))
+            names.push_back(entry.path().filename().string());
+        QCOMPARE(names, std::vector<std::string>{"caf\xc3\xa9.dat"});
+        const auto memory = kit().memory;
+        trigger("reset");
+        QVERIFY(window_->loadFile(chosenFile_));
+        QVERIFY(kit().memory == memory);
     }
 
     void tuneTravelsThroughTheClipboard() {

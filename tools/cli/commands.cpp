@@ -116,13 +116,19 @@ class StandardOutput final : public files::ByteSink {
     std::string error_;
 };
 
-// The WAV goes to standard output or replaces the named file.
+// The output goes to standard output or replaces the named file. Standard
+// output has no old contents to lose.
 files::ReplaceResult writeOutput(const std::string& output, const files::ContentWriter& content) {
     if (output != standardOutputName) return files::replaceFile(output, content);
     StandardOutput out;
     if (content(out)) return {files::ReplaceOutcome::Done, {}, false};
-    if (out.error().empty()) return {files::ReplaceOutcome::GaveUp, {}, true};
-    return {files::ReplaceOutcome::Failed, out.error(), true};
+    if (out.error().empty()) return {files::ReplaceOutcome::GaveUp, {}, false};
+    return {files::ReplaceOutcome::Failed, out.error(), false};
+}
+
+// What a failed write did, saying so when the old file was lost anyway.
+std::string writeFault(const files::ReplaceResult& written, const std::string& what) {
+    return written.oldContentLost ? what + "; " + files::oldContentLostNote : what;
 }
 
 // Writing over the input itself would destroy it; a terminal would show
@@ -146,7 +152,8 @@ bool writeWhole(const std::string& output, const std::string& bytes) {
     const files::ReplaceResult written = writeOutput(
         output, [&](files::ByteSink& out) { return out.write(bytes.data(), bytes.size()); });
     if (written.outcome == files::ReplaceOutcome::Done) return true;
-    complain(output, written.error.empty() ? "cannot write the file" : written.error);
+    complain(output,
+             writeFault(written, written.error.empty() ? "cannot write the file" : written.error));
     return false;
 }
 
@@ -250,21 +257,26 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     }
     ToneBank bank;
     if (!buildBank(bank, script)) return exitFailure;
+    // Each call plays from the loaded kit, as a writer must write the same each time.
     const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
         return writeWave(out, planned.samples, [&](files::ByteSink& samples) {
+            KitState playing = kit;
             WaveSink sink(bank, samples);
-            return runTune(kit, limit, sink).outcome == RunOutcome::Done;
+            return runTune(playing, limit, sink).outcome == RunOutcome::Done;
         });
     });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
-        complain(output, written.oldContentLost ? "interrupted; the output is incomplete"
-                                                : "interrupted; nothing written");
+        const char* what = output == standardOutputName ? "interrupted; the output is incomplete"
+                           : written.oldContentLost     ? "interrupted"
+                                                        : "interrupted; nothing written";
+        complain(output, writeFault(written, what));
         return exitInterrupted;
     }
-    complain(output, written.outcome == files::ReplaceOutcome::Failed
-                         ? written.error
-                         : "the tune did not play again as it did the first time");
+    complain(output, writeFault(written, written.outcome == files::ReplaceOutcome::Failed
+                                             ? written.error
+                                             : "the tune did not play again as it did the "
+                                               "first time"));
     return exitFailure;
 }
 

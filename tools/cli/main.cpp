@@ -9,6 +9,7 @@
 //
 // Other tools call this interface; keep it stable.
 #include "commands.h"
+#include "fileReplace.h"
 #include "terminalText.h"
 
 #include <CLI/CLI.hpp>
@@ -210,6 +211,7 @@ int badArguments(const CLI::App& app, const std::string& fault) {
 } // namespace
 
 int main(int argc, char** argv) {
+    korvel::files::ignoreFileSizeSignal();
     CLI::App app("Play, render and list KORVEL tunes from the command line, and move them "
                  "between scripts and MIDI files.\n"
                  "Without --notes or --seconds a tune plays one pass: until its end marker "

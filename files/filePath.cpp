@@ -1,0 +1,10 @@
+// A local name converted once to the platform's own form.
+#include "filePath.h"
+
+#include "nativeFiles.h"
+
+namespace korvel::files {
+
+Path::Path(const std::string& local) : native(native::nativeName(local)), shown(local) {}
+
+} // namespace korvel::files
