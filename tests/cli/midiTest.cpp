@@ -1,7 +1,9 @@
 // korvel-cli import and export: tunes through MIDI and back, a song of known
 // notes as the kit sounds it, and the files refused.
 #include "cliTestSupport.h"
+#include "midiFile.h"
 #include "toneBank.h"
+#include "tuneImport.h"
 #include "tuneRun.h"
 #include "waveFile.h"
 
@@ -144,7 +146,7 @@ struct MidiFault {
     const char* name;
     std::string content;
     std::vector<std::string> options;
-    const char* message; // after "korvel-cli: SONG: "
+    std::string message; // after "korvel-cli: SONG: "
 };
 
 void PrintTo(const MidiFault& fault, std::ostream* out) {
@@ -156,6 +158,46 @@ std::string manyCrotchets(int count) {
     for (int i = 0; i < count; ++i) body += std::string("\x00\x90\x3C\x60\x60\x3C\x00", 7);
     return smf(0, {body + endOfTrack});
 }
+
+struct SongNote {
+    uint64_t start, end; // ticks
+    uint8_t key;
+};
+
+// One voice on channel 1, notes in order and apart, the track ending at end.
+std::string song(uint16_t ticksPerQuarter, uint32_t microsPerQuarter,
+                 const std::vector<SongNote>& notes, uint64_t end) {
+    MidiWriter writer(ticksPerQuarter, microsPerQuarter, "");
+    for (const SongNote& note : notes) writer.note(note.start, note.end, note.key);
+    return writer.finish(end);
+}
+
+const uint8_t scale[] = {60, 62, 64, 65, 67, 69, 71, 72};
+
+// Quavers back to back at 120 crotchets a minute: one step each at row 14,
+// and too short for row 15, whose half step is longer than a quaver.
+std::string quavers(int count) {
+    std::vector<SongNote> notes;
+    for (int i = 0; i < count; ++i)
+        notes.push_back({uint64_t(i) * 240, uint64_t(i + 1) * 240, scale[i % 8]});
+    return song(480, 500000, notes, uint64_t(count) * 240);
+}
+
+// As a popular ABC converter writes a tune at 130 crotchets a minute: each
+// note begins a tick (about 1 ms) after its beat and ends on the next, two
+// bars of quavers then one of crotchets, twice, and a short silence at the end.
+const uint32_t lateMicrosPerQuarter = 461538;
+std::vector<SongNote> lateNotes() {
+    std::vector<SongNote> notes;
+    uint64_t beat = 0;
+    for (int i = 0; i < 48; ++i) {
+        const uint64_t length = i % 24 < 16 ? 240 : 480;
+        notes.push_back({beat + 1, beat + length, scale[i % 8]});
+        beat += length;
+    }
+    return notes;
+}
+const std::string lateSong = song(480, lateMicrosPerQuarter, lateNotes(), 15360 + 26);
 
 class ImportFault : public testing::TestWithParam<MidiFault> {};
 
@@ -182,14 +224,57 @@ TEST_P(ImportFault, ReportsAndWritesNothing) {
 
 const std::string oneNote = std::string("\x00\x90\x3C\x60\x60\x3C\x00", 7) + endOfTrack;
 
+// Two tracks, the first declaring fewer bytes than it holds.
+std::string misplacedChunk() {
+    std::string file = smf(1, {oneNote, oneNote});
+    file[21] = 7; // the first track's length, without its end-of-track event
+    return file;
+}
+
+// Five-millisecond notes (a tick at 96 a crotchet) a quaver apart.
+std::vector<SongNote> blips() {
+    std::vector<SongNote> notes;
+    for (uint64_t i = 0; i < 16; ++i) notes.push_back({i * 48, i * 48 + 1, 60});
+    return notes;
+}
+
+const std::string tooLongBy = " too long for the memory: it needs ";
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, ImportFault,
     testing::Values(
         MidiFault{"NotMidi", "RIFF....WAVE", {}, "not a MIDI file"},
-        MidiFault{"HeaderCut", smf(0, {oneNote}).substr(0, 12), {}, "the MIDI file is truncated"},
-        MidiFault{"TrackCut", smf(0, {oneNote}).substr(0, 27), {}, "the MIDI file is truncated"},
+        MidiFault{"HeaderHeadCut",
+                  smf(0, {oneNote}).substr(0, 6),
+                  {},
+                  "the file ends at byte 6, inside the MIDI header"},
+        MidiFault{"HeaderCut",
+                  smf(0, {oneNote}).substr(0, 12),
+                  {},
+                  "the MIDI header declares 6 bytes, 4 remain"},
         MidiFault{
-            "EventCut", smf(0, {std::string("\x00\x90\x3C", 3)}), {}, "the MIDI file is truncated"},
+            "TrackCut", smf(0, {oneNote}).substr(0, 27), {}, "track 1 declares 11 bytes, 5 remain"},
+        MidiFault{"HugeLength",
+                  smf(0, {oneNote}).replace(18, 4, "\xFF\xFF\xFF\xFF"),
+                  {},
+                  "track 1 declares 4,294,967,295 bytes, 11 remain"},
+        MidiFault{"TrackMissing",
+                  smf(1, {oneNote, oneNote}).substr(0, 33),
+                  {},
+                  "the MIDI header declares 2 tracks, but the file ends after 1"},
+        MidiFault{"TrackHeadCut",
+                  smf(1, {oneNote, oneNote}).substr(0, 37),
+                  {},
+                  "the file ends at byte 37, inside the head of track 2"},
+        MidiFault{"EventCut",
+                  smf(0, {std::string("\x00\x90\x3C", 3)}),
+                  {},
+                  "track 1 declares 3 bytes, but its event at byte 22 runs past them"},
+        MidiFault{"LengthShort",
+                  misplacedChunk(),
+                  {},
+                  "no chunk starts at byte 29, where track 2 should; the chunk before it "
+                  "declares a wrong length"},
         MidiFault{"NoStatus",
                   smf(0, {std::string("\x00\x3C\x60", 3)}),
                   {},
@@ -199,6 +284,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "MIDI format 2 (independent patterns) is not supported; only 0 and 1"},
         MidiFault{"NoNotes", smf(1, {endOfTrack, endOfTrack}), {}, "no notes in the file"},
+        MidiFault{"DrumsOnly",
+                  smf(0, {std::string("\x00\x99\x24\x60\x60\x24\x00", 7) + endOfTrack}),
+                  {},
+                  "no notes in the file but drums on channel 10; --channel 10 takes them"},
         MidiFault{
             "NoNotesOnChannel", smf(0, {oneNote}), {"--channel", "2"}, "no notes on channel 2"},
         MidiFault{"NoSuchTrack",
@@ -212,29 +301,146 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             "the note C8 in bar 2, beat 2 is above the kit's range C1 to B5; --fit moves "
             "such notes by octaves"},
+        MidiFault{"NotesTooShort",
+                  song(96, 500000, blips(), 16 * 48),
+                  {"--truncate"},
+                  "every note is shorter than 8.3 ms, half the kit's shortest step: there is "
+                  "nothing to play"},
         MidiFault{"TooLong",
                   manyCrotchets(200),
                   {},
-                  "the tune is 73 steps too long for the memory: it needs 200 steps and the end "
-                  "marker, and the memory holds 128; --truncate keeps what fits"}),
+                  "the tune is 73 steps" + tooLongBy +
+                      "200 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"},
+        // 128 steps leave no room for the end marker.
+        MidiFault{"TooLongByOne",
+                  manyCrotchets(128),
+                  {},
+                  "the tune is 1 step" + tooLongBy +
+                      "128 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"},
+        // Row 15 would fit 122 steps by leaving out eight quavers.
+        MidiFault{"TooLongUnlessNotesLeftOut",
+                  quavers(130),
+                  {},
+                  "the tune is 3 steps" + tooLongBy +
+                      "130 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"}),
     [](const testing::TestParamInfo<MidiFault>& info) { return info.param.name; });
 
-// --fit and --truncate turn the last two faults into warnings.
-TEST(MidiImport, FitAndTruncateWarnAndWrite) {
+struct ImportWarning {
+    const char* name;
+    std::string content;
+    std::vector<std::string> options;
+    const char* warning; // after "korvel-cli: SONG: warning: ", or empty for none
+    const char* report;  // a line of the report
+};
+
+void PrintTo(const ImportWarning& warning, std::ostream* out) {
+    *out << warning.name;
+}
+
+class ImportWarns : public testing::TestWithParam<ImportWarning> {};
+
+// Written, status 0, each warning as it should be.
+TEST_P(ImportWarns, WritesAndWarns) {
+    const ImportWarning& expected = GetParam();
     ScratchDir dir;
-    const std::string song = dir.path("song.mid"), out = dir.path("out.dat");
-    test::writeFile(song, manyCrotchets(200));
-    auto result = runCli(dir, {"import", song, "-o", out, "--truncate"});
+    const std::string midi = dir.path("song.mid"), out = dir.path("out.dat");
+    test::writeFile(midi, expected.content);
+    std::vector<std::string> args = {"import", midi, "-o", out};
+    args.insert(args.end(), expected.options.begin(), expected.options.end());
+    const auto result = runCli(dir, args);
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "korvel-cli: " + song +
-                              ": warning: the tune is 73 steps too long for the memory; kept the "
-                              "first 127 steps\n");
-    EXPECT_NE(result.out.find("128 of 128 steps"), std::string::npos) << result.out;
-    test::writeFile(song, smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}));
-    result = runCli(dir, {"import", song, "-o", out, "--fit", "--transpose", "0"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "korvel-cli: " + song +
-                              ": warning: 1 note was moved by octaves into the kit's range\n");
+    EXPECT_EQ(result.err, *expected.warning
+                              ? "korvel-cli: " + midi + ": warning: " + expected.warning + "\n"
+                              : "");
+    EXPECT_NE(result.out.find(std::string(expected.report) + "\n"), std::string::npos)
+        << result.out;
+    EXPECT_TRUE(test::fileExists(out));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Warnings, ImportWarns,
+    testing::Values(
+        ImportWarning{"FitsWithTheEndMarker",
+                      manyCrotchets(127),
+                      {},
+                      "",
+                      "memory:         128 of 128 steps used from address 010, end marker "
+                      "included"},
+        ImportWarning{"Truncated",
+                      manyCrotchets(200),
+                      {"--truncate"},
+                      "the tune is 73 steps too long for the memory; kept the first 127 of 200 "
+                      "notes, up to bar 32, beat 4 (63.5 of 100.0 s)",
+                      "memory:         128 of 128 steps used from address 010, end marker "
+                      "included"},
+        // Every quaver kept at row 14, not 122 of them at row 15.
+        ImportWarning{"TruncatedKeepingEveryNote",
+                      quavers(130),
+                      {"--truncate"},
+                      "the tune is 3 steps too long for the memory; kept the first 127 of 130 "
+                      "notes, up to bar 16, beat 4 (31.8 of 32.5 s)",
+                      "tempo:          row 14, one length unit 250.0 ms"},
+        ImportWarning{"Fitted",
+                      smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}),
+                      {"--fit", "--transpose", "0"},
+                      "1 note was moved by octaves into the kit's range",
+                      "transposition:  0 semitones"}),
+    [](const testing::TestParamInfo<ImportWarning>& info) { return info.param.name; });
+
+// A beat begun a tick late is no rest: only the silence at the end is one,
+// and every note begins within the reported onset error of where the file
+// has it.
+TEST(MidiImport, GapsShorterThanHalfAStepAreNoRests) {
+    ScratchDir dir;
+    const std::string midi = dir.path("song.mid"), tune = dir.path("tune.dat");
+    test::writeFile(midi, lateSong);
+    const auto result = runCli(dir, {"import", midi, "-o", tune});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("48 notes and 1 rest\n"), std::string::npos) << result.out;
+    const double onsetMs = reported(result.out, "time error:", "ms in an onset");
+    const std::vector<SongNote> notes = lateNotes();
+    std::istringstream listing(runCli(dir, {"list", tune}).out);
+    size_t note = 0;
+    double at = 0, worst = 0; // samples
+    for (std::string line; std::getline(listing, line);) {
+        const size_t bytesAt = line.find(" bytes");
+        if (bytesAt == std::string::npos) continue;
+        if (line.find("note") != std::string::npos && note < notes.size()) {
+            const double wanted =
+                double(notes[note++].start) * lateMicrosPerQuarter / 480 * 1e-6 * sampleRate;
+            worst = std::max(worst, std::fabs(at - wanted));
+        }
+        at += std::stod(line.substr(line.rfind(' ', bytesAt - 1) + 1));
+    }
+    EXPECT_EQ(note, notes.size());
+    EXPECT_NEAR(worst * 1000 / sampleRate, onsetMs, 0.05);
+}
+
+// Of transpositions within a cent of the smallest largest error, a whole
+// number of octaves, then the smallest shift.
+TEST(MidiImport, TranspositionKeepsTheKeyThenMovesLeast) {
+    struct Case {
+        double pitch;
+        int transpose;
+        const char* why;
+    };
+    const Case cases[] = {
+        {38.92, -12, "-12 is 0.5 cents behind -5 and +7"},
+        {48.07, 0, "0, 12 and 24 alike, 0.5 cents behind -5"},
+        {31.37, 1, "no octave within a cent; +1 is 0.94 cents behind +5"},
+        {48.00, -5, "-5 and -17 alike"},
+    };
+    for (const Case& c : cases) {
+        MidiSong one;
+        one.ticksPerQuarter = 96;
+        one.tracks.push_back({"", {{0, 96, c.pitch, 48, 0}}, 96});
+        const ImportResult result = importTune(one, {}, "one");
+        ASSERT_TRUE(result.ok) << c.why;
+        EXPECT_EQ(result.tune.transpose, c.transpose) << c.why;
+    }
 }
 
 TEST(MidiCommands, RefuseBadArgumentsAndTheirOwnInput) {

@@ -41,7 +41,8 @@ struct ImportedTune {
     bool longCodes = false;        // some length code reads a slower row (32 or more)
     uint32_t notes = 0, rests = 0; // the file's, as kept
     double maxCents = 0, meanCents = 0;
-    double maxTimeMs = 0;
+    double maxTimeMs = 0;  // the largest difference in length of a note or rest
+    double maxOnsetMs = 0; // the largest difference in where a note or rest begins
     std::vector<std::string> warnings;
 };
 
