@@ -273,8 +273,8 @@ INSTANTIATE_TEST_SUITE_P(
         MidiFault{"LengthShort",
                   misplacedChunk(),
                   {},
-                  "no chunk starts at byte 29, where track 2 should; the chunk before it "
-                  "declares a wrong length"},
+                  "no chunk starts at byte 29, where track 2 should; track 1 may declare a wrong "
+                  "length"},
         MidiFault{"NoStatus",
                   smf(0, {std::string("\x00\x3C\x60", 3)}),
                   {},

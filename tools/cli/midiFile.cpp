@@ -23,10 +23,14 @@ struct BadFile {
 const char* const headerName = "the MIDI header";
 
 // "9,000": byte counts as people read them.
-std::string grouped(uint64_t value) {
-    std::string digits = std::to_string(value);
+std::string grouped(uint64_t count) {
+    std::string digits = std::to_string(count);
     for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
     return digits;
+}
+
+std::string bytesText(uint64_t count) {
+    return grouped(count) + (count == 1 ? " byte" : " bytes");
 }
 
 // The declared body of a chunk: a cursor over bytes [at, end) that refuses to
@@ -80,9 +84,8 @@ class Bytes {
   private:
     void need(size_t count) const {
         if (count > end_ - at_)
-            throw BadFile{name_ + " declares " + grouped(end_ - start_) +
-                          " bytes, but its event at byte " + std::to_string(item_) +
-                          " runs past them"};
+            throw BadFile{name_ + " declares " + bytesText(end_ - start_) +
+                          ", but its event at byte " + std::to_string(item_) + " runs past them"};
     }
 
     const std::string& all_;
@@ -281,9 +284,11 @@ struct Chunk {
     uint32_t length; // declared
 };
 
-// The chunk at `at`, where name ("track 2") is expected; a message names it,
-// or the chunk's own type when it is something else.
-Chunk chunkAt(const std::string& bytes, size_t at, const std::string& name) {
+// The chunk at `at`, where name ("track 2") is expected after the chunk
+// named before; a message names it, or the chunk's own type when it is
+// something else.
+Chunk chunkAt(const std::string& bytes, size_t at, const std::string& name,
+              const std::string& before = "") {
     if (bytes.size() - at < chunkHeadBytes)
         throw BadFile{"the file ends at byte " + std::to_string(bytes.size()) + ", inside " +
                       (name == headerName ? "" : "the head of ") + name};
@@ -292,13 +297,13 @@ Chunk chunkAt(const std::string& bytes, size_t at, const std::string& name) {
     if (!std::all_of(chunk.type.begin(), chunk.type.end(),
                      [](char c) { return c >= 0x20 && c < 0x7F; }))
         throw BadFile{"no chunk starts at byte " + std::to_string(at) + ", where " + name +
-                      " should; the chunk before it declares a wrong length"};
+                      " should; " + before + " may declare a wrong length"};
     const size_t remain = bytes.size() - chunk.body;
     if (chunk.length > remain) {
         const bool expected = chunk.type == "MTrk" || name == headerName;
         throw BadFile{
             (expected ? name : "a chunk \"" + chunk.type + "\" at byte " + std::to_string(at)) +
-            " declares " + grouped(chunk.length) + " bytes, " + grouped(remain) + " remain"};
+            " declares " + bytesText(chunk.length) + ", " + grouped(remain) + " remain"};
     }
     return chunk;
 }
@@ -307,8 +312,8 @@ void parse(const std::string& bytes, MidiSong& song) {
     if (bytes.compare(0, 4, "MThd") != 0) throw BadFile{"not a MIDI file"};
     const Chunk header = chunkAt(bytes, 0, headerName);
     if (header.length < headerBodyBytes)
-        throw BadFile{"the MIDI header declares " + std::to_string(header.length) +
-                      " bytes; it needs " + std::to_string(headerBodyBytes)};
+        throw BadFile{"the MIDI header declares " + bytesText(header.length) + "; it needs " +
+                      std::to_string(headerBodyBytes)};
     const uint32_t format = bigEndian(bytes, header.body, 2),
                    trackCount = bigEndian(bytes, header.body + 2, 2),
                    division = bigEndian(bytes, header.body + 4, 2);
@@ -327,14 +332,17 @@ void parse(const std::string& bytes, MidiSong& song) {
 
     song.tracks.reserve(std::min<uint32_t>(trackCount, 1024));
     size_t at = header.body + header.length;
+    std::string before = headerName;
     while (song.tracks.size() < trackCount) {
         const std::string name = "track " + std::to_string(song.tracks.size() + 1);
         if (at == bytes.size())
             throw BadFile{"the MIDI header declares " + plural(trackCount, "track") +
                           ", but the file ends after " + std::to_string(song.tracks.size())};
-        const Chunk chunk = chunkAt(bytes, at, name);
+        const Chunk chunk = chunkAt(bytes, at, name, before);
         at = chunk.body + chunk.length;
-        if (chunk.type != "MTrk") continue; // other chunks are for other programs
+        // Other chunks are for other programs.
+        before = chunk.type == "MTrk" ? name : "the chunk \"" + chunk.type + "\"";
+        if (chunk.type != "MTrk") continue;
         Bytes body(bytes, chunk.body, at, name);
         song.tracks.emplace_back();
         TrackReader(song, song.tracks.back(), uint32_t(song.tracks.size())).read(body);

@@ -236,10 +236,10 @@ struct TimedStep {
 // left out at every row, so no choice of row can keep it.
 const double playableSamples = noteLength(0, 0) / 2.0;
 
-// How one tempo row plays the line. The opening is the run of segments from
-// the first that all fit memory with the end marker, up to the first note
-// that is left out though a faster row would keep it; the steps and the
-// errors are the opening's.
+// How one tempo row plays the line. Its opening is the longest run of
+// segments from the start whose steps fit memory with the end marker and
+// which leaves out no note a faster row would keep: the whole line when the
+// row can play it. The steps and the errors are the opening's.
 struct TempoFit {
     uint32_t tempo = 0;
     uint64_t count = 0;                            // steps the whole tune needs
