@@ -319,6 +319,27 @@ bool betterFit(const TempoFit& a, const TempoFit& b) {
            std::make_pair(b.steps.size(), b.longCodes);
 }
 
+struct TempoChoice {
+    TempoFit best;
+    uint64_t fewestSteps; // the whole tune needs at a row that loses no note; row 0 never does
+};
+
+// From the slowest row, whose unit is most likely the tune's own beat: a
+// faster one must do better to be taken.
+TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity) {
+    TempoChoice choice{fitTempo(tempoCount - 1, timed, capacity), UINT64_MAX};
+    const auto count = [&](const TempoFit& fit) {
+        if (!fit.losesNote) choice.fewestSteps = std::min(choice.fewestSteps, fit.count);
+    };
+    count(choice.best);
+    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
+        TempoFit fit = fitTempo(tempo, timed, capacity);
+        count(fit);
+        if (betterFit(fit, choice.best)) choice.best = std::move(fit);
+    }
+    return choice;
+}
+
 // format: one printf conversion of a double, such as "%.0f".
 std::string millis(double samples, const char* format) {
     char number[32];
@@ -394,16 +415,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.startAddress = options.startAddress;
     // Typing runs on past the last nibble to the first, as the player does.
     tune.capacity = memoryNibbles / stepNibbles;
-    // From the slowest row, whose unit is most likely the tune's own beat: a
-    // faster one must do better to be taken.
-    TempoFit best = fitTempo(tempoCount - 1, timed, tune.capacity);
-    // The fewest steps the whole tune needs at a row that loses no note; row 0 never does.
-    uint64_t fewestSteps = best.losesNote ? UINT64_MAX : best.count;
-    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
-        TempoFit fit = fitTempo(tempo, timed, tune.capacity);
-        if (!fit.losesNote) fewestSteps = std::min(fewestSteps, fit.count);
-        if (betterFit(fit, best)) best = std::move(fit);
-    }
+    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity);
     tune.tempo = best.tempo;
 
     std::vector<uint32_t> stepsOf(best.opening); // each segment's steps
