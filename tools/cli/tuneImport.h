@@ -3,9 +3,12 @@
 // One voice (a track, a channel, or both) becomes a single line: where its
 // notes overlap, the highest sounding note is heard. Each note becomes the
 // kit tone nearest in cents, after a transposition that is given or chosen
-// to make the largest pitch error smallest. Each note and gap becomes steps
-// whose lengths, at the tempo row that follows the file's timing best, end as
-// near as they can to where the file's notes end, so errors never add up.
+// to make the largest pitch error smallest, keeping the key where that costs
+// under a cent. Each note and gap becomes steps whose lengths, at the tempo
+// row that keeps every note and follows the file's timing best, end as near
+// as they can to where the file's notes end, so rounding does not add up. A
+// tune that does not fit memory whole is refused, or cut to its longest
+// opening that does.
 #pragma once
 
 #include "midiFile.h"
