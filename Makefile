@@ -92,20 +92,24 @@ bench:
 	cmake --build --preset release -j $(JOBS) --target korvel_bench
 	./build/release/bench/korvel_bench
 
-# Fuzzes the script loader and the keypad for FUZZ_SECONDS, starting from the
-# committed corpus and the examples. New inputs go to build/fuzz/finds and a
-# failing one to build/fuzz/crash-*. The committed corpus changes only by hand:
+# Fuzzes the script loader and the keypad, then the MIDI reader and import,
+# each for FUZZ_SECONDS, starting from its committed corpus (the kit's with the
+# examples). New inputs go to build/fuzz/finds (build/fuzz/midi-finds) and a
+# failing one to build/fuzz/crash-*. A committed corpus changes only by hand:
 # kit_fuzz -merge=1 -use_counters=0 EMPTY_DIR tests/fuzz/corpus build/fuzz/finds
-# keeps a few dozen inputs covering every edge; EMPTY_DIR replaces the corpus.
+# keeps a few dozen inputs covering every edge; EMPTY_DIR replaces the corpus
+# (midi_fuzz likewise with tests/fuzz/midi-corpus and build/fuzz/midi-finds).
 FUZZ_SECONDS ?= 60
 
 fuzz:
 	$(install) $(DEPS_DEV) fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
-	mkdir -p build/fuzz/finds
+	mkdir -p build/fuzz/finds build/fuzz/midi-finds
 	build/fuzz/tests/fuzz/kit_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		-artifact_prefix=build/fuzz/ build/fuzz/finds tests/fuzz/corpus examples
+	build/fuzz/tests/fuzz/midi_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		-artifact_prefix=build/fuzz/ build/fuzz/midi-finds tests/fuzz/midi-corpus
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

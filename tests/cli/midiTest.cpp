@@ -1,7 +1,9 @@
 // korvel-cli import and export: tunes through MIDI and back, a song of known
 // notes as the kit sounds it, and the files refused.
 #include "cliTestSupport.h"
+#include "midiFile.h"
 #include "toneBank.h"
+#include "tuneImport.h"
 #include "tuneRun.h"
 #include "waveFile.h"
 
@@ -54,6 +56,12 @@ double reported(const std::string& report, const std::string& label, const std::
     const size_t at = report.find(unit, line);
     const size_t from = report.rfind(' ', at - 2) + 1;
     return std::stod(report.substr(from, at - from));
+}
+
+// The length of a listed note or rest in bytes; 0 for other lines.
+size_t listedBytes(const std::string& line) {
+    const size_t bytesAt = line.find(" bytes");
+    return bytesAt == std::string::npos ? 0 : std::stoul(line.substr(line.rfind(' ', bytesAt - 1)));
 }
 
 std::vector<std::string> listedGroups(const std::string& listing) {
@@ -120,9 +128,8 @@ TEST(MidiImport, KnownSongGivesItsStepsAndSoundsWithinTheReportedCents) {
     double worst = 0;
     std::istringstream listing(runCli(dir, {"list", tune}).out);
     for (std::string line; std::getline(listing, line);) {
-        const size_t bytesAt = line.find(" bytes");
-        if (bytesAt == std::string::npos) continue;
-        const size_t length = std::stoul(line.substr(line.rfind(' ', bytesAt - 1) + 1));
+        const size_t length = listedBytes(line);
+        if (!length) continue;
         if (line.find("note") != std::string::npos && note < 4) {
             // Rising edges give the period the kit sounds.
             std::vector<size_t> rises;
@@ -144,7 +151,7 @@ struct MidiFault {
     const char* name;
     std::string content;
     std::vector<std::string> options;
-    const char* message; // after "korvel-cli: SONG: "
+    std::string message; // after "korvel-cli: SONG: "
 };
 
 void PrintTo(const MidiFault& fault, std::ostream* out) {
@@ -155,6 +162,22 @@ std::string manyCrotchets(int count) {
     std::string body;
     for (int i = 0; i < count; ++i) body += std::string("\x00\x90\x3C\x60\x60\x3C\x00", 7);
     return smf(0, {body + endOfTrack});
+}
+
+// One voice on channel 1 at 480 ticks a crotchet, up the scale: count notes,
+// one every `every` ticks, each `length` long from `late` ticks after its beat.
+std::string evenSong(uint32_t microsPerQuarter, uint64_t count, uint64_t every, uint64_t late,
+                     uint64_t length, uint64_t end) {
+    MidiWriter writer(480, microsPerQuarter, "");
+    for (uint64_t i = 0; i < count; ++i)
+        writer.note(i * every + late, i * every + late + length, uint8_t(60 + i % 12));
+    return writer.finish(end);
+}
+
+// Quavers back to back at 120 crotchets a minute: one step each at row 14;
+// row 15's half step is longer than a quaver.
+std::string quavers(uint64_t count) {
+    return evenSong(500000, count, 240, 0, 240, count * 240);
 }
 
 class ImportFault : public testing::TestWithParam<MidiFault> {};
@@ -182,14 +205,46 @@ TEST_P(ImportFault, ReportsAndWritesNothing) {
 
 const std::string oneNote = std::string("\x00\x90\x3C\x60\x60\x3C\x00", 7) + endOfTrack;
 
+// Two tracks, the first declaring fewer bytes than it holds.
+std::string misplacedChunk() {
+    std::string file = smf(1, {oneNote, oneNote});
+    file[21] = 7; // the first track's length, without its end-of-track event
+    return file;
+}
+
+const std::string tooLongBy = " too long for the memory: it needs ";
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, ImportFault,
     testing::Values(
         MidiFault{"NotMidi", "RIFF....WAVE", {}, "not a MIDI file"},
-        MidiFault{"HeaderCut", smf(0, {oneNote}).substr(0, 12), {}, "the MIDI file is truncated"},
-        MidiFault{"TrackCut", smf(0, {oneNote}).substr(0, 27), {}, "the MIDI file is truncated"},
+        MidiFault{"HeaderCut",
+                  smf(0, {oneNote}).substr(0, 12),
+                  {},
+                  "the MIDI header declares 6 bytes, 4 remain"},
         MidiFault{
-            "EventCut", smf(0, {std::string("\x00\x90\x3C", 3)}), {}, "the MIDI file is truncated"},
+            "TrackCut", smf(0, {oneNote}).substr(0, 27), {}, "track 1 declares 11 bytes, 5 remain"},
+        MidiFault{"HugeLength",
+                  smf(0, {oneNote}).replace(18, 4, "\xFF\xFF\xFF\xFF"),
+                  {},
+                  "track 1 declares 4,294,967,295 bytes, 11 remain"},
+        MidiFault{"TrackMissing",
+                  smf(1, {oneNote, oneNote}).substr(0, 33),
+                  {},
+                  "the MIDI header declares 2 tracks, but the file ends after 1"},
+        MidiFault{"TrackHeadCut",
+                  smf(1, {oneNote, oneNote}).substr(0, 37),
+                  {},
+                  "the file ends at byte 37, inside the head of track 2"},
+        MidiFault{"EventCut",
+                  smf(0, {std::string("\x00\x90\x3C", 3)}),
+                  {},
+                  "track 1 declares 3 bytes, but its event at byte 22 runs past them"},
+        MidiFault{"LengthShort",
+                  misplacedChunk(),
+                  {},
+                  "no chunk starts at byte 29, where track 2 should; track 1 may declare a wrong "
+                  "length"},
         MidiFault{"NoStatus",
                   smf(0, {std::string("\x00\x3C\x60", 3)}),
                   {},
@@ -199,6 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "MIDI format 2 (independent patterns) is not supported; only 0 and 1"},
         MidiFault{"NoNotes", smf(1, {endOfTrack, endOfTrack}), {}, "no notes in the file"},
+        MidiFault{"DrumsOnly",
+                  smf(0, {std::string("\x00\x99\x24\x60\x60\x24\x00", 7) + endOfTrack}),
+                  {},
+                  "no notes in the file but drums on channel 10; --channel 10 takes them"},
         MidiFault{
             "NoNotesOnChannel", smf(0, {oneNote}), {"--channel", "2"}, "no notes on channel 2"},
         MidiFault{"NoSuchTrack",
@@ -212,29 +271,120 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             "the note C8 in bar 2, beat 2 is above the kit's range C1 to B5; --fit moves "
             "such notes by octaves"},
+        MidiFault{"NotesTooShort",
+                  evenSong(500000, 16, 240, 0, 7, 16 * 240), // 7 ms each
+                  {"--truncate"},
+                  "every note is shorter than 8.3 ms, half the kit's shortest step: there is "
+                  "nothing to play"},
         MidiFault{"TooLong",
                   manyCrotchets(200),
                   {},
-                  "the tune is 73 steps too long for the memory: it needs 200 steps and the end "
-                  "marker, and the memory holds 128; --truncate keeps what fits"}),
+                  "the tune is 73 steps" + tooLongBy +
+                      "200 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"},
+        // 128 steps leave no room for the end marker.
+        MidiFault{"TooLongByOne",
+                  manyCrotchets(128),
+                  {},
+                  "the tune is 1 step" + tooLongBy +
+                      "128 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"},
+        // Row 15 would fit 122 steps by leaving out eight quavers.
+        MidiFault{"TooLongUnlessNotesLeftOut",
+                  quavers(130),
+                  {},
+                  "the tune is 3 steps" + tooLongBy +
+                      "130 steps and the end marker, and the memory holds 128; --truncate "
+                      "keeps what fits"}),
     [](const testing::TestParamInfo<MidiFault>& info) { return info.param.name; });
 
-// --fit and --truncate turn the last two faults into warnings.
-TEST(MidiImport, FitAndTruncateWarnAndWrite) {
+// Written with status 0, each with its warning (or none) and a line of the report.
+TEST(MidiImport, WarnsAndWrites) {
+    const struct {
+        std::string content;
+        std::vector<std::string> options;
+        std::string warning, report;
+    } cases[] = {
+        {manyCrotchets(127), {}, "", "memory:         128 of 128 steps used"},
+        {manyCrotchets(200),
+         {"--truncate"},
+         "the tune is 73 steps too long for the memory; kept the first 127 of 200 notes, up to "
+         "bar 32, beat 4 (63.5 of 100.0 s)",
+         "memory:         128 of 128 steps used"},
+        // Every quaver kept at row 14, not 122 of them at row 15.
+        {quavers(130),
+         {"--truncate"},
+         "the tune is 3 steps too long for the memory; kept the first 127 of 130 notes, up to "
+         "bar 16, beat 4 (31.8 of 32.5 s)",
+         "tempo:          row 14, one length unit 250.0 ms"},
+        {smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}),
+         {"--fit", "--transpose", "0"},
+         "1 note was moved by octaves into the kit's range",
+         "transposition:  0 semitones"},
+    };
     ScratchDir dir;
-    const std::string song = dir.path("song.mid"), out = dir.path("out.dat");
-    test::writeFile(song, manyCrotchets(200));
-    auto result = runCli(dir, {"import", song, "-o", out, "--truncate"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "korvel-cli: " + song +
-                              ": warning: the tune is 73 steps too long for the memory; kept the "
-                              "first 127 steps\n");
-    EXPECT_NE(result.out.find("128 of 128 steps"), std::string::npos) << result.out;
-    test::writeFile(song, smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}));
-    result = runCli(dir, {"import", song, "-o", out, "--fit", "--transpose", "0"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, "korvel-cli: " + song +
-                              ": warning: 1 note was moved by octaves into the kit's range\n");
+    const std::string midi = dir.path("song.mid"), out = dir.path("out.dat");
+    for (const auto& expected : cases) {
+        SCOPED_TRACE(expected.report);
+        test::writeFile(midi, expected.content);
+        std::vector<std::string> args = {"import", midi, "-o", out};
+        args.insert(args.end(), expected.options.begin(), expected.options.end());
+        const auto result = runCli(dir, args);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err,
+                  expected.warning.empty()
+                      ? ""
+                      : "korvel-cli: " + midi + ": warning: " + expected.warning + "\n");
+        EXPECT_NE(result.out.find(expected.report), std::string::npos) << result.out;
+    }
+}
+
+// As a popular ABC converter writes a tune: each note a tick (1 ms) after its
+// beat. Those gaps are no rests (the silence at the end is one), and every
+// note begins within the reported onset error of where the file has it.
+TEST(MidiImport, GapsShorterThanHalfAStepAreNoRests) {
+    const uint32_t microsPerQuarter = 461538; // 130 crotchets a minute
+    ScratchDir dir;
+    const std::string midi = dir.path("song.mid"), tune = dir.path("tune.dat");
+    test::writeFile(midi, evenSong(microsPerQuarter, 48, 240, 1, 239, 48 * 240 + 26));
+    const auto result = runCli(dir, {"import", midi, "-o", tune});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("48 notes and 1 rest\n"), std::string::npos) << result.out;
+    std::istringstream listing(runCli(dir, {"list", tune}).out);
+    double at = 0, worst = 0; // samples
+    int note = 0;
+    for (std::string line; std::getline(listing, line);) {
+        if (line.find("note") != std::string::npos) {
+            const double wanted = (note++ * 240 + 1) * (microsPerQuarter / 480e6) * sampleRate;
+            worst = std::max(worst, std::fabs(at - wanted));
+        }
+        at += double(listedBytes(line));
+    }
+    EXPECT_EQ(note, 48);
+    EXPECT_NEAR(worst * 1000 / sampleRate, reported(result.out, "time error:", "ms in an onset"),
+                0.05);
+}
+
+// Of transpositions within a cent of the smallest largest error, a whole
+// number of octaves, then the smallest shift.
+TEST(MidiImport, TranspositionKeepsTheKeyThenMovesLeast) {
+    const struct {
+        double pitch;
+        int transpose;
+    } cases[] = {
+        {38.92, -12}, // 0.5 cents behind -5 and +7
+        {48.07, 0},   // 0, 12 and 24 alike, 0.5 cents behind -5
+        {31.37, 1},   // no octave within a cent; 0.94 cents behind +5
+        {48.00, -5},  // -5 and -17 alike
+    };
+    for (const auto& c : cases) {
+        MidiSong one;
+        one.ticksPerQuarter = 96;
+        one.tracks.push_back({"", {{0, 96, c.pitch, 48, 0}}, 96});
+        const ImportResult result = importTune(one, {}, "one");
+        ASSERT_TRUE(result.ok);
+        EXPECT_EQ(result.tune.transpose, c.transpose) << c.pitch;
+    }
 }
 
 TEST(MidiCommands, RefuseBadArgumentsAndTheirOwnInput) {

@@ -1,5 +1,5 @@
-// Runs the fuzz target once over each given file and each file in each given
-// folder, so the saved corpus and the example tunes replay in every test run.
+// Runs a fuzz target once over each given file and each file in each given
+// folder, so a saved corpus (and the example tunes) replays in every test run.
 // A broken check aborts; a missing path or no input at all fails the run.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -16,10 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The program's own name, for its messages.
+std::string program;
+
 bool replay(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "kit_fuzz_replay: cannot read %s\n", file.string().c_str());
+        std::fprintf(stderr, "%s: cannot read %s\n", program.c_str(), file.string().c_str());
         return false;
     }
     // Named first, so a failing check's abort shows which input it was.
@@ -34,6 +38,7 @@ bool replay(const fs::path& file) {
 } // namespace
 
 int main(int argc, char** argv) {
+    program = fs::path(argv[0]).filename().string();
     size_t replayed = 0;
     for (int i = 1; i < argc; ++i) {
         const fs::path path = argv[i];
@@ -46,7 +51,7 @@ int main(int argc, char** argv) {
             files.push_back(path);
         }
         if (files.empty()) {
-            std::fprintf(stderr, "kit_fuzz_replay: no input in %s\n", argv[i]);
+            std::fprintf(stderr, "%s: no input in %s\n", program.c_str(), argv[i]);
             return 1;
         }
         for (const fs::path& file : files) {
@@ -54,6 +59,6 @@ int main(int argc, char** argv) {
             ++replayed;
         }
     }
-    std::printf("kit_fuzz_replay: %zu inputs passed\n", replayed);
+    std::printf("%s: %zu inputs passed\n", program.c_str(), replayed);
     return replayed > 0 ? 0 : 1;
 }

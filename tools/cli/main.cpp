@@ -157,10 +157,12 @@ void addImportOptions(CLI::App* command, ImportOptions& options) {
                       std::to_string(maxTranspose) + " to " + std::to_string(maxTranspose),
                   "shift the tune by N semitones; by default the shift within " +
                       std::to_string(transposeSearch) +
-                      " either way with the smallest largest pitch error",
+                      " either way with the smallest largest pitch error, to a cent; whole "
+                      "octaves first, then the smallest shift",
                   [&options](int value) { options.transpose = value; });
     command->add_flag("--fit", options.fit, "move notes beyond the kit's range by octaves");
-    command->add_flag("--truncate", options.truncate, "keep the part of a long tune that fits");
+    command->add_flag("--truncate", options.truncate,
+                      "keep the longest opening of a long tune that fits whole");
     char startRange[96];
     std::snprintf(startRange, sizeof startRange,
                   "--start must be an address from %03X to %03X in hex, a multiple of 4",

@@ -20,14 +20,30 @@ struct BadFile {
     std::string what;
 };
 
-// A cursor over bytes [at, end) that refuses to move past end.
+const char* const headerName = "the MIDI header";
+
+// "9,000": byte counts as people read them.
+std::string grouped(uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+std::string bytesText(uint64_t count) {
+    return grouped(count) + (count == 1 ? " byte" : " bytes");
+}
+
+// The declared body of a chunk: a cursor over bytes [at, end) that refuses to
+// move past end, and says which chunk ran short and in which of its items.
 class Bytes {
   public:
-    Bytes(const std::string& all, size_t at, size_t end, const char* tooShort)
-        : all_(all), at_(at), end_(end), tooShort_(tooShort) {}
+    Bytes(const std::string& all, size_t at, size_t end, std::string name)
+        : all_(all), start_(at), at_(at), end_(end), item_(at), name_(std::move(name)) {}
 
     size_t offset() const { return at_; }
     bool done() const { return at_ >= end_; }
+    // Where the item being read (an event) begins, for messages.
+    void beginItem() { item_ = at_; }
     uint8_t peek() const {
         need(1);
         return static_cast<uint8_t>(all_[at_]);
@@ -54,27 +70,31 @@ class Bytes {
     }
     // A variable-length quantity: at most four bytes, seven bits each.
     uint32_t number() {
+        const size_t start = at_;
         uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const uint8_t b = byte();
             value = value << 7 | (b & 0x7F);
             if (!(b & 0x80)) return value;
         }
-        throw BadFile{"a length or time in the MIDI file is longer than four bytes"};
+        throw BadFile{name_ + " has a length or time longer than four bytes at byte " +
+                      std::to_string(start)};
     }
 
   private:
     void need(size_t count) const {
-        if (count > end_ - at_) throw BadFile{tooShort_};
+        if (count > end_ - at_)
+            throw BadFile{name_ + " declares " + bytesText(end_ - start_) +
+                          ", but its event at byte " + std::to_string(item_) + " runs past them"};
     }
 
     const std::string& all_;
+    size_t start_;
     size_t at_;
     size_t end_;
-    const char* tooShort_;
+    size_t item_;
+    std::string name_;
 };
-
-const char* const truncatedFile = "the MIDI file is truncated";
 
 struct ChannelState {
     double bend = 0; // semitones
@@ -138,6 +158,7 @@ class TrackReader {
 void TrackReader::read(Bytes& in) {
     uint8_t running = 0;
     while (!in.done() && !ended_) {
+        in.beginItem();
         tick_ += in.number();
         const size_t at = in.offset();
         // Without a status byte the last channel status goes on (running status).
@@ -247,14 +268,55 @@ template <typename Change> void sortByTick(std::vector<Change>& changes) {
                      [](const Change& a, const Change& b) { return a.tick < b.tick; });
 }
 
+constexpr size_t chunkHeadBytes = 8;
+constexpr uint32_t headerBodyBytes = 6;
+
+uint32_t bigEndian(const std::string& bytes, size_t at, int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i) value = value << 8 | uint8_t(bytes[at + i]);
+    return value;
+}
+
+// A chunk's type and declared body, checked against the bytes the file has left.
+struct Chunk {
+    std::string type;
+    size_t body;     // offset of the body
+    uint32_t length; // declared
+};
+
+// The chunk at `at`, where name ("track 2") is expected after the chunk
+// named before; a message names it, or the chunk's own type when it is
+// something else.
+Chunk chunkAt(const std::string& bytes, size_t at, const std::string& name,
+              const std::string& before = "") {
+    if (bytes.size() - at < chunkHeadBytes)
+        throw BadFile{"the file ends at byte " + std::to_string(bytes.size()) + ", inside " +
+                      (name == headerName ? "" : "the head of ") + name};
+    const Chunk chunk{bytes.substr(at, 4), at + chunkHeadBytes, bigEndian(bytes, at + 4, 4)};
+    // Chunk types are four letters; anything else means the chunk before was mismeasured.
+    if (!std::all_of(chunk.type.begin(), chunk.type.end(),
+                     [](char c) { return c >= 0x20 && c < 0x7F; }))
+        throw BadFile{"no chunk starts at byte " + std::to_string(at) + ", where " + name +
+                      " should; " + before + " may declare a wrong length"};
+    const size_t remain = bytes.size() - chunk.body;
+    if (chunk.length > remain) {
+        const bool expected = chunk.type == "MTrk" || name == headerName;
+        throw BadFile{
+            (expected ? name : "a chunk \"" + chunk.type + "\" at byte " + std::to_string(at)) +
+            " declares " + bytesText(chunk.length) + ", " + grouped(remain) + " remain"};
+    }
+    return chunk;
+}
+
 void parse(const std::string& bytes, MidiSong& song) {
     if (bytes.compare(0, 4, "MThd") != 0) throw BadFile{"not a MIDI file"};
-    Bytes file(bytes, 4, bytes.size(), truncatedFile);
-    const uint32_t headerLength = file.big(4);
-    if (headerLength < 6) throw BadFile{"the MIDI header is too short"};
-    Bytes header(bytes, file.offset(), file.offset() + headerLength, truncatedFile);
-    file.skip(headerLength);
-    const uint32_t format = header.big(2), trackCount = header.big(2), division = header.big(2);
+    const Chunk header = chunkAt(bytes, 0, headerName);
+    if (header.length < headerBodyBytes)
+        throw BadFile{"the MIDI header declares " + bytesText(header.length) + "; it needs " +
+                      std::to_string(headerBodyBytes)};
+    const uint32_t format = bigEndian(bytes, header.body, 2),
+                   trackCount = bigEndian(bytes, header.body + 2, 2),
+                   division = bigEndian(bytes, header.body + 4, 2);
     if (format == 2)
         throw BadFile{"MIDI format 2 (independent patterns) is not supported; only 0 and 1"};
     if (format > 2) throw BadFile{"unknown MIDI format " + std::to_string(format)};
@@ -269,14 +331,21 @@ void parse(const std::string& bytes, MidiSong& song) {
         throw BadFile{"the MIDI header gives no time division"};
 
     song.tracks.reserve(std::min<uint32_t>(trackCount, 1024));
+    size_t at = header.body + header.length;
+    std::string before = headerName;
     while (song.tracks.size() < trackCount) {
-        const std::string type = file.text(4);
-        const uint32_t length = file.big(4);
-        Bytes chunk(bytes, file.offset(), file.offset() + length, truncatedFile);
-        file.skip(length);
-        if (type != "MTrk") continue; // other chunks are for other programs
+        const std::string name = "track " + std::to_string(song.tracks.size() + 1);
+        if (at == bytes.size())
+            throw BadFile{"the MIDI header declares " + plural(trackCount, "track") +
+                          ", but the file ends after " + std::to_string(song.tracks.size())};
+        const Chunk chunk = chunkAt(bytes, at, name, before);
+        at = chunk.body + chunk.length;
+        // Other chunks are for other programs.
+        before = chunk.type == "MTrk" ? name : "the chunk \"" + chunk.type + "\"";
+        if (chunk.type != "MTrk") continue;
+        Bytes body(bytes, chunk.body, at, name);
         song.tracks.emplace_back();
-        TrackReader(song, song.tracks.back(), uint32_t(song.tracks.size())).read(chunk);
+        TrackReader(song, song.tracks.back(), uint32_t(song.tracks.size())).read(body);
     }
     sortByTick(song.tempos);
     sortByTick(song.meters);
@@ -347,6 +416,10 @@ std::string barAndBeat(const MidiSong& song, uint64_t tick) {
     std::snprintf(text, sizeof text, "bar %llu, beat %llu", static_cast<unsigned long long>(bar),
                   static_cast<unsigned long long>(beat));
     return text;
+}
+
+std::string plural(uint64_t count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
 std::string keyName(int key) {

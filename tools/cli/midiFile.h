@@ -76,6 +76,9 @@ std::string barAndBeat(const MidiSong& song, uint64_t tick);
 // "C4", "F#5": the name of a MIDI key.
 std::string keyName(int key);
 
+// "1 track", "3 notes": a count and its noun, for messages.
+std::string plural(uint64_t count, const char* thing);
+
 // A format-0 file of one track on channel 1, built event by event in order.
 class MidiWriter {
   public:

@@ -17,8 +17,8 @@
 namespace korvel::cli {
 namespace {
 
-// Pitch errors closer than this are heard as the same; the smaller
-// transposition then wins.
+// Pitch errors closer than this are heard as the same; the kind and size of
+// the transposition then decide.
 constexpr double samePitchCents = 1.0;
 constexpr uint16_t gapTone = restTone;
 constexpr uint32_t endMarkerCode = restTone; // as a rest's length it would make the end marker
@@ -48,8 +48,7 @@ bool selectVoice(const MidiSong& song, const ImportOptions& options, Voice& voic
         options.channel ? "channel " + std::to_string(*options.channel) : "all channels";
     if (options.track && *options.track > song.tracks.size()) {
         error = "there is no track " + std::to_string(*options.track) + "; the file has " +
-                std::to_string(song.tracks.size()) + " track" +
-                (song.tracks.size() == 1 ? "" : "s");
+                plural(song.tracks.size(), "track");
         return false;
     }
     for (size_t i = 0; i < song.tracks.size(); ++i) {
@@ -74,6 +73,16 @@ bool selectVoice(const MidiSong& song, const ImportOptions& options, Voice& voic
                     (options.channel ? " on " + channelText : "");
         else
             error = options.channel ? "no notes on " + channelText : "no notes in the file";
+        // Drums left out by default are named, so the user knows how to take them.
+        const auto drums = [](const MidiTrack& track) {
+            return std::any_of(track.notes.begin(), track.notes.end(), [](const MidiNote& note) {
+                return note.channel == percussionChannel;
+            });
+        };
+        if (!options.channel &&
+            (options.track ? drums(song.tracks[*options.track - 1])
+                           : std::any_of(song.tracks.begin(), song.tracks.end(), drums)))
+            error += " but drums on channel 10; --channel 10 takes them";
         return false;
     }
     std::stable_sort(voice.notes.begin(), voice.notes.end(),
@@ -157,19 +166,29 @@ PitchPlan planPitch(const std::vector<double>& pitches, int transpose, bool fit)
     return plan;
 }
 
-// The smallest largest error with every note in reach; the search goes
-// outwards from 0, so of equal ones the smallest shift is kept. When no shift
+// Of the shifts that reach every note, those within samePitchCents of the
+// smallest largest error sound alike; of them a whole number of octaves keeps
+// the tune's key, and then the smallest shift moves it least. When no shift
 // reaches every note, none is made, so the message names the notes as written.
 PitchPlan choosePitch(const std::vector<double>& pitches, bool fit) {
-    std::optional<PitchPlan> best;
-    for (int shift = 0; shift <= transposeSearch; ++shift) {
-        for (int transpose : {shift, -shift}) {
-            const PitchPlan plan = planPitch(pitches, transpose, fit);
-            if (plan.reachesAll && (!best || plan.maxCents < best->maxCents - samePitchCents))
-                best = plan;
-        }
+    std::vector<PitchPlan> reaching;
+    for (int transpose = -transposeSearch; transpose <= transposeSearch; ++transpose) {
+        const PitchPlan plan = planPitch(pitches, transpose, fit);
+        if (plan.reachesAll) reaching.push_back(plan);
     }
-    return best ? *best : planPitch(pitches, 0, fit);
+    if (reaching.empty()) return planPitch(pitches, 0, fit);
+    double smallest = INFINITY;
+    for (const PitchPlan& plan : reaching) smallest = std::min(smallest, plan.maxCents);
+    const auto preference = [](const PitchPlan& plan) {
+        return std::make_tuple(plan.transpose % 12 != 0, std::abs(plan.transpose), plan.maxCents,
+                               plan.transpose < 0);
+    };
+    std::optional<PitchPlan> chosen;
+    for (const PitchPlan& plan : reaching)
+        if (plan.maxCents <= smallest + samePitchCents &&
+            (!chosen || preference(plan) < preference(*chosen)))
+            chosen = plan;
+    return *chosen;
 }
 
 struct Length {
@@ -205,6 +224,7 @@ const Length& nearestLength(const std::vector<Length>& lengths, double samples) 
 struct Timed {
     double start, end; // samples from the start of the song
     uint16_t tone;     // divider and note number as s3 s2, or gapTone
+    bool noteBegins;   // the line's first segment of its note: leaving it out loses the note
 };
 
 struct TimedStep {
@@ -212,85 +232,119 @@ struct TimedStep {
     size_t segment;
 };
 
+// Half the shortest step of the fastest row: a note shorter than this is
+// left out at every row, so no choice of row can keep it.
+const double playableSamples = noteLength(0, 0) / 2.0;
+
+// How one tempo row plays the line. Its opening is the longest run of
+// segments from the start whose steps fit memory with the end marker and
+// which leaves out no note a faster row would keep: the whole line when the
+// row can play it. The steps and the errors are the opening's.
 struct TempoFit {
     uint32_t tempo = 0;
-    uint64_t count = 0;           // steps the whole tune needs
-    std::vector<TimedStep> steps; // the first of them, as many as memory holds
-    std::vector<double> errors;   // per segment, samples
-    uint32_t longCodes = 0, split = 0, dropped = 0;
+    uint64_t count = 0;                            // steps the whole tune needs
+    bool losesNote = false;                        // some note a faster row would keep is left out
+    size_t opening = 0;                            // segments
+    std::vector<TimedStep> steps;                  // the opening's
+    std::vector<double> lengthErrors, onsetErrors; // per segment of the opening, samples
+    uint32_t longCodes = 0;
     uint32_t longest = 0; // samples of the longest step
     double meanMs = 0, maxMs = 0;
 };
 
 // Each segment's steps end as near to the segment's end as the lengths
 // allow, so one step's rounding is made good by the next. A segment longer
-// than the longest step is split into near-equal steps; one shorter than half
-// the shortest gives none. Steps past what memory holds are only counted, so
-// a song of hours costs no more than one that fits.
+// than the longest step is split into near-equal steps. A gap, or the part of
+// a note heard again after a higher one, shorter than half the shortest step
+// gives none: judged by the file's own time, so rounding leaves no rest. A
+// note's beginning that short gives one only when the time left for it is
+// long enough. Steps past what memory holds are only counted, so a song of
+// hours costs no more than one that fits.
 TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments, uint32_t capacity) {
     const std::vector<Length> lengths = lengthsAt(tempo);
+    const double half = lengths.front().samples / 2.0;
     TempoFit fit;
     fit.tempo = tempo;
     fit.longest = lengths.back().samples;
-    uint64_t now = 0;
+    double now = 0; // where the steps so far end
+    bool whole = true;
     for (size_t i = 0; i < segments.size(); ++i) {
         const Timed& segment = segments[i];
-        const uint64_t begun = now;
-        const double left = segment.end - double(now);
+        const double begun = now, left = segment.end - now, own = segment.end - segment.start;
         const uint64_t pieces = left > fit.longest ? uint64_t(std::ceil(left / fit.longest)) : 1;
-        const bool note = segment.tone != gapTone;
-        if (pieces == 1 && left < lengths.front().samples / 2.0) {
-            fit.dropped += note;
-        } else {
-            fit.split += note && pieces > 1;
+        if (own >= half || (segment.noteBegins && left >= half)) {
             for (uint64_t piece = 0; piece < pieces; ++piece) {
                 if (fit.steps.size() == capacity) {
                     fit.count += pieces - piece;
-                    now = std::max(now, uint64_t(std::llround(segment.end)));
+                    now = std::max(now, std::round(segment.end));
                     break;
                 }
                 ++fit.count;
                 const Length& length =
-                    nearestLength(lengths, (segment.end - double(now)) / double(pieces - piece));
+                    nearestLength(lengths, (segment.end - now) / (pieces - piece));
                 fit.steps.push_back({uint16_t(segment.tone << 8 | length.code), i});
-                fit.longCodes += length.code >= lengthCodeCount;
                 now += length.samples;
             }
+        } else if (segment.noteBegins && own >= playableSamples) {
+            fit.losesNote = true;
         }
-        fit.errors.push_back(std::fabs(double(now - begun) - (segment.end - segment.start)));
+        whole = whole && !fit.losesNote && fit.count < capacity;
+        if (!whole) continue;
+        fit.opening = i + 1;
+        fit.lengthErrors.push_back(std::fabs(now - begun - own));
+        fit.onsetErrors.push_back(std::fabs(begun - segment.start));
     }
+    while (!fit.steps.empty() && fit.steps.back().segment >= fit.opening) fit.steps.pop_back();
+    for (const TimedStep& step : fit.steps) fit.longCodes += (step.group & 0xFF) >= lengthCodeCount;
     double sum = 0;
-    for (double error : fit.errors) {
+    for (double error : fit.lengthErrors) {
         sum += error;
         fit.maxMs = std::max(fit.maxMs, error * 1000 / sampleRate);
     }
-    fit.meanMs = sum * 1000 / sampleRate / double(fit.errors.size());
+    fit.meanMs = fit.opening ? sum * 1000 / sampleRate / double(fit.opening) : 0;
     return fit;
 }
 
 // Time errors closer than this are heard as the same.
 constexpr double sameTimeMs = 1.0;
 
-// Whether fit a beats fit b: it fits memory where b does not, then has the
-// smaller mean time error, then the smaller largest one, then fewer steps,
-// then fewer lengths read from slower rows.
-bool betterFit(const TempoFit& a, const TempoFit& b, uint32_t capacity) {
-    const bool aFits = a.count < capacity, bFits = b.count < capacity;
-    if (aFits != bFits) return aFits;
+// Whether fit a beats fit b: it keeps a longer opening (the whole tune when
+// it can), then has the smaller mean time error, then the smaller largest
+// one, then fewer steps, then fewer lengths read from slower rows.
+bool betterFit(const TempoFit& a, const TempoFit& b) {
+    if (a.opening != b.opening) return a.opening > b.opening;
     if (std::fabs(a.meanMs - b.meanMs) > sameTimeMs) return a.meanMs < b.meanMs;
     if (std::fabs(a.maxMs - b.maxMs) > sameTimeMs) return a.maxMs < b.maxMs;
     return std::make_pair(a.steps.size(), a.longCodes) <
            std::make_pair(b.steps.size(), b.longCodes);
 }
 
-std::string plural(uint64_t count, const char* thing) {
-    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+struct TempoChoice {
+    TempoFit best;
+    uint64_t fewestSteps; // the whole tune needs at a row that loses no note; row 0 never does
+};
+
+// From the slowest row, whose unit is most likely the tune's own beat: a
+// faster one must do better to be taken.
+TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity) {
+    TempoChoice choice{fitTempo(tempoCount - 1, timed, capacity), UINT64_MAX};
+    const auto count = [&](const TempoFit& fit) {
+        if (!fit.losesNote) choice.fewestSteps = std::min(choice.fewestSteps, fit.count);
+    };
+    count(choice.best);
+    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
+        TempoFit fit = fitTempo(tempo, timed, capacity);
+        count(fit);
+        if (betterFit(fit, choice.best)) choice.best = std::move(fit);
+    }
+    return choice;
 }
 
-std::string millis(double samples) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f ms", samples * 1000 / sampleRate);
-    return text;
+// format: one printf conversion of a double, such as "%.0f".
+std::string millis(double samples, const char* format) {
+    char number[32];
+    std::snprintf(number, sizeof number, format, samples * 1000 / sampleRate);
+    return std::string(number) + " ms";
 }
 
 // How long one length unit lasts at a tempo row.
@@ -335,12 +389,12 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.transposeChosen = !options.transpose;
     const MidiClock clock(song);
     std::vector<Timed> timed;
-    std::vector<bool> moved(voice.notes.size());
+    std::vector<bool> moved(voice.notes.size()), reached(voice.notes.size());
     std::vector<double> cents(line.size()); // each segment's pitch error, for the report
     for (size_t i = 0; i < line.size(); ++i) {
         const Segment& segment = line[i];
         Timed t{clock.seconds(segment.start) * sampleRate, clock.seconds(segment.end) * sampleRate,
-                gapTone};
+                gapTone, false};
         if (segment.note != noNote) {
             const MidiNote& note = voice.notes[segment.note];
             const double p = placed(note.pitch, tune.transpose, options.fit);
@@ -351,6 +405,8 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
             if (p != note.pitch + tune.transpose) moved[segment.note] = true;
             const NearestTone nearest = nearestTone(p);
             t.tone = uint16_t(dividerOf(nearest.toneIndex) << 4 | noteNumberOf(nearest.toneIndex));
+            t.noteBegins = !reached[segment.note];
+            reached[segment.note] = true;
             cents[i] = std::fabs(nearest.cents);
         }
         timed.push_back(t);
@@ -359,52 +415,63 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.startAddress = options.startAddress;
     // Typing runs on past the last nibble to the first, as the player does.
     tune.capacity = memoryNibbles / stepNibbles;
-    // From the slowest row, whose unit is most likely the tune's own beat: a
-    // faster one must do better to be taken.
-    TempoFit best = fitTempo(tempoCount - 1, timed, tune.capacity);
-    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
-        TempoFit fit = fitTempo(tempo, timed, tune.capacity);
-        if (betterFit(fit, best, tune.capacity)) best = std::move(fit);
-    }
+    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity);
     tune.tempo = best.tempo;
 
-    // Segments whose steps are all kept, for the errors reported.
-    size_t kept = line.size();
-    if (best.count + 1 > tune.capacity) {
-        const uint64_t over = best.count + 1 - tune.capacity;
-        if (!options.truncate) {
-            result.error = "the tune is " + plural(over, "step") +
-                           " too long for the memory: it needs " + plural(best.count, "step") +
-                           " and the end marker, and the memory holds " +
-                           std::to_string(tune.capacity) + "; --truncate keeps what fits";
-            return result;
-        }
-        kept = best.steps[tune.capacity - 1].segment;
-        best.steps.resize(tune.capacity - 1);
-        tune.warnings.push_back("the tune is " + plural(over, "step") +
-                                " too long for the memory; kept the first " +
-                                plural(best.steps.size(), "step"));
-    }
+    std::vector<uint32_t> stepsOf(best.opening); // each segment's steps
     for (const TimedStep& step : best.steps) {
         tune.steps.push_back(step.group);
         tune.longCodes |= (step.group & 0xFF) >= lengthCodeCount;
+        ++stepsOf[step.segment];
     }
-
-    std::vector<bool> sounded(line.size());
-    for (const TimedStep& step : best.steps) sounded[step.segment] = true;
+    uint32_t split = 0, dropped = 0;
     double centsSum = 0;
-    for (size_t i = 0; i < kept; ++i) {
-        tune.maxTimeMs = std::max(tune.maxTimeMs, best.errors[i] * 1000 / sampleRate);
-        if (!sounded[i]) continue;
+    for (size_t i = 0; i < best.opening; ++i) {
+        tune.maxTimeMs = std::max(tune.maxTimeMs, best.lengthErrors[i] * 1000 / sampleRate);
+        dropped += timed[i].noteBegins && !stepsOf[i];
+        if (!stepsOf[i]) continue;
+        tune.maxOnsetMs = std::max(tune.maxOnsetMs, best.onsetErrors[i] * 1000 / sampleRate);
         if (line[i].note == noNote) {
             ++tune.rests;
             continue;
         }
         ++tune.notes;
+        split += stepsOf[i] > 1;
         tune.maxCents = std::max(tune.maxCents, cents[i]);
         centsSum += cents[i];
     }
     tune.meanCents = tune.notes ? centsSum / tune.notes : 0;
+
+    const bool cut = best.opening < line.size();
+    const std::string tooLong = cut ? "the tune is " +
+                                          plural(fewestSteps + 1 - tune.capacity, "step") +
+                                          " too long for the memory"
+                                    : "";
+    if (cut && !options.truncate) {
+        result.error = tooLong + ": it needs " + plural(fewestSteps, "step") +
+                       " and the end marker, and the memory holds " +
+                       std::to_string(tune.capacity) + "; --truncate keeps what fits";
+        return result;
+    }
+    if (!tune.notes) {
+        result.error = cut ? "the part of the tune that fits the memory holds no note"
+                           : "every note is shorter than " + millis(playableSamples, "%.1f") +
+                                 ", half the kit's shortest step: there is nothing to play";
+        return result;
+    }
+    if (cut) {
+        const auto notesIn = [&](size_t count) {
+            return std::count_if(timed.begin(), timed.begin() + count,
+                                 [](const Timed& t) { return t.noteBegins; });
+        };
+        char seconds[64];
+        std::snprintf(seconds, sizeof seconds, " (%.1f of %.1f s)",
+                      clock.seconds(line[best.opening].start), clock.seconds(line.back().end));
+        tune.warnings.push_back(tooLong + "; kept the first " +
+                                std::to_string(notesIn(best.opening)) + " of " +
+                                plural(notesIn(line.size()), "note") + ", up to " +
+                                barAndBeat(song, line[best.opening].start) + seconds);
+    }
 
     const auto verb = [](uint64_t count, const char* one, const char* more) {
         return count == 1 ? one : more;
@@ -412,14 +479,14 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     if (const auto count = std::count(moved.begin(), moved.end(), true))
         tune.warnings.push_back(plural(count, "note") + verb(count, " was", " were") +
                                 " moved by octaves into the kit's range");
-    if (best.split)
-        tune.warnings.push_back(plural(best.split, "note") + " longer than the longest step (" +
-                                millis(best.longest) + verb(best.split, ") plays", ") play") +
+    if (split)
+        tune.warnings.push_back(plural(split, "note") + " longer than the longest step (" +
+                                millis(best.longest, "%.0f") + verb(split, ") plays", ") play") +
                                 " as repeated steps; the kit strikes each again");
-    if (best.dropped)
-        tune.warnings.push_back(plural(best.dropped, "note") +
-                                " shorter than half the shortest step" +
-                                verb(best.dropped, " was", " were") + " left out");
+    if (dropped)
+        tune.warnings.push_back(
+            plural(dropped, "note") + " shorter than " + millis(playableSamples, "%.1f") +
+            ", half the kit's shortest step," + verb(dropped, " was", " were") + " left out");
     result.ok = true;
     return result;
 }
@@ -511,18 +578,20 @@ std::string importReport(const ImportedTune& tune) {
     char text[1024];
     const std::string transpose =
         signedSemitones(tune.transpose) + " semitones" +
-        (tune.transposeChosen ? " (chosen for the smallest largest pitch error)" : "");
+        (tune.transposeChosen ? " (chosen for the smallest largest pitch error, to a cent; "
+                                "octaves first)"
+                              : "");
     std::snprintf(text, sizeof text,
                   "voice:          %s, %s and %s\n"
                   "transposition:  %s\n"
                   "memory:         %zu of %u steps used from address %03X, end marker included\n"
                   "tempo:          row %u, one length unit %.1f ms\n"
                   "pitch error:    largest %.1f cents, mean %.1f cents\n"
-                  "time error:     largest %.1f ms on one note or rest\n",
+                  "time error:     largest %.1f ms in a length, %.1f ms in an onset\n",
                   tune.voice.c_str(), plural(tune.notes, "note").c_str(),
                   plural(tune.rests, "rest").c_str(), transpose.c_str(), tune.steps.size() + 1,
                   tune.capacity, tune.startAddress, tune.tempo, unitMs(tune.tempo), tune.maxCents,
-                  tune.meanCents, tune.maxTimeMs);
+                  tune.meanCents, tune.maxTimeMs, tune.maxOnsetMs);
     return text;
 }
 

@@ -3,9 +3,12 @@
 // One voice (a track, a channel, or both) becomes a single line: where its
 // notes overlap, the highest sounding note is heard. Each note becomes the
 // kit tone nearest in cents, after a transposition that is given or chosen
-// to make the largest pitch error smallest. Each note and gap becomes steps
-// whose lengths, at the tempo row that follows the file's timing best, end as
-// near as they can to where the file's notes end, so errors never add up.
+// to make the largest pitch error smallest, keeping the key where that costs
+// under a cent. Each note and gap becomes steps whose lengths, at the tempo
+// row that keeps every note and follows the file's timing best, end as near
+// as they can to where the file's notes end, so rounding does not add up. A
+// tune that does not fit memory whole is refused, or cut to its longest
+// opening that does.
 #pragma once
 
 #include "midiFile.h"
@@ -22,7 +25,7 @@ struct ImportOptions {
     std::optional<uint32_t> channel; // 1..16
     std::optional<int> transpose;    // semitones; chosen when absent
     bool fit = false;                // move notes out of reach by octaves
-    bool truncate = false;           // keep what fits in memory
+    bool truncate = false;           // keep the longest opening that fits memory whole
     uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
 };
 
@@ -41,7 +44,8 @@ struct ImportedTune {
     bool longCodes = false;        // some length code reads a slower row (32 or more)
     uint32_t notes = 0, rests = 0; // the file's, as kept
     double maxCents = 0, meanCents = 0;
-    double maxTimeMs = 0;
+    double maxTimeMs = 0;  // the largest difference in length of a note or rest
+    double maxOnsetMs = 0; // the largest difference in where a note or rest begins
     std::vector<std::string> warnings;
 };
 
