@@ -109,14 +109,24 @@ void DeviceSound::releaseIfIdle() {
     released_ = true;
 }
 
+// The old device stays open, silent, until the larger one is ready: with no
+// stream of ours, a sound server may slow its output's wake-ups (a null sink
+// to two seconds), and a new stream then takes that long to be heard.
 void DeviceSound::recoverFromUnderrun() {
     if (!ranOut_.exchange(false) || !device_ || bufferSamples_ >= largestBufferSamples) return;
+    const uint32_t old = device_;
     const bool wasPaused = paused_;
-    closeDevice();
+    // Its callback has returned and no other follows, so the watch is free.
+    SDL_PauseAudioDevice(old, 1);
+    paused_ = true;
     bufferSamples_ += bufferStepSamples;
-    // Should the larger device not open, the next sound tries again.
-    released_ = true;
-    if (openDevice()) setPaused(wasPaused);
+    if (openDevice()) {
+        SDL_CloseAudioDevice(old);
+    } else { // the old one plays on
+        bufferSamples_ -= bufferStepSamples;
+        device_ = old;
+    }
+    setPaused(wasPaused);
 }
 
 void DeviceSound::setPaused(bool paused) {
