@@ -4,21 +4,29 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <chrono>
+#include <cstring>
+
 namespace korvel::audio {
 namespace {
 
-void SDLCALL pullSamples(void* queue, Uint8* out, int bytes) {
+void SDLCALL pullSamples(void* sound, Uint8* out, int bytes) {
     // The device was opened for one byte per sample.
-    static_cast<SoundQueue*>(queue)->pull(out, static_cast<uint32_t>(bytes));
+    static_cast<DeviceSound*>(sound)->pull(out, static_cast<uint32_t>(bytes));
+}
+
+// Drivers that pace themselves with a timer and have no buffer to run out of.
+bool playsInRealTime(const char* driver) {
+    return driver && std::strcmp(driver, "disk") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
 } // namespace
 
-DeviceSound::DeviceSound(SoundQueueListener& listener) : queue_(listener, aheadSamples) {}
+DeviceSound::DeviceSound(SoundQueueListener& listener, UnderrunListener* underruns)
+    : queue_(listener, aheadSamples), underruns_(underruns) {}
 
 DeviceSound::~DeviceSound() {
-    if (device_) SDL_CloseAudioDevice(device_);
-    if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    close();
 }
 
 bool DeviceSound::open() {
@@ -29,7 +37,15 @@ bool DeviceSound::open() {
         return false;
     }
     sdlStarted_ = true;
+    watched_ = playsInRealTime(SDL_GetCurrentAudioDriver());
     return openDevice();
+}
+
+void DeviceSound::close() {
+    closeDevice();
+    released_ = false;
+    if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdlStarted_ = false;
 }
 
 bool DeviceSound::openDevice() {
@@ -37,23 +53,31 @@ bool DeviceSound::openDevice() {
     wanted.freq = static_cast<int>(sampleRate);
     wanted.format = AUDIO_U8;
     wanted.channels = 1;
-    wanted.samples = bufferSamples;
+    wanted.samples = static_cast<Uint16>(bufferSamples_);
     wanted.callback = pullSamples;
-    wanted.userdata = &queue_;
+    wanted.userdata = this;
     SDL_AudioSpec obtained{};
+    watch_ = UnderrunWatch(bufferSamples_, sampleRate);
+    restartWatch_.store(true);
     // No changes allowed: SDL converts, and the callback always sees this format and size.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (!device_) {
         error_ = SDL_GetError();
         return false;
     }
-    bufferMilliseconds_ = bufferSamples * 1000u / sampleRate + 1;
     released_ = false;
     paused_ = true; // a device opens paused
     return true;
 }
 
+// Closing waits for the audio thread, so no callback runs after this.
+void DeviceSound::closeDevice() {
+    if (device_) SDL_CloseAudioDevice(device_);
+    device_ = 0;
+}
+
 bool DeviceSound::deviceReady() {
+    recoverFromUnderrun();
     return device_ || (released_ && openDevice());
 }
 
@@ -81,16 +105,48 @@ void DeviceSound::pauseIfIdle() {
 
 void DeviceSound::releaseIfIdle() {
     if (!device_ || !queue_.idle()) return;
-    // Closing waits for the audio thread, so no callback runs after this.
-    SDL_CloseAudioDevice(device_);
-    device_ = 0;
+    closeDevice();
     released_ = true;
+}
+
+// The old device stays open, silent, until the larger one is ready: with no
+// stream of ours, a sound server may slow its output's wake-ups (a null sink
+// to two seconds), and a new stream then takes that long to be heard.
+void DeviceSound::recoverFromUnderrun() {
+    if (!ranOut_.exchange(false) || !device_ || bufferSamples_ >= largestBufferSamples) return;
+    const uint32_t old = device_;
+    const bool wasPaused = paused_;
+    // Its callback has returned and no other follows, so the watch is free.
+    SDL_PauseAudioDevice(old, 1);
+    paused_ = true;
+    bufferSamples_ += bufferStepSamples;
+    if (openDevice()) {
+        SDL_CloseAudioDevice(old);
+    } else { // the old one plays on
+        bufferSamples_ -= bufferStepSamples;
+        device_ = old;
+    }
+    setPaused(wasPaused);
 }
 
 void DeviceSound::setPaused(bool paused) {
     if (paused == paused_) return;
+    // A paused device is not asked for samples: the watch starts over.
+    if (!paused) restartWatch_.store(true);
     SDL_PauseAudioDevice(device_, paused ? 1 : 0);
     paused_ = paused;
+}
+
+void DeviceSound::pull(uint8_t* out, uint32_t count) {
+    if (watched_) {
+        if (restartWatch_.exchange(false)) watch_.restart();
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        const auto micro = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+        if (watch_.ranOut(static_cast<uint64_t>(micro), count) && !ranOut_.exchange(true) &&
+            underruns_)
+            underruns_->ranOut();
+    }
+    queue_.pull(out, count);
 }
 
 } // namespace korvel::audio

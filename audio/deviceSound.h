@@ -3,23 +3,33 @@
 //
 // A SoundQueue (soundQueue.h) feeds an SDL audio device opened for the kit's
 // own format, 22050 samples per second, 8-bit unsigned, mono (SDL converts
-// when the hardware wants another), in buffers of bufferSamples: small, so a
-// held organ key sounds within one buffer. The device is paused while nothing
-// sounds, so an idle kit costs no callbacks, and resumed when a sound starts.
-// A paused device still keeps SDL's audio thread waking, so a host that stays
-// idle for long may release it (releaseIfIdle); the next sound, or prepare(),
-// opens it again. The first samples of a newly opened device may come late (at
-// times a few hundred milliseconds through PulseAudio), so a host prepares it
-// at the first sign of use.
-// SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests).
+// when the hardware wants another), in buffers of bufferSamples(): small, so
+// a held organ key sounds within one buffer. The device is paused while
+// nothing sounds, so an idle kit costs no callbacks, and resumed when a sound
+// starts. A paused device still keeps SDL's audio thread waking, so a host
+// that stays idle for long may release it (releaseIfIdle); the next sound, or
+// prepare(), opens it again. The first samples of a newly opened device may
+// come late (at times a few hundred milliseconds through PulseAudio), so a
+// host prepares it at the first sign of use.
+//
+// On a busy machine the audio thread may be kept waiting past what the
+// device holds, and the device plays silence (underrunWatch.h). It then
+// reopens with a larger buffer, a step at a time up to largestBufferSamples,
+// which still lets a key sound within about 50 ms; the buffer stays that size
+// while the device lives. The host answers lateness on its own thread with
+// recoverFromUnderrun(); every sound call does it, too.
+// SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests; neither
+// plays in real time, so neither is watched).
 //
 // Every call is made on one thread, the host's GUI thread (or korvel-cli's
-// main thread); the listener is called as soundQueue.h says, mostly on SDL's
-// audio thread.
+// main thread); the listeners are called as soundQueue.h says, mostly on
+// SDL's audio thread.
 #pragma once
 
 #include "soundQueue.h"
+#include "underrunWatch.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -27,11 +37,23 @@ namespace korvel::audio {
 
 class DeviceSound final : public SoundPort {
   public:
-    static constexpr uint32_t bufferSamples = 512; // 23 ms
+    static constexpr uint32_t firstBufferSamples = 512;    // 23 ms
+    static constexpr uint32_t bufferStepSamples = 256;     // 12 ms
+    static constexpr uint32_t largestBufferSamples = 1024; // 46 ms
     // Three buffers: the host has at least two (46 ms) to answer a report.
-    static constexpr uint32_t aheadSamples = 3 * bufferSamples;
+    static constexpr uint32_t aheadSamples = 3 * largestBufferSamples;
 
-    explicit DeviceSound(SoundQueueListener& listener);
+    // Told on the audio thread that the device played silence for want of
+    // samples; the host calls recoverFromUnderrun() on its own thread.
+    class UnderrunListener {
+      public:
+        virtual void ranOut() = 0;
+
+      protected:
+        ~UnderrunListener() = default;
+    };
+
+    explicit DeviceSound(SoundQueueListener& listener, UnderrunListener* underruns = nullptr);
     ~DeviceSound(); // stops the sound at once and closes the device
     DeviceSound(const DeviceSound&) = delete;
     DeviceSound& operator=(const DeviceSound&) = delete;
@@ -39,11 +61,14 @@ class DeviceSound final : public SoundPort {
     // False with error() set when no device could be opened; the kit then
     // runs silent and no report ever arrives.
     bool open();
+    // Closes the device for good; the audio thread has ended when it returns.
+    void close();
     // Opened, though perhaps released for now.
     bool isOpen() const { return device_ != 0 || released_; }
     const std::string& error() const { return error_; }
+    uint32_t bufferSamples() const { return bufferSamples_; }
     // How long the device holds samples it has taken from the queue.
-    uint32_t bufferMilliseconds() const { return bufferMilliseconds_; }
+    uint32_t bufferMilliseconds() const { return bufferSamples_ * 1000u / sampleRate + 1; }
 
     void startKeyNote(uint32_t keyNoteIndex) override;
     void playTone(uint32_t toneIndex, uint32_t lengthBytes) override;
@@ -60,21 +85,34 @@ class DeviceSound final : public SoundPort {
     // Reopens a released device ahead of a likely sound: a new device takes a
     // while to play its first samples.
     void prepare() { deviceReady(); }
+    // After the device ran out, reopens it with a larger buffer (while one is
+    // allowed), carrying on what sounded; the queue keeps what it holds.
+    void recoverFromUnderrun();
+
+    // Audio thread: SDL's callback.
+    void pull(uint8_t* out, uint32_t count);
 
   private:
     bool openDevice();
+    void closeDevice();
     // Reopens a released device; false (error() set) when that fails, and
     // the sound is then dropped, as on a device that went away.
     bool deviceReady();
     void setPaused(bool paused);
 
     SoundQueue queue_;
+    UnderrunListener* const underruns_;
     uint32_t device_ = 0;
     bool sdlStarted_ = false;
     bool paused_ = true;
     bool released_ = false;
-    uint32_t bufferMilliseconds_ = 0;
+    bool watched_ = false; // the driver plays in real time
+    uint32_t bufferSamples_ = firstBufferSamples;
     std::string error_;
+    // Audio thread, set up by the host thread while the device is closed or paused:
+    UnderrunWatch watch_{firstBufferSamples, sampleRate};
+    std::atomic<bool> restartWatch_{true};
+    std::atomic<bool> ranOut_{false};
 };
 
 } // namespace korvel::audio

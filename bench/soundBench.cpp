@@ -19,7 +19,7 @@ namespace {
 using korvel::audio::DeviceSound;
 using Clock = std::chrono::steady_clock;
 
-constexpr uint32_t pieceBytes = DeviceSound::bufferSamples;
+constexpr uint32_t pieceBytes = DeviceSound::firstBufferSamples;
 
 // Every tone buffer whole, in device-buffer pieces, both ways.
 void toneSourceAgainstBankCopy(benchmark::State& state) {
@@ -89,7 +89,7 @@ void keyPressToDevice(benchmark::State& state) {
         sound.stopSound();
     }
     state.counters["worstMs"] = worst * 1e3;
-    state.counters["bufferMs"] = DeviceSound::bufferSamples * 1e3 / korvel::sampleRate;
+    state.counters["bufferMs"] = DeviceSound::firstBufferSamples * 1e3 / korvel::sampleRate;
 }
 BENCHMARK(keyPressToDevice)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
 

@@ -7,6 +7,12 @@
 #include <QFileInfo>
 #include <QTime>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
 namespace korvel::qt {
 namespace {
 
@@ -16,14 +22,32 @@ files::Path filePath(const QString& path) {
     return {QFileInfo(path).filesystemFilePath().native(), path.toStdString()};
 }
 
+// Milliseconds from some fixed moment, counting while the machine sleeps: a
+// monotonic clock that stops then would leave the kit's clock behind by the
+// time asleep.
+uint64_t millisecondsIncludingSleep() {
+#ifdef _WIN32
+    return GetTickCount64();
+#else
+#ifdef CLOCK_BOOTTIME
+    const clockid_t counter = CLOCK_BOOTTIME;
+#else
+    const clockid_t counter = CLOCK_MONOTONIC;
+#endif
+    timespec now{};
+    clock_gettime(counter, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000u +
+           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+#endif
+}
+
 } // namespace
 
 KitSession::KitSession(SoundPort& sound, QObject* parent) : QObject(parent), sound_(sound) {
     const QTime now = QTime::currentTime();
     initKit(kit_, {static_cast<unsigned>(now.hour()), static_cast<unsigned>(now.minute()),
                    static_cast<unsigned>(now.second()), static_cast<unsigned>(now.msec())});
-    monotonic_.start();
-    startCatchUp(catchUp_, 0);
+    startCatchUp(catchUp_, millisecondsIncludingSleep());
     clockTimer_.setInterval(static_cast<int>(clockTickMilliseconds));
     connect(&clockTimer_, &QTimer::timeout, this, &KitSession::catchUp);
     clockTimer_.start();
@@ -34,7 +58,7 @@ const MelodyStep* KitSession::soundingStep() const {
 }
 
 void KitSession::hold(KeyId key) {
-    if (!holds_.hold(key)) return;
+    if (!holds_.hold(key, [this](KeyId other) { released(other); })) return;
     const bool wasPlaying = kit_.mode == KitMode::Playing;
     press(kit_, ports(), key);
     if (!wasPlaying && kit_.mode == KitMode::Playing)
@@ -47,9 +71,7 @@ void KitSession::letGo(KeyId key) {
 }
 
 void KitSession::letGoAll() {
-    for (unsigned k = 0; k < keyCount; ++k)
-        if (holds_.letGo(static_cast<KeyId>(k), KeyHolds::Holds::All))
-            released(static_cast<KeyId>(k));
+    holds_.letGoAll([this](KeyId key) { released(key); });
     emit allLetGo();
 }
 
@@ -63,6 +85,7 @@ bool KitSession::isHeld(KeyId key) const {
 }
 
 void KitSession::reset() {
+    letGoAll();
     resetKit(kit_, ports());
 }
 
@@ -94,7 +117,7 @@ void KitSession::onMelodyNoteDone() {
 }
 
 void KitSession::catchUp() {
-    catchUpClock(catchUp_, static_cast<uint64_t>(monotonic_.elapsed()), kit_, *this);
+    catchUpClock(catchUp_, millisecondsIncludingSleep(), kit_, *this);
 }
 
 void KitSession::requestLedRepaint() {

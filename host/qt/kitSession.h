@@ -2,7 +2,8 @@
 // the mouse and the PC keyboard, the clock's timer, the melody's next step,
 // reset and the script files. Widgets watch its signals to repaint.
 //
-// A kit key is down while any source holds it (keyHolds.h).
+// A kit key is down while any source holds it; STOP and Reset let go of the
+// other held keys first (keyHolds.h).
 #pragma once
 
 #include "clockCatchUp.h"
@@ -12,7 +13,6 @@
 #include "scriptFile.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -37,6 +37,7 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     void letGoAll();
     bool isHeld(KeyId key) const;
 
+    // Lets go of every held key, then resets the kit.
     void reset();
     FileResult loadFile(const QString& path);
     FileResult loadText(const QByteArray& text);
@@ -47,7 +48,7 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
   public slots:
     // The sound's report that the melody's note ended by itself.
     void onMelodyNoteDone();
-    // Brings the clock up to the monotonic time; the window's timer calls it.
+    // Brings the clock up to the time elapsed, sleep included; the window's timer calls it.
     void catchUp();
 
   signals:
@@ -68,7 +69,6 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     SoundPort& sound_;
     KitState kit_{};
     ClockCatchUp catchUp_{};
-    QElapsedTimer monotonic_;
     QTimer clockTimer_;
     KeyHolds holds_;
     std::optional<MelodyStep> sounding_;

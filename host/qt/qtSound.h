@@ -13,20 +13,20 @@
 // After releaseDelayMs with nothing sounding the device is released, so an
 // idle window costs no audio thread wake-ups; prepare() (on any kit key, the
 // pointer entering the board, the window coming to the front) or the next
-// sound reopens it.
+// sound reopens it. A device that ran out of samples on a busy machine is
+// reopened with a larger buffer as soon as the report arrives.
 #pragma once
 
+#include "audioReports.h"
 #include "deviceSound.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <atomic>
-
 namespace korvel::qt {
 
-class QtSound final : public QObject, public SoundPort, private SoundQueueListener {
+class QtSound final : public QObject, public SoundPort {
     Q_OBJECT
 
   public:
@@ -58,20 +58,13 @@ class QtSound final : public QObject, public SoundPort, private SoundQueueListen
     void melodyNoteDone();
 
   private:
-    // Audio thread, or inside playTone: keep what happened and post one delivery.
-    void melodyNoteEnded(uint64_t tag) override;
-    void ranDry() override;
-    void postDelivery();
-    // GUI thread.
     void deliver();
     void releaseLater();
 
+    // Before the device, which reports to it until it is closed.
+    AudioReports reports_;
     audio::DeviceSound device_;
     QTimer releaseTimer_;
-    // Only the report with the largest tag can be of the note in flight.
-    std::atomic<uint64_t> reportedTag_{0};
-    std::atomic<bool> dry_{false};
-    std::atomic<bool> deliveryPosted_{false};
 };
 
 } // namespace korvel::qt

@@ -542,11 +542,25 @@ addEventListener('drop', (event) => {
 
 // ---- Start: the clock from the local time, then kept by elapsed time ----
 
+// Milliseconds elapsed, sleep included. performance.now() may stop while the
+// machine sleeps; Date.now() runs on but moves when the computer's clock is
+// set. Each reading counts the larger advance of the two, so neither a sleep
+// nor a clock set back stops the count.
+const elapsed = { performance: performance.now(), date: Date.now(), counted: 0 };
+function elapsedMilliseconds() {
+  const performanceNow = performance.now();
+  const dateNow = Date.now();
+  elapsed.counted += Math.max(0, performanceNow - elapsed.performance, dateNow - elapsed.date);
+  elapsed.performance = performanceNow;
+  elapsed.date = dateNow;
+  return elapsed.counted;
+}
+
 const started = new Date();
 kit._korvel_start(started.getHours(), started.getMinutes(), started.getSeconds(),
-  started.getMilliseconds(), performance.now());
+  started.getMilliseconds(), elapsedMilliseconds());
 setInterval(() => {
-  if (kit._korvel_catchUp(performance.now())) refresh();
+  if (kit._korvel_catchUp(elapsedMilliseconds())) refresh();
 }, 100);
 addEventListener('resize', fit);
 addEventListener('hashchange', openLink);

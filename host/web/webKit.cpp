@@ -47,9 +47,10 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
         startCatchUp(catchUp_, nowMilliseconds);
     }
 
-    // A kit key is down while any pointer or PC key holds it (keyHolds.h).
+    // A kit key is down while any pointer or PC key holds it; STOP and Reset
+    // let go of the other held keys first (keyHolds.h).
     void hold(KeyId key) {
-        if (!holds_.hold(key)) return;
+        if (!holds_.hold(key, [this](KeyId other) { release(kit_, ports(), other); })) return;
         const bool wasPlaying = kit_.mode == KitMode::Playing;
         press(kit_, ports(), key);
         if (!wasPlaying && kit_.mode == KitMode::Playing)
@@ -57,14 +58,15 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
         answerReports();
     }
 
-    void letGo(KeyId key, KeyHolds::Holds holds = KeyHolds::Holds::One) {
-        if (!holds_.letGo(key, holds)) return;
+    void letGo(KeyId key) {
+        if (!holds_.letGo(key)) return;
         release(kit_, ports(), key);
         answerReports();
     }
 
     void letGoAll() {
-        for (unsigned k = 0; k < keyCount; ++k) letGo(static_cast<KeyId>(k), KeyHolds::Holds::All);
+        holds_.letGoAll([this](KeyId key) { release(kit_, ports(), key); });
+        answerReports();
     }
 
     bool held(KeyId key) const { return holds_.isHeld(key); }
@@ -74,6 +76,7 @@ class Session final : public SoundPort, public RepaintPort, SoundQueueListener, 
     }
 
     void reset() {
+        letGoAll();
         resetKit(kit_, ports());
         answerReports();
     }

@@ -218,6 +218,38 @@ class WindowTest : public QObject {
         QCOMPARE(std::count(calls.begin(), calls.end(), stopCall), 2);
     }
 
+    // An organ note held by one source ends when STOP (by mouse or Esc) or
+    // Reset comes from another; letting go of it later does nothing more.
+    void stopAndResetEndANoteHeldElsewhere_data() {
+        QTest::addColumn<bool>("heldByMouse");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("PC key, STOP clicked") << false << "STOP";
+        QTest::newRow("PC key, Esc") << false << "Esc";
+        QTest::newRow("PC key, Reset") << false << "Reset";
+        QTest::newRow("mouse, Esc") << true << "Esc";
+        QTest::newRow("mouse, Reset") << true << "Reset";
+    }
+    void stopAndResetEndANoteHeldElsewhere() {
+        QFETCH(bool, heldByMouse);
+        QFETCH(QString, ending);
+        enterOrgan();
+        if (heldByMouse)
+            QTest::mousePress(&key(hexKey(5)), Qt::LeftButton);
+        else
+            QTest::keyPress(window_.get(), Qt::Key_5);
+        if (ending == "STOP") QTest::mouseClick(&key(KeyId::Stop), Qt::LeftButton);
+        if (ending == "Esc") QTest::keyClick(window_.get(), Qt::Key_Escape);
+        if (ending == "Reset") trigger("reset");
+        QCOMPARE(kit().mode, KitMode::Clock);
+        QCOMPARE(soundCalls(sound_), (std::vector<PortCall>{keyNoteCall(57), stopCall}));
+        if (heldByMouse)
+            QTest::mouseRelease(&key(hexKey(5)), Qt::LeftButton);
+        else
+            QTest::keyRelease(window_.get(), Qt::Key_5);
+        QVERIFY(soundCalls(sound_).empty());
+        QVERIFY(!session().isHeld(hexKey(5)));
+    }
+
     void fileCommandsTellWhatWentWrong_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("path");

@@ -3,6 +3,7 @@
 // what the device was given, under a Qt event loop.
 #include "qtSound.h"
 #include "tuneRun.h"
+#include "underrunWatch.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -11,11 +12,37 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <pthread.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
+#include <vector>
+
+// Allocations made on SDL's audio thread, which must make none: an allocation
+// can wait on a lock the GUI thread holds, and the device runs dry meanwhile.
+namespace {
+std::atomic<size_t> audioThreadAllocations{0};
+}
+
+void* operator new(size_t size) {
+    char name[16] = {};
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    if (std::strncmp(name, "SDLAudio", 8) == 0) ++audioThreadAllocations;
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    std::free(block);
+}
 
 namespace korvel::test {
 namespace {
@@ -159,6 +186,7 @@ TEST(SoundQueue, CutsAtOnceAndTellsStaleReports) {
 // The device also gets silence while paused, or when a loaded machine delays
 // an answer; that only adds silence, so silence is dropped before comparing
 // (the tune has no rests). A note too many or too few, or cut short, shows.
+// The reports of the notes' ends cross to the GUI thread without allocating.
 TEST(QtSound, DiskDeviceGetsTheRender) {
     const TuneFile file("0000@ 0010W  0010@ 3405W 1007W EEEEW");
     const std::string device = file.path + ".raw";
@@ -184,6 +212,7 @@ TEST(QtSound, DiskDeviceGetsTheRender) {
         QTimer::singleShot(20000, &app, &QCoreApplication::quit);
         app.exec();
         EXPECT_EQ(started, steps + 1);
+        EXPECT_EQ(audioThreadAllocations.load(), 0u);
     } // closing the device completes its file
     const std::string sounded = soundedOnDisk(device);
     EXPECT_TRUE(sounded == rendered) << sounded.size() << " bytes, not " << rendered.size();
@@ -218,6 +247,43 @@ TEST(DeviceSound, ReleasedDeviceReopensForTheNextSound) {
     }
     const std::string sounded = soundedOnDisk(device);
     EXPECT_TRUE(sounded == expected) << sounded.size() << " bytes, not " << expected.size();
+}
+
+// Request times, in buffers, of a device asking for a buffer each time:
+// only a request later than the samples given could last, by a quarter of a
+// buffer or more, tells that the device ran out.
+TEST(UnderrunWatch, TellsOnlyARequestLaterThanTheSamplesGivenCouldLast) {
+    constexpr uint32_t buffer = 512;
+    const double bufferMicroseconds = buffer * 1e6 / sampleRate;
+    struct Case {
+        const char* name;
+        std::vector<double> times;  // a negative time: the device resumed after a pause, at -time
+        std::vector<size_t> ranOut; // which requests tell
+    };
+    const Case cases[] = {
+        {"steady", {0, 1, 2, 3, 4, 5}, {}},
+        {"two at once, then a gap", {0, 0, 2, 2, 4, 4, 6}, {}},
+        {"late by a fifth", {0, 1, 2, 3.2, 4, 5}, {}},
+        {"late by a third, then steady from there", {0, 1, 2, 3.33, 4.33, 5.33}, {3}},
+        {"late twice", {0, 1, 2.5, 3.5, 5, 6}, {2, 4}},
+        {"a pause is no underrun", {0, 1, 2, -40, 41, 42}, {}},
+        {"four at once fill no more than two buffers ahead", {0, 0, 0, 0, 3.5}, {4}},
+    };
+    for (const Case& c : cases) {
+        audio::UnderrunWatch watch(buffer, sampleRate);
+        std::vector<size_t> told;
+        for (size_t i = 0; i < c.times.size(); ++i) {
+            if (c.times[i] < 0) watch.restart();
+            const auto now = static_cast<uint64_t>(std::abs(c.times[i]) * bufferMicroseconds);
+            if (watch.ranOut(now, buffer)) told.push_back(i);
+        }
+        EXPECT_EQ(told, c.ranOut) << c.name;
+    }
+    // A device clock slower than the host's by 0.05 % over ten minutes.
+    audio::UnderrunWatch watch(buffer, sampleRate);
+    for (int i = 0; i < 26000; ++i)
+        ASSERT_FALSE(watch.ranOut(static_cast<uint64_t>(i * bufferMicroseconds * 1.0005), buffer))
+            << i;
 }
 
 } // namespace

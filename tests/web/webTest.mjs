@@ -153,9 +153,14 @@ test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', asy
   await page.keyboard.up('5');
   assert.equal(await keysDown(page), '');
 
+  // STOP lets go of a note still held, which would otherwise sound on.
+  await page.keyboard.down('5');
   await page.keyboard.down('Escape');
   assert.equal(await status(page), 'Stop');
+  assert.equal(await keysDown(page), 'STOP');
   await page.keyboard.up('Escape');
+  await page.keyboard.up('5');
+  assert.equal(await keysDown(page), '');
   assert.match(await reading(page), /^[0-2]\d:[0-5]\d$/);
 });
 
