@@ -166,8 +166,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, RunTable,
                                          RunCase{H, 0, P, started}, RunCase{P, 0, P, none},
                                          RunCase{P, 12, P, none}));
 
-// The digits above C have no RUN action of their own: in every mode RUN
-// reaches them (all but Clock and Playing) nothing may change.
+// D, E and F as the rightmost digit give RUN nothing to do, in every mode
+// where the digit decides (Clock forces 0; Playing ignores RUN).
 TEST(RunWithTopDigits, DoesNothing) {
     for (KitMode mode : {KitMode::Blank, KitMode::Entry, KitMode::Keyboard, KitMode::Halted}) {
         for (uint32_t d0 : {0xDu, 0xEu, 0xFu}) {
