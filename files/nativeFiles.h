@@ -46,8 +46,8 @@ constexpr uint32_t temporaryAttempts = 100;
 std::string temporaryLeaf(); // a fresh random name; shared by the implementations
 // Whether the failed createBeside was the folder refusing new files.
 bool lastCreateWasRefused();
-// Gives file what a rename would otherwise lose of target (permission bits,
-// owner, attributes); false when it cannot.
+// Gives file what a rename would otherwise lose of target (permission bits
+// but the set-id ones, owner, attributes); false when it cannot.
 bool copyAttributes(const Name& target, Handle file);
 // An existing target opened for writing, its contents as they were.
 Handle openForWriting(const Name& target);

@@ -95,14 +95,16 @@ bool lastCreateWasRefused() {
     return lastCreateErrno == EACCES || lastCreateErrno == EPERM;
 }
 
-// The owner first: changing it clears the set-id bits the mode then restores.
+// The owner first, as changing it clears set-id bits. Those are not carried
+// over: they would hand the old file's privileges to new contents, which is
+// why the kernel clears them when an unprivileged process writes a file.
 bool copyAttributes(const Name& target, Handle file) {
     struct stat old, fresh;
     if (stat(target.c_str(), &old) != 0 || fstat(fd(file), &fresh) != 0) return false;
     if ((old.st_uid != fresh.st_uid || old.st_gid != fresh.st_gid) &&
         fchown(fd(file), old.st_uid, old.st_gid) != 0)
         return false;
-    return fchmod(fd(file), old.st_mode & 07777) == 0;
+    return fchmod(fd(file), old.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) == 0;
 }
 
 Handle openForWriting(const Name& target) {

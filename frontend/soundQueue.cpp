@@ -25,11 +25,12 @@ void SoundQueue::playTone(uint32_t toneIndex, uint32_t lengthBytes) {
     Reports ended;
     {
         std::lock_guard lock(mutex_);
+        // Nothing would ever sound behind a loop. Cut before the note is in
+        // flight, as a cut forgets the note in flight.
+        if (current_.source.loops) cutLocked();
         const Sound note{melodyNoteSource(toneIndex, lengthBytes), ++lastTag_};
         inFlightTag_ = note.tag;
         sounding_ = true;
-        // Nothing would ever sound behind a loop.
-        if (current_.source.loops) cutLocked();
         if (toneEnded(current_.source) && current_.tag == 0)
             current_ = note;
         else

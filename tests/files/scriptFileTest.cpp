@@ -267,6 +267,24 @@ TEST_F(ScriptFileTest, SaveKeepsLinksAndPermissions) {
     EXPECT_EQ(entries(), 4u) << "no temporary file left behind";
 }
 
+// New contents must not inherit the privileges of the old (a write clears
+// them, too); the sticky bit and the permissions stay.
+TEST_F(ScriptFileTest, ReplacedFileLosesSetIdBitsOnly) {
+    const struct {
+        mode_t before, after;
+    } cases[] = {{04755, 0755}, {02750, 0750}, {07775, 01775}, {01640, 01640}};
+    const fs::path path = folder / "tune.dat";
+    for (const auto& c : cases) {
+        writeFile(path, "old");
+        ASSERT_EQ(chmod(path.c_str(), c.before), 0);
+        ASSERT_EQ(saveScriptFile(kit, path.string()).outcome, FileOutcome::Done);
+        struct stat info;
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.after) << std::oct << "from " << c.before;
+        EXPECT_EQ(readFile(path).size(), scriptImageBytes);
+    }
+}
+
 TEST_F(ScriptFileTest, ReadOnlyFileIsRefusedAndUntouched) {
     const fs::path path = folder / "tune.dat";
     writeFile(path, "precious");

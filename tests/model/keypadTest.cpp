@@ -166,6 +166,22 @@ INSTANTIATE_TEST_SUITE_P(Modes, RunTable,
                                          RunCase{H, 0, P, started}, RunCase{P, 0, P, none},
                                          RunCase{P, 12, P, none}));
 
+// D, E and F as the rightmost digit give RUN nothing to do, in every mode
+// where the digit decides (Clock forces 0; Playing ignores RUN).
+TEST(RunWithTopDigits, DoesNothing) {
+    for (KitMode mode : {KitMode::Blank, KitMode::Entry, KitMode::Keyboard, KitMode::Halted}) {
+        for (uint32_t d0 : {0xDu, 0xEu, 0xFu}) {
+            Prepared f(mode);
+            f.kit.digits[0] = d0;
+            const KitState before = f.kit;
+            f.press(KeyId::Run);
+            f.release(KeyId::Run);
+            EXPECT_TRUE(fields(before) == fields(f.kit)) << d0 << " in mode " << int(mode);
+            EXPECT_EQ(f.recorder.calls, none) << d0 << " in mode " << int(mode);
+        }
+    }
+}
+
 TEST(RunInClock, ForcesDigitZeroOnlyAndKeepsTheOthers) {
     Prepared f(KitMode::Clock);
     f.press(KeyId::Run);

@@ -126,6 +126,18 @@ INSTANTIATE_TEST_SUITE_P(
                   0}),
     [](const testing::TestParamInfo<ApplyCase>& info) { return std::string(info.param.name); });
 
+// Each lower-case hex letter, alone between digits, stores the same nibble as its capital.
+TEST(ApplyScript, LowerCaseLettersAreTheirCapitals) {
+    const std::string letters = "abcdef";
+    for (size_t i = 0; i < letters.size(); ++i) {
+        KitState kit{};
+        const std::string text = "KORVEL\n---\n0020@1"s + letters[i] + "23w";
+        ASSERT_TRUE(applyScript(kit, text.data(), text.size()));
+        EXPECT_EQ(kit.memory[34], 10 + i) << letters[i];
+        EXPECT_EQ(kit.address, 0x24u) << letters[i];
+    }
+}
+
 TEST(ApplyScript, SavedImageRestoresMemoryOnly) {
     std::mt19937 random(7);
     KitState saved{};

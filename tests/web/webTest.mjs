@@ -274,6 +274,21 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   assert.match(await message(shared), /^Can't Open : long\.dat\nIt holds more than 16 MB of text/);
   assert.equal(await shareText(shared), tune);
   assert.equal(await shared.evaluate(() => window.korvel.wasmMemoryBytes()), memoryBefore);
+  // At exactly the loader's limit a script loads; one byte more is refused.
+  const commands = Buffer.from('KORVEL\n---\n0020@1234W');
+  const sized = (name, length) => {
+    const file = path.join(scratch, name);
+    fs.writeFileSync(file, Buffer.concat([commands, Buffer.alloc(length - commands.length, '-')]));
+    return file;
+  };
+  await shared.keyboard.press('Escape');
+  await load(shared, sized('over.dat', (16 << 20) + 1));
+  assert.match(await message(shared), /^Can't Open : over\.dat\nIt holds more than 16 MB of text/);
+  assert.equal(await shareText(shared), tune);
+  await shared.keyboard.press('Escape');
+  await load(shared, sized('limit.dat', 16 << 20));
+  assert.equal(await noteText(shared), 'Tune loaded from limit.dat: press RUN to play.');
+  assert.notEqual(await shareText(shared), tune);
 });
 
 test('phones, tablets and desktops with touch show every key whole and fingertip-sized, and every command', async () => {
