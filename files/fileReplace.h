@@ -6,8 +6,8 @@
 // then put in the target's place, so a failure at any point leaves the old
 // file as it was and no temporary behind. The temporary's name is random, so
 // leftovers of crashed saves never block a save. A symbolic link is followed
-// and stays a link; the new file keeps the old one's permissions or
-// attributes, and on Windows (ReplaceFileW, where the file system allows it)
+// and stays a link; the new file keeps the old one's permissions (but for
+// the set-id bits, which new contents must not inherit) or attributes, and on Windows (ReplaceFileW, where the file system allows it)
 // also its access list, owner and alternate streams.
 //
 // Where a new file in the target's place would lose something (the file has
