@@ -7,8 +7,9 @@
 // file as it was and no temporary behind. The temporary's name is random, so
 // leftovers of crashed saves never block a save. A symbolic link is followed
 // and stays a link; the new file keeps the old one's permissions (but for
-// the set-id bits, which new contents must not inherit) or attributes, and on Windows (ReplaceFileW, where the file system allows it)
-// also its access list, owner and alternate streams.
+// the set-id bits, which new contents must not inherit) or attributes, and on Windows
+// (ReplaceFileW, where the file system allows it) also its access list, owner and alternate
+// streams.
 //
 // Where a new file in the target's place would lose something (the file has
 // other hard links, its owner cannot be kept, or its folder refuses new files
