@@ -4,6 +4,7 @@
 
 #include "deviceSound.h"
 #include "fileRead.h"
+#include "fileReplace.h"
 #include "interrupt.h"
 #include "listing.h"
 #include "midiFile.h"
@@ -11,6 +12,8 @@
 #include "terminalText.h"
 #include "toneBank.h"
 #include "tuneExport.h"
+#include "tuneLoad.h"
+#include "tuneWave.h"
 #include "waveFile.h"
 
 #include <atomic>
@@ -26,6 +29,8 @@
 
 namespace korvel::cli {
 namespace {
+
+using namespace formats;
 
 constexpr auto pollInterval = std::chrono::milliseconds(10);
 
@@ -81,16 +86,16 @@ class NullSink final : public StepSink {
     bool sound(uint32_t, uint32_t) override { return true; }
 };
 
-class WaveSink final : public StepSink {
+// The listing on standard output, one line per step examined.
+class ListingPrinter final : public StepObserver {
   public:
-    WaveSink(const ToneBank& bank, files::ByteSink& out) : bank_(bank), out_(out) {}
-    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
-        return !interrupted() && out_.write(bank_.tone[toneIndex], lengthBytes);
+    explicit ListingPrinter(const KitState& kit) : kit_(kit) {}
+    void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override {
+        std::printf("%s\n", listingLine(step, kind, followed, kit_.tempo).c_str());
     }
 
   private:
-    const ToneBank& bank_;
-    files::ByteSink& out_;
+    const KitState& kit_;
 };
 
 // Standard output, for "-o -"; a terminal is refused before this is made.
@@ -257,13 +262,9 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     }
     ToneBank bank;
     if (!buildBank(bank, script)) return exitFailure;
-    // Each call plays from the loaded kit, as a writer must write the same each time.
     const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
-        return writeWave(out, planned.samples, [&](files::ByteSink& samples) {
-            KitState playing = kit;
-            WaveSink sink(bank, samples);
-            return runTune(playing, limit, sink).outcome == RunOutcome::Done;
-        });
+        SinkTo<files::ByteSink> file(out);
+        return writeTuneWave(file, kit, limit, bank, planned.samples, interrupted);
     });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
@@ -284,7 +285,7 @@ int listCommand(const std::string& script, const RunLimit& limit) {
     KitState kit;
     if (!load(kit, script)) return exitFailure;
     NullSink sink;
-    ListingPrinter printer(kit, stdout);
+    ListingPrinter printer(kit);
     const RunResult result = runTune(kit, limit, sink, &printer);
     return tunePlayed(script, result) ? exitSuccess : exitFailure;
 }

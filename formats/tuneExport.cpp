@@ -9,7 +9,7 @@
 #include <cmath>
 #include <map>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 // 441 ticks a crotchet at 20000 us a crotchet make a tick one sample; any
@@ -58,4 +58,4 @@ std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& na
     return out.finish(now);
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

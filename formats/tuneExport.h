@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 struct PlayedStep {
     uint32_t toneIndex; // silenceToneIndex for a rest
@@ -32,4 +32,4 @@ class StepRecorder final : public StepSink {
 // The bytes of a format-0 file whose one track is named name.
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name);
 
-} // namespace korvel::cli
+} // namespace korvel::formats
