@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace korvel::formats {
@@ -34,6 +35,13 @@ uint32_t crotchetMultiple(const std::vector<PlayedStep>& steps) {
 }
 
 } // namespace
+
+std::string titleOfScript(std::string head, const std::string& fallback) {
+    head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
+    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || last < first) return fallback;
+    return head.substr(first, last - first + 1);
+}
 
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name) {
     const uint32_t multiple = crotchetMultiple(steps);

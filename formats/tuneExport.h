@@ -29,6 +29,10 @@ class StepRecorder final : public StepSink {
     std::vector<PlayedStep> steps;
 };
 
+// What a script's first line (head, as read) calls the tune after the magic,
+// or fallback when it names nothing.
+std::string titleOfScript(std::string head, const std::string& fallback);
+
 // The bytes of a format-0 file whose one track is named name.
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name);
 

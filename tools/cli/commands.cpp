@@ -180,7 +180,7 @@ std::string baseName(const std::string& path, bool withExtension) {
     return (withExtension ? name : name.stem()).string();
 }
 
-// What the script's first line calls the tune after the magic, or its file name.
+// The title of the script's first line (tuneExport.h), or its file name.
 std::string scriptTitle(const std::string& script) {
     std::string head;
     if (std::FILE* file = std::fopen(script.c_str(), "rb")) {
@@ -188,10 +188,7 @@ std::string scriptTitle(const std::string& script) {
         if (std::fgets(line, sizeof line, file)) head = line;
         std::fclose(file);
     }
-    head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
-    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos || last < first) return baseName(script, false);
-    return head.substr(first, last - first + 1);
+    return titleOfScript(head, baseName(script, false));
 }
 
 bool buildBank(ToneBank& bank, const std::string& script) {
