@@ -50,7 +50,7 @@ struct MidiSong {
 
 struct MidiRead {
     bool ok;
-    std::string error; // when !ok: what is wrong, for "korvel-cli: FILE: ..."
+    std::string error; // when !ok: what is wrong, to show after the file's name
 };
 
 // A MIDI file larger than this is refused unread.

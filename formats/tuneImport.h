@@ -51,7 +51,7 @@ struct ImportedTune {
 
 struct ImportResult {
     bool ok;
-    std::string error; // when !ok, for "korvel-cli: FILE: ..."
+    std::string error; // when !ok: what is wrong, to show after the file's name
     ImportedTune tune;
 };
 
