@@ -100,11 +100,6 @@ void renderShortestSteps(benchmark::State& state) {
 }
 BENCHMARK(renderShortestSteps)->Unit(benchmark::kMillisecond);
 
-class Silent final : public StepSink {
-  public:
-    bool sound(uint32_t, uint32_t) override { return true; }
-};
-
 // What a user waits for: an example rendered for ten minutes as korvel-cli
 // render makes it: loaded, run silently for the length, the tone bank built
 // and the WAV file written.
@@ -116,7 +111,7 @@ void renderWaveFile(benchmark::State& state) {
         KitState kit;
         loadTune(kit, KORVEL_EXAMPLES_DIR "/ode-to-joy.dat");
         KitState rehearsal = kit;
-        Silent silent;
+        SilentSink silent;
         const uint64_t samples = runTune(rehearsal, limit, silent).samples;
         ToneBank built;
         buildToneBank(built);

@@ -38,6 +38,12 @@ class StepSink {
     ~StepSink() = default;
 };
 
+// Takes every step and keeps nothing, for a run that only measures or lists.
+class SilentSink final : public StepSink {
+  public:
+    bool sound(uint32_t, uint32_t) override { return true; }
+};
+
 enum class RunOutcome : uint8_t {
     Done,
     HaltsAtOnce, // the end marker stands at the start address; nothing sounds

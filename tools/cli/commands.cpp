@@ -81,11 +81,6 @@ bool tunePlayed(const std::string& script, const RunResult& result) {
     return false;
 }
 
-class NullSink final : public StepSink {
-  public:
-    bool sound(uint32_t, uint32_t) override { return true; }
-};
-
 // The listing on standard output, one line per step examined.
 class ListingPrinter final : public StepObserver {
   public:
@@ -250,7 +245,7 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     KitState kit;
     if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
     KitState rehearsal = kit;
-    NullSink silent;
+    SilentSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
     if (!tunePlayed(script, planned)) return exitFailure;
     if (planned.samples > maxWaveDataBytes) {
@@ -281,7 +276,7 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
 int listCommand(const std::string& script, const RunLimit& limit) {
     KitState kit;
     if (!load(kit, script)) return exitFailure;
-    NullSink sink;
+    SilentSink sink;
     ListingPrinter printer(kit);
     const RunResult result = runTune(kit, limit, sink, &printer);
     return tunePlayed(script, result) ? exitSuccess : exitFailure;
@@ -293,7 +288,7 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     KitState kit;
     if (!load(kit, script)) return exitFailure;
     KitState rehearsal = kit;
-    NullSink silent;
+    SilentSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
     if (!tunePlayed(script, planned)) return exitFailure;
     NoteCounter notes;
