@@ -2,10 +2,10 @@
 // beside reading the MIDI file involved in the same run; the "xRead" counter
 // is the ratio. Both are timed from the file on disk to the finished bytes,
 // without the write.
-#include "commands.h"
 #include "midiFile.h"
 #include "tuneExport.h"
 #include "tuneImport.h"
+#include "tuneLoad.h"
 #include "tuneRun.h"
 
 #include <benchmark/benchmark.h>
@@ -20,7 +20,7 @@
 namespace {
 
 using namespace korvel;
-using namespace korvel::cli;
+using namespace korvel::formats;
 using Clock = std::chrono::steady_clock;
 
 std::string tempPath(const char* name) {

@@ -1,6 +1,7 @@
 // korvel-cli as its users and other tools meet it: exit statuses, messages,
 // files written or left alone, and the example tunes.
 #include "cliTestSupport.h"
+#include "tuneLoad.h"
 #include "tuneRun.h"
 #include "waveFile.h"
 
@@ -24,6 +25,8 @@ extern char** environ;
 
 namespace korvel::cli {
 namespace {
+
+using namespace formats;
 
 using test::runCli;
 using test::ScratchDir;

@@ -20,7 +20,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 [[noreturn]] void fail(const char* what, uint64_t value) {
@@ -104,10 +104,10 @@ void checkTune(const ImportedTune& tune) {
 }
 
 } // namespace
-} // namespace korvel::cli
+} // namespace korvel::formats
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace korvel::cli;
+    using namespace korvel::formats;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     MidiSong song;
     const MidiRead read = readMidi(bytes, song);

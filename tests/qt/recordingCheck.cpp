@@ -5,6 +5,7 @@
 // order and on time, with silence only at the tune's rests.
 #include "toneAnalysis.h"
 #include "toneSource.h"
+#include "tuneLoad.h"
 #include "tuneRun.h"
 
 #include <cstdio>
@@ -15,7 +16,7 @@ using namespace korvel;
 
 namespace {
 
-struct RenderSink final : cli::StepSink {
+struct RenderSink final : formats::StepSink {
     std::vector<uint8_t> samples;
     bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
         ToneSource source = melodyNoteSource(toneIndex, lengthBytes);
@@ -36,13 +37,14 @@ int main(int argc, char** argv) {
     std::ifstream in(argv[2], std::ios::binary);
     const std::vector<uint8_t> recording{std::istreambuf_iterator<char>(in), {}};
     KitState kit;
-    const cli::TuneLoad load = cli::loadTune(kit, argv[1]);
+    const TuneLoad load = loadTune(kit, argv[1]);
     if (load.outcome != FileOutcome::Done) {
         std::fprintf(stderr, "korvel_recording_check: %s: %s\n", argv[1], load.message.c_str());
         return 2;
     }
     RenderSink render;
-    cli::runTune(kit, cli::RunLimit::seconds(recording.size() / double(sampleRate) + 1), render);
+    formats::runTune(kit, formats::RunLimit::seconds(recording.size() / double(sampleRate) + 1),
+                     render);
 
     // Five milliseconds: what a break would shift, well above the recorder's rounding.
     const test::RenderComparison result =

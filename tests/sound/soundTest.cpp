@@ -2,6 +2,7 @@
 // stand-in for the device, and QtSound on SDL's disk driver, which records
 // what the device was given, under a Qt event loop.
 #include "qtSound.h"
+#include "tuneLoad.h"
 #include "tuneRun.h"
 #include "underrunWatch.h"
 
@@ -61,10 +62,10 @@ struct TuneFile {
 };
 
 // The render's samples, and how many steps it sounded.
-std::pair<std::string, uint64_t> render(const std::string& script, const cli::RunLimit& limit) {
+std::pair<std::string, uint64_t> render(const std::string& script, const formats::RunLimit& limit) {
     static ToneBank bank;
     static const bool built = buildToneBank(bank);
-    struct Sink final : cli::StepSink {
+    struct Sink final : formats::StepSink {
         std::string samples;
         bool sound(uint32_t t, uint32_t n) override {
             samples.append(reinterpret_cast<const char*>(bank.tone[t]), n);
@@ -72,8 +73,8 @@ std::pair<std::string, uint64_t> render(const std::string& script, const cli::Ru
         }
     } sink;
     KitState kit;
-    EXPECT_TRUE(built && cli::loadTune(kit, script).outcome == FileOutcome::Done) << script;
-    const uint64_t steps = cli::runTune(kit, limit, sink).steps;
+    EXPECT_TRUE(built && loadTune(kit, script).outcome == FileOutcome::Done) << script;
+    const uint64_t steps = formats::runTune(kit, limit, sink).steps;
     return {sink.samples, steps};
 }
 
@@ -124,11 +125,11 @@ TEST_P(QueueStream, IsTheRender) {
     const TuneFile file(c.commands);
     const std::string script = c.example.empty() ? file.path : examples + c.example;
     const auto [rendered, steps] =
-        render(script, c.notes ? cli::RunLimit::notes(c.notes) : cli::RunLimit::pass());
+        render(script, c.notes ? formats::RunLimit::notes(c.notes) : formats::RunLimit::pass());
     Host host;
     NoRepaint repaint;
     KitState kit;
-    cli::loadTune(kit, script);
+    loadTune(kit, script);
     press(kit, {host.queue, repaint}, KeyId::Run);
     uint64_t claimed = 0;
     std::string stream;
@@ -192,7 +193,7 @@ TEST(QtSound, DiskDeviceGetsTheRender) {
     const std::string device = file.path + ".raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", device.c_str(), 1);
-    const auto [rendered, steps] = render(file.path, cli::RunLimit::notes(7));
+    const auto [rendered, steps] = render(file.path, formats::RunLimit::notes(7));
     int argc = 1;
     char name[] = "sound_tests";
     char* argv[] = {name, nullptr};
@@ -202,7 +203,7 @@ TEST(QtSound, DiskDeviceGetsTheRender) {
         ASSERT_TRUE(sound.audioAvailable()) << sound.audioError().toStdString();
         NoRepaint repaint;
         KitState kit;
-        cli::loadTune(kit, file.path);
+        loadTune(kit, file.path);
         uint64_t started = 1;
         QObject::connect(&sound, &qt::QtSound::melodyNoteDone, [&] {
             if (started++ < steps) return nextNote(kit, {sound, repaint});

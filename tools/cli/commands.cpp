@@ -4,6 +4,7 @@
 
 #include "deviceSound.h"
 #include "fileRead.h"
+#include "fileReplace.h"
 #include "interrupt.h"
 #include "listing.h"
 #include "midiFile.h"
@@ -11,6 +12,8 @@
 #include "terminalText.h"
 #include "toneBank.h"
 #include "tuneExport.h"
+#include "tuneLoad.h"
+#include "tuneWave.h"
 #include "waveFile.h"
 
 #include <atomic>
@@ -26,6 +29,8 @@
 
 namespace korvel::cli {
 namespace {
+
+using namespace formats;
 
 constexpr auto pollInterval = std::chrono::milliseconds(10);
 
@@ -76,21 +81,16 @@ bool tunePlayed(const std::string& script, const RunResult& result) {
     return false;
 }
 
-class NullSink final : public StepSink {
+// The listing on standard output, one line per step examined.
+class ListingPrinter final : public StepObserver {
   public:
-    bool sound(uint32_t, uint32_t) override { return true; }
-};
-
-class WaveSink final : public StepSink {
-  public:
-    WaveSink(const ToneBank& bank, files::ByteSink& out) : bank_(bank), out_(out) {}
-    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
-        return !interrupted() && out_.write(bank_.tone[toneIndex], lengthBytes);
+    explicit ListingPrinter(const KitState& kit) : kit_(kit) {}
+    void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override {
+        std::printf("%s\n", listingLine(step, kind, followed, kit_.tempo).c_str());
     }
 
   private:
-    const ToneBank& bank_;
-    files::ByteSink& out_;
+    const KitState& kit_;
 };
 
 // Standard output, for "-o -"; a terminal is refused before this is made.
@@ -175,7 +175,7 @@ std::string baseName(const std::string& path, bool withExtension) {
     return (withExtension ? name : name.stem()).string();
 }
 
-// What the script's first line calls the tune after the magic, or its file name.
+// The title of the script's first line (tuneExport.h), or its file name.
 std::string scriptTitle(const std::string& script) {
     std::string head;
     if (std::FILE* file = std::fopen(script.c_str(), "rb")) {
@@ -183,10 +183,7 @@ std::string scriptTitle(const std::string& script) {
         if (std::fgets(line, sizeof line, file)) head = line;
         std::fclose(file);
     }
-    head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
-    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos || last < first) return baseName(script, false);
-    return head.substr(first, last - first + 1);
+    return titleOfScript(head, baseName(script, false));
 }
 
 bool buildBank(ToneBank& bank, const std::string& script) {
@@ -248,7 +245,7 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     KitState kit;
     if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
     KitState rehearsal = kit;
-    NullSink silent;
+    SilentSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
     if (!tunePlayed(script, planned)) return exitFailure;
     if (planned.samples > maxWaveDataBytes) {
@@ -257,13 +254,9 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     }
     ToneBank bank;
     if (!buildBank(bank, script)) return exitFailure;
-    // Each call plays from the loaded kit, as a writer must write the same each time.
     const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
-        return writeWave(out, planned.samples, [&](files::ByteSink& samples) {
-            KitState playing = kit;
-            WaveSink sink(bank, samples);
-            return runTune(playing, limit, sink).outcome == RunOutcome::Done;
-        });
+        SinkTo<files::ByteSink> file(out);
+        return writeTuneWave(file, kit, limit, bank, planned.samples, interrupted);
     });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
@@ -283,8 +276,8 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
 int listCommand(const std::string& script, const RunLimit& limit) {
     KitState kit;
     if (!load(kit, script)) return exitFailure;
-    NullSink sink;
-    ListingPrinter printer(kit, stdout);
+    SilentSink sink;
+    ListingPrinter printer(kit);
     const RunResult result = runTune(kit, limit, sink, &printer);
     return tunePlayed(script, result) ? exitSuccess : exitFailure;
 }
@@ -295,7 +288,7 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     KitState kit;
     if (!load(kit, script)) return exitFailure;
     KitState rehearsal = kit;
-    NullSink silent;
+    SilentSink silent;
     const RunResult planned = runTune(rehearsal, limit, silent);
     if (!tunePlayed(script, planned)) return exitFailure;
     NoteCounter notes;

@@ -20,15 +20,14 @@ constexpr int exitInterrupted = 130; // Ctrl+C, as shells report it
 // The output name render takes for standard output.
 constexpr const char* standardOutputName = "-";
 
-int renderCommand(const std::string& script, const std::string& output, const RunLimit& limit);
-int listCommand(const std::string& script, const RunLimit& limit);
-int playCommand(const std::string& script, const RunLimit& limit);
-
-// A MIDI file larger than this is refused unread.
-constexpr size_t maxMidiBytes = 4 * 1024 * 1024;
+int renderCommand(const std::string& script, const std::string& output,
+                  const formats::RunLimit& limit);
+int listCommand(const std::string& script, const formats::RunLimit& limit);
+int playCommand(const std::string& script, const formats::RunLimit& limit);
 
 // MIDI file to script, with a short report on stdout (stderr for "-o -").
-int importCommand(const std::string& midi, const std::string& output, const ImportOptions& options);
+int importCommand(const std::string& midi, const std::string& output,
+                  const formats::ImportOptions& options);
 // One pass of a script's tune to a MIDI file.
 int exportCommand(const std::string& script, const std::string& output);
 

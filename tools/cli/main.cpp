@@ -24,6 +24,7 @@
 namespace {
 
 using namespace korvel::cli;
+using namespace korvel::formats;
 
 // The usage lines printed after an argument error, by command.
 constexpr const char* renderUsage = "korvel-cli render SCRIPT -o OUT.wav [--notes N | --seconds S]";

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 // For a tone index that sounds (hasTone, not the silence).
 double tonePitch(uint32_t toneIndex);
@@ -26,4 +26,4 @@ NearestTone nearestTone(double pitch);
 double lowestReach();
 double highestReach();
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -1,29 +1,17 @@
-// Runs the tune of a script file through the kit model, as the simulator
-// plays it, for the command-line tool.
+// Runs a kit's tune through the kit model, as the simulator plays it.
 //
-// loadTune gives a fresh kit with the file loaded as the Load command loads
-// it; runTune then presses RUN in Clock mode and answers every sounded step
-// with nextNote at once, as an ideal device whose completion report takes no
-// time would. Each sounded step goes to a StepSink; the listing may watch
-// every step examined. Lengths are in samples (bytes) at 22050 per second.
+// runTune presses RUN in Clock mode on a kit with its tune loaded and answers
+// every sounded step with nextNote at once, as an ideal device whose
+// completion report takes no time would. Each sounded step goes to a StepSink; the listing may
+// watch every step examined. Lengths are in samples (bytes) at 22050 per second.
 #pragma once
 
 #include "kit.h"
 #include "melody.h"
-#include "scriptFile.h"
 
 #include <cstdint>
-#include <string>
 
-namespace korvel::cli {
-
-struct TuneLoad {
-    FileOutcome outcome; // Done, CantOpen or NotScript
-    std::string message; // the Load command's message, empty when loaded
-    int systemError;     // errno behind CantOpen, or 0 when unknown
-};
-
-TuneLoad loadTune(KitState& kit, const std::string& path);
+namespace korvel::formats {
 
 // When a run stops. Without --notes or --seconds a run plays one pass: it
 // stops where the end marker first sends play back to the start.
@@ -50,6 +38,12 @@ class StepSink {
     ~StepSink() = default;
 };
 
+// Takes every step and keeps nothing, for a run that only measures or lists.
+class SilentSink final : public StepSink {
+  public:
+    bool sound(uint32_t, uint32_t) override { return true; }
+};
+
 enum class RunOutcome : uint8_t {
     Done,
     HaltsAtOnce, // the end marker stands at the start address; nothing sounds
@@ -65,9 +59,10 @@ struct RunResult {
     bool capped;      // a pass stopped at passCapSeconds without coming back to the start
 };
 
-// kit as loadTune leaves it. Listing, when given, sees every step examined up
-// to the last one the run keeps.
+// kit fresh, with its tune loaded (from a script file: loadTune, tuneLoad.h).
+// Listing, when given, sees every step examined up to the last one the run
+// keeps.
 RunResult runTune(KitState& kit, const RunLimit& limit, StepSink& sink,
                   StepObserver* listing = nullptr);
 
-} // namespace korvel::cli
+} // namespace korvel::formats

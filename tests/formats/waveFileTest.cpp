@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 uint32_t le32(const uint8_t* at) {
@@ -41,7 +41,7 @@ TEST(WaveHeader, EvenDataHasNoPad) {
     EXPECT_EQ(le32(&h[40]), 4410u);
 }
 
-class StringSink final : public files::ByteSink {
+class StringSink final : public ByteSink {
   public:
     bool write(const void* bytes, size_t size) override {
         text.append(static_cast<const char*>(bytes), size);
@@ -51,7 +51,7 @@ class StringSink final : public files::ByteSink {
 };
 
 SampleSource giving(const std::string& samples) {
-    return [samples](files::ByteSink& out) { return out.write(samples.data(), samples.size()); };
+    return [samples](ByteSink& out) { return out.write(samples.data(), samples.size()); };
 }
 
 TEST(WriteWave, HeaderDataAndPad) {
@@ -74,4 +74,4 @@ TEST(WriteWave, FailsUnlessTheSamplesMatchTheAnnouncedLength) {
 }
 
 } // namespace
-} // namespace korvel::cli
+} // namespace korvel::formats

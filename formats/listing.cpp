@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdio>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 constexpr std::array<const char*, 12> noteNames = {"do",  "do#", "re",   "re#", "mi",  "fa",
@@ -55,8 +55,4 @@ std::string listingLine(const MelodyStep& step, StepKind kind, bool followed, ui
     return text;
 }
 
-void ListingPrinter::stepExamined(const MelodyStep& step, StepKind kind, bool followed) {
-    std::fprintf(out_, "%s\n", listingLine(step, kind, followed, kit_.tempo).c_str());
-}
-
-} // namespace korvel::cli
+} // namespace korvel::formats

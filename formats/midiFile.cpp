@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 constexpr uint32_t defaultMicrosPerQuarter = 500000; // 120 crotchets a minute
@@ -479,4 +479,4 @@ std::string MidiWriter::finish(uint64_t end) {
            big(uint32_t(track_.size()), 4) + track_;
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

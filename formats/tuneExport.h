@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 struct PlayedStep {
     uint32_t toneIndex; // silenceToneIndex for a rest
@@ -29,7 +29,11 @@ class StepRecorder final : public StepSink {
     std::vector<PlayedStep> steps;
 };
 
+// What a script's first line (head, as read) calls the tune after the magic,
+// or fallback when it names nothing.
+std::string titleOfScript(std::string head, const std::string& fallback);
+
 // The bytes of a format-0 file whose one track is named name.
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name);
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 uint32_t periodOf(uint32_t toneIndex) {
@@ -72,4 +72,4 @@ double highestReach() {
     return tones().front().pitch + 0.5;
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

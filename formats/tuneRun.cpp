@@ -3,15 +3,11 @@
 
 #include "toneBank.h"
 
-#include <cerrno>
 #include <cmath>
 #include <optional>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
-
-// The kit's clock plays no part in a tune; a fixed reading keeps runs repeatable.
-constexpr ClockReading midnight{0, 0, 0, 0};
 
 // Rounding slack so that, say, 0.1 s is 2205 samples and not 2206.
 constexpr double sampleSlack = 1e-6;
@@ -101,14 +97,6 @@ RunResult Runner::run(StepSink& sink) {
 
 } // namespace
 
-TuneLoad loadTune(KitState& kit, const std::string& path) {
-    initKit(kit, midnight);
-    errno = 0;
-    FileResult file = loadScriptFile(kit, path);
-    const int systemError = file.outcome == FileOutcome::CantOpen ? errno : 0;
-    return {file.outcome, std::move(file.message), systemError};
-}
-
 RunLimit RunLimit::notes(uint64_t steps) {
     RunLimit limit;
     limit.steps = steps;
@@ -134,4 +122,4 @@ RunResult runTune(KitState& kit, const RunLimit& limit, StepSink& sink, StepObse
     return runner.run(sink);
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -1,14 +1,15 @@
 // Golden runs: what the player sounds for small tunes, worked out by hand from
 // the step encoding and the rule length = ((tempo + 1) * (code + 1) * 735 + 1) / 2.
 #include "tuneRun.h"
-#include "cliTestSupport.h"
+#include "scratchDir.h"
+#include "tuneLoad.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 using test::ScratchDir;
@@ -218,4 +219,4 @@ TEST(TuneRun, SoundsWhatTheRunKeySounds) {
 }
 
 } // namespace
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 struct ImportOptions {
     std::optional<uint32_t> track;   // 1..: the file's tracks in order
@@ -51,7 +51,7 @@ struct ImportedTune {
 
 struct ImportResult {
     bool ok;
-    std::string error; // when !ok, for "korvel-cli: FILE: ..."
+    std::string error; // when !ok: what is wrong, to show after the file's name
     ImportedTune tune;
 };
 
@@ -65,4 +65,4 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
 // A few lines for the user: memory, tempo, pitch and time errors.
 std::string importReport(const ImportedTune& tune);
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -14,7 +14,7 @@
 #include <tuple>
 #include <utility>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 // Pitch errors closer than this are heard as the same; the kind and size of
@@ -595,4 +595,4 @@ std::string importReport(const ImportedTune& tune) {
     return text;
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -1,5 +1,5 @@
-// The step listing of the list command: one line per melody step the player
-// examines, so that someone who typed a tune in can find their typing mistakes.
+// The step listing: one line per melody step the player examines, so that
+// someone who typed a tune in can find their typing mistakes.
 //
 // A line gives the step's nibble address in hex, its four digits as they read
 // on the LED (s3 s2 s1 s0), its kind, and for notes and rests the tone, the
@@ -7,13 +7,11 @@
 //   020  3405  note           mi   divider 3    2205 bytes    100.0 ms
 #pragma once
 
-#include "kit.h"
 #include "melody.h"
 
-#include <cstdio>
 #include <string>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 // kind and followed as the player reports them; tempo sets the length.
 std::string listingLine(const MelodyStep& step, StepKind kind, bool followed, uint32_t tempo);
@@ -21,14 +19,4 @@ std::string listingLine(const MelodyStep& step, StepKind kind, bool followed, ui
 // "do" .. "si" for note numbers 0..11.
 const char* noteName(uint32_t noteNumber);
 
-class ListingPrinter final : public StepObserver {
-  public:
-    ListingPrinter(const KitState& kit, std::FILE* out) : kit_(kit), out_(out) {}
-    void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override;
-
-  private:
-    const KitState& kit_;
-    std::FILE* out_;
-};
-
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -8,11 +8,12 @@
 // else is skipped by its length.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel::formats {
 
 struct MidiNote {
     uint64_t start;  // ticks
@@ -49,8 +50,11 @@ struct MidiSong {
 
 struct MidiRead {
     bool ok;
-    std::string error; // when !ok: what is wrong, for "korvel-cli: FILE: ..."
+    std::string error; // when !ok: what is wrong, to show after the file's name
 };
+
+// A MIDI file larger than this is refused unread.
+constexpr size_t maxMidiBytes = 4 * 1024 * 1024;
 
 MidiRead readMidi(const std::string& bytes, MidiSong& song);
 
@@ -101,4 +105,4 @@ class MidiWriter {
     std::string track_;
 };
 
-} // namespace korvel::cli
+} // namespace korvel::formats

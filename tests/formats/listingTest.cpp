@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 MelodyStep step(uint32_t address, uint32_t s3, uint32_t s2, uint32_t s1, uint32_t s0) {
@@ -42,4 +42,4 @@ TEST(Listing, LinesByKind) {
 }
 
 } // namespace
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -7,9 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 // 441 ticks a crotchet at 20000 us a crotchet make a tick one sample; any
@@ -35,6 +36,13 @@ uint32_t crotchetMultiple(const std::vector<PlayedStep>& steps) {
 
 } // namespace
 
+std::string titleOfScript(std::string head, const std::string& fallback) {
+    head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
+    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || last < first) return fallback;
+    return head.substr(first, last - first + 1);
+}
+
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name) {
     const uint32_t multiple = crotchetMultiple(steps);
     MidiWriter out(uint16_t(ticksPerCrotchetUnit * multiple), microsPerCrotchetUnit * multiple,
@@ -58,4 +66,4 @@ std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& na
     return out.finish(now);
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace korvel::cli {
+namespace korvel::formats {
 namespace {
 
 constexpr uint16_t pcmFormat = 1;
@@ -46,9 +46,9 @@ WaveHeader waveHeader(uint32_t dataBytes) {
 namespace {
 
 // Counts what the source gives and refuses more than was announced.
-class CountingSink final : public files::ByteSink {
+class CountingSink final : public ByteSink {
   public:
-    CountingSink(files::ByteSink& out, uint64_t limit) : out_(out), limit_(limit) {}
+    CountingSink(ByteSink& out, uint64_t limit) : out_(out), limit_(limit) {}
     bool write(const void* bytes, size_t size) override {
         if (size > limit_ - count_) return false;
         count_ += size;
@@ -57,14 +57,14 @@ class CountingSink final : public files::ByteSink {
     uint64_t count() const { return count_; }
 
   private:
-    files::ByteSink& out_;
+    ByteSink& out_;
     uint64_t limit_;
     uint64_t count_ = 0;
 };
 
 } // namespace
 
-bool writeWave(files::ByteSink& out, uint64_t dataBytes, const SampleSource& source) {
+bool writeWave(ByteSink& out, uint64_t dataBytes, const SampleSource& source) {
     if (dataBytes > maxWaveDataBytes) return false;
     const WaveHeader header = waveHeader(static_cast<uint32_t>(dataBytes));
     if (!out.write(header.data(), header.size())) return false;
@@ -74,4 +74,4 @@ bool writeWave(files::ByteSink& out, uint64_t dataBytes, const SampleSource& sou
     return !(dataBytes & 1) || out.write(&pad, 1);
 }
 
-} // namespace korvel::cli
+} // namespace korvel::formats

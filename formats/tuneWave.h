@@ -1,0 +1,21 @@
+// A run of a tune written as a WAV file, its samples taken from the tone bank.
+#pragma once
+
+#include "byteSink.h"
+#include "kit.h"
+#include "toneBank.h"
+#include "tuneRun.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace korvel::formats {
+
+// The run of kit (left as it is) under limit as a whole WAV of dataBytes
+// samples, the length a silent run found. stopped is asked before each step;
+// true gives up. False when given up, when out refuses a write, or when the
+// run does not sound dataBytes samples again.
+bool writeTuneWave(ByteSink& out, const KitState& kit, const RunLimit& limit, const ToneBank& bank,
+                   uint64_t dataBytes, const std::function<bool()>& stopped);
+
+} // namespace korvel::formats
