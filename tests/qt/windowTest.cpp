@@ -47,12 +47,25 @@ std::vector<PortCall> soundCalls(test::RecordingPorts& ports) {
     return sound;
 }
 
+// The recorder as the window's sound: the note last played is the one in flight.
+class RecordingSound final : public test::RecordingPorts, public SessionSound {
+  public:
+    uint64_t lastTag = 0;
+    void startKeyNote(uint32_t k) override { RecordingPorts::startKeyNote(k); }
+    void playTone(uint32_t t, uint32_t n) override {
+        RecordingPorts::playTone(t, n);
+        ++lastTag;
+    }
+    void stopSound() override { RecordingPorts::stopSound(); }
+    bool claimReport(uint64_t tag) override { return tag == lastTag; }
+};
+
 } // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
 
-    test::RecordingPorts sound_;
+    RecordingSound sound_;
     std::unique_ptr<MainWindow> window_;
     QStringList messages_;
     QString chosenFile_;
@@ -238,7 +251,10 @@ class WindowTest : public QObject {
         else
             QTest::keyPress(window_.get(), Qt::Key_5);
         if (ending == "STOP") QTest::mouseClick(&key(KeyId::Stop), Qt::LeftButton);
-        if (ending == "Esc") QTest::keyClick(window_.get(), Qt::Key_Escape);
+        if (ending == "Esc") {
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+            letReleasesThrough();
+        }
         if (ending == "Reset") trigger("reset");
         QCOMPARE(kit().mode, KitMode::Clock);
         QCOMPARE(soundCalls(sound_), (std::vector<PortCall>{keyNoteCall(57), stopCall}));
@@ -374,7 +390,7 @@ class WindowTest : public QObject {
         QVERIFY(window_->loadFile(twinkle));
         type("0 ");
         QCOMPARE(window_->statusLine(), "Playing  step 020: 1006");
-        window_->onMelodyNoteDone();
+        session().onMelodyNoteEnded(sound_.lastTag);
         QCOMPARE(window_->statusLine(), "Playing  step 024: EE00");
         QTest::keyClick(window_.get(), Qt::Key_Escape);
         QTRY_COMPARE(window_->statusLine(), "Clock");
