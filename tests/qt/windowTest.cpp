@@ -240,12 +240,14 @@ class WindowTest : public QObject {
         if (ending == "STOP") QTest::mouseClick(&key(KeyId::Stop), Qt::LeftButton);
         if (ending == "Esc") QTest::keyClick(window_.get(), Qt::Key_Escape);
         if (ending == "Reset") trigger("reset");
+        letReleasesThrough();
         QCOMPARE(kit().mode, KitMode::Clock);
         QCOMPARE(soundCalls(sound_), (std::vector<PortCall>{keyNoteCall(57), stopCall}));
         if (heldByMouse)
             QTest::mouseRelease(&key(hexKey(5)), Qt::LeftButton);
         else
             QTest::keyRelease(window_.get(), Qt::Key_5);
+        letReleasesThrough();
         QVERIFY(soundCalls(sound_).empty());
         QVERIFY(!session().isHeld(hexKey(5)));
     }
