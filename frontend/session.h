@@ -6,11 +6,11 @@
 // Keys: a kit key is down while any source holds it; STOP and Reset let go of
 // the other held keys first (keyHolds.h).
 //
-// Reports: the sound reports a melody note's end with the note's tag, later,
-// never from inside the call that started it. Only the newest tag noted can be
-// of the note in flight, and only a tag the sound claims (soundQueue.h) is
-// answered, with the next note, while the kit plays. A report noted during a
-// session call is answered when that call is done.
+// Reports: the sound reports a melody note's end with the note's tag, at
+// times from inside one of its own calls, where it is only noted; it is
+// answered after the call into the kit that raised it has returned. Only the
+// newest tag noted can be of the note in flight, and only a tag the sound
+// claims (soundQueue.h) is answered, with the next note, while the kit plays.
 #pragma once
 
 #include "clockCatchUp.h"
@@ -85,8 +85,8 @@ class Session final : RepaintPort, StepObserver {
     // Changes the kit from outside the keypad (a script file, a link, an
     // import) and shows the result; a tune playing plays on from the changed
     // memory. Returns what change returns.
-    template <typename Change> auto change(Change&& change) {
-        auto result = change(kit_);
+    template <typename Edit> auto change(Edit&& edit) {
+        auto result = edit(kit_);
         view_.showLed(); // a script sets the digit registers, which Entry shows
         return result;
     }

@@ -1,5 +1,6 @@
-// The shared session: keys held from several sources, the sound's reports
-// after STOP and RUN, and a script loaded while a tune plays.
+// The shared session: a key held from two sources, the sound's reports after
+// STOP and RUN, and a script loaded while a tune plays. STOP and Reset from
+// one source while another holds a key: the Qt window's tests.
 #include "taggedRecorder.h"
 #include "toneBank.h"
 
@@ -52,22 +53,6 @@ TEST_F(SessionFixture, KitKeyHeldFromTwoSourcesSoundsUntilBothLetGo) {
     session.letGo(hexKey(5));
     EXPECT_EQ(sound.take(), std::vector<PortCall>{stopCall});
     EXPECT_EQ(view.shown, 2);
-}
-
-TEST_F(SessionFixture, StopOrResetEndsANoteHeldElsewhere) {
-    for (const bool viaReset : {false, true}) {
-        enterOrgan();
-        session.hold(hexKey(5));
-        if (viaReset)
-            session.reset();
-        else
-            click(KeyId::Stop);
-        EXPECT_EQ(session.kit().mode, KitMode::Clock);
-        session.letGo(hexKey(5));
-        EXPECT_FALSE(session.isHeld(hexKey(5)));
-        const std::vector<PortCall> expected = {keyNoteCall(57), stopCall};
-        EXPECT_EQ(sound.take(), expected) << viaReset;
-    }
 }
 
 // The report of a note cut by STOP comes after RUN started the tune again:
