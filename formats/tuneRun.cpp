@@ -62,11 +62,11 @@ bool Runner::limitReached(const RunResult& result) const {
 
 RunResult Runner::run(StepSink& sink) {
     RunResult result{RunOutcome::Done, kit_.startAddress & addressMask, 0, 0, false};
-    KitPorts ports{*this, *this};
+    KitPorts ports{*this, *this, this};
     // What RUN does in Clock mode, with the listing watching: d0 <- 0, then
     // startMelody, since d0 is 0.
     kit_.digits[0] = 0;
-    startMelody(kit_, ports, this);
+    startMelody(kit_, ports);
     if (kit_.mode == KitMode::Halted) {
         result.outcome = RunOutcome::HaltsAtOnce;
         return result;
@@ -85,7 +85,7 @@ RunResult Runner::run(StepSink& sink) {
         }
         result.address = kit_.playPointer;
         pending_.reset();
-        nextNote(kit_, ports, this);
+        nextNote(kit_, ports);
         // Still Playing but silent: the search found nothing more to sound.
         if (!pending_) {
             result.outcome = RunOutcome::EndsItself;

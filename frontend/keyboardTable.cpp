@@ -57,6 +57,15 @@ std::optional<KeyId> kitKeyForCharacter(char character) {
     return std::nullopt;
 }
 
+// "@" by the character typed, as layouts put it on different keys, some
+// behind AltGr, which arrives as Ctrl+Alt; other keys with Ctrl, Alt or Meta
+// belong to the program's own shortcuts.
+std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld) {
+    if (typed == '@') return kitKeyForCharacter(typed);
+    if (commandHeld) return std::nullopt;
+    return kitKeyForCharacter(character);
+}
+
 std::string keyboardHelpText() {
     std::string text = "0-9, A-F\tthe same keys, digits on the numeric keypad too\n";
     for (unsigned k = hexDigitCount; k < keyCount; ++k) {

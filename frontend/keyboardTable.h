@@ -4,7 +4,7 @@
 // Every front end reads this one table for its keyboard handling, its help
 // text and its tooltips. Characters are ASCII; the non-printing PC keys are
 // their ASCII control characters (Backspace 0x08, Esc 0x1B), so a host maps
-// its own key codes onto them before asking.
+// its own key codes onto them before asking, and asks kitKeyForPcKey.
 #pragma once
 
 #include "kit.h"
@@ -23,6 +23,10 @@ const char* keyLegend(KeyId key);
 const char* pcKeyName(KeyId key);
 // The kit key a typed character plays; hex digits and W in either case.
 std::optional<KeyId> kitKeyForCharacter(char character);
+// The kit key a PC key plays. character: what the key types, Shift aside for
+// letters (0 for none); typed: the character it typed with its modifiers;
+// commandHeld: Ctrl, Alt or Meta is down.
+std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld);
 // A help page: lines of kit keys and their PC keys split by a tab
 // ("ADR\t@ (Shift+2 on US layouts)"), then a line of advice without one.
 std::string keyboardHelpText();

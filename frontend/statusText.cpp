@@ -29,8 +29,4 @@ std::string statusText(const KitState& kit, const MelodyStep* sounding) {
     return text + step;
 }
 
-MelodyStep stepStartedByRun(const KitState& kit) {
-    return readStep(kit, (kit.playPointer - stepNibbles) & addressMask);
-}
-
 } // namespace korvel

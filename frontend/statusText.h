@@ -13,9 +13,5 @@ const char* modeName(KitMode mode);
 // "Clock", or "Playing  step 020: 1006" with the step's address and its four
 // digits as typed; sounding is ignored outside Playing and may be null.
 std::string statusText(const KitState& kit, const MelodyStep* sounding);
-// RUN starts the player without a step observer: the step it sounded is the
-// one just behind the play pointer. Call right after a press took the kit
-// into Playing.
-MelodyStep stepStartedByRun(const KitState& kit);
 
 } // namespace korvel

@@ -26,15 +26,15 @@ bool isRestLike(const MelodyStep& step) {
 }
 
 // Sounds a step as a note or rest, whatever else its nibbles would make it.
-void soundStep(KitState& kit, KitPorts ports, const MelodyStep& step, StepObserver* observer) {
-    if (observer)
-        observer->stepExamined(step, isRestLike(step) ? StepKind::Rest : StepKind::Note, false);
+void soundStep(KitState& kit, KitPorts ports, const MelodyStep& step) {
+    if (ports.steps)
+        ports.steps->stepExamined(step, isRestLike(step) ? StepKind::Rest : StepKind::Note, false);
     ports.sound.playTone(toneIndexOf(step), noteLength(kit.tempo, lengthCodeOf(step)));
     kit.playPointer = (kit.playPointer + stepNibbles) & addressMask;
 }
 
-void report(StepObserver* observer, const MelodyStep& step, StepKind kind, bool followed) {
-    if (observer) observer->stepExamined(step, kind, followed);
+void report(KitPorts ports, const MelodyStep& step, StepKind kind, bool followed) {
+    if (ports.steps) ports.steps->stepExamined(step, kind, followed);
 }
 
 } // namespace
@@ -80,42 +80,42 @@ uint32_t noteLength(uint32_t tempo, uint32_t lengthCode) {
     return bytes < toneBufferBytes ? bytes : toneBufferBytes;
 }
 
-void startMelody(KitState& kit, KitPorts ports, StepObserver* observer) {
+void startMelody(KitState& kit, KitPorts ports) {
     kit.mode = KitMode::Playing;
     kit.playPointer = kit.startAddress & addressMask;
     MelodyStep step = readStep(kit, kit.playPointer);
     const StepKind kind = stepKind(step);
     if (kind == StepKind::End) {
-        report(observer, step, kind, false);
+        report(ports, step, kind, false);
         kit.mode = KitMode::Halted;
         ports.repaint.requestLedRepaint();
         return;
     }
     if (kind == StepKind::Jump) {
-        report(observer, step, kind, true);
+        report(ports, step, kind, true);
         kit.playPointer = jumpTarget(step);
         kit.repeat = 0;
         step = readStep(kit, kit.playPointer);
     } else {
         kit.repeat = 1;
     }
-    soundStep(kit, ports, step, observer);
+    soundStep(kit, ports, step);
     ports.repaint.requestLedRepaint();
 }
 
 // A tune with nothing to sound would make the search run for ever. Play stays
 // silent in Playing instead, as the kit itself hangs there, so STOP still
 // returns to the clock with memory intact.
-void nextNote(KitState& kit, KitPorts ports, StepObserver* observer) {
+void nextNote(KitState& kit, KitPorts ports) {
     if (kit.mode != KitMode::Playing) return;
     for (uint32_t examined = 0; examined < maxSearchSteps; ++examined) {
         const MelodyStep step = readStep(kit, kit.playPointer);
         const StepKind kind = stepKind(step);
         if (kind == StepKind::Note || kind == StepKind::Rest) {
-            soundStep(kit, ports, step, observer);
+            soundStep(kit, ports, step);
             return;
         }
-        report(observer, step, kind, kind == StepKind::Jump && kit.repeat);
+        report(ports, step, kind, kind == StepKind::Jump && kit.repeat);
         if (kind == StepKind::End) {
             kit.playPointer = kit.startAddress & addressMask;
             kit.repeat = 1;

@@ -45,7 +45,8 @@ uint32_t noteLength(uint32_t tempo, uint32_t lengthCode);
 // Entry t * 32 + l holds ((t + 1) * (l + 1) * 735 + 1) / 2 bytes.
 extern const std::array<uint32_t, noteLengthCount> noteLengthTable;
 
-// Observes each step the player examines, in order (for listings); optional.
+// Observes each step the player examines, in order (a listing, the step a
+// status line shows); carried with the ports, optional.
 class StepObserver {
   public:
     // followed: for a jump, whether play went to its target.
@@ -55,9 +56,9 @@ class StepObserver {
     ~StepObserver() = default;
 };
 
-void startMelody(KitState& kit, KitPorts ports, StepObserver* observer = nullptr);
+void startMelody(KitState& kit, KitPorts ports);
 // Sounds the next note or rest; when the search finds none, sounds nothing and
 // leaves the mode as it is.
-void nextNote(KitState& kit, KitPorts ports, StepObserver* observer = nullptr);
+void nextNote(KitState& kit, KitPorts ports);
 
 } // namespace korvel

@@ -4,6 +4,9 @@
 // sound and a RepaintPort to mark screen areas for redrawing. Hosts (the
 // Windows front end, the command-line tool, test fakes) implement both.
 //
+// A StepObserver (melody.h), when given, sees every step the melody player
+// examines, RUN's first one included.
+//
 // Completion reports: every sound that ends or is stopped raises exactly one
 // report, which the host delivers later, after the model call that caused it
 // has returned, never from inside one of these calls. In Playing mode the host
@@ -13,6 +16,8 @@
 #include <cstdint>
 
 namespace korvel {
+
+class StepObserver;
 
 class SoundPort {
   public:
@@ -42,6 +47,7 @@ class RepaintPort {
 struct KitPorts {
     SoundPort& sound;
     RepaintPort& repaint;
+    StepObserver* steps = nullptr; // optional
 };
 
 } // namespace korvel

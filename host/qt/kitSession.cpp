@@ -1,8 +1,5 @@
-// Kit session: holds, clock, melody steps and files.
+// Kit session: the clock's counter and timer, reports and script files.
 #include "kitSession.h"
-
-#include "script.h"
-#include "statusText.h"
 
 #include <QFileInfo>
 #include <QTime>
@@ -43,95 +40,41 @@ uint64_t millisecondsIncludingSleep() {
 
 } // namespace
 
-KitSession::KitSession(SoundPort& sound, QObject* parent) : QObject(parent), sound_(sound) {
+KitSession::KitSession(SessionSound& sound, QObject* parent)
+    : QObject(parent), session_(sound, *this) {
     const QTime now = QTime::currentTime();
-    initKit(kit_, {static_cast<unsigned>(now.hour()), static_cast<unsigned>(now.minute()),
-                   static_cast<unsigned>(now.second()), static_cast<unsigned>(now.msec())});
-    startCatchUp(catchUp_, millisecondsIncludingSleep());
+    session_.start({static_cast<unsigned>(now.hour()), static_cast<unsigned>(now.minute()),
+                    static_cast<unsigned>(now.second()), static_cast<unsigned>(now.msec())},
+                   millisecondsIncludingSleep());
     clockTimer_.setInterval(static_cast<int>(clockTickMilliseconds));
     connect(&clockTimer_, &QTimer::timeout, this, &KitSession::catchUp);
     clockTimer_.start();
 }
 
-const MelodyStep* KitSession::soundingStep() const {
-    return kit_.mode == KitMode::Playing && sounding_ ? &*sounding_ : nullptr;
-}
-
-void KitSession::hold(KeyId key) {
-    if (!holds_.hold(key, [this](KeyId other) { released(other); })) return;
-    const bool wasPlaying = kit_.mode == KitMode::Playing;
-    press(kit_, ports(), key);
-    if (!wasPlaying && kit_.mode == KitMode::Playing)
-        stepExamined(stepStartedByRun(kit_), StepKind::Note, false);
-    emit keyHeldChanged(key);
-}
-
-void KitSession::letGo(KeyId key) {
-    if (holds_.letGo(key)) released(key);
-}
-
-void KitSession::letGoAll() {
-    holds_.letGoAll([this](KeyId key) { released(key); });
-    emit allLetGo();
-}
-
-void KitSession::released(KeyId key) {
-    release(kit_, ports(), key);
-    emit keyHeldChanged(key);
-}
-
-bool KitSession::isHeld(KeyId key) const {
-    return holds_.isHeld(key);
-}
-
-void KitSession::reset() {
-    letGoAll();
-    resetKit(kit_, ports());
-}
-
 FileResult KitSession::loadFile(const QString& path) {
-    return loaded(loadScriptFile(kit_, filePath(path)));
+    return session_.change([&](KitState& kit) { return loadScriptFile(kit, filePath(path)); });
 }
 
 FileResult KitSession::loadText(const QByteArray& text) {
-    return loaded(loadScriptText(kit_, text.constData(), static_cast<size_t>(text.size())));
-}
-
-// A script sets the digit registers, which Entry mode shows.
-FileResult KitSession::loaded(FileResult result) {
-    if (result.outcome == FileOutcome::Done) requestLedRepaint();
-    return result;
+    return session_.loadScript(text.constData(), static_cast<size_t>(text.size()), "Clipboard");
 }
 
 FileResult KitSession::saveFile(const QString& path) {
-    return saveScriptFile(kit_, filePath(path));
+    return saveScriptFile(session_.kit(), filePath(path));
 }
 
 QByteArray KitSession::scriptBytes() const {
-    const ScriptImage image = buildScript(kit_);
+    const ScriptImage image = session_.scriptImage();
     return QByteArray(image.data(), static_cast<qsizetype>(image.size()));
 }
 
-void KitSession::onMelodyNoteDone() {
-    if (kit_.mode == KitMode::Playing) nextNote(kit_, ports(), this);
+void KitSession::onMelodyNoteEnded(quint64 tag) {
+    session_.noteReport(tag);
+    session_.answerReports();
 }
 
 void KitSession::catchUp() {
-    catchUpClock(catchUp_, millisecondsIncludingSleep(), kit_, *this);
-}
-
-void KitSession::requestLedRepaint() {
-    emit ledChanged();
-}
-
-void KitSession::requestColonRepaint() {
-    emit colonChanged();
-}
-
-void KitSession::stepExamined(const MelodyStep& step, StepKind kind, bool) {
-    if (kind != StepKind::Note && kind != StepKind::Rest) return;
-    sounding_ = step;
-    emit stepChanged();
+    session_.catchUp(millisecondsIncludingSleep());
 }
 
 } // namespace korvel::qt

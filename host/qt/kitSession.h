@@ -1,44 +1,33 @@
-// The one kit of a window and everything that reaches it: the key holds of
-// the mouse and the PC keyboard, the clock's timer, the melody's next step,
-// reset and the script files. Widgets watch its signals to repaint.
-//
-// A kit key is down while any source holds it; STOP and Reset let go of the
-// other held keys first (keyHolds.h).
+// The window's kit session (session.h) in Qt's terms: signals for the widgets
+// that show it, the clock's timer, the sound's reports as a slot, and script
+// files by path.
 #pragma once
 
-#include "clockCatchUp.h"
-#include "keyHolds.h"
 #include "kit.h"
-#include "melody.h"
 #include "scriptFile.h"
+#include "session.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <optional>
-
 namespace korvel::qt {
 
-class KitSession final : public QObject, public RepaintPort, private StepObserver {
+class KitSession final : public QObject, private SessionView {
     Q_OBJECT
 
   public:
-    explicit KitSession(SoundPort& sound, QObject* parent = nullptr);
+    explicit KitSession(SessionSound& sound, QObject* parent = nullptr);
 
-    const KitState& kit() const { return kit_; }
+    const KitState& kit() const { return session_.kit(); }
     // The note or rest sounding, while Playing.
-    const MelodyStep* soundingStep() const;
+    const MelodyStep* soundingStep() const { return session_.soundingStep(); }
 
-    void hold(KeyId key);
-    void letGo(KeyId key);
-    // Lets go of every held key, so no organ note hangs when input goes elsewhere.
-    void letGoAll();
-    bool isHeld(KeyId key) const;
-
-    // Lets go of every held key, then resets the kit.
-    void reset();
+    void hold(KeyId key) { session_.hold(key); }
+    void letGo(KeyId key) { session_.letGo(key); }
+    bool isHeld(KeyId key) const { return session_.isHeld(key); }
+    void reset() { session_.reset(); }
     FileResult loadFile(const QString& path);
     FileResult loadText(const QByteArray& text);
     FileResult saveFile(const QString& path);
@@ -46,8 +35,10 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     QByteArray scriptBytes() const;
 
   public slots:
-    // The sound's report that the melody's note ended by itself.
-    void onMelodyNoteDone();
+    // Lets go of every held key, so no organ note hangs when input goes elsewhere.
+    void letGoAll() { session_.letGoAll(); }
+    // The sound's report that a melody note ended by itself.
+    void onMelodyNoteEnded(quint64 tag);
     // Brings the clock up to the time elapsed, sleep included; the window's timer calls it.
     void catchUp();
 
@@ -59,19 +50,14 @@ class KitSession final : public QObject, public RepaintPort, private StepObserve
     void allLetGo();
 
   private:
-    void requestLedRepaint() override;
-    void requestColonRepaint() override;
-    void stepExamined(const MelodyStep& step, StepKind kind, bool followed) override;
-    KitPorts ports() { return {sound_, *this}; }
-    void released(KeyId key);
-    FileResult loaded(FileResult result);
+    void showLed() override { emit ledChanged(); }
+    void showColon() override { emit colonChanged(); }
+    void showStep() override { emit stepChanged(); }
+    void showKeyHeld(KeyId key) override { emit keyHeldChanged(key); }
+    void forgetHolds() override { emit allLetGo(); }
 
-    SoundPort& sound_;
-    KitState kit_{};
-    ClockCatchUp catchUp_{};
+    Session session_;
     QTimer clockTimer_;
-    KeyHolds holds_;
-    std::optional<MelodyStep> sounding_;
 };
 
 } // namespace korvel::qt

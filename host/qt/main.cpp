@@ -91,12 +91,12 @@ int main(int argc, char* argv[]) {
     const bool audible = deviceSound.audioAvailable();
     if (!audible)
         qWarning("korvel: no sound (%s); playing silently", qPrintable(deviceSound.audioError()));
-    korvel::qt::MainWindow window(audible ? static_cast<korvel::SoundPort&>(deviceSound)
+    korvel::qt::MainWindow window(audible ? static_cast<korvel::SessionSound&>(deviceSound)
                                           : silentSound);
-    QObject::connect(&deviceSound, &korvel::qt::QtSound::melodyNoteDone, &window,
-                     &korvel::qt::MainWindow::onMelodyNoteDone);
-    QObject::connect(&silentSound, &korvel::qt::SilentSound::melodyNoteDone, &window,
-                     &korvel::qt::MainWindow::onMelodyNoteDone);
+    QObject::connect(&deviceSound, &korvel::qt::QtSound::melodyNoteEnded, &window.session(),
+                     &korvel::qt::KitSession::onMelodyNoteEnded);
+    QObject::connect(&silentSound, &korvel::qt::SilentSound::melodyNoteEnded, &window.session(),
+                     &korvel::qt::KitSession::onMelodyNoteEnded);
     // A kit key in use means a note may follow: wake a released device early.
     QObject::connect(&window.session(), &korvel::qt::KitSession::keyHeldChanged, &deviceSound,
                      &korvel::qt::QtSound::prepare);

@@ -49,19 +49,19 @@ constexpr int smallestZoomPercent = 25;
 // unknown (before it is first shown).
 constexpr QMargins frameAllowance(8, 32, 8, 8);
 
-// Letters, digits and Space by their key, whatever Shift does to them; "@" by
-// the character typed, as layouts put it on different keys.
+// Qt's codes of printable keys are their characters, letters in upper case
+// whatever Shift does; Backspace and Esc become their control characters.
 std::optional<KeyId> kitKeyOf(const QKeyEvent& event) {
-    if (event.text() == QLatin1String("@")) return kitKeyForCharacter('@');
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return std::nullopt;
     const int key = event.key();
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z) ||
-        key == Qt::Key_Space)
-        return kitKeyForCharacter(static_cast<char>(key));
-    if (key == Qt::Key_Backspace) return kitKeyForCharacter(backspaceCharacter);
-    if (key == Qt::Key_Escape) return kitKeyForCharacter(escapeCharacter);
-    return std::nullopt;
+    const char character = key < 0x80                 ? static_cast<char>(key)
+                           : key == Qt::Key_Backspace ? backspaceCharacter
+                           : key == Qt::Key_Escape    ? escapeCharacter
+                                                      : '\0';
+    const QString text = event.text();
+    const char typed = text.size() == 1 ? text[0].toLatin1() : '\0';
+    const bool commandHeld =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    return kitKeyForPcKey(character, typed, commandHeld);
 }
 
 // The physical key: its scan code where the platform gives one, else its key code.
@@ -103,7 +103,7 @@ QString keyboardHelpHtml() {
 
 } // namespace
 
-MainWindow::MainWindow(SoundPort& sound, QWidget* parent)
+MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     : QMainWindow(parent), session_(new KitSession(sound, this)), panel_(new Panel(*session_)),
       status_(new QLabel) {
     setWindowTitle(QString::fromLatin1(mainTitle));
@@ -323,10 +323,6 @@ void MainWindow::showNoSound(const QString& reason) {
 
 QString MainWindow::statusLine() const {
     return status_->text();
-}
-
-void MainWindow::onMelodyNoteDone() {
-    session_->onMelodyNoteDone();
 }
 
 void MainWindow::setZoomPercent(int percent) {

@@ -9,6 +9,7 @@
 
 #include "kit.h"
 #include "scriptFile.h"
+#include "session.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -37,7 +38,7 @@ class MainWindow final : public QMainWindow {
     // audibly outlast its key.
     static constexpr int autoRepeatPairMs = 20;
 
-    explicit MainWindow(SoundPort& sound, QWidget* parent = nullptr);
+    explicit MainWindow(SessionSound& sound, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setMessageSink(MessageSink sink) { tell_ = std::move(sink); }
@@ -54,10 +55,6 @@ class MainWindow final : public QMainWindow {
     void setZoomPercent(int percent);
     // Says on the status line that the kit runs silent, and why in its tip.
     void showNoSound(const QString& reason);
-
-  public slots:
-    // The sound's report that the melody's note ended by itself.
-    void onMelodyNoteDone();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

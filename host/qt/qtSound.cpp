@@ -34,7 +34,7 @@ void QtSound::releaseLater() {
 void QtSound::deliver() {
     if (reports_.takeRanOut()) device_.recoverFromUnderrun();
     const uint64_t tag = reports_.takeEndedTag();
-    if (tag != 0 && device_.claimReport(tag)) emit melodyNoteDone();
+    if (tag != 0) emit melodyNoteEnded(tag);
     // After the answer to the report, which may have queued the next note.
     if (reports_.takeDry()) {
         device_.pauseIfIdle();

@@ -2,13 +2,13 @@
 // audio output (deviceSound.h), with its reports brought to the GUI thread.
 //
 // Create one on the GUI thread, after the application object; it opens the
-// device at once. Hand it to the model as the SoundPort, and answer
-// melodyNoteDone() with nextNote while the kit is in Playing mode. The signal
-// is emitted on the GUI thread, after the handler that started the note has
-// returned, and only for the natural end of the melody note now in flight: a
-// stopped note, a key note, or a note already followed by another raise
-// nothing. It comes a little before the note's last samples are heard, so the
-// next note follows with no break.
+// device at once. Hand it to a session as its sound, and melodyNoteEnded() to
+// the session. The signal is emitted on the GUI thread, after the handler
+// that started the note has returned, with the newest tag reported; only the
+// natural end of a melody note is reported (a stopped note or a key note
+// raises nothing), and claimReport tells the note in flight from one already
+// followed. It comes a little before the note's last samples are heard, so
+// the next note follows with no break.
 //
 // After releaseDelayMs with nothing sounding the device is released, so an
 // idle window costs no audio thread wake-ups; prepare() (on any kit key, the
@@ -19,6 +19,7 @@
 
 #include "audioReports.h"
 #include "deviceSound.h"
+#include "session.h"
 
 #include <QObject>
 #include <QString>
@@ -26,7 +27,7 @@
 
 namespace korvel::qt {
 
-class QtSound final : public QObject, public SoundPort {
+class QtSound final : public QObject, public SessionSound {
     Q_OBJECT
 
   public:
@@ -34,7 +35,7 @@ class QtSound final : public QObject, public SoundPort {
     ~QtSound() override;
 
     // False when no audio output could be opened: the kit then runs silent and
-    // melodyNoteDone() never comes, as on a kit without a speaker.
+    // melodyNoteEnded() never comes, as on a kit without a speaker.
     bool audioAvailable() const { return device_.isOpen(); }
     // Why not, for the user.
     QString audioError() const { return QString::fromStdString(device_.error()); }
@@ -44,6 +45,7 @@ class QtSound final : public QObject, public SoundPort {
         device_.playTone(toneIndex, lengthBytes);
     }
     void stopSound() override;
+    bool claimReport(uint64_t tag) override { return device_.claimReport(tag); }
 
     // A paused SDL device still wakes every buffer (about 1 % of a core), and a
     // reopened one can take half a second to be heard while the sound server
@@ -55,7 +57,7 @@ class QtSound final : public QObject, public SoundPort {
     void prepare();
 
   signals:
-    void melodyNoteDone();
+    void melodyNoteEnded(quint64 tag);
 
   private:
     void deliver();

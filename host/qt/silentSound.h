@@ -1,16 +1,19 @@
-// A sound port that plays nothing but keeps a melody's time: it reports each
-// melody note done after the note's length, as a real sound would, so tunes
-// step on without an audio device. Key notes and stops end at once.
+// A sound that plays nothing but keeps a melody's time: it reports each
+// melody note ended after the note's length, as a real sound would, so tunes
+// step on without an audio device. Key notes and stops end at once, and
+// report nothing.
 #pragma once
 
-#include "ports.h"
+#include "session.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
+
 namespace korvel::qt {
 
-class SilentSound final : public QObject, public SoundPort {
+class SilentSound final : public QObject, public SessionSound {
     Q_OBJECT
 
   public:
@@ -19,13 +22,15 @@ class SilentSound final : public QObject, public SoundPort {
     void startKeyNote(uint32_t keyNoteIndex) override;
     void playTone(uint32_t toneIndex, uint32_t lengthBytes) override;
     void stopSound() override;
+    bool claimReport(uint64_t tag) override;
 
   signals:
-    // Only for the natural end of the melody note in flight.
-    void melodyNoteDone();
+    void melodyNoteEnded(quint64 tag);
 
   private:
     QTimer noteEnd_;
+    uint64_t lastTag_ = 0;
+    uint64_t inFlightTag_ = 0;
 };
 
 } // namespace korvel::qt

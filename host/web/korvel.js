@@ -305,16 +305,10 @@ buttons.forEach((button, k) => {
   });
 });
 
-// The keyboard table decides; "@" by the character typed, as layouts put it
-// on different keys; others not with Ctrl, Alt or Meta, which belong to the browser.
-function kitKeyOf(event) {
-  if (event.key === '@') return kit._korvel_keyForCharacter(64);
-  if (event.ctrlKey || event.altKey || event.metaKey) return -1;
-  if (event.key.length === 1 && event.key.charCodeAt(0) < 128)
-    return kit._korvel_keyForCharacter(event.key.charCodeAt(0));
-  const control = { Backspace: 8, Escape: 27 }[event.key];
-  return control ? kit._korvel_keyForCharacter(control) : -1;
-}
+// The keyboard table decides, in the kit.
+const kitKeyOf = (event) =>
+  withString(event.key, (key) =>
+    kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
 
 // Dialogs keep the keyboard, and a command button focused from the keyboard
 // keeps Enter and Space.

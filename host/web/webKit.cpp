@@ -4,17 +4,15 @@
 // Everything runs on the page's main thread, the sound queue included: the
 // audio worklet asks for samples, the page answers with pull() and posts them
 // to it. A melody note's end is raised inside pull() or playTone() and
-// answered with nextNote before the exported call returns, after the model
+// answered by the session before the exported call returns, after the model
 // call that raised it, so the next note is queued behind the last one at once.
 // Strings and byte blocks returned to JavaScript stay valid until the next call.
-#include "clockCatchUp.h"
-#include "keyHolds.h"
 #include "keyboardTable.h"
 #include "ledText.h"
-#include "melody.h"
 #include "panelLayout.h"
 #include "script.h"
 #include "scriptText.h"
+#include "session.h"
 #include "shareLink.h"
 #include "soundQueue.h"
 #include "statusText.h"
@@ -23,8 +21,8 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvel::web {
@@ -36,121 +34,64 @@ namespace {
 constexpr uint32_t aheadSamples = SoundQueue::largestAhead;
 constexpr uint32_t largestPull = aheadSamples;
 
-class Session final : public SoundPort, public RepaintPort, SoundQueueListener, StepObserver {
+// The session's sound: the queue, and whether the worklet must drop what it
+// holds. A cut must reach the worklet at once, or it would play out what it
+// holds of the old sound first. A note that does not answer a claimed report
+// starts a tune (RUN), which cuts whatever sounded, too.
+class PageSound final : public SessionSound, SoundQueueListener {
   public:
-    Session() : queue_(*this, aheadSamples) {}
+    PageSound() : queue_(*this, aheadSamples) {}
 
-    KitState& kit() { return kit_; }
-
-    void start(const ClockReading& now, uint64_t nowMilliseconds) {
-        initKit(kit_, now);
-        startCatchUp(catchUp_, nowMilliseconds);
-    }
-
-    // A kit key is down while any pointer or PC key holds it; STOP and Reset
-    // let go of the other held keys first (keyHolds.h).
-    void hold(KeyId key) {
-        if (!holds_.hold(key, [this](KeyId other) { release(kit_, ports(), other); })) return;
-        const bool wasPlaying = kit_.mode == KitMode::Playing;
-        press(kit_, ports(), key);
-        if (!wasPlaying && kit_.mode == KitMode::Playing)
-            stepExamined(stepStartedByRun(kit_), StepKind::Note, false);
-        answerReports();
-    }
-
-    void letGo(KeyId key) {
-        if (!holds_.letGo(key)) return;
-        release(kit_, ports(), key);
-        answerReports();
-    }
-
-    void letGoAll() {
-        holds_.letGoAll([this](KeyId key) { release(kit_, ports(), key); });
-        answerReports();
-    }
-
-    bool held(KeyId key) const { return holds_.isHeld(key); }
-
-    uint32_t catchUp(uint64_t nowMilliseconds) {
-        return static_cast<uint32_t>(catchUpClock(catchUp_, nowMilliseconds, kit_, *this));
-    }
-
-    void reset() {
-        letGoAll();
-        resetKit(kit_, ports());
-        answerReports();
-    }
-
-    const MelodyStep* soundingStep() const {
-        return kit_.mode == KitMode::Playing && sounding_ ? &*sounding_ : nullptr;
-    }
-
-    // What the page took of a file: up to maxScriptBytes + 1 bytes.
-    FileResult loadScript(const std::vector<char>& bytes, const std::string& name) {
-        return loadScriptBytes(kit_, bytes.data(), bytes.size(), name);
-    }
-
-    // SoundPort. A cut must reach the worklet at once, or it would play out
-    // what it holds of the old sound first. A note that does not answer a
-    // report starts a tune (RUN), which cuts whatever sounded, too.
     void startKeyNote(uint32_t keyNoteIndex) override {
         queue_.startKeyNote(keyNoteIndex);
-        cut_ = true;
+        cut();
     }
     void playTone(uint32_t toneIndex, uint32_t lengthBytes) override {
         queue_.playTone(toneIndex, lengthBytes);
-        if (!answering_) cut_ = true;
+        if (!std::exchange(answering_, false)) cut_ = true;
     }
     void stopSound() override {
         queue_.stopSound();
-        cut_ = true;
+        cut();
+    }
+    bool claimReport(uint64_t tag) override {
+        answering_ = queue_.claimReport(tag);
+        return answering_;
     }
 
     const uint8_t* pull(uint32_t count) {
         queue_.pull(samples_.data(), std::min(count, largestPull));
-        answerReports();
         return samples_.data();
     }
     bool takeCut() { return std::exchange(cut_, false); }
-    bool soundIdle() const { return queue_.idle(); }
+    bool idle() const { return queue_.idle(); }
 
   private:
-    KitPorts ports() { return {*this, *this}; }
-
-    // The page repaints from the state after every call.
-    void requestLedRepaint() override {}
-    void requestColonRepaint() override {}
-
-    // Only the report with the largest tag can be of the note in flight.
-    void melodyNoteEnded(uint64_t tag) override { reportedTag_ = std::max(reportedTag_, tag); }
-    void ranDry() override {}
-
-    void answerReports() {
-        answering_ = true;
-        while (reportedTag_ != 0) {
-            const uint64_t tag = std::exchange(reportedTag_, 0);
-            if (queue_.claimReport(tag) && kit_.mode == KitMode::Playing)
-                nextNote(kit_, ports(), this);
-        }
+    void cut() {
+        cut_ = true;
         answering_ = false;
     }
+    void melodyNoteEnded(uint64_t tag) override;
+    void ranDry() override {}
 
-    void stepExamined(const MelodyStep& step, StepKind kind, bool) override {
-        if (kind == StepKind::Note || kind == StepKind::Rest) sounding_ = step;
-    }
-
-    KitState kit_{};
-    ClockCatchUp catchUp_{};
     SoundQueue queue_;
-    KeyHolds holds_;
-    std::optional<MelodyStep> sounding_;
-    uint64_t reportedTag_ = 0;
     bool cut_ = false;
     bool answering_ = false;
     std::array<uint8_t, largestPull> samples_{};
 };
 
-Session session;
+// The page repaints from the state after every call.
+class PageView final : public SessionView {};
+
+PageSound sound;
+PageView view;
+Session session(sound, view);
+
+// Noted here, answered once the call into the kit that raised it is done.
+void PageSound::melodyNoteEnded(uint64_t tag) {
+    session.noteReport(tag);
+}
+
 std::vector<char> input; // bytes the page hands over
 std::string text;        // the last string handed back
 FileResult lastResult{FileOutcome::Done, {}, loadCaption};
@@ -199,7 +140,7 @@ EMSCRIPTEN_KEEPALIVE void korvel_letGoAll() {
     session.letGoAll();
 }
 EMSCRIPTEN_KEEPALIVE int korvel_held(int key) {
-    return session.held(web::keyOf(key));
+    return session.isHeld(web::keyOf(key));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_catchUp(double nowMilliseconds) {
     return static_cast<int>(session.catchUp(static_cast<uint64_t>(nowMilliseconds)));
@@ -219,7 +160,7 @@ EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
 // The input's bytes as a script from a file (or the clipboard) called name;
 // returns the FileOutcome, with its message in korvel_message.
 EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name) {
-    return web::outcomeOf(session.loadScript(web::input, name));
+    return web::outcomeOf(session.loadScript(web::input.data(), web::input.size(), name));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name) {
     return web::outcomeOf(cantOpen(name));
@@ -234,7 +175,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_caption() {
     return web::lastResult.caption;
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_scriptImage() {
-    web::image = buildScript(session.kit());
+    web::image = session.scriptImage();
     return web::image.data();
 }
 EMSCRIPTEN_KEEPALIVE int korvel_scriptImageSize() {
@@ -246,7 +187,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_shareText() {
     return web::handBack(shareText(session.kit()));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_applyShareText() {
-    return applyShareText(session.kit(), web::inputText());
+    return session.change([](KitState& kit) { return applyShareText(kit, web::inputText()); });
 }
 
 EMSCRIPTEN_KEEPALIVE int korvel_ledCell(int position) {
@@ -276,9 +217,19 @@ EMSCRIPTEN_KEEPALIVE const int* korvel_layout() {
     return table.data();
 }
 
-// The keyboard table: the kit key a typed character plays (-1: none), legends and help.
-EMSCRIPTEN_KEEPALIVE int korvel_keyForCharacter(int character) {
-    const auto key = kitKeyForCharacter(static_cast<char>(character));
+// The keyboard table: the kit key a PC key plays (-1: none), by the key event's
+// key value ("7", "b", "@", " ", "Backspace") and whether Ctrl, Alt or Meta
+// is down; legends and help.
+EMSCRIPTEN_KEEPALIVE int korvel_kitKeyForPcKey(const char* keyValue, int commandHeld) {
+    const std::string value = keyValue;
+    char character = '\0';
+    if (value.size() == 1 && static_cast<unsigned char>(value[0]) < 0x80)
+        character = value[0];
+    else if (value == "Backspace")
+        character = backspaceCharacter;
+    else if (value == "Escape")
+        character = escapeCharacter;
+    const auto key = kitKeyForPcKey(character, character, commandHeld != 0);
     return key ? static_cast<int>(*key) : -1;
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_keyLegend(int key) {
@@ -294,12 +245,14 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
 // Sound: count samples (at most 4096) for the worklet; whether the sound was
 // cut since the last ask; whether nothing but silence is left to give.
 EMSCRIPTEN_KEEPALIVE const uint8_t* korvel_pull(int count) {
-    return session.pull(static_cast<uint32_t>(std::max(count, 0)));
+    const uint8_t* samples = web::sound.pull(static_cast<uint32_t>(std::max(count, 0)));
+    session.answerReports();
+    return samples;
 }
 EMSCRIPTEN_KEEPALIVE int korvel_takeCut() {
-    return session.takeCut();
+    return web::sound.takeCut();
 }
 EMSCRIPTEN_KEEPALIVE int korvel_soundIdle() {
-    return session.soundIdle();
+    return web::sound.idle();
 }
 }

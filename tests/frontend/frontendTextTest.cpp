@@ -21,6 +21,11 @@ TEST(KeyboardTable, TypedCharactersFindTheirKitKeys) {
         {'\xb2', std::nullopt}, {'\0', std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(kitKeyForCharacter(c.typed), c.key) << int(c.typed);
+    // A PC key: "@" whatever modifiers typed it (AltGr comes as Ctrl+Alt),
+    // any other with Ctrl, Alt or Meta is the program's.
+    EXPECT_EQ(kitKeyForPcKey('2', '@', true), KeyId::Adr);
+    EXPECT_EQ(kitKeyForPcKey('R', 'r', false), KeyId::Read);
+    EXPECT_EQ(kitKeyForPcKey('R', '\x12', true), std::nullopt);
     // The help names every function key's PC key on its own line.
     for (unsigned k = 16; k < keyCount; ++k)
         EXPECT_NE(

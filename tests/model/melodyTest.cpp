@@ -237,8 +237,9 @@ TEST(StepObserver, SeesEveryStepExaminedInOrder) {
     KitFixture f;
     putSteps(f.kit, 0, {"0100", "7000", "EE03", "EEEE"});
     Recorder seen;
-    startMelody(f.kit, f.recorder.ports(), &seen);
-    for (int i = 0; i < 3; ++i) nextNote(f.kit, f.recorder.ports(), &seen);
+    const KitPorts ports{f.recorder, f.recorder, &seen};
+    startMelody(f.kit, ports);
+    for (int i = 0; i < 3; ++i) nextNote(f.kit, ports);
     const std::vector<Examined> expected = {{0, StepKind::Note, false}, {4, StepKind::Jump, true},
                                             {0, StepKind::Note, false}, {4, StepKind::Jump, false},
                                             {8, StepKind::Rest, false}, {12, StepKind::End, false},

@@ -1,12 +1,12 @@
 // The Qt window driven as a user would: mouse on the keys, the PC keyboard,
 // menu commands, the clipboard, dropped files, the status line, what a screen
 // reader is told, and the pixels of the LED.
-#include "fakes.h"
 #include "keyButton.h"
 #include "kitSession.h"
 #include "ledDisplay.h"
 #include "mainWindow.h"
 #include "panel.h"
+#include "taggedRecorder.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -52,7 +52,7 @@ std::vector<PortCall> soundCalls(test::RecordingPorts& ports) {
 class WindowTest : public QObject {
     Q_OBJECT
 
-    test::RecordingPorts sound_;
+    test::TaggedRecorder sound_;
     std::unique_ptr<MainWindow> window_;
     QStringList messages_;
     QString chosenFile_;
@@ -376,7 +376,7 @@ class WindowTest : public QObject {
         QVERIFY(window_->loadFile(twinkle));
         type("0 ");
         QCOMPARE(window_->statusLine(), "Playing  step 020: 1006");
-        window_->onMelodyNoteDone();
+        session().onMelodyNoteEnded(sound_.lastTag);
         QCOMPARE(window_->statusLine(), "Playing  step 024: EE00");
         QTest::keyClick(window_.get(), Qt::Key_Escape);
         QTRY_COMPARE(window_->statusLine(), "Clock");
