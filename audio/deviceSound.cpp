@@ -1,5 +1,5 @@
 // SDL2 audio device handling for DeviceSound.
-#include "deviceSound.h"
+#include "audio/deviceSound.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>

@@ -26,8 +26,8 @@
 // SDL's audio thread.
 #pragma once
 
-#include "soundQueue.h"
-#include "underrunWatch.h"
+#include "audio/underrunWatch.h"
+#include "frontend/soundQueue.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Underruns told from request times.
-#include "underrunWatch.h"
+#include "audio/underrunWatch.h"
 
 #include <algorithm>
 

@@ -2,11 +2,11 @@
 // beside reading the MIDI file involved in the same run; the "xRead" counter
 // is the ratio. Both are timed from the file on disk to the finished bytes,
 // without the write.
-#include "midiFile.h"
-#include "tuneExport.h"
-#include "tuneImport.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
+#include "files/tuneLoad.h"
+#include "formats/midiFile.h"
+#include "formats/tuneExport.h"
+#include "formats/tuneImport.h"
+#include "formats/tuneRun.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // Rendering ten minutes of audio, each beside a plain copy of the same number
 // of samples measured in the same run; the "xCopy" counter is the ratio.
-#include "fileReplace.h"
-#include "toneBank.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
-#include "tuneWave.h"
+#include "files/fileReplace.h"
+#include "files/tuneLoad.h"
+#include "formats/tuneRun.h"
+#include "formats/tuneWave.h"
+#include "model/toneBank.h"
 
 #include <benchmark/benchmark.h>
 

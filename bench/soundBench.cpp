@@ -2,8 +2,8 @@
 // tone bank (the ratio in one run), and on the default audio output (set
 // SDL_AUDIODRIVER to choose) the delay from a key press to its first sample
 // going to the device, and the CPU an idle kit and a held key cost.
-#include "deviceSound.h"
-#include "toneSource.h"
+#include "audio/deviceSound.h"
+#include "model/toneSource.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Tone bank construction against a plain memset of the same 36 MB, so one run
 // shows the ratio between the two.
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <benchmark/benchmark.h>
 

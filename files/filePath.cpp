@@ -1,7 +1,7 @@
 // A local name converted once to the platform's own form.
-#include "filePath.h"
+#include "files/filePath.h"
 
-#include "nativeFiles.h"
+#include "files/nativeFiles.h"
 
 namespace korvel::files {
 

@@ -1,7 +1,7 @@
 // Bounded whole-file reads through the platform's own calls.
-#include "fileRead.h"
+#include "files/fileRead.h"
 
-#include "nativeFiles.h"
+#include "files/nativeFiles.h"
 
 #include <cerrno>
 #include <cstring>

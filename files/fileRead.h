@@ -2,7 +2,7 @@
 // device, a huge file) can exhaust memory.
 #pragma once
 
-#include "filePath.h"
+#include "files/filePath.h"
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 // When to put a temporary file in the target's place and when to write in place.
-#include "fileReplace.h"
+#include "files/fileReplace.h"
 
-#include "nativeFiles.h"
+#include "files/nativeFiles.h"
 
 #include <chrono>
 #include <limits>

@@ -22,7 +22,7 @@
 // regular file, is refused and left alone.
 #pragma once
 
-#include "filePath.h"
+#include "files/filePath.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 // lastError(), which must be read before the next call.
 #pragma once
 
-#include "filePath.h"
+#include "files/filePath.h"
 
 #include <cstddef>
 #include <cstdint>

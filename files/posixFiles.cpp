@@ -1,7 +1,7 @@
 // The file calls on POSIX systems.
-#include "nativeFiles.h"
+#include "files/nativeFiles.h"
 
-#include "fileReplace.h"
+#include "files/fileReplace.h"
 
 #include <cerrno>
 #include <climits>

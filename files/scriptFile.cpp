@@ -1,9 +1,9 @@
 // Bounded load and safe save of scripts.
-#include "scriptFile.h"
+#include "files/scriptFile.h"
 
-#include "fileRead.h"
-#include "fileReplace.h"
-#include "script.h"
+#include "files/fileRead.h"
+#include "files/fileReplace.h"
+#include "model/script.h"
 
 #include <cctype>
 #include <string>

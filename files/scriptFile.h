@@ -7,9 +7,9 @@
 // (filePath.h).
 #pragma once
 
-#include "filePath.h"
-#include "kit.h"
-#include "scriptText.h"
+#include "files/filePath.h"
+#include "files/scriptText.h"
+#include "model/kit.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Script loader outcomes and their wording.
-#include "scriptText.h"
+#include "files/scriptText.h"
 
-#include "script.h"
+#include "model/script.h"
 
 #include <cstring>
 #include <utility>

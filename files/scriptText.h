@@ -3,7 +3,7 @@
 // page's file picker) and for the file functions of scriptFile.h.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // A fresh kit and the Load command's loader.
-#include "tuneLoad.h"
+#include "files/tuneLoad.h"
 
-#include "scriptFile.h"
+#include "files/scriptFile.h"
 
 #include <cerrno>
 

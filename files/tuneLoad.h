@@ -2,8 +2,8 @@
 // tools that play, render, list or export a tune from a file.
 #pragma once
 
-#include "kit.h"
-#include "scriptText.h"
+#include "files/scriptText.h"
+#include "model/kit.h"
 
 #include <string>
 

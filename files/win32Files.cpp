@@ -1,8 +1,8 @@
 // The file calls on Windows, all on wide names, so no call reads the same
 // bytes differently from another and any name the file system takes will do.
-#include "nativeFiles.h"
+#include "files/nativeFiles.h"
 
-#include "fileReplace.h"
+#include "files/fileReplace.h"
 
 #include <windows.h>
 

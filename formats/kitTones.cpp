@@ -1,8 +1,8 @@
 // The kit's tones sorted by pitch, built once from the tone bank's tables.
-#include "kitTones.h"
+#include "formats/kitTones.h"
 
-#include "melody.h"
-#include "toneBank.h"
+#include "model/melody.h"
+#include "model/toneBank.h"
 
 #include <algorithm>
 #include <cmath>

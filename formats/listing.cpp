@@ -1,8 +1,8 @@
 // Formatting of listing lines.
-#include "listing.h"
+#include "formats/listing.h"
 
-#include "script.h"
-#include "toneBank.h"
+#include "model/script.h"
+#include "model/toneBank.h"
 
 #include <array>
 #include <cstdio>

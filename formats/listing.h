@@ -7,7 +7,7 @@
 //   020  3405  note           mi   divider 3    2205 bytes    100.0 ms
 #pragma once
 
-#include "melody.h"
+#include "model/melody.h"
 
 #include <string>
 

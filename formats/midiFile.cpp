@@ -1,5 +1,5 @@
 // Reading and writing Standard MIDI Files.
-#include "midiFile.h"
+#include "formats/midiFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Share text: writing, and strict reading.
-#include "shareLink.h"
+#include "formats/shareLink.h"
 
-#include "script.h"
+#include "model/script.h"
 
 #include <array>
 #include <cstdio>

@@ -7,7 +7,7 @@
 // Reading is strict: any other text is refused and changes nothing.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // Played steps to MIDI events.
-#include "tuneExport.h"
+#include "formats/tuneExport.h"
 
-#include "kitTones.h"
-#include "midiFile.h"
-#include "toneBank.h"
+#include "formats/kitTones.h"
+#include "formats/midiFile.h"
+#include "model/toneBank.h"
 
 #include <algorithm>
 #include <cmath>

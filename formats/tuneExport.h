@@ -6,7 +6,7 @@
 // file's tempo puts a crotchet near the tune's most frequent note length.
 #pragma once
 
-#include "tuneRun.h"
+#include "formats/tuneRun.h"
 
 #include <cstdint>
 #include <string>

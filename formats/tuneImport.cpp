@@ -1,10 +1,10 @@
 // From a MIDI song to melody steps: the voice, its line, pitches, lengths and memory.
-#include "tuneImport.h"
+#include "formats/tuneImport.h"
 
-#include "kitTones.h"
-#include "melody.h"
-#include "script.h"
-#include "toneBank.h"
+#include "formats/kitTones.h"
+#include "model/melody.h"
+#include "model/script.h"
+#include "model/toneBank.h"
 
 #include <algorithm>
 #include <cmath>

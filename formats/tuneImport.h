@@ -11,7 +11,7 @@
 // opening that does.
 #pragma once
 
-#include "midiFile.h"
+#include "formats/midiFile.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 // One run of a tune: the model's player driven by an instant completion report.
-#include "tuneRun.h"
+#include "formats/tuneRun.h"
 
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <cmath>
 #include <optional>

@@ -6,8 +6,8 @@
 // watch every step examined. Lengths are in samples (bytes) at 22050 per second.
 #pragma once
 
-#include "kit.h"
-#include "melody.h"
+#include "model/kit.h"
+#include "model/melody.h"
 
 #include <cstdint>
 

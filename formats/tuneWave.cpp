@@ -1,7 +1,7 @@
 // Sounded steps to samples, inside the WAV writer.
-#include "tuneWave.h"
+#include "formats/tuneWave.h"
 
-#include "waveFile.h"
+#include "formats/waveFile.h"
 
 namespace korvel::formats {
 namespace {

@@ -1,10 +1,10 @@
 // A run of a tune written as a WAV file, its samples taken from the tone bank.
 #pragma once
 
-#include "byteSink.h"
-#include "kit.h"
-#include "toneBank.h"
-#include "tuneRun.h"
+#include "formats/byteSink.h"
+#include "formats/tuneRun.h"
+#include "model/kit.h"
+#include "model/toneBank.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 // WAV header layout and the streaming of a whole file.
-#include "waveFile.h"
+#include "formats/waveFile.h"
 
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <cstring>
 

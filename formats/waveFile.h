@@ -6,7 +6,7 @@
 // included.
 #pragma once
 
-#include "byteSink.h"
+#include "formats/byteSink.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Elapsed-time driven clock ticks.
-#include "clockCatchUp.h"
+#include "frontend/clockCatchUp.h"
 
-#include "clock.h"
+#include "model/clock.h"
 
 namespace korvel {
 namespace {

@@ -9,7 +9,7 @@
 // counts on from its new reading.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <cstdint>
 

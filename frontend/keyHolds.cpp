@@ -1,5 +1,5 @@
 // Counting holds per kit key.
-#include "keyHolds.h"
+#include "frontend/keyHolds.h"
 
 #include <cstddef>
 

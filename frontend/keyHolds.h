@@ -12,7 +12,7 @@
 // have: off the key, then onto STOP. Its source's later release does nothing.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <array>
 #include <functional>

@@ -7,7 +7,7 @@
 // its own key codes onto them before asking, and asks kitKeyForPcKey.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <optional>
 #include <string>

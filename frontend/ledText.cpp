@@ -1,7 +1,7 @@
 // LED cells and reading by mode.
-#include "ledText.h"
+#include "frontend/ledText.h"
 
-#include "script.h"
+#include "model/script.h"
 
 namespace korvel {
 

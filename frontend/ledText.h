@@ -7,7 +7,7 @@
 // once a minute in Clock mode.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <array>
 #include <cstdint>

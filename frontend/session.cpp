@@ -1,5 +1,5 @@
 // The session's keys, clock, reports and scripts.
-#include "session.h"
+#include "frontend/session.h"
 
 #include <algorithm>
 #include <utility>

@@ -13,12 +13,12 @@
 // claims (soundQueue.h) is answered, with the next note, while the kit plays.
 #pragma once
 
-#include "clockCatchUp.h"
-#include "keyHolds.h"
-#include "kit.h"
-#include "melody.h"
-#include "script.h"
-#include "scriptText.h"
+#include "files/scriptText.h"
+#include "frontend/clockCatchUp.h"
+#include "frontend/keyHolds.h"
+#include "model/kit.h"
+#include "model/melody.h"
+#include "model/script.h"
 
 #include <cstddef>
 #include <cstdint>

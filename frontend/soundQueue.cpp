@@ -1,5 +1,5 @@
 // The FIFO, the note behind the current one, and the reports of their ends.
-#include "soundQueue.h"
+#include "frontend/soundQueue.h"
 
 #include <algorithm>
 #include <cstring>

@@ -24,8 +24,8 @@
 // FIFO has run dry ranDry() tells the host that the device may be paused.
 #pragma once
 
-#include "ports.h"
-#include "toneSource.h"
+#include "model/ports.h"
+#include "model/toneSource.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Status line wording.
-#include "statusText.h"
+#include "frontend/statusText.h"
 
-#include "script.h"
+#include "model/script.h"
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 // the step sounding, as the player reported it.
 #pragma once
 
-#include "kit.h"
-#include "melody.h"
+#include "model/kit.h"
+#include "model/melody.h"
 
 #include <string>
 

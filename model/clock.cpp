@@ -1,5 +1,5 @@
 // Time-of-day counter advanced by the host's 100 ms timer.
-#include "clock.h"
+#include "model/clock.h"
 
 namespace korvel {
 namespace {

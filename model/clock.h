@@ -6,7 +6,7 @@
 // a second, the whole LED once a minute.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 namespace korvel {
 

@@ -1,8 +1,8 @@
 // Keypad logic: what each key does in each mode.
-#include "kit.h"
+#include "model/kit.h"
 
-#include "clock.h"
-#include "melody.h"
+#include "model/clock.h"
+#include "model/melody.h"
 
 namespace korvel {
 namespace {

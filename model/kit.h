@@ -11,7 +11,7 @@
 // is never masked.
 #pragma once
 
-#include "ports.h"
+#include "model/ports.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Melody player: step decoding, the note-length table and the play sequence.
-#include "melody.h"
+#include "model/melody.h"
 
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 namespace korvel {
 namespace {

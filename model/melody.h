@@ -6,7 +6,7 @@
 // note. Lengths are in samples (bytes) at 22050 per second.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Script interpreter and writer.
-#include "script.h"
+#include "model/script.h"
 
 #include <algorithm>
 #include <cstring>

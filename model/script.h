@@ -7,7 +7,7 @@
 // buildScript writes the fixed 932-byte image that restores all 512 nibbles.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <array>
 #include <cstddef>

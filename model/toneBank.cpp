@@ -1,5 +1,5 @@
 // Builds the square-wave buffers and the key-note descriptors.
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <cstring>
 #include <new>

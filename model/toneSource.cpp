@@ -1,5 +1,5 @@
 // Square waves and silence, one run of a level at a time.
-#include "toneSource.h"
+#include "model/toneSource.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 // callback may call it.
 #pragma once
 
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // About box: masked pictures and the text under the lettering.
-#include "aboutDialog.h"
+#include "host/qt/aboutDialog.h"
 
 #include <QDialogButtonBox>
 #include <QImage>

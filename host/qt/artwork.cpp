@@ -1,5 +1,5 @@
 // Artwork: resource loading and scale-aware drawing.
-#include "artwork.h"
+#include "host/qt/artwork.h"
 
 #include <QPaintDevice>
 

@@ -1,5 +1,5 @@
 // Audio thread reports to the GUI thread through a pipe or an event.
-#include "audioReports.h"
+#include "host/qt/audioReports.h"
 
 #ifdef _WIN32
 #include <QWinEventNotifier>

@@ -5,7 +5,7 @@
 // taken. arrived() is then emitted on the GUI thread, which takes them all.
 #pragma once
 
-#include "deviceSound.h"
+#include "audio/deviceSound.h"
 
 #include <QObject>
 

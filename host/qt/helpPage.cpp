@@ -1,5 +1,5 @@
 // Help page: the HTML in a scrolling text view with a Close button.
-#include "helpPage.h"
+#include "host/qt/helpPage.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 // Key button: mouse handling and drawing from the key sheets.
-#include "keyButton.h"
+#include "host/qt/keyButton.h"
 
-#include "keyboardTable.h"
-#include "kitSession.h"
-#include "panel.h"
+#include "frontend/keyboardTable.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/panel.h"
 
 #include <QMouseEvent>
 

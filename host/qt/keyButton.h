@@ -9,7 +9,7 @@
 // reader's press action clicks the kit key.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <QAbstractButton>
 

@@ -1,5 +1,5 @@
 // Kit session: the clock's counter and timer, reports and script files.
-#include "kitSession.h"
+#include "host/qt/kitSession.h"
 
 #include <QFileInfo>
 #include <QTime>

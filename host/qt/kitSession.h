@@ -3,9 +3,9 @@
 // files by path.
 #pragma once
 
-#include "kit.h"
-#include "scriptFile.h"
-#include "session.h"
+#include "files/scriptFile.h"
+#include "frontend/session.h"
+#include "model/kit.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,9 +1,9 @@
 // LED display: cells by mode, the colon alone, and the reading.
-#include "ledDisplay.h"
+#include "host/qt/ledDisplay.h"
 
-#include "kitSession.h"
-#include "ledText.h"
-#include "panel.h"
+#include "frontend/ledText.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/panel.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -4,7 +4,7 @@
 // the whole display is redrawn.
 #pragma once
 
-#include "panelLayout.h"
+#include "resources/panelLayout.h"
 
 #include <QWidget>
 

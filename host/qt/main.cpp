@@ -4,12 +4,12 @@
 // For measuring start-up, KORVEL_FIRST_PAINT_EXIT set in the environment makes
 // the program print the wall-clock time of the board's first paint
 // ("first paint at N us", microseconds since the epoch) and quit.
-#include "fileReplace.h"
-#include "kitSession.h"
-#include "mainWindow.h"
-#include "panel.h"
-#include "qtSound.h"
-#include "silentSound.h"
+#include "files/fileReplace.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/mainWindow.h"
+#include "host/qt/panel.h"
+#include "host/qt/qtSound.h"
+#include "host/qt/silentSound.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

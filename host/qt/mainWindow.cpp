@@ -1,12 +1,12 @@
 // Main window: menus and commands, keyboard, clipboard, drops and settings.
-#include "mainWindow.h"
+#include "host/qt/mainWindow.h"
 
-#include "aboutDialog.h"
-#include "helpPage.h"
-#include "keyboardTable.h"
-#include "kitSession.h"
-#include "panel.h"
-#include "statusText.h"
+#include "frontend/keyboardTable.h"
+#include "frontend/statusText.h"
+#include "host/qt/aboutDialog.h"
+#include "host/qt/helpPage.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/panel.h"
 
 #include <QActionGroup>
 #include <QClipboard>

@@ -7,9 +7,9 @@
 // empty path and shows nothing.
 #pragma once
 
-#include "kit.h"
-#include "scriptFile.h"
-#include "session.h"
+#include "files/scriptFile.h"
+#include "frontend/session.h"
+#include "model/kit.h"
 
 #include <QHash>
 #include <QMainWindow>

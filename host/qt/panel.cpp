@@ -1,9 +1,9 @@
 // Panel: board painting, zoom and the placing of its children.
-#include "panel.h"
+#include "host/qt/panel.h"
 
-#include "keyButton.h"
-#include "kitSession.h"
-#include "ledDisplay.h"
+#include "host/qt/keyButton.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/ledDisplay.h"
 
 #include <QPaintEvent>
 #include <QtMath>

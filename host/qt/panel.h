@@ -3,9 +3,9 @@
 // (panelLayout.h) times the zoom.
 #pragma once
 
-#include "artwork.h"
-#include "kit.h"
-#include "panelLayout.h"
+#include "host/qt/artwork.h"
+#include "model/kit.h"
+#include "resources/panelLayout.h"
 
 #include <QRect>
 #include <QWidget>

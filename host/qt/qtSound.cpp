@@ -1,5 +1,5 @@
 // The sound device's reports answered on the GUI thread.
-#include "qtSound.h"
+#include "host/qt/qtSound.h"
 
 namespace korvel::qt {
 

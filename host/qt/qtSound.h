@@ -17,9 +17,9 @@
 // reopened with a larger buffer as soon as the report arrives.
 #pragma once
 
-#include "audioReports.h"
-#include "deviceSound.h"
-#include "session.h"
+#include "audio/deviceSound.h"
+#include "frontend/session.h"
+#include "host/qt/audioReports.h"
 
 #include <QObject>
 #include <QString>

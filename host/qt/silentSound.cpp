@@ -1,7 +1,7 @@
 // Silent sound: the melody's timing without samples.
-#include "silentSound.h"
+#include "host/qt/silentSound.h"
 
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 namespace korvel::qt {
 

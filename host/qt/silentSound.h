@@ -4,7 +4,7 @@
 // report nothing.
 #pragma once
 
-#include "session.h"
+#include "frontend/session.h"
 
 #include <QObject>
 #include <QTimer>

@@ -7,15 +7,15 @@
 // answered by the session before the exported call returns, after the model
 // call that raised it, so the next note is queued behind the last one at once.
 // Strings and byte blocks returned to JavaScript stay valid until the next call.
-#include "keyboardTable.h"
-#include "ledText.h"
-#include "panelLayout.h"
-#include "script.h"
-#include "scriptText.h"
-#include "session.h"
-#include "shareLink.h"
-#include "soundQueue.h"
-#include "statusText.h"
+#include "files/scriptText.h"
+#include "formats/shareLink.h"
+#include "frontend/keyboardTable.h"
+#include "frontend/ledText.h"
+#include "frontend/session.h"
+#include "frontend/soundQueue.h"
+#include "frontend/statusText.h"
+#include "model/script.h"
+#include "resources/panelLayout.h"
 
 #include <emscripten/emscripten.h>
 

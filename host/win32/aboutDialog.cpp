@@ -1,7 +1,7 @@
 // About dialog: masked pictures and the one way to close it.
-#include "aboutDialog.h"
+#include "host/win32/aboutDialog.h"
 
-#include "bitmapCopy.h"
+#include "host/win32/bitmapCopy.h"
 
 namespace korvel::win32 {
 namespace {

@@ -1,5 +1,5 @@
 // Resource bitmap copies through a temporary memory device context.
-#include "bitmapCopy.h"
+#include "host/win32/bitmapCopy.h"
 
 namespace korvel::win32 {
 namespace {

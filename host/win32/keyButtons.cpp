@@ -1,8 +1,8 @@
 // Key button creation, subclassing, mouse handling and drawing.
-#include "keyButtons.h"
+#include "host/win32/keyButtons.h"
 
-#include "bitmapCopy.h"
-#include "mainWindow.h"
+#include "host/win32/bitmapCopy.h"
+#include "host/win32/mainWindow.h"
 
 namespace korvel::win32 {
 namespace {

@@ -6,8 +6,8 @@
 // window calls drawKey for WM_DRAWITEM. Coordinates are client pixels.
 #pragma once
 
-#include "kit.h"
-#include "panelLayout.h"
+#include "model/kit.h"
+#include "resources/panelLayout.h"
 
 #include <array>
 #include <windows.h>

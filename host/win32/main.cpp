@@ -1,5 +1,5 @@
 // The program's entry point: register, create, show, run the message loop.
-#include "mainWindow.h"
+#include "host/win32/mainWindow.h"
 
 using namespace korvel::win32;
 

@@ -1,13 +1,13 @@
 // Main window creation and the routing of its messages.
-#include "mainWindow.h"
+#include "host/win32/mainWindow.h"
 
-#include "aboutDialog.h"
-#include "clockCatchUp.h"
-#include "keyButtons.h"
-#include "panel.h"
-#include "scriptCommands.h"
-#include "toneBank.h"
-#include "waveSound.h"
+#include "frontend/clockCatchUp.h"
+#include "host/win32/aboutDialog.h"
+#include "host/win32/keyButtons.h"
+#include "host/win32/panel.h"
+#include "host/win32/scriptCommands.h"
+#include "host/win32/waveSound.h"
+#include "model/toneBank.h"
 
 namespace korvel::win32 {
 namespace {

@@ -6,9 +6,9 @@
 // client pixels.
 #pragma once
 
-#include "clockCatchUp.h"
-#include "kit.h"
-#include "resource.h" // menu command ids
+#include "frontend/clockCatchUp.h"
+#include "model/kit.h"
+#include "resources/resource.h" // menu command ids
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // Board and LED painting by paint case and mode.
-#include "panel.h"
+#include "host/win32/panel.h"
 
-#include "bitmapCopy.h"
-#include "mainWindow.h"
+#include "host/win32/bitmapCopy.h"
+#include "host/win32/mainWindow.h"
 
 namespace korvel::win32 {
 namespace {

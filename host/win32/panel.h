@@ -6,9 +6,9 @@
 // Coordinates are client pixels of the main window, right and bottom exclusive.
 #pragma once
 
-#include "kit.h"
-#include "ledText.h"
-#include "panelLayout.h"
+#include "frontend/ledText.h"
+#include "model/kit.h"
+#include "resources/panelLayout.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // Load and Save commands over the safe script files of korvel_files.
-#include "scriptCommands.h"
+#include "host/win32/scriptCommands.h"
 
-#include "mainWindow.h"
-#include "scriptFile.h"
+#include "files/scriptFile.h"
+#include "host/win32/mainWindow.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // Wave output: one melody header, looping key-note headers, completion reports.
-#include "waveSound.h"
+#include "host/win32/waveSound.h"
 
-#include "melody.h"
+#include "model/melody.h"
 
 #include <array>
 

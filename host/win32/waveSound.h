@@ -7,8 +7,8 @@
 // 8-bit unsigned mono at 22050 per second, played in place from the bank.
 #pragma once
 
-#include "kit.h"
-#include "toneBank.h"
+#include "model/kit.h"
+#include "model/toneBank.h"
 
 #include <windows.h>
 // after windows.h, which it builds on

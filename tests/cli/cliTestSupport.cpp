@@ -1,5 +1,5 @@
 // Runs of the built tool.
-#include "cliTestSupport.h"
+#include "tests/cli/cliTestSupport.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // would, in a scratch folder (scratchDir.h).
 #pragma once
 
-#include "scratchDir.h"
+#include "tests/support/scratchDir.h"
 
 #include <string>
 #include <vector>

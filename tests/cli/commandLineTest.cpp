@@ -1,9 +1,9 @@
 // korvel-cli as its users and other tools meet it: exit statuses, messages,
 // files written or left alone, and the example tunes.
-#include "cliTestSupport.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
-#include "waveFile.h"
+#include "files/tuneLoad.h"
+#include "formats/tuneRun.h"
+#include "formats/waveFile.h"
+#include "tests/cli/cliTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // korvel-cli import and export: tunes through MIDI and back, a song of known
 // notes as the kit sounds it, and the files refused.
-#include "cliTestSupport.h"
-#include "midiFile.h"
-#include "toneBank.h"
-#include "tuneImport.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
-#include "waveFile.h"
+#include "files/tuneLoad.h"
+#include "formats/midiFile.h"
+#include "formats/tuneImport.h"
+#include "formats/tuneRun.h"
+#include "formats/waveFile.h"
+#include "model/toneBank.h"
+#include "tests/cli/cliTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The play progress line: minutes, seconds and tenths, never ahead of the sound.
-#include "progress.h"
-#include "toneBank.h"
+#include "tools/cli/progress.h"
+#include "model/toneBank.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Names shown on a terminal: control bytes escaped, readable text kept.
-#include "terminalText.h"
+#include "tools/cli/terminalText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "scriptFile.h"
-#include "fileReplace.h"
-#include "script.h"
+#include "files/scriptFile.h"
+#include "files/fileReplace.h"
+#include "model/script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Listing lines: what a reader checks their typing against.
-#include "listing.h"
+#include "formats/listing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The share link: a tune survives the round trip to its very last nibble, and
 // only the one spelling the writer makes is read.
-#include "shareLink.h"
+#include "formats/shareLink.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The transposition import chooses when none is given.
-#include "tuneImport.h"
+#include "formats/tuneImport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Golden runs: what the player sounds for small tunes, worked out by hand from
 // the step encoding and the rule length = ((tempo + 1) * (code + 1) * 735 + 1) / 2.
-#include "tuneRun.h"
-#include "scratchDir.h"
-#include "tuneLoad.h"
+#include "formats/tuneRun.h"
+#include "files/tuneLoad.h"
+#include "tests/support/scratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The WAV header's fields and the streaming of a whole file.
-#include "waveFile.h"
+#include "formats/waveFile.h"
 
 #include <gtest/gtest.h>
 

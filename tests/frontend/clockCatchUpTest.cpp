@@ -1,5 +1,5 @@
-#include "clockCatchUp.h"
-#include "fakes.h"
+#include "frontend/clockCatchUp.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

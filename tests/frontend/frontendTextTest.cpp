@@ -1,9 +1,9 @@
 // The platform-free words and cells the front ends show: the keyboard table's
 // lookup, the LED in each mode and the status line.
-#include "fakes.h"
-#include "keyboardTable.h"
-#include "ledText.h"
-#include "statusText.h"
+#include "frontend/keyboardTable.h"
+#include "frontend/ledText.h"
+#include "frontend/statusText.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The shared session: a key held from two sources, the sound's reports after
 // STOP and RUN, and a script loaded while a tune plays. STOP and Reset from
 // one source while another holds a key: the Qt window's tests.
-#include "taggedRecorder.h"
-#include "toneBank.h"
+#include "model/toneBank.h"
+#include "tests/frontend/taggedRecorder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The sound queue's cuts and its reports of melody notes' ends, pulled as the
 // device pulls it.
-#include "soundQueue.h"
+#include "frontend/soundQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // or a stop or a key note cuts it.
 #pragma once
 
-#include "fakes.h"
-#include "session.h"
+#include "frontend/session.h"
+#include "tests/model/fakes.h"
 
 #include <cstdint>
 

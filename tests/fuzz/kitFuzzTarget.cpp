@@ -5,12 +5,12 @@
 // script alone, so the example tunes seed the corpus as they are. After the
 // load and after every action the whole kit state must be in range and every
 // call out of the model must name something a host can play or draw.
-#include "fakes.h"
+#include "tests/model/fakes.h"
 
-#include "clock.h"
-#include "melody.h"
-#include "scriptFile.h"
-#include "toneBank.h"
+#include "files/scriptFile.h"
+#include "model/clock.h"
+#include "model/melody.h"
+#include "model/toneBank.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -7,11 +7,11 @@
 // keys that exist, and its changes in order. An import fails with a message,
 // or gives a tune that fits memory with its end marker, sounds a note, and
 // whose script loads into a kit as exactly its steps, tempo and start.
-#include "kit.h"
-#include "melody.h"
-#include "midiFile.h"
-#include "scriptText.h"
-#include "tuneImport.h"
+#include "files/scriptText.h"
+#include "formats/midiFile.h"
+#include "formats/tuneImport.h"
+#include "model/kit.h"
+#include "model/melody.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,5 +1,5 @@
-#include "clock.h"
-#include "fakes.h"
+#include "model/clock.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

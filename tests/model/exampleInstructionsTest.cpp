@@ -1,8 +1,8 @@
 // Each example's own instructions for playing it, followed from every mode the
 // kit can be in, must start its tune.
-#include "fakes.h"
-#include "melody.h"
-#include "script.h"
+#include "model/melody.h"
+#include "model/script.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

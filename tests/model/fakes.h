@@ -2,7 +2,7 @@
 // appended to one log, in order, so a test can compare whole sequences.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <cstdint>
 #include <ostream>

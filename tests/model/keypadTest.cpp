@@ -1,6 +1,6 @@
-#include "fakes.h"
-#include "kit.h"
-#include "script.h"
+#include "model/kit.h"
+#include "model/script.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "melody.h"
-#include "fakes.h"
-#include "toneBank.h"
+#include "model/melody.h"
+#include "model/toneBank.h"
+#include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "script.h"
+#include "model/script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "toneBank.h"
+#include "model/toneBank.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "toneSource.h"
+#include "model/toneSource.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // per second, from its first RUN) against the samples the tune should give,
 // and prints what it found. Exit code 0 when the tones are the tune's, in
 // order and on time, with silence only at the tune's rests.
-#include "toneAnalysis.h"
-#include "toneSource.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
+#include "files/tuneLoad.h"
+#include "formats/tuneRun.h"
+#include "model/toneSource.h"
+#include "tests/support/toneAnalysis.h"
 
 #include <cstdio>
 #include <fstream>

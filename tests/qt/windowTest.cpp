@@ -1,12 +1,12 @@
 // The Qt window driven as a user would: mouse on the keys, the PC keyboard,
 // menu commands, the clipboard, dropped files, the status line, what a screen
 // reader is told, and the pixels of the LED.
-#include "keyButton.h"
-#include "kitSession.h"
-#include "ledDisplay.h"
-#include "mainWindow.h"
-#include "panel.h"
-#include "taggedRecorder.h"
+#include "host/qt/keyButton.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/ledDisplay.h"
+#include "host/qt/mainWindow.h"
+#include "host/qt/panel.h"
+#include "tests/frontend/taggedRecorder.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

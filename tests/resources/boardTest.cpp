@@ -1,5 +1,5 @@
-#include "committedArt.h"
-#include "ledStrip.h"
+#include "tests/resources/committedArt.h"
+#include "tools/artgen/ledStrip.h"
 
 #include <gtest/gtest.h>
 

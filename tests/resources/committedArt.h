@@ -2,7 +2,7 @@
 // the pictures against, written out independently of the generator's own.
 #pragma once
 
-#include "bmpFile.h"
+#include "tools/artgen/bmpFile.h"
 
 #include <string>
 

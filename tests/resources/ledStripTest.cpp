@@ -1,5 +1,5 @@
-#include "ledStrip.h"
-#include "committedArt.h"
+#include "tools/artgen/ledStrip.h"
+#include "tests/resources/committedArt.h"
 
 #include <gtest/gtest.h>
 

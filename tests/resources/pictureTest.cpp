@@ -1,5 +1,5 @@
-#include "committedArt.h"
-#include "icoFile.h"
+#include "tests/resources/committedArt.h"
+#include "tools/artgen/icoFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "resFile.h"
+#include "tests/resources/resFile.h"
 
 #include <stdexcept>
 

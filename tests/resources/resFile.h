@@ -3,7 +3,7 @@
 // so the tests can check what the Windows host will really load.
 #pragma once
 
-#include "byteIo.h"
+#include "tools/artgen/byteIo.h"
 
 #include <string>
 #include <vector>

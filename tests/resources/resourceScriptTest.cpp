@@ -1,7 +1,7 @@
 // Checks the compiled resource script: the names, the menu and the About dialog
 // exactly as the Windows host will load them.
-#include "committedArt.h"
-#include "resFile.h"
+#include "tests/resources/committedArt.h"
+#include "tests/resources/resFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The gapless sound against korvel-cli's render: the queue pulled by a
 // stand-in for the device, and QtSound on SDL's disk driver, which records
 // what the device was given, under a Qt event loop.
-#include "qtSound.h"
-#include "tuneLoad.h"
-#include "tuneRun.h"
-#include "underrunWatch.h"
+#include "audio/underrunWatch.h"
+#include "files/tuneLoad.h"
+#include "formats/tuneRun.h"
+#include "host/qt/qtSound.h"
 
 #include <QCoreApplication>
 #include <QTimer>

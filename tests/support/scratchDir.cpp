@@ -1,5 +1,5 @@
 // Scratch folders and the files in them.
-#include "scratchDir.h"
+#include "tests/support/scratchDir.h"
 
 #include <algorithm>
 #include <cstdlib>

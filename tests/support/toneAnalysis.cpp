@@ -1,5 +1,5 @@
 // Edge-based tone finding for recorded square waves.
-#include "toneAnalysis.h"
+#include "tests/support/toneAnalysis.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Test harness over the real main window.
-#include "harness.h"
+#include "tests/win32/harness.h"
 
-#include "keyButtons.h"
-#include "mainWindow.h"
-#include "panel.h"
+#include "host/win32/keyButtons.h"
+#include "host/win32/mainWindow.h"
+#include "host/win32/panel.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // act inside modal loops (dialogs, message boxes) from a thread timer.
 #pragma once
 
-#include "kit.h"
+#include "model/kit.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
 // The key buttons: placement, subclassing, mouse rules and drawing.
-#include "harness.h"
+#include "tests/win32/harness.h"
 
-#include "keyButtons.h"
-#include "mainWindow.h"
+#include "host/win32/keyButtons.h"
+#include "host/win32/mainWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What the panel marks for repainting and what it actually paints.
-#include "harness.h"
+#include "tests/win32/harness.h"
 
-#include "mainWindow.h"
-#include "panel.h"
+#include "host/win32/mainWindow.h"
+#include "host/win32/panel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // File > Load and Save through the real dialogs and message boxes.
-#include "harness.h"
+#include "tests/win32/harness.h"
 
-#include "mainWindow.h"
-#include "scriptCommands.h"
+#include "host/win32/mainWindow.h"
+#include "host/win32/scriptCommands.h"
 
 #include <cstdio>
 #include <fstream>

@@ -3,10 +3,10 @@
 // raw 8-bit unsigned mono samples at 22050 per second). recordTune.sh runs
 // both around a recorder. Also prints start-up time to first paint and peak
 // memory. Exit code 0 when every check passed.
-#include "harness.h"
-#include "toneAnalysis.h"
+#include "tests/support/toneAnalysis.h"
+#include "tests/win32/harness.h"
 
-#include "mainWindow.h"
+#include "host/win32/mainWindow.h"
 
 #include <cstdio>
 #include <fstream>

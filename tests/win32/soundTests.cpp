@@ -1,8 +1,8 @@
 // Completion reports, stopping, modal dialogs during a tune, and silence.
-#include "harness.h"
+#include "tests/win32/harness.h"
 
-#include "mainWindow.h"
-#include "waveSound.h"
+#include "host/win32/mainWindow.h"
+#include "host/win32/waveSound.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bmpFile.h"
+#include "tools/artgen/bmpFile.h"
 
 #include <stdexcept>
 

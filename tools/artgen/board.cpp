@@ -1,9 +1,9 @@
-#include "board.h"
+#include "tools/artgen/board.h"
 
-#include "canvas.h"
-#include "keypad.h"
-#include "ledStrip.h"
-#include "typeface.h"
+#include "tools/artgen/canvas.h"
+#include "tools/artgen/keypad.h"
+#include "tools/artgen/ledStrip.h"
+#include "tools/artgen/typeface.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -3,8 +3,8 @@
 // unlit (each exactly cell 0 of the LED strip) and the keypad with its 22 keys.
 #pragma once
 
-#include "image.h"
-#include "panelLayout.h"
+#include "resources/panelLayout.h"
+#include "tools/artgen/image.h"
 
 namespace korvel::art {
 

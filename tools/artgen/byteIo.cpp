@@ -1,4 +1,4 @@
-#include "byteIo.h"
+#include "tools/artgen/byteIo.h"
 
 #include <cstdio>
 #include <fstream>

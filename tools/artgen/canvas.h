@@ -3,8 +3,8 @@
 // the About dialog, and icon images with their 1-bit masks. Cairo units are pixels.
 #pragma once
 
-#include "icoFile.h"
-#include "image.h"
+#include "tools/artgen/icoFile.h"
+#include "tools/artgen/image.h"
 
 #include <cairo.h>
 

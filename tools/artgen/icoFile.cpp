@@ -1,6 +1,6 @@
-#include "icoFile.h"
+#include "tools/artgen/icoFile.h"
 
-#include "bmpFile.h"
+#include "tools/artgen/bmpFile.h"
 
 #include <stdexcept>
 

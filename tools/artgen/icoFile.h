@@ -4,8 +4,8 @@
 // Used by the artwork generator and the resource tests.
 #pragma once
 
-#include "byteIo.h"
-#include "image.h"
+#include "tools/artgen/byteIo.h"
+#include "tools/artgen/image.h"
 
 #include <vector>
 

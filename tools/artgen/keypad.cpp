@@ -1,7 +1,7 @@
-#include "keypad.h"
+#include "tools/artgen/keypad.h"
 
-#include "canvas.h"
-#include "typeface.h"
+#include "tools/artgen/canvas.h"
+#include "tools/artgen/typeface.h"
 
 #include <cstring>
 

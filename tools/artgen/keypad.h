@@ -3,7 +3,7 @@
 // is printed on each. Where each lies is layout::keyPlaces (panelLayout.h).
 #pragma once
 
-#include "panelLayout.h"
+#include "resources/panelLayout.h"
 
 #include <cairo.h>
 

@@ -1,4 +1,4 @@
-#include "ledStrip.h"
+#include "tools/artgen/ledStrip.h"
 
 #include <cmath>
 

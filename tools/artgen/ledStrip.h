@@ -8,8 +8,8 @@
 // and its tests.
 #pragma once
 
-#include "image.h"
-#include "panelLayout.h"
+#include "resources/panelLayout.h"
+#include "tools/artgen/image.h"
 
 namespace korvel::art {
 

@@ -1,4 +1,4 @@
-#include "logo.h"
+#include "tools/artgen/logo.h"
 
 #include <functional>
 

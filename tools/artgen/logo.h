@@ -2,7 +2,7 @@
 // drawn on a transparent 350 x 99 pixel canvas.
 #pragma once
 
-#include "canvas.h"
+#include "tools/artgen/canvas.h"
 
 namespace korvel::art {
 

@@ -2,12 +2,12 @@
 // the given folder (normally resources/): the board, the LED strip and the two
 // key sheets, each also at twice the size, the About dialog's logo and mascot
 // with their masks, the icon, and the icon's PNGs for desktop installation.
-#include "bmpFile.h"
-#include "board.h"
-#include "keypad.h"
-#include "ledStrip.h"
-#include "logo.h"
-#include "mascot.h"
+#include "tools/artgen/bmpFile.h"
+#include "tools/artgen/board.h"
+#include "tools/artgen/keypad.h"
+#include "tools/artgen/ledStrip.h"
+#include "tools/artgen/logo.h"
+#include "tools/artgen/mascot.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>

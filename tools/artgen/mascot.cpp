@@ -1,6 +1,6 @@
-#include "mascot.h"
+#include "tools/artgen/mascot.h"
 
-#include "typeface.h"
+#include "tools/artgen/typeface.h"
 
 #include <algorithm>
 #include <initializer_list>

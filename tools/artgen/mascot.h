@@ -2,7 +2,7 @@
 // drawn on a transparent 150 x 203 pixel canvas; the application icon shows his face.
 #pragma once
 
-#include "canvas.h"
+#include "tools/artgen/canvas.h"
 
 namespace korvel::art {
 

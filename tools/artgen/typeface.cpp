@@ -1,4 +1,4 @@
-#include "typeface.h"
+#include "tools/artgen/typeface.h"
 
 #include <fontconfig/fontconfig.h>
 

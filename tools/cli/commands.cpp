@@ -1,20 +1,20 @@
 // render, list, play, import and export: load, run or convert, and tell the
 // user what went wrong.
-#include "commands.h"
+#include "tools/cli/commands.h"
 
-#include "deviceSound.h"
-#include "fileRead.h"
-#include "fileReplace.h"
-#include "interrupt.h"
-#include "listing.h"
-#include "midiFile.h"
-#include "progress.h"
-#include "terminalText.h"
-#include "toneBank.h"
-#include "tuneExport.h"
-#include "tuneLoad.h"
-#include "tuneWave.h"
-#include "waveFile.h"
+#include "audio/deviceSound.h"
+#include "files/fileRead.h"
+#include "files/fileReplace.h"
+#include "files/tuneLoad.h"
+#include "formats/listing.h"
+#include "formats/midiFile.h"
+#include "formats/tuneExport.h"
+#include "formats/tuneWave.h"
+#include "formats/waveFile.h"
+#include "model/toneBank.h"
+#include "tools/cli/interrupt.h"
+#include "tools/cli/progress.h"
+#include "tools/cli/terminalText.h"
 
 #include <atomic>
 #include <cerrno>

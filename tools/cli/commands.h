@@ -5,8 +5,8 @@
 // and reports problems as one line on stderr: "korvel-cli: FILE: what".
 #pragma once
 
-#include "tuneImport.h"
-#include "tuneRun.h"
+#include "formats/tuneImport.h"
+#include "formats/tuneRun.h"
 
 #include <string>
 

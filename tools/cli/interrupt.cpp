@@ -1,5 +1,5 @@
 // The flag behind catchInterrupts; the handler only sets it.
-#include "interrupt.h"
+#include "tools/cli/interrupt.h"
 
 #include <csignal>
 

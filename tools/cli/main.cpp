@@ -8,9 +8,9 @@
 //   korvel-cli export SCRIPT -o SONG.mid
 //
 // Other tools call this interface; keep it stable.
-#include "commands.h"
-#include "fileReplace.h"
-#include "terminalText.h"
+#include "files/fileReplace.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/terminalText.h"
 
 #include <CLI/CLI.hpp>
 

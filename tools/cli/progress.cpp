@@ -1,8 +1,8 @@
 // Progress of a tune being played, on stdout.
-#include "progress.h"
+#include "tools/cli/progress.h"
 
-#include "terminalText.h"
-#include "toneBank.h"
+#include "model/toneBank.h"
+#include "tools/cli/terminalText.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Escaping of control characters and stray bytes for terminal output.
-#include "terminalText.h"
+#include "tools/cli/terminalText.h"
 
 #include <cstdint>
 
