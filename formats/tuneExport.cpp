@@ -38,9 +38,11 @@ uint32_t crotchetMultiple(const std::vector<PlayedStep>& steps) {
 
 std::string titleOfScript(std::string head, const std::string& fallback) {
     head.erase(0, std::min(head.size(), std::strlen("KORVEL")));
-    const size_t first = head.find_first_not_of(" \t"), last = head.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos || last < first) return fallback;
-    return head.substr(first, last - first + 1);
+    // Blanks and the line's end alike, so a line of blanks names nothing.
+    const char* const blanks = " \t\r\n";
+    const size_t first = head.find_first_not_of(blanks);
+    if (first == std::string::npos) return fallback;
+    return head.substr(first, head.find_last_not_of(blanks) - first + 1);
 }
 
 std::string tuneMidi(const std::vector<PlayedStep>& steps, const std::string& name) {
