@@ -116,8 +116,7 @@ void renderWaveFile(benchmark::State& state) {
         ToneBank built;
         buildToneBank(built);
         files::replaceFile(out, [&](files::ByteSink& file) {
-            SinkTo<files::ByteSink> sink(file);
-            return writeTuneWave(sink, kit, limit, built, samples, [] { return false; });
+            return writeTuneWave(file, kit, limit, built, samples, [] { return false; });
         });
     });
     std::remove(out.c_str());

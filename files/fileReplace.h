@@ -23,6 +23,7 @@
 #pragma once
 
 #include "files/filePath.h"
+#include "formats/byteSink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,14 +32,8 @@
 
 namespace korvel::files {
 
-class ByteSink {
-  public:
-    // False when the bytes could not be kept; nothing more should be written.
-    virtual bool write(const void* bytes, size_t size) = 0;
-
-  protected:
-    ~ByteSink() = default;
-};
+// The sink the formats write into, so a format streams straight into a file.
+using ByteSink = formats::ByteSink;
 
 // Writes the whole new contents; false to give up (its own reason, or a
 // failed write). It may be called twice and must write the same bytes each

@@ -1,5 +1,6 @@
-// Where the formats put the bytes they make: a file, standard output or a
-// buffer, as the caller chooses, so no format makes a file call of its own.
+// Where the formats put the bytes they make: a file (the safe replacement
+// streams into one), standard output or a buffer, as the caller chooses, so
+// no format makes a file call of its own.
 #pragma once
 
 #include <cstddef>
@@ -13,17 +14,6 @@ class ByteSink {
 
   protected:
     ~ByteSink() = default;
-};
-
-// Any other sink with the same write, such as the one a file is replaced
-// through, seen as a ByteSink.
-template <typename Target> class SinkTo final : public ByteSink {
-  public:
-    explicit SinkTo(Target& target) : target_(target) {}
-    bool write(const void* bytes, size_t size) override { return target_.write(bytes, size); }
-
-  private:
-    Target& target_;
 };
 
 } // namespace korvel::formats

@@ -8,9 +8,9 @@
 #include "files/tuneLoad.h"
 #include "formats/listing.h"
 #include "formats/midiFile.h"
+#include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 #include "formats/tuneWave.h"
-#include "formats/waveFile.h"
 #include "model/toneBank.h"
 #include "tools/cli/interrupt.h"
 #include "tools/cli/progress.h"
@@ -52,33 +52,16 @@ bool load(KitState& kit, const std::string& script) {
     }
 }
 
-// Says what a run that ended without trouble cannot tell by its exit status.
-void warnIfCapped(const std::string& script, const RunResult& result) {
-    if (result.capped)
-        complain(script, "warning: no end marker sent play back to the start within " +
-                             std::to_string(passCapSeconds / 60) + " minutes; stopped there");
-}
-
 // True when the tune itself played as asked; otherwise says why not.
 bool tunePlayed(const std::string& script, const RunResult& result) {
-    char what[200];
-    switch (result.outcome) {
-    case RunOutcome::HaltsAtOnce:
-        std::snprintf(what, sizeof what,
-                      "the tune halts at once: the end marker EEEE stands at its start address "
-                      "%03X, so nothing plays",
-                      result.address);
-        break;
-    case RunOutcome::EndsItself:
-        std::snprintf(what, sizeof what,
-                      "the tune ends by itself after %" PRIu64 " step%s: from address %03X on, "
-                      "play meets only jumps and end markers, nothing to sound",
-                      result.steps, result.steps == 1 ? "" : "s", result.address);
-        break;
-    default: warnIfCapped(script, result); return true;
+    const std::string fault = runFault(result);
+    if (!fault.empty()) {
+        complain(script, fault);
+        return false;
     }
-    complain(script, what);
-    return false;
+    const std::string warning = runWarning(result);
+    if (!warning.empty()) complain(script, "warning: " + warning);
+    return true;
 }
 
 // The listing on standard output, one line per step examined.
@@ -169,10 +152,9 @@ bool readWhole(const std::string& path, size_t maxBytes, std::string& bytes) {
     return false;
 }
 
-// The file's name without its folders, and without its extension when asked.
-std::string baseName(const std::string& path, bool withExtension) {
-    const std::filesystem::path name = std::filesystem::path(path).filename();
-    return (withExtension ? name : name.stem()).string();
+// The file's name without its folders.
+std::string baseName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
 }
 
 // The title of the script's first line (tuneExport.h), or its file name.
@@ -183,7 +165,7 @@ std::string scriptTitle(const std::string& script) {
         if (std::fgets(line, sizeof line, file)) head = line;
         std::fclose(file);
     }
-    return titleOfScript(head, baseName(script, false));
+    return titleOfScript(head, std::filesystem::path(script).stem().string());
 }
 
 bool buildBank(ToneBank& bank, const std::string& script) {
@@ -244,19 +226,16 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     catchInterrupts();
     KitState kit;
     if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
-    KitState rehearsal = kit;
-    SilentSink silent;
-    const RunResult planned = runTune(rehearsal, limit, silent);
-    if (!tunePlayed(script, planned)) return exitFailure;
-    if (planned.samples > maxWaveDataBytes) {
-        complain(output, "the audio would pass the 4 GiB limit of a WAV file");
+    const WavePlan planned = planWave(kit, limit);
+    if (!tunePlayed(script, planned.run)) return exitFailure;
+    if (!planned.fault.empty()) {
+        complain(output, planned.fault);
         return exitFailure;
     }
     ToneBank bank;
     if (!buildBank(bank, script)) return exitFailure;
     const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
-        SinkTo<files::ByteSink> file(out);
-        return writeTuneWave(file, kit, limit, bank, planned.samples, interrupted);
+        return writeTuneWave(out, kit, limit, bank, planned.run.samples, interrupted);
     });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
@@ -316,33 +295,25 @@ int importCommand(const std::string& midi, const std::string& output,
                   const ImportOptions& options) {
     std::string bytes;
     if (!readWhole(midi, maxMidiBytes, bytes)) return exitFailure;
-    MidiSong song;
-    const MidiRead read = readMidi(bytes, song);
-    if (!read.ok) {
-        complain(midi, read.error);
-        return exitFailure;
-    }
-    if (!outputIsUsable(midi, output, "MIDI file")) return exitFailure;
-    const ImportResult imported = importTune(song, options, baseName(midi, false));
+    const MidiImport imported = importMidi(bytes, options, baseName(midi));
     if (!imported.ok) {
         complain(midi, imported.error);
         return exitFailure;
     }
-    for (const std::string& warning : imported.tune.warnings) complain(midi, "warning: " + warning);
-    if (!writeWhole(output, importedScript(imported.tune, baseName(midi, true))))
-        return exitFailure;
+    if (!outputIsUsable(midi, output, "MIDI file")) return exitFailure;
+    for (const std::string& warning : imported.warnings) complain(midi, "warning: " + warning);
+    if (!writeWhole(output, imported.script)) return exitFailure;
     // With the script on standard output the report must not mix into it.
-    std::fputs(importReport(imported.tune).c_str(), output == standardOutputName ? stderr : stdout);
+    std::fputs(imported.report.c_str(), output == standardOutputName ? stderr : stdout);
     return exitSuccess;
 }
 
 int exportCommand(const std::string& script, const std::string& output) {
     KitState kit;
     if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
-    StepRecorder played;
-    if (!tunePlayed(script, runTune(kit, RunLimit::pass(), played))) return exitFailure;
-    return writeWhole(output, tuneMidi(played.steps, scriptTitle(script))) ? exitSuccess
-                                                                           : exitFailure;
+    const MidiExport exported = exportMidi(kit, scriptTitle(script));
+    if (!tunePlayed(script, exported.run)) return exitFailure;
+    return writeWhole(output, exported.bytes) ? exitSuccess : exitFailure;
 }
 
 } // namespace korvel::cli
