@@ -7,6 +7,7 @@
 #include "model/toneBank.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -367,6 +368,37 @@ std::string outOfReach(const MidiSong& song, const MidiNote& note, int transpose
 }
 
 } // namespace
+
+std::vector<VoiceChoice> voiceChoices(const MidiSong& song) {
+    constexpr uint32_t channels = 16;
+    std::vector<VoiceChoice> choices{{"Automatic", {}, {}}};
+    std::array<uint64_t, channels> songNotes{};
+    std::vector<VoiceChoice> trackChannels;
+    for (uint32_t t = 0; t < song.tracks.size(); ++t) {
+        const MidiTrack& track = song.tracks[t];
+        if (track.notes.empty()) continue;
+        const std::string name = "Track " + std::to_string(t + 1) + quotedName(track.name);
+        choices.push_back({name + ": " + plural(track.notes.size(), "note"), t + 1, {}});
+        std::array<uint64_t, channels> notes{};
+        for (const MidiNote& note : track.notes) ++notes[note.channel];
+        const auto used = std::count_if(notes.begin(), notes.end(), [](uint64_t n) { return n; });
+        for (uint32_t c = 0; c < channels; ++c) {
+            songNotes[c] += notes[c];
+            if (used > 1 && notes[c])
+                trackChannels.push_back(
+                    {name + ", channel " + std::to_string(c + 1) + ": " + plural(notes[c], "note"),
+                     t + 1, c + 1});
+        }
+    }
+    for (uint32_t c = 0; c < channels; ++c)
+        if (songNotes[c])
+            choices.push_back({"Channel " + std::to_string(c + 1) +
+                                   ", all tracks: " + plural(songNotes[c], "note"),
+                               {},
+                               c + 1});
+    choices.insert(choices.end(), trackChannels.begin(), trackChannels.end());
+    return choices;
+}
 
 ImportResult importTune(const MidiSong& song, const ImportOptions& options,
                         const std::string& fallbackTitle) {

@@ -55,6 +55,17 @@ struct ImportResult {
     ImportedTune tune;
 };
 
+// A voice the import can take, as a dialog offers it.
+struct VoiceChoice {
+    std::string label; // e.g. `Track 2 ("Flute"), channel 3: 40 notes`
+    std::optional<uint32_t> track;
+    std::optional<uint32_t> channel;
+};
+
+// "Automatic" first; then each track with notes, each channel with notes
+// across all tracks, and each channel of a track that has several.
+std::vector<VoiceChoice> voiceChoices(const MidiSong& song);
+
 // fallbackTitle names the tune when its track has no name.
 ImportResult importTune(const MidiSong& song, const ImportOptions& options,
                         const std::string& fallbackTitle);

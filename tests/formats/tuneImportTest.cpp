@@ -1,4 +1,5 @@
-// The transposition import chooses when none is given.
+// The transposition import chooses when none is given, and the voices a
+// dialog offers.
 #include "formats/tuneImport.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,34 @@ TEST(MidiImport, TranspositionKeepsTheKeyThenMovesLeast) {
         ASSERT_TRUE(result.ok);
         EXPECT_EQ(result.tune.transpose, c.transpose) << c.pitch;
     }
+}
+
+// Every voice offered imports, and a track of one channel is not offered twice.
+TEST(MidiImport, VoiceChoicesAreTheVoicesThatImport) {
+    MidiSong song;
+    song.ticksPerQuarter = 96;
+    song.tracks.push_back({"Meta", {}, 0});
+    song.tracks.push_back({"Flute", {{0, 96, 60, 60, 0}, {96, 192, 62, 62, 2}}, 192});
+    song.tracks.push_back({"", {{0, 96, 64, 64, 2}}, 96});
+    const std::vector<VoiceChoice> choices = voiceChoices(song);
+    std::vector<std::string> labels;
+    for (const VoiceChoice& choice : choices) {
+        labels.push_back(choice.label);
+        ImportOptions options;
+        options.track = choice.track;
+        options.channel = choice.channel;
+        const ImportResult imported = importTune(song, options, "song");
+        EXPECT_TRUE(imported.ok) << choice.label << ": " << imported.error;
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{
+                          "Automatic",
+                          "Track 2 (\"Flute\"): 2 notes",
+                          "Track 3: 1 note",
+                          "Channel 1, all tracks: 1 note",
+                          "Channel 3, all tracks: 2 notes",
+                          "Track 2 (\"Flute\"), channel 1: 1 note",
+                          "Track 2 (\"Flute\"), channel 3: 1 note",
+                      }));
 }
 
 } // namespace
