@@ -16,6 +16,7 @@ const MelodyStep* Session::soundingStep() const {
 }
 
 void Session::hold(KeyId key) {
+    endAudition();
     if (!holds_.hold(key, [this](KeyId other) { released(other); })) return;
     press(kit_, ports(), key);
     view_.showKeyHeld(key);
@@ -41,6 +42,7 @@ void Session::released(KeyId key) {
 
 void Session::reset() {
     letGoAll();
+    endAudition();
     resetKit(kit_, ports());
     answerReports();
 }
@@ -53,6 +55,32 @@ FileResult Session::loadScript(const char* bytes, size_t size, const std::string
     return change([&](KitState& kit) { return loadScriptBytes(kit, bytes, size, name); });
 }
 
+bool Session::audition(uint32_t toneIndex, uint32_t lengthBytes) {
+    if (kit_.mode == KitMode::Playing) return false;
+    for (unsigned k = 0; k < keyCount; ++k)
+        if (holds_.isHeld(static_cast<KeyId>(k))) return false;
+    endAudition();
+    sound_.playTone(toneIndex, lengthBytes);
+    auditioning_ = true;
+    return true;
+}
+
+void Session::endAudition() {
+    if (std::exchange(auditioning_, false)) sound_.stopSound();
+}
+
+// RUN's own start with the start address lent for the call: the player reads
+// it again only at the end marker.
+void Session::playFrom(uint32_t address) {
+    letGoAll();
+    endAudition();
+    if (kit_.mode == KitMode::Playing) sound_.stopSound();
+    const uint32_t stored = std::exchange(kit_.startAddress, address);
+    startMelody(kit_, ports());
+    kit_.startAddress = stored;
+    answerReports();
+}
+
 void Session::noteReport(uint64_t tag) {
     reportedTag_ = std::max(reportedTag_, tag);
 }
@@ -61,7 +89,11 @@ void Session::noteReport(uint64_t tag) {
 void Session::answerReports() {
     while (reportedTag_ != 0) {
         const uint64_t tag = std::exchange(reportedTag_, 0);
-        if (kit_.mode == KitMode::Playing && sound_.claimReport(tag)) nextNote(kit_, ports());
+        if (!sound_.claimReport(tag)) continue;
+        if (kit_.mode == KitMode::Playing)
+            nextNote(kit_, ports());
+        else
+            auditioning_ = false;
     }
 }
 

@@ -10,7 +10,8 @@
 // times from inside one of its own calls, where it is only noted; it is
 // answered after the call into the kit that raised it has returned. Only the
 // newest tag noted can be of the note in flight, and only a tag the sound
-// claims (soundQueue.h) is answered, with the next note, while the kit plays.
+// claims (soundQueue.h) is answered, with the next note, while the kit plays;
+// out of Playing, the claimed report is of an audition's tone, which ended.
 #pragma once
 
 #include "files/scriptText.h"
@@ -90,6 +91,17 @@ class Session final : RepaintPort, StepObserver {
         view_.showLed(); // a script sets the digit registers, which Entry shows
         return result;
     }
+    // Sounds a tone of the editor's (a note entered, a piano key held) when
+    // neither a tune nor an organ key sounds; a new one cuts the last. False
+    // when it could not sound. Any kit key, Reset and playFrom cut it.
+    bool audition(uint32_t toneIndex, uint32_t lengthBytes);
+    // Cuts the tone audition started, if it still sounds.
+    void endAudition();
+    // Plays the tune from address as RUN plays it from the start address,
+    // whatever the mode; the start address stays as stored, so the tune
+    // starts over there after its end marker.
+    void playFrom(uint32_t address);
+
     // The 932 bytes a save writes.
     ScriptImage scriptImage() const { return buildScript(kit_); }
 
@@ -113,6 +125,7 @@ class Session final : RepaintPort, StepObserver {
     KeyHolds holds_;
     std::optional<MelodyStep> sounding_;
     uint64_t reportedTag_ = 0; // the newest noted, 0: none
+    bool auditioning_ = false;  // until its report is claimed or it is cut
 };
 
 } // namespace korvel

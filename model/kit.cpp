@@ -151,9 +151,14 @@ void storeGroup(KitState& kit) {
         kit.tempo = d[0];
         return;
     }
-    const uint32_t base = kit.address & addressMask;
-    for (uint32_t i = 0; i < 4 && base + i < memoryNibbles; ++i) kit.memory[base + i] = d[i];
+    writeGroupAt(kit, kit.address, d[3] << 12 | d[2] << 8 | d[1] << 4 | d[0]);
     kit.address += 4;
+}
+
+void writeGroupAt(KitState& kit, uint32_t address, uint32_t group) {
+    const uint32_t base = address & addressMask;
+    for (uint32_t i = 0; i < 4 && base + i < memoryNibbles; ++i)
+        kit.memory[base + i] = group >> (4 * i) & 0xF;
 }
 
 void fetchGroup(KitState& kit) {

@@ -90,4 +90,9 @@ void latchAddress(KitState& kit);
 void storeGroup(KitState& kit);
 void fetchGroup(KitState& kit);
 
+// Writes a group (s3 s2 s1 s0 as typed, s0 in the low four bits) into memory
+// at address, as storeGroup would, but leaves the registers alone: an editor
+// writing steps never changes what the LED shows. No special addresses.
+void writeGroupAt(KitState& kit, uint32_t address, uint32_t group);
+
 } // namespace korvel

@@ -1,0 +1,395 @@
+// The editor's cursor, keys and edits, each edit one change of the session's kit.
+#include "frontend/tuneEditor.h"
+
+#include "frontend/tuneEdits.h"
+#include "frontend/tuneScript.h"
+#include "model/toneBank.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace korvel {
+namespace {
+
+constexpr uint32_t groupDigits = 4;
+constexpr uint32_t targetDigits = 3;
+constexpr int64_t pageRows = 16;
+constexpr uint32_t lastStartAddress = 0xFFF; // three digits, as WRITE at 000 takes them
+constexpr uint32_t lastTempo = tempoCount - 1;
+
+// Units (lengths of code 0) the length column's keys 1..9 and 0 set.
+constexpr std::array<uint32_t, 10> commonUnits = {32, 1, 2, 3, 4, 6, 8, 12, 16, 24};
+
+constexpr char restKey = '.';
+constexpr char endMarkerKey = '/';
+constexpr char jumpKey = ',';
+constexpr char downKey = '-';
+constexpr char upKey = '=';
+
+std::optional<uint32_t> hexValue(char c) {
+    if (c >= '0' && c <= '9') return uint32_t(c - '0');
+    if (c >= 'A' && c <= 'F') return uint32_t(c - 'A' + 10);
+    return std::nullopt;
+}
+
+bool hasLength(StepKind kind) {
+    return kind == StepKind::Note || kind == StepKind::Rest;
+}
+
+} // namespace
+
+TuneEditor::TuneEditor(Session& session)
+    : session_(session), history_(session.kit()),
+      cursor_(rowOf(session.kit().startAddress)), anchor_(cursor_) {
+    rebuild();
+}
+
+template <typename Edit> void TuneEditor::change(Edit&& edit) {
+    session_.change([&](KitState& kit) {
+        edit(kit);
+        return true;
+    });
+    sync();
+}
+
+bool TuneEditor::sync() {
+    if (!history_.observe(session_.kit())) return false;
+    rebuild();
+    return true;
+}
+
+void TuneEditor::rebuild() {
+    reach_ = walkTune(session_.kit());
+    buildTuneRows(session_.kit(), reach_, rows_);
+    ++revision_;
+}
+
+std::optional<uint32_t> TuneEditor::soundingRow() const {
+    const MelodyStep* step = session_.soundingStep();
+    if (!step) return std::nullopt;
+    return rowOf(step->address);
+}
+
+RowRange TuneEditor::selection() const {
+    return {std::min(anchor_, cursor_), std::max(anchor_, cursor_)};
+}
+
+void TuneEditor::select(uint32_t row, EditColumn column, bool extend) {
+    column_ = column;
+    moveCursor(int64_t(std::min(row, lastTuneRow)) - cursor_, extend);
+    if (!extend) hearRow(cursor_);
+}
+
+void TuneEditor::moveCursor(int64_t rows, bool extend) {
+    const int64_t row = std::clamp<int64_t>(cursor_ + rows, 0, lastTuneRow);
+    if (row != cursor_) digitsTyped_ = 0;
+    cursor_ = static_cast<uint32_t>(row);
+    if (!extend) anchor_ = cursor_;
+}
+
+void TuneEditor::hearRow(uint32_t row) {
+    const TuneRow& step = rows_[row];
+    if (step.kind == StepKind::Note)
+        session_.audition(step.toneIndex, noteLength(session_.kit().tempo, step.lengthCode));
+}
+
+uint32_t TuneEditor::lengthFor(uint32_t row) const {
+    return hasLength(rows_[row].kind) ? rows_[row].lengthCode : lastLength_;
+}
+
+void TuneEditor::writeAndMoveOn(uint32_t group) {
+    change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+    hearRow(cursor_);
+    moveCursor(1, false);
+}
+
+EditorResult TuneEditor::key(const EditorKey& key, uint64_t nowMs) {
+    message_.clear();
+    EditorResult result;
+    result.handled = true;
+    const char character = static_cast<char>(std::toupper(static_cast<unsigned char>(key.character)));
+    if (key.command) {
+        switch (key.code == EditorKey::Character ? character : 0) {
+        case 'Z': key.shift ? redo() : undo(); break;
+        case 'Y': redo(); break;
+        case 'X': result.clipboard = cut(); break;
+        case 'C': result.clipboard = copy(); break;
+        case 'V': result.wantsPaste = true; break;
+        case 'A':
+            anchor_ = 0;
+            moveCursor(lastTuneRow, true);
+            break;
+        default: result.handled = false; break;
+        }
+        return result;
+    }
+    const auto moveBy = [&](int64_t rows) {
+        moveCursor(rows, key.shift);
+        if (!key.shift) hearRow(cursor_);
+    };
+    switch (key.code) {
+    case EditorKey::Character: characterKey(character, nowMs, result); break;
+    case EditorKey::Up: moveBy(-1); break;
+    case EditorKey::Down: moveBy(1); break;
+    case EditorKey::PageUp: moveBy(-pageRows); break;
+    case EditorKey::PageDown: moveBy(pageRows); break;
+    case EditorKey::Home: moveBy(-int64_t(tuneRowCount)); break;
+    case EditorKey::End: moveBy(tuneRowCount); break;
+    case EditorKey::Left:
+    case EditorKey::Right:
+    case EditorKey::Tab: {
+        const bool back = key.code == EditorKey::Left || (key.code == EditorKey::Tab && key.shift);
+        const uint32_t at = static_cast<uint32_t>(column_);
+        column_ = static_cast<EditColumn>(back ? (at + editColumnCount - 1) % editColumnCount
+                                               : (at + 1) % editColumnCount);
+        digitsTyped_ = 0;
+        break;
+    }
+    case EditorKey::Insert: insertSteps(); break;
+    case EditorKey::Delete: deleteSteps(); break;
+    case EditorKey::Enter: playFromCursor(); break;
+    case EditorKey::Escape:
+        if (session_.kit().mode == KitMode::Playing) {
+            session_.hold(KeyId::Stop);
+            session_.letGo(KeyId::Stop);
+        } else {
+            anchor_ = cursor_;
+        }
+        break;
+    }
+    return result;
+}
+
+void TuneEditor::characterKey(char character, uint64_t nowMs, EditorResult& result) {
+    if (recorder_) {
+        if (const auto tone = pianoTone(octave_, character)) {
+            if (pianoHeld_ != tone) {
+                recordNoteOn(*tone, nowMs);
+                session_.audition(*tone, toneBufferBytes);
+                pianoHeld_ = tone;
+            }
+            return;
+        }
+    }
+    if (character == restKey) return writeAndMoveOn(restGroup(lengthFor(cursor_)));
+    if (character == endMarkerKey) return writeAndMoveOn(endMarkerGroup);
+    if (character == jumpKey) {
+        const uint32_t group = rows_[cursor_].kind == StepKind::Jump
+                                   ? rows_[cursor_].group
+                                   : jumpGroup(session_.kit().startAddress & addressMask);
+        change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+        column_ = EditColumn::Target;
+        digitsTyped_ = 0;
+        return;
+    }
+    const auto digit = hexValue(character);
+    switch (column_) {
+    case EditColumn::Digits:
+    case EditColumn::Target:
+        if (digit) return typeDigit(*digit);
+        break;
+    case EditColumn::Note:
+        if (character == downKey || character == upKey)
+            return setOctave(octave_ + (character == upKey ? 1 : -1));
+        if (pianoSemitone(character)) return pianoKey(character);
+        break;
+    case EditColumn::Length:
+        if (character == downKey || character == upKey || (digit && *digit < 10))
+            return lengthKey(character);
+        break;
+    }
+    result.handled = false;
+}
+
+// As on the keypad: the first digit in a row starts the group afresh, each
+// next one shifts in from the right, and a full group moves on like WRITE.
+void TuneEditor::typeDigit(uint32_t value) {
+    const TuneRow& row = rows_[cursor_];
+    const bool target = column_ == EditColumn::Target;
+    if (target && row.kind != StepKind::Jump) {
+        message_ = "Only a jump has a target: type , to make this step a jump.";
+        return;
+    }
+    const uint32_t mask = target ? 0xFFF : 0xFFFF;
+    const uint32_t typed = digitsTyped_ ? ((row.group << 4) | value) & mask : value;
+    const uint32_t group = target ? jumpGroup(typed) : typed;
+    change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+    if (++digitsTyped_ == (target ? targetDigits : groupDigits)) {
+        hearRow(cursor_);
+        moveCursor(1, false);
+    }
+}
+
+void TuneEditor::pianoKey(char character) {
+    const auto tone = pianoTone(octave_, character);
+    if (!tone) {
+        message_ = "The kit has no tone that high or low: move the piano an octave with - or =.";
+        return;
+    }
+    lastLength_ = lengthFor(cursor_);
+    writeAndMoveOn(noteGroup(*tone, lastLength_));
+}
+
+void TuneEditor::lengthKey(char character) {
+    const TuneRow& row = rows_[cursor_];
+    if (!hasLength(row.kind)) {
+        message_ = "Only a note or a rest has a length.";
+        return;
+    }
+    const bool step = character == downKey || character == upKey;
+    if (step) {
+        const int64_t code = int64_t(std::min(row.lengthCode, lengthCodeCount)) +
+                             (character == upKey ? 1 : -1);
+        lastLength_ = uint32_t(std::clamp<int64_t>(code, 0, lengthCodeCount - 1));
+    } else {
+        lastLength_ = commonUnits[uint32_t(character - '0')] - 1;
+    }
+    const uint32_t group = (row.group & ~0xFFu) | lastLength_;
+    if (!step) return writeAndMoveOn(group);
+    change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+    hearRow(cursor_);
+}
+
+void TuneEditor::keyUp(const EditorKey& key, uint64_t nowMs) {
+    if (!recorder_ || key.code != EditorKey::Character) return;
+    const auto tone = pianoTone(octave_, key.character);
+    if (!tone || tone != pianoHeld_) return;
+    recordNoteOff(*tone, nowMs);
+    session_.endAudition();
+    pianoHeld_.reset();
+}
+
+void TuneEditor::insertSteps() {
+    const RowRange range = selection();
+    const uint32_t group = restGroup(lengthFor(range.first));
+    EditResult result{true, {}};
+    change([&](KitState& kit) {
+        result = korvel::insertSteps(kit, reach_, range.first, range.count(), group);
+    });
+    message_ = result.message;
+}
+
+void TuneEditor::deleteSteps() {
+    const RowRange range = selection();
+    change([&](KitState& kit) { korvel::deleteSteps(kit, reach_, range.first, range.count()); });
+    anchor_ = range.first;
+    moveCursor(int64_t(range.first) - cursor_, false);
+}
+
+std::string TuneEditor::copy() const {
+    const RowRange range = selection();
+    return stepsScript(session_.kit(), range.first, range.count());
+}
+
+std::string TuneEditor::cut() {
+    std::string text = copy();
+    deleteSteps();
+    return text;
+}
+
+bool TuneEditor::paste(const std::string& text) {
+    message_.clear();
+    const ScriptSteps steps = scriptSteps(text);
+    if (!steps.ok) {
+        message_ = "Nothing pasted. " + steps.error;
+        return false;
+    }
+    const uint32_t first = selection().first;
+    EditResult result{true, {}};
+    change([&](KitState& kit) { result = writeSteps(kit, first, steps.groups, steps.row); });
+    if (!result.done) {
+        message_ = "Nothing pasted: " + result.message;
+        return false;
+    }
+    anchor_ = first + uint32_t(steps.groups.size()) - 1;
+    moveCursor(int64_t(first) - cursor_, true);
+    return true;
+}
+
+void TuneEditor::undo() {
+    setRecording(false, 0);
+    restore(history_.undo());
+}
+
+void TuneEditor::redo() {
+    restore(history_.redo());
+}
+
+// The cursor goes to the first row the step changes, so the user sees what came back.
+void TuneEditor::restore(const TuneSnapshot* snapshot) {
+    if (!snapshot) return;
+    const KitState& kit = session_.kit();
+    for (uint32_t nibble = 0; nibble < memoryNibbles; ++nibble) {
+        if (kit.memory[nibble] == snapshot->memory[nibble]) continue;
+        moveCursor(int64_t(rowOf(nibble)) - cursor_, false);
+        break;
+    }
+    change([&](KitState& state) { restoreSnapshot(*snapshot, state); });
+    rebuild(); // the history took the snapshot as seen, so sync finds nothing new
+}
+
+void TuneEditor::setStartAddress(uint32_t address) {
+    change([&](KitState& kit) { kit.startAddress = std::min(address, lastStartAddress); });
+}
+
+void TuneEditor::setTempo(uint32_t tempo) {
+    change([&](KitState& kit) { kit.tempo = std::min(tempo, lastTempo); });
+}
+
+void TuneEditor::setOctave(int octave) {
+    octave_ = std::clamp(octave, lowestPianoOctave, highestPianoOctave);
+}
+
+void TuneEditor::playFromCursor() {
+    session_.playFrom(cursor_ * stepNibbles);
+}
+
+void TuneEditor::setRecording(bool on, uint64_t nowMs) {
+    if (on == recording()) return;
+    if (on) {
+        if (session_.kit().mode == KitMode::Playing) {
+            message_ = "Stop the tune to record.";
+            return;
+        }
+        history_.openGroup();
+        recorder_.emplace(session_.kit().tempo);
+        recordRow_ = cursor_;
+        return;
+    }
+    recordSteps(recorder_->finish(nowMs));
+    if (pianoHeld_) session_.endAudition();
+    pianoHeld_.reset();
+    recorder_.reset();
+    history_.closeGroup(session_.kit());
+}
+
+void TuneEditor::kitKey(KeyId key, bool down, uint64_t nowMs) {
+    const uint32_t tone = keyNoteOf(key); // a key note loops the tone of the same index
+    if (!recorder_ || session_.kit().mode != KitMode::Keyboard || tone == noKeyNote) return;
+    down ? recordNoteOn(tone, nowMs) : recordNoteOff(tone, nowMs);
+}
+
+void TuneEditor::recordNoteOn(uint32_t toneIndex, uint64_t nowMs) {
+    recordSteps(recorder_->noteOn(toneIndex, nowMs));
+}
+
+void TuneEditor::recordNoteOff(uint32_t toneIndex, uint64_t nowMs) {
+    recordSteps(recorder_->noteOff(toneIndex, nowMs));
+}
+
+void TuneEditor::recordSteps(const std::vector<uint16_t>& groups) {
+    if (groups.empty()) return;
+    change([&](KitState& kit) {
+        for (uint16_t group : groups) {
+            if (recordRow_ > lastTuneRow) {
+                message_ = "The recording reached the end of memory; later notes are not kept.";
+                return;
+            }
+            writeGroupAt(kit, recordRow_++ * stepNibbles, group);
+        }
+    });
+    moveCursor(int64_t(std::min(recordRow_, lastTuneRow)) - cursor_, false);
+}
+
+} // namespace korvel

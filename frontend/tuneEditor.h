@@ -1,0 +1,157 @@
+// The tune editor's core, the same for every edition: the step table of the
+// kit's memory with a cursor, a selection and a tracker's edits, undo and
+// redo, hearing notes, playing from a row and recording from the organ, all
+// on one Session.
+//
+// A view shows rows(), checks() and the state here, turns its toolkit's key
+// events into EditorKey once and hands them to key() and keyUp(), and calls
+// sync() after anything else it passed to the session (kit keys, a load, an
+// import, Reset, the clock's repaints will do), so that every change of the
+// tune, whatever made it, becomes a step of undo. revision() tells it when
+// the rows changed.
+//
+// Columns: the column under the cursor says what a key means, as piano keys
+// and hex digits share letters. Digits: hex digits type the group in as on
+// the keypad (the first clears it, four move on). Note: piano keys
+// (pianoKeys.h) write the kit's nearest tone, keeping the row's length;
+// - and = move the piano an octave. Length: 1..9 and 0 set 1, 2, 3, 4, 6, 8,
+// 12, 16, 24 or 32 units; - and = one code shorter or longer. Target: hex
+// digits type a jump's target. In every column . writes a rest, / the end
+// marker and , a jump to the start address. Ctrl with Z, Shift+Z, Y, X, C,
+// V and A: undo, redo, cut, copy, paste, select all. Insert opens steps and
+// Delete closes them (as many as are selected); Enter plays from the cursor,
+// Esc stops.
+#pragma once
+
+#include "frontend/pianoKeys.h"
+#include "frontend/session.h"
+#include "frontend/tuneHistory.h"
+#include "frontend/tuneReach.h"
+#include "frontend/tuneRecorder.h"
+#include "frontend/tuneTable.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace korvel {
+
+enum class EditColumn : uint8_t { Digits, Note, Length, Target };
+constexpr uint32_t editColumnCount = 4;
+
+// A key as the editor reads it, mapped once by each view from its toolkit.
+struct EditorKey {
+    enum Code : uint8_t {
+        Character, // character holds what the key types on a US layout without Shift
+        Up,
+        Down,
+        PageUp,
+        PageDown,
+        Home,
+        End,
+        Left,
+        Right,
+        Tab,
+        Insert,
+        Delete,
+        Enter,
+        Escape,
+    };
+    Code code = Character;
+    char character = 0;
+    bool shift = false;
+    bool command = false; // Ctrl, or Cmd on a Mac
+};
+
+struct EditorResult {
+    bool handled = false;    // false: the view may use the key itself
+    std::string clipboard;   // after cut or copy: text for the system clipboard
+    bool wantsPaste = false; // the view reads its clipboard and calls paste()
+};
+
+struct RowRange {
+    uint32_t first;
+    uint32_t last;
+    uint32_t count() const { return last - first + 1; }
+};
+
+class TuneEditor {
+  public:
+    explicit TuneEditor(Session& session);
+
+    // Looks at the kit; true when the tune changed (and the rows with it).
+    bool sync();
+    uint64_t revision() const { return revision_; }
+    const TuneRows& rows() const { return rows_; }
+    const std::vector<TuneCheck>& checks() const { return reach_.checks; }
+    // The row sounding while the tune plays.
+    std::optional<uint32_t> soundingRow() const;
+    // The last thing the user should be told (a refused edit), or empty.
+    const std::string& message() const { return message_; }
+
+    uint32_t cursorRow() const { return cursor_; }
+    EditColumn column() const { return column_; }
+    RowRange selection() const;
+    // A click: the row and column under it; extend (Shift) keeps the selection's other end.
+    void select(uint32_t row, EditColumn column, bool extend);
+
+    EditorResult key(const EditorKey& key, uint64_t nowMs);
+    void keyUp(const EditorKey& key, uint64_t nowMs);
+
+    std::string copy() const;
+    std::string cut();
+    // Writes the script's steps from the cursor's row on; false (see message()) when it cannot.
+    bool paste(const std::string& text);
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    void undo();
+    void redo();
+
+    void setStartAddress(uint32_t address); // 0..FFF, as the keypad's WRITE at 000 takes it
+    void setTempo(uint32_t tempo);          // 0..15
+    int octave() const { return octave_; }
+    void setOctave(int octave);
+    void playFromCursor();
+
+    // Recording: notes from the piano keys and the organ's kit keys become steps from the cursor on.
+    bool recording() const { return recorder_.has_value(); }
+    void setRecording(bool on, uint64_t nowMs);
+    // A kit key went down or up (the view's SessionView::showKeyHeld).
+    void kitKey(KeyId key, bool down, uint64_t nowMs);
+
+  private:
+    template <typename Edit> void change(Edit&& edit);
+    void rebuild();
+    void moveCursor(int64_t rows, bool extend);
+    void hearRow(uint32_t row);
+    uint32_t lengthFor(uint32_t row) const;
+    void writeAndMoveOn(uint32_t group);
+    void characterKey(char character, uint64_t nowMs, EditorResult& result);
+    void typeDigit(uint32_t value);
+    void pianoKey(char character);
+    void lengthKey(char character);
+    void insertSteps();
+    void deleteSteps();
+    void recordNoteOn(uint32_t toneIndex, uint64_t nowMs);
+    void recordNoteOff(uint32_t toneIndex, uint64_t nowMs);
+    void recordSteps(const std::vector<uint16_t>& groups);
+    void restore(const TuneSnapshot* snapshot);
+
+    Session& session_;
+    TuneHistory history_;
+    TuneReach reach_;
+    TuneRows rows_;
+    uint64_t revision_ = 0;
+    std::string message_;
+    uint32_t cursor_ = 0;
+    uint32_t anchor_ = 0; // the selection's other end
+    EditColumn column_ = EditColumn::Digits;
+    uint32_t digitsTyped_ = 0; // in the cursor's row, since it came there
+    uint32_t lastLength_ = 7;  // the length code a new note or rest takes
+    int octave_ = defaultPianoOctave;
+    std::optional<uint32_t> pianoHeld_; // the tone a held piano key sounds while recording
+    std::optional<TuneRecorder> recorder_;
+    uint32_t recordRow_ = 0;
+};
+
+} // namespace korvel

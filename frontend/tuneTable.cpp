@@ -1,0 +1,82 @@
+// Row texts from the player's own step decoding and the tone tables.
+#include "frontend/tuneTable.h"
+
+#include "formats/kitTones.h"
+#include "formats/listing.h"
+#include "frontend/hexText.h"
+#include "frontend/pitchName.h"
+#include "model/toneBank.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace korvel {
+namespace {
+
+const char* kindName(StepKind kind) {
+    switch (kind) {
+    case StepKind::Note: return "note";
+    case StepKind::Rest: return "rest";
+    case StepKind::Jump: return "jump";
+    case StepKind::End: break;
+    }
+    return "end";
+}
+
+double milliseconds(uint32_t bytes) {
+    return bytes * 1000.0 / sampleRate;
+}
+
+std::string& column(TuneRow& row, TuneColumn which) {
+    return row.text[static_cast<size_t>(which)];
+}
+
+void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longestMs) {
+    row.address = step.address;
+    row.group = groupOf(step);
+    row.kind = stepKind(step);
+    for (auto& text : row.text) text.clear();
+    column(row, TuneColumn::Address) = addressText(row.address);
+    column(row, TuneColumn::Digits) = hexText(row.group, 4);
+    column(row, TuneColumn::Kind) = kindName(row.kind);
+    row.toneIndex = toneIndexOf(step);
+    if (row.kind == StepKind::Note || row.kind == StepKind::Rest) {
+        row.lengthCode = lengthCodeOf(step);
+        row.lengthMs = milliseconds(noteLength(tempo, row.lengthCode));
+        row.lengthBar = std::min(1.0, row.lengthMs / longestMs);
+        char text[32];
+        std::snprintf(text, sizeof text, "%02X  %.0f ms", row.lengthCode, row.lengthMs);
+        column(row, TuneColumn::Length) = text;
+    } else {
+        row.lengthCode = 0;
+        row.lengthMs = row.lengthBar = 0;
+    }
+    if (row.kind == StepKind::Note) {
+        column(row, TuneColumn::Note) = std::string(formats::noteName(noteNumberOf(row.toneIndex))) +
+                                        " div " + std::to_string(dividerOf(row.toneIndex));
+        column(row, TuneColumn::Pitch) = concertPitchText(formats::tonePitch(row.toneIndex));
+    }
+    row.target = row.kind == StepKind::Jump ? jumpTarget(step) : 0;
+    if (row.kind == StepKind::Jump) column(row, TuneColumn::Target) = addressText(row.target);
+}
+
+} // namespace
+
+uint32_t groupOf(const MelodyStep& step) {
+    const auto& s = step.nibble;
+    return s[3] << 12 | s[2] << 8 | s[1] << 4 | s[0];
+}
+
+uint32_t groupAt(const KitState& kit, uint32_t row) {
+    return groupOf(readStep(kit, row * stepNibbles));
+}
+
+void buildTuneRows(const KitState& kit, const TuneReach& reach, TuneRows& rows) {
+    const double longestMs = milliseconds(noteLength(kit.tempo, lengthCodeCount - 1));
+    for (uint32_t r = 0; r < tuneRowCount; ++r) {
+        fillRow(rows[r], readStep(kit, r * stepNibbles), kit.tempo, longestMs);
+        rows[r].reached = reach.reached[r];
+    }
+}
+
+} // namespace korvel
