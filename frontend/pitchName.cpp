@@ -25,7 +25,8 @@ ConcertPitch concertPitch(double pitch) {
 
 std::string concertNoteName(int note) {
     const int fromC0 = note - octaveZeroNote;
-    const int octave = (fromC0 >= 0 ? fromC0 : fromC0 - (semitonesPerOctave - 1)) / semitonesPerOctave;
+    const int octave =
+        (fromC0 >= 0 ? fromC0 : fromC0 - (semitonesPerOctave - 1)) / semitonesPerOctave;
     return letterNames[fromC0 - octave * semitonesPerOctave] + std::to_string(octave);
 }
 

@@ -125,7 +125,7 @@ class Session final : RepaintPort, StepObserver {
     KeyHolds holds_;
     std::optional<MelodyStep> sounding_;
     uint64_t reportedTag_ = 0; // the newest noted, 0: none
-    bool auditioning_ = false;  // until its report is claimed or it is cut
+    bool auditioning_ = false; // until its report is claimed or it is cut
 };
 
 } // namespace korvel

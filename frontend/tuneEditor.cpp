@@ -40,8 +40,8 @@ bool hasLength(StepKind kind) {
 } // namespace
 
 TuneEditor::TuneEditor(Session& session)
-    : session_(session), history_(session.kit()),
-      cursor_(rowOf(session.kit().startAddress)), anchor_(cursor_) {
+    : session_(session), history_(session.kit()), cursor_(rowOf(session.kit().startAddress)),
+      anchor_(cursor_) {
     rebuild();
 }
 
@@ -88,14 +88,16 @@ void TuneEditor::moveCursor(int64_t rows, bool extend) {
     if (!extend) anchor_ = cursor_;
 }
 
+// Cleared memory reads as notes too; it is not played as one when selected.
 void TuneEditor::hearRow(uint32_t row) {
     const TuneRow& step = rows_[row];
-    if (step.kind == StepKind::Note)
+    if (step.kind == StepKind::Note && step.group != clearedGroup)
         session_.audition(step.toneIndex, noteLength(session_.kit().tempo, step.lengthCode));
 }
 
 uint32_t TuneEditor::lengthFor(uint32_t row) const {
-    return hasLength(rows_[row].kind) ? rows_[row].lengthCode : lastLength_;
+    const TuneRow& step = rows_[row];
+    return hasLength(step.kind) && step.group != clearedGroup ? step.lengthCode : lastLength_;
 }
 
 void TuneEditor::writeAndMoveOn(uint32_t group) {
@@ -108,7 +110,8 @@ EditorResult TuneEditor::key(const EditorKey& key, uint64_t nowMs) {
     message_.clear();
     EditorResult result;
     result.handled = true;
-    const char character = static_cast<char>(std::toupper(static_cast<unsigned char>(key.character)));
+    const char character =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(key.character)));
     if (key.command) {
         switch (key.code == EditorKey::Character ? character : 0) {
         case 'Z': key.shift ? redo() : undo(); break;
@@ -239,8 +242,8 @@ void TuneEditor::lengthKey(char character) {
     }
     const bool step = character == downKey || character == upKey;
     if (step) {
-        const int64_t code = int64_t(std::min(row.lengthCode, lengthCodeCount)) +
-                             (character == upKey ? 1 : -1);
+        const int64_t code =
+            int64_t(std::min(row.lengthCode, lengthCodeCount)) + (character == upKey ? 1 : -1);
         lastLength_ = uint32_t(std::clamp<int64_t>(code, 0, lengthCodeCount - 1));
     } else {
         lastLength_ = commonUnits[uint32_t(character - '0')] - 1;

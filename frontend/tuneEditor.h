@@ -13,14 +13,15 @@
 // Columns: the column under the cursor says what a key means, as piano keys
 // and hex digits share letters. Digits: hex digits type the group in as on
 // the keypad (the first clears it, four move on). Note: piano keys
-// (pianoKeys.h) write the kit's nearest tone, keeping the row's length;
-// - and = move the piano an octave. Length: 1..9 and 0 set 1, 2, 3, 4, 6, 8,
-// 12, 16, 24 or 32 units; - and = one code shorter or longer. Target: hex
-// digits type a jump's target. In every column . writes a rest, / the end
-// marker and , a jump to the start address. Ctrl with Z, Shift+Z, Y, X, C,
-// V and A: undo, redo, cut, copy, paste, select all. Insert opens steps and
-// Delete closes them (as many as are selected); Enter plays from the cursor,
-// Esc stops.
+// (pianoKeys.h) write the kit's nearest tone, keeping the row's length (a
+// cleared 0000 row takes the last length set); - and = move the piano an
+// octave. Length: 1..9 and 0 set 1, 2, 3, 4, 6, 8, 12, 16, 24 or 32 units;
+// - and = one code shorter or longer. Target: hex digits type a jump's
+// target. In every column . writes a rest, / the end marker and , a jump to
+// the start address (then its target is typed). Ctrl with Z, Shift+Z, Y, X,
+// C, V and A: undo, redo, cut, copy, paste, select all. Insert opens steps
+// and Delete closes them (as many as are selected); Enter plays from the
+// cursor, Esc stops. Moving onto a note sounds it when nothing plays.
 #pragma once
 
 #include "frontend/pianoKeys.h"
@@ -113,7 +114,8 @@ class TuneEditor {
     void setOctave(int octave);
     void playFromCursor();
 
-    // Recording: notes from the piano keys and the organ's kit keys become steps from the cursor on.
+    // Recording: notes from the piano keys and the organ's kit keys become steps from the cursor
+    // on.
     bool recording() const { return recorder_.has_value(); }
     void setRecording(bool on, uint64_t nowMs);
     // A kit key went down or up (the view's SessionView::showKeyHeld).

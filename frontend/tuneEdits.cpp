@@ -7,8 +7,6 @@
 namespace korvel {
 namespace {
 
-constexpr uint32_t cleared = 0x0000;
-
 // A run of rows from first, count long; wraps: it runs on from the last row into the first.
 struct Run {
     uint32_t first;
@@ -38,7 +36,7 @@ Run runToEnd(const KitState& kit, const TuneReach& reach, uint32_t row, uint32_t
 }
 
 bool spare(const KitState& kit, const TuneReach& reach, uint32_t row) {
-    return !reach.reached[row] || groupAt(kit, row) == cleared;
+    return !reach.reached[row] || groupAt(kit, row) == clearedGroup;
 }
 
 // Every jump, and the start address, given the target newTarget makes of its own.
@@ -93,7 +91,7 @@ EditResult deleteSteps(KitState& kit, const TuneReach& reach, uint32_t row, uint
     for (uint32_t i = 0; i < moved.count; ++i)
         writeGroupAt(kit, wrapRow(row + i) * stepNibbles, groupAt(kit, wrapRow(after + i)));
     for (uint32_t i = moved.count; i < moved.count + count; ++i)
-        writeGroupAt(kit, wrapRow(row + i) * stepNibbles, cleared);
+        writeGroupAt(kit, wrapRow(row + i) * stepNibbles, clearedGroup);
     const Run closed{row, count + moved.count};
     const uint32_t shift = count * stepNibbles;
     reaim(kit, [&](uint32_t target) {

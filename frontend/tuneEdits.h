@@ -18,6 +18,9 @@
 
 namespace korvel {
 
+// What Reset leaves in every group.
+constexpr uint32_t clearedGroup = 0x0000;
+
 constexpr uint32_t restGroup(uint32_t lengthCode) {
     return restTone << 8 | (lengthCode & 0xFF);
 }

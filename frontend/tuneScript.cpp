@@ -56,8 +56,8 @@ std::string wholeTuneScript(const KitState& kit, const std::string& title) {
     return "KORVEL " + titleLine(title) + "\nStarts at " + addressText(kit.startAddress) +
            ", tempo " + std::to_string(kit.tempo) + ".\n---\n" +
            registerLine(tempoRegister, kit.tempo) +
-           registerLine(startAddressRegister, kit.startAddress) +
-           groupsText(kit, 0, tuneRowCount) + "0\n";
+           registerLine(startAddressRegister, kit.startAddress) + groupsText(kit, 0, tuneRowCount) +
+           "0\n";
 }
 
 ScriptSteps scriptSteps(const std::string& text) {

@@ -21,8 +21,8 @@ std::string wholeTuneScript(const KitState& kit, const std::string& title);
 
 struct ScriptSteps {
     bool ok;
-    std::string error;          // when !ok, for the user
-    uint32_t row = 0;           // where the script writes its first step
+    std::string error;            // when !ok, for the user
+    uint32_t row = 0;             // where the script writes its first step
     std::vector<uint16_t> groups; // every row from there to its last step written
 };
 

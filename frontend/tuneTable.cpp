@@ -52,8 +52,9 @@ void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longes
         row.lengthMs = row.lengthBar = 0;
     }
     if (row.kind == StepKind::Note) {
-        column(row, TuneColumn::Note) = std::string(formats::noteName(noteNumberOf(row.toneIndex))) +
-                                        " div " + std::to_string(dividerOf(row.toneIndex));
+        column(row, TuneColumn::Note) =
+            std::string(formats::noteName(noteNumberOf(row.toneIndex))) + " div " +
+            std::to_string(dividerOf(row.toneIndex));
         column(row, TuneColumn::Pitch) = concertPitchText(formats::tonePitch(row.toneIndex));
     }
     row.target = row.kind == StepKind::Jump ? jumpTarget(step) : 0;

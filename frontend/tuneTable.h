@@ -28,7 +28,7 @@ struct TuneRow {
     uint32_t address = 0;
     uint32_t group = 0; // s3 s2 s1 s0 as typed
     StepKind kind = StepKind::Note;
-    bool reached = false; // play from the start address reaches it; a view dims the others
+    bool reached = false;    // play from the start address reaches it; a view dims the others
     uint32_t toneIndex = 0;  // notes: what it sounds
     uint32_t lengthCode = 0; // notes and rests
     double lengthMs = 0;

@@ -1,12 +1,12 @@
 // The tune editor's logic on a bare kit: insert and delete with jumps
 // re-aimed (at the edge of memory too), the checks, record quantisation and
 // pitch names.
+#include "frontend/tuneEdits.h"
+#include "formats/kitTones.h"
 #include "frontend/pianoKeys.h"
 #include "frontend/pitchName.h"
-#include "frontend/tuneEdits.h"
 #include "frontend/tuneRecorder.h"
 #include "frontend/tuneTable.h"
-#include "formats/kitTones.h"
 #include "model/script.h"
 
 #include <gtest/gtest.h>
@@ -54,25 +54,72 @@ struct MoveCase {
 TEST(TuneEdits, InsertAndDeleteMoveStepsToTheEndMarkerAndReaimJumps) {
     const MoveCase cases[] = {
         // The opened row keeps aims at itself (the start); later aims move on.
-        {"insert at start", tuneAt010, true, 0x10, 1, true,
-         {{0x10, 0xEE05}, {0x14, 0x3405}, {0x1C, 0x7018}, {0x24, 0xEEEE}, {0x28, 0x7018},
+        {"insert at start",
+         tuneAt010,
+         true,
+         0x10,
+         1,
+         true,
+         {{0x10, 0xEE05},
+          {0x14, 0x3405},
+          {0x1C, 0x7018},
+          {0x24, 0xEEEE},
+          {0x28, 0x7018},
           {startKey, 0x10}}},
-        {"insert two", tuneAt010, true, 0x14, 2, true,
+        {"insert two",
+         tuneAt010,
+         true,
+         0x14,
+         2,
+         true,
          {{0x14, 0xEE05}, {0x18, 0xEE05}, {0x1C, 0x2405}, {0x20, 0x7014}, {0x28, 0xEEEE}}},
         // The end marker overwrites the jump at 028, which the tune does not reach.
         {"insert overwrites spare", tuneAt010, true, 0x14, 3, true, {{0x2C, 0xEEEE}}},
-        {"delete first", tuneAt010, false, 0x10, 1, true,
-         {{0x10, 0x2405}, {0x14, 0x7010}, {0x1C, 0xEEEE}, {0x20, 0x0000}, {0x28, 0x7010},
+        {"delete first",
+         tuneAt010,
+         false,
+         0x10,
+         1,
+         true,
+         {{0x10, 0x2405},
+          {0x14, 0x7010},
+          {0x1C, 0xEEEE},
+          {0x20, 0x0000},
+          {0x28, 0x7010},
           {startKey, 0x10}}},
         // Aims into the closed step land on the step that follows it.
-        {"delete target", tuneAt010, false, 0x14, 1, true,
+        {"delete target",
+         tuneAt010,
+         false,
+         0x14,
+         1,
+         true,
          {{0x14, 0x7014}, {0x18, 0x1405}, {0x1C, 0xEEEE}, {0x28, 0x7014}}},
-        {"insert wraps", wrapping, true, 0x1F8, 1, true,
-         {{0x1F8, 0xEE05}, {0x1FC, 0x2405}, {0x000, 0x1405}, {0x004, 0x0405}, {0x008, 0xEEEE},
+        {"insert wraps",
+         wrapping,
+         true,
+         0x1F8,
+         1,
+         true,
+         {{0x1F8, 0xEE05},
+          {0x1FC, 0x2405},
+          {0x000, 0x1405},
+          {0x004, 0x0405},
+          {0x008, 0xEEEE},
           {0x00C, 0x7004}}},
-        {"delete wraps", wrapping, false, 0x1F8, 1, true,
+        {"delete wraps",
+         wrapping,
+         false,
+         0x1F8,
+         1,
+         true,
          {{0x1F8, 0x1405}, {0x1FC, 0x0405}, {0x000, 0xEEEE}, {0x004, 0x0000}, {0x00C, 0x71FC}}},
-        {"insert pushes the end off memory", atMemoryEnd, true, 0x1F4, 1, false,
+        {"insert pushes the end off memory",
+         atMemoryEnd,
+         true,
+         0x1F4,
+         1,
+         false,
          {{0x1F4, 0x2405}, {0x1FC, 0xEEEE}}},
         {"delete at the last row", atMemoryEnd, false, 0x1FC, 1, true, {{0x1FC, 0x0000}}},
     };
@@ -105,19 +152,26 @@ TEST(TuneChecks, EachFaultNamesItsRow) {
         {"clean", tuneAt010, {}},
         {"cleared memory", "", {{TuneFault::NoEndMarker, 0}, {TuneFault::PastMemoryEnd, 0x1FC}}},
         // Play lands out of step with the steps, misses the end marker and runs on.
-        {"jump inside a step", "0010@ 3405W 7011W EEEEW 0000@ 0010W",
-         {{TuneFault::NoEndMarker, 0x10}, {TuneFault::IntoStep, 0x14},
+        {"jump inside a step",
+         "0010@ 3405W 7011W EEEEW 0000@ 0010W",
+         {{TuneFault::NoEndMarker, 0x10},
+          {TuneFault::IntoStep, 0x14},
           {TuneFault::PastMemoryEnd, 0x1FC}}},
-        {"start inside a step", "0010@ 3405W EEEEW 0000@ 0011W",
-         {{TuneFault::NoEndMarker, 0x10}, {TuneFault::IntoStep, 0x10},
+        {"start inside a step",
+         "0010@ 3405W EEEEW 0000@ 0011W",
+         {{TuneFault::NoEndMarker, 0x10},
+          {TuneFault::IntoStep, 0x10},
           {TuneFault::PastMemoryEnd, 0x1FC}}},
         {"rests only", "0010@ EE05W EEEEW 0000@ 0010W", {{TuneFault::SilentLoop, 0x10}}},
         {"halts at once", "0010@ EEEEW 0000@ 0010W", {{TuneFault::SilentLoop, 0x10}}},
         // Each pass follows the first jump to the end marker again, sounding nothing.
-        {"jump to an end marker", "0010@ 7020W 0000@ 0010W 0020@ EEEEW",
+        {"jump to an end marker",
+         "0010@ 7020W 0000@ 0010W 0020@ EEEEW",
          {{TuneFault::SilentLoop, 0x20}, {TuneFault::PastMemoryEnd, 0x1FC}}},
-        {"last step runs past memory", "01FC@ 3405W 0000@ 01FDW",
-         {{TuneFault::NoEndMarker, 0x1FC}, {TuneFault::IntoStep, 0x1FC},
+        {"last step runs past memory",
+         "01FC@ 3405W 0000@ 01FDW",
+         {{TuneFault::NoEndMarker, 0x1FC},
+          {TuneFault::IntoStep, 0x1FC},
           {TuneFault::PastMemoryEnd, 0x1FC}}},
     };
     for (const auto& c : cases) {
@@ -146,13 +200,16 @@ TEST(TuneRecorder, HeldNotesAndGapsTakeTheNearestLengthOfTheTempo) {
         std::vector<uint16_t> steps;
     } cases[] = {
         // Tempo 3: one unit is 66.7 ms; a 30 ms gap is under half of it.
-        {3, {{true, 0x14, 0}, {false, 0x14, 190}, {true, 0x15, 220}, {false, 0x15, 500}},
+        {3,
+         {{true, 0x14, 0}, {false, 0x14, 190}, {true, 0x15, 220}, {false, 0x15, 500}},
          {0x1402, 0x1503}},
         // Tempo 0: 16.7 ms units, longest 533 ms; a 1.2 s gap is three rests.
-        {0, {{true, 0x14, 0}, {false, 0x14, 1000}, {true, 0x20, 2200}, {false, 0x20, 2210}},
+        {0,
+         {{true, 0x14, 0}, {false, 0x14, 1000}, {true, 0x20, 2200}, {false, 0x20, 2210}},
          {0x141F, 0xEE1F, 0xEE1F, 0xEE07, 0x2000}},
         // Tempo 15: 267 ms units; a new note ends the one held (legato), its release is stale.
-        {15, {{true, 0x3B, 0}, {true, 0x10, 800}, {false, 0x3B, 900}, {false, 0x10, 1350}},
+        {15,
+         {{true, 0x3B, 0}, {true, 0x10, 800}, {false, 0x3B, 900}, {false, 0x10, 1350}},
          {0x3B02, 0x1001}},
     };
     for (const auto& c : cases) {
@@ -169,14 +226,15 @@ TEST(TuneRecorder, HeldNotesAndGapsTakeTheNearestLengthOfTheTempo) {
 
 TEST(PitchNames, KitTonesNameTheirNearestConcertNoteAndCents) {
     const std::pair<uint32_t, const char*> cases[] = {
-        {0x00, "C5 +6\u00A2"},        // 525 Hz
+        {0x00, "C5 +6\u00A2"},       // 525 Hz
         {0x05, "F5 \u221223\u00A2"}, // 689 Hz
-        {0x0B, "B5 +25\u00A2"},       // 1002 Hz
-        {0x10, "C4 +6\u00A2"},        // divider 1, an octave down
-        {0x20, "F3 +4\u00A2"},        // divider 2, a twelfth down
+        {0x0B, "B5 +25\u00A2"},      // 1002 Hz
+        {0x10, "C4 +6\u00A2"},       // divider 1, an octave down
+        {0x20, "F3 +4\u00A2"},       // divider 2, a twelfth down
         {0xF0, "C1 +6\u00A2"},
     };
-    for (const auto& [tone, text] : cases) EXPECT_EQ(concertPitchText(formats::tonePitch(tone)), text);
+    for (const auto& [tone, text] : cases)
+        EXPECT_EQ(concertPitchText(formats::tonePitch(tone)), text);
     EXPECT_EQ(concertPitchText(69.0), "A4 \u00B10\u00A2");
     EXPECT_EQ(pianoTone(4, 'Z'), 0x10u);
     EXPECT_EQ(pianoTone(4, 'Q'), 0x00u);
