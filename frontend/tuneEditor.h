@@ -22,6 +22,7 @@
 // C, V and A: undo, redo, cut, copy, paste, select all. Insert opens steps
 // and Delete closes them (as many as are selected); Enter plays from the
 // cursor, Esc stops. Moving onto a note sounds it when nothing plays.
+// While recording, the piano keys play (and record) in every column.
 #pragma once
 
 #include "frontend/pianoKeys.h"
@@ -39,6 +40,17 @@ namespace korvel {
 
 enum class EditColumn : uint8_t { Digits, Note, Length, Target };
 constexpr uint32_t editColumnCount = 4;
+
+// The table column the cursor stands in for each edit column.
+constexpr TuneColumn tableColumnOf(EditColumn column) {
+    switch (column) {
+    case EditColumn::Digits: return TuneColumn::Digits;
+    case EditColumn::Note: return TuneColumn::Note;
+    case EditColumn::Length: return TuneColumn::Length;
+    case EditColumn::Target: break;
+    }
+    return TuneColumn::Target;
+}
 
 // A key as the editor reads it, mapped once by each view from its toolkit.
 struct EditorKey {

@@ -52,8 +52,8 @@ template <typename Aim> void reaim(KitState& kit, Aim&& newTarget) {
 }
 
 std::string noRoom(uint32_t row) {
-    return "No room: the step at " + addressText(row * stepNibbles) +
-           " is part of the tune and would be lost. Delete steps after the end marker first.";
+    return "No room to open a step: the step at " + addressText(row * stepNibbles) +
+           " is part of the tune and would be lost.";
 }
 
 } // namespace

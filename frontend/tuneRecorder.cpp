@@ -12,6 +12,11 @@ namespace {
 
 constexpr uint32_t longestCode = lengthCodeCount - 1;
 
+// A counter read before from is taken as no time at all.
+double elapsedMs(uint64_t from, uint64_t to) {
+    return to > from ? double(to - from) : 0;
+}
+
 double lengthMs(uint32_t tempo, uint32_t code) {
     return noteLength(tempo, code) * 1000.0 / sampleRate;
 }
@@ -30,7 +35,7 @@ std::vector<uint16_t> TuneRecorder::noteOn(uint32_t toneIndex, uint64_t nowMs) {
     std::vector<uint16_t> steps;
     endHeld(nowMs, steps);
     if (lastEnd_) {
-        double gap = double(nowMs - *lastEnd_);
+        double gap = elapsedMs(*lastEnd_, nowMs);
         const double longest = lengthMs(tempo_, longestCode);
         while (gap >= lengthMs(tempo_, 0) / 2) {
             const uint32_t code = nearestLengthCode(tempo_, gap < longest ? gap : longest);
@@ -56,7 +61,7 @@ std::vector<uint16_t> TuneRecorder::finish(uint64_t nowMs) {
 
 void TuneRecorder::endHeld(uint64_t nowMs, std::vector<uint16_t>& steps) {
     if (!held_) return;
-    const uint32_t code = nearestLengthCode(tempo_, double(nowMs - held_->since));
+    const uint32_t code = nearestLengthCode(tempo_, elapsedMs(held_->since, nowMs));
     steps.push_back(static_cast<uint16_t>(noteGroup(held_->toneIndex, code)));
     held_.reset();
     lastEnd_ = nowMs;

@@ -84,6 +84,7 @@ TEST_F(EditorFixture, UndoAndRedoStepThroughEveryKindOfChange) {
 }
 
 TEST_F(EditorFixture, KeysEditByColumnAndNotesSoundWhenEntered) {
+    click(hexKey(7)); // Entry mode: the LED shows 0007 throughout
     editor->select(4, EditColumn::Digits, false);
     type("3405", EditColumn::Digits); // moves on after four digits, as WRITE does
     type("X", EditColumn::Note);      // D4: divider 2 la (+2 cents), with the last length set
@@ -95,6 +96,7 @@ TEST_F(EditorFixture, KeysEditByColumnAndNotesSoundWhenEntered) {
     type(",020", EditColumn::Length); // a jump, then its target
     const char* expected[] = {"3405", "2907", "1003", "EE01", "EEEE", "7020"};
     for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(digits(4 + i), expected[i]) << i;
+    EXPECT_EQ(session.kit().digits, (std::array<uint32_t, 4>{7, 0, 0, 0}));
     EXPECT_EQ(sound.take().front(), toneCall(0x34, noteLength(0, 5)));
     // Notes sound only when nothing plays.
     session.playFrom(0x10);
