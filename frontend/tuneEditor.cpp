@@ -100,8 +100,12 @@ uint32_t TuneEditor::lengthFor(uint32_t row) const {
     return hasLength(step.kind) && step.group != clearedGroup ? step.lengthCode : lastLength_;
 }
 
-void TuneEditor::writeAndMoveOn(uint32_t group) {
+void TuneEditor::writeRow(uint32_t group) {
     change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+}
+
+void TuneEditor::writeAndMoveOn(uint32_t group) {
+    writeRow(group);
     hearRow(cursor_);
     moveCursor(1, false);
 }
@@ -181,7 +185,7 @@ void TuneEditor::characterKey(char character, uint64_t nowMs, EditorResult& resu
         const uint32_t group = rows_[cursor_].kind == StepKind::Jump
                                    ? rows_[cursor_].group
                                    : jumpGroup(session_.kit().startAddress & addressMask);
-        change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+        writeRow(group);
         column_ = EditColumn::Target;
         digitsTyped_ = 0;
         return;
@@ -217,7 +221,7 @@ void TuneEditor::typeDigit(uint32_t value) {
     const uint32_t mask = target ? 0xFFF : 0xFFFF;
     const uint32_t typed = digitsTyped_ ? ((row.group << 4) | value) & mask : value;
     const uint32_t group = target ? jumpGroup(typed) : typed;
-    change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+    writeRow(group);
     if (++digitsTyped_ == (target ? targetDigits : groupDigits)) {
         hearRow(cursor_);
         moveCursor(1, false);
@@ -225,11 +229,8 @@ void TuneEditor::typeDigit(uint32_t value) {
 }
 
 void TuneEditor::pianoKey(char character) {
-    const auto tone = pianoTone(octave_, character);
-    if (!tone) {
-        message_ = "The kit has no tone that high or low: move the piano an octave with - or =.";
-        return;
-    }
+    const auto tone = pianoTone(octave_, character); // every piano octave is within reach
+    if (!tone) return;
     lastLength_ = lengthFor(cursor_);
     writeAndMoveOn(noteGroup(*tone, lastLength_));
 }
@@ -250,7 +251,7 @@ void TuneEditor::lengthKey(char character) {
     }
     const uint32_t group = (row.group & ~0xFFu) | lastLength_;
     if (!step) return writeAndMoveOn(group);
-    change([&](KitState& kit) { writeGroupAt(kit, cursor_ * stepNibbles, group); });
+    writeRow(group);
     hearRow(cursor_);
 }
 

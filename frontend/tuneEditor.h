@@ -139,6 +139,7 @@ class TuneEditor {
     void moveCursor(int64_t rows, bool extend);
     void hearRow(uint32_t row);
     uint32_t lengthFor(uint32_t row) const;
+    void writeRow(uint32_t group);
     void writeAndMoveOn(uint32_t group);
     void characterKey(char character, uint64_t nowMs, EditorResult& result);
     void typeDigit(uint32_t value);
