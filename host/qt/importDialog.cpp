@@ -1,0 +1,73 @@
+// Import dialog: the choices laid out as a form, read back as options.
+#include "host/qt/importDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+namespace korvel::qt {
+
+ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
+                           QWidget* parent)
+    : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
+      automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
+      fit_(new QCheckBox(tr("&Move out-of-range notes by octaves"))),
+      truncate_(new QCheckBox(tr("&Keep what fits in memory if the tune is too long"))) {
+    setWindowTitle(tr("Import MIDI"));
+    voice_->setObjectName("voice");
+    for (const formats::VoiceChoice& choice : voices_)
+        voice_->addItem(QString::fromStdString(choice.label));
+
+    automaticTranspose_->setObjectName("automaticTranspose");
+    automaticTranspose_->setChecked(true);
+    auto* givenTranspose = new QRadioButton(tr("&By"));
+    givenTranspose->setObjectName("givenTranspose");
+    semitones_->setObjectName("semitones");
+    semitones_->setRange(-formats::maxTranspose, formats::maxTranspose);
+    semitones_->setSuffix(tr(" semitones"));
+    semitones_->setAccessibleName(tr("Semitones"));
+    semitones_->setEnabled(false);
+    connect(givenTranspose, &QRadioButton::toggled, semitones_, &QWidget::setEnabled);
+    auto* transpose = new QHBoxLayout;
+    transpose->addWidget(automaticTranspose_);
+    transpose->addWidget(givenTranspose);
+    transpose->addWidget(semitones_);
+    transpose->addStretch();
+
+    fit_->setObjectName("fit");
+    truncate_->setObjectName("truncate");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Import"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* form = new QFormLayout(this);
+    auto* file = new QLabel(fileName);
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(tr("File:"), file);
+    form->addRow(tr("&Voice:"), voice_);
+    form->addRow(tr("Transposition:"), transpose);
+    form->addRow(fit_);
+    form->addRow(truncate_);
+    form->addRow(buttons);
+    setFixedSize(sizeHint());
+}
+
+formats::ImportOptions ImportDialog::options() const {
+    formats::ImportOptions options;
+    const formats::VoiceChoice& voice = voices_.at(size_t(voice_->currentIndex()));
+    options.track = voice.track;
+    options.channel = voice.channel;
+    if (!automaticTranspose_->isChecked()) options.transpose = semitones_->value();
+    options.fit = fit_->isChecked();
+    options.truncate = truncate_->isChecked();
+    return options;
+}
+
+} // namespace korvel::qt
