@@ -1,10 +1,10 @@
 // Main window: menus and commands, keyboard, clipboard, drops and settings.
 #include "host/qt/mainWindow.h"
 
+#include "formats/tuneConvert.h"
 #include "frontend/keyboardTable.h"
 #include "frontend/statusText.h"
 #include "host/qt/aboutDialog.h"
-#include "formats/tuneConvert.h"
 #include "host/qt/helpPage.h"
 #include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
@@ -66,8 +66,8 @@ const FileDialogKind& fileDialogKind(MainWindow::FileChoice choice) {
     static const FileDialogKind load{loadCaption, scriptFilter, "dat", false},
         save{saveCaption, scriptFilter, "dat", true},
         importMidi{importCaption, midiFilter, "mid", false},
-        exportWave{exportWaveCaption, QT_TRANSLATE_NOOP("MainWindow", "WAV Audio (*.wav)"),
-                   "wav", true},
+        exportWave{exportWaveCaption, QT_TRANSLATE_NOOP("MainWindow", "WAV Audio (*.wav)"), "wav",
+                   true},
         exportMidi{exportMidiCaption, midiFilter, "mid", true};
     switch (choice) {
     case Choice::Load: return load;

@@ -99,8 +99,8 @@ MidiFileRead readMidiFile(const QString& path) {
         const std::string tooLarge = "The file is larger than " +
                                      std::to_string(formats::maxMidiBytes >> 20) +
                                      " MiB, more than a tune for the kit could come from";
-        read.result = withCaption(cantOpen(file.shown, got.tooLarge ? tooLarge : got.reason),
-                                  importCaption);
+        read.result =
+            withCaption(cantOpen(file.shown, got.tooLarge ? tooLarge : got.reason), importCaption);
         return read;
     }
     const formats::MidiRead parsed = formats::readMidi(read.bytes, read.song);
@@ -141,8 +141,7 @@ TuneExport TuneExport::midi(const KitState& live, const std::string& title) {
 FileResult TuneExport::writeTo(const QString& path, const char* caption) const {
     const files::Path file = filePath(path);
     const files::ReplaceResult written = files::replaceFile(file, writer_);
-    if (written.outcome == files::ReplaceOutcome::Done)
-        return {FileOutcome::Done, {}, caption};
+    if (written.outcome == files::ReplaceOutcome::Done) return {FileOutcome::Done, {}, caption};
     FileResult result = withCaption(
         cantWrite(file.shown, written.outcome == files::ReplaceOutcome::Failed
                                   ? written.reason
