@@ -12,13 +12,23 @@
 #include <QSpinBox>
 
 namespace korvel::qt {
+namespace {
+
+const char* const fitLabel =
+    QT_TRANSLATE_NOOP("ImportDialog", "&Move out-of-range notes by octaves");
+const char* const truncateLabel = QT_TRANSLATE_NOOP("ImportDialog", "&Keep what fits in memory");
+
+QString quoted(const char* label) {
+    return QStringLiteral("\"%1\"").arg(ImportDialog::tr(label).remove('&'));
+}
+
+} // namespace
 
 ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
                            QWidget* parent)
     : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
       automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
-      fit_(new QCheckBox(tr("&Move out-of-range notes by octaves"))),
-      truncate_(new QCheckBox(tr("&Keep what fits in memory if the tune is too long"))) {
+      fit_(new QCheckBox(tr(fitLabel))), truncate_(new QCheckBox(tr(truncateLabel))) {
     setWindowTitle(tr("Import MIDI"));
     voice_->setObjectName("voice");
     for (const formats::VoiceChoice& choice : voices_)
@@ -42,6 +52,7 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
 
     fit_->setObjectName("fit");
     truncate_->setObjectName("truncate");
+    truncate_->setToolTip(tr("A tune too long for the memory keeps its longest opening that fits"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("&Import"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -68,6 +79,16 @@ formats::ImportOptions ImportDialog::options() const {
     options.fit = fit_->isChecked();
     options.truncate = truncate_->isChecked();
     return options;
+}
+
+QString ImportDialog::inDialogTerms(const std::string& message) {
+    return QString::fromStdString(message)
+        .replace(QStringLiteral("--channel 10 takes them"),
+                 tr("the voice \"Channel 10\" takes them"))
+        .replace(QStringLiteral("--fit moves such notes by octaves"),
+                 tr("%1 brings them into reach").arg(quoted(fitLabel)))
+        .replace(QStringLiteral("--truncate keeps what fits"),
+                 tr("%1 keeps the opening that fits").arg(quoted(truncateLabel)));
 }
 
 } // namespace korvel::qt

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+#include <string>
 #include <vector>
 
 class QCheckBox;
@@ -26,6 +27,10 @@ class ImportDialog final : public QDialog {
                  QWidget* parent = nullptr);
 
     formats::ImportOptions options() const;
+
+    // The import's messages advise korvel-cli's options; here they name the
+    // dialog's choices instead.
+    static QString inDialogTerms(const std::string& message);
 
   private:
     std::vector<formats::VoiceChoice> voices_;

@@ -378,7 +378,7 @@ bool MainWindow::importMidiFile(const QString& path) {
     const formats::MidiImport imported =
         formats::importMidi(read.bytes, *options, fileName.toStdString());
     if (!imported.ok) {
-        report(cantImport(path, imported.error));
+        report(cantImport(path, ImportDialog::inDialogTerms(imported.error).toStdString()));
         return false;
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);

@@ -207,24 +207,39 @@ class TuneToolsTest : public QObject {
     void failedImportLeavesMemoryAsItWas_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("asksChoices");
+        QTest::addColumn<uint32_t>("channel"); // the voice chosen, 0: automatic
         QTest::addColumn<QString>("message");
         const QString missing = path("gone.mid");
         QByteArray cut = twoTrackSong();
         cut.chop(12);
-        QTest::newRow("missing") << missing << false
+        QTest::newRow("missing") << missing << false << 0u
                                  << "Import MIDI | Can't Open : " + missing +
                                         "\nNo such file or directory.";
         const QString damaged = writeFile("damaged.mid", cut);
-        QTest::newRow("damaged") << damaged << false << "Import MIDI | Can't Open : " + damaged;
+        QTest::newRow("damaged") << damaged << false << 0u
+                                 << "Import MIDI | Can't Open : " + damaged;
         const QString text = writeFile("text.mid", "a shopping list");
-        QTest::newRow("not MIDI") << text << false << "Import MIDI | Can't Open : " + text;
+        QTest::newRow("not MIDI") << text << false << 0u << "Import MIDI | Can't Open : " + text;
         const QString song = writeFile("song.mid", twoTrackSong());
         QTest::newRow("no notes on the voice")
-            << song << true << "Import MIDI | Can't Import : " + song + "\nNo notes";
+            << song << true << 9u << "Import MIDI | Can't Import : " + song + "\nNo notes";
+        // The advice names the dialog's choice, not korvel-cli's option.
+        const std::string long_ = track("Long", std::vector<std::pair<int, int>>(200, {1, 72}));
+        const QString tooLong = writeFile(
+            "long.mid",
+            QByteArray::fromStdString("MThd" + big(6, 4) + big(0, 2) + big(1, 2) + big(96, 2) +
+                                      "MTrk" + big(uint32_t(long_.size()), 4) + long_));
+        QTest::newRow("too long")
+            << tooLong << true << 0u
+            << "Import MIDI | Can't Import : " + tooLong +
+                   "\nThe tune is 73 steps too long for the memory: it needs 200 steps and the "
+                   "end marker, and the memory holds 128; \"Keep what fits in memory\" keeps "
+                   "the opening that fits.";
     }
     void failedImportLeavesMemoryAsItWas() {
         QFETCH(QString, file);
         QFETCH(bool, asksChoices);
+        QFETCH(uint32_t, channel);
         QFETCH(QString, message);
         QVERIFY(window_->loadFile(examplesDir + "/twinkle-twinkle.dat"));
         const KitState before = kit();
@@ -232,7 +247,7 @@ class TuneToolsTest : public QObject {
         window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
             ++asked;
             formats::ImportOptions options;
-            options.channel = 9; // no notes there
+            if (channel) options.channel = channel;
             return std::optional(options);
         });
         QVERIFY(!window_->importMidiFile(file));
