@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -91,6 +92,22 @@ QString importReportText(const formats::MidiImport& imported) {
         text += QStringLiteral("Warning: %1\n").arg(QString::fromStdString(warning));
     if (!text.isEmpty()) text += '\n';
     return text + QString::fromStdString(imported.report).trimmed();
+}
+
+// A report's "label:  value" lines as a table, its columns kept in any font;
+// other lines (the warnings) as paragraphs above it.
+QString reportHtml(const QString& text) {
+    static const QRegularExpression labelled(QStringLiteral("^([^:]+:)\\s{2,}(.*)$"));
+    QString paragraphs, rows;
+    for (const QString& line : text.split('\n')) {
+        const QRegularExpressionMatch match = labelled.match(line);
+        if (match.hasMatch())
+            rows += QStringLiteral("<tr valign=\"top\"><td>%1&nbsp;&nbsp;</td><td>%2</td></tr>")
+                        .arg(match.captured(1).toHtmlEscaped(), match.captured(2).toHtmlEscaped());
+        else if (!line.isEmpty())
+            paragraphs += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+    }
+    return QStringLiteral("%1<table>%2</table>").arg(paragraphs, rows);
 }
 
 // Qt's codes of printable keys are their characters, letters in upper case
@@ -162,7 +179,9 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
         QMessageBox::warning(this, caption, text);
     };
     inform_ = [this](const QString& caption, const QString& text) {
-        QMessageBox::information(this, caption, text);
+        QMessageBox box(QMessageBox::Information, caption, reportHtml(text), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::RichText);
+        box.exec();
     };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
     chooseImport_ = [this](const QString& path, std::vector<formats::VoiceChoice> voices) {
