@@ -203,6 +203,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName("fileMenu");
     file->addAction(tr("&Load..."), QKeySequence::Open, this, &MainWindow::load)
         ->setObjectName("load");
     file->addAction(tr("&Save..."), QKeySequence::Save, this, &MainWindow::save)
@@ -262,6 +263,7 @@ void MainWindow::buildMenus() {
     // An open menu takes the keyboard, so a PC key's release would never arrive.
     for (QMenu* menu : {file, edit, operate, view, help})
         connect(menu, &QMenu::aboutToShow, session_, &KitSession::letGoAll);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::prepareToneBank);
     buildRecentMenu();
 }
 
@@ -410,16 +412,26 @@ bool MainWindow::importMidiFile(const QString& path) {
     return true;
 }
 
-void MainWindow::exportWave() {
-    if (!toneBank_) {
+void MainWindow::prepareToneBank() {
+    if (toneBank_ || toneBankMade_.valid()) return;
+    toneBankMade_ = std::async(std::launch::async, [] {
         auto bank = std::make_unique<ToneBank>();
-        if (!buildToneBank(*bank))
-            return tell_(QString::fromLatin1(exportWaveCaption),
-                         tr("There is not enough memory for the tones of the audio."));
-        toneBank_ = std::move(bank);
-    }
-    exportTune(TuneExport::wave(session_->kit(), *toneBank_), FileChoice::ExportWave,
-               exportWaveCaption);
+        return buildToneBank(*bank) ? std::move(bank) : nullptr;
+    });
+}
+
+const ToneBank* MainWindow::toneBank() {
+    prepareToneBank();
+    if (toneBankMade_.valid()) toneBank_ = toneBankMade_.get();
+    return toneBank_.get();
+}
+
+void MainWindow::exportWave() {
+    const ToneBank* bank = toneBank();
+    if (!bank)
+        return tell_(QString::fromLatin1(exportWaveCaption),
+                     tr("There is not enough memory for the tones of the audio."));
+    exportTune(TuneExport::wave(session_->kit(), *bank), FileChoice::ExportWave, exportWaveCaption);
 }
 
 void MainWindow::exportMidi() {
