@@ -1,6 +1,8 @@
 // Import dialog: the choices laid out as a form, read back as options.
 #include "host/qt/importDialog.h"
 
+#include "host/qt/tuneTools.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -29,7 +31,7 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
     : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
       automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
       fit_(new QCheckBox(tr(fitLabel))), truncate_(new QCheckBox(tr(truncateLabel))) {
-    setWindowTitle(tr("Import MIDI"));
+    setWindowTitle(QString::fromLatin1(importCaption));
     voice_->setObjectName("voice");
     for (const formats::VoiceChoice& choice : voices_)
         voice_->addItem(QString::fromStdString(choice.label));
