@@ -31,6 +31,9 @@ struct ImportOptions {
 
 // How far the first chosen transposition may go either way.
 constexpr int transposeSearch = 24;
+// How far a given transposition may go either way: beyond four octaves a
+// tune leaves the kit's range whatever it is.
+constexpr int maxTranspose = 48;
 
 struct ImportedTune {
     std::string title;

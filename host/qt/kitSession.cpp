@@ -1,7 +1,8 @@
 // Kit session: the clock's counter and timer, reports and script files.
 #include "host/qt/kitSession.h"
 
-#include <QFileInfo>
+#include "host/qt/tuneTools.h"
+
 #include <QTime>
 
 #ifdef _WIN32
@@ -12,12 +13,6 @@
 
 namespace korvel::qt {
 namespace {
-
-// The name in the platform's own form (UTF-16 on Windows), so any name
-// reaches the file; messages show it as Qt does.
-files::Path filePath(const QString& path) {
-    return {QFileInfo(path).filesystemFilePath().native(), path.toStdString()};
-}
 
 // Milliseconds from some fixed moment, counting while the machine sleeps: a
 // monotonic clock that stops then would leave the kit's clock behind by the
@@ -55,8 +50,9 @@ FileResult KitSession::loadFile(const QString& path) {
     return session_.change([&](KitState& kit) { return loadScriptFile(kit, filePath(path)); });
 }
 
-FileResult KitSession::loadText(const QByteArray& text) {
-    return session_.loadScript(text.constData(), static_cast<size_t>(text.size()), "Clipboard");
+FileResult KitSession::loadScript(const QByteArray& bytes, const QString& name) {
+    return session_.loadScript(bytes.constData(), static_cast<size_t>(bytes.size()),
+                               name.toStdString());
 }
 
 FileResult KitSession::saveFile(const QString& path) {

@@ -29,7 +29,9 @@ class KitSession final : public QObject, private SessionView {
     bool isHeld(KeyId key) const { return session_.isHeld(key); }
     void reset() { session_.reset(); }
     FileResult loadFile(const QString& path);
-    FileResult loadText(const QByteArray& text);
+    FileResult loadText(const QByteArray& text) { return loadScript(text, "Clipboard"); }
+    // A script's bytes from elsewhere (an example, an import) under name.
+    FileResult loadScript(const QByteArray& bytes, const QString& name);
     FileResult saveFile(const QString& path);
     // The same 932 bytes Save writes.
     QByteArray scriptBytes() const;

@@ -1,16 +1,19 @@
 // Main window: menus and commands, keyboard, clipboard, drops and settings.
 #include "host/qt/mainWindow.h"
 
+#include "formats/tuneConvert.h"
 #include "frontend/keyboardTable.h"
 #include "frontend/statusText.h"
 #include "host/qt/aboutDialog.h"
 #include "host/qt/helpPage.h"
+#include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/panel.h"
 
 #include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -22,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -48,6 +52,63 @@ constexpr int smallestZoomPercent = 25;
 // Room kept for a title bar and borders while the window's own frame is
 // unknown (before it is first shown).
 constexpr QMargins frameAllowance(8, 32, 8, 8);
+
+// What each file dialog asks for, by FileChoice.
+struct FileDialogKind {
+    const char* caption;
+    const char* filter;
+    const char* suffix;
+    bool saving;
+};
+const char* const scriptFilter = QT_TRANSLATE_NOOP("MainWindow", "Data Files (*.dat)");
+const char* const midiFilter = QT_TRANSLATE_NOOP("MainWindow", "MIDI Files (*.mid *.midi)");
+const FileDialogKind& fileDialogKind(MainWindow::FileChoice choice) {
+    using Choice = MainWindow::FileChoice;
+    static const FileDialogKind load{loadCaption, scriptFilter, "dat", false},
+        save{saveCaption, scriptFilter, "dat", true},
+        importMidi{importCaption, midiFilter, "mid", false},
+        exportWave{exportWaveCaption, QT_TRANSLATE_NOOP("MainWindow", "WAV Audio (*.wav)"), "wav",
+                   true},
+        exportMidi{exportMidiCaption, midiFilter, "mid", true};
+    switch (choice) {
+    case Choice::Load: return load;
+    case Choice::Save: return save;
+    case Choice::ImportMidi: return importMidi;
+    case Choice::ExportWave: return exportWave;
+    case Choice::ExportMidi: return exportMidi;
+    }
+    return load;
+}
+
+bool isMidiFileName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("mid") || suffix == QLatin1String("midi");
+}
+
+// Warnings first, as korvel-cli puts them, then the import's report.
+QString importReportText(const formats::MidiImport& imported) {
+    QString text;
+    for (const std::string& warning : imported.warnings)
+        text += QStringLiteral("Warning: %1\n").arg(QString::fromStdString(warning));
+    if (!text.isEmpty()) text += '\n';
+    return text + QString::fromStdString(imported.report).trimmed();
+}
+
+// A report's "label:  value" lines as a table, its columns kept in any font;
+// other lines (the warnings) as paragraphs above it.
+QString reportHtml(const QString& text) {
+    static const QRegularExpression labelled(QStringLiteral("^([^:]+:)\\s{2,}(.*)$"));
+    QString paragraphs, rows;
+    for (const QString& line : text.split('\n')) {
+        const QRegularExpressionMatch match = labelled.match(line);
+        if (match.hasMatch())
+            rows += QStringLiteral("<tr valign=\"top\"><td>%1&nbsp;&nbsp;</td><td>%2</td></tr>")
+                        .arg(match.captured(1).toHtmlEscaped(), match.captured(2).toHtmlEscaped());
+        else if (!line.isEmpty())
+            paragraphs += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+    }
+    return QStringLiteral("%1<table>%2</table>").arg(paragraphs, rows);
+}
 
 // Qt's codes of printable keys are their characters, letters in upper case
 // whatever Shift does; Backspace and Esc become their control characters.
@@ -117,7 +178,15 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     tell_ = [this](const QString& caption, const QString& text) {
         QMessageBox::warning(this, caption, text);
     };
+    inform_ = [this](const QString& caption, const QString& text) {
+        QMessageBox box(QMessageBox::Information, caption, reportHtml(text), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::RichText);
+        box.exec();
+    };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
+    chooseImport_ = [this](const QString& path, std::vector<formats::VoiceChoice> voices) {
+        return chooseImportWithDialog(path, std::move(voices));
+    };
 
     connect(session_, &KitSession::ledChanged, this, &MainWindow::showStatus);
     connect(session_, &KitSession::stepChanged, this, &MainWindow::showStatus);
@@ -134,12 +203,25 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName("fileMenu");
     file->addAction(tr("&Load..."), QKeySequence::Open, this, &MainWindow::load)
         ->setObjectName("load");
     file->addAction(tr("&Save..."), QKeySequence::Save, this, &MainWindow::save)
         ->setObjectName("save");
     recentMenu_ = file->addMenu(tr("Open &Recent"));
     recentMenu_->setObjectName("recent");
+    QMenu* examples = file->addMenu(tr("Exa&mples"));
+    examples->setObjectName("examples");
+    buildExamplesMenu(*examples);
+    file->addSeparator();
+    file->addAction(tr("&Import MIDI..."), QKeySequence(tr("Ctrl+I")), this,
+                    &MainWindow::importMidi)
+        ->setObjectName("importMidi");
+    QMenu* exportMenu = file->addMenu(tr("&Export"));
+    exportMenu->addAction(tr("&Audio (WAV)..."), this, &MainWindow::exportWave)
+        ->setObjectName("exportWave");
+    exportMenu->addAction(tr("&MIDI..."), this, &MainWindow::exportMidi)
+        ->setObjectName("exportMidi");
     file->addSeparator();
     file->addAction(tr("E&xit"), QKeySequence(tr("Ctrl+Q")), this, &QWidget::close)
         ->setObjectName("exit");
@@ -181,6 +263,7 @@ void MainWindow::buildMenus() {
     // An open menu takes the keyboard, so a PC key's release would never arrive.
     for (QMenu* menu : {file, edit, operate, view, help})
         connect(menu, &QMenu::aboutToShow, session_, &KitSession::letGoAll);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::prepareToneBank);
     buildRecentMenu();
 }
 
@@ -215,16 +298,37 @@ void MainWindow::forgetRecent(const QString& path) {
 }
 
 QString MainWindow::chooseWithDialog(FileChoice choice) {
-    const bool saving = choice == FileChoice::Save;
-    QFileDialog dialog(this, QString::fromLatin1(saving ? saveCaption : loadCaption));
-    dialog.setNameFilters({tr("Data Files (*.dat)"), tr("All Files (*)")});
-    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("dat"));
+    const FileDialogKind& kind = fileDialogKind(choice);
+    QFileDialog dialog(this, QString::fromLatin1(kind.caption));
+    dialog.setNameFilters({tr(kind.filter), tr("All Files (*)")});
+    dialog.setAcceptMode(kind.saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(kind.saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kind.suffix));
     const QStringList recent = QSettings().value(recentSetting).toStringList();
     if (!recent.isEmpty()) dialog.setDirectory(QFileInfo(recent.first()).absolutePath());
+    if (choice == FileChoice::ExportWave || choice == FileChoice::ExportMidi)
+        dialog.selectFile(defaultExportPath(kind.suffix));
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
+}
+
+std::optional<formats::ImportOptions>
+MainWindow::chooseImportWithDialog(const QString& path, std::vector<formats::VoiceChoice> voices) {
+    ImportDialog dialog(QFileInfo(path).fileName(), std::move(voices), this);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.options();
+}
+
+// Beside the file the tune came from, named after it, never over it.
+QString MainWindow::defaultExportPath(const char* extension) const {
+    const QStringList recent = QSettings().value(recentSetting).toStringList();
+    const QString folder = !tunePath_.isEmpty() ? QFileInfo(tunePath_).absolutePath()
+                           : !recent.isEmpty()  ? QFileInfo(recent.first()).absolutePath()
+                                                : QDir::homePath();
+    const QString suffix = QStringLiteral(".") + QString::fromLatin1(extension);
+    const QString path = QDir(folder).filePath(tuneName_.fileStem + suffix);
+    if (QFileInfo(path) != QFileInfo(tunePath_)) return path;
+    return QDir(folder).filePath(tuneName_.fileStem + QStringLiteral("-korvel") + suffix);
 }
 
 void MainWindow::report(const FileResult& result) {
@@ -241,6 +345,7 @@ bool MainWindow::loadFile(const QString& path) {
         return false;
     }
     rememberRecent(path);
+    nameTune(nameOfScriptFile(path), path);
     showFileName(path);
     return true;
 }
@@ -257,7 +362,99 @@ void MainWindow::save() {
     report(result);
     if (result.outcome != FileOutcome::Done) return;
     rememberRecent(path);
+    nameTune(nameOfScript(session_->scriptBytes(), nameOfFile(path)), path);
     showFileName(path);
+}
+
+void MainWindow::buildExamplesMenu(QMenu& menu) {
+    for (const Example& example : builtInExamples())
+        menu.addAction(QString(example.title).replace('&', "&&"), this,
+                       [this, example] { loadExample(example); });
+    menu.setEnabled(!menu.isEmpty());
+}
+
+void MainWindow::loadExample(const Example& example) {
+    const FileResult result = session_->loadScript(example.script, example.fileName);
+    report(result);
+    if (result.outcome != FileOutcome::Done) return;
+    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
+    showFileName(example.fileName);
+}
+
+void MainWindow::importMidi() {
+    const QString path = choose_(FileChoice::ImportMidi);
+    if (!path.isEmpty()) importMidiFile(path);
+}
+
+bool MainWindow::importMidiFile(const QString& path) {
+    const MidiFileRead read = readMidiFile(path);
+    if (read.result.outcome != FileOutcome::Done) {
+        report(read.result);
+        return false;
+    }
+    const std::optional<formats::ImportOptions> options =
+        chooseImport_(path, formats::voiceChoices(read.song));
+    if (!options) return false;
+    const QString fileName = QFileInfo(path).fileName();
+    const formats::MidiImport imported =
+        formats::importMidi(read.bytes, *options, fileName.toStdString());
+    if (!imported.ok) {
+        report(cantImport(path, ImportDialog::inDialogTerms(imported.error).toStdString()));
+        return false;
+    }
+    const QByteArray script = QByteArray::fromStdString(imported.script);
+    const FileResult loaded = session_->loadScript(script, fileName);
+    report(loaded);
+    if (loaded.outcome != FileOutcome::Done) return false;
+    nameTune(nameOfScript(script, nameOfFile(path)), path);
+    showFileName(path);
+    inform_(QString::fromLatin1(importCaption), importReportText(imported));
+    return true;
+}
+
+void MainWindow::prepareToneBank() {
+    if (toneBank_ || toneBankMade_.valid()) return;
+    toneBankMade_ = std::async(std::launch::async, [] {
+        auto bank = std::make_unique<ToneBank>();
+        return buildToneBank(*bank) ? std::move(bank) : nullptr;
+    });
+}
+
+const ToneBank* MainWindow::toneBank() {
+    prepareToneBank();
+    if (toneBankMade_.valid()) toneBank_ = toneBankMade_.get();
+    return toneBank_.get();
+}
+
+void MainWindow::exportWave() {
+    const ToneBank* bank = toneBank();
+    if (!bank)
+        return tell_(QString::fromLatin1(exportWaveCaption),
+                     tr("There is not enough memory for the tones of the audio."));
+    exportTune(TuneExport::wave(session_->kit(), *bank), FileChoice::ExportWave, exportWaveCaption);
+}
+
+void MainWindow::exportMidi() {
+    exportTune(TuneExport::midi(session_->kit(), tuneName_.title), FileChoice::ExportMidi,
+               exportMidiCaption);
+}
+
+// A tune that cannot be exported says so before a file is asked for.
+void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const char* caption) {
+    const QString shownCaption = QString::fromLatin1(caption);
+    if (!exported.fault().empty())
+        return tell_(shownCaption, QString::fromStdString(exported.fault()));
+    const QString path = choose_(choice);
+    if (path.isEmpty()) return;
+    const FileResult written = exported.writeTo(path, caption);
+    report(written);
+    if (written.outcome == FileOutcome::Done && !exported.warning().empty())
+        tell_(shownCaption, QString::fromStdString(exported.warning()));
+}
+
+void MainWindow::nameTune(const TuneName& name, const QString& path) {
+    tuneName_ = name;
+    tunePath_ = path;
 }
 
 // The memory came from this file or went into it; Paste and Reset replace it.
@@ -269,6 +466,7 @@ void MainWindow::showFileName(const QString& path) {
 
 void MainWindow::reset() {
     session_->reset();
+    nameTune(untitledTune(), {});
     showFileName({});
 }
 
@@ -277,10 +475,12 @@ void MainWindow::copyTune() {
 }
 
 void MainWindow::pasteTune() {
-    const FileResult result = session_->loadText(QGuiApplication::clipboard()->text().toUtf8());
-    if (result.outcome == FileOutcome::Done)
+    const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
+    const FileResult result = session_->loadText(text);
+    if (result.outcome == FileOutcome::Done) {
+        nameTune(nameOfScript(text, untitledTune()), {});
         showFileName({});
-    else
+    } else
         tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
                                    "A tune to paste is a script's text, beginning with the "
                                    "word KORVEL, as Copy Tune puts it there."));
@@ -435,8 +635,14 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
     acceptAsCopy(*event);
 }
 
+// A MIDI file's dialog waits until the drop is over, so the source is not kept waiting.
 void MainWindow::dropEvent(QDropEvent* event) {
-    if (acceptAsCopy(*event)) loadFile(event->mimeData()->urls().first().toLocalFile());
+    if (!acceptAsCopy(*event)) return;
+    const QString path = event->mimeData()->urls().first().toLocalFile();
+    if (isMidiFileName(path))
+        QTimer::singleShot(0, this, [this, path] { importMidiFile(path); });
+    else
+        loadFile(path);
 }
 
 } // namespace korvel::qt

@@ -1,20 +1,28 @@
 // The main window: the board at a fixed size with a status line under it, the
 // menus, the PC keyboard, the clipboard, dropped files and the remembered
-// position and zoom. The title names the script last loaded or saved.
+// position and zoom. The title names the file the tune last came from or went
+// into: a script, a built-in example or an imported MIDI file.
 //
-// Messages and file choices go through two replaceable functions, so that a
-// test can drive every command without a modal box. A cancelled choice is an
-// empty path and shows nothing.
+// Messages, file choices and the import's choices go through replaceable
+// functions, so that a test can drive every command without a modal box. A
+// cancelled choice is an empty path (or no options) and shows nothing.
 #pragma once
 
 #include "files/scriptFile.h"
+#include "formats/tuneImport.h"
 #include "frontend/session.h"
+#include "host/qt/tuneTools.h"
 #include "model/kit.h"
+#include "model/toneBank.h"
 
 #include <QHash>
 #include <QMainWindow>
 
 #include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -28,9 +36,11 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    enum class FileChoice { Load, Save };
+    enum class FileChoice { Load, Save, ImportMidi, ExportWave, ExportMidi };
     using MessageSink = std::function<void(const QString& caption, const QString& text)>;
     using FileChooser = std::function<QString(FileChoice choice)>;
+    using ImportChooser = std::function<std::optional<formats::ImportOptions>(
+        const QString& path, std::vector<formats::VoiceChoice> voices)>;
 
     // How long a PC key's release waits for a press that makes it an
     // auto-repeat. Both come at once, but the press may be read a moment
@@ -41,8 +51,12 @@ class MainWindow final : public QMainWindow {
     explicit MainWindow(SessionSound& sound, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // What went wrong, as a warning.
     void setMessageSink(MessageSink sink) { tell_ = std::move(sink); }
+    // What a command did, as information (the import's report).
+    void setReportSink(MessageSink sink) { inform_ = std::move(sink); }
     void setFileChooser(FileChooser chooser) { choose_ = std::move(chooser); }
+    void setImportChooser(ImportChooser chooser) { chooseImport_ = std::move(chooser); }
 
     KitSession& session() { return *session_; }
     Panel& panel() { return *panel_; }
@@ -50,6 +64,9 @@ class MainWindow final : public QMainWindow {
 
     // Loads a script file, telling the user of any failure; true when loaded.
     bool loadFile(const QString& path);
+    // Asks for the import's choices and loads the tune; the memory stays as
+    // it was unless the whole import succeeds. True when loaded.
+    bool importMidiFile(const QString& path);
     // The zoom asked for, or the largest smaller one with which the window
     // fits its screen's free area.
     void setZoomPercent(int percent);
@@ -72,6 +89,19 @@ class MainWindow final : public QMainWindow {
     void forgetRecent(const QString& path);
     void load();
     void save();
+    void buildExamplesMenu(QMenu& menu);
+    void loadExample(const Example& example);
+    void importMidi();
+    void exportWave();
+    void exportMidi();
+    void exportTune(const TuneExport& exported, FileChoice choice, const char* caption);
+    // Starts making the tone bank in the background, unless made or under way.
+    void prepareToneBank();
+    // The tone bank, waiting for it if need be; null when memory ran short.
+    const ToneBank* toneBank();
+    // The tune in memory came from path (a file, an example, an import) or went into it.
+    void nameTune(const TuneName& name, const QString& path);
+    QString defaultExportPath(const char* extension) const;
     void reset();
     void copyTune();
     void pasteTune();
@@ -84,6 +114,8 @@ class MainWindow final : public QMainWindow {
     void letGoOfPcKey(quint64 physical, quint64 releasedAt);
     bool acceptAsCopy(QDropEvent& event);
     QString chooseWithDialog(FileChoice choice);
+    std::optional<formats::ImportOptions>
+    chooseImportWithDialog(const QString& path, std::vector<formats::VoiceChoice> voices);
     void restoreSettings();
     // Menu bar, status line and frame: the window's size beyond the board.
     QSize chromeSize() const;
@@ -102,7 +134,15 @@ class MainWindow final : public QMainWindow {
     // Qt does not always flag.
     QHash<quint64, quint64> releasesPending_;
     MessageSink tell_;
+    MessageSink inform_;
     FileChooser choose_;
+    ImportChooser chooseImport_;
+    TuneName tuneName_ = untitledTune();
+    QString tunePath_; // the file on disk the tune came from or went into, if any
+    // The audio export's samples: some tens of megabytes, so made only once
+    // the File menu opens, while the user reaches the command and a file.
+    std::future<std::unique_ptr<ToneBank>> toneBankMade_;
+    std::unique_ptr<ToneBank> toneBank_;
 };
 
 } // namespace korvel::qt

@@ -46,8 +46,6 @@ const std::string notesRange =
 const std::string secondsRange =
     "--seconds must be a number above 0 and at most " + std::to_string(uint64_t(maxSeconds));
 
-// A transposition beyond four octaves leaves the kit's range whatever the tune.
-constexpr int maxTranspose = 48;
 constexpr uint32_t maxTrack = 65535; // the file header counts tracks in 16 bits
 constexpr uint32_t channelCount = 16;
 // Typed at 000 a group would set the start address instead of memory.

@@ -1,0 +1,96 @@
+// Import dialog: the choices laid out as a form, read back as options.
+#include "host/qt/importDialog.h"
+
+#include "host/qt/tuneTools.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+namespace korvel::qt {
+namespace {
+
+const char* const fitLabel =
+    QT_TRANSLATE_NOOP("ImportDialog", "&Move out-of-range notes by octaves");
+const char* const truncateLabel = QT_TRANSLATE_NOOP("ImportDialog", "&Keep what fits in memory");
+
+QString quoted(const char* label) {
+    return QStringLiteral("\"%1\"").arg(ImportDialog::tr(label).remove('&'));
+}
+
+} // namespace
+
+ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
+                           QWidget* parent)
+    : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
+      automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
+      fit_(new QCheckBox(tr(fitLabel))), truncate_(new QCheckBox(tr(truncateLabel))) {
+    setWindowTitle(QString::fromLatin1(importCaption));
+    voice_->setObjectName("voice");
+    for (const formats::VoiceChoice& choice : voices_)
+        voice_->addItem(QString::fromStdString(choice.label));
+
+    automaticTranspose_->setObjectName("automaticTranspose");
+    automaticTranspose_->setChecked(true);
+    auto* givenTranspose = new QRadioButton(tr("&By"));
+    givenTranspose->setObjectName("givenTranspose");
+    semitones_->setObjectName("semitones");
+    semitones_->setRange(-formats::maxTranspose, formats::maxTranspose);
+    semitones_->setSuffix(tr(" semitones"));
+    semitones_->setAccessibleName(tr("Semitones"));
+    semitones_->setEnabled(false);
+    connect(givenTranspose, &QRadioButton::toggled, semitones_, &QWidget::setEnabled);
+    auto* transpose = new QHBoxLayout;
+    transpose->addWidget(automaticTranspose_);
+    transpose->addWidget(givenTranspose);
+    transpose->addWidget(semitones_);
+    transpose->addStretch();
+
+    fit_->setObjectName("fit");
+    truncate_->setObjectName("truncate");
+    truncate_->setToolTip(tr("A tune too long for the memory keeps its longest opening that fits"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Import"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* form = new QFormLayout(this);
+    auto* file = new QLabel(fileName);
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(tr("File:"), file);
+    form->addRow(tr("&Voice:"), voice_);
+    form->addRow(tr("Transposition:"), transpose);
+    form->addRow(fit_);
+    form->addRow(truncate_);
+    form->addRow(buttons);
+    setFixedSize(sizeHint());
+}
+
+formats::ImportOptions ImportDialog::options() const {
+    formats::ImportOptions options;
+    const formats::VoiceChoice& voice = voices_.at(size_t(voice_->currentIndex()));
+    options.track = voice.track;
+    options.channel = voice.channel;
+    if (!automaticTranspose_->isChecked()) options.transpose = semitones_->value();
+    options.fit = fit_->isChecked();
+    options.truncate = truncate_->isChecked();
+    return options;
+}
+
+QString ImportDialog::inDialogTerms(const std::string& message) {
+    return QString::fromStdString(message)
+        .replace(QStringLiteral("--channel 10 takes them"),
+                 tr("the voice \"Channel 10\" takes them"))
+        .replace(QStringLiteral("--fit moves such notes by octaves"),
+                 tr("%1 brings them into reach").arg(quoted(fitLabel)))
+        .replace(QStringLiteral("--truncate keeps what fits"),
+                 tr("%1 keeps the opening that fits").arg(quoted(truncateLabel)));
+}
+
+} // namespace korvel::qt

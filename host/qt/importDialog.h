@@ -1,0 +1,44 @@
+// The import's choices for one MIDI file, in one small dialog: the voice (a
+// track, a channel, or both, or automatic), the transposition (automatic or a
+// number of semitones), and whether to move out-of-range notes by octaves and
+// keep what fits of a tune too long for memory. The start address stays the
+// import's default.
+#pragma once
+
+#include "formats/tuneImport.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
+class QSpinBox;
+
+namespace korvel::qt {
+
+class ImportDialog final : public QDialog {
+    Q_OBJECT
+
+  public:
+    ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
+                 QWidget* parent = nullptr);
+
+    formats::ImportOptions options() const;
+
+    // The import's messages advise korvel-cli's options; here they name the
+    // dialog's choices instead.
+    static QString inDialogTerms(const std::string& message);
+
+  private:
+    std::vector<formats::VoiceChoice> voices_;
+    QComboBox* voice_;
+    QRadioButton* automaticTranspose_;
+    QSpinBox* semitones_;
+    QCheckBox* fit_;
+    QCheckBox* truncate_;
+};
+
+} // namespace korvel::qt

@@ -1,0 +1,257 @@
+// The File menu's tune tools driven as a user would: an example opened, a
+// MIDI file imported through the dialog, the tune exported as WAV and MIDI,
+// each compared byte for byte with what the built korvel-cli gives for the
+// same file and options; and the imports and exports that cannot be done.
+#include "files/scriptFile.h"
+#include "host/qt/importDialog.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/mainWindow.h"
+#include "tests/frontend/taggedRecorder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+#include <unistd.h>
+
+using namespace korvel;
+using korvel::qt::MainWindow;
+
+namespace {
+
+const QString examples = QStringLiteral(KORVEL_EXAMPLES_DIR "/");
+const QString mainTitle = QStringLiteral(" - KORVEL Simulator (Music playable)");
+
+QByteArray big(uint32_t value, int bytes) {
+    QByteArray out;
+    for (int i = bytes - 1; i >= 0; --i) out += char(value >> (8 * i) & 0xFF);
+    return out;
+}
+
+// A format-1 song at 96 ticks a crotchet, one crotchet per note: a melody on
+// channel 1, and a bass on channels 2 and 3; the melody is melodyNotes long.
+QByteArray song(int melodyNotes = 4) {
+    const auto track = [](const QByteArray& name, const QList<std::pair<int, int>>& notes) {
+        QByteArray body = QByteArray("\0\xFF\x03", 3) + char(name.size()) + name;
+        for (const auto& [channel, key] : notes)
+            body += QByteArray(1, 0) + char(0x8F + channel) + char(key) + "\x60\x60" +
+                    char(0x7F + channel) + char(key) + QByteArray(1, 0);
+        body += QByteArray("\0\xFF\x2F\0", 4);
+        return "MTrk" + big(uint32_t(body.size()), 4) + body;
+    };
+    QList<std::pair<int, int>> melody;
+    for (int n = 0; n < melodyNotes; ++n) melody.append({1, 72 + n % 5});
+    return "MThd" + big(6, 4) + big(1, 2) + big(2, 2) + big(96, 2) + track("Melody", melody) +
+           track("Bass", {{2, 48}, {3, 55}, {2, 50}, {3, 57}, {3, 59}});
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The built korvel-cli's standard output, or a line saying it failed.
+QString runCli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(QStringLiteral(KORVEL_CLI), arguments);
+    const bool ran = cli.waitForFinished(60000) && cli.exitCode() == 0;
+    return ran ? QString::fromUtf8(cli.readAllStandardOutput())
+               : "korvel-cli failed: " + QString::fromUtf8(cli.readAllStandardError());
+}
+
+} // namespace
+
+class TuneToolsTest : public QObject {
+    Q_OBJECT
+
+    test::TaggedRecorder sound_;
+    std::unique_ptr<MainWindow> window_;
+    QStringList messages_, reports_;
+    QString chosenFile_;
+    QTemporaryDir dir_;
+
+    const KitState& kit() { return window_->session().kit(); }
+    QString path(const QString& name) { return dir_.filePath(name); }
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) ? file.fileName() : QString();
+    }
+    void exportAs(const char* action, const QString& file) {
+        chosenFile_ = file;
+        window_->findChild<QAction*>(action)->trigger();
+    }
+    void exportsMatchTheCommandLine(const QString& script, const QString& name) {
+        exportAs("exportWave", path(name + ".wav"));
+        exportAs("exportMidi", path(name + ".mid"));
+        QCOMPARE(runCli({"render", script, "-o", path(name + "-cli.wav")}), QString());
+        QCOMPARE(runCli({"export", script, "-o", path(name + "-cli.mid")}), QString());
+        QCOMPARE(messages_, QStringList());
+        QVERIFY(readFile(path(name + ".wav")) == readFile(path(name + "-cli.wav")));
+        QVERIFY(readFile(path(name + ".mid")) == readFile(path(name + "-cli.mid")));
+    }
+    // Memory as Load leaves it: before, with the script's groups written over it.
+    void expectMemoryOf(KitState before, const QString& script) {
+        QCOMPARE(loadScriptFile(before, script.toStdString()).outcome, FileOutcome::Done);
+        QVERIFY(kit().memory == before.memory);
+        QCOMPARE(kit().startAddress, before.startAddress);
+        QCOMPARE(kit().tempo, before.tempo);
+    }
+
+  private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init() {
+        window_ = std::make_unique<MainWindow>(sound_);
+        window_->setMessageSink([this](const QString& caption, const QString& text) {
+            messages_ << caption + " | " + text;
+        });
+        window_->setReportSink([this](const QString& caption, const QString& text) {
+            reports_ << caption + " | " + text;
+        });
+        window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
+        messages_.clear();
+        reports_.clear();
+    }
+    void cleanup() { window_.reset(); }
+
+    // The edition's end-to-end walk and its byte identity with korvel-cli.
+    void exampleImportAndExportsMatchTheCommandLine() {
+        const QList<QAction*> listed = window_->findChild<QMenu*>("examples")->actions();
+        const auto ode = std::find_if(listed.begin(), listed.end(), [](QAction* action) {
+            return action->text() == "Ode to Joy";
+        });
+        QVERIFY(ode != listed.end());
+        KitState before = kit();
+        (*ode)->trigger();
+        QCOMPARE(window_->windowTitle(), "ode-to-joy.dat" + mainTitle);
+        expectMemoryOf(before, examples + "ode-to-joy.dat");
+        exportsMatchTheCommandLine(examples + "ode-to-joy.dat", "ode");
+
+        // Track 2's channel 3, moved up a fourth, notes brought into reach.
+        QTimer::singleShot(0, this, [] {
+            auto* dialog = qobject_cast<qt::ImportDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* voices = dialog->findChild<QComboBox*>("voice");
+            voices->setCurrentIndex(voices->findText("Track 2 (\"Bass\"), channel 3: 3 notes"));
+            dialog->findChild<QRadioButton*>("givenTranspose")->setChecked(true);
+            dialog->findChild<QSpinBox*>("semitones")->setValue(5);
+            dialog->findChild<QCheckBox*>("fit")->setChecked(true);
+            dialog->findChild<QCheckBox*>("truncate")->setChecked(true);
+            dialog->accept();
+        });
+        chosenFile_ = writeFile("song.mid", song());
+        before = kit();
+        window_->findChild<QAction*>("importMidi")->trigger();
+        const QString script = path("song-cli.dat");
+        const QString report =
+            runCli({"import", chosenFile_, "-o", script, "--track", "2", "--channel", "3",
+                    "--transpose", "5", "--fit", "--truncate"});
+        QCOMPARE(reports_, QStringList{"Import MIDI | " + report.trimmed()});
+        QCOMPARE(window_->windowTitle(), "song.mid" + mainTitle);
+        expectMemoryOf(before, script);
+        exportsMatchTheCommandLine(script, "song");
+    }
+
+    // Nothing reaches memory unless the whole import succeeds; the advice
+    // names the dialog's choices, not korvel-cli's options.
+    void failedImportLeavesMemoryAsItWas_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<uint32_t>("channel"); // the voice chosen, 0: automatic
+        QTest::addColumn<QString>("message");
+        const QString missing = path("gone.mid"), damaged = writeFile("cut.mid", song().chopped(9)),
+                      full = writeFile("full.mid", song()),
+                      long_ = writeFile("long.mid", song(200));
+        QTest::newRow("missing") << missing << 0u
+                                 << "Can't Open : " + missing + "\nNo such file or directory.";
+        QTest::newRow("damaged") << damaged << 0u
+                                 << "Can't Open : " + damaged +
+                                        "\nTrack 2 declares 52 bytes, 43 remain.";
+        QTest::newRow("no notes on the voice") << full << 9u << "Can't Import : " + full + "\nNo ";
+        QTest::newRow("too long")
+            << long_ << 1u
+            << "Can't Import : " + long_ +
+                   "\nThe tune is 73 steps too long for the memory: it needs 200 steps and the "
+                   "end marker, and the memory holds 128; \"Keep what fits in memory\" keeps the "
+                   "opening that fits.";
+    }
+    void failedImportLeavesMemoryAsItWas() {
+        QFETCH(QString, file);
+        QFETCH(uint32_t, channel);
+        QFETCH(QString, message);
+        QVERIFY(window_->loadFile(examples + "twinkle-twinkle.dat"));
+        const KitState before = kit();
+        window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
+            formats::ImportOptions options;
+            options.channel = channel;
+            return std::optional(options);
+        });
+        QVERIFY(!window_->importMidiFile(file));
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith("Import MIDI | " + message), qPrintable(messages_[0]));
+        QVERIFY(reports_.isEmpty() && kit().memory == before.memory);
+        QCOMPARE(window_->windowTitle(), "twinkle-twinkle.dat" + mainTitle);
+    }
+
+    // A dropped MIDI file goes through the import's choices once the drop is over.
+    void droppedMidiFileIsImported() {
+        window_->setImportChooser([](const QString&, std::vector<formats::VoiceChoice> voices) {
+            formats::ImportOptions options;
+            options.channel = voices.back().channel;
+            return std::optional(options);
+        });
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(writeFile("dropped.mid", song()))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &drop);
+        QTRY_COMPARE(window_->windowTitle(), "dropped.mid" + mainTitle);
+        QVERIFY2(reports_.value(0).contains("channel 3"), qPrintable(reports_.value(0)));
+    }
+
+    // A tune that does not play asks for no file; a folder that takes no new
+    // file, and a file there that may not be written, each say why and keep
+    // the old contents. Root is exempt from permissions, so it steps aside.
+    void exportsThatCannotBeDoneLoseNothing() {
+        window_->session().loadText("KORVEL\n---\n0000@ 0010W 0010@ EEEEW");
+        exportAs("exportMidi", QString());
+        QCOMPARE(messages_.value(0), "Export MIDI | The tune halts at once: the end marker EEEE "
+                                     "stands at its start address 010, so nothing plays.");
+        messages_.clear();
+        QVERIFY(window_->loadFile(examples + "ode-to-joy.dat"));
+        QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFile::ExeOther);
+        QVERIFY(QDir().mkdir(path("locked")));
+        const QString old = writeFile("locked/old.mid", "old"), fresh = path("locked/new.wav");
+        QFile::setPermissions(old, QFile::ReadOwner | QFile::ReadOther);
+        QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther);
+        const uid_t user = geteuid();
+        if (user == 0 && seteuid(65534) != 0) QSKIP("the system does not let root step aside");
+        exportAs("exportWave", fresh);
+        exportAs("exportMidi", old);
+        QVERIFY(user != 0 || seteuid(0) == 0);
+        QFile::setPermissions(path("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(
+            messages_,
+            (QStringList{"Export Audio (WAV) | Can't Write : " + fresh + "\nPermission denied.",
+                         "Export MIDI | Can't Write : " + old + "\nPermission denied."}));
+        QVERIFY(!QFile::exists(fresh) && readFile(old) == "old");
+    }
+};
+
+QTEST_MAIN(TuneToolsTest)
+#include "tuneToolsTest.moc"
