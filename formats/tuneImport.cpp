@@ -83,7 +83,7 @@ bool selectVoice(const MidiSong& song, const ImportOptions& options, Voice& voic
         if (!options.channel &&
             (options.track ? drums(song.tracks[*options.track - 1])
                            : std::any_of(song.tracks.begin(), song.tracks.end(), drums)))
-            error += " but drums on channel 10; --channel 10 takes them";
+            error += " but drums on channel 10; " + options.advice.takeDrums;
         return false;
     }
     std::stable_sort(voice.notes.begin(), voice.notes.end(),
@@ -357,14 +357,15 @@ std::string signedSemitones(int transpose) {
     return (transpose > 0 ? "+" : "") + std::to_string(transpose);
 }
 
-std::string outOfReach(const MidiSong& song, const MidiNote& note, int transpose) {
+std::string outOfReach(const MidiSong& song, const MidiNote& note, int transpose,
+                       const ImportAdvice& advice) {
     const bool above = note.pitch + transpose > highestReach();
     std::string text = "the note " + keyName(note.key) + " in " + barAndBeat(song, note.start) +
                        " is " + (above ? "above" : "below") + " the kit's range " +
                        keyName(int(std::ceil(lowestReach()))) + " to " +
                        keyName(int(std::floor(highestReach())));
     if (transpose) text += " (transposed by " + signedSemitones(transpose) + ")";
-    return text + "; --fit moves such notes by octaves";
+    return text + "; " + advice.fit;
 }
 
 } // namespace
@@ -431,7 +432,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
             const MidiNote& note = voice.notes[segment.note];
             const double p = placed(note.pitch, tune.transpose, options.fit);
             if (std::isnan(p)) {
-                result.error = outOfReach(song, note, tune.transpose);
+                result.error = outOfReach(song, note, tune.transpose, options.advice);
                 return result;
             }
             if (p != note.pitch + tune.transpose) moved[segment.note] = true;
@@ -482,7 +483,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     if (cut && !options.truncate) {
         result.error = tooLong + ": it needs " + plural(fewestSteps, "step") +
                        " and the end marker, and the memory holds " +
-                       std::to_string(tune.capacity) + "; --truncate keeps what fits";
+                       std::to_string(tune.capacity) + "; " + options.advice.truncate;
         return result;
     }
     if (!tune.notes) {

@@ -20,6 +20,14 @@
 
 namespace korvel::formats {
 
+// How a refusal tells the user which choice would take what was refused, in
+// the words of the caller's choices (the command line's options by default).
+struct ImportAdvice {
+    std::string takeDrums = "--channel 10 takes them";
+    std::string fit = "--fit moves such notes by octaves";
+    std::string truncate = "--truncate keeps what fits";
+};
+
 struct ImportOptions {
     std::optional<uint32_t> track;   // 1..: the file's tracks in order
     std::optional<uint32_t> channel; // 1..16
@@ -27,6 +35,7 @@ struct ImportOptions {
     bool fit = false;                // move notes out of reach by octaves
     bool truncate = false;           // keep the longest opening that fits memory whole
     uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
+    ImportAdvice advice;
 };
 
 // How far the first chosen transposition may go either way.

@@ -1,6 +1,7 @@
 // Import dialog: the choices laid out as a form, read back as options.
 #include "host/qt/importDialog.h"
 
+#include "frontend/importChoices.h"
 #include "host/qt/tuneTools.h"
 
 #include <QCheckBox>
@@ -16,12 +17,9 @@
 namespace korvel::qt {
 namespace {
 
-const char* const fitLabel =
-    QT_TRANSLATE_NOOP("ImportDialog", "&Move out-of-range notes by octaves");
-const char* const truncateLabel = QT_TRANSLATE_NOOP("ImportDialog", "&Keep what fits in memory");
-
-QString quoted(const char* label) {
-    return QStringLiteral("\"%1\"").arg(ImportDialog::tr(label).remove('&'));
+// A choice's words with its first letter as the keyboard accelerator.
+QString accelerated(const char* label) {
+    return QStringLiteral("&") + QString::fromUtf8(label);
 }
 
 } // namespace
@@ -30,7 +28,8 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
                            QWidget* parent)
     : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
       automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
-      fit_(new QCheckBox(tr(fitLabel))), truncate_(new QCheckBox(tr(truncateLabel))) {
+      fit_(new QCheckBox(accelerated(fitChoiceLabel))),
+      truncate_(new QCheckBox(accelerated(truncateChoiceLabel))) {
     setWindowTitle(QString::fromLatin1(importCaption));
     voice_->setObjectName("voice");
     for (const formats::VoiceChoice& choice : voices_)
@@ -80,17 +79,8 @@ formats::ImportOptions ImportDialog::options() const {
     if (!automaticTranspose_->isChecked()) options.transpose = semitones_->value();
     options.fit = fit_->isChecked();
     options.truncate = truncate_->isChecked();
+    options.advice = dialogAdvice();
     return options;
-}
-
-QString ImportDialog::inDialogTerms(const std::string& message) {
-    return QString::fromStdString(message)
-        .replace(QStringLiteral("--channel 10 takes them"),
-                 tr("the voice \"Channel 10\" takes them"))
-        .replace(QStringLiteral("--fit moves such notes by octaves"),
-                 tr("%1 brings them into reach").arg(quoted(fitLabel)))
-        .replace(QStringLiteral("--truncate keeps what fits"),
-                 tr("%1 keeps the opening that fits").arg(quoted(truncateLabel)));
 }
 
 } // namespace korvel::qt

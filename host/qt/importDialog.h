@@ -28,10 +28,6 @@ class ImportDialog final : public QDialog {
 
     formats::ImportOptions options() const;
 
-    // The import's messages advise korvel-cli's options; here they name the
-    // dialog's choices instead.
-    static QString inDialogTerms(const std::string& message);
-
   private:
     std::vector<formats::VoiceChoice> voices_;
     QComboBox* voice_;

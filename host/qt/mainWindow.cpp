@@ -399,7 +399,7 @@ bool MainWindow::importMidiFile(const QString& path) {
     const formats::MidiImport imported =
         formats::importMidi(read.bytes, *options, fileName.toStdString());
     if (!imported.ok) {
-        report(cantImport(path, ImportDialog::inDialogTerms(imported.error).toStdString()));
+        report(cantImport(path, imported.error));
         return false;
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
