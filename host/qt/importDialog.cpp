@@ -79,7 +79,6 @@ formats::ImportOptions ImportDialog::options() const {
     if (!automaticTranspose_->isChecked()) options.transpose = semitones_->value();
     options.fit = fit_->isChecked();
     options.truncate = truncate_->isChecked();
-    options.advice = dialogAdvice();
     return options;
 }
 

@@ -2,6 +2,7 @@
 #include "host/qt/mainWindow.h"
 
 #include "formats/tuneConvert.h"
+#include "frontend/importChoices.h"
 #include "frontend/keyboardTable.h"
 #include "frontend/statusText.h"
 #include "host/qt/aboutDialog.h"
@@ -392,9 +393,10 @@ bool MainWindow::importMidiFile(const QString& path) {
         report(read.result);
         return false;
     }
-    const std::optional<formats::ImportOptions> options =
+    std::optional<formats::ImportOptions> options =
         chooseImport_(path, formats::voiceChoices(read.song));
     if (!options) return false;
+    options->advice = dialogAdvice();
     const QString fileName = QFileInfo(path).fileName();
     const formats::MidiImport imported =
         formats::importMidi(read.bytes, *options, fileName.toStdString());
