@@ -1,0 +1,69 @@
+// The tune conversions (tuneTools.cpp) in a worker of their own, so that a
+// long import or export never holds up the page: a request in, its answer out,
+// matched by id. Bytes go both ways as transferred buffers.
+import createKitModule from './korvelKit.js';
+
+const ready = createKitModule();
+const decoder = new TextDecoder();
+const encoder = new TextEncoder();
+
+function convert(kit, request) {
+  const text = (pointer) => {
+    const heap = kit.HEAPU8;
+    return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
+  };
+  const withString = (value, use) => {
+    const bytes = encoder.encode(value);
+    const pointer = kit._malloc(bytes.length + 1);
+    kit.HEAPU8.set(bytes, pointer);
+    kit.HEAPU8[pointer + bytes.length] = 0;
+    try {
+      return use(pointer);
+    } finally {
+      kit._free(pointer);
+    }
+  };
+  const at = kit._korvel_input(request.bytes.length);
+  kit.HEAPU8.set(request.bytes, at);
+  // What was handed back, and what to tell of it.
+  const outcome = (ok) => {
+    const pointer = kit._korvel_handedBack();
+    return {
+      ok: !!ok,
+      fault: text(kit._korvel_fault()),
+      warning: text(kit._korvel_warning()),
+      bytes: ok ? kit.HEAPU8.slice(pointer, pointer + kit._korvel_handedBackSize()) : null,
+    };
+  };
+  switch (request.kind) {
+    case 'voices': {
+      const count = kit._korvel_midiVoices();
+      if (count < 0) return outcome(false);
+      return {
+        ok: true,
+        voices: Array.from({ length: count }, (_, i) => ({
+          label: text(kit._korvel_voiceLabel(i)),
+          track: kit._korvel_voiceTrack(i),
+          channel: kit._korvel_voiceChannel(i),
+        })),
+      };
+    }
+    case 'import': {
+      const { track, channel, transpose, fit, truncate } = request.options;
+      const ok = withString(request.name, (name) =>
+        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate));
+      const result = outcome(ok);
+      return { ...result, warnings: text(kit._korvel_importWarnings()), report: text(kit._korvel_importReport()) };
+    }
+    case 'wave':
+      return outcome(kit._korvel_exportWave());
+    case 'midi':
+      return withString(request.title, (title) => outcome(kit._korvel_exportMidi(title)));
+  }
+  return { ok: false, fault: `unknown request ${request.kind}` };
+}
+
+onmessage = async ({ data }) => {
+  const answer = { id: data.id, ...convert(await ready, data) };
+  postMessage(answer, answer.bytes ? [answer.bytes.buffer] : []);
+};
