@@ -313,10 +313,12 @@ const kitKeyOf = (event) =>
   withString(event.key, (key) =>
     kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
 
-// Dialogs and open menus keep the keyboard, and a menu's button focused from
-// the keyboard keeps the keys that open it.
+// Dialogs and open menus keep the keyboard (a key a menu took, Escape
+// closing it, included), and a menu's button focused from the keyboard keeps
+// the keys that open it.
 const menuKeys = [' ', 'Enter', 'ArrowDown', 'ArrowUp'];
 const ownsKey = (event) =>
+  event.defaultPrevented ||
   document.querySelector('dialog[open]') ||
   (event.target.closest?.('.menus') && (menus.isOpen() || menuKeys.includes(event.key)));
 

@@ -122,9 +122,9 @@ export function setUpMenus(bar, { opening }) {
     (event) => {
       const item = event.target.closest('[role^="menuitem"]');
       if (!item) return;
+      // A submenu stays open, however often its command is chosen.
       if (item.getAttribute('aria-haspopup') === 'menu') {
-        if (open.includes(listOf(item))) close(open.indexOf(listOf(item)));
-        else show(listOf(item), event.detail ? 'none' : 'first');
+        if (!open.includes(listOf(item))) show(listOf(item), event.detail ? 'none' : 'first');
         return;
       }
       const top = opener(open[0]);

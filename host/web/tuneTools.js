@@ -22,6 +22,10 @@ export function setUpTuneTools(page) {
       worker.onmessage = ({ data }) => {
         waiting.get(data.id)?.(data);
         waiting.delete(data.id);
+        if (data.broken) {
+          worker.terminate();
+          worker = null;
+        }
       };
       // Unable to start (or broken), it answers every request with the reason.
       worker.onerror = (event) => {

@@ -63,7 +63,14 @@ function convert(kit, request) {
   return { ok: false, fault: `unknown request ${request.kind}` };
 }
 
+// A conversion that fails outright leaves the module unusable: the answer
+// says so, and the page starts another worker for the next request.
 onmessage = async ({ data }) => {
-  const answer = { id: data.id, ...convert(await ready, data) };
+  let answer;
+  try {
+    answer = { id: data.id, ...convert(await ready, data) };
+  } catch {
+    answer = { id: data.id, ok: false, fault: 'the converter failed', broken: true };
+  }
   postMessage(answer, answer.bytes ? [answer.bytes.buffer] : []);
 };
