@@ -121,7 +121,19 @@ const margin = 16;
 const below = 96; // the status line and two lines of a note
 const gap = 8;
 
+// View > Zoom: the board fitted to the window, or at a size of its own (the
+// page scrolls), kept for the next visit where the browser allows.
+const zoomSetting = 'korvel.zoom';
+let zoom = 'fit';
+try {
+  zoom = localStorage.getItem(zoomSetting) ?? zoom;
+} catch {}
+
 function arrange() {
+  if (zoom !== 'fit') {
+    const scale = Number(zoom);
+    return { board: scale, cut: boardHeight, keys: scale, x: keypadLeft * scale, y: keypadTop * scale };
+  }
   const root = document.documentElement;
   const width = root.clientWidth - margin;
   const height = root.clientHeight - $('fit').offsetTop - below;
@@ -455,10 +467,10 @@ async function loadFile(file) {
   ++window.korvel.filesRead;
 }
 
-// Offers bytes as a download called name; false when the browser refused.
-function download(bytes, name, type) {
+// Offers a Blob as a download called name; false when the browser refused.
+function download(blob, name) {
   try {
-    const url = URL.createObjectURL(new Blob([bytes], { type }));
+    const url = URL.createObjectURL(blob);
     const link = Object.assign(document.createElement('a'), { href: url, download: name });
     link.click();
     setTimeout(() => URL.revokeObjectURL(url), 60000);
@@ -470,7 +482,7 @@ function download(bytes, name, type) {
   }
 }
 
-const save = () => download(scriptImage(), tune.fileName(), 'application/octet-stream');
+const save = () => download(new Blob([scriptImage()], { type: 'application/octet-stream' }), tune.fileName());
 
 // Why the clipboard could not be used, in a visitor's words.
 function clipboardTrouble(error) {
@@ -562,6 +574,21 @@ $('about').addEventListener('click', () => {
   showDialog('aboutBox');
 });
 $('keyboard').addEventListener('click', () => showDialog('keyboardBox'));
+const zoomChoices = [...document.querySelectorAll('[data-zoom]')];
+function showZoom() {
+  if (!zoomChoices.some((choice) => choice.dataset.zoom === zoom)) zoom = 'fit';
+  for (const choice of zoomChoices) choice.setAttribute('aria-checked', String(choice.dataset.zoom === zoom));
+  fit();
+}
+for (const choice of zoomChoices)
+  choice.addEventListener('click', () => {
+    zoom = choice.dataset.zoom;
+    try {
+      localStorage.setItem(zoomSetting, zoom);
+    } catch {}
+    showZoom();
+  });
+
 // Full screen where the browser offers it: more room for the board on a phone.
 if (document.fullscreenEnabled) {
   $('fullScreen').addEventListener('click', () =>
@@ -622,7 +649,7 @@ setInterval(() => {
 }, 100);
 addEventListener('resize', fit);
 addEventListener('hashchange', openLink);
-fit();
+showZoom();
 refresh();
 openLink();
 

@@ -43,6 +43,9 @@ export function setUpTuneTools(page) {
     });
   }
 
+  // The worker starts as the File menu opens, ready by the time a file is picked.
+  $('fileMenu').addEventListener('click', () => worker || convert({ kind: 'start', bytes: new Uint8Array() }));
+
   // ---- Examples ----
 
   const examples = $('exampleItems');
@@ -175,9 +178,9 @@ export function setUpTuneTools(page) {
   async function exportTune(kind) {
     const { caption, extension, type } = exports[kind];
     const name = stem(tune.fileName()) + extension;
-    const answer = await convert({ kind, bytes: page.encoder.encode(page.shareText()), title: tune.title() });
+    const answer = await convert({ kind, type, bytes: page.encoder.encode(page.shareText()), title: tune.title() });
     if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
-    page.download(answer.bytes, name, type);
+    if (!page.download(answer.blob, name)) return;
     if (answer.warning) tell(caption, `${name} holds one pass, but ${answer.warning}.`);
     else note(`Exported ${name}.`);
   }

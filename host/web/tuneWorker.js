@@ -1,6 +1,8 @@
 // The tune conversions (tuneTools.cpp) in a worker of their own, so that a
 // long import or export never holds up the page: a request in, its answer out,
-// matched by id. Bytes go both ways as transferred buffers.
+// matched by id. Bytes come in and a script goes out as transferred buffers;
+// an export goes out as a Blob made here, as making one of megabytes takes
+// the thread that does it a tenth of a second.
 import createKitModule from './korvelKit.js';
 
 const ready = createKitModule();
@@ -36,6 +38,8 @@ function convert(kit, request) {
     };
   };
   switch (request.kind) {
+    case 'start':
+      return { ok: true };
     case 'voices': {
       const count = kit._korvel_midiVoices();
       if (count < 0) return outcome(false);
@@ -56,9 +60,14 @@ function convert(kit, request) {
       return { ...result, warnings: text(kit._korvel_importWarnings()), report: text(kit._korvel_importReport()) };
     }
     case 'wave':
-      return outcome(kit._korvel_exportWave());
-    case 'midi':
-      return withString(request.title, (title) => outcome(kit._korvel_exportMidi(title)));
+    case 'midi': {
+      const { bytes, ...result } = outcome(
+        request.kind === 'wave'
+          ? kit._korvel_exportWave()
+          : withString(request.title, (title) => kit._korvel_exportMidi(title)),
+      );
+      return { ...result, blob: bytes && new Blob([bytes], { type: request.type }) };
+    }
   }
   return { ok: false, fault: `unknown request ${request.kind}` };
 }
