@@ -5,21 +5,22 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace korvel::web {
 namespace {
 
-std::vector<char> inputBytes;
+std::vector<char> inputBytes(1, '\0'); // the bytes and a zero byte after them
 std::string handedBack;
 
 } // namespace
 
-std::vector<char>& input() {
-    return inputBytes;
+std::string_view input() {
+    return {inputBytes.data(), inputBytes.size() - 1};
 }
 
 std::string inputText() {
-    return std::string(inputBytes.begin(), std::find(inputBytes.begin(), inputBytes.end(), '\0'));
+    return inputBytes.data();
 }
 
 const char* handBack(std::string value) {
@@ -37,7 +38,7 @@ extern "C" {
 
 // A buffer of size bytes for the page to fill before the call that reads it.
 EMSCRIPTEN_KEEPALIVE char* korvel_input(int size) {
-    korvel::web::inputBytes.assign(static_cast<size_t>(std::max(size, 0)), '\0');
+    korvel::web::inputBytes.assign(static_cast<size_t>(std::max(size, 0)) + 1, '\0');
     return korvel::web::inputBytes.data();
 }
 // What was last handed back, and its size, for bytes that may hold zeros.

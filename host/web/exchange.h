@@ -5,11 +5,12 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace korvel::web {
 
-std::vector<char>& input();
+// The input's bytes as the page gave them; a zero byte follows them.
+std::string_view input();
 // The input up to its first zero byte.
 std::string inputText();
 // Keeps value and returns it as a C string; its size is handedBackSize().

@@ -8,6 +8,7 @@
 // is answered inside that pull, so the next note follows with no break, and a
 // cut (a key let go, STOP) drops what the worklet holds at once.
 import createKitModule from './korvelKit.js';
+import { kitMemory } from './kitMemory.js';
 import { setUpMenus } from './menus.js';
 import { setUpTuneTools } from './tuneTools.js';
 
@@ -17,33 +18,9 @@ const sampleRate = 22050;
 const largestPull = 4096;
 const keyCount = 22;
 const ledCellWidth = 19;
-const decoder = new TextDecoder();
-const encoder = new TextEncoder();
+const memory = kitMemory(kit);
+const { encoder, text, putInput, withString } = memory;
 const $ = (id) => document.getElementById(id);
-
-const text = (pointer) => {
-  const heap = kit.HEAPU8;
-  return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
-};
-
-// Copies bytes into the kit's input buffer for the call that reads them. The
-// buffer may grow the kit's memory, which replaces HEAPU8: read it after.
-function putInput(bytes) {
-  const at = kit._korvel_input(bytes.length + 1);
-  kit.HEAPU8.set(bytes, at);
-}
-
-function withString(value, use) {
-  const bytes = encoder.encode(value);
-  const pointer = kit._malloc(bytes.length + 1);
-  kit.HEAPU8.set(bytes, pointer);
-  kit.HEAPU8[pointer + bytes.length] = 0;
-  try {
-    return use(pointer);
-  } finally {
-    kit._free(pointer);
-  }
-}
 
 // ---- The board ----
 
@@ -554,7 +531,7 @@ function openLink() {
 // An open menu takes the keyboard, so a PC key's release would never arrive.
 const menus = setUpMenus(document.querySelector('.menus'), { opening: letGoAll });
 const tools = setUpTuneTools({
-  kit, text, encoder, withString, act, tell, note, tune, letGoAll, loadScript, titleOfScript, shareText, download,
+  kit, memory, act, tell, note, tune, letGoAll, loadScript, titleOfScript, shareText, download,
 });
 
 $('load').addEventListener('click', () => $('file').click());

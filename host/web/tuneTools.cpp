@@ -124,7 +124,7 @@ EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
 // The voices of the MIDI file in the input, or -1 with the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_midiVoices() {
     MidiSong song;
-    const MidiRead read = readMidi(std::string(web::input().begin(), web::input().end()), song);
+    const MidiRead read = readMidi(std::string(web::input()), song);
     web::voices.clear();
     if (!read.ok) return web::convertedAs({}, read.error) - 1;
     web::voices = voiceChoices(song);
@@ -151,8 +151,7 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
     if (transposed) options.transpose = transpose;
     options.fit = fit != 0;
     options.truncate = truncate != 0;
-    MidiImport imported =
-        importMidi(std::string(web::input().begin(), web::input().end()), options, fileName);
+    MidiImport imported = importMidi(std::string(web::input()), options, fileName);
     return web::convertedAs(std::move(imported.script), std::move(imported.error), {},
                             imported.warnings, std::move(imported.report));
 }

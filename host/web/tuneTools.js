@@ -7,7 +7,8 @@ const $ = (id) => document.getElementById(id);
 // page: what the tools use of korvel.js: the kit module and its helpers,
 // messages, the loaded tune's names and the download.
 export function setUpTuneTools(page) {
-  const { kit, text, tell, note, tune } = page;
+  const { kit, tell, note, tune } = page;
+  const { text, encoder } = page.memory;
   const maxMidiBytes = kit._korvel_maxMidiBytes();
 
   // ---- The worker ----
@@ -170,15 +171,15 @@ export function setUpTuneTools(page) {
 
   // ---- Export ----
 
-  const exports = {
+  const exportKinds = {
     wave: { caption: 'Export WAV', extension: '.wav', type: 'audio/wav' },
     midi: { caption: 'Export MIDI', extension: '.mid', type: 'audio/midi' },
   };
 
   async function exportTune(kind) {
-    const { caption, extension, type } = exports[kind];
+    const { caption, extension, type } = exportKinds[kind];
     const name = stem(tune.fileName()) + extension;
-    const answer = await convert({ kind, type, bytes: page.encoder.encode(page.shareText()), title: tune.title() });
+    const answer = await convert({ kind, type, bytes: encoder.encode(page.shareText()), title: tune.title() });
     if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
     if (!page.download(answer.blob, name)) return;
     if (answer.warning) tell(caption, `${name} holds one pass, but ${answer.warning}.`);

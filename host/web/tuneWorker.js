@@ -3,40 +3,20 @@
 // matched by id. Bytes come in and a script goes out as transferred buffers;
 // an export goes out as a Blob made here, as making one of megabytes takes
 // the thread that does it a tenth of a second.
+import { kitMemory } from './kitMemory.js';
 import createKitModule from './korvelKit.js';
 
-const ready = createKitModule();
-const decoder = new TextDecoder();
-const encoder = new TextEncoder();
+const ready = createKitModule().then((kit) => ({ kit, ...kitMemory(kit) }));
 
-function convert(kit, request) {
-  const text = (pointer) => {
-    const heap = kit.HEAPU8;
-    return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
-  };
-  const withString = (value, use) => {
-    const bytes = encoder.encode(value);
-    const pointer = kit._malloc(bytes.length + 1);
-    kit.HEAPU8.set(bytes, pointer);
-    kit.HEAPU8[pointer + bytes.length] = 0;
-    try {
-      return use(pointer);
-    } finally {
-      kit._free(pointer);
-    }
-  };
-  const at = kit._korvel_input(request.bytes.length);
-  kit.HEAPU8.set(request.bytes, at);
+function convert({ kit, text, putInput, withString, handedBack }, request) {
+  putInput(request.bytes);
   // What was handed back, and what to tell of it.
-  const outcome = (ok) => {
-    const pointer = kit._korvel_handedBack();
-    return {
-      ok: !!ok,
-      fault: text(kit._korvel_fault()),
-      warning: text(kit._korvel_warning()),
-      bytes: ok ? kit.HEAPU8.slice(pointer, pointer + kit._korvel_handedBackSize()) : null,
-    };
-  };
+  const outcome = (ok) => ({
+    ok: !!ok,
+    fault: text(kit._korvel_fault()),
+    warning: text(kit._korvel_warning()),
+    bytes: ok ? handedBack() : null,
+  });
   switch (request.kind) {
     case 'start':
       return { ok: true };
