@@ -531,7 +531,7 @@ function openLink() {
 // An open menu takes the keyboard, so a PC key's release would never arrive.
 const menus = setUpMenus(document.querySelector('.menus'), { opening: letGoAll });
 const tools = setUpTuneTools({
-  kit, memory, act, tell, note, tune, letGoAll, loadScript, titleOfScript, shareText, download,
+  kit, memory, act, tell, note, tune, stemOf, letGoAll, loadScript, titleOfScript, shareText, download,
 });
 
 $('load').addEventListener('click', () => $('file').click());
@@ -568,8 +568,10 @@ for (const choice of zoomChoices)
 
 // Full screen where the browser offers it: more room for the board on a phone.
 if (document.fullscreenEnabled) {
-  $('fullScreen').addEventListener('click', () =>
-    (document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen()).catch(() => {}));
+  $('fullScreen').addEventListener('click', () => {
+    const root = document.documentElement;
+    (document.fullscreenElement ? document.exitFullscreen() : root.requestFullscreen()).catch(() => {});
+  });
   document.addEventListener('fullscreenchange', () =>
     $('fullScreen').setAttribute('aria-checked', String(!!document.fullscreenElement)));
 } else $('fullScreen').remove();

@@ -66,7 +66,7 @@ export function setUpTuneTools(page) {
 
   // ---- Import MIDI ----
 
-  const stem = (name) => name.replace(/\.[^.]*$/, '') || name;
+  const stem = page.stemOf;
   // The conversions' advice names korvel-cli's options; here, the dialog's choices.
   const choiceOf = {
     '--channel 10': 'the voice "Channel 10"',
@@ -82,7 +82,7 @@ export function setUpTuneTools(page) {
     const box = $('importBox');
     $('importFile').textContent = name;
     $('importVoice').replaceChildren(
-      ...voices.map((voice, i) => Object.assign(document.createElement('option'), { value: i, textContent: voice.label })),
+      ...voices.map((voice, i) => new Option(voice.label, i)),
     );
     page.letGoAll();
     box.returnValue = '';
@@ -119,7 +119,9 @@ export function setUpTuneTools(page) {
     $('reportTitle').textContent = `Imported ${name}`;
     const warnings = imported.warnings.split('\n').filter(Boolean);
     $('reportWarnings').replaceChildren(
-      ...warnings.map((w) => Object.assign(document.createElement('li'), { textContent: `Warning: ${inDialogWords(w)}` })),
+      ...warnings.map((warning) =>
+        Object.assign(document.createElement('li'), { textContent: `Warning: ${inDialogWords(warning)}` }),
+      ),
     );
     const rows = imported.report
       .split('\n')
@@ -154,7 +156,10 @@ export function setUpTuneTools(page) {
       .then((buffer) => new Uint8Array(buffer), () => null);
     if (!bytes) return cantImport(file.name, 'the browser could not read the file');
     if (bytes.length > maxMidiBytes)
-      return cantImport(file.name, `the file is larger than ${maxMidiBytes >> 20} MiB, more than a tune for the kit could come from`);
+      return cantImport(
+        file.name,
+        `the file is larger than ${maxMidiBytes >> 20} MiB, more than a tune for the kit could come from`,
+      );
     const read = await convert({ kind: 'voices', bytes: bytes.slice() });
     if (!read.ok) return cantImport(file.name, read.fault);
     const options = await askOptions(file.name, read.voices);

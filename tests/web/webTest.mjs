@@ -427,7 +427,10 @@ test('a damaged MIDI file, dropped on the page, or a song too long for memory le
     document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
   }, Array.from(smallSong().subarray(0, 20)));
   await page.waitForSelector('#message[open]');
-  assert.equal(await message(page), "Can't import bad.dat: the file ends at byte 20, inside the head of track 1.\nNothing was changed.");
+  assert.equal(
+    await message(page),
+    "Can't import bad.dat: the file ends at byte 20, inside the head of track 1.\nNothing was changed.",
+  );
   assert.equal(await shareText(page), tune);
   await page.keyboard.press('Escape');
 
@@ -435,7 +438,10 @@ test('a damaged MIDI file, dropped on the page, or a song too long for memory le
   fs.writeFileSync(long, tenMinuteSong());
   await chooseFile(page, long);
   await tool(page, () => page.click('#importGo'));
-  assert.match(await message(page), /^Can't import long\.mid: the tune is 2273 steps too long .*; "Keep the opening that fits memory" keeps what fits\.\nNothing was changed\.$/);
+  assert.match(
+    await message(page),
+    /^Can't import long\.mid: the tune is 2273 steps too long .*; "Keep the opening that fits memory" keeps what fits\.\nNothing was changed\.$/,
+  );
   assert.equal(await shareText(page), tune);
 });
 
