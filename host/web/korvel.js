@@ -574,7 +574,10 @@ if (document.fullscreenEnabled) {
   });
   document.addEventListener('fullscreenchange', () =>
     $('fullScreen').setAttribute('aria-checked', String(!!document.fullscreenElement)));
-} else $('fullScreen').remove();
+} else {
+  $('fullScreen').previousElementSibling.remove(); // its separator
+  $('fullScreen').remove();
+}
 // Help opens at its top, not at its OK far below, and scrolls by the keyboard.
 $('help').addEventListener('click', () => {
   showDialog('helpBox');
