@@ -121,13 +121,13 @@ try {
   console.log(`memory: the page's own by measureUserAgentSpecificMemory ${kB(measured)}`);
   await page.keyboard.press('Escape');
 
-  await measureTools(page);
-
   // The README's picture: a tune loaded and its first note read back (ADR 020, READ).
   await page.keyboard.type('0020@r');
   const height = await page.$eval('main', (main) => Math.ceil(main.getBoundingClientRect().bottom));
   await page.screenshot({ path: screenshot, clip: { x: 0, y: 0, width: desktop.width, height } });
   console.log(`screenshot: ${path.relative(process.cwd(), screenshot)}`);
+
+  await measureTools(page);
   if (shots) await photographMenus();
 } finally {
   await chromium.close();
