@@ -1,5 +1,6 @@
-// The web edition's page: the board, its keys and LED, the commands, the
-// share link and the sound, over the kit compiled to WebAssembly (webKit.cpp).
+// The web edition's page: the board, its keys and LED, the menus and their
+// commands, the share link and the sound, over the kit compiled to
+// WebAssembly (webKit.cpp); the tune tools are in tuneTools.js.
 //
 // The kit, its sound queue included, runs on this main thread. The audio
 // worklet (soundWorklet.js) asks for samples when its store runs low; the
@@ -7,6 +8,9 @@
 // is answered inside that pull, so the next note follows with no break, and a
 // cut (a key let go, STOP) drops what the worklet holds at once.
 import createKitModule from './korvelKit.js';
+import { kitMemory } from './kitMemory.js';
+import { setUpMenus } from './menus.js';
+import { setUpTuneTools } from './tuneTools.js';
 
 const kit = await createKitModule();
 const sampleRate = 22050;
@@ -14,33 +18,9 @@ const sampleRate = 22050;
 const largestPull = 4096;
 const keyCount = 22;
 const ledCellWidth = 19;
-const decoder = new TextDecoder();
-const encoder = new TextEncoder();
+const memory = kitMemory(kit);
+const { encoder, text, putInput, withString } = memory;
 const $ = (id) => document.getElementById(id);
-
-const text = (pointer) => {
-  const heap = kit.HEAPU8;
-  return decoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
-};
-
-// Copies bytes into the kit's input buffer for the call that reads them. The
-// buffer may grow the kit's memory, which replaces HEAPU8: read it after.
-function putInput(bytes) {
-  const at = kit._korvel_input(bytes.length + 1);
-  kit.HEAPU8.set(bytes, at);
-}
-
-function withString(value, use) {
-  const bytes = encoder.encode(value);
-  const pointer = kit._malloc(bytes.length + 1);
-  kit.HEAPU8.set(bytes, pointer);
-  kit.HEAPU8[pointer + bytes.length] = 0;
-  try {
-    return use(pointer);
-  } finally {
-    kit._free(pointer);
-  }
-}
 
 // ---- The board ----
 
@@ -118,7 +98,19 @@ const margin = 16;
 const below = 96; // the status line and two lines of a note
 const gap = 8;
 
+// View > Zoom: the board fitted to the window, or at a size of its own (the
+// page scrolls), kept for the next visit where the browser allows.
+const zoomSetting = 'korvel.zoom';
+let zoom = 'fit';
+try {
+  zoom = localStorage.getItem(zoomSetting) ?? zoom;
+} catch {}
+
 function arrange() {
+  if (zoom !== 'fit') {
+    const scale = Number(zoom);
+    return { board: scale, cut: boardHeight, keys: scale, x: keypadLeft * scale, y: keypadTop * scale };
+  }
   const root = document.documentElement;
   const width = root.clientWidth - margin;
   const height = root.clientHeight - $('fit').offsetTop - below;
@@ -310,11 +302,14 @@ const kitKeyOf = (event) =>
   withString(event.key, (key) =>
     kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
 
-// Dialogs keep the keyboard, and a command button focused from the keyboard
-// keeps Enter and Space.
+// Dialogs and open menus keep the keyboard (a key a menu took, Escape
+// closing it, included), and a menu's button focused from the keyboard keeps
+// the keys that open it.
+const menuKeys = [' ', 'Enter', 'ArrowDown', 'ArrowUp'];
 const ownsKey = (event) =>
+  event.defaultPrevented ||
   document.querySelector('dialog[open]') ||
-  (event.target.closest?.('.commands') && (event.key === ' ' || event.key === 'Enter'));
+  (event.target.closest?.('.menus') && (menus.isOpen() || menuKeys.includes(event.key)));
 
 addEventListener('keydown', (event) => {
   if (ownsKey(event)) return;
@@ -373,7 +368,35 @@ function showDialog(id) {
 
 const maxScriptBytes = kit._korvel_maxScriptBytes();
 const fileDone = 0; // the kit's FileOutcome::Done
-let scriptName = 'korvel.dat';
+
+// What a script's first line calls its tune, as korvel-cli names a MIDI
+// export's track, or fallback.
+function titleOfScript(bytes, fallback) {
+  putInput(bytes);
+  return withString(fallback, (pointer) => text(kit._korvel_titleOfScript(pointer)));
+}
+
+function scriptImage() {
+  const at = kit._korvel_scriptImage();
+  return kit.HEAPU8.slice(at, at + kit._korvel_scriptImageSize());
+}
+
+// The loaded tune's names: the file Save writes, and the title an export
+// gives it. A tune typed in or opened from the clipboard or a link is called
+// what korvel-cli calls the file Save writes.
+const tune = (() => {
+  let fileName = 'korvel.dat';
+  let title = null;
+  return {
+    fileName: () => fileName,
+    title: () => title ?? titleOfScript(scriptImage(), ''),
+    name(file, tuneTitle = null) {
+      fileName = file;
+      title = tuneTitle;
+    },
+  };
+})();
+const stemOf = (name) => name.replace(/\.[^.]*$/, '') || name;
 
 function cantOpen(name, reason) {
   act(() => withString(name, (pointer) => kit._korvel_openFailed(pointer)));
@@ -398,6 +421,18 @@ function loadScript(bytes, name, from) {
   return outcome === fileDone;
 }
 
+const midiMagic = 'MThd';
+
+// A script is loaded; a MIDI file, whatever its name, is imported.
+async function openFile(file) {
+  const head = await file
+    .slice(0, midiMagic.length)
+    .text()
+    .catch(() => '');
+  if (head === midiMagic) tools.importFile(file);
+  else await loadFile(file);
+}
+
 async function loadFile(file) {
   // No more than the loader reads, and one byte more to tell a longer script.
   const bytes = await file
@@ -405,23 +440,26 @@ async function loadFile(file) {
     .arrayBuffer()
     .then((buffer) => new Uint8Array(buffer), () => null);
   if (!bytes) cantOpen(file.name, 'The browser could not read the file.');
-  else if (loadScript(bytes, file.name, file.name)) scriptName = file.name;
+  else if (loadScript(bytes, file.name, file.name)) tune.name(file.name, titleOfScript(bytes, stemOf(file.name)));
   ++window.korvel.filesRead;
 }
 
-function save() {
-  const at = kit._korvel_scriptImage();
-  const bytes = kit.HEAPU8.slice(at, at + kit._korvel_scriptImageSize());
+// Offers a Blob as a download called name; false when the browser refused.
+function download(blob, name) {
   try {
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
-    const link = Object.assign(document.createElement('a'), { href: url, download: scriptName });
+    const url = URL.createObjectURL(blob);
+    const link = Object.assign(document.createElement('a'), { href: url, download: name });
     link.click();
     setTimeout(() => URL.revokeObjectURL(url), 60000);
+    return true;
   } catch {
-    withString(scriptName, (name) => kit._korvel_writeFailed(name));
+    withString(name, (pointer) => kit._korvel_writeFailed(pointer));
     tellOutcome();
+    return false;
   }
 }
+
+const save = () => download(new Blob([scriptImage()], { type: 'application/octet-stream' }), tune.fileName());
 
 // Why the clipboard could not be used, in a visitor's words.
 function clipboardTrouble(error) {
@@ -450,13 +488,16 @@ async function pasteTune() {
   } catch (error) {
     return tell('Paste Tune', `Nothing was pasted.\n${clipboardTrouble(error)} Load opens a tune from a file instead.`);
   }
-  loadScript(encoder.encode(script), 'Clipboard', 'the clipboard');
+  const bytes = encoder.encode(script);
+  if (loadScript(bytes, 'Clipboard', 'the clipboard')) tune.name('korvel.dat', titleOfScript(bytes, '') || null);
 }
 
 // ---- The share link ----
 
+const shareText = () => text(kit._korvel_shareText());
+
 function shareLink() {
-  return `${location.href.split('#')[0]}#${text(kit._korvel_shareText())}`;
+  return `${location.href.split('#')[0]}#${shareText()}`;
 }
 
 async function share() {
@@ -478,21 +519,26 @@ function openLink() {
   const fragment = location.hash.slice(1);
   if (!fragment) return;
   putInput(encoder.encode(fragment));
-  if (act(() => kit._korvel_applyShareText())) note('Tune loaded from the link: press RUN to play.');
+  if (act(() => kit._korvel_applyShareText())) {
+    tune.name('korvel.dat');
+    note('Tune loaded from the link: press RUN to play.');
+  }
   else tell('Open Link', 'This link does not hold a KORVEL tune. Nothing was changed.');
 }
 
 // ---- Commands ----
 
-// A command clicked with the mouse leaves the focus to the kit, so that Space
-// after it is RUN rather than the command again.
-for (const command of document.querySelectorAll('.commands button'))
-  command.addEventListener('click', (event) => event.detail > 0 && command.blur());
+// An open menu takes the keyboard, so a PC key's release would never arrive.
+const menus = setUpMenus(document.querySelector('.menus'), { opening: letGoAll });
+const tools = setUpTuneTools({
+  kit, memory, act, tell, note, tune, stemOf, letGoAll, loadScript, titleOfScript, shareText, download,
+});
+
 $('load').addEventListener('click', () => $('file').click());
 $('file').addEventListener('change', () => {
   const [file] = $('file').files;
   $('file').value = '';
-  if (file) loadFile(file);
+  if (file) openFile(file);
 });
 $('save').addEventListener('click', save);
 $('copy').addEventListener('click', copyTune);
@@ -505,6 +551,33 @@ $('about').addEventListener('click', () => {
   showDialog('aboutBox');
 });
 $('keyboard').addEventListener('click', () => showDialog('keyboardBox'));
+const zoomChoices = [...document.querySelectorAll('[data-zoom]')];
+function showZoom() {
+  if (!zoomChoices.some((choice) => choice.dataset.zoom === zoom)) zoom = 'fit';
+  for (const choice of zoomChoices) choice.setAttribute('aria-checked', String(choice.dataset.zoom === zoom));
+  fit();
+}
+for (const choice of zoomChoices)
+  choice.addEventListener('click', () => {
+    zoom = choice.dataset.zoom;
+    try {
+      localStorage.setItem(zoomSetting, zoom);
+    } catch {}
+    showZoom();
+  });
+
+// Full screen where the browser offers it: more room for the board on a phone.
+if (document.fullscreenEnabled) {
+  $('fullScreen').addEventListener('click', () => {
+    const root = document.documentElement;
+    (document.fullscreenElement ? document.exitFullscreen() : root.requestFullscreen()).catch(() => {});
+  });
+  document.addEventListener('fullscreenchange', () =>
+    $('fullScreen').setAttribute('aria-checked', String(!!document.fullscreenElement)));
+} else {
+  $('fullScreen').previousElementSibling.remove(); // its separator
+  $('fullScreen').remove();
+}
 // Help opens at its top, not at its OK far below, and scrolls by the keyboard.
 $('help').addEventListener('click', () => {
   showDialog('helpBox');
@@ -531,7 +604,7 @@ addEventListener('dragover', (event) => event.preventDefault());
 addEventListener('drop', (event) => {
   event.preventDefault();
   const [file] = event.dataTransfer.files;
-  if (file) loadFile(file);
+  if (file) openFile(file);
 });
 
 // ---- Start: the clock from the local time, then kept by elapsed time ----
@@ -558,7 +631,7 @@ setInterval(() => {
 }, 100);
 addEventListener('resize', fit);
 addEventListener('hashchange', openLink);
-fit();
+showZoom();
 refresh();
 openLink();
 
@@ -566,6 +639,7 @@ openLink();
 // the worklet plays from the next cut on, with the count of breaks.
 window.korvel = {
   filesRead: 0,
+  toolsDone: 0,
   recordSound(count) {
     sound.node.port.postMessage({ record: count });
   },
@@ -577,7 +651,7 @@ window.korvel = {
   },
   soundRunning: soundRuns,
   suspendSound: () => sound.context.suspend(),
-  shareText: () => text(kit._korvel_shareText()),
+  shareText,
   wasmMemoryBytes: () => kit.HEAPU8.length,
 };
 document.documentElement.dataset.ready = 'true';

@@ -1,7 +1,8 @@
 // The web edition's kit: one session, driven by the page's JavaScript through
 // the C functions at the end of this file.
 //
-// Everything runs on the page's main thread, the sound queue included: the
+// The kit runs on the page's main thread, the sound queue included (the tune
+// tools of tuneTools.cpp run in a second copy of the module, in a worker): the
 // audio worklet asks for samples, the page answers with pull() and posts them
 // to it. A melody note's end is raised inside pull() or playTone() and
 // answered by the session before the exported call returns, after the model
@@ -14,6 +15,7 @@
 #include "frontend/session.h"
 #include "frontend/soundQueue.h"
 #include "frontend/statusText.h"
+#include "host/web/exchange.h"
 #include "model/script.h"
 #include "resources/panelLayout.h"
 
@@ -23,7 +25,6 @@
 #include <array>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace korvel::web {
 namespace {
@@ -92,19 +93,8 @@ void PageSound::melodyNoteEnded(uint64_t tag) {
     session.noteReport(tag);
 }
 
-std::vector<char> input; // bytes the page hands over
-std::string text;        // the last string handed back
 FileResult lastResult{FileOutcome::Done, {}, loadCaption};
 ScriptImage image{};
-
-const char* handBack(std::string value) {
-    text = std::move(value);
-    return text.c_str();
-}
-
-std::string inputText() {
-    return std::string(input.begin(), std::find(input.begin(), input.end(), '\0'));
-}
 
 int outcomeOf(FileResult result) {
     lastResult = std::move(result);
@@ -149,18 +139,13 @@ EMSCRIPTEN_KEEPALIVE void korvel_reset() {
     session.reset();
 }
 
-// A buffer of size bytes for the page to fill before the call that reads it.
-EMSCRIPTEN_KEEPALIVE char* korvel_input(int size) {
-    web::input.assign(static_cast<size_t>(std::max(size, 0)), '\0');
-    return web::input.data();
-}
 EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
     return static_cast<double>(maxScriptBytes);
 }
 // The input's bytes as a script from a file (or the clipboard) called name;
 // returns the FileOutcome, with its message in korvel_message.
 EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name) {
-    return web::outcomeOf(session.loadScript(web::input.data(), web::input.size(), name));
+    return web::outcomeOf(session.loadScript(web::input().data(), web::input().size(), name));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name) {
     return web::outcomeOf(cantOpen(name));

@@ -1,8 +1,9 @@
 // The web edition driven in headless Chromium as a user would: keys by mouse,
 // touch and PC keyboard, the LED read back from its words and its pixels, a
 // tune's samples taken from the audio worklet against korvel-cli render, and
-// the round trips of Save and Load, the clipboard and the share link; the page
-// on phones and tablets, without sound, and as an accessibility checker sees it.
+// the round trips of Save and Load, the clipboard and the share link; the tune
+// tools byte for byte against korvel-cli; the menus by keyboard; the page on
+// phones and tablets, without sound, and as an accessibility checker sees it.
 // Usage: node webTest.mjs SITE_DIR KORVEL_CLI EXAMPLES_DIR
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -12,6 +13,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
 import { desktop, launch, openPage, serve } from './harness.mjs';
+import { smallSong, tenMinuteSong } from './songs.mjs';
 
 const [site, cli, examples] = process.argv.slice(2).map((p) => path.resolve(p));
 const tuneFile = path.join(examples, 'ode-to-joy.dat');
@@ -61,6 +63,11 @@ async function load(page, file) {
   await page.waitForFunction((n) => window.korvel.filesRead > n, {}, before);
 }
 const shareText = (page) => page.evaluate(() => window.korvel.shareText());
+// A command chosen with the mouse from its menu.
+async function choose(page, menu, command) {
+  await page.click(`#${menu}Menu`);
+  await page.click(`#${command}`);
+}
 const noteText = (page) => page.$eval('#note', (p) => p.textContent);
 
 // Each LED cell's pixels on the screen against its cell of the LED strip.
@@ -138,7 +145,7 @@ test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', asy
 
   // The PC keyboard through the same table: CLEAR, then C and RUN for the
   // organ; Space is RUN even after a command was clicked.
-  await page.click('#reset');
+  await choose(page, 'operate', 'reset');
   await page.keyboard.press('Backspace');
   assert.equal(await reading(page), '0 0 0 0');
   await page.keyboard.press('c');
@@ -209,7 +216,7 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   const downloads = path.join(scratch, 'downloads');
   const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-  await page.click('#save');
+  await choose(page, 'file', 'save');
   const saved = path.join(downloads, 'ode-to-joy.dat');
   for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) await new Promise((r) => setTimeout(r, 50));
   const script = fs.readFileSync(saved);
@@ -217,25 +224,25 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   assert.equal(script.subarray(0, 6).toString(), 'KORVEL');
   // Reset clears the memory only.
   const memory = (share) => share.split('.')[3];
-  await page.click('#reset');
+  await choose(page, 'operate', 'reset');
   assert.equal(memory(await shareText(page)), memory(blank));
   await load(page, saved);
   assert.equal(await shareText(page), tune);
 
   // The clipboard, into a fresh page: the script carries the memory.
   // The clipboard serves only the page in front.
-  await page.click('#copy');
+  await choose(page, 'edit', 'copy');
   await page.waitForFunction(() => document.getElementById('note').textContent === 'Tune copied.');
   const pasted = await open();
   await pasted.bringToFront();
-  await pasted.click('#paste');
+  await choose(pasted, 'edit', 'paste');
   await pasted.waitForFunction((blank) => window.korvel.shareText() !== blank, {}, blank);
   assert.equal(memory(await shareText(pasted)), memory(tune));
   assert.equal(await noteText(pasted), 'Tune loaded from the clipboard: press RUN to play.');
 
   // The share link opens the tune.
   await page.bringToFront();
-  await page.click('#share');
+  await choose(page, 'edit', 'share');
   await page.waitForFunction(() => document.getElementById('note').textContent.startsWith('Link copied'));
   const link = await page.evaluate(() => navigator.clipboard.readText());
   assert.ok(link.startsWith(`${web.origin}/#1.`), link);
@@ -291,7 +298,154 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   assert.notEqual(await shareText(shared), tune);
 });
 
-test('phones, tablets and desktops with touch show every key whole and fingertip-sized, and every command', async () => {
+// Downloads of page go to a folder of their own; a file is there once whole.
+async function downloadsOf(page, name) {
+  const folder = path.join(scratch, name);
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+  return async (file) => {
+    const whole = path.join(folder, file);
+    for (let i = 0; i < 200 && !fs.existsSync(whole); ++i) await new Promise((r) => setTimeout(r, 50));
+    return fs.readFileSync(whole);
+  };
+}
+
+// Runs a tune tool and waits until it has finished, whichever way.
+async function tool(page, start) {
+  const before = await page.evaluate(() => window.korvel.toolsDone);
+  await start();
+  await page.waitForFunction((n) => window.korvel.toolsDone > n, {}, before);
+}
+
+async function chooseFile(page, file) {
+  const [chooser] = await Promise.all([page.waitForFileChooser(), choose(page, 'file', 'importMidi')]);
+  await chooser.accept([file]);
+  await page.waitForSelector('#importBox[open]');
+}
+
+// File > Examples, by the mouse.
+async function openExample(page, file) {
+  await page.click('#fileMenu');
+  await page.click('#examples');
+  await page.click(`#exampleItems [data-file="${file}"]`);
+}
+
+test("an example, a MIDI file imported with chosen options, and both exports give korvel-cli's bytes", async () => {
+  const page = await open();
+  const downloaded = await downloadsOf(page, 'tools');
+  // Both exports of what the page holds against korvel-cli's of script.
+  const exportsMatch = async (stem, script) => {
+    for (const [command, cliCommand, extension] of [
+      ['exportWave', 'render', '.wav'],
+      ['exportMidi', 'export', '.mid'],
+    ]) {
+      await tool(page, () => choose(page, 'file', command));
+      const expected = path.join(scratch, `${stem}-cli${extension}`);
+      execFileSync(cli, [cliCommand, script, '-o', expected]);
+      assert.ok((await downloaded(stem + extension)).equals(fs.readFileSync(expected)), stem + extension);
+    }
+  };
+
+  await openExample(page, 'ode-to-joy.dat');
+  assert.equal(await noteText(page), 'Tune loaded from Ode to Joy: press RUN to play.');
+  await exportsMatch('ode-to-joy', tuneFile);
+
+  // The second track, down five semitones, notes out of reach moved by octaves.
+  const song = path.join(scratch, 'song.mid');
+  fs.writeFileSync(song, smallSong());
+  await chooseFile(page, song);
+  const voices = await page.$$eval('#importVoice option', (all) => all.map((o) => [o.value, o.textContent]));
+  assert.equal(voices[0][1], 'Automatic');
+  await page.select('#importVoice', voices.find(([, label]) => label.startsWith('Track 2 ("Flute")'))[0]);
+  await page.click('#importBy');
+  await page.click('#importSemitones', { clickCount: 3 });
+  await page.keyboard.type('-5');
+  await page.click('#importFit');
+  await tool(page, () => page.click('#importGo'));
+  const script = path.join(scratch, 'song.dat');
+  execFileSync(cli, ['import', song, '-o', script, '--track', '2', '--transpose', '-5', '--fit'], { stdio: 'pipe' });
+  const imported = await page.evaluate(() => Array.from(window.korvel.lastImport.script));
+  assert.ok(Buffer.from(imported).equals(fs.readFileSync(script)));
+  assert.match(await page.$eval('#reportBox[open] #reportWarnings', (w) => w.textContent), /^Warning: 1 note was moved by octaves/);
+  assert.match(await page.$eval('#reportBox table', (t) => t.textContent), /^voicetrack 2 \("Flute"\)/);
+  await page.keyboard.press('Escape');
+  await exportsMatch('song', script);
+});
+
+test('the menus answer the keyboard, keep it from the kit while open, and give the focus back', async () => {
+  const page = await open();
+  const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+  const keys = async (...names) => {
+    for (const name of names) await page.keyboard.press(name);
+    return focused();
+  };
+  assert.equal(await keys('Tab'), 'fileMenu');
+  assert.equal(await keys('Enter'), 'load');
+  assert.equal(await page.$eval('#fileMenu', (b) => b.getAttribute('aria-expanded')), 'true');
+  assert.equal(await keys('ArrowUp'), 'exportMidi');
+  assert.equal(await keys('e'), 'examples');
+  assert.equal(await keys('ArrowRight', 'ArrowDown'), 'Frere Jacques');
+  assert.equal(await keys('Escape'), 'examples');
+  assert.equal(await page.$eval('#exampleItems', (m) => m.hidden), true);
+  assert.equal(await keys('ArrowRight', 'ArrowLeft'), 'examples');
+  assert.equal(await keys('ArrowLeft'), 'keyboard'); // Help, the menu before File
+  assert.equal(await keys('ArrowRight', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'End'), 'Twinkle, Twinkle, Little Star');
+  assert.equal(await keys('Enter'), 'fileMenu');
+  assert.equal(await noteText(page), 'Tune loaded from Twinkle, Twinkle, Little Star: press RUN to play.');
+  assert.equal(await page.$$eval('[role="menu"]:not([hidden])', (open) => open.length), 0);
+
+  // Space opens the focused menu rather than RUN; PC keys in an open menu
+  // never reach the kit, and Escape closes it rather than STOP.
+  assert.equal(await keys(' '), 'load');
+  await page.keyboard.down('5');
+  assert.equal(await keysDown(page), '');
+  await page.keyboard.up('5');
+  await page.keyboard.down('Escape');
+  assert.equal(await keysDown(page), '');
+  await page.keyboard.up('Escape');
+  assert.equal(await focused(), 'fileMenu');
+  assert.equal(await status(page), 'Clock');
+  // A dialog a command opens gives the focus back to its menu.
+  assert.equal(await keys('ArrowLeft'), 'fileMenu');
+  await page.focus('#helpMenu');
+  await keys('ArrowDown', 'Enter');
+  await page.waitForSelector('#keyboardBox[open]');
+  assert.equal(await keys('Escape'), 'helpMenu');
+  // Tab leaves the menus closed.
+  await keys('ArrowDown', 'Tab');
+  assert.equal(await page.$$eval('[role="menu"]:not([hidden])', (open) => open.length), 0);
+});
+
+test('a damaged MIDI file, dropped on the page, or a song too long for memory leaves memory as it was', async () => {
+  const page = await open();
+  await openExample(page, 'frere-jacques.dat');
+  const tune = await shareText(page);
+  // Dropped, a file that begins as a MIDI file is imported, whatever its name.
+  await page.evaluate((bytes) => {
+    const files = new DataTransfer();
+    files.items.add(new File([new Uint8Array(bytes)], 'bad.dat'));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
+  }, Array.from(smallSong().subarray(0, 20)));
+  await page.waitForSelector('#message[open]');
+  assert.equal(
+    await message(page),
+    "Can't import bad.dat: the file ends at byte 20, inside the head of track 1.\nNothing was changed.",
+  );
+  assert.equal(await shareText(page), tune);
+  await page.keyboard.press('Escape');
+
+  const long = path.join(scratch, 'long.mid');
+  fs.writeFileSync(long, tenMinuteSong());
+  await chooseFile(page, long);
+  await tool(page, () => page.click('#importGo'));
+  assert.match(
+    await message(page),
+    /^Can't import long\.mid: the tune is 2273 steps too long .*; "Keep the opening that fits memory" keeps what fits\.\nNothing was changed\.$/,
+  );
+  assert.equal(await shareText(page), tune);
+});
+
+test('phones, tablets and desktops with touch show every key whole and fingertip-sized, and every menu and command', async () => {
   const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
   // The tablet's board as wide as its screen, not at the board's own 556 px.
   for (const [viewport, smallestKey] of [
@@ -305,7 +459,16 @@ test('phones, tablets and desktops with touch show every key whole and fingertip
     const boxes = (selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
     const keys = await boxes('.key');
     const outside = (r) => r.left < 0 || r.top < 0 || r.right > width || r.bottom > height;
-    assert.deepEqual([...keys, ...(await boxes('.commands button'))].filter(outside), [], `${width} x ${height}`);
+    assert.deepEqual([...keys, ...(await boxes('.menu > button'))].filter(outside), [], `${width} x ${height}`);
+    // Each menu open, the examples too, with every command on the screen.
+    for (const menu of ['file', 'edit', 'operate', 'view', 'help']) {
+      await page.tap(`#${menu}Menu`);
+      if (menu === 'file') await page.tap('#examples');
+      const commands = await boxes('[role="menu"]:not([hidden]) > [role^="menuitem"]');
+      assert.ok(commands.length > (menu === 'file' ? 7 : 0), menu);
+      assert.deepEqual(commands.filter(outside), [], `${menu} at ${width} x ${height}`);
+      await page.tap(`#${menu}Menu`);
+    }
     assert.ok(Math.min(...keys.map((r) => Math.min(r.width, r.height))) >= smallestKey, `${width} x ${height}`);
     await page.close();
   }
@@ -332,10 +495,10 @@ test('without sound, or while the browser suspends it, a tune plays on in time; 
   assert.match(await noteText(page), /^No sound: .*https:\/\/ or from localhost/);
   await page.keyboard.press('Escape');
   // Nor a clipboard there: said in plain words, and the link given to copy by hand.
-  await page.click('#copy');
+  await choose(page, 'edit', 'copy');
   assert.match(await message(page), /clipboard only when it is served over https:\/\//);
   await page.keyboard.press('Escape');
-  await page.click('#share');
+  await choose(page, 'edit', 'share');
   const field = await page.$eval('#shareBox[open] input', (i) => [i.value, i.value.slice(i.selectionStart)]);
   assert.deepEqual(field, Array(2).fill(`${insecureOrigin}/#${await shareText(page)}`));
 
@@ -359,12 +522,16 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
   await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
   const findings = () => page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id} ${v.nodes[0].target}`));
   assert.deepEqual(await findings(), []);
-  await page.click('#help');
+  await page.click('#fileMenu');
+  await page.click('#examples');
+  assert.deepEqual(await findings(), []);
+  await page.click('#fileMenu');
+  await choose(page, 'help', 'help');
   const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
   assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), walkThrough.match(/<h2>(.*?)</)[1]);
   assert.deepEqual(await findings(), []);
   await page.keyboard.press('Escape');
-  await page.click('#about');
+  await choose(page, 'help', 'about');
   await page.waitForFunction(() => [...document.querySelectorAll('#aboutBox img')].every((i) => i.naturalWidth > 0));
   assert.deepEqual(await findings(), []);
 });

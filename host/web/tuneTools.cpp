@@ -1,0 +1,198 @@
+// The tune tools of the web edition as C functions for the page's
+// JavaScript: the example tunes, a script's title, and the conversions
+// korvel-cli makes (tuneConvert.h), which the page runs in a worker of their
+// own (tuneWorker.js) so that a long one never holds up the page.
+#include "formats/midiFile.h"
+#include "formats/shareLink.h"
+#include "formats/tuneConvert.h"
+#include "formats/tuneExport.h"
+#include "formats/tuneWave.h"
+#include "host/web/examples.h"
+#include "host/web/exchange.h"
+#include "model/toneBank.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace korvel::web {
+namespace {
+
+using namespace formats;
+
+// The first line of a script as korvel-cli reads it to name a tune: up to and
+// with its line end, at most 255 bytes, ending at a zero byte.
+constexpr size_t longestHead = 255;
+
+std::string headOf(const char* bytes, size_t size) {
+    const char* end = bytes + std::min(size, longestHead);
+    const char* newline = std::find(bytes, end, '\n');
+    if (newline != end) end = newline + 1;
+    return std::string(bytes, std::find(bytes, end, '\0'));
+}
+
+const Example& example(int index) {
+    return examples[std::clamp<size_t>(static_cast<size_t>(std::max(index, 0)), 0,
+                                       exampleCount - 1)];
+}
+
+// A MIDI file's voices, as the import dialog offers them.
+std::vector<VoiceChoice> voices;
+
+// The tune in the input, as its share text (memory, start address and tempo),
+// in a fresh kit.
+KitState inputTune() {
+    KitState shared;
+    initKit(shared, ClockReading{0, 0, 0, 0});
+    applyShareText(shared, inputText());
+    return tuneKitOf(shared);
+}
+
+// The last conversion: its bytes, or why there are none, and what to tell.
+struct Converted {
+    std::string fault;
+    std::string warning;
+    std::string notes; // an import's warnings, a line each
+    std::string report;
+};
+Converted converted;
+
+int convertedAs(std::string bytes, std::string fault, std::string warning = {},
+                const std::vector<std::string>& notes = {}, std::string report = {}) {
+    handBack(std::move(bytes));
+    std::string lines;
+    for (const std::string& line : notes) lines += line + "\n";
+    converted = {std::move(fault), std::move(warning), std::move(lines), std::move(report)};
+    return converted.fault.empty();
+}
+
+// A buffer that grows to what the WAV writer gives it.
+class StringSink final : public ByteSink {
+  public:
+    explicit StringSink(std::string& bytes) : bytes_(bytes) {}
+    bool write(const void* bytes, size_t size) override {
+        bytes_.append(static_cast<const char*>(bytes), size);
+        return true;
+    }
+
+  private:
+    std::string& bytes_;
+};
+
+} // namespace
+} // namespace korvel::web
+
+using namespace korvel;
+using namespace korvel::formats;
+namespace web = korvel::web;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE int korvel_exampleCount() {
+    return static_cast<int>(web::exampleCount);
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_exampleName(int index) {
+    return web::example(index).fileName;
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_exampleScript(int index) {
+    return web::example(index).script;
+}
+EMSCRIPTEN_KEEPALIVE int korvel_exampleSize(int index) {
+    return static_cast<int>(web::example(index).size);
+}
+// The title the example's first line gives it, or its file name's stem.
+EMSCRIPTEN_KEEPALIVE const char* korvel_exampleTitle(int index) {
+    const web::Example& chosen = web::example(index);
+    const std::string name = chosen.fileName;
+    return web::handBack(
+        titleOfScript(web::headOf(chosen.script, chosen.size), name.substr(0, name.rfind('.'))));
+}
+
+// What a script (the input) calls its tune, as korvel-cli names a MIDI
+// export's track, or fallback.
+EMSCRIPTEN_KEEPALIVE const char* korvel_titleOfScript(const char* fallback) {
+    return web::handBack(
+        titleOfScript(web::headOf(web::input().data(), web::input().size()), fallback));
+}
+
+EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
+    return static_cast<double>(maxMidiBytes);
+}
+
+// The voices of the MIDI file in the input, or -1 with the fault in korvel_fault.
+EMSCRIPTEN_KEEPALIVE int korvel_midiVoices() {
+    MidiSong song;
+    const MidiRead read = readMidi(std::string(web::input()), song);
+    web::voices.clear();
+    if (!read.ok) return web::convertedAs({}, read.error) - 1;
+    web::voices = voiceChoices(song);
+    return static_cast<int>(web::voices.size());
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_voiceLabel(int index) {
+    return web::voices.at(static_cast<size_t>(index)).label.c_str();
+}
+// The voice's track and channel, 0 for any.
+EMSCRIPTEN_KEEPALIVE int korvel_voiceTrack(int index) {
+    return static_cast<int>(web::voices.at(static_cast<size_t>(index)).track.value_or(0));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_voiceChannel(int index) {
+    return static_cast<int>(web::voices.at(static_cast<size_t>(index)).channel.value_or(0));
+}
+
+// The MIDI file in the input as a script, handed back; track and channel 0
+// for any, transposition chosen unless transposed. 0: the fault in korvel_fault.
+EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int channel,
+                                           int transposed, int transpose, int fit, int truncate) {
+    ImportOptions options;
+    if (track > 0) options.track = static_cast<uint32_t>(track);
+    if (channel > 0) options.channel = static_cast<uint32_t>(channel);
+    if (transposed) options.transpose = transpose;
+    options.fit = fit != 0;
+    options.truncate = truncate != 0;
+    MidiImport imported = importMidi(std::string(web::input()), options, fileName);
+    return web::convertedAs(std::move(imported.script), std::move(imported.error), {},
+                            imported.warnings, std::move(imported.report));
+}
+
+// One pass of the tune in the input (its share text) as a MIDI file whose
+// track is named title, handed back. 0: the fault in korvel_fault.
+EMSCRIPTEN_KEEPALIVE int korvel_exportMidi(const char* title) {
+    MidiExport exported = exportMidi(web::inputTune(), title);
+    return web::convertedAs(std::move(exported.bytes), std::move(exported.fault),
+                            runWarning(exported.run));
+}
+
+// One pass of the tune in the input as a WAV file, handed back. The tone bank
+// is built at the first export and kept.
+EMSCRIPTEN_KEEPALIVE int korvel_exportWave() {
+    static ToneBank bank;
+    const KitState kit = web::inputTune();
+    const WavePlan plan = planWave(kit, RunLimit::pass());
+    if (!plan.fault.empty()) return web::convertedAs({}, plan.fault);
+    if (!bank.storage && !buildToneBank(bank))
+        return web::convertedAs({}, "there is not enough memory for the kit's tones");
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(plan.run.samples) + 64);
+    web::StringSink sink(bytes);
+    if (!writeTuneWave(sink, kit, RunLimit::pass(), bank, plan.run.samples, [] { return false; }))
+        return web::convertedAs({}, "the tune did not play again as it did the first time");
+    return web::convertedAs(std::move(bytes), {}, runWarning(plan.run));
+}
+
+// What the last conversion could not do, what to warn of, an import's
+// warnings (a line each) and its report.
+EMSCRIPTEN_KEEPALIVE const char* korvel_fault() {
+    return web::converted.fault.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_warning() {
+    return web::converted.warning.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_importWarnings() {
+    return web::converted.notes.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_importReport() {
+    return web::converted.report.c_str();
+}
+}

@@ -1,0 +1,206 @@
+// The tune tools of the page: File > Examples, Import MIDI and the exports
+// as WAV and MIDI. The conversions are korvel-cli's own, in the kit's module
+// (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
+// waits on a long one; the kit itself takes only the finished script.
+const $ = (id) => document.getElementById(id);
+
+// page: what the tools use of korvel.js: the kit module and its helpers,
+// messages, the loaded tune's names and the download.
+export function setUpTuneTools(page) {
+  const { kit, tell, note, tune } = page;
+  const { text, encoder } = page.memory;
+  const maxMidiBytes = kit._korvel_maxMidiBytes();
+
+  // ---- The worker ----
+
+  let worker = null;
+  let nextId = 0;
+  const waiting = new Map(); // id -> resolve
+
+  function convert(request, transfer = []) {
+    if (!worker) {
+      worker = new Worker('tuneWorker.js', { type: 'module' });
+      worker.onmessage = ({ data }) => {
+        waiting.get(data.id)?.(data);
+        waiting.delete(data.id);
+        if (data.broken) {
+          worker.terminate();
+          worker = null;
+        }
+      };
+      // Unable to start (or broken), it answers every request with the reason.
+      worker.onerror = (event) => {
+        event.preventDefault();
+        worker = null;
+        for (const resolve of waiting.values())
+          resolve({ ok: false, fault: 'the browser could not run the converter' });
+        waiting.clear();
+      };
+    }
+    const id = ++nextId;
+    return new Promise((resolve) => {
+      waiting.set(id, resolve);
+      worker.postMessage({ id, ...request }, transfer);
+    });
+  }
+
+  // The worker starts as the File menu opens, ready by the time a file is picked.
+  $('fileMenu').addEventListener('click', () => worker || convert({ kind: 'start', bytes: new Uint8Array() }));
+
+  // ---- Examples ----
+
+  const examples = $('exampleItems');
+  for (let i = 0; i < kit._korvel_exampleCount(); ++i) {
+    const item = document.createElement('button');
+    item.setAttribute('role', 'menuitem');
+    item.tabIndex = -1;
+    item.textContent = text(kit._korvel_exampleTitle(i));
+    item.dataset.file = text(kit._korvel_exampleName(i));
+    item.addEventListener('click', () => {
+      const at = kit._korvel_exampleScript(i);
+      const bytes = kit.HEAPU8.slice(at, at + kit._korvel_exampleSize(i));
+      if (page.loadScript(bytes, item.dataset.file, item.textContent)) tune.name(item.dataset.file, item.textContent);
+    });
+    examples.append(item);
+  }
+
+  // ---- Import MIDI ----
+
+  const stem = page.stemOf;
+  // The conversions' advice names korvel-cli's options; here, the dialog's choices.
+  const choiceOf = {
+    '--channel 10': 'the voice "Channel 10"',
+    '--fit': `"${$('importFit').labels[0].textContent.trim()}"`,
+    '--truncate': `"${$('importTruncate').labels[0].textContent.trim()}"`,
+  };
+  const inDialogWords = (advice) => advice.replace(/--channel 10|--fit|--truncate/g, (option) => choiceOf[option]);
+  const cantImport = (name, why) =>
+    tell('Import MIDI', `Can't import ${name}: ${inDialogWords(why)}.\nNothing was changed.`);
+
+  // The import's choices, asked in one dialog; null when cancelled.
+  function askOptions(name, voices) {
+    const box = $('importBox');
+    $('importFile').textContent = name;
+    $('importVoice').replaceChildren(
+      ...voices.map((voice, i) => new Option(voice.label, i)),
+    );
+    page.letGoAll();
+    box.returnValue = '';
+    box.showModal();
+    return new Promise((resolve) => {
+      box.addEventListener(
+        'close',
+        () => {
+          if (box.returnValue !== 'import') return resolve(null);
+          const { track, channel } = voices[$('importVoice').value];
+          const by = box.querySelector('input[name="transposition"]:checked').value === 'by';
+          resolve({
+            track,
+            channel,
+            transpose: by ? Number($('importSemitones').value) : null,
+            fit: $('importFit').checked,
+            truncate: $('importTruncate').checked,
+          });
+        },
+        { once: true },
+      );
+    });
+  }
+  // The semitones count only when chosen.
+  const followTransposition = () =>
+    ($('importSemitones').disabled = !$('importBy').checked);
+  for (const radio of document.querySelectorAll('input[name="transposition"]'))
+    radio.addEventListener('change', followTransposition);
+  followTransposition();
+
+  // The report's lines ("memory:   40 of 124 steps ...") as a table.
+  function showReport(name, imported) {
+    const box = $('reportBox');
+    $('reportTitle').textContent = `Imported ${name}`;
+    const warnings = imported.warnings.split('\n').filter(Boolean);
+    $('reportWarnings').replaceChildren(
+      ...warnings.map((warning) =>
+        Object.assign(document.createElement('li'), { textContent: `Warning: ${inDialogWords(warning)}` }),
+      ),
+    );
+    const rows = imported.report
+      .split('\n')
+      .filter(Boolean)
+      .map((line) => {
+        const row = document.createElement('tr');
+        const colon = line.indexOf(':');
+        row.append(
+          Object.assign(document.createElement('th'), { scope: 'row', textContent: line.slice(0, colon) }),
+          Object.assign(document.createElement('td'), { textContent: line.slice(colon + 1).trim() }),
+        );
+        return row;
+      });
+    box.querySelector('table').replaceChildren(...rows);
+    page.letGoAll();
+    box.showModal();
+  }
+
+  // The tests and measurements count what the tools finished, whichever way.
+  const counted = (tool) => async (...args) => {
+    try {
+      return await tool(...args);
+    } finally {
+      ++window.korvel.toolsDone;
+    }
+  };
+
+  async function importFile(file) {
+    const bytes = await file
+      .slice(0, maxMidiBytes + 1)
+      .arrayBuffer()
+      .then((buffer) => new Uint8Array(buffer), () => null);
+    if (!bytes) return cantImport(file.name, 'the browser could not read the file');
+    if (bytes.length > maxMidiBytes)
+      return cantImport(
+        file.name,
+        `the file is larger than ${maxMidiBytes >> 20} MiB, more than a tune for the kit could come from`,
+      );
+    const read = await convert({ kind: 'voices', bytes: bytes.slice() });
+    if (!read.ok) return cantImport(file.name, read.fault);
+    const options = await askOptions(file.name, read.voices);
+    if (!options) return;
+    const started = performance.now();
+    const imported = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
+    if (!imported.ok) return cantImport(file.name, imported.fault);
+    if (!page.loadScript(imported.bytes, file.name, file.name)) return;
+    tune.name(`${stem(file.name)}.dat`, page.titleOfScript(imported.bytes, stem(file.name)));
+    window.korvel.lastImport = { script: imported.bytes, milliseconds: performance.now() - started };
+    note(`Tune imported from ${file.name}: press RUN to play.`);
+    showReport(file.name, imported);
+  }
+
+  // ---- Export ----
+
+  const exportKinds = {
+    wave: { caption: 'Export WAV', extension: '.wav', type: 'audio/wav' },
+    midi: { caption: 'Export MIDI', extension: '.mid', type: 'audio/midi' },
+  };
+
+  async function exportTune(kind) {
+    const { caption, extension, type } = exportKinds[kind];
+    const name = stem(tune.fileName()) + extension;
+    const answer = await convert({ kind, type, bytes: encoder.encode(page.shareText()), title: tune.title() });
+    if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
+    if (!page.download(answer.blob, name)) return;
+    if (answer.warning) tell(caption, `${name} holds one pass, but ${answer.warning}.`);
+    else note(`Exported ${name}.`);
+  }
+
+  const importCounted = counted(importFile);
+  $('importMidi').addEventListener('click', () => $('midiFile').click());
+  $('midiFile').addEventListener('change', () => {
+    const [file] = $('midiFile').files;
+    $('midiFile').value = '';
+    if (file) importCounted(file);
+  });
+  const exportCounted = counted(exportTune);
+  $('exportWave').addEventListener('click', () => exportCounted('wave'));
+  $('exportMidi').addEventListener('click', () => exportCounted('midi'));
+
+  return { importFile: importCounted };
+}

@@ -1,0 +1,65 @@
+// The tune conversions (tuneTools.cpp) in a worker of their own, so that a
+// long import or export never holds up the page: a request in, its answer out,
+// matched by id. Bytes come in and a script goes out as transferred buffers;
+// an export goes out as a Blob made here, as making one of megabytes takes
+// the thread that does it a tenth of a second.
+import { kitMemory } from './kitMemory.js';
+import createKitModule from './korvelKit.js';
+
+const ready = createKitModule().then((kit) => ({ kit, ...kitMemory(kit) }));
+
+function convert({ kit, text, putInput, withString, handedBack }, request) {
+  putInput(request.bytes);
+  // What was handed back, and what to tell of it.
+  const outcome = (ok) => ({
+    ok: !!ok,
+    fault: text(kit._korvel_fault()),
+    warning: text(kit._korvel_warning()),
+    bytes: ok ? handedBack() : null,
+  });
+  switch (request.kind) {
+    case 'start':
+      return { ok: true };
+    case 'voices': {
+      const count = kit._korvel_midiVoices();
+      if (count < 0) return outcome(false);
+      return {
+        ok: true,
+        voices: Array.from({ length: count }, (_, i) => ({
+          label: text(kit._korvel_voiceLabel(i)),
+          track: kit._korvel_voiceTrack(i),
+          channel: kit._korvel_voiceChannel(i),
+        })),
+      };
+    }
+    case 'import': {
+      const { track, channel, transpose, fit, truncate } = request.options;
+      const ok = withString(request.name, (name) =>
+        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate));
+      const result = outcome(ok);
+      return { ...result, warnings: text(kit._korvel_importWarnings()), report: text(kit._korvel_importReport()) };
+    }
+    case 'wave':
+    case 'midi': {
+      const { bytes, ...result } = outcome(
+        request.kind === 'wave'
+          ? kit._korvel_exportWave()
+          : withString(request.title, (title) => kit._korvel_exportMidi(title)),
+      );
+      return { ...result, blob: bytes && new Blob([bytes], { type: request.type }) };
+    }
+  }
+  return { ok: false, fault: `unknown request ${request.kind}` };
+}
+
+// A conversion that fails outright leaves the module unusable: the answer
+// says so, and the page starts another worker for the next request.
+onmessage = async ({ data }) => {
+  let answer;
+  try {
+    answer = { id: data.id, ...convert(await ready, data) };
+  } catch {
+    answer = { id: data.id, ok: false, fault: 'the converter failed', broken: true };
+  }
+  postMessage(answer, answer.bytes ? [answer.bytes.buffer] : []);
+};
