@@ -29,6 +29,9 @@ class StepRecorder final : public StepSink {
     std::vector<PlayedStep> steps;
 };
 
+// The title of a tune no script names (typed in, or pasted without a title).
+constexpr const char* untitledTuneTitle = "KORVEL tune";
+
 // What a script's first line (head, as read) calls the tune after the magic,
 // or fallback when it names nothing.
 std::string titleOfScript(std::string head, const std::string& fallback);

@@ -66,7 +66,7 @@ QList<Example> builtInExamples() {
 }
 
 TuneName untitledTune() {
-    return {"KORVEL tune", QStringLiteral("tune")};
+    return {formats::untitledTuneTitle, QStringLiteral("tune")};
 }
 
 TuneName nameOfFile(const QString& path) {

@@ -382,14 +382,14 @@ function scriptImage() {
 }
 
 // The loaded tune's names: the file Save writes, and the title an export
-// gives it. A tune typed in or opened from the clipboard or a link is called
-// what korvel-cli calls the file Save writes.
+// gives it. A tune typed in or opened from the clipboard or a link has the
+// desktop edition's title for an untitled tune.
 const tune = (() => {
   let fileName = 'korvel.dat';
   let title = null;
   return {
     fileName: () => fileName,
-    title: () => title ?? titleOfScript(scriptImage(), ''),
+    title: () => title ?? text(kit._korvel_untitledTuneTitle()),
     name(file, tuneTitle = null) {
       fileName = file;
       title = tuneTitle;

@@ -7,6 +7,7 @@
 #include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 #include "formats/tuneWave.h"
+#include "frontend/importChoices.h"
 #include "host/web/examples.h"
 #include "host/web/exchange.h"
 #include "model/toneBank.h"
@@ -117,6 +118,10 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_titleOfScript(const char* fallback) {
         titleOfScript(web::headOf(web::input().data(), web::input().size()), fallback));
 }
 
+EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTuneTitle() {
+    return untitledTuneTitle;
+}
+
 EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
     return static_cast<double>(maxMidiBytes);
 }
@@ -151,6 +156,7 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
     if (transposed) options.transpose = transpose;
     options.fit = fit != 0;
     options.truncate = truncate != 0;
+    options.advice = dialogAdvice();
     MidiImport imported = importMidi(std::string(web::input()), options, fileName);
     return web::convertedAs(std::move(imported.script), std::move(imported.error), {},
                             imported.warnings, std::move(imported.report));

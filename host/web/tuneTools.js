@@ -67,15 +67,8 @@ export function setUpTuneTools(page) {
   // ---- Import MIDI ----
 
   const stem = page.stemOf;
-  // The conversions' advice names korvel-cli's options; here, the dialog's choices.
-  const choiceOf = {
-    '--channel 10': 'the voice "Channel 10"',
-    '--fit': `"${$('importFit').labels[0].textContent.trim()}"`,
-    '--truncate': `"${$('importTruncate').labels[0].textContent.trim()}"`,
-  };
-  const inDialogWords = (advice) => advice.replace(/--channel 10|--fit|--truncate/g, (option) => choiceOf[option]);
   const cantImport = (name, why) =>
-    tell('Import MIDI', `Can't import ${name}: ${inDialogWords(why)}.\nNothing was changed.`);
+    tell('Import MIDI', `Can't import ${name}: ${why}.\nNothing was changed.`);
 
   // The import's choices, asked in one dialog; null when cancelled.
   function askOptions(name, voices) {
@@ -120,7 +113,7 @@ export function setUpTuneTools(page) {
     const warnings = imported.warnings.split('\n').filter(Boolean);
     $('reportWarnings').replaceChildren(
       ...warnings.map((warning) =>
-        Object.assign(document.createElement('li'), { textContent: `Warning: ${inDialogWords(warning)}` }),
+        Object.assign(document.createElement('li'), { textContent: `Warning: ${warning}` }),
       ),
     );
     const rows = imported.report

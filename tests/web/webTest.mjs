@@ -440,7 +440,7 @@ test('a damaged MIDI file, dropped on the page, or a song too long for memory le
   await tool(page, () => page.click('#importGo'));
   assert.match(
     await message(page),
-    /^Can't import long\.mid: the tune is 2273 steps too long .*; "Keep the opening that fits memory" keeps what fits\.\nNothing was changed\.$/,
+    /^Can't import long\.mid: the tune is 2273 steps too long .*; "Keep what fits in memory" keeps the opening that fits\.\nNothing was changed\.$/,
   );
   assert.equal(await shareText(page), tune);
 });
