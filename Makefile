@@ -87,10 +87,11 @@ screenshots: windows
 	bash scripts/desktop-session bash scripts/desktop-screenshot build/run/host/qt/korvel docs/qt-screenshot.png
 
 bench:
-	$(install) tools build bench
+	$(install) tools build desktop bench
 	cmake --preset release -DBUILD_TESTING=OFF
-	cmake --build --preset release -j $(JOBS) --target korvel_bench
+	cmake --build --preset release -j $(JOBS) --target korvel_bench korvel_qt_bench
 	./build/release/bench/korvel_bench
+	QT_QPA_PLATFORM=offscreen ./build/release/bench/korvel_qt_bench
 
 # Fuzzes the script loader and the keypad, then the MIDI reader and import,
 # each for FUZZ_SECONDS, starting from its committed corpus (the kit's with the
