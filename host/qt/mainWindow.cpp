@@ -182,7 +182,7 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     row->addWidget(panel_, 0, Qt::AlignTop);
     row->addWidget(editorPanel_);
     setCentralWidget(boardAndEditor);
-    blankTune_ = savedTune_ = takeSnapshot(session_->kit());
+    savedTune_ = takeSnapshot(session_->kit());
     status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
@@ -380,7 +380,9 @@ void MainWindow::report(const FileResult& result) {
 
 bool MainWindow::tuneUnsaved() const {
     const TuneSnapshot now = takeSnapshot(session_->kit());
-    return now != savedTune_ && now != blankTune_;
+    const auto& memory = session_->kit().memory;
+    const bool blank = std::all_of(memory.begin(), memory.end(), [](auto n) { return n == 0; });
+    return now != savedTune_ && !blank;
 }
 
 void MainWindow::markSaved() {

@@ -80,7 +80,8 @@ class MainWindow final : public QMainWindow {
     // Asks for the import's choices and loads the tune; the memory stays as
     // it was unless the whole import succeeds. True when loaded.
     bool importMidiFile(const QString& path);
-    // The tune differs from the one last loaded or saved, and is not the blank memory.
+    // The tune differs from the one last loaded or saved, and memory is not blank (as Reset leaves
+    // it).
     bool tuneUnsaved() const;
     // The zoom asked for, or the largest smaller one with which the window
     // fits its screen's free area.
@@ -163,7 +164,6 @@ class MainWindow final : public QMainWindow {
     QAction* editorShown_ = nullptr;
     QAction* copyTune_ = nullptr;
     QAction* pasteTune_ = nullptr;
-    TuneSnapshot blankTune_;
     TuneSnapshot savedTune_;
     TuneName tuneName_ = untitledTune();
     QString tunePath_; // the file on disk the tune came from or went into, if any

@@ -1,6 +1,7 @@
 // Tune editor panel: its controls, its actions and the repaints they need.
 #include "host/qt/tuneEditorPanel.h"
 
+#include "frontend/hexText.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/tuneTableView.h"
 
@@ -20,8 +21,22 @@ namespace {
 constexpr int checkRows = 3; // the checks list's height; a tune rarely has more
 constexpr int hexBase = 16;
 
+// Hex digits as the kit shows them: upper case, as many as the largest value has.
+class HexSpinBox final : public QSpinBox {
+  public:
+    explicit HexSpinBox(int maximum) : digits_(int(hexText(uint32_t(maximum), 1).size())) {}
+
+  protected:
+    QString textFromValue(int value) const override {
+        return QString::fromStdString(hexText(uint32_t(value), digits_));
+    }
+
+  private:
+    int digits_;
+};
+
 QSpinBox* hexSpinBox(int maximum, const QString& name, const QString& tip) {
-    auto* box = new QSpinBox;
+    auto* box = new HexSpinBox(maximum);
     box->setDisplayIntegerBase(hexBase);
     box->setRange(0, maximum);
     box->setKeyboardTracking(false); // one change (and one undo step) per value entered
@@ -192,9 +207,9 @@ void TuneEditorPanel::showChecks() {
         auto* item = new QListWidgetItem(QString::fromStdString(check.text), checks_);
         item->setData(Qt::UserRole, check.row);
     }
-    checksTitle_->setText(editor_.checks().empty() ? tr("Checks: the tune plays as it should.")
+    checksTitle_->setText(editor_.checks().empty() ? tr("Checks: none fail.")
                                                    : tr("Checks (click one to go to its row):"));
-    checks_->setEnabled(!editor_.checks().empty());
+    checks_->setVisible(!editor_.checks().empty());
 }
 
 void TuneEditorPanel::showKeyboardOwner() {

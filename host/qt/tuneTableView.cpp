@@ -32,8 +32,9 @@ constexpr std::array<ColumnLook, tuneColumnCount> columnLooks = {{
     {"Jump", 4},
 }};
 constexpr int barCharacters = 6; // the longest length's bar, beside the length's text
-constexpr int cellPadding = 6;
-constexpr int rowPadding = 4;
+constexpr int cellPadding = 10;
+constexpr int rowPadding = 5;
+constexpr int sizeHintRows = 17; // a tune's phrase or two
 
 // Qt gives a shifted symbol's own code; the core reads keys as typed without
 // Shift on a US layout.
@@ -151,12 +152,12 @@ void TuneTableView::layoutColumns() {
     }
     columnLeft_[tuneColumnCount] = x;
     setViewportMargins(0, rowHeight(), 0, 0);
+    // Every column whole: the table never scrolls sideways.
+    setMinimumWidth(x + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
 }
 
 QSize TuneTableView::sizeHint() const {
-    return {columnLeft_[tuneColumnCount] + verticalScrollBar()->sizeHint().width() +
-                2 * frameWidth(),
-            rowHeight() * 17};
+    return {minimumWidth(), rowHeight() * sizeHintRows};
 }
 
 void TuneTableView::resizeEvent(QResizeEvent* event) {
