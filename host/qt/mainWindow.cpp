@@ -222,7 +222,10 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     showStatus();
 }
 
-MainWindow::~MainWindow() = default;
+// The editor outlives the menus' actions while the window goes.
+MainWindow::~MainWindow() {
+    disconnect(editorPanel_, nullptr, this, nullptr);
+}
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));

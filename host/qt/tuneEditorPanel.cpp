@@ -153,6 +153,11 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     showKeyboardOwner();
 }
 
+// Focus moves while the widgets go: no word of it may reach the half-destroyed panel.
+TuneEditorPanel::~TuneEditorPanel() {
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 QAction* TuneEditorPanel::addAction(const QString& text, const QKeySequence& keys,
                                     const char* name) {
     auto* action = new QAction(text, this);

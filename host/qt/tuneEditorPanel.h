@@ -26,6 +26,7 @@ class TuneEditorPanel final : public QWidget {
 
   public:
     explicit TuneEditorPanel(KitSession& session, QWidget* parent = nullptr);
+    ~TuneEditorPanel() override;
 
     TuneEditor& editor() { return editor_; }
     TuneTableView& table() { return *table_; }
