@@ -408,6 +408,7 @@ bool MainWindow::loadFile(const QString& path) {
 
 bool MainWindow::openScript(const QString& path) {
     const FileResult result = session_->loadFile(path);
+    editorPanel_->refresh();
     report(result);
     if (result.outcome != FileOutcome::Done) {
         forgetRecent(path);
@@ -451,6 +452,7 @@ void MainWindow::buildExamplesMenu(QMenu& menu) {
 void MainWindow::loadExample(const Example& example) {
     if (!mayDropTune()) return;
     const FileResult result = session_->loadScript(example.script, example.fileName);
+    editorPanel_->refresh();
     report(result);
     if (result.outcome != FileOutcome::Done) return;
     nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
@@ -486,6 +488,7 @@ bool MainWindow::importChosen(const QString& path) {
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
+    editorPanel_->refresh();
     report(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
     nameTune(nameOfScript(script, nameOfFile(path)), path);
@@ -549,6 +552,7 @@ void MainWindow::showFileName(const QString& path) {
 
 void MainWindow::reset() {
     session_->reset();
+    editorPanel_->refresh();
     nameTune(untitledTune(), {});
     showFileName({});
 }
@@ -561,6 +565,7 @@ void MainWindow::copyTune() {
 void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
+    editorPanel_->refresh();
     if (result.outcome == FileOutcome::Done) {
         nameTune(nameOfScript(text, untitledTune()), {});
         showFileName({});

@@ -117,12 +117,14 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     });
     connect(qApp, &QApplication::focusChanged, this, &TuneEditorPanel::showKeyboardOwner);
     // Kit keys (the keypad's WRITE, the organ while recording) change the tune too.
+    // The look comes once the call into the session has returned: inside it
+    // the kit may be halfway (play from a row lends the start address).
     connect(&session, &KitSession::keyHeldChanged, this, [this](KeyId key) {
         editor_.kitKey(key, session_.isHeld(key), quint64(clock_.elapsed()));
-        refresh();
+        QMetaObject::invokeMethod(this, &TuneEditorPanel::refresh, Qt::QueuedConnection);
     });
-    // Loads, imports, pastes and Reset all show on the LED.
-    connect(&session, &KitSession::ledChanged, this, &TuneEditorPanel::refresh);
+    connect(&session, &KitSession::ledChanged, this, &TuneEditorPanel::refresh,
+            Qt::QueuedConnection);
     connect(&session, &KitSession::stepChanged, this, &TuneEditorPanel::showSounding);
 
     auto* recordButton = new QToolButton;

@@ -42,7 +42,9 @@ class TuneEditorPanel final : public QWidget {
     QAction* playFromRowAction() const { return playFromRow_; }
 
   public slots:
-    // Has the core look at the kit, then shows what changed.
+    // Has the core look at the kit, then shows what changed. The window
+    // calls it after each command that changes the tune (a load, Reset), so
+    // that the change is a step of undo of its own.
     void refresh();
     // The step sounding changed.
     void showSounding();

@@ -32,7 +32,7 @@ constexpr std::array<ColumnLook, tuneColumnCount> columnLooks = {{
     {"Jump", 4},
 }};
 constexpr int barCharacters = 6; // the longest length's bar, beside the length's text
-constexpr int cellPadding = 10;
+constexpr int cellPadding = 8;
 constexpr int rowPadding = 5;
 constexpr int sizeHintRows = 17; // a tune's phrase or two
 

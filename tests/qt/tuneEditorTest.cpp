@@ -115,6 +115,11 @@ class TuneEditorTest : public QObject {
         QTest::keyClick(&table(), Qt::Key_Right); // the note column
         QTest::keyClicks(&table(), "zx.c/");      // C, D, a rest, E and the end marker
         QCOMPARE(kit().mode, KitMode::Clock);     // the keys edited; none played the kit
+        // Played from the row after the end marker, the tune keeps its start address.
+        trigger("playFromRow");
+        QCoreApplication::processEvents();
+        QCOMPARE(window_->findChild<QSpinBox*>("startAddress")->value(), 0x004);
+        QTest::keyClick(&table(), Qt::Key_Escape);
         QCOMPARE(kit().startAddress, 0x004u);
 
         KitState fresh{};
