@@ -172,6 +172,16 @@ class TuneEditorTest : public QObject {
         QCOMPARE(asked_, 4);
     }
 
+    void editorShownIsRemembered() {
+        QVERIFY(window_->close());
+        MainWindow next(sound_);
+        QVERIFY(next.tuneEditor().isVisibleTo(&next));
+        next.findChild<QAction*>("tuneEditor")->trigger();
+        QVERIFY(next.close());
+        MainWindow last(sound_);
+        QVERIFY(!last.tuneEditor().isVisibleTo(&last));
+    }
+
     // Changes made by the menus and the keypad are steps of undo too.
     void undoReachesLoadsResetAndTheKeypad() {
         const TuneSnapshot blank = takeSnapshot(kit());
