@@ -1,6 +1,7 @@
 // Step table widget: painting, scrolling, and the mouse and keys to the core.
 #include "host/qt/tuneTableView.h"
 
+#include "host/qt/mainWindow.h"
 #include "host/qt/tuneColours.h"
 
 #include <QApplication>
@@ -9,10 +10,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 namespace korvel::qt {
 namespace {
@@ -253,16 +256,36 @@ void TuneTableView::keyPressEvent(QKeyEvent* event) {
     // While the table has the keyboard every key is the editor's, even one it
     // ignores: none falls through to play the kit.
     event->accept();
+    if (releasePending_) {
+        // Stamped with its release's time, a press is the key's auto-repeat: still held.
+        const bool repeat = releasePending_->key.character == key->character &&
+                            releasePending_->timestamp == event->timestamp();
+        if (repeat) return releasePending_.reset();
+        letGoOfKey();
+    }
     applyClipboard(editor_.key(*key, quint64(clock_.elapsed())));
     showEdit();
     emit edited();
 }
 
+// While recording, a release waits a moment for a press that makes it an
+// auto-repeat (as the window's kit keys do), so a held note is one step.
 void TuneTableView::keyReleaseEvent(QKeyEvent* event) {
     const std::optional<EditorKey> key = editorKeyOf(*event);
     if (!key || event->isAutoRepeat()) return QAbstractScrollArea::keyReleaseEvent(event);
     event->accept();
-    editor_.keyUp(*key, quint64(clock_.elapsed()));
+    if (releasePending_) letGoOfKey();
+    releasePending_ = PendingRelease{*key, event->timestamp(), quint64(clock_.elapsed())};
+    if (!editor_.recording()) return letGoOfKey();
+    const quint64 timestamp = event->timestamp();
+    QTimer::singleShot(MainWindow::autoRepeatPairMs, this, [this, timestamp] {
+        if (releasePending_ && releasePending_->timestamp == timestamp) letGoOfKey();
+    });
+}
+
+void TuneTableView::letGoOfKey() {
+    const PendingRelease release = *std::exchange(releasePending_, std::nullopt);
+    editor_.keyUp(release.key, release.atMs);
     emit edited();
 }
 

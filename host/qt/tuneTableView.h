@@ -59,6 +59,7 @@ class TuneTableView final : public QAbstractScrollArea {
     void scrollTo(uint32_t row);
     void clickAt(QPoint position, bool extend);
     void paintRow(QPainter& painter, const TuneRow& row, int y, bool selected) const;
+    void letGoOfKey();
 
     TuneEditor& editor_;
     const QElapsedTimer& clock_;
@@ -68,6 +69,13 @@ class TuneTableView final : public QAbstractScrollArea {
     int barWidth_ = 0;
     std::optional<uint32_t> soundingShown_;
     QElapsedTimer sinceUserScrolled_;
+    // A key's release not yet handed to the core, with its time.
+    struct PendingRelease {
+        EditorKey key;
+        quint64 timestamp; // the event's, to know its auto-repeat's press
+        quint64 atMs;      // the core's clock at the release
+    };
+    std::optional<PendingRelease> releasePending_;
 };
 
 } // namespace korvel::qt

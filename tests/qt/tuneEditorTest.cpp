@@ -13,6 +13,8 @@
 #include "model/toneSource.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSettings>
 #include <QSpinBox>
@@ -170,6 +172,29 @@ class TuneEditorTest : public QObject {
         QVERIFY(window_->loadFile(chosenFile_)); // the tune saved first, then Discard
         QVERIFY(takeSnapshot(kit()) == typed);
         QCOMPARE(asked_, 4);
+    }
+
+    // Some X servers send a held key's auto-repeat as a release and a press of
+    // the same time, unflagged: the held piano key still records one step.
+    void heldPianoKeyRecordsOneStep() {
+        const auto send = [this](QEvent::Type type, quint64 timestamp) {
+            QKeyEvent event(type, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+            event.setTimestamp(timestamp);
+            QApplication::sendEvent(&table(), &event);
+        };
+        trigger("record");
+        send(QEvent::KeyPress, 1000);
+        QTest::qWait(150);
+        send(QEvent::KeyRelease, 1150);
+        send(QEvent::KeyPress, 1150);
+        QTest::qWait(150);
+        send(QEvent::KeyRelease, 1300);
+        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        trigger("record");
+        const TuneRows& rows = window_->tuneEditor().editor().rows();
+        QCOMPARE(rows[0].kind, StepKind::Note);
+        QVERIFY(rows[0].group != 0);
+        QCOMPARE(rows[1].group, 0u);
     }
 
     void editorShownIsRemembered() {
