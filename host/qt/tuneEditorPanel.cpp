@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
@@ -166,6 +167,10 @@ QAction* TuneEditorPanel::addAction(const QString& text, const QKeySequence& key
     action->setShortcut(keys);
     action->setObjectName(QString::fromLatin1(name));
     return action;
+}
+
+void TuneEditorPanel::keyPressEvent(QKeyEvent* event) {
+    event->accept();
 }
 
 bool TuneEditorPanel::editing() const {

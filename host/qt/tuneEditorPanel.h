@@ -12,6 +12,7 @@
 #include <QWidget>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QSpinBox;
@@ -52,6 +53,10 @@ class TuneEditorPanel final : public QWidget {
   signals:
     // The PC keyboard now edits the tune (true) or plays the kit (false).
     void editingChanged(bool editing);
+
+  protected:
+    // A key the start address or tempo box leaves is still not the kit's.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QAction* addAction(const QString& text, const QKeySequence& keys, const char* name);
