@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -85,6 +86,8 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     record_->setToolTip(tr("Record (F6): notes played become steps from the selected row"));
     playFromRow_ = addAction(tr("Play from Ro&w"), QKeySequence(tr("F5")), "playFromRow");
     playFromRow_->setToolTip(tr("Play from the selected row (F5, or Enter in the table)"));
+    record_->setEnabled(false); // until the panel shows
+    playFromRow_->setEnabled(false);
     connect(undo_, &QAction::triggered, this, [this] { editor_.undo(), refresh(); });
     connect(redo_, &QAction::triggered, this, [this] { editor_.redo(), refresh(); });
     connect(cut_, &QAction::triggered, this, [this] {
@@ -171,6 +174,21 @@ QAction* TuneEditorPanel::addAction(const QString& text, const QKeySequence& key
 
 void TuneEditorPanel::keyPressEvent(QKeyEvent* event) {
     event->accept();
+}
+
+void TuneEditorPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    record_->setEnabled(true);
+    playFromRow_->setEnabled(true);
+}
+
+void TuneEditorPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return; // the window minimised: the panel stays open
+    if (editor_.recording()) editor_.setRecording(false, quint64(clock_.elapsed()));
+    record_->setEnabled(false);
+    playFromRow_->setEnabled(false);
+    refresh();
 }
 
 bool TuneEditorPanel::editing() const {

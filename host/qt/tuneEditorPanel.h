@@ -57,6 +57,9 @@ class TuneEditorPanel final : public QWidget {
   protected:
     // A key the start address or tempo box leaves is still not the kit's.
     void keyPressEvent(QKeyEvent* event) override;
+    // Play from the row and Record need the rows in sight; hiding them ends a recording.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     QAction* addAction(const QString& text, const QKeySequence& keys, const char* name);
