@@ -20,8 +20,12 @@ FileResult loadScriptFile(KitState& kit, const files::Path& path) {
 
 FileResult saveScriptFile(const KitState& kit, const files::Path& path) {
     const ScriptImage image = buildScript(kit);
+    return saveScriptText(std::string(image.data(), image.size()), path);
+}
+
+FileResult saveScriptText(const std::string& text, const files::Path& path) {
     const files::ReplaceResult written = files::replaceFile(
-        path, [&](files::ByteSink& out) { return out.write(image.data(), image.size()); });
+        path, [&](files::ByteSink& out) { return out.write(text.data(), text.size()); });
     if (written.outcome == files::ReplaceOutcome::Done) return saveDone();
     FileResult result = cantWrite(path.shown, written.reason);
     result.oldContentLost = written.oldContentLost;

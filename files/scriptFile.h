@@ -21,6 +21,8 @@ namespace korvel {
 FileResult loadScriptFile(KitState& kit, const files::Path& path);
 // Writes the kit's memory as a 932-byte script, replacing path only on success.
 FileResult saveScriptFile(const KitState& kit, const files::Path& path);
+// Writes a script's text as it is, replacing path only on success.
+FileResult saveScriptText(const std::string& text, const files::Path& path);
 
 // What a message box shows: the message, then on lines of their own the
 // reason (when asked for and known) and, when the old file was lost

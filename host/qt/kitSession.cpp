@@ -1,6 +1,7 @@
 // Kit session: the clock's counter and timer, reports and script files.
 #include "host/qt/kitSession.h"
 
+#include "frontend/tuneScript.h"
 #include "host/qt/tuneTools.h"
 
 #include <QTime>
@@ -55,13 +56,12 @@ FileResult KitSession::loadScript(const QByteArray& bytes, const QString& name) 
                                name.toStdString());
 }
 
-FileResult KitSession::saveFile(const QString& path) {
-    return saveScriptFile(session_.kit(), filePath(path));
+FileResult KitSession::saveFile(const QString& path, const std::string& title) {
+    return saveScriptText(wholeTuneScript(session_.kit(), title), filePath(path));
 }
 
-QByteArray KitSession::scriptBytes() const {
-    const ScriptImage image = session_.scriptImage();
-    return QByteArray(image.data(), static_cast<qsizetype>(image.size()));
+QByteArray KitSession::scriptBytes(const std::string& title) const {
+    return QByteArray::fromStdString(wholeTuneScript(session_.kit(), title));
 }
 
 void KitSession::onMelodyNoteEnded(quint64 tag) {

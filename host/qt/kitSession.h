@@ -12,6 +12,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <string>
+
 namespace korvel::qt {
 
 class KitSession final : public QObject, private SessionView {
@@ -32,9 +34,12 @@ class KitSession final : public QObject, private SessionView {
     FileResult loadText(const QByteArray& text) { return loadScript(text, "Clipboard"); }
     // A script's bytes from elsewhere (an example, an import) under name.
     FileResult loadScript(const QByteArray& bytes, const QString& name);
-    FileResult saveFile(const QString& path);
-    // The same 932 bytes Save writes.
-    QByteArray scriptBytes() const;
+    // Writes the whole tune (memory, start address and tempo) as a script named title.
+    FileResult saveFile(const QString& path, const std::string& title);
+    // The same script Save writes.
+    QByteArray scriptBytes(const std::string& title) const;
+    // The platform-free session, for the tune editor.
+    Session& core() { return session_; }
 
   public slots:
     // Lets go of every held key, so no organ note hangs when input goes elsewhere.

@@ -10,6 +10,7 @@
 #include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/panel.h"
+#include "host/qt/tuneEditorPanel.h"
 
 #include <QActionGroup>
 #include <QClipboard>
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -44,6 +46,7 @@ const char* const mainTitle = "KORVEL Simulator (Music playable)";
 // and placing the inside brings the frame back exactly where it was.
 const char* const positionSetting = "window/clientPosition";
 const char* const zoomSetting = "view/zoom";
+const char* const editorSetting = "view/tuneEditor";
 const char* const recentSetting = "files/recent";
 constexpr int recentFileCount = 8;
 constexpr int zoomPercents[] = {100, 150, 200};
@@ -169,7 +172,18 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     : QMainWindow(parent), session_(new KitSession(sound, this)), panel_(new Panel(*session_)),
       status_(new QLabel) {
     setWindowTitle(QString::fromLatin1(mainTitle));
-    setCentralWidget(panel_);
+    editorPanel_ = new TuneEditorPanel(*session_);
+    editorPanel_->hide();
+    // A click on the board takes the keyboard back from the editor, so PC keys play the kit.
+    panel_->setFocusPolicy(Qt::ClickFocus);
+    auto* boardAndEditor = new QWidget;
+    auto* row = new QHBoxLayout(boardAndEditor);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(panel_, 0, Qt::AlignTop);
+    row->addWidget(editorPanel_);
+    setCentralWidget(boardAndEditor);
+    savedTune_ = takeSnapshot(session_->kit());
     status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
@@ -185,6 +199,15 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
         box.exec();
     };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
+    askUnsaved_ = [this] {
+        const auto answer = QMessageBox::question(
+            this, tr("Unsaved Tune"),
+            tr("The tune in memory has changes that are not saved.\nSave them first?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return answer == QMessageBox::Save      ? UnsavedChoice::Save
+               : answer == QMessageBox::Discard ? UnsavedChoice::Discard
+                                                : UnsavedChoice::Cancel;
+    };
     chooseImport_ = [this](const QString& path, std::vector<formats::VoiceChoice> voices) {
         return chooseImportWithDialog(path, std::move(voices));
     };
@@ -200,7 +223,10 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     showStatus();
 }
 
-MainWindow::~MainWindow() = default;
+// The editor outlives the menus' actions while the window goes.
+MainWindow::~MainWindow() {
+    disconnect(editorPanel_, nullptr, this, nullptr);
+}
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -228,14 +254,28 @@ void MainWindow::buildMenus() {
         ->setObjectName("exit");
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addAction(tr("&Copy Tune"), QKeySequence::Copy, this, &MainWindow::copyTune)
-        ->setObjectName("copyTune");
-    edit->addAction(tr("&Paste Tune"), QKeySequence::Paste, this, &MainWindow::pasteTune)
-        ->setObjectName("pasteTune");
+    edit->addActions({editorPanel_->undoAction(), editorPanel_->redoAction()});
+    edit->addSeparator();
+    edit->addActions(
+        {editorPanel_->cutAction(), editorPanel_->copyAction(), editorPanel_->pasteAction()});
+    edit->addSeparator();
+    copyTune_ = edit->addAction(tr("&Copy Tune"), this, &MainWindow::copyTune);
+    copyTune_->setObjectName("copyTune");
+    pasteTune_ = edit->addAction(tr("&Paste Tune"), this, &MainWindow::pasteTune);
+    pasteTune_->setObjectName("pasteTune");
+    // Ctrl+C and Ctrl+V copy and paste rows while the editor has the keyboard, the tune otherwise.
+    const auto shareClipboardKeys = [this](bool editing) {
+        copyTune_->setShortcut(editing ? QKeySequence() : QKeySequence::Copy);
+        pasteTune_->setShortcut(editing ? QKeySequence() : QKeySequence::Paste);
+    };
+    shareClipboardKeys(false);
+    connect(editorPanel_, &TuneEditorPanel::editingChanged, this, shareClipboardKeys);
 
     QMenu* operate = menuBar()->addMenu(tr("&Operate"));
     operate->addAction(tr("&Reset"), QKeySequence(tr("Ctrl+R")), this, &MainWindow::reset)
         ->setObjectName("reset");
+    operate->addSeparator();
+    operate->addActions({editorPanel_->playFromRowAction(), editorPanel_->recordAction()});
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     QMenu* zoom = view->addMenu(tr("&Zoom"));
@@ -251,6 +291,10 @@ void MainWindow::buildMenus() {
         connect(action, &QAction::triggered, this, [this, percent] { setZoomPercent(percent); });
         zoomActions_.append(action);
     }
+    editorShown_ = view->addAction(tr("&Tune Editor"), QKeySequence(tr("F2")), this,
+                                   &MainWindow::showTuneEditor);
+    editorShown_->setObjectName("tuneEditor");
+    editorShown_->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Keyboard"), QKeySequence::HelpContents, this,
@@ -338,8 +382,34 @@ void MainWindow::report(const FileResult& result) {
               QString::fromStdString(messageText(result, true)));
 }
 
+bool MainWindow::tuneUnsaved() const {
+    const TuneSnapshot now = takeSnapshot(session_->kit());
+    const auto& memory = session_->kit().memory;
+    const bool blank = std::all_of(memory.begin(), memory.end(), [](auto n) { return n == 0; });
+    return now != savedTune_ && !blank;
+}
+
+void MainWindow::markSaved() {
+    savedTune_ = takeSnapshot(session_->kit());
+}
+
+bool MainWindow::mayDropTune() {
+    if (!tuneUnsaved()) return true;
+    switch (askUnsaved_()) {
+    case UnsavedChoice::Save: return save();
+    case UnsavedChoice::Discard: return true;
+    case UnsavedChoice::Cancel: break;
+    }
+    return false;
+}
+
 bool MainWindow::loadFile(const QString& path) {
+    return mayDropTune() && openScript(path);
+}
+
+bool MainWindow::openScript(const QString& path) {
     const FileResult result = session_->loadFile(path);
+    editorPanel_->refresh();
     report(result);
     if (result.outcome != FileOutcome::Done) {
         forgetRecent(path);
@@ -348,23 +418,29 @@ bool MainWindow::loadFile(const QString& path) {
     rememberRecent(path);
     nameTune(nameOfScriptFile(path), path);
     showFileName(path);
+    markSaved();
     return true;
 }
 
 void MainWindow::load() {
+    if (!mayDropTune()) return;
     const QString path = choose_(FileChoice::Load);
-    if (!path.isEmpty()) loadFile(path);
+    if (!path.isEmpty()) openScript(path);
 }
 
-void MainWindow::save() {
+// Named after the file unless the tune has a title of its own.
+bool MainWindow::save() {
     const QString path = choose_(FileChoice::Save);
-    if (path.isEmpty()) return;
-    const FileResult result = session_->saveFile(path);
+    if (path.isEmpty()) return false;
+    const TuneName name = tuneName_.title == untitledTune().title ? nameOfFile(path) : tuneName_;
+    const FileResult result = session_->saveFile(path, name.title);
     report(result);
-    if (result.outcome != FileOutcome::Done) return;
+    if (result.outcome != FileOutcome::Done) return false;
     rememberRecent(path);
-    nameTune(nameOfScript(session_->scriptBytes(), nameOfFile(path)), path);
+    nameTune({name.title, nameOfFile(path).fileStem}, path);
     showFileName(path);
+    markSaved();
+    return true;
 }
 
 void MainWindow::buildExamplesMenu(QMenu& menu) {
@@ -375,19 +451,27 @@ void MainWindow::buildExamplesMenu(QMenu& menu) {
 }
 
 void MainWindow::loadExample(const Example& example) {
+    if (!mayDropTune()) return;
     const FileResult result = session_->loadScript(example.script, example.fileName);
+    editorPanel_->refresh();
     report(result);
     if (result.outcome != FileOutcome::Done) return;
     nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
     showFileName(example.fileName);
+    markSaved();
 }
 
 void MainWindow::importMidi() {
+    if (!mayDropTune()) return;
     const QString path = choose_(FileChoice::ImportMidi);
-    if (!path.isEmpty()) importMidiFile(path);
+    if (!path.isEmpty()) importChosen(path);
 }
 
 bool MainWindow::importMidiFile(const QString& path) {
+    return mayDropTune() && importChosen(path);
+}
+
+bool MainWindow::importChosen(const QString& path) {
     const MidiFileRead read = readMidiFile(path);
     if (read.result.outcome != FileOutcome::Done) {
         report(read.result);
@@ -406,10 +490,12 @@ bool MainWindow::importMidiFile(const QString& path) {
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
+    editorPanel_->refresh();
     report(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
     nameTune(nameOfScript(script, nameOfFile(path)), path);
     showFileName(path);
+    markSaved();
     inform_(QString::fromLatin1(importCaption), importReportText(imported));
     return true;
 }
@@ -468,17 +554,20 @@ void MainWindow::showFileName(const QString& path) {
 
 void MainWindow::reset() {
     session_->reset();
+    editorPanel_->refresh();
     nameTune(untitledTune(), {});
     showFileName({});
 }
 
 void MainWindow::copyTune() {
-    QGuiApplication::clipboard()->setText(QString::fromLatin1(session_->scriptBytes()));
+    QGuiApplication::clipboard()->setText(
+        QString::fromLatin1(session_->scriptBytes(tuneName_.title)));
 }
 
 void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
+    editorPanel_->refresh();
     if (result.outcome == FileOutcome::Done) {
         nameTune(nameOfScript(text, untitledTune()), {});
         showFileName({});
@@ -536,11 +625,25 @@ void MainWindow::setZoomPercent(int percent) {
     if (!screen) screen = this->screen();
     const int shown = fittingZoom(percent, chromeSize(), screen->availableGeometry().size());
     panel_->setZoomPercent(shown);
+    // The window takes the new size at once, through the board and editor's row.
+    centralWidget()->layout()->activate();
     for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
 }
 
+void MainWindow::showTuneEditor(bool shown) {
+    editorShown_->setChecked(shown);
+    editorPanel_->setVisible(shown);
+    if (shown)
+        editorPanel_->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+    if (askedZoom_) setZoomPercent(askedZoom_);
+}
+
 QSize MainWindow::chromeSize() const {
-    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const int editorWidth = editorPanel_->isVisibleTo(this) ? editorPanel_->sizeHint().width() : 0;
+    const QSize bars(editorWidth,
+                     menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     if (!isVisible()) return bars.grownBy(frameAllowance);
     return bars + frameGeometry().size() - geometry().size();
 }
@@ -591,9 +694,11 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     session_->letGoAll();
+    if (!mayDropTune()) return event->ignore();
     QSettings settings;
     settings.setValue(positionSetting, geometry().topLeft());
     settings.setValue(zoomSetting, askedZoom_);
+    settings.setValue(editorSetting, editorPanel_->isVisibleTo(this));
     QMainWindow::closeEvent(event);
 }
 
@@ -604,6 +709,7 @@ void MainWindow::restoreSettings() {
     const QScreen* screen =
         settings.contains(positionSetting) ? QGuiApplication::screenAt(position) : nullptr;
     if (screen) setGeometry(QRect(position, size()));
+    showTuneEditor(settings.value(editorSetting, false).toBool());
     setZoomPercent(settings.value(zoomSetting, zoomPercents[0]).toInt());
     if (!screen) return;
     // Whole on the free area, which may have shrunk since.

@@ -1,16 +1,21 @@
-// The main window: the board at a fixed size with a status line under it, the
-// menus, the PC keyboard, the clipboard, dropped files and the remembered
-// position and zoom. The title names the file the tune last came from or went
-// into: a script, a built-in example or an imported MIDI file.
+// The main window: the board at a fixed size with a status line under it and
+// the tune editor beside it when shown, the menus, the PC keyboard, the
+// clipboard, dropped files and the remembered position, zoom and editor. The
+// title names the file the tune last came from or went into: a script, a
+// built-in example or an imported MIDI file. Save and Copy Tune write the
+// whole tune, its start address and tempo with it; before a load, an import
+// or Exit drops a tune not saved, the user is asked.
 //
-// Messages, file choices and the import's choices go through replaceable
-// functions, so that a test can drive every command without a modal box. A
-// cancelled choice is an empty path (or no options) and shows nothing.
+// Messages, file choices, the import's choices and that question go through
+// replaceable functions, so that a test can drive every command without a
+// modal box. A cancelled choice is an empty path (or no options) and shows
+// nothing.
 #pragma once
 
 #include "files/scriptFile.h"
 #include "formats/tuneImport.h"
 #include "frontend/session.h"
+#include "frontend/tuneHistory.h"
 #include "host/qt/tuneTools.h"
 #include "model/kit.h"
 #include "model/toneBank.h"
@@ -31,6 +36,7 @@ namespace korvel::qt {
 
 class KitSession;
 class Panel;
+class TuneEditorPanel;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -41,6 +47,9 @@ class MainWindow final : public QMainWindow {
     using FileChooser = std::function<QString(FileChoice choice)>;
     using ImportChooser = std::function<std::optional<formats::ImportOptions>(
         const QString& path, std::vector<formats::VoiceChoice> voices)>;
+    // What to do with a tune not saved that a command would drop.
+    enum class UnsavedChoice { Save, Discard, Cancel };
+    using UnsavedAsker = std::function<UnsavedChoice()>;
 
     // How long a PC key's release waits for a press that makes it an
     // auto-repeat. Both come at once, but the press may be read a moment
@@ -57,16 +66,23 @@ class MainWindow final : public QMainWindow {
     void setReportSink(MessageSink sink) { inform_ = std::move(sink); }
     void setFileChooser(FileChooser chooser) { choose_ = std::move(chooser); }
     void setImportChooser(ImportChooser chooser) { chooseImport_ = std::move(chooser); }
+    void setUnsavedAsker(UnsavedAsker asker) { askUnsaved_ = std::move(asker); }
 
     KitSession& session() { return *session_; }
     Panel& panel() { return *panel_; }
+    TuneEditorPanel& tuneEditor() { return *editorPanel_; }
+    void showTuneEditor(bool shown);
     QString statusLine() const;
 
     // Loads a script file, telling the user of any failure; true when loaded.
+    // Like every command that replaces the tune, it first asks about a tune not saved.
     bool loadFile(const QString& path);
     // Asks for the import's choices and loads the tune; the memory stays as
     // it was unless the whole import succeeds. True when loaded.
     bool importMidiFile(const QString& path);
+    // The tune differs from the one last loaded or saved, and memory is not blank (as Reset leaves
+    // it).
+    bool tuneUnsaved() const;
     // The zoom asked for, or the largest smaller one with which the window
     // fits its screen's free area.
     void setZoomPercent(int percent);
@@ -87,8 +103,14 @@ class MainWindow final : public QMainWindow {
     void buildRecentMenu();
     void rememberRecent(const QString& path);
     void forgetRecent(const QString& path);
+    // True when the tune in memory may go: saved, unchanged, or the user says so.
+    bool mayDropTune();
+    bool openScript(const QString& path);
+    bool importChosen(const QString& path);
     void load();
-    void save();
+    bool save();
+    // The tune in memory is the one on disk (or built in) now.
+    void markSaved();
     void buildExamplesMenu(QMenu& menu);
     void loadExample(const Example& example);
     void importMidi();
@@ -137,6 +159,12 @@ class MainWindow final : public QMainWindow {
     MessageSink inform_;
     FileChooser choose_;
     ImportChooser chooseImport_;
+    UnsavedAsker askUnsaved_;
+    TuneEditorPanel* editorPanel_;
+    QAction* editorShown_ = nullptr;
+    QAction* copyTune_ = nullptr;
+    QAction* pasteTune_ = nullptr;
+    TuneSnapshot savedTune_;
     TuneName tuneName_ = untitledTune();
     QString tunePath_; // the file on disk the tune came from or went into, if any
     // The audio export's samples: some tens of megabytes, so made only once

@@ -123,6 +123,7 @@ class TuneToolsTest : public QObject {
             reports_ << caption + " | " + text;
         });
         window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
+        window_->setUnsavedAsker([] { return MainWindow::UnsavedChoice::Discard; });
         messages_.clear();
         reports_.clear();
     }

@@ -1,0 +1,257 @@
+// Tune editor panel: its controls, its actions and the repaints they need.
+#include "host/qt/tuneEditorPanel.h"
+
+#include "frontend/hexText.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/tuneTableView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvel::qt {
+namespace {
+
+constexpr int checkRows = 3; // the checks list's height; a tune rarely has more
+constexpr int hexBase = 16;
+
+// Hex digits as the kit shows them: upper case, as many as the largest value has.
+class HexSpinBox final : public QSpinBox {
+  public:
+    explicit HexSpinBox(int maximum) : digits_(int(hexText(uint32_t(maximum), 1).size())) {}
+
+  protected:
+    QString textFromValue(int value) const override {
+        return QString::fromStdString(hexText(uint32_t(value), digits_));
+    }
+
+  private:
+    int digits_;
+};
+
+QSpinBox* hexSpinBox(int maximum, const QString& name, const QString& tip) {
+    auto* box = new HexSpinBox(maximum);
+    box->setDisplayIntegerBase(hexBase);
+    box->setRange(0, maximum);
+    box->setKeyboardTracking(false); // one change (and one undo step) per value entered
+    box->setObjectName(name);
+    box->setToolTip(tip);
+    return box;
+}
+
+QLabel* labelFor(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
+    : QWidget(parent), session_(session), editor_(session.core()),
+      startAddress_(hexSpinBox(0xFFF, "startAddress",
+                               tr("Where RUN starts the tune (as WRITE at address 000)"))),
+      tempo_(hexSpinBox(tempoCount - 1, "tempo", tr("0 fastest, F slowest (as WRITE at 00E)"))),
+      octave_(new QSpinBox), keyboardOwner_(new QLabel), checksTitle_(new QLabel),
+      checks_(new QListWidget), message_(new QLabel) {
+    clock_.start();
+    table_ = new TuneTableView(editor_, clock_);
+    octave_->setRange(lowestPianoOctave, highestPianoOctave);
+    octave_->setObjectName("octave");
+    octave_->setToolTip(tr("The piano keys' octave: Z plays its C (- and = in the note column)"));
+    keyboardOwner_->setObjectName("keyboardOwner");
+    checks_->setObjectName("checks");
+    checks_->setFixedHeight(checks_->fontMetrics().height() * checkRows +
+                            2 * checks_->frameWidth());
+    message_->setObjectName("editorMessage");
+    message_->setWordWrap(true);
+    message_->setStyleSheet(QStringLiteral("color: #a01810"));
+
+    undo_ = addAction(tr("&Undo"), QKeySequence::Undo, "undo");
+    redo_ = addAction(tr("&Redo"), QKeySequence(), "redo");
+    redo_->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence(tr("Ctrl+Y"))});
+    cut_ = addAction(tr("Cu&t Rows"), QKeySequence::Cut, "cutRows");
+    copy_ = addAction(tr("C&opy Rows"), QKeySequence::Copy, "copyRows");
+    paste_ = addAction(tr("Pa&ste Rows"), QKeySequence::Paste, "pasteRows");
+    record_ = addAction(tr("Re&cord"), QKeySequence(tr("F6")), "record");
+    record_->setCheckable(true);
+    record_->setToolTip(tr("Record (F6): notes played become steps from the selected row"));
+    playFromRow_ = addAction(tr("Play from Ro&w"), QKeySequence(tr("F5")), "playFromRow");
+    playFromRow_->setToolTip(tr("Play from the selected row (F5, or Enter in the table)"));
+    record_->setEnabled(false); // until the panel shows
+    playFromRow_->setEnabled(false);
+    connect(undo_, &QAction::triggered, this, [this] { editor_.undo(), refresh(); });
+    connect(redo_, &QAction::triggered, this, [this] { editor_.redo(), refresh(); });
+    connect(cut_, &QAction::triggered, this, [this] {
+        clipboardCommand({true, editor_.cut(), false});
+    });
+    connect(copy_, &QAction::triggered, this, [this] {
+        clipboardCommand({true, editor_.copy(), false});
+    });
+    connect(paste_, &QAction::triggered, this, [this] { clipboardCommand({true, {}, true}); });
+    connect(record_, &QAction::triggered, this, [this](bool on) {
+        editor_.setRecording(on, quint64(clock_.elapsed()));
+        refresh();
+    });
+    connect(playFromRow_, &QAction::triggered, this, [this] { editor_.playFromCursor(); });
+
+    connect(startAddress_, &QSpinBox::valueChanged, this, [this](int address) {
+        editor_.setStartAddress(uint32_t(address));
+        refresh();
+    });
+    connect(tempo_, &QSpinBox::valueChanged, this, [this](int tempo) {
+        editor_.setTempo(uint32_t(tempo));
+        refresh();
+    });
+    connect(octave_, &QSpinBox::valueChanged, this,
+            [this](int octave) { editor_.setOctave(octave); });
+    connect(table_, &TuneTableView::edited, this, &TuneEditorPanel::refresh);
+    connect(checks_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        editor_.select(item->data(Qt::UserRole).toUInt(), editor_.column(), false);
+        table_->setFocus(Qt::OtherFocusReason);
+        table_->showEdit();
+    });
+    connect(qApp, &QApplication::focusChanged, this, &TuneEditorPanel::showKeyboardOwner);
+    // Kit keys (the keypad's WRITE, the organ while recording) change the tune too.
+    // The look comes once the call into the session has returned: inside it
+    // the kit may be halfway (play from a row lends the start address).
+    connect(&session, &KitSession::keyHeldChanged, this, [this](KeyId key) {
+        editor_.kitKey(key, session_.isHeld(key), quint64(clock_.elapsed()));
+        QMetaObject::invokeMethod(this, &TuneEditorPanel::refresh, Qt::QueuedConnection);
+    });
+    connect(&session, &KitSession::ledChanged, this, &TuneEditorPanel::refresh,
+            Qt::QueuedConnection);
+    connect(&session, &KitSession::stepChanged, this, &TuneEditorPanel::showSounding);
+
+    auto* recordButton = new QToolButton;
+    recordButton->setDefaultAction(record_);
+    auto* playButton = new QToolButton;
+    playButton->setDefaultAction(playFromRow_);
+    auto* settings = new QHBoxLayout;
+    settings->addWidget(labelFor(tr("&Start"), startAddress_));
+    settings->addWidget(startAddress_);
+    settings->addWidget(labelFor(tr("T&empo"), tempo_));
+    settings->addWidget(tempo_);
+    settings->addWidget(labelFor(tr("Oc&tave"), octave_));
+    settings->addWidget(octave_);
+    settings->addStretch(1);
+    settings->addWidget(recordButton);
+    settings->addWidget(playButton);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 6, 6, 6);
+    column->addLayout(settings);
+    column->addWidget(keyboardOwner_);
+    column->addWidget(table_, 1);
+    column->addWidget(checksTitle_);
+    column->addWidget(checks_);
+    column->addWidget(message_);
+    setFocusProxy(table_);
+    shown_.revision = editor_.revision() - 1; // shown at once
+    refresh();
+    showKeyboardOwner();
+}
+
+// Focus moves while the widgets go: no word of it may reach the half-destroyed panel.
+TuneEditorPanel::~TuneEditorPanel() {
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
+QAction* TuneEditorPanel::addAction(const QString& text, const QKeySequence& keys,
+                                    const char* name) {
+    auto* action = new QAction(text, this);
+    action->setShortcut(keys);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+void TuneEditorPanel::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+}
+
+void TuneEditorPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    record_->setEnabled(true);
+    playFromRow_->setEnabled(true);
+}
+
+void TuneEditorPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return; // the window minimised: the panel stays open
+    if (editor_.recording()) editor_.setRecording(false, quint64(clock_.elapsed()));
+    record_->setEnabled(false);
+    playFromRow_->setEnabled(false);
+    refresh();
+}
+
+bool TuneEditorPanel::editing() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && isVisible() && isAncestorOf(focus);
+}
+
+void TuneEditorPanel::clipboardCommand(EditorResult result) {
+    table_->applyClipboard(result);
+    table_->showEdit();
+    refresh();
+}
+
+void TuneEditorPanel::refresh() {
+    editor_.sync();
+    message_->setText(QString::fromStdString(editor_.message()));
+    record_->setChecked(editor_.recording());
+    octave_->blockSignals(true);
+    octave_->setValue(editor_.octave());
+    octave_->blockSignals(false);
+    undo_->setEnabled(editor_.canUndo());
+    redo_->setEnabled(editor_.canRedo());
+    const Shown now{editor_.revision(), editor_.cursorRow(), editor_.selection().first,
+                    editor_.selection().last, editor_.column()};
+    if (now == shown_) return;
+    table_->viewport()->update();
+    const bool rowsChanged = now.revision != shown_.revision;
+    shown_ = now;
+    if (!rowsChanged) return;
+    const KitState& kit = session_.kit();
+    for (auto [box, value] : {std::pair{startAddress_, kit.startAddress}, {tempo_, kit.tempo}}) {
+        box->blockSignals(true);
+        box->setValue(int(value));
+        box->blockSignals(false);
+    }
+    showChecks();
+}
+
+void TuneEditorPanel::showSounding() {
+    if (isVisible()) table_->showSounding();
+}
+
+void TuneEditorPanel::showChecks() {
+    checks_->clear();
+    for (const TuneCheck& check : editor_.checks()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(check.text), checks_);
+        item->setData(Qt::UserRole, check.row);
+    }
+    checksTitle_->setText(editor_.checks().empty() ? tr("Checks: none fail.")
+                                                   : tr("Checks (click one to go to its row):"));
+    checks_->setVisible(!editor_.checks().empty());
+}
+
+void TuneEditorPanel::showKeyboardOwner() {
+    const bool now = editing();
+    keyboardOwner_->setText(now ? tr("PC keys: edit the tune (click the board to play the kit)")
+                                : tr("PC keys: play the kit (click the table to edit the tune)"));
+    cut_->setEnabled(now);
+    copy_->setEnabled(now);
+    paste_->setEnabled(now);
+    if (now == editingShown_) return;
+    editingShown_ = now;
+    emit editingChanged(now);
+}
+
+} // namespace korvel::qt

@@ -1,0 +1,102 @@
+// The tune editor beside the board: the start address and tempo, the record
+// switch and play from the row, which keys the PC keyboard plays now, the
+// step table and the tune's checks. A thin view of the core (tuneEditor.h):
+// it repaints when the core's revision or the sounding step changes, and has
+// the core look at the kit after anything else may have changed the tune, so
+// every change is a step of undo. Its actions go into the window's menus.
+#pragma once
+
+#include "frontend/tuneEditor.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QListWidget;
+class QSpinBox;
+
+namespace korvel::qt {
+
+class KitSession;
+class TuneTableView;
+
+class TuneEditorPanel final : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TuneEditorPanel(KitSession& session, QWidget* parent = nullptr);
+    ~TuneEditorPanel() override;
+
+    TuneEditor& editor() { return editor_; }
+    TuneTableView& table() { return *table_; }
+    // True while the step table has the keyboard: PC keys edit the tune.
+    bool editing() const;
+
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
+    QAction* cutAction() const { return cut_; }
+    QAction* copyAction() const { return copy_; }
+    QAction* pasteAction() const { return paste_; }
+    QAction* recordAction() const { return record_; }
+    QAction* playFromRowAction() const { return playFromRow_; }
+
+  public slots:
+    // Has the core look at the kit, then shows what changed. The window
+    // calls it after each command that changes the tune (a load, Reset), so
+    // that the change is a step of undo of its own.
+    void refresh();
+    // The step sounding changed.
+    void showSounding();
+
+  signals:
+    // The PC keyboard now edits the tune (true) or plays the kit (false).
+    void editingChanged(bool editing);
+
+  protected:
+    // A key the start address or tempo box leaves is still not the kit's.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Play from the row and Record need the rows in sight; hiding them ends a recording.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    QAction* addAction(const QString& text, const QKeySequence& keys, const char* name);
+    void clipboardCommand(EditorResult result);
+    void showChecks();
+    void showKeyboardOwner();
+
+    KitSession& session_;
+    TuneEditor editor_;
+    QElapsedTimer clock_; // the core's milliseconds
+    // What the table last showed, so that only a change repaints it.
+    struct Shown {
+        uint64_t revision = 0;
+        uint32_t cursor = 0, first = 0, last = 0;
+        EditColumn column = EditColumn::Digits;
+        bool operator==(const Shown& other) const {
+            return revision == other.revision && cursor == other.cursor && first == other.first &&
+                   last == other.last && column == other.column;
+        }
+    };
+    Shown shown_;
+    bool editingShown_ = false;
+    QSpinBox* startAddress_;
+    QSpinBox* tempo_;
+    QSpinBox* octave_;
+    QLabel* keyboardOwner_;
+    TuneTableView* table_;
+    QLabel* checksTitle_;
+    QListWidget* checks_;
+    QLabel* message_;
+    QAction* undo_;
+    QAction* redo_;
+    QAction* cut_;
+    QAction* copy_;
+    QAction* paste_;
+    QAction* record_;
+    QAction* playFromRow_;
+};
+
+} // namespace korvel::qt

@@ -1,0 +1,81 @@
+// The tune editor's step table as a widget: the core's rows painted in the
+// board's colours, one line a row, with the cursor's cell framed, the
+// selection and the sounding row marked, rows play cannot reach dimmed and
+// each length drawn as a bar to scale. Clicks, drags and keys go to the core
+// (tuneEditor.h); keys are turned into EditorKey here, once. The view keeps
+// the cursor in sight after every key and the sounding row while a tune
+// plays, unless the user scrolled in the last few seconds.
+#pragma once
+
+#include "frontend/tuneEditor.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+
+#include <optional>
+
+namespace korvel::qt {
+
+class TuneTableView final : public QAbstractScrollArea {
+    Q_OBJECT
+
+  public:
+    // Long enough to read the rows scrolled to; short enough that play is soon followed again.
+    static constexpr qint64 userScrollHoldMs = 3000;
+
+    // clock gives the milliseconds the core's timings (recording) are read in.
+    TuneTableView(TuneEditor& editor, const QElapsedTimer& clock, QWidget* parent = nullptr);
+
+    // The rows or the cursor changed: repaint, the cursor in sight.
+    void showEdit();
+    // The sounding row may have changed: repaint it, in sight unless the user scrolled.
+    void showSounding();
+    // Writes the core's rows to the system clipboard, or pastes them from it.
+    void applyClipboard(const EditorResult& result);
+    int rowHeight() const;
+    QSize sizeHint() const override;
+
+  signals:
+    // A key, click or paste went to the core: its state may have changed.
+    void edited();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    // Tab moves between the editor's columns, not out of the table.
+    bool focusNextPrevChild(bool next) override;
+
+  private:
+    class Header;
+
+    void layoutColumns();
+    void updateScrollRange();
+    void scrollTo(uint32_t row);
+    void clickAt(QPoint position, bool extend);
+    void paintRow(QPainter& painter, const TuneRow& row, int y, bool selected) const;
+    void letGoOfKey();
+
+    TuneEditor& editor_;
+    const QElapsedTimer& clock_;
+    Header* header_;
+    // The left edge of each table column and the right edge of the last.
+    std::array<int, tuneColumnCount + 1> columnLeft_{};
+    int barWidth_ = 0;
+    std::optional<uint32_t> soundingShown_;
+    QElapsedTimer sinceUserScrolled_;
+    // A key's release not yet handed to the core, with its time.
+    struct PendingRelease {
+        EditorKey key;
+        quint64 timestamp; // the event's, to know its auto-repeat's press
+        quint64 atMs;      // the core's clock at the release
+    };
+    std::optional<PendingRelease> releasePending_;
+};
+
+} // namespace korvel::qt

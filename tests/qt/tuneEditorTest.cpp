@@ -1,0 +1,229 @@
+// The tune editor in the window, as a user drives it: a tune typed on the
+// piano keys plays as the render of the same memory and saves whole; the
+// window asks before a load or Exit drops a tune not saved; undo reaches
+// what the menus changed.
+#include "formats/tuneRun.h"
+#include "frontend/soundQueue.h"
+#include "frontend/tuneHistory.h"
+#include "host/qt/kitSession.h"
+#include "host/qt/mainWindow.h"
+#include "host/qt/panel.h"
+#include "host/qt/tuneEditorPanel.h"
+#include "host/qt/tuneTableView.h"
+#include "model/toneSource.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace korvel;
+using korvel::qt::MainWindow;
+
+namespace {
+
+const QString odeToJoy = QStringLiteral(KORVEL_EXAMPLES_DIR "/ode-to-joy.dat");
+constexpr uint32_t pullSamples = 256;
+
+// The sound queue the window's device plays, pulled here instead of by a device.
+struct PulledSound final : SessionSound, SoundQueueListener {
+    SoundQueue queue{*this, 4 * pullSamples};
+    std::vector<uint64_t> ended;
+    void startKeyNote(uint32_t keyNote) override { queue.startKeyNote(keyNote); }
+    void playTone(uint32_t tone, uint32_t length) override { queue.playTone(tone, length); }
+    void stopSound() override { queue.stopSound(); }
+    bool claimReport(uint64_t tag) override { return queue.claimReport(tag); }
+    void melodyNoteEnded(uint64_t tag) override { ended.push_back(tag); }
+    void ranDry() override {}
+};
+
+struct RenderSink final : formats::StepSink {
+    std::string samples;
+    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
+        ToneSource source = melodyNoteSource(toneIndex, lengthBytes);
+        const size_t at = samples.size();
+        samples.resize(at + lengthBytes);
+        readTone(source, reinterpret_cast<uint8_t*>(samples.data() + at), lengthBytes);
+        return true;
+    }
+};
+
+} // namespace
+
+class TuneEditorTest : public QObject {
+    Q_OBJECT
+
+    PulledSound sound_;
+    std::unique_ptr<MainWindow> window_;
+    QTemporaryDir dir_;
+    QString chosenFile_;
+    std::vector<MainWindow::UnsavedChoice> answers_; // the next answers to the question, in order
+    int asked_ = 0;
+
+    const KitState& kit() { return window_->session().kit(); }
+    void trigger(const char* action) { window_->findChild<QAction*>(action)->trigger(); }
+    qt::TuneTableView& table() { return window_->tuneEditor().table(); }
+
+    // What the device would play next, the note reports answered between pulls as the window does.
+    std::string pull(size_t count) {
+        std::string played;
+        while (played.size() < count) {
+            std::string block(pullSamples, '\0');
+            sound_.queue.pull(reinterpret_cast<uint8_t*>(block.data()), pullSamples);
+            played += block;
+            for (const uint64_t tag : std::exchange(sound_.ended, {}))
+                window_->session().onMelodyNoteEnded(tag);
+        }
+        return played;
+    }
+
+  private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+    void init() {
+        window_ = std::make_unique<MainWindow>(sound_);
+        window_->setMessageSink(
+            [](const QString&, const QString& text) { QFAIL(qPrintable(text)); });
+        window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
+        window_->setUnsavedAsker([this] { return answers_.at(size_t(asked_++)); });
+        asked_ = 0;
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        trigger("tuneEditor");
+    }
+    void cleanup() {
+        // Closing drops what a test left.
+        answers_.resize(size_t(asked_) + 1, MainWindow::UnsavedChoice::Discard);
+        window_.reset();
+    }
+
+    void pianoKeysWriteATuneThatPlaysAsRenderedAndSavesWhole() {
+        QTRY_VERIFY(table().hasFocus());
+        QVERIFY(window_->findChild<QLabel*>("keyboardOwner")->text().startsWith("PC keys: edit"));
+        window_->findChild<QSpinBox*>("startAddress")->setValue(0x004);
+        window_->findChild<QSpinBox*>("tempo")->setValue(2);
+        QTest::keyClick(&table(), Qt::Key_Down);
+        QTest::keyClick(&table(), Qt::Key_Right); // the note column
+        QTest::keyClicks(&table(), "zx.c/");      // C, D, a rest, E and the end marker
+        QCOMPARE(kit().mode, KitMode::Clock);     // the keys edited; none played the kit
+        // Played from the row after the end marker, the tune keeps its start address.
+        trigger("playFromRow");
+        QCoreApplication::processEvents();
+        QCOMPARE(window_->findChild<QSpinBox*>("startAddress")->value(), 0x004);
+        QTest::keyClick(&table(), Qt::Key_Escape);
+        QCOMPARE(kit().startAddress, 0x004u);
+
+        KitState fresh{};
+        fresh.memory = kit().memory;
+        fresh.startAddress = kit().startAddress;
+        fresh.tempo = kit().tempo;
+        RenderSink render;
+        QCOMPARE(formats::runTune(fresh, formats::RunLimit::pass(), render).steps, 4u);
+
+        QTest::keyClick(&table(), Qt::Key_Home);
+        QTest::keyClick(&table(), Qt::Key_Down);
+        trigger("playFromRow");
+        QCOMPARE(kit().mode, KitMode::Playing);
+        const std::string played = pull(render.samples.size() + pullSamples);
+        QVERIFY(played.compare(0, render.samples.size(), render.samples) == 0);
+        // Play went round to the start address and on: the first note again.
+        QCOMPARE(played[render.samples.size()], render.samples[0]);
+        QTest::keyClick(&table(), Qt::Key_Escape);
+
+        const TuneSnapshot tune = takeSnapshot(kit());
+        chosenFile_ = dir_.filePath("typed.dat");
+        trigger("save");
+        QVERIFY(!window_->tuneUnsaved());
+        trigger("reset");
+        QVERIFY(takeSnapshot(kit()) != tune);
+        QVERIFY(window_->loadFile(chosenFile_));
+        QVERIFY(takeSnapshot(kit()) == tune);
+        QCOMPARE(asked_, 0); // nothing unsaved was dropped on the way
+    }
+
+    // Cancel keeps the tune and the window; Save writes it first; Discard drops it.
+    void droppingATuneNotSavedAsksFirst() {
+        QTest::keyClick(&table(), Qt::Key_Right);
+        QTest::keyClicks(&table(), "q");
+        const TuneSnapshot typed = takeSnapshot(kit());
+        QVERIFY(window_->tuneUnsaved());
+        using Choice = MainWindow::UnsavedChoice;
+        answers_ = {Choice::Cancel, Choice::Cancel, Choice::Save, Choice::Discard};
+        QVERIFY(!window_->loadFile(odeToJoy));
+        QVERIFY(!window_->close());
+        QVERIFY(window_->isVisible());
+        QVERIFY(takeSnapshot(kit()) == typed);
+
+        chosenFile_ = dir_.filePath("kept.dat");
+        QVERIFY(window_->loadFile(odeToJoy));
+        QVERIFY(!window_->tuneUnsaved());
+        QTest::keyClicks(&table(), "w");
+        QVERIFY(window_->loadFile(chosenFile_)); // the tune saved first, then Discard
+        QVERIFY(takeSnapshot(kit()) == typed);
+        QCOMPARE(asked_, 4);
+    }
+
+    // Some X servers send a held key's auto-repeat as a release and a press of
+    // the same time, unflagged: the held piano key still records one step.
+    void heldPianoKeyRecordsOneStep() {
+        const auto send = [this](QEvent::Type type, quint64 timestamp) {
+            QKeyEvent event(type, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+            event.setTimestamp(timestamp);
+            QApplication::sendEvent(&table(), &event);
+        };
+        trigger("record");
+        send(QEvent::KeyPress, 1000);
+        QTest::qWait(150);
+        send(QEvent::KeyRelease, 1150);
+        send(QEvent::KeyPress, 1150);
+        QTest::qWait(150);
+        send(QEvent::KeyRelease, 1300);
+        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        trigger("record");
+        const TuneRows& rows = window_->tuneEditor().editor().rows();
+        QCOMPARE(rows[0].kind, StepKind::Note);
+        QVERIFY(rows[0].group != 0);
+        QCOMPARE(rows[1].group, 0u);
+    }
+
+    void editorShownIsRemembered() {
+        QVERIFY(window_->close());
+        MainWindow next(sound_);
+        QVERIFY(next.tuneEditor().isVisibleTo(&next));
+        next.findChild<QAction*>("tuneEditor")->trigger();
+        QVERIFY(next.close());
+        MainWindow last(sound_);
+        QVERIFY(!last.tuneEditor().isVisibleTo(&last));
+    }
+
+    // Changes made by the menus and the keypad are steps of undo too.
+    void undoReachesLoadsResetAndTheKeypad() {
+        const TuneSnapshot blank = takeSnapshot(kit());
+        QVERIFY(window_->loadFile(odeToJoy));
+        const TuneSnapshot ode = takeSnapshot(kit());
+        trigger("reset");
+        const TuneSnapshot erased = takeSnapshot(kit());
+        window_->panel().setFocus();
+        QTest::keyClicks(window_.get(), "1234W"); // typed and written on the keypad at 000
+        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QVERIFY(takeSnapshot(kit()) != erased);
+        for (const TuneSnapshot* before : {&erased, &ode, &blank}) {
+            QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(takeSnapshot(kit()) == *before);
+        }
+    }
+};
+
+QTEST_MAIN(TuneEditorTest)
+#include "tuneEditorTest.moc"
