@@ -16,6 +16,7 @@
 #include "frontend/soundQueue.h"
 #include "frontend/statusText.h"
 #include "host/web/exchange.h"
+#include "host/web/pageSession.h"
 #include "model/script.h"
 #include "resources/panelLayout.h"
 
@@ -81,12 +82,19 @@ class PageSound final : public SessionSound, SoundQueueListener {
     std::array<uint8_t, largestPull> samples_{};
 };
 
-// The page repaints from the state after every call.
-class PageView final : public SessionView {};
+// The page repaints from the state after every call; a kit key also goes to
+// the tune editor, which records the organ's notes.
+class PageView final : public SessionView {
+    void showKeyHeld(KeyId key) override;
+};
 
 PageSound sound;
 PageView view;
 Session session(sound, view);
+
+void PageView::showKeyHeld(KeyId key) {
+    editorSawKey(key, session.isHeld(key));
+}
 
 // Noted here, answered once the call into the kit that raised it is done.
 void PageSound::melodyNoteEnded(uint64_t tag) {
@@ -94,7 +102,14 @@ void PageSound::melodyNoteEnded(uint64_t tag) {
 }
 
 FileResult lastResult{FileOutcome::Done, {}, loadCaption};
-ScriptImage image{};
+
+} // namespace
+
+Session& pageSession() {
+    return session;
+}
+
+namespace {
 
 int outcomeOf(FileResult result) {
     lastResult = std::move(result);
@@ -158,13 +173,6 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_message() {
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_caption() {
     return web::lastResult.caption;
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_scriptImage() {
-    web::image = session.scriptImage();
-    return web::image.data();
-}
-EMSCRIPTEN_KEEPALIVE int korvel_scriptImageSize() {
-    return static_cast<int>(scriptImageBytes);
 }
 
 // The share text of the tune, and applying the input's text as one (1) or refusing it (0).
