@@ -311,13 +311,14 @@ const kitKeyOf = (event) =>
   withString(event.key, (key) =>
     kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
 
-// Dialogs and open menus keep the keyboard (a key a menu took, Escape
+// The tune editor's table and fields, dialogs and open menus keep the keyboard (a key a menu took, Escape
 // closing it, included), and a menu's button focused from the keyboard keeps
 // the keys that open it.
 const menuKeys = [' ', 'Enter', 'ArrowDown', 'ArrowUp'];
 const ownsKey = (event) =>
   event.defaultPrevented ||
   editor?.editing() ||
+  event.target.closest?.('input') ||
   document.querySelector('dialog[open]') ||
   (event.target.closest?.('.menus') && (menus.isOpen() || menuKeys.includes(event.key)));
 

@@ -56,10 +56,7 @@ class PageSound final : public SessionSound, SoundQueueListener {
         queue_.stopSound();
         cut();
     }
-    bool claimReport(uint64_t tag) override {
-        answering_ = queue_.claimReport(tag);
-        return answering_;
-    }
+    bool claimReport(uint64_t tag) override;
 
     const uint8_t* pull(uint32_t count) {
         queue_.pull(samples_.data(), std::min(count, largestPull));
@@ -91,6 +88,15 @@ class PageView final : public SessionView {
 PageSound sound;
 PageView view;
 Session session(sound, view);
+
+// Only a claimed report while the kit plays is answered with a note; one of
+// an editor's tone that ended is not, so the next note (RUN, play from a row)
+// cuts what the worklet still holds of that tone rather than queueing behind it.
+bool PageSound::claimReport(uint64_t tag) {
+    const bool claimed = queue_.claimReport(tag);
+    answering_ = claimed && session.kit().mode == KitMode::Playing;
+    return claimed;
+}
 
 void PageView::showKeyHeld(KeyId key) {
     editorSawKey(key, session.isHeld(key));
