@@ -50,10 +50,13 @@ serve-web: web
 	python3 -m http.server --bind 127.0.0.1 --directory build/web $(WEB_PORT)
 
 # Page weight, first paint, memory and breaks in the sound, measured in
-# headless Chromium, and the README's picture docs/web-screenshot.png.
+# headless Chromium, and the README's picture docs/web-screenshot.png; the
+# tune editor's edits and its cost while a tune plays, and its picture
+# docs/editor-web.png (with phone, tablet and desktop pictures in build/web-shots).
 web-measure: web
 	$(install) browser
 	node tests/web/measure.mjs build/web docs/web-screenshot.png
+	node tests/web/measureEditor.mjs build/web docs/editor-web.png build/web-shots
 
 # Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must
 # be set), built optimised with debug information and without the tests.

@@ -1,6 +1,7 @@
 // The web edition's page: the board, its keys and LED, the menus and their
 // commands, the share link and the sound, over the kit compiled to
-// WebAssembly (webKit.cpp); the tune tools are in tuneTools.js.
+// WebAssembly (webKit.cpp); the tune tools are in tuneTools.js, the tune
+// editor's panel in editorPanel.js.
 //
 // The kit, its sound queue included, runs on this main thread. The audio
 // worklet (soundWorklet.js) asks for samples when its store runs low; the
@@ -9,6 +10,7 @@
 // cut (a key let go, STOP) drops what the worklet holds at once.
 import createKitModule from './korvelKit.js';
 import { kitMemory } from './kitMemory.js';
+import { setUpEditorPanel } from './editorPanel.js';
 import { setUpMenus } from './menus.js';
 import { setUpTuneTools } from './tuneTools.js';
 
@@ -80,6 +82,7 @@ function act(call) {
   const result = call();
   feedSound();
   refresh();
+  editor?.update();
   for (let k = 0; k < keyCount; ++k) buttons[k].classList.toggle('down', !!kit._korvel_held(k));
   return result;
 }
@@ -97,6 +100,11 @@ const largestScale = 2; // the art's double size
 const margin = 16;
 const below = 96; // the status line and two lines of a note
 const gap = 8;
+// The tune editor's panel beside the board while the board keeps this much of its size.
+const panelWidth = 540;
+const smallestBesideScale = 0.75;
+const besidePanel = () =>
+  editor?.isOpen() && document.documentElement.clientWidth - margin - panelWidth - gap >= boardWidth * smallestBesideScale;
 
 // View > Zoom: the board fitted to the window, or at a size of its own (the
 // page scrolls), kept for the next visit where the browser allows.
@@ -112,7 +120,7 @@ function arrange() {
     return { board: scale, cut: boardHeight, keys: scale, x: keypadLeft * scale, y: keypadTop * scale };
   }
   const root = document.documentElement;
-  const width = root.clientWidth - margin;
+  const width = root.clientWidth - margin - (besidePanel() ? panelWidth + gap : 0);
   const height = root.clientHeight - $('fit').offsetTop - below;
   const whole = Math.max(0.3, Math.min(width / boardWidth, height / boardHeight, largestScale));
   if (!matchMedia('(any-pointer: coarse)').matches || whole * smallestKey >= fingertip)
@@ -131,6 +139,7 @@ function arrange() {
 }
 
 function fit() {
+  document.querySelector('main').classList.toggle('beside', !!besidePanel());
   const { board, cut, keys, x, y } = arrange();
   const picture = $('board').querySelector('img');
   Object.assign($('board').style, { height: `${cut}px`, transform: `scale(${board})` });
@@ -302,12 +311,14 @@ const kitKeyOf = (event) =>
   withString(event.key, (key) =>
     kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
 
-// Dialogs and open menus keep the keyboard (a key a menu took, Escape
+// The tune editor's table and fields, dialogs and open menus keep the keyboard (a key a menu took, Escape
 // closing it, included), and a menu's button focused from the keyboard keeps
 // the keys that open it.
 const menuKeys = [' ', 'Enter', 'ArrowDown', 'ArrowUp'];
 const ownsKey = (event) =>
   event.defaultPrevented ||
+  editor?.editing() ||
+  event.target.closest?.('input') ||
   document.querySelector('dialog[open]') ||
   (event.target.closest?.('.menus') && (menus.isOpen() || menuKeys.includes(event.key)));
 
@@ -376,10 +387,8 @@ function titleOfScript(bytes, fallback) {
   return withString(fallback, (pointer) => text(kit._korvel_titleOfScript(pointer)));
 }
 
-function scriptImage() {
-  const at = kit._korvel_scriptImage();
-  return kit.HEAPU8.slice(at, at + kit._korvel_scriptImageSize());
-}
+// The whole tune as script text: start address and tempo with the memory.
+const wholeTuneScript = () => withString(tune.title(), (title) => text(kit._korvel_wholeTuneScript(title)));
 
 // The loaded tune's names: the file Save writes, and the title an export
 // gives it. A tune typed in or opened from the clipboard or a link has the
@@ -459,7 +468,7 @@ function download(blob, name) {
   }
 }
 
-const save = () => download(new Blob([scriptImage()], { type: 'application/octet-stream' }), tune.fileName());
+const save = () => download(new Blob([wholeTuneScript()], { type: 'application/octet-stream' }), tune.fileName());
 
 // Why the clipboard could not be used, in a visitor's words.
 function clipboardTrouble(error) {
@@ -471,10 +480,8 @@ function clipboardTrouble(error) {
 }
 
 async function copyTune() {
-  const at = kit._korvel_scriptImage();
-  const script = String.fromCharCode(...kit.HEAPU8.subarray(at, at + kit._korvel_scriptImageSize()));
   try {
-    await navigator.clipboard.writeText(script);
+    await navigator.clipboard.writeText(wholeTuneScript());
     note('Tune copied.');
   } catch (error) {
     tell('Copy Tune', `The tune was not copied.\n${clipboardTrouble(error)} Save keeps it in a file instead.`);
@@ -513,23 +520,44 @@ async function share() {
   }
 }
 
-// A link's tune replaces memory, tempo and start address; a fragment that is
-// not one changes nothing.
+// A link's tune replaces memory, tempo and start address (the tune it
+// replaced one undo away); a fragment that is not one changes nothing. The
+// fragment then leaves the address, so a reload brings back the tune as it
+// was left rather than the link's again.
 function openLink() {
   const fragment = location.hash.slice(1);
   if (!fragment) return;
   putInput(encoder.encode(fragment));
   if (act(() => kit._korvel_applyShareText())) {
     tune.name('korvel.dat');
+    history.replaceState(null, '', location.href.split('#')[0]);
     note('Tune loaded from the link: press RUN to play.');
   }
   else tell('Open Link', 'This link does not hold a KORVEL tune. Nothing was changed.');
+}
+
+// The tune is kept in the browser between visits, in the share link's words.
+const tuneSetting = 'korvel.tune';
+function keepTune() {
+  try {
+    localStorage.setItem(tuneSetting, shareText());
+  } catch {}
+}
+function bringBackTune() {
+  let kept = null;
+  try {
+    kept = localStorage.getItem(tuneSetting);
+  } catch {}
+  if (!kept) return;
+  putInput(encoder.encode(kept));
+  kit._korvel_applyShareText();
 }
 
 // ---- Commands ----
 
 // An open menu takes the keyboard, so a PC key's release would never arrive.
 const menus = setUpMenus(document.querySelector('.menus'), { opening: letGoAll });
+let editor = null;
 const tools = setUpTuneTools({
   kit, memory, act, tell, note, tune, stemOf, letGoAll, loadScript, titleOfScript, shareText, download,
 });
@@ -626,6 +654,10 @@ function elapsedMilliseconds() {
 const started = new Date();
 kit._korvel_start(started.getHours(), started.getMinutes(), started.getSeconds(),
   started.getMilliseconds(), elapsedMilliseconds());
+// Undo begins at the tune kept from the last visit.
+bringBackTune();
+kit._korvel_editorStart();
+editor = setUpEditorPanel({ kit, memory, act, note, tell, fit, startSound, keepTune, clipboardTrouble });
 setInterval(() => {
   if (kit._korvel_catchUp(elapsedMilliseconds())) refresh();
 }, 100);

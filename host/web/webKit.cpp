@@ -16,6 +16,7 @@
 #include "frontend/soundQueue.h"
 #include "frontend/statusText.h"
 #include "host/web/exchange.h"
+#include "host/web/pageSession.h"
 #include "model/script.h"
 #include "resources/panelLayout.h"
 
@@ -55,10 +56,7 @@ class PageSound final : public SessionSound, SoundQueueListener {
         queue_.stopSound();
         cut();
     }
-    bool claimReport(uint64_t tag) override {
-        answering_ = queue_.claimReport(tag);
-        return answering_;
-    }
+    bool claimReport(uint64_t tag) override;
 
     const uint8_t* pull(uint32_t count) {
         queue_.pull(samples_.data(), std::min(count, largestPull));
@@ -81,12 +79,28 @@ class PageSound final : public SessionSound, SoundQueueListener {
     std::array<uint8_t, largestPull> samples_{};
 };
 
-// The page repaints from the state after every call.
-class PageView final : public SessionView {};
+// The page repaints from the state after every call; a kit key also goes to
+// the tune editor, which records the organ's notes.
+class PageView final : public SessionView {
+    void showKeyHeld(KeyId key) override;
+};
 
 PageSound sound;
 PageView view;
 Session session(sound, view);
+
+// Only a claimed report while the kit plays is answered with a note; one of
+// an editor's tone that ended is not, so the next note (RUN, play from a row)
+// cuts what the worklet still holds of that tone rather than queueing behind it.
+bool PageSound::claimReport(uint64_t tag) {
+    const bool claimed = queue_.claimReport(tag);
+    answering_ = claimed && session.kit().mode == KitMode::Playing;
+    return claimed;
+}
+
+void PageView::showKeyHeld(KeyId key) {
+    editorSawKey(key, session.isHeld(key));
+}
 
 // Noted here, answered once the call into the kit that raised it is done.
 void PageSound::melodyNoteEnded(uint64_t tag) {
@@ -94,7 +108,14 @@ void PageSound::melodyNoteEnded(uint64_t tag) {
 }
 
 FileResult lastResult{FileOutcome::Done, {}, loadCaption};
-ScriptImage image{};
+
+} // namespace
+
+Session& pageSession() {
+    return session;
+}
+
+namespace {
 
 int outcomeOf(FileResult result) {
     lastResult = std::move(result);
@@ -158,13 +179,6 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_message() {
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_caption() {
     return web::lastResult.caption;
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_scriptImage() {
-    web::image = session.scriptImage();
-    return web::image.data();
-}
-EMSCRIPTEN_KEEPALIVE int korvel_scriptImageSize() {
-    return static_cast<int>(scriptImageBytes);
 }
 
 // The share text of the tune, and applying the input's text as one (1) or refusing it (0).

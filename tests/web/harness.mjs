@@ -62,7 +62,7 @@ export async function launch(extraArguments = []) {
 export const desktop = { width: 572, height: 760 };
 
 // A page of the site at origin (with an optional fragment) in a desktop
-// window or the given viewport, ready to use; page.errors collects console
+// window or the given viewport, ready to use, as on a first visit; page.errors collects console
 // errors and uncaught exceptions.
 export async function openPage(browser, origin, fragment = '', viewport = desktop) {
   const page = await browser.newPage();
@@ -71,6 +71,13 @@ export async function openPage(browser, origin, fragment = '', viewport = deskto
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('requestfailed', (request) => page.errors.push(`failed: ${request.url()}`));
   await page.setViewport(viewport);
+  // Each tab starts as a first visit: no tune or setting kept from another
+  // tab, while a reload or a link opened in the tab finds what it kept.
+  await page.evaluateOnNewDocument(() => {
+    if (location.protocol !== 'http:' || sessionStorage.getItem('korvel.test')) return;
+    localStorage.clear();
+    sessionStorage.setItem('korvel.test', 'tab');
+  });
   await page.goto(`${origin}/${fragment}`);
   await page.waitForSelector('html[data-ready]');
   return page;

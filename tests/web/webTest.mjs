@@ -171,17 +171,12 @@ test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', asy
   assert.match(await reading(page), /^[0-2]\d:[0-5]\d$/);
 });
 
-test("a tune plays from the worklet exactly as korvel-cli renders it, with no break", async () => {
-  const page = await open();
-  const seconds = 3;
-  const count = 22050 * seconds;
-  await load(page, tuneFile);
-  // The first key starts the sound; STOP and its release leave the kit in Clock.
-  await page.keyboard.press('Escape');
+// The first count samples the worklet plays from the cut play() makes, and
+// the breaks among them, against korvel-cli's render of script.
+async function playedAndRendered(page, count, play, script) {
   await page.waitForFunction(() => window.korvel.soundRunning());
   await page.evaluate((n) => window.korvel.recordSound(n), count);
-  await page.keyboard.press(' ');
-  assert.match(await status(page), /^Playing {2}step [0-9A-F]{3}: [0-9A-F]{4}$/);
+  await play();
   let report;
   const deadline = Date.now() + 20000;
   do {
@@ -191,13 +186,24 @@ test("a tune plays from the worklet exactly as korvel-cli renders it, with no br
       return { samples: Array.from(samples), breaks };
     });
   } while (report.samples.length < count && Date.now() < deadline);
-  await page.keyboard.press('Escape');
-
   const wave = path.join(scratch, 'tune.wav');
-  execFileSync(cli, ['render', tuneFile, '-o', wave, '--seconds', String(seconds + 1)]);
+  execFileSync(cli, ['render', script, '-o', wave, '--seconds', String(Math.ceil(count / 22050) + 1)]);
   const bytes = fs.readFileSync(wave);
   const data = bytes.indexOf('data', 12);
-  const rendered = bytes.subarray(data + 8, data + 8 + count);
+  return { report, rendered: bytes.subarray(data + 8, data + 8 + count) };
+}
+
+test("a tune plays from the worklet exactly as korvel-cli renders it, with no break", async () => {
+  const page = await open();
+  const count = 22050 * 3;
+  await load(page, tuneFile);
+  // The first key starts the sound; STOP and its release leave the kit in Clock.
+  await page.keyboard.press('Escape');
+  const { report, rendered } = await playedAndRendered(page, count, async () => {
+    await page.keyboard.press(' ');
+    assert.match(await status(page), /^Playing {2}step [0-9A-F]{3}: [0-9A-F]{4}$/);
+  }, tuneFile);
+  await page.keyboard.press('Escape');
   assert.equal(report.samples.length, count);
   const first = report.samples.findIndex((v, i) => v !== rendered[i]);
     assert.equal(first, -1, `first differing sample: ${first}`);
@@ -212,16 +218,14 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   const tune = await shareText(page);
   assert.notEqual(tune, blank);
 
-  // Save: the 932-byte script, under the name it was loaded from.
+  // Save: the whole tune as script, under the name it was loaded from.
   const downloads = path.join(scratch, 'downloads');
   const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await choose(page, 'file', 'save');
   const saved = path.join(downloads, 'ode-to-joy.dat');
   for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) await new Promise((r) => setTimeout(r, 50));
-  const script = fs.readFileSync(saved);
-  assert.equal(script.length, 932);
-  assert.equal(script.subarray(0, 6).toString(), 'KORVEL');
+  assert.match(fs.readFileSync(saved, 'latin1'), /^KORVEL Ode to Joy\nStarts at 010, tempo 3\./);
   // Reset clears the memory only.
   const memory = (share) => share.split('.')[3];
   await choose(page, 'operate', 'reset');
@@ -296,6 +300,74 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await load(shared, sized('limit.dat', 16 << 20));
   assert.equal(await noteText(shared), 'Tune loaded from limit.dat: press RUN to play.');
   assert.notEqual(await shareText(shared), tune);
+});
+
+const kinds = (page) => page.$$eval('#steps tbody tr', (rows) => rows.map((r) => r.cells[2].textContent));
+async function withCtrl(page, key) {
+  await page.keyboard.down('Control');
+  await page.keyboard.press(key);
+  await page.keyboard.up('Control');
+}
+async function typeInto(page, selector, value) {
+  await page.click(selector, { clickCount: 3 });
+  await page.keyboard.type(value);
+  await page.keyboard.press('Tab');
+}
+
+test('a tune entered with piano keys in the editor plays as korvel-cli renders it, is saved whole and kept between visits; a link leaves it one undo away', async () => {
+  const page = await open();
+  await choose(page, 'view', 'editorToggle');
+  await typeInto(page, '#startAddress', '000');
+  await typeInto(page, '#tempo', '2');
+  // The note column's piano keys: E D C G, then the end marker.
+  await page.click('#step0c3');
+  assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
+  for (const key of ['c', 'x', 'z', 'b', '/']) await page.keyboard.press(key);
+  assert.deepEqual((await kinds(page)).slice(0, 5), ['note', 'note', 'note', 'note', 'end']);
+  assert.deepEqual(await page.$$eval('#steps tbody tr', (rows) => rows.slice(0, 4).map((r) => r.cells[4].textContent.slice(0, 2))), ['E4', 'D4', 'C4', 'G4']);
+  assert.equal(await page.$eval('#checks', (list) => list.children.length), 0);
+
+  const downloaded = await downloadsOf(page, 'editor');
+  await choose(page, 'file', 'save');
+  const saved = path.join(scratch, 'editor', 'korvel.dat');
+  assert.match((await downloaded('korvel.dat')).toString('latin1'), /^KORVEL .*\nStarts at 000, tempo 2\./);
+
+  // Played from the first row (Enter in the table), as korvel-cli plays the saved tune.
+  // The tone the click sounds has ended before play starts.
+  await page.click('#step0c0');
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  const count = 22050 * 2;
+  const { report, rendered } = await playedAndRendered(page, count, () => page.keyboard.press('Enter'), saved);
+  await page.keyboard.press('Escape');
+  assert.equal(report.samples.length, count);
+  assert.equal(report.samples.findIndex((v, i) => v !== rendered[i]), -1);
+
+  // Loaded back whole after Reset; brought back by a reload with the panel open.
+  const tune = await shareText(page);
+  await choose(page, 'operate', 'reset');
+  assert.notEqual(await shareText(page), tune);
+  await load(page, saved);
+  assert.equal(await shareText(page), tune);
+  await page.reload();
+  await page.waitForSelector('html[data-ready]');
+  assert.equal(await shareText(page), tune);
+  assert.equal(await page.$eval('#editor', (panel) => panel.hidden), false);
+
+  // A link opened loads its tune; the visitor's is one undo away, and redo brings the link's back.
+  await typeInto(page, '#tempo', '9');
+  const linked = await shareText(page);
+  await page.click('h1');
+  await withCtrl(page, 'z');
+  assert.equal(await shareText(page), tune);
+  await page.goto('about:blank');
+  await page.goto(`${web.origin}/#${linked}`);
+  await page.waitForSelector('html[data-ready]');
+  assert.equal(await shareText(page), linked);
+  assert.equal(await page.evaluate(() => location.hash), '');
+  await withCtrl(page, 'z');
+  assert.equal(await shareText(page), tune);
+  await withCtrl(page, 'y');
+  assert.equal(await shareText(page), linked);
 });
 
 // Downloads of page go to a folder of their own; a file is there once whole.
@@ -521,6 +593,9 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
   assert.doesNotMatch(fetched, /boy|logo/);
   await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
   const findings = () => page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id} ${v.nodes[0].target}`));
+  assert.deepEqual(await findings(), []);
+  await choose(page, 'view', 'editorToggle');
+  await page.click('#step2c3');
   assert.deepEqual(await findings(), []);
   await page.click('#fileMenu');
   await page.click('#examples');

@@ -1,0 +1,178 @@
+// The tune editor's core (frontend/tuneEditor.h) for the page's editor panel
+// (editorPanel.js): every rule is the core's; the page only shows its state
+// and hands it keys, clicks and the clipboard's text.
+//
+// The core is made once the page has given the kit its remembered tune
+// (korvel_editorStart), so that tune is where undo begins. Times are the
+// page's performance.now(), the clock the keys' events carry.
+#include "frontend/tuneEditor.h"
+#include "frontend/tuneScript.h"
+#include "host/web/exchange.h"
+#include "host/web/pageSession.h"
+
+#include <emscripten/emscripten.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace korvel::web {
+namespace {
+
+std::optional<TuneEditor> editor;
+
+uint64_t now() {
+    return static_cast<uint64_t>(emscripten_get_now());
+}
+
+// What the page compares after each call to know whether to repaint.
+enum StateField : size_t {
+    Revision,
+    SoundingRow, // -1: none
+    Cursor,
+    SelectionFirst,
+    SelectionLast,
+    Column,
+    Recording,
+    CanUndo,
+    CanRedo,
+    StartAddress,
+    Tempo,
+    Octave,
+    StateFields,
+};
+std::array<int32_t, StateFields> state{};
+
+// key() and keyUp()'s key from the page's: code, the character, Shift, Ctrl or Cmd.
+EditorKey editorKey(int code, int character, int shift, int command) {
+    EditorKey key;
+    key.code = static_cast<EditorKey::Code>(code);
+    key.character = static_cast<char>(character);
+    key.shift = shift != 0;
+    key.command = command != 0;
+    return key;
+}
+
+} // namespace
+
+void editorSawKey(KeyId key, bool down) {
+    if (editor) editor->kitKey(key, down, now());
+}
+
+} // namespace korvel::web
+
+using korvel::web::editor;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void korvel_editorStart() {
+    if (!editor) editor.emplace(korvel::web::pageSession());
+}
+
+// Looks at the kit after any call into it, so every change becomes a step of undo.
+EMSCRIPTEN_KEEPALIVE void korvel_editorSync() {
+    if (editor) editor->sync();
+}
+
+// The state the panel shows, as korvel::web::StateField orders it; valid until the next call.
+EMSCRIPTEN_KEEPALIVE const int32_t* korvel_editorState() {
+    using namespace korvel::web;
+    const auto range = editor->selection();
+    const auto sounding = editor->soundingRow();
+    const auto& kit = pageSession().kit();
+    state = {static_cast<int32_t>(editor->revision()),
+             sounding ? static_cast<int32_t>(*sounding) : -1,
+             static_cast<int32_t>(editor->cursorRow()),
+             static_cast<int32_t>(range.first),
+             static_cast<int32_t>(range.last),
+             static_cast<int32_t>(editor->column()),
+             editor->recording(),
+             editor->canUndo(),
+             editor->canRedo(),
+             static_cast<int32_t>(kit.startAddress),
+             static_cast<int32_t>(kit.tempo),
+             editor->octave()};
+    return state.data();
+}
+EMSCRIPTEN_KEEPALIVE int korvel_editorStateFields() {
+    return korvel::web::StateFields;
+}
+
+// Every row at once: one line a row, its columns' texts, then whether play
+// reaches it and its length bar (0..1000), separated by tabs.
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorRows() {
+    std::string all;
+    all.reserve(korvel::tuneRowCount * 64);
+    for (const korvel::TuneRow& row : editor->rows()) {
+        for (const std::string& text : row.text) all.append(text).push_back('\t');
+        all.append(row.reached ? "1\t" : "0\t");
+        all.append(std::to_string(static_cast<int>(row.lengthBar * 1000 + 0.5))).push_back('\n');
+    }
+    return korvel::web::handBack(std::move(all));
+}
+
+// The checks, one a line: the row, a tab, the sentence.
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorChecks() {
+    std::string all;
+    for (const korvel::TuneCheck& check : editor->checks())
+        all.append(std::to_string(check.row)).append("\t").append(check.text).push_back('\n');
+    return korvel::web::handBack(std::move(all));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorMessage() {
+    return editor->message().c_str();
+}
+
+// A key: 1 handled, 2 it cut or copied (the text handed back), 4 it wants the clipboard pasted.
+EMSCRIPTEN_KEEPALIVE int korvel_editorKey(int code, int character, int shift, int command) {
+    const korvel::EditorResult result =
+        editor->key(korvel::web::editorKey(code, character, shift, command), korvel::web::now());
+    if (!result.clipboard.empty()) korvel::web::handBack(result.clipboard);
+    return (result.handled ? 1 : 0) | (result.clipboard.empty() ? 0 : 2) |
+           (result.wantsPaste ? 4 : 0);
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorKeyUp(int code, int character) {
+    editor->keyUp(korvel::web::editorKey(code, character, 0, 0), korvel::web::now());
+}
+
+EMSCRIPTEN_KEEPALIVE void korvel_editorSelect(int row, int column, int extend) {
+    editor->select(static_cast<uint32_t>(row), static_cast<korvel::EditColumn>(column & 3),
+                   extend != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorCopy() {
+    return korvel::web::handBack(editor->copy());
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorCut() {
+    return korvel::web::handBack(editor->cut());
+}
+// The input's text pasted at the cursor; 0 when refused (the reason in korvel_editorMessage).
+EMSCRIPTEN_KEEPALIVE int korvel_editorPaste() {
+    return editor->paste(korvel::web::inputText());
+}
+
+EMSCRIPTEN_KEEPALIVE void korvel_editorUndo() {
+    editor->undo();
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorRedo() {
+    editor->redo();
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorSetStartAddress(int address) {
+    editor->setStartAddress(static_cast<uint32_t>(address));
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorSetTempo(int tempo) {
+    editor->setTempo(static_cast<uint32_t>(tempo));
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorPlayFromCursor() {
+    editor->playFromCursor();
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorSetRecording(int on) {
+    editor->setRecording(on != 0, korvel::web::now());
+}
+
+// The whole tune as script text, start address and tempo with the memory, its first line naming
+// title.
+EMSCRIPTEN_KEEPALIVE const char* korvel_wholeTuneScript(const char* title) {
+    return korvel::web::handBack(korvel::wholeTuneScript(korvel::web::pageSession().kit(), title));
+}
+}

@@ -1,0 +1,311 @@
+// The tune editor's panel: the step table, start address and tempo, the
+// checks, Record and Play from row, over the editor's core in the kit's
+// module (editorExports.cpp), which holds every rule. The panel only shows
+// the core's state and hands it keys, clicks and the clipboard's text.
+//
+// After every call into the kit the page calls update(): it looks at a few
+// numbers (the rows' revision, the sounding row, the cursor...) and repaints
+// only what they say changed, the rows' texts from one string for all 128.
+const $ = (id) => document.getElementById(id);
+
+// EditorKey::Code in frontend/tuneEditor.h.
+const keyCodes = {
+  ArrowUp: 1, ArrowDown: 2, PageUp: 3, PageDown: 4, Home: 5, End: 6, ArrowLeft: 7, ArrowRight: 8,
+  Insert: 10, Delete: 11, Backspace: 11, Enter: 12, Escape: 13,
+};
+// Piano keys and digits by their place on the keyboard, whatever its layout.
+const punctuation = { Minus: '-', Equal: '=', Period: '.', Slash: '/', Comma: ',' };
+function characterOf(event) {
+  const code = event.code ?? '';
+  if (/^Key[A-Z]$/.test(code)) return code.slice(3).toLowerCase();
+  if (/^(Digit|Numpad)[0-9]$/.test(code)) return code.at(-1);
+  if (punctuation[code]) return punctuation[code];
+  return event.key.length === 1 ? event.key.toLowerCase() : '';
+}
+// The key as the core reads it, or null for one it never takes (Tab leaves the table).
+function editorKeyOf(event) {
+  const code = keyCodes[event.key];
+  if (code) return { code, character: 0 };
+  const character = characterOf(event);
+  return character ? { code: 0, character: character.charCodeAt(0) } : null;
+}
+
+// The table's columns, and the core's edit column each selects (EditColumn).
+const columns = ['Address', 'Digits', 'Kind', 'Note', 'Pitch', 'Length', 'Target'];
+const editColumnOf = [0, 0, 0, 1, 1, 2, 3];
+const tableColumnOf = [1, 3, 5, 6];
+const lengthColumn = 5;
+const rowCount = 128;
+// The user's own scrolling keeps the sounding row from being followed this long.
+const scrolledLately = 3000;
+
+// page: the kit module, its string helpers, act() and note().
+export function setUpEditorPanel(page) {
+  const { kit, act, note } = page;
+  const { text, putInput, handedBack } = page.memory;
+  const panel = $('editor');
+  const grid = $('steps');
+  const scroller = $('stepScroll');
+  const stateFields = kit._korvel_editorStateFields();
+  const [revision, sounding, cursor, first, last, column, recording, canUndo, canRedo, start, tempo, octave] =
+    Array.from({ length: stateFields }, (_, i) => i);
+
+  // ---- The rows, made once and reused ----
+  const rows = [];
+  const cells = []; // [row][column]: the element whose text shows the column
+  const bars = [];
+  const shownTexts = []; // [row]: the row's line as last shown
+  const body = grid.tBodies[0];
+  for (let r = 0; r < rowCount; ++r) {
+    const row = body.insertRow();
+    row.id = `step${r}`;
+    row.setAttribute('aria-selected', 'false');
+    const rowCells = columns.map((_, c) => {
+      const cell = row.insertCell();
+      cell.id = `step${r}c${c}`;
+      if (c !== lengthColumn) return cell;
+      const value = document.createElement('span');
+      const bar = document.createElement('span');
+      bar.className = 'bar';
+      bars.push(bar);
+      cell.append(value, bar);
+      return value;
+    });
+    rows.push(row);
+    cells.push(rowCells);
+    shownTexts.push('');
+  }
+
+  let shown = new Int32Array(stateFields).fill(-2);
+  let shownChecks = '';
+
+  function showRows() {
+    const lines = text(kit._korvel_editorRows()).split('\n');
+    for (let r = 0; r < rowCount; ++r) {
+      if (lines[r] === shownTexts[r]) continue;
+      const fields = lines[r].split('\t');
+      const old = shownTexts[r].split('\t');
+      for (let c = 0; c < columns.length; ++c) if (fields[c] !== old[c]) cells[r][c].textContent = fields[c];
+      rows[r].classList.toggle('unreached', fields[columns.length] === '0');
+      bars[r].style.width = `${fields[columns.length + 1] / 10}%`;
+      shownTexts[r] = lines[r];
+    }
+    const checks = text(kit._korvel_editorChecks());
+    if (checks === shownChecks) return;
+    shownChecks = checks;
+    $('checks').replaceChildren(
+      ...checks
+        .split('\n')
+        .filter(Boolean)
+        .map((line) => {
+          const [row, sentence] = line.split('\t');
+          const item = document.createElement('li');
+          const button = Object.assign(document.createElement('button'), { type: 'button', textContent: sentence });
+          button.addEventListener('click', () => {
+            act(() => kit._korvel_editorSelect(Number(row), 0, 0));
+            grid.focus();
+          });
+          item.append(button);
+          return item;
+        }),
+    );
+  }
+
+  // Keeps row in the scroller's view, a third from its top when it must move.
+  let ownScrollUntil = 0;
+  let userScrolledAt = -Infinity;
+  function keepInView(r) {
+    const row = rows[r];
+    const top = row.offsetTop - grid.tHead.offsetHeight;
+    if (top >= scroller.scrollTop && row.offsetTop + row.offsetHeight <= scroller.scrollTop + scroller.clientHeight)
+      return;
+    ownScrollUntil = performance.now() + 100;
+    scroller.scrollTop = top - scroller.clientHeight / 3;
+  }
+  scroller.addEventListener('scroll', () => {
+    if (performance.now() > ownScrollUntil) userScrolledAt = performance.now();
+  });
+
+  function showState(now) {
+    if (now[sounding] !== shown[sounding]) {
+      rows[shown[sounding]]?.classList.remove('sounding');
+      rows[now[sounding]]?.classList.add('sounding');
+      if (now[sounding] >= 0 && performance.now() - userScrolledAt > scrolledLately) keepInView(now[sounding]);
+    }
+    if (now[first] !== shown[first] || now[last] !== shown[last]) {
+      for (let r = 0; r < rowCount; ++r) {
+        const selected = r >= now[first] && r <= now[last];
+        if (selected !== (r >= shown[first] && r <= shown[last])) rows[r].setAttribute('aria-selected', String(selected));
+      }
+    }
+    if (now[cursor] !== shown[cursor] || now[column] !== shown[column]) {
+      const cell = cells[now[cursor]][tableColumnOf[now[column]]].closest('td');
+      grid.querySelector('.cursor')?.classList.remove('cursor');
+      cell.classList.add('cursor');
+      grid.setAttribute('aria-activedescendant', cell.id);
+      if (now[cursor] !== shown[cursor]) keepInView(now[cursor]);
+    }
+    if (now[recording] !== shown[recording]) $('record').setAttribute('aria-pressed', String(!!now[recording]));
+    if (now[start] !== shown[start] && document.activeElement !== $('startAddress'))
+      $('startAddress').value = now[start].toString(16).toUpperCase().padStart(3, '0');
+    if (now[tempo] !== shown[tempo] && document.activeElement !== $('tempo')) $('tempo').value = now[tempo];
+    if (now[octave] !== shown[octave]) showMode(now[octave]);
+  }
+
+  // After every call into the kit: the core looks at the kit, and the panel
+  // repaints what changed; the tune is kept for the next visit.
+  let keptRevision = -1;
+  function update() {
+    kit._korvel_editorSync();
+    const now = new Int32Array(kit.HEAP32.buffer, kit._korvel_editorState(), stateFields).slice();
+    if (now[revision] !== keptRevision) {
+      keptRevision = now[revision];
+      page.keepTune();
+    }
+    if (now[canUndo] !== shown[canUndo]) $('undo').setAttribute('aria-disabled', String(!now[canUndo]));
+    if (now[canRedo] !== shown[canRedo]) $('redo').setAttribute('aria-disabled', String(!now[canRedo]));
+    if (panel.hidden) {
+      shown[canUndo] = now[canUndo];
+      shown[canRedo] = now[canRedo];
+      return;
+    }
+    if (now[revision] !== shown[revision]) showRows();
+    showState(now);
+    shown = now;
+  }
+
+  function showMessage() {
+    const message = text(kit._korvel_editorMessage());
+    if (message) note(message);
+  }
+
+  // ---- Which the PC keys play: the editor or the kit ----
+  const editing = () => document.activeElement === grid;
+  let pianoOctave = 0;
+  function showMode(octaveNow = pianoOctave) {
+    pianoOctave = octaveNow;
+    $('keysMode').textContent = editing()
+      ? `PC keys edit the tune (piano octave ${pianoOctave}). Tab leaves the table.`
+      : 'PC keys play the kit. Click the table to edit.';
+    panel.classList.toggle('editing', editing());
+  }
+  grid.addEventListener('focus', () => showMode());
+  grid.addEventListener('blur', () => showMode());
+
+  // ---- The clipboard: script text ----
+  async function toClipboard(script) {
+    try {
+      await navigator.clipboard.writeText(script);
+      note('Rows copied as script text.');
+    } catch (error) {
+      page.tell('Copy Rows', `The rows were not copied.\n${page.clipboardTrouble(error)}`);
+    }
+  }
+  async function pasteRows() {
+    let script;
+    try {
+      script = await navigator.clipboard.readText();
+    } catch (error) {
+      return page.tell('Paste Rows', `Nothing was pasted.\n${page.clipboardTrouble(error)}`);
+    }
+    putInput(page.memory.encoder.encode(script));
+    act(() => kit._korvel_editorPaste());
+    showMessage();
+  }
+  const copiedText = () => new TextDecoder().decode(handedBack());
+
+  grid.addEventListener('keydown', (event) => {
+    const key = editorKeyOf(event);
+    if (!key || event.altKey) return;
+    const command = event.ctrlKey || event.metaKey;
+    page.startSound();
+    const result = act(() => kit._korvel_editorKey(key.code, key.character, event.shiftKey, command));
+    if (!(result & 1)) return;
+    event.preventDefault();
+    if (result & 2) toClipboard(copiedText());
+    if (result & 4) pasteRows();
+    showMessage();
+  });
+  grid.addEventListener('keyup', (event) => {
+    const key = editorKeyOf(event);
+    if (key?.code === 0) act(() => kit._korvel_editorKeyUp(0, key.character));
+  });
+
+  // A click (or a tap) selects the row and the column under it; Shift extends.
+  grid.addEventListener('click', (event) => {
+    const cell = event.target.closest('td');
+    if (!cell) return;
+    const row = cell.parentElement.sectionRowIndex;
+    page.startSound();
+    act(() => kit._korvel_editorSelect(row, editColumnOf[cell.cellIndex], event.shiftKey));
+    grid.focus({ preventScroll: true });
+  });
+
+  // ---- Start address, tempo, Record and Play from row ----
+  $('startAddress').addEventListener('change', () => {
+    const value = $('startAddress').value.trim();
+    if (/^[0-9a-f]{1,3}$/i.test(value)) act(() => kit._korvel_editorSetStartAddress(parseInt(value, 16)));
+    else note('The start address is three hex digits, 000 to FFF.');
+    shown[start] = -2;
+    act(() => {});
+  });
+  $('tempo').addEventListener('change', () => {
+    const value = Number($('tempo').value);
+    if (Number.isInteger(value) && value >= 0 && value <= 15) act(() => kit._korvel_editorSetTempo(value));
+    else note('The tempo is 0 (fastest) to 15.');
+    shown[tempo] = -2;
+    act(() => {});
+  });
+  $('record').addEventListener('click', () => {
+    act(() => kit._korvel_editorSetRecording(shown[recording] ? 0 : 1));
+    showMessage();
+    grid.focus();
+  });
+  $('playFromRow').addEventListener('click', () => {
+    page.startSound();
+    act(() => kit._korvel_editorPlayFromCursor());
+  });
+
+  // ---- The Edit menu's and View's commands ----
+  const undo = () => act(() => kit._korvel_editorUndo());
+  const redo = () => act(() => kit._korvel_editorRedo());
+  $('undo').addEventListener('click', undo);
+  $('redo').addEventListener('click', redo);
+  $('copyRows').addEventListener('click', () => toClipboard(text(kit._korvel_editorCopy())));
+  $('cutRows').addEventListener('click', () => toClipboard(act(() => text(kit._korvel_editorCut()))));
+  $('pasteRows').addEventListener('click', pasteRows);
+
+  const openSetting = 'korvel.editor';
+  function setOpen(open) {
+    panel.hidden = !open;
+    $('editorToggle').setAttribute('aria-checked', String(open));
+    try {
+      localStorage.setItem(openSetting, open ? 'open' : '');
+    } catch {}
+    shown.fill(-2);
+    shownTexts.fill('');
+    shownChecks = '';
+    page.fit();
+    act(() => {});
+  }
+  $('editorToggle').addEventListener('click', () => setOpen(panel.hidden));
+  let remembered = '';
+  try {
+    remembered = localStorage.getItem(openSetting) ?? '';
+  } catch {}
+  if (remembered) setOpen(true);
+  showMode();
+
+  // Ctrl+Z and the rest from anywhere but a text field or the table (which has them from the core).
+  addEventListener('keydown', (event) => {
+    if (!(event.ctrlKey || event.metaKey) || event.altKey || editing() || event.defaultPrevented) return;
+    if (event.target.closest?.('input, select, textarea, dialog')) return;
+    const letter = event.key.toLowerCase();
+    const command = { z: event.shiftKey ? redo : undo, y: redo }[letter];
+    if (!command) return;
+    event.preventDefault();
+    command();
+  });
+
+  return { update, editing, isOpen: () => !panel.hidden };
+}

@@ -1,0 +1,13 @@
+// The page's one session, shared by the kit's exports (webKit.cpp) and the
+// tune editor's (editorExports.cpp).
+#pragma once
+
+#include "frontend/session.h"
+
+namespace korvel::web {
+
+Session& pageSession();
+// A kit key went down or up, for the editor's recording.
+void editorSawKey(KeyId key, bool down);
+
+} // namespace korvel::web
