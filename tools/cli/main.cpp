@@ -9,9 +9,9 @@
 //
 // Other tools call this interface; keep it stable.
 #include "files/fileReplace.h"
+#include "resources/version.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/terminalText.h"
-#include "resources/version.h"
 
 #include <CLI/CLI.hpp>
 
