@@ -28,7 +28,7 @@ fail() {
 
 rm -rf "$work"
 mkdir -p "$work/unzipped"
-unzip -q "$zip" -d "$work/unzipped"
+(cd "$work/unzipped" && cmake -E tar xf "$zip")
 folder=$work/unzipped/$(basename "$zip" .zip)
 cd "$folder"
 for file in korvel.exe korvel-cli.exe README.txt examples/twinkle-twinkle.dat; do
