@@ -296,8 +296,11 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     return exitInterrupted;
 }
 #else
+// A build without a sound output (the Windows one) points to what it can do.
 int playCommand(const std::string& script, const RunLimit&) {
-    complain(script, playUnavailable);
+    complain(script, "this build of korvel-cli cannot play sound; render the tune to a WAV file "
+                     "(korvel-cli render SCRIPT -o TUNE.wav) and play that, or load the script "
+                     "in korvel.exe");
     return exitFailure;
 }
 #endif

@@ -24,10 +24,6 @@ int renderCommand(const std::string& script, const std::string& output,
                   const formats::RunLimit& limit);
 int listCommand(const std::string& script, const formats::RunLimit& limit);
 int playCommand(const std::string& script, const formats::RunLimit& limit);
-// What play says in a build without a sound output (the Windows one).
-constexpr const char* playUnavailable =
-    "this build of korvel-cli cannot play sound; render the tune to a WAV file "
-    "(korvel-cli render SCRIPT -o TUNE.wav) and play that, or load the script in korvel.exe";
 
 // MIDI file to script, with a short report on stdout (stderr for "-o -").
 int importCommand(const std::string& midi, const std::string& output,
