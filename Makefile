@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
+.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package dist screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -80,6 +80,13 @@ package:
 	cmake --preset dist
 	cmake --build --preset dist -j $(JOBS)
 	cpack --preset dist
+
+# Everything a release offers, in build/dist: the Windows zip, the Debian
+# package, the web site's zip and SHA256SUMS over them (see README, "Making a
+# release").
+dist:
+	$(install) tools build desktop package windows web
+	bash scripts/dist -j $(JOBS)
 
 # README pictures of the running programs, taken in headless sessions.
 screenshots: windows

@@ -1,6 +1,8 @@
 // About box: masked pictures and the text under the lettering.
 #include "host/qt/aboutDialog.h"
 
+#include "resources/version.h"
+
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLabel>

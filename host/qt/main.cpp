@@ -10,6 +10,7 @@
 #include "host/qt/panel.h"
 #include "host/qt/qtSound.h"
 #include "host/qt/silentSound.h"
+#include "resources/version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,7 +2,6 @@
 // user what went wrong.
 #include "tools/cli/commands.h"
 
-#include "audio/deviceSound.h"
 #include "files/fileRead.h"
 #include "files/fileReplace.h"
 #include "files/tuneLoad.h"
@@ -15,6 +14,9 @@
 #include "tools/cli/interrupt.h"
 #include "tools/cli/progress.h"
 #include "tools/cli/terminalText.h"
+#if KORVEL_CLI_PLAYS
+#include "audio/deviceSound.h"
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -174,6 +176,7 @@ bool buildBank(ToneBank& bank, const std::string& script) {
     return false;
 }
 
+#if KORVEL_CLI_PLAYS
 // Counts the notes whose last sample has gone into the device's queue.
 class NoteCounter final : public SoundQueueListener {
   public:
@@ -217,6 +220,7 @@ class PlaySink final : public StepSink {
     Progress& progress_;
     uint64_t queued_ = 0;
 };
+#endif
 
 } // namespace
 
@@ -261,6 +265,7 @@ int listCommand(const std::string& script, const RunLimit& limit) {
     return tunePlayed(script, result) ? exitSuccess : exitFailure;
 }
 
+#if KORVEL_CLI_PLAYS
 // A silent run first finds the length and any fault before a sound is made.
 int playCommand(const std::string& script, const RunLimit& limit) {
     catchInterrupts();
@@ -290,6 +295,15 @@ int playCommand(const std::string& script, const RunLimit& limit) {
     progress.finish(heard, "  stopped");
     return exitInterrupted;
 }
+#else
+// A build without a sound output (the Windows one) points to what it can do.
+int playCommand(const std::string& script, const RunLimit&) {
+    complain(script, "this build of korvel-cli cannot play sound; render the tune to a WAV file "
+                     "(korvel-cli render SCRIPT -o TUNE.wav) and play that, or load the script "
+                     "in korvel.exe");
+    return exitFailure;
+}
+#endif
 
 int importCommand(const std::string& midi, const std::string& output,
                   const ImportOptions& options) {

@@ -9,6 +9,7 @@
 //
 // Other tools call this interface; keep it stable.
 #include "files/fileReplace.h"
+#include "resources/version.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/terminalText.h"
 
@@ -230,7 +231,10 @@ int main(int argc, char** argv) {
     CLI::App* list = addCommand(app, "list", "List every melody step the player examines", args);
     addNotes(list, args);
 
-    CLI::App* play = addCommand(app, "play", "Play the tune on the default audio output", args);
+    CLI::App* play = addCommand(app, "play",
+                                KORVEL_CLI_PLAYS ? "Play the tune on the default audio output"
+                                                 : "Not in this build: render a WAV file instead",
+                                args);
     addSeconds(play, args, addNotes(play, args));
 
     CLI::App* import =
