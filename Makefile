@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
+.PHONY: test wintest package-test deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -18,6 +18,7 @@ test: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 	$(MAKE) wintest
+	$(MAKE) package-test
 
 # The Windows build and its tests, run under Wine in a private headless session.
 wintest: windows
@@ -77,6 +78,12 @@ package:
 	cmake --preset dist
 	cmake --build --preset dist -j $(JOBS)
 	cpack --preset dist
+
+# The package installed, run and purged in a minimal Debian 12 root made
+# offline from the packages scripts/install-deps fetches.
+package-test: package
+	$(install) cleanroot
+	bash scripts/package-test
 
 # README pictures of the running programs, taken in headless sessions.
 screenshots: windows
