@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest package-test deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
+.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package screenshots bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -24,6 +24,13 @@ test: deps
 wintest: windows
 	$(install) wine session
 	bash scripts/wine-session ctest --preset mingw -j $(JOBS)
+
+# The Debian package installed, run and purged in a minimal Debian 12 root
+# made offline from the packages scripts/install-deps fetches.
+.PHONY: package-test
+package-test: package
+	$(install) cleanroot
+	bash scripts/package-test
 
 deps:
 	$(install)
@@ -78,12 +85,6 @@ package:
 	cmake --preset dist
 	cmake --build --preset dist -j $(JOBS)
 	cpack --preset dist
-
-# The package installed, run and purged in a minimal Debian 12 root made
-# offline from the packages scripts/install-deps fetches.
-package-test: package
-	$(install) cleanroot
-	bash scripts/package-test
 
 # README pictures of the running programs, taken in headless sessions.
 screenshots: windows
