@@ -18,11 +18,19 @@ test: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 	$(MAKE) wintest
+	$(MAKE) package-test
 
 # The Windows build and its tests, run under Wine in a private headless session.
 wintest: windows
 	$(install) wine session
 	bash scripts/wine-session ctest --preset mingw -j $(JOBS)
+
+# The Debian package installed, run and purged in a minimal Debian 12 root
+# made offline from the packages scripts/install-deps fetches.
+.PHONY: package-test
+package-test: package
+	$(install) cleanroot
+	bash scripts/package-test
 
 deps:
 	$(install)
