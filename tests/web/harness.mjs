@@ -25,7 +25,7 @@ export async function serve(site, isolated = false) {
   const served = { site };
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(served.site, name === '/' ? 'index.html' : name);
+    const file = path.join(served.site, name.endsWith('/') ? `${name}index.html` : name);
     if (!file.startsWith(served.site) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
       return;

@@ -11,9 +11,11 @@ import os from 'node:os';
 import path from 'node:path';
 import { launch, openPage, serve } from './harness.mjs';
 
+// The site in a folder of the server, as it may be put anywhere.
+const folder = 'korvel/';
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-offline-test-'));
-const site = path.join(scratch, 'site');
-const next = path.join(scratch, 'next');
+const [served, nextServed] = [path.join(scratch, 'served'), path.join(scratch, 'next')];
+const [site, next] = [path.join(served, folder), path.join(nextServed, folder)];
 fs.cpSync(path.resolve(process.argv[2]), site, { recursive: true });
 const siteFiles = fs
   .readdirSync(site, { recursive: true })
@@ -35,7 +37,7 @@ for (const [file, from, to] of [
 let web, chromium, page;
 const pages = [];
 before(async () => {
-  web = await serve(site);
+  web = await serve(served);
   chromium = await launch();
 });
 after(async () => {
@@ -46,22 +48,22 @@ after(async () => {
 });
 
 async function open(fragment = '') {
-  const opened = await openPage(chromium.browser, web.origin, fragment);
+  const opened = await openPage(chromium.browser, web.origin, folder + fragment);
   pages.push(opened);
   return opened;
 }
 
-// Each cache of the origin with the site's files it holds.
+// Each cache of the origin with the files it holds, named as in the site.
 const cachesOf = (tab) =>
   tab.evaluate(async () => {
     const found = {};
     for (const name of await caches.keys()) {
       const requests = await (await caches.open(name)).keys();
-      found[name] = requests.map((r) => new URL(r.url).pathname.slice(1)).sort();
+      found[name] = requests.map((r) => r.url.slice(new URL('.', location).href.length)).sort();
     }
     return found;
   });
-const cacheName = (v) => `korvel-simulator-${v} ${web.origin}/`;
+const cacheName = (v) => `korvel-simulator-${v} ${web.origin}/${folder}`;
 const status = (tab) => tab.$eval('#status', (p) => p.textContent);
 const choose = async (tab, menu, command) => {
   await tab.click(`#${menu}Menu`);
@@ -72,6 +74,10 @@ test('installed on the first visit, the page loads and plays with the server gon
   page = await open();
   await page.waitForFunction(() => navigator.serviceWorker.controller?.state === 'activated');
   assert.deepEqual(await cachesOf(page), { [cacheName(version)]: siteFiles });
+  // What the browser needs to offer it for a home screen or a desktop.
+  const devTools = await page.createCDPSession();
+  assert.deepEqual((await devTools.send('Page.getAppManifest')).errors, []);
+  assert.deepEqual((await devTools.send('Page.getInstallabilityErrors')).installabilityErrors, []);
 
   await web.stop();
   await page.reload();
@@ -82,8 +88,7 @@ test('installed on the first visit, the page loads and plays with the server gon
 
   // The tune worker, its module and a download from the page.
   const downloads = path.join(scratch, 'downloads');
-  const cdp = await page.createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await devTools.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   const done = await page.evaluate(() => window.korvel.toolsDone);
   await choose(page, 'file', 'exportMidi');
   await page.waitForFunction((n) => window.korvel.toolsDone > n, {}, done);
@@ -117,7 +122,7 @@ test('installed on the first visit, the page loads and plays with the server gon
 });
 
 test('a new version, found on the next visit with the server back, is offered and replaces the cache on reload', async () => {
-  web.site = next;
+  web.site = nextServed;
   await web.start();
   const visit = await open();
   const offered = () => document.getElementById('update').textContent.startsWith('A new version is ready');
