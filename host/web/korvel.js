@@ -667,7 +667,7 @@ addEventListener('hashchange', openLink);
 showZoom();
 refresh();
 openLink();
-setUpOffline($('update'));
+setUpOffline($('update'), { shown: fit });
 
 // For tests and measurements: the files read so far; the next count samples
 // the worklet plays from the next cut on, with the count of breaks.

@@ -3,7 +3,8 @@
 // as before, from the network. A new version, fetched on the next visit or
 // when the visitor comes back online or to the page, waits until the visitor
 // chooses to reload: the page says so.
-export function setUpOffline(notice) {
+// shown: called once the notice has taken its room on the page.
+export function setUpOffline(notice, { shown }) {
   if (!('serviceWorker' in navigator)) return;
   const workers = navigator.serviceWorker;
   let reloading = false;
@@ -20,14 +21,17 @@ export function setUpOffline(notice) {
       if (registration?.waiting) registration.waiting.postMessage('activate');
       else location.reload();
     });
-    notice.append('A new version is ready; reload to use it. Your tune is kept. ', reload);
+    notice.append('A new version is ready; reload to use it. Your tune is kept.', reload);
+    shown();
   }
 
-  // A worker taking over an open page: this one asked for it, or another tab did.
-  const hadController = !!workers.controller;
+  // A worker taking over an open page: the first one on the first visit, or
+  // a new version this page or another tab asked for.
+  let controlled = !!workers.controller;
   workers.addEventListener('controllerchange', () => {
     if (reloading) location.reload();
-    else if (hadController) offerNewVersion();
+    else if (controlled) offerNewVersion();
+    controlled = true;
   });
 
   function watch(worker) {

@@ -9,6 +9,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { launch, openPage, serve } from './harness.mjs';
 
 // The site in a folder of the server, as it may be put anywhere.
@@ -127,6 +128,8 @@ test('a new version, found on the next visit with the server back, is offered an
   const visit = await open();
   const offered = () => document.getElementById('update').textContent.startsWith('A new version is ready');
   await visit.waitForFunction(offered);
+  await visit.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
+  assert.deepEqual(await visit.evaluate(async () => (await axe.run('header')).violations.map((v) => v.id)), []);
   // The new version waits beside the one in use.
   assert.deepEqual(await cachesOf(visit), {
     [cacheName(version)]: siteFiles,
