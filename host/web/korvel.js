@@ -12,6 +12,7 @@ import createKitModule from './korvelKit.js';
 import { kitMemory } from './kitMemory.js';
 import { setUpEditorPanel } from './editorPanel.js';
 import { setUpMenus } from './menus.js';
+import { setUpOffline } from './offline.js';
 import { setUpTuneTools } from './tuneTools.js';
 
 const kit = await createKitModule();
@@ -666,6 +667,7 @@ addEventListener('hashchange', openLink);
 showZoom();
 refresh();
 openLink();
+setUpOffline($('update'), { shown: fit });
 
 // For tests and measurements: the files read so far; the next count samples
 // the worklet plays from the next cut on, with the count of breaks.

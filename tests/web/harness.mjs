@@ -12,25 +12,39 @@ const types = {
   '.css': 'text/css',
   '.png': 'image/png',
   '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json',
 };
 
-// isolated: with the headers that let a page measure its own memory.
+// isolated: with the headers that let a page measure its own memory. The
+// server's site may be changed, and the server stopped and started again
+// on its port, as a visitor's network goes and comes back.
 export async function serve(site, isolated = false) {
   const isolation = isolated
     ? { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' }
     : {};
+  const served = { site };
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(site, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(site) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    const file = path.join(served.site, name.endsWith('/') ? `${name}index.html` : name);
+    if (!file.startsWith(served.site) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
       return;
     }
     response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream', ...isolation });
     response.end(fs.readFileSync(file));
   });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { server, origin: `http://127.0.0.1:${server.address().port}` };
+  const listen = (port) => new Promise((resolve) => server.listen(port, '127.0.0.1', resolve));
+  await listen(0);
+  const { port } = server.address();
+  return Object.assign(served, {
+    server,
+    origin: `http://127.0.0.1:${port}`,
+    stop: () => new Promise((resolve) => {
+      server.close(resolve);
+      server.closeAllConnections();
+    }),
+    start: () => listen(port),
+  });
 }
 
 export async function launch(extraArguments = []) {

@@ -50,8 +50,9 @@ void writeIcon(const std::string& folder) {
     writeFileBytes(folder + "/korvel.ico", encodeIco(images));
 }
 
-// Desktops that take the icon as one PNG a size (freedesktop icon themes).
-constexpr int pngIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+// Desktops that take the icon as one PNG a size (freedesktop icon themes), and
+// the web app, whose home screens ask for 192 and 512 px.
+constexpr int pngIconSizes[] = {16, 24, 32, 48, 64, 128, 192, 256, 512};
 
 void writePngIcons(const std::string& folder) {
     const std::string icons = folder + "/icons";

@@ -1,0 +1,18 @@
+# Writes OUTPUT, the site's service worker, from TEMPLATE: the site's files
+# (FILES, paths under SITE) by their names in the site, and VERSION with a
+# digest of the files' names and contents, so that a rebuild that changes any
+# file changes the worker too.
+set(names "")
+set(inventory "")
+foreach(path IN LISTS FILES)
+  file(RELATIVE_PATH name ${SITE} ${path})
+  file(SHA256 ${path} digest)
+  list(APPEND names "'${name}'")
+  string(APPEND inventory "${name} ${digest}\n")
+endforeach()
+list(SORT names)
+list(JOIN names ",\n  " KORVEL_SITE_FILES)
+string(SHA256 digest "${inventory}")
+string(SUBSTRING ${digest} 0 12 digest)
+set(KORVEL_SITE_VERSION ${VERSION}-${digest})
+configure_file(${TEMPLATE} ${OUTPUT} @ONLY)
