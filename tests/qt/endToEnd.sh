@@ -4,7 +4,8 @@
 # that a screenshot of the LED shows the digits as the LED strip draws them,
 # also after holding a key through its auto-repeat; then STOP and RUN from the keyboard, record the tune from the null sound
 # output and have korvel_recording_check compare it with the tune; finally
-# leave with Ctrl+Q and expect exit code 0.
+# leave with Ctrl+Q and expect exit code 0. A recording with breaks is taken
+# once more, so only a break that comes again fails.
 # Run inside scripts/desktop-session.
 # Usage: endToEnd.sh KORVEL RECORDING_CHECK SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -84,19 +85,28 @@ sleep 2
 xdotool keyup 7
 check_led held 14 3 4 8 # d 2 3 7
 
+record_tune() { # RUN from the clock, recorded from the null output, then STOP
+  parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/tune.u8" &
+  recorder=$!
+  sleep 0.5
+  xdotool key space # RUN: the tune
+  sleep "$recording_seconds"
+  kill "$recorder"
+  wait "$recorder" 2>/dev/null || true
+  recorder=
+  xdotool key Escape # STOP: the clock
+  sleep 0.3
+}
 xdotool key Escape # STOP: the clock
 sleep 0.3
-parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/tune.u8" &
-recorder=$!
-sleep 0.5
-xdotool key space # RUN: the tune
-sleep "$recording_seconds"
-kill "$recorder"
-wait "$recorder" 2>/dev/null || true
-recorder=
-xdotool key Escape
-
-"$check" "$tune" "$work/tune.u8" || failed=1
+record_tune
+# The shared test machine's sound server can stall for a moment; a break
+# that comes again in a second recording is the program's.
+if ! "$check" "$tune" "$work/tune.u8"; then
+  echo "recording once more"
+  record_tune
+  "$check" "$tune" "$work/tune.u8" || failed=1
+fi
 
 xdotool key ctrl+q
 set +e

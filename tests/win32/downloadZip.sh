@@ -4,7 +4,7 @@
 # import no DLL beyond the system's, that both carry the version in their file
 # properties and korvel-cli says it, that korvel-cli renders an example to the
 # same bytes as the native korvel-cli and refuses play plainly, and that
-# korvel.exe shows its window. Prints the time each step took.
+# korvel.exe shows its window and plays. Prints the time each step took.
 # Run inside scripts/wine-session (for its display).
 # Usage: downloadZip.sh ZIP VERSION WORK_DIR NATIVE_KORVEL_CLI
 set -euo pipefail
@@ -51,7 +51,8 @@ done
 step "programs checked"
 
 export WINEPREFIX=$work/prefix
-trap 'wineserver -k 2>/dev/null || true' EXIT
+recorder=
+trap '[ -z "$recorder" ] || kill "$recorder" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
 wine wineboot --init >"$work/wineboot.log" 2>&1
 step "fresh Wine prefix made"
 
@@ -69,9 +70,38 @@ set -e
 step "korvel-cli.exe --version, render and play"
 
 wine korvel.exe >"$work/korvel.log" 2>&1 &
-timeout 60 xdotool search --sync --onlyvisible --name "KORVEL Simulator" >/dev/null ||
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "KORVEL Simulator" | head -1) ||
   fail "korvel.exe showed no window"
 step "korvel.exe window shown"
+
+# It plays: in organ mode (C, then RUN) a key held with the mouse sounds at
+# the session's null output. The board is found in the window by its top rows.
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root "$work/screen.png"
+convert "$work/screen.png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$work/window.png"
+convert "$here/../../resources/base.bmp" -crop 556x8+0+0 +repage "$work/boardTop.png"
+found=$(compare -metric AE -subimage-search "$work/window.png" "$work/boardTop.png" null: 2>&1 || true)
+[[ $found =~ ^0\ .*@\ ([0-9]+),([0-9]+) ]] || fail "the board is not in korvel.exe's window ($found)"
+left=$((X + BASH_REMATCH[1]))
+top=$((Y + BASH_REMATCH[2]))
+key_centre() { echo $((left + $1 + 19)) $((top + $2 + 19)); } # keys are 39 pixels square
+xdotool mousemove $(key_centre 308 413) click 1 # C
+sleep 0.2
+xdotool mousemove $(key_centre 467 373) click 1 # RUN
+sleep 0.2
+parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/organ.u8" &
+recorder=$!
+xdotool mousemove $(key_centre 348 532) mousedown 1 # 1, held
+sleep 1.5
+xdotool mouseup 1
+sleep 0.3
+kill "$recorder"
+wait "$recorder" 2>/dev/null || true
+recorder=
+sounding=$(od -An -v -tu1 "$work/organ.u8" | tr -s ' ' '\n' | grep -cvE '^(128)?$' || true)
+[ "$sounding" -gt 11025 ] || fail "korvel.exe's organ sounded $sounding samples of a 1.5 s hold"
+step "korvel.exe plays ($sounding samples sounding)"
 
 # Last, as it needs the native tree (make test builds it first).
 if [ ! -x "$native_cli" ]; then
