@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -95,10 +96,15 @@ class WindowTest : public QObject {
     }
 
   private slots:
+    // Settings of this process alone: the same tests run at once on other
+    // screen sizes, and one run's clearing must not reach another's.
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setApplicationName(
+            QStringLiteral("qt_tests-%1").arg(QCoreApplication::applicationPid()));
         QSettings().clear();
     }
+    void cleanupTestCase() { QFile::remove(QSettings().fileName()); }
 
     void init() {
         window_ = std::make_unique<MainWindow>(sound_);
