@@ -85,15 +85,13 @@ void Session::noteReport(uint64_t tag) {
     reportedTag_ = std::max(reportedTag_, tag);
 }
 
-// Out of Playing the note in flight was stopped, and its report means nothing.
+// Out of Playing the claimed report is of an audition's tone; it comes as
+// the tone's last sample is queued, before the tail is heard, so the tone
+// still counts as sounding until something cuts it.
 void Session::answerReports() {
     while (reportedTag_ != 0) {
         const uint64_t tag = std::exchange(reportedTag_, 0);
-        if (!sound_.claimReport(tag)) continue;
-        if (kit_.mode == KitMode::Playing)
-            nextNote(kit_, ports());
-        else
-            auditioning_ = false;
+        if (sound_.claimReport(tag) && kit_.mode == KitMode::Playing) nextNote(kit_, ports());
     }
 }
 

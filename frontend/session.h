@@ -11,7 +11,8 @@
 // answered after the call into the kit that raised it has returned. Only the
 // newest tag noted can be of the note in flight, and only a tag the sound
 // claims (soundQueue.h) is answered, with the next note, while the kit plays;
-// out of Playing, the claimed report is of an audition's tone, which ended.
+// out of Playing, the claimed report is of an audition's tone, whose tail may
+// still be queued: the next sound still cuts it.
 #pragma once
 
 #include "files/scriptText.h"
@@ -125,7 +126,7 @@ class Session final : RepaintPort, StepObserver {
     KeyHolds holds_;
     std::optional<MelodyStep> sounding_;
     uint64_t reportedTag_ = 0; // the newest noted, 0: none
-    bool auditioning_ = false; // until its report is claimed or it is cut
+    bool auditioning_ = false; // until another sound cuts it, even after its report
 };
 
 } // namespace korvel

@@ -5,10 +5,12 @@
 #include "frontend/tuneScript.h"
 #include "model/script.h"
 #include "model/toneBank.h"
+#include "tests/frontend/pulledSound.h"
 #include "tests/frontend/taggedRecorder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace korvel::test {
@@ -141,13 +143,40 @@ TEST_F(EditorFixture, PlayFromARowKeepsTheStartAndKitKeysCutAnAudition) {
     EXPECT_EQ(editor->soundingRow(), 4u);
     click(KeyId::Stop);
     sound.take();
-    EXPECT_TRUE(session.audition(0x10, 100));
-    session.noteReport(sound.lastTag), session.answerReports(); // it ended by itself
-    click(hexKey(1));
-    EXPECT_EQ(sound.take(), std::vector<PortCall>{toneCall(0x10, 100)}); // no stop for it
-    EXPECT_TRUE(session.audition(0x10, 100));
-    click(hexKey(1));
-    EXPECT_EQ(sound.take(), (std::vector<PortCall>{toneCall(0x10, 100), stopCall}));
+    for (const bool reported : {true, false}) {
+        EXPECT_TRUE(session.audition(0x10, 100));
+        if (reported)
+            session.noteReport(sound.lastTag), session.answerReports(); // tail still queued
+        click(hexKey(1));
+        EXPECT_EQ(sound.take(), (std::vector<PortCall>{toneCall(0x10, 100), stopCall})) << reported;
+    }
+}
+
+// An audition's end is reported as its last sample is queued, before it is
+// heard: a tune started after the report must still cut the tone's tail.
+TEST(AuditionTail, ATuneStartedAfterTheToneReportedStartsWithItsOwnFirstNote) {
+    for (const bool byRunKey : {false, true}) {
+        PulledSound sound;
+        struct : SessionView {
+        } view;
+        Session session{sound, view};
+        session.start({12, 0, 0, 0}, 0);
+        session.loadScript(tuneAB.data(), tuneAB.size(), "tune");
+        const auto answer = [&](uint64_t tag) { session.noteReport(tag), session.answerReports(); };
+        ASSERT_TRUE(session.audition(0x10, 3 * PulledSound::pullSamples)); // queued whole at once
+        sound.pull(PulledSound::pullSamples, answer);
+        if (byRunKey)
+            session.hold(KeyId::Run), session.letGo(KeyId::Run);
+        else
+            session.playFrom(0x10);
+        const uint32_t length = noteLength(session.kit().tempo, 5);
+        std::string first(length, '\0');
+        ToneSource source = melodyNoteSource(0x34, length);
+        readTone(source, reinterpret_cast<uint8_t*>(first.data()), length);
+        const std::string heard = sound.pull(length, answer);
+        const auto parted = std::mismatch(first.begin(), first.end(), heard.begin()).first;
+        EXPECT_EQ(parted - first.begin(), first.end() - first.begin()) << "by RUN: " << byRunKey;
+    }
 }
 
 } // namespace

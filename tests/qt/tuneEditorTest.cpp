@@ -3,7 +3,6 @@
 // window asks before a load or Exit drops a tune not saved; undo reaches
 // what the menus changed.
 #include "formats/tuneRun.h"
-#include "frontend/soundQueue.h"
 #include "frontend/tuneHistory.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
@@ -11,6 +10,7 @@
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/tuneTableView.h"
 #include "model/toneSource.h"
+#include "tests/frontend/pulledSound.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,20 +32,6 @@ using korvel::qt::MainWindow;
 namespace {
 
 const QString odeToJoy = QStringLiteral(KORVEL_EXAMPLES_DIR "/ode-to-joy.dat");
-constexpr uint32_t pullSamples = 256;
-
-// The sound queue the window's device plays, pulled here instead of by a device.
-struct PulledSound final : SessionSound, SoundQueueListener {
-    SoundQueue queue{*this, 4 * pullSamples};
-    std::vector<uint64_t> ended;
-    void startKeyNote(uint32_t keyNote) override { queue.startKeyNote(keyNote); }
-    void playTone(uint32_t tone, uint32_t length) override { queue.playTone(tone, length); }
-    void stopSound() override { queue.stopSound(); }
-    bool claimReport(uint64_t tag) override { return queue.claimReport(tag); }
-    void melodyNoteEnded(uint64_t tag) override { ended.push_back(tag); }
-    void ranDry() override {}
-};
-
 struct RenderSink final : formats::StepSink {
     std::string samples;
     bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
@@ -62,7 +48,7 @@ struct RenderSink final : formats::StepSink {
 class TuneEditorTest : public QObject {
     Q_OBJECT
 
-    PulledSound sound_;
+    test::PulledSound sound_;
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir dir_;
     QString chosenFile_;
@@ -75,15 +61,8 @@ class TuneEditorTest : public QObject {
 
     // What the device would play next, the note reports answered between pulls as the window does.
     std::string pull(size_t count) {
-        std::string played;
-        while (played.size() < count) {
-            std::string block(pullSamples, '\0');
-            sound_.queue.pull(reinterpret_cast<uint8_t*>(block.data()), pullSamples);
-            played += block;
-            for (const uint64_t tag : std::exchange(sound_.ended, {}))
-                window_->session().onMelodyNoteEnded(tag);
-        }
-        return played;
+        return sound_.pull(count,
+                           [this](uint64_t tag) { window_->session().onMelodyNoteEnded(tag); });
     }
 
   private slots:
@@ -135,7 +114,7 @@ class TuneEditorTest : public QObject {
         QTest::keyClick(&table(), Qt::Key_Down);
         trigger("playFromRow");
         QCOMPARE(kit().mode, KitMode::Playing);
-        const std::string played = pull(render.samples.size() + pullSamples);
+        const std::string played = pull(render.samples.size() + test::PulledSound::pullSamples);
         QVERIFY(played.compare(0, render.samples.size(), render.samples) == 0);
         // Play went round to the start address and on: the first note again.
         QCOMPARE(played[render.samples.size()], render.samples[0]);
