@@ -189,14 +189,23 @@ void TuneTableView::showEdit() {
     viewport()->update();
 }
 
+// Only the two rows whose colours change are repainted, unless the table
+// scrolled: a playing tune then costs little more than the board alone.
 void TuneTableView::showSounding() {
     const std::optional<uint32_t> row = editor_.soundingRow();
     if (row == soundingShown_) return;
-    soundingShown_ = row;
+    const std::optional<uint32_t> was = std::exchange(soundingShown_, row);
     const bool userScrolledLately =
         sinceUserScrolled_.isValid() && sinceUserScrolled_.elapsed() < userScrollHoldMs;
-    if (row && !userScrolledLately) scrollTo(*row);
-    viewport()->update();
+    if (row && !userScrolledLately) scrollTo(*row); // a scroll repaints the whole view
+    for (const std::optional<uint32_t>& changed : {was, row})
+        if (changed) updateRow(*changed);
+}
+
+void TuneTableView::updateRow(uint32_t row) {
+    const int height = rowHeight();
+    viewport()->update(0, (int(row) - verticalScrollBar()->value()) * height, viewport()->width(),
+                       height);
 }
 
 void TuneTableView::paintEvent(QPaintEvent* event) {

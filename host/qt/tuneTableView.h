@@ -57,6 +57,7 @@ class TuneTableView final : public QAbstractScrollArea {
     void layoutColumns();
     void updateScrollRange();
     void scrollTo(uint32_t row);
+    void updateRow(uint32_t row);
     void clickAt(QPoint position, bool extend);
     void paintRow(QPainter& painter, const TuneRow& row, int y, bool selected) const;
     void letGoOfKey();
