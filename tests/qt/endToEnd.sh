@@ -3,8 +3,10 @@
 # places on the screen and type two on the PC keyboard, checking each time
 # that a screenshot of the LED shows the digits as the LED strip draws them,
 # also after holding a key through its auto-repeat; then STOP and RUN from the keyboard, record the tune from the null sound
-# output and have korvel_recording_check compare it with the tune; finally
-# leave with Ctrl+Q and expect exit code 0. A recording with breaks is taken
+# output and have korvel_recording_check compare it with the tune; then type a
+# tune on the editor's piano keys, save it, play it from its first row and
+# check the recording against the saved file the same way; finally leave
+# with Ctrl+Q and expect exit code 0. A recording with breaks is taken
 # once more, so only a break that comes again fails.
 # Run inside scripts/desktop-session.
 # Usage: endToEnd.sh KORVEL RECORDING_CHECK SOURCE_DIR WORK_DIR
@@ -85,11 +87,11 @@ sleep 2
 xdotool keyup 7
 check_led held 14 3 4 8 # d 2 3 7
 
-record_tune() { # RUN from the clock, recorded from the null output, then STOP
+record_tune() { # the key that starts the tune from the clock; recorded from the null output, then STOP
   parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 "$work/tune.u8" &
   recorder=$!
   sleep 0.5
-  xdotool key space # RUN: the tune
+  xdotool key "$1"
   sleep "$recording_seconds"
   kill "$recorder"
   wait "$recorder" 2>/dev/null || true
@@ -97,15 +99,48 @@ record_tune() { # RUN from the clock, recorded from the null output, then STOP
   xdotool key Escape # STOP: the clock
   sleep 0.3
 }
-xdotool key Escape # STOP: the clock
-sleep 0.3
-record_tune
 # The shared test machine's sound server can stall for a moment; a break
 # that comes again in a second recording is the program's.
-if ! "$check" "$tune" "$work/tune.u8"; then
-  echo "recording once more"
-  record_tune
-  "$check" "$tune" "$work/tune.u8" || failed=1
+record_and_check() { # the key that starts the tune, the script it should sound as
+  record_tune "$1"
+  if ! "$check" "$2" "$work/tune.u8"; then
+    echo "recording once more"
+    record_tune "$1"
+    "$check" "$2" "$work/tune.u8" || failed=1
+  fi
+}
+xdotool key Escape # STOP: the clock
+sleep 0.3
+record_and_check space "$tune" # RUN
+
+# The tune editor: memory cleared, E D C G and the end marker typed on the
+# piano keys in the note column from the start address's row, saved through
+# the file dialog, then played from that row as the saved tune sounds.
+xdotool key ctrl+r # Reset
+sleep 0.3
+xdotool key F2 # the editor, the keyboard in its table
+sleep 0.5
+xdotool key Down Down Down Down Right # the start address's row, 010 after Reset; the note column
+for key in c x z b slash; do
+  xdotool key "$key"
+  sleep 0.3
+done
+typed=$work/typed.dat
+rm -f "$typed"
+xdotool key ctrl+s
+sleep 1
+xdotool type "$typed"
+xdotool key Return
+for ((i = 0; i < 50; i++)); do [ -s "$typed" ] && break; sleep 0.1; done
+# With no window manager here, the window is not brought back by itself.
+xdotool windowfocus --sync "$window"
+sleep 0.3
+if [ -s "$typed" ]; then
+  xdotool key Up Up Up Up Up # back to the first row typed
+  record_and_check F5 "$typed" # Play from Row
+else
+  echo "the tune typed in the editor was not saved"
+  failed=1
 fi
 
 xdotool key ctrl+q
