@@ -195,7 +195,6 @@ class TuneEditorTest : public QObject {
             {u"xcb", 16 + 8, Qt::Key_A, "\x01", Qt::ControlModifier, 'a'},
             {u"xcb", 0, Qt::Key_A, "a", {}, 'a'},
             {u"offscreen", 16 + 8, Qt::Key_A, "a", {}, 'a'},
-            {u"cocoa", 0x10, Qt::Key_A, "a", {}, 'a'},
         };
         for (const auto& c : cases)
             for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
