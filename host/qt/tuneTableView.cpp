@@ -1,6 +1,7 @@
 // Step table widget: painting, scrolling, and the mouse and keys to the core.
 #include "host/qt/tuneTableView.h"
 
+#include "host/qt/editorKeys.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/tuneColours.h"
 
@@ -13,8 +14,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <utility>
 
 namespace korvel::qt {
@@ -38,44 +37,6 @@ constexpr int barCharacters = 6; // the longest length's bar, beside the length'
 constexpr int cellPadding = 8;
 constexpr int rowPadding = 5;
 constexpr int sizeHintRows = 17; // a tune's phrase or two
-
-// Qt gives a shifted symbol's own code; the core reads keys as typed without
-// Shift on a US layout.
-char unshifted(int key) {
-    static const char shifted[] = ")!@#$%^&*(_+<>?:\"{}|~";
-    static const char plain[] = "0123456789-=,./;'[]\\`";
-    const char* at = key > 0 && key < 0x80 ? std::strchr(shifted, key) : nullptr;
-    if (at) return plain[at - shifted];
-    return static_cast<char>(std::tolower(key));
-}
-
-std::optional<EditorKey> editorKeyOf(const QKeyEvent& event) {
-    EditorKey key;
-    key.shift = event.modifiers() & Qt::ShiftModifier;
-    key.command = event.modifiers() & Qt::ControlModifier;
-    switch (event.key()) {
-    case Qt::Key_Up: key.code = EditorKey::Up; break;
-    case Qt::Key_Down: key.code = EditorKey::Down; break;
-    case Qt::Key_PageUp: key.code = EditorKey::PageUp; break;
-    case Qt::Key_PageDown: key.code = EditorKey::PageDown; break;
-    case Qt::Key_Home: key.code = EditorKey::Home; break;
-    case Qt::Key_End: key.code = EditorKey::End; break;
-    case Qt::Key_Left: key.code = EditorKey::Left; break;
-    case Qt::Key_Right: key.code = EditorKey::Right; break;
-    case Qt::Key_Backtab: key.shift = true; [[fallthrough]];
-    case Qt::Key_Tab: key.code = EditorKey::Tab; break;
-    case Qt::Key_Insert: key.code = EditorKey::Insert; break;
-    case Qt::Key_Delete: key.code = EditorKey::Delete; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: key.code = EditorKey::Enter; break;
-    case Qt::Key_Escape: key.code = EditorKey::Escape; break;
-    default:
-        if (event.key() <= ' ' || event.key() >= 0x7F) return std::nullopt;
-        key.character = unshifted(event.key());
-        break;
-    }
-    return key;
-}
 
 // Which column a click in a table column edits.
 EditColumn editColumnAt(TuneColumn column) {
@@ -260,7 +221,7 @@ void TuneTableView::paintRow(QPainter& painter, const TuneRow& row, int y, bool 
 }
 
 void TuneTableView::keyPressEvent(QKeyEvent* event) {
-    const std::optional<EditorKey> key = editorKeyOf(*event);
+    const std::optional<EditorKey> key = editorKeyOf(*event, QGuiApplication::platformName());
     if (!key) return QAbstractScrollArea::keyPressEvent(event);
     // While the table has the keyboard every key is the editor's, even one it
     // ignores: none falls through to play the kit.
@@ -280,7 +241,7 @@ void TuneTableView::keyPressEvent(QKeyEvent* event) {
 // While recording, a release waits a moment for a press that makes it an
 // auto-repeat (as the window's kit keys do), so a held note is one step.
 void TuneTableView::keyReleaseEvent(QKeyEvent* event) {
-    const std::optional<EditorKey> key = editorKeyOf(*event);
+    const std::optional<EditorKey> key = editorKeyOf(*event, QGuiApplication::platformName());
     if (!key || event->isAutoRepeat()) return QAbstractScrollArea::keyReleaseEvent(event);
     event->accept();
     if (releasePending_) letGoOfKey();

@@ -2,9 +2,9 @@
 // board's colours, one line a row, with the cursor's cell framed, the
 // selection and the sounding row marked, rows play cannot reach dimmed and
 // each length drawn as a bar to scale. Clicks, drags and keys go to the core
-// (tuneEditor.h); keys are turned into EditorKey here, once. The view keeps
-// the cursor in sight after every key and the sounding row while a tune
-// plays, unless the user scrolled in the last few seconds.
+// (tuneEditor.h), keys read once by editorKeys.h. The view keeps the cursor
+// in sight after every key and the sounding row while a tune plays, unless
+// the user scrolled in the last few seconds.
 #pragma once
 
 #include "frontend/tuneEditor.h"

@@ -1,5 +1,6 @@
 // The platform-free words and cells the front ends show: the keyboard table's
-// lookup, the LED in each mode and the status line.
+// lookup, the keys by their place, the LED in each mode and the status line.
+#include "frontend/keyPlaces.h"
 #include "frontend/keyboardTable.h"
 #include "frontend/ledText.h"
 #include "frontend/statusText.h"
@@ -31,6 +32,23 @@ TEST(KeyboardTable, TypedCharactersFindTheirKitKeys) {
         EXPECT_NE(
             keyboardHelpText().find(std::string(keyLegend(KeyId(k))) + "\t" + pcKeyName(KeyId(k))),
             std::string::npos);
+}
+
+TEST(KeyPlaces, ScanCodesReadAsAUsLayout) {
+    const struct {
+        uint32_t scanCode;
+        std::optional<char> character;
+    } cases[] = {
+        {0x01, std::nullopt}, // Esc, just below the digit row
+        {0x02, '1'},          {0x0D, '='},           {0x0E, std::nullopt}, // Backspace
+        {0x10, 'q'},          {0x1B, ']'},           {0x1E, 'a'},
+        {0x29, '`'},          {0x2A, std::nullopt}, // left Shift, between ` and backslash
+        {0x2C, 'z'},          {0x35, '/'},           {0x39, std::nullopt}, // Space
+        {0x47, '7'},          {0x4A, std::nullopt},  {0x52, '0'},
+        {0x53, std::nullopt}, {0x135, std::nullopt}, // keypad /, an extended code
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(usCharacterAtScanCode(c.scanCode), c.character) << std::hex << c.scanCode;
 }
 
 TEST(LedText, CellsAndReadingFollowTheMode) {

@@ -4,6 +4,7 @@
 // what the menus changed.
 #include "formats/tuneRun.h"
 #include "frontend/tuneHistory.h"
+#include "host/qt/editorKeys.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
@@ -174,6 +175,45 @@ class TuneEditorTest : public QObject {
         QCOMPARE(rows[0].kind, StepKind::Note);
         QVERIFY(rows[0].group != 0);
         QCOMPARE(rows[1].group, 0u);
+    }
+
+    // Where the platform gives a key's scan code, the key is read by its place:
+    // AZERTY's "a" (and its "é" on the digit row) sit at QWERTY's "q" ("2").
+    // With Ctrl, or with no scan code (as here, offscreen), the character counts.
+    void keysAreReadByTheirPlaceWhereThePlatformGivesIt() {
+        const struct {
+            const char16_t* platform;
+            quint32 scanCode;
+            Qt::Key qtKey;
+            const char* text;
+            Qt::KeyboardModifiers modifiers;
+            char character;
+        } cases[] = {
+            {u"xcb", 16 + 8, Qt::Key_A, "a", {}, 'q'},
+            {u"xcb", 3 + 8, Qt::Key_Eacute, "\u00e9", {}, '2'},
+            {u"windows", 0x10, Qt::Key_A, "a", {}, 'q'},
+            {u"xcb", 16 + 8, Qt::Key_A, "\x01", Qt::ControlModifier, 'a'},
+            {u"xcb", 0, Qt::Key_A, "a", {}, 'a'},
+            {u"offscreen", 16 + 8, Qt::Key_A, "a", {}, 'a'},
+        };
+        for (const auto& c : cases)
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                const QKeyEvent event(type, c.qtKey, c.modifiers, c.scanCode, 0, 0,
+                                      QString::fromUtf8(c.text));
+                const std::optional<EditorKey> key = qt::editorKeyOf(event, c.platform);
+                QVERIFY(key);
+                QCOMPARE(key->character, c.character);
+            }
+
+        // The placed key writes the note "q" writes.
+        QTest::keyClick(&table(), Qt::Key_Right); // the note column
+        QTest::keyClicks(&table(), "q");
+        const TuneSnapshot typed = takeSnapshot(kit());
+        QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&table(), Qt::Key_Home);
+        const QKeyEvent azertyA(QEvent::KeyPress, Qt::Key_A, {}, 16 + 8, 0, 0, "a");
+        window_->tuneEditor().editor().key(*qt::editorKeyOf(azertyA, u"xcb"), 0);
+        QVERIFY(takeSnapshot(kit()) == typed);
     }
 
     void editorShownIsRemembered() {
