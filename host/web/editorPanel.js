@@ -23,10 +23,13 @@ function characterOf(event) {
   return event.key.length === 1 ? event.key.toLowerCase() : '';
 }
 // The key as the core reads it, or null for one it never takes (Tab leaves the table).
+// With Ctrl or Cmd the character typed counts, as in the menus' shortcuts, so
+// Ctrl+Z undoes on any layout.
 function editorKeyOf(event) {
   const code = keyCodes[event.key];
   if (code) return { code, character: 0 };
-  const character = characterOf(event);
+  const command = event.ctrlKey || event.metaKey;
+  const character = command && event.key.length === 1 ? event.key.toLowerCase() : characterOf(event);
   return character ? { code: 0, character: character.charCodeAt(0) } : null;
 }
 

@@ -377,6 +377,13 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   assert.equal(await shareText(page), tune);
   await withCtrl(page, 'y');
   assert.equal(await shareText(page), linked);
+  // In the table, keys with Ctrl follow the layout as the menus' do: Ctrl and
+  // the key an AZERTY keyboard labels Z, where QWERTY has W, undoes.
+  await page.click('#step0c0');
+  await page.$eval('#steps', (grid) =>
+    grid.dispatchEvent(new KeyboardEvent('keydown', { key: 'z', code: 'KeyW', ctrlKey: true, bubbles: true, cancelable: true })),
+  );
+  assert.equal(await shareText(page), tune);
 });
 
 // Downloads of page go to a folder of their own; a file is there once whole.
