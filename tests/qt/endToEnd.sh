@@ -137,6 +137,7 @@ xdotool windowfocus --sync "$window"
 sleep 0.3
 if [ -s "$typed" ]; then
   xdotool key Up Up Up Up Up # back to the first row typed
+  sleep 1 # past the row's own tone, which would sound in the recording before play
   record_and_check F5 "$typed" # Play from Row
 else
   echo "the tune typed in the editor was not saved"
