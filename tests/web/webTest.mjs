@@ -219,13 +219,10 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   assert.notEqual(tune, blank);
 
   // Save: the whole tune as script, under the name it was loaded from.
-  const downloads = path.join(scratch, 'downloads');
-  const cdp = await page.createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  const downloaded = await downloadsOf(page, 'downloads');
   await choose(page, 'file', 'save');
-  const saved = path.join(downloads, 'ode-to-joy.dat');
-  for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) await new Promise((r) => setTimeout(r, 50));
-  assert.match(fs.readFileSync(saved, 'latin1'), /^KORVEL Ode to Joy\nStarts at 010, tempo 3\./);
+  const saved = path.join(scratch, 'downloads', 'ode-to-joy.dat');
+  assert.match((await downloaded('ode-to-joy.dat')).toString('latin1'), /^KORVEL Ode to Joy\nStarts at 010, tempo 3\./);
   // Reset clears the memory only.
   const memory = (share) => share.split('.')[3];
   await choose(page, 'operate', 'reset');
@@ -387,13 +384,17 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
 });
 
 // Downloads of page go to a folder of their own; a file is there once whole.
+// The browser holds the file's name with an empty file while it writes the
+// bytes beside it, so a file is taken once it has bytes and the partial one is gone.
 async function downloadsOf(page, name) {
   const folder = path.join(scratch, name);
   const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
   return async (file) => {
     const whole = path.join(folder, file);
-    for (let i = 0; i < 200 && !fs.existsSync(whole); ++i) await new Promise((r) => setTimeout(r, 50));
+    const done = () =>
+      fs.existsSync(whole) && fs.statSync(whole).size > 0 && !fs.readdirSync(folder).some((f) => f.endsWith('.crdownload'));
+    for (let i = 0; i < 200 && !done(); ++i) await new Promise((r) => setTimeout(r, 50));
     return fs.readFileSync(whole);
   };
 }
