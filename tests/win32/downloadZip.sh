@@ -61,12 +61,17 @@ said=$(wine_run korvel-cli.exe --version | tr -d '\r')
 
 wine_run korvel-cli.exe render 'examples\twinkle-twinkle.dat' -o twinkle.wav >"$work/render.log" ||
   fail "korvel-cli.exe render failed: $(cat "$work/render.log")"
-set +e
-refusal=$(wine_run korvel-cli.exe play 'examples\twinkle-twinkle.dat')
-status=$?
-set -e
-[ "$status" -eq 1 ] && grep -q "cannot play sound" <<<"$refusal" ||
-  fail "korvel-cli.exe play did not refuse plainly (status $status): $refusal"
+refuses_to_play() {
+  local refusal status
+  refusal=$(wine_run korvel-cli.exe play 'examples\twinkle-twinkle.dat')
+  status=$?
+  [ "$status" -eq 1 ] && grep -q "cannot play sound" <<<"$refusal" && return
+  echo "korvel-cli.exe play: status $status, said '$refusal'"
+  return 1
+}
+# Wine in a new prefix once lost the refusal's text (status 1, nothing said),
+# so it is asked for twice before it counts as a fault.
+refuses_to_play || refuses_to_play || fail "korvel-cli.exe play did not refuse plainly"
 step "korvel-cli.exe --version, render and play"
 
 wine korvel.exe >"$work/korvel.log" 2>&1 &
