@@ -67,9 +67,32 @@ double processCpuSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+// Times press() to the first sample it starts leaving the queue for the
+// device, at random phases of the device's cycle; settle() runs after each.
+template <typename Press, typename Settle>
+void timeToDevice(benchmark::State& state, DeviceSound& sound, Press press, Settle settle) {
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> pause(30, 60);
+    std::vector<double> delays;
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        const uint64_t before = sound.samplesSounded();
+        const auto pressed = Clock::now();
+        press();
+        while (sound.samplesSounded() == before)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        delays.push_back(std::chrono::duration<double>(Clock::now() - pressed).count());
+        state.SetIterationTime(delays.back());
+        settle();
+    }
+    std::sort(delays.begin(), delays.end());
+    state.counters["medianMs"] = delays[delays.size() / 2] * 1e3;
+    state.counters["worstMs"] = delays.back() * 1e3;
+    state.counters["bufferMs"] = DeviceSound::firstBufferSamples * 1e3 / korvel::sampleRate;
+}
+
 // An editor's audition while a tone sounds, the device in use: the tone cut
-// and the next one started as a piano key does, until the next tone's first
-// sample leaves the queue for the device. At most one device buffer.
+// and the next one started as a piano key does. At most one device buffer.
 void auditionToDeviceInUse(benchmark::State& state) {
     Quiet quiet;
     DeviceSound sound(quiet);
@@ -79,53 +102,23 @@ void auditionToDeviceInUse(benchmark::State& state) {
     // measured once the device has taken a few buffers at its pace.
     while (sound.samplesSounded() < 16 * DeviceSound::firstBufferSamples)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::mt19937 random(1);
-    std::uniform_int_distribution<int> pause(30, 60);
-    std::vector<double> delays;
     uint32_t note = 0;
-    for (auto _ : state) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
-        const uint64_t before = sound.samplesSounded();
-        const auto pressed = Clock::now();
+    const auto audition = [&] {
         sound.stopSound();
         sound.playTone(korvel::toneIndex(0, ++note % 12), korvel::toneBufferBytes);
-        while (sound.samplesSounded() == before)
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
-        delays.push_back(std::chrono::duration<double>(Clock::now() - pressed).count());
-        state.SetIterationTime(delays.back());
-    }
+    };
+    timeToDevice(state, sound, audition, [] {});
     sound.stopSound();
-    std::sort(delays.begin(), delays.end());
-    state.counters["medianMs"] = delays[delays.size() / 2] * 1e3;
-    state.counters["worstMs"] = delays.back() * 1e3;
-    state.counters["bufferMs"] = DeviceSound::firstBufferSamples * 1e3 / korvel::sampleRate;
 }
 BENCHMARK(auditionToDeviceInUse)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
 
-// startKeyNote on a paused device, until the first sample of the key note
-// leaves the queue for the device; presses come at random phases of the
-// device's cycle.
+// startKeyNote on a paused device.
 void keyPressToDevice(benchmark::State& state) {
     Quiet quiet;
     DeviceSound sound(quiet);
     if (!sound.open()) return state.SkipWithError(sound.error().c_str());
-    std::mt19937 random(1);
-    std::uniform_int_distribution<int> pause(30, 60);
-    double worst = 0;
-    for (auto _ : state) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
-        const uint64_t before = sound.samplesSounded();
-        const auto pressed = Clock::now();
-        sound.startKeyNote(16);
-        while (sound.samplesSounded() == before)
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
-        const double delay = std::chrono::duration<double>(Clock::now() - pressed).count();
-        state.SetIterationTime(delay);
-        worst = std::max(worst, delay);
-        sound.stopSound();
-    }
-    state.counters["worstMs"] = worst * 1e3;
-    state.counters["bufferMs"] = DeviceSound::firstBufferSamples * 1e3 / korvel::sampleRate;
+    timeToDevice(
+        state, sound, [&] { sound.startKeyNote(16); }, [&] { sound.stopSound(); });
 }
 BENCHMARK(keyPressToDevice)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
 
