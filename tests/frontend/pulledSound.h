@@ -1,11 +1,12 @@
 // The sound queue a device plays, as a session's sound, pulled by a test
 // instead of by a device: what the device would play next, with the reports
 // of melody notes' ends handed on between pulls as an edition's event loop
-// hands them on.
+// hands them on; and the samples a melody note should give.
 #pragma once
 
 #include "frontend/session.h"
 #include "frontend/soundQueue.h"
+#include "model/toneSource.h"
 
 #include <cstdint>
 #include <string>
@@ -13,6 +14,13 @@
 #include <vector>
 
 namespace korvel::test {
+
+inline std::string noteSamples(uint32_t tone, uint32_t length) {
+    std::string samples(length, '\0');
+    ToneSource source = melodyNoteSource(tone, length);
+    readTone(source, reinterpret_cast<uint8_t*>(samples.data()), length);
+    return samples;
+}
 
 struct PulledSound final : SessionSound, SoundQueueListener {
     static constexpr uint32_t pullSamples = 256;

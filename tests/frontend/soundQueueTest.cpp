@@ -1,6 +1,7 @@
 // The sound queue's cuts and its reports of melody notes' ends, pulled as the
 // device pulls it.
 #include "frontend/soundQueue.h"
+#include "tests/frontend/pulledSound.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,6 @@ constexpr uint32_t shortNote = 300; // goes into the queue whole when it starts
 // pull: a note of this length and a short one behind it end in that one pull.
 constexpr uint32_t endsWithTheNext = 2600;
 const uint32_t toneA = toneIndex(0, 0), toneB = toneIndex(2, 7);
-
-std::string noteSamples(uint32_t tone, uint32_t length) {
-    std::string samples(length, '\0');
-    ToneSource source = melodyNoteSource(tone, length);
-    readTone(source, reinterpret_cast<uint8_t*>(samples.data()), length);
-    return samples;
-}
 
 struct Device final : SoundQueueListener {
     SoundQueue queue{*this, 3 * pullSamples};

@@ -170,9 +170,7 @@ TEST(AuditionTail, ATuneStartedAfterTheToneReportedStartsWithItsOwnFirstNote) {
         else
             session.playFrom(0x10);
         const uint32_t length = noteLength(session.kit().tempo, 5);
-        std::string first(length, '\0');
-        ToneSource source = melodyNoteSource(0x34, length);
-        readTone(source, reinterpret_cast<uint8_t*>(first.data()), length);
+        const std::string first = noteSamples(0x34, length);
         const std::string heard = sound.pull(length, answer);
         const auto parted = std::mismatch(first.begin(), first.end(), heard.begin()).first;
         EXPECT_EQ(parted - first.begin(), first.end() - first.begin()) << "by RUN: " << byRunKey;
