@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -136,6 +137,47 @@ std::vector<Segment> melodyLine(const std::vector<MidiNote>& notes, uint64_t end
     line.back().end = std::max(end, line.back().start);
     if (line.back().end == line.back().start) line.pop_back();
     return line;
+}
+
+// A silence shorter than this carries no beat of its own: it is heard as how
+// the note before it ends (detached, not held), not as a rest.
+constexpr double articulationSeconds = 0.1;
+
+// A silence between two notes that the kit sounds with different tones is
+// articulation when it is shorter than articulationSeconds and than half of
+// each note: the note before it sounds on into it, so a player's early
+// releases cost no steps and do not pull the tempo row towards them.
+// Staccato, whose silences last about as long as its notes, keeps its rests;
+// so does a silence between two strikes of one tone, which the kit can only
+// tell apart by a rest. The song's closing silence leads, with any opening
+// one, to its first note, where play comes back; the opening one stays.
+void joinArticulation(std::vector<Segment>& line, const MidiClock& clock,
+                      const std::function<int(int note)>& toneOf) {
+    const auto seconds = [&](const Segment& segment) {
+        return clock.seconds(segment.end) - clock.seconds(segment.start);
+    };
+    std::vector<Segment> joined;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const Segment& silence = line[i];
+        if (silence.note == noNote && !joined.empty()) {
+            const Segment& before = joined.back();
+            double gap = seconds(silence);
+            size_t next = i + 1;
+            if (next == line.size()) {
+                next = line.front().note == noNote ? 1 : 0;
+                if (next == 1) gap += seconds(line.front());
+            }
+            const Segment& after = line[next];
+            if (after.note != noNote && toneOf(before.note) != toneOf(after.note) &&
+                gap < articulationSeconds && gap < seconds(before) / 2 &&
+                gap < seconds(after) / 2) {
+                joined.back().end = silence.end;
+                continue;
+            }
+        }
+        joined.push_back(silence);
+    }
+    line = std::move(joined);
 }
 
 // A pitch after transposing, moved by octaves into reach when allowed; NAN when out of reach.
@@ -409,7 +451,7 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     if (!selectVoice(song, options, voice, result.error)) return result;
     tune.voice = voice.description;
     tune.title = voice.title.empty() ? fallbackTitle : voice.title;
-    const std::vector<Segment> line = melodyLine(voice.notes, voice.end);
+    std::vector<Segment> line = melodyLine(voice.notes, voice.end);
 
     std::vector<double> pitches;
     for (const Segment& segment : line)
@@ -421,6 +463,10 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.transpose = pitch.transpose;
     tune.transposeChosen = !options.transpose;
     const MidiClock clock(song);
+    joinArticulation(line, clock, [&](int note) {
+        const double p = placed(voice.notes[note].pitch, tune.transpose, options.fit);
+        return std::isnan(p) ? noNote : int(nearestTone(p).toneIndex);
+    });
     std::vector<Timed> timed;
     std::vector<bool> moved(voice.notes.size()), reached(voice.notes.size());
     std::vector<double> cents(line.size()); // each segment's pitch error, for the report

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+
 namespace korvel::formats {
 namespace {
 
@@ -55,6 +58,53 @@ TEST(MidiImport, VoiceChoicesAreTheVoicesThatImport) {
                           "Track 2 (\"Flute\"), channel 1: 1 note",
                           "Track 2 (\"Flute\"), channel 3: 1 note",
                       }));
+}
+
+// Our own melody of 18 quavers and crotchets at 120 crotchets a minute, each
+// note released `early(i)` ticks (of about 1 ms) before the next begins, and
+// the song ending where the last note's time does.
+template <typename Early> ImportedTune played(Early early) {
+    const uint8_t keys[] = {67, 69, 71, 74, 72, 71, 69, 71, 72, 74, 79, 78, 76, 74, 76, 74, 72, 69};
+    const uint8_t quavers[] = {1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 2};
+    MidiWriter writer(480, 500000, "Lantern Walk");
+    uint64_t at = 0;
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        const uint64_t next = at + quavers[i] * 240u;
+        writer.note(at, next - early(i, next - at), keys[i]);
+        at = next;
+    }
+    MidiSong song;
+    EXPECT_TRUE(readMidi(writer.finish(at), song).ok);
+    const ImportResult result = importTune(song, {}, "song");
+    EXPECT_TRUE(result.ok) << result.error;
+    return result.tune;
+}
+
+// Early releases, as a player's detached notes have them, are no rests: the
+// tune is the one the notes held to the next give. Silences about as long as
+// their notes (staccato), or long enough to be heard, stay rests.
+TEST(MidiImport, ArticulationIsNoRest) {
+    const ImportedTune held = played([](size_t, uint64_t) { return 0; });
+    EXPECT_EQ(held.rests, 0u);
+    const struct {
+        const char* playing;
+        std::function<uint64_t(size_t note, uint64_t ticks)> early;
+        bool rests;
+    } cases[] = {
+        {"10 ms early", [](size_t, uint64_t) { return 10; }, false},
+        {"15 to 45 ms early", [](size_t i, uint64_t) { return 15 + i * 7 % 31; }, false},
+        {"staccato", [](size_t, uint64_t ticks) { return ticks / 2; }, true},
+        {"110 ms early", [](size_t, uint64_t) { return 106; }, true},
+    };
+    for (const auto& c : cases) {
+        const ImportedTune tune = played(c.early);
+        if (c.rests) {
+            EXPECT_EQ(tune.rests, 18u) << c.playing;
+        } else {
+            EXPECT_EQ(tune.steps, held.steps) << c.playing;
+            EXPECT_EQ(tune.tempo, held.tempo) << c.playing;
+        }
+    }
 }
 
 } // namespace
