@@ -1,10 +1,15 @@
 // Rendering ten minutes of audio, each beside a plain copy of the same number
-// of samples measured in the same run; the "xCopy" counter is the ratio.
+// of samples measured in the same run; the "xCopy" counter is the ratio. The
+// WAV file is rendered as korvel-cli renders it and, for comparison, from a
+// tone bank as the renders once were, each with its peak resident memory.
+#include "bench/residentMemory.h"
 #include "files/fileReplace.h"
 #include "files/tuneLoad.h"
 #include "formats/tuneRun.h"
 #include "formats/tuneWave.h"
+#include "formats/waveFile.h"
 #include "model/toneBank.h"
+#include "model/toneSource.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,18 +30,16 @@ constexpr double renderSeconds = 10 * 60;
 constexpr size_t renderSamples = size_t(renderSeconds) * sampleRate;
 constexpr uint32_t shortestStep = 368; // tempo 0, length code 0
 
-const ToneBank& bank() {
-    static ToneBank built;
-    static const bool ready = buildToneBank(built);
-    (void)ready;
-    return built;
-}
-
 // The samples of ten minutes of the shortest steps, copied with nothing else to do.
 void copySamples(std::vector<uint8_t>& out) {
-    const uint8_t* tone = bank().tone[0];
+    static const std::vector<uint8_t> step = [] {
+        std::vector<uint8_t> samples(shortestStep);
+        fillTone(0, 0, samples.data(), shortestStep);
+        return samples;
+    }();
     for (size_t at = 0; at < renderSamples; at += shortestStep)
-        std::memcpy(out.data() + at, tone, std::min<size_t>(shortestStep, renderSamples - at));
+        std::memcpy(out.data() + at, step.data(),
+                    std::min<size_t>(shortestStep, renderSamples - at));
 }
 
 double copySeconds() {
@@ -78,8 +81,8 @@ BENCHMARK(copyBaseline)->Unit(benchmark::kMillisecond);
 class MemorySink final : public StepSink {
   public:
     bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
-        std::memcpy(out.data() + used, bank().tone[toneIndex], lengthBytes);
-        used += lengthBytes;
+        ToneSource tone = melodyNoteSource(toneIndex, lengthBytes);
+        used += readTone(tone, out.data() + used, lengthBytes);
         return true;
     }
     std::vector<uint8_t> out = std::vector<uint8_t>(renderSamples + toneBufferBytes);
@@ -100,27 +103,62 @@ void renderShortestSteps(benchmark::State& state) {
 }
 BENCHMARK(renderShortestSteps)->Unit(benchmark::kMillisecond);
 
-// What a user waits for: an example rendered for ten minutes as korvel-cli
-// render makes it: loaded, run silently for the length, the tone bank built
-// and the WAV file written.
-void renderWaveFile(benchmark::State& state) {
+// The renders before theirs, the tone bank's included, have returned their memory.
+template <typename Write> void renderExample(benchmark::State& state, Write write) {
     const std::string out =
         (std::filesystem::temp_directory_path() / "korvel-render-bench.wav").string();
     const RunLimit limit = RunLimit::seconds(renderSeconds);
+    const double resident = bench::residentMiB();
+    bench::resetPeakResident();
     timeAgainstCopy(state, [&] {
         KitState kit;
         loadTune(kit, KORVEL_EXAMPLES_DIR "/ode-to-joy.dat");
         KitState rehearsal = kit;
         SilentSink silent;
         const uint64_t samples = runTune(rehearsal, limit, silent).samples;
-        ToneBank built;
-        buildToneBank(built);
-        files::replaceFile(out, [&](files::ByteSink& file) {
-            return writeTuneWave(file, kit, limit, built, samples, [] { return false; });
-        });
+        files::replaceFile(out,
+                           [&](files::ByteSink& file) { return write(file, kit, limit, samples); });
     });
+    state.counters["peakMiB"] = bench::peakResidentMiB();
+    state.counters["addedMiB"] = bench::peakResidentMiB() - resident;
     std::remove(out.c_str());
 }
+
+// What a user waits for: an example rendered for ten minutes as korvel-cli
+// render makes it: loaded, run silently for the length and the WAV file written.
+void renderWaveFile(benchmark::State& state) {
+    renderExample(state, [](files::ByteSink& file, const KitState& kit, const RunLimit& limit,
+                            uint64_t samples) {
+        return writeTuneWave(file, kit, limit, samples, [] { return false; });
+    });
+}
 BENCHMARK(renderWaveFile)->Unit(benchmark::kMillisecond);
+
+// Each step's samples read in place from a tone bank built for the render.
+class BankSink final : public StepSink {
+  public:
+    BankSink(const ToneBank& bank, files::ByteSink& file) : bank_(bank), file_(file) {}
+    bool sound(uint32_t toneIndex, uint32_t lengthBytes) override {
+        return file_.write(bank_.tone[toneIndex], lengthBytes);
+    }
+
+  private:
+    const ToneBank& bank_;
+    files::ByteSink& file_;
+};
+
+void renderWaveFileFromToneBank(benchmark::State& state) {
+    renderExample(state, [](files::ByteSink& file, const KitState& kit, const RunLimit& limit,
+                            uint64_t samples) {
+        ToneBank bank;
+        buildToneBank(bank);
+        return writeWave(file, samples, [&](files::ByteSink& out) {
+            KitState playing = kit;
+            BankSink sink(bank, out);
+            return runTune(playing, limit, sink).outcome == RunOutcome::Done;
+        });
+    });
+}
+BENCHMARK(renderWaveFileFromToneBank)->Unit(benchmark::kMillisecond);
 
 } // namespace

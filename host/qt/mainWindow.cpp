@@ -308,7 +308,6 @@ void MainWindow::buildMenus() {
     // An open menu takes the keyboard, so a PC key's release would never arrive.
     for (QMenu* menu : {file, edit, operate, view, help})
         connect(menu, &QMenu::aboutToShow, session_, &KitSession::letGoAll);
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::prepareToneBank);
     buildRecentMenu();
 }
 
@@ -500,26 +499,8 @@ bool MainWindow::importChosen(const QString& path) {
     return true;
 }
 
-void MainWindow::prepareToneBank() {
-    if (toneBank_ || toneBankMade_.valid()) return;
-    toneBankMade_ = std::async(std::launch::async, [] {
-        auto bank = std::make_unique<ToneBank>();
-        return buildToneBank(*bank) ? std::move(bank) : nullptr;
-    });
-}
-
-const ToneBank* MainWindow::toneBank() {
-    prepareToneBank();
-    if (toneBankMade_.valid()) toneBank_ = toneBankMade_.get();
-    return toneBank_.get();
-}
-
 void MainWindow::exportWave() {
-    const ToneBank* bank = toneBank();
-    if (!bank)
-        return tell_(QString::fromLatin1(exportWaveCaption),
-                     tr("There is not enough memory for the tones of the audio."));
-    exportTune(TuneExport::wave(session_->kit(), *bank), FileChoice::ExportWave, exportWaveCaption);
+    exportTune(TuneExport::wave(session_->kit()), FileChoice::ExportWave, exportWaveCaption);
 }
 
 void MainWindow::exportMidi() {

@@ -18,14 +18,11 @@
 #include "frontend/tuneHistory.h"
 #include "host/qt/tuneTools.h"
 #include "model/kit.h"
-#include "model/toneBank.h"
 
 #include <QHash>
 #include <QMainWindow>
 
 #include <functional>
-#include <future>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -117,10 +114,6 @@ class MainWindow final : public QMainWindow {
     void exportWave();
     void exportMidi();
     void exportTune(const TuneExport& exported, FileChoice choice, const char* caption);
-    // Starts making the tone bank in the background, unless made or under way.
-    void prepareToneBank();
-    // The tone bank, waiting for it if need be; null when memory ran short.
-    const ToneBank* toneBank();
     // The tune in memory came from path (a file, an example, an import) or went into it.
     void nameTune(const TuneName& name, const QString& path);
     QString defaultExportPath(const char* extension) const;
@@ -167,10 +160,6 @@ class MainWindow final : public QMainWindow {
     TuneSnapshot savedTune_;
     TuneName tuneName_ = untitledTune();
     QString tunePath_; // the file on disk the tune came from or went into, if any
-    // The audio export's samples: some tens of megabytes, so made only once
-    // the File menu opens, while the user reaches the command and a file.
-    std::future<std::unique_ptr<ToneBank>> toneBankMade_;
-    std::unique_ptr<ToneBank> toneBank_;
 };
 
 } // namespace korvel::qt

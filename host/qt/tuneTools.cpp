@@ -114,14 +114,14 @@ FileResult cantImport(const QString& path, const std::string& reason) {
             asReason(reason)};
 }
 
-TuneExport TuneExport::wave(const KitState& live, const ToneBank& bank) {
+TuneExport TuneExport::wave(const KitState& live) {
     TuneExport made;
     const KitState kit = formats::tuneKitOf(live);
     const formats::WavePlan plan = formats::planWave(kit, formats::RunLimit::pass());
     made.fault_ = asSentence(plan.fault);
     made.warning_ = asSentence(formats::runWarning(plan.run));
-    made.writer_ = [kit, &bank, samples = plan.run.samples](files::ByteSink& out) {
-        return formats::writeTuneWave(out, kit, formats::RunLimit::pass(), bank, samples,
+    made.writer_ = [kit, samples = plan.run.samples](files::ByteSink& out) {
+        return formats::writeTuneWave(out, kit, formats::RunLimit::pass(), samples,
                                       [] { return false; });
     };
     return made;

@@ -9,7 +9,6 @@
 #include "files/scriptText.h"
 #include "formats/midiFile.h"
 #include "model/kit.h"
-#include "model/toneBank.h"
 
 #include <QByteArray>
 #include <QList>
@@ -66,8 +65,8 @@ FileResult cantImport(const QString& path, const std::string& reason);
 // exported says so at once; then written as often as asked.
 class TuneExport {
   public:
-    // live's tune (memory, start address, tempo) as audio; the bank gives the samples.
-    static TuneExport wave(const KitState& live, const ToneBank& bank);
+    // live's tune (memory, start address, tempo) as audio.
+    static TuneExport wave(const KitState& live);
     // live's tune as a MIDI file whose one track is named title.
     static TuneExport midi(const KitState& live, const std::string& title);
 

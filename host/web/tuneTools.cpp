@@ -10,7 +10,6 @@
 #include "frontend/importChoices.h"
 #include "host/web/examples.h"
 #include "host/web/exchange.h"
-#include "model/toneBank.h"
 
 #include <emscripten/emscripten.h>
 
@@ -170,19 +169,15 @@ EMSCRIPTEN_KEEPALIVE int korvel_exportMidi(const char* title) {
                             runWarning(exported.run));
 }
 
-// One pass of the tune in the input as a WAV file, handed back. The tone bank
-// is built at the first export and kept.
+// One pass of the tune in the input as a WAV file, handed back.
 EMSCRIPTEN_KEEPALIVE int korvel_exportWave() {
-    static ToneBank bank;
     const KitState kit = web::inputTune();
     const WavePlan plan = planWave(kit, RunLimit::pass());
     if (!plan.fault.empty()) return web::convertedAs({}, plan.fault);
-    if (!bank.storage && !buildToneBank(bank))
-        return web::convertedAs({}, "there is not enough memory for the kit's tones");
     std::string bytes;
     bytes.reserve(static_cast<size_t>(plan.run.samples) + 64);
     web::StringSink sink(bytes);
-    if (!writeTuneWave(sink, kit, RunLimit::pass(), bank, plan.run.samples, [] { return false; }))
+    if (!writeTuneWave(sink, kit, RunLimit::pass(), plan.run.samples, [] { return false; }))
         return web::convertedAs({}, "the tune did not play again as it did the first time");
     return web::convertedAs(std::move(bytes), {}, runWarning(plan.run));
 }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -172,6 +173,39 @@ TEST(Render, PassWithoutEndMarkerWarnsAndStopsAtTenMinutes) {
                               ": warning: no end marker sent play back to the start within 10 "
                               "minutes; stopped there\n");
     EXPECT_EQ(test::readFile(dir.path("t.wav")).size(), waveHeaderBytes + 35952 * 368);
+}
+
+// The peak resident memory of korvel-cli run with args, in KiB; -1 when it fails.
+long peakKiB(std::vector<std::string> args) {
+    std::string cli = KORVEL_CLI;
+    std::vector<char*> argv{cli.data()};
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    const int spawned = posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+// Ten minutes of audio are computed a little at a time, as the sound queue
+// computes them, not copied from a tone bank of 36 MB: the render needs
+// hardly more memory than listing the same tune.
+TEST(Render, TenMinutesNeedNoMoreMemoryThanTheirListing) {
+    ScratchDir dir;
+    test::writeFile(dir.path("tune.dat"), test::script(""));
+    const long listing = peakKiB({"list", dir.path("tune.dat")});
+    const long rendering = peakKiB({"render", dir.path("tune.dat"), "-o", dir.path("t.wav")});
+    ASSERT_GT(listing, 0);
+    ASSERT_GT(rendering, 0);
+    EXPECT_LT(rendering, listing + 8 * 1024) << "KiB, against " << listing << " KiB";
 }
 
 TEST(Render, SecondsAndNotes) {

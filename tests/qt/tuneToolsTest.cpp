@@ -224,6 +224,27 @@ class TuneToolsTest : public QObject {
         QVERIFY2(reports_.value(0).contains("channel 3"), qPrintable(reports_.value(0)));
     }
 
+    // Opening the File menu and exporting WAV add no tone bank of 36 MB to the
+    // program's memory: the export computes its samples as it writes them.
+    void fileMenuAndWaveExportHoldNoToneBank() {
+        const auto residentMiB = [] {
+            QFile status("/proc/self/status");
+            if (status.open(QIODevice::ReadOnly))
+                for (const QByteArray& line : status.readAll().split('\n'))
+                    if (line.startsWith("VmRSS:")) // in kB
+                        return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+            return -1.0;
+        };
+        QVERIFY(window_->loadFile(examples + "ode-to-joy.dat"));
+        const double before = residentMiB();
+        QVERIFY(before > 0);
+        emit window_->findChild<QMenu*>("fileMenu")->aboutToShow();
+        QTest::qWait(500);
+        exportAs("exportWave", path("ode.wav"));
+        const double added = residentMiB() - before;
+        QVERIFY2(added < 8, qPrintable(QString::number(added) + " MiB added"));
+    }
+
     // A tune that does not play asks for no file; a folder that takes no new
     // file, and a file there that may not be written, each say why and keep
     // the old contents. Root is exempt from permissions, so it steps aside.

@@ -10,7 +10,6 @@
 #include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 #include "formats/tuneWave.h"
-#include "model/toneBank.h"
 #include "tools/cli/interrupt.h"
 #include "tools/cli/progress.h"
 #include "tools/cli/terminalText.h"
@@ -170,12 +169,6 @@ std::string scriptTitle(const std::string& script) {
     return titleOfScript(head, std::filesystem::path(script).stem().string());
 }
 
-bool buildBank(ToneBank& bank, const std::string& script) {
-    if (buildToneBank(bank)) return true;
-    complain(script, "not enough memory for the tone bank");
-    return false;
-}
-
 #if KORVEL_CLI_PLAYS
 // Counts the notes whose last sample has gone into the device's queue.
 class NoteCounter final : public SoundQueueListener {
@@ -236,10 +229,8 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
         complain(output, planned.fault);
         return exitFailure;
     }
-    ToneBank bank;
-    if (!buildBank(bank, script)) return exitFailure;
     const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
-        return writeTuneWave(out, kit, limit, bank, planned.run.samples, interrupted);
+        return writeTuneWave(out, kit, limit, planned.run.samples, interrupted);
     });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
