@@ -42,18 +42,27 @@ std::string squareWave(size_t high, size_t low, size_t n) {
 }
 
 TEST(Render, TwoNotesGolden) {
-    ScratchDir dir;
-    test::writeFile(dir.path("tune.dat"), test::script(twoNotes));
-    const auto result = runCli(dir, {"render", dir.path("tune.dat"), "-o", dir.path("tune.wav")});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    // mi at divider 3: 68 high, 64 low, for code 05 = 2205 samples; do at
-    // divider 1: 42 and 42, for code 07 = 2940; then a pad byte (5145 is odd).
-    const WaveHeader header = waveHeader(2205 + 2940);
-    const std::string expected = std::string(header.begin(), header.end()) +
-                                 squareWave(68, 64, 2205) + squareWave(42, 42, 2940) +
-                                 std::string(1, '\0');
-    EXPECT_TRUE(test::readFile(dir.path("tune.wav")) == expected);
+    // mi at divider 3: 68 high, 64 low; do at divider 1: 42 and 42. At tempo 0,
+    // codes 05 and 07 are 2205 and 2940 samples, then a pad byte (5145 is
+    // odd); at tempo F, 0F and 0A are 94080 and 64680, written in several pieces.
+    const struct {
+        std::string script;
+        size_t mi, then; // samples of mi, then of do
+    } cases[] = {{twoNotes, 2205, 2940},
+                 {"000E@ 000FW 0000@ 0010W  0010@ 340FW 100AW EEEEW", 94080, 64680}};
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        test::writeFile(dir.path("tune.dat"), test::script(c.script));
+        const auto result =
+            runCli(dir, {"render", dir.path("tune.dat"), "-o", dir.path("tune.wav")});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        const WaveHeader header = waveHeader(uint32_t(c.mi + c.then));
+        const std::string expected = std::string(header.begin(), header.end()) +
+                                     squareWave(68, 64, c.mi) + squareWave(42, 42, c.then) +
+                                     std::string((c.mi + c.then) & 1, '\0');
+        EXPECT_TRUE(test::readFile(dir.path("tune.wav")) == expected) << c.script;
+    }
 }
 
 struct FileFault {
