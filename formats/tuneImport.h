@@ -5,12 +5,11 @@
 // kit tone nearest in cents, after a transposition that is given or chosen
 // to make the largest pitch error smallest, keeping the key where that costs
 // under a cent. A silence much shorter than the notes around it is how they
-// were played, not a rest: the note before it sounds on into it (see
-// joinArticulation). Each note and gap becomes steps whose lengths, at the tempo
-// row that keeps every note and follows the file's timing best, end as near
-// as they can to where the file's notes end, so rounding does not add up. A
-// tune that does not fit memory whole is refused, or cut to its longest
-// opening that does.
+// were played, not a rest: the note before it sounds on into it. Each note
+// and gap becomes steps whose lengths, at the tempo row that keeps every note
+// and follows the file's timing best, end as near as they can to where the
+// file's notes end, so rounding does not add up. A tune that does not fit
+// memory whole is refused, or cut to its longest opening that does.
 #pragma once
 
 #include "formats/midiFile.h"
