@@ -204,6 +204,8 @@ void TuneEditorPanel::clipboardCommand(EditorResult result) {
 
 void TuneEditorPanel::refresh() {
     editor_.sync();
+    // A play ends with no step of its own (STOP, Reset): its mark goes with the look that follows.
+    table_->showSounding();
     message_->setText(QString::fromStdString(editor_.message()));
     record_->setChecked(editor_.recording());
     octave_->blockSignals(true);

@@ -8,6 +8,7 @@
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
+#include "host/qt/tuneColours.h"
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/tuneTableView.h"
 #include "model/toneSource.h"
@@ -17,12 +18,15 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +60,13 @@ class TuneEditorTest : public QObject {
     const KitState& kit() { return window_->session().kit(); }
     void trigger(const char* action) { window_->findChild<QAction*>(action)->trigger(); }
     qt::TuneTableView& table() { return window_->tuneEditor().table(); }
+    // The table as painted shows a row in the sounding colour.
+    bool showsSoundingRow() {
+        const QImage shown = table().viewport()->grab().toImage();
+        for (int y = 0; y < shown.height(); y += 2)
+            if (shown.pixelColor(shown.width() / 2, y) == qt::tuneColours::sounding) return true;
+        return false;
+    }
 
     // What the device would play next, the note reports answered between pulls as the window does.
     std::string pull(size_t count) {
@@ -211,6 +222,64 @@ class TuneEditorTest : public QObject {
         const QKeyEvent azertyA(QEvent::KeyPress, Qt::Key_A, {}, 16 + 8, 0, 0, "a");
         window_->tuneEditor().editor().key(*qt::editorKeyOf(azertyA, u"xcb"), 0);
         QVERIFY(takeSnapshot(kit()) == typed);
+    }
+
+    // The sounding row is marked while the tune plays, and only then: STOP
+    // and Reset end the mark with the play, whatever comes after.
+    void soundingRowIsMarkedOnlyWhilePlaying() {
+        answers_.assign(2, MainWindow::UnsavedChoice::Discard); // the rows inserted go
+        for (const char* stop : {"escape", "reset"}) {
+            QVERIFY(window_->loadFile(odeToJoy));
+            window_->session().hold(KeyId::Run);
+            window_->session().letGo(KeyId::Run);
+            QCOMPARE(kit().mode, KitMode::Playing);
+            QTRY_VERIFY(showsSoundingRow());
+            if (stop == std::string("escape"))
+                QTest::keyClick(&table(), Qt::Key_Escape);
+            else
+                trigger("reset");
+            QCOMPARE_NE(kit().mode, KitMode::Playing);
+            QTRY_VERIFY(!showsSoundingRow());
+            QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(&table(), Qt::Key_Insert);
+            QTest::qWait(50);
+            QVERIFY2(!showsSoundingRow(), stop);
+        }
+    }
+
+    // Play from the table's last whole row scrolls the notes to come into sight.
+    void soundingRowIsFollowedAFewRowsFromTheEdge() {
+        QVERIFY(window_->loadFile(odeToJoy));
+        QScrollBar& bar = *table().verticalScrollBar();
+        const int bottomRow = bar.value() + bar.pageStep() - 1;
+        window_->tuneEditor().editor().select(uint32_t(bottomRow), EditColumn::Digits, false);
+        trigger("playFromRow");
+        QCOMPARE(window_->tuneEditor().editor().soundingRow(), uint32_t(bottomRow));
+        QCOMPARE(bar.value() + bar.pageStep() - 1 - bottomRow,
+                 qt::TuneTableView::soundingMarginRows);
+        QTest::keyClick(&table(), Qt::Key_Escape);
+    }
+
+    // Each text against what it is painted on, by the contrast measure of the web's guidelines.
+    void tableTextIsLegible() {
+        const auto luminance = [](const QColor& colour) {
+            const auto linear = [](double c) {
+                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                   0.0722 * linear(colour.blueF());
+        };
+        namespace colour = qt::tuneColours;
+        const std::pair<QColor, QColor> painted[] = {
+            {colour::text, colour::background},       {colour::text, colour::selection},
+            {colour::unreached, colour::background},  {colour::unreached, colour::selection},
+            {colour::soundingText, colour::sounding}, {colour::text, colour::header},
+        };
+        for (const auto& [text, ground] : painted) {
+            const auto [dark, light] = std::minmax(luminance(text), luminance(ground));
+            QVERIFY2((light + 0.05) / (dark + 0.05) >= 4.5,
+                     qPrintable(text.name() + " on " + ground.name()));
+        }
     }
 
     void editorShownIsRemembered() {
