@@ -41,7 +41,8 @@
 namespace korvel::qt {
 namespace {
 
-const char* const mainTitle = "KORVEL Simulator (Music playable)";
+const char* const mainTitle = "KORVEL Simulator";
+const char* const soundClaim = " (Music playable)";
 // The top left of the window's inside: the frame is the window manager's,
 // and placing the inside brings the frame back exactly where it was.
 const char* const positionSetting = "window/clientPosition";
@@ -171,7 +172,6 @@ QString keyboardHelpHtml() {
 MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     : QMainWindow(parent), session_(new KitSession(sound, this)), panel_(new Panel(*session_)),
       status_(new QLabel) {
-    setWindowTitle(QString::fromLatin1(mainTitle));
     editorPanel_ = new TuneEditorPanel(*session_);
     editorPanel_->hide();
     // A click on the board takes the keyboard back from the editor, so PC keys play the kit.
@@ -183,7 +183,8 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     row->addWidget(panel_, 0, Qt::AlignTop);
     row->addWidget(editorPanel_);
     setCentralWidget(boardAndEditor);
-    savedTune_ = takeSnapshot(session_->kit());
+    nameTune(untitledTune(), {}, {}, true);
+    connect(editorPanel_, &TuneEditorPanel::tuneChanged, this, &MainWindow::followTune);
     status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
@@ -383,14 +384,16 @@ void MainWindow::report(const FileResult& result) {
 }
 
 bool MainWindow::tuneUnsaved() const {
-    const TuneSnapshot now = takeSnapshot(session_->kit());
+    const NamedTune* named = namedTune(takeSnapshot(session_->kit()));
     const auto& memory = session_->kit().memory;
     const bool blank = std::all_of(memory.begin(), memory.end(), [](auto n) { return n == 0; });
-    return now != savedTune_ && !blank;
+    return !(named && named->saved) && !blank;
 }
 
-void MainWindow::markSaved() {
-    savedTune_ = takeSnapshot(session_->kit());
+const MainWindow::NamedTune* MainWindow::namedTune(const TuneSnapshot& tune) const {
+    const auto named = std::find_if(namedTunes_.begin(), namedTunes_.end(),
+                                    [&](const NamedTune& n) { return n.tune == tune; });
+    return named == namedTunes_.end() ? nullptr : &*named;
 }
 
 bool MainWindow::mayDropTune() {
@@ -416,9 +419,7 @@ bool MainWindow::openScript(const QString& path) {
         return false;
     }
     rememberRecent(path);
-    nameTune(nameOfScriptFile(path), path);
-    showFileName(path);
-    markSaved();
+    nameTune(nameOfScriptFile(path), path, path, true);
     return true;
 }
 
@@ -437,9 +438,7 @@ bool MainWindow::save() {
     report(result);
     if (result.outcome != FileOutcome::Done) return false;
     rememberRecent(path);
-    nameTune({name.title, nameOfFile(path).fileStem}, path);
-    showFileName(path);
-    markSaved();
+    nameTune({name.title, nameOfFile(path).fileStem}, path, path, true);
     return true;
 }
 
@@ -456,9 +455,8 @@ void MainWindow::loadExample(const Example& example) {
     editorPanel_->refresh();
     report(result);
     if (result.outcome != FileOutcome::Done) return;
-    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
-    showFileName(example.fileName);
-    markSaved();
+    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {}, example.fileName,
+             true);
 }
 
 void MainWindow::importMidi() {
@@ -493,9 +491,7 @@ bool MainWindow::importChosen(const QString& path) {
     editorPanel_->refresh();
     report(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
-    nameTune(nameOfScript(script, nameOfFile(path)), path);
-    showFileName(path);
-    markSaved();
+    nameTune(nameOfScript(script, nameOfFile(path)), path, path, false);
     inform_(QString::fromLatin1(importCaption), importReportText(imported));
     return true;
 }
@@ -540,23 +536,45 @@ void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const
         tell_(shownCaption, QString::fromStdString(exported.warning()));
 }
 
-void MainWindow::nameTune(const TuneName& name, const QString& path) {
-    tuneName_ = name;
-    tunePath_ = path;
+void MainWindow::nameTune(const TuneName& name, const QString& path, const QString& shownFile,
+                          bool saved) {
+    NamedTune named{takeSnapshot(session_->kit()), name, path, shownFile, saved};
+    namedTunes_.erase(std::remove_if(namedTunes_.begin(), namedTunes_.end(),
+                                     [&](const NamedTune& n) { return n.tune == named.tune; }),
+                      namedTunes_.end());
+    namedTunes_.push_back(std::move(named));
+    followTune();
 }
 
-// The memory came from this file or went into it; Paste and Reset replace it.
-void MainWindow::showFileName(const QString& path) {
-    const QString title = QString::fromLatin1(mainTitle);
-    setWindowTitle(
-        path.isEmpty() ? title : QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), title));
+// A changed tune keeps its name: it is the same tune, changed, until saved.
+void MainWindow::followTune() {
+    const TuneSnapshot now = takeSnapshot(session_->kit());
+    const NamedTune* named = namedTune(now);
+    if (!named) {
+        namedTunes_.push_back({now, tuneName_, tunePath_, shownFile_, false});
+        named = &namedTunes_.back();
+    }
+    tuneName_ = named->name;
+    tunePath_ = named->path;
+    shownFile_ = named->shownFile;
+    showTitle();
+}
+
+// Paste and Reset leave a tune of no file: the title names none.
+void MainWindow::showTitle() {
+    QString title = QString::fromLatin1(mainTitle) + QStringLiteral("[*]");
+    if (!shownFile_.isEmpty())
+        title = QStringLiteral("%1[*] - %2")
+                    .arg(QFileInfo(shownFile_).fileName(), QString::fromLatin1(mainTitle));
+    if (!soundless_) title += QString::fromLatin1(soundClaim);
+    setWindowTitle(title);
+    setWindowModified(tuneUnsaved());
 }
 
 void MainWindow::reset() {
     session_->reset();
     editorPanel_->refresh();
-    nameTune(untitledTune(), {});
-    showFileName({});
+    nameTune(untitledTune(), {}, {}, false);
 }
 
 void MainWindow::copyTune() {
@@ -568,10 +586,9 @@ void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
     editorPanel_->refresh();
-    if (result.outcome == FileOutcome::Done) {
-        nameTune(nameOfScript(text, untitledTune()), {});
-        showFileName({});
-    } else
+    if (result.outcome == FileOutcome::Done)
+        nameTune(nameOfScript(text, untitledTune()), {}, {}, false);
+    else
         tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
                                    "A tune to paste is a script's text, beginning with the "
                                    "word KORVEL, as Copy Tune puts it there."));
@@ -610,6 +627,8 @@ void MainWindow::showNoSound(const QString& reason) {
     note->setObjectName("noSound");
     note->setToolTip(reason);
     statusBar()->addPermanentWidget(note);
+    soundless_ = true;
+    showTitle();
 }
 
 QString MainWindow::statusLine() const {

@@ -1,10 +1,12 @@
 // The main window: the board at a fixed size with a status line under it and
 // the tune editor beside it when shown, the menus, the PC keyboard, the
 // clipboard, dropped files and the remembered position, zoom and editor. The
-// title names the file the tune last came from or went into: a script, a
-// built-in example or an imported MIDI file. Save and Copy Tune write the
-// whole tune, its start address and tempo with it; before a load, an import
-// or Exit drops a tune not saved, the user is asked.
+// title names the file the tune in memory came from or went into: a script, a
+// built-in example or an imported MIDI file; it follows the memory through
+// undo, marks changes not saved, and claims music only with a sound device.
+// Save and Copy Tune write the whole tune, its start address and tempo with
+// it; before a load, an import or Exit drops a tune not saved (an import is
+// not saved until Save), the user is asked.
 //
 // Messages, file choices, the import's choices and that question go through
 // replaceable functions, so that a test can drive every command without a
@@ -80,8 +82,8 @@ class MainWindow final : public QMainWindow {
     // Asks for the import's choices and loads the tune; the memory stays as
     // it was unless the whole import succeeds. True when loaded.
     bool importMidiFile(const QString& path);
-    // The tune differs from the one last loaded or saved, and memory is not blank (as Reset leaves
-    // it).
+    // The tune is none loaded or saved (an import is neither), and memory is
+    // not blank (as Reset leaves it).
     bool tuneUnsaved() const;
     // The zoom asked for, or the largest smaller one with which the window
     // fits its screen's free area.
@@ -109,8 +111,6 @@ class MainWindow final : public QMainWindow {
     bool importChosen(const QString& path);
     void load();
     bool save();
-    // The tune in memory is the one on disk (or built in) now.
-    void markSaved();
     void buildExamplesMenu(QMenu& menu);
     void loadExample(const Example& example);
     void importMidi();
@@ -121,8 +121,14 @@ class MainWindow final : public QMainWindow {
     void prepareToneBank();
     // The tone bank, waiting for it if need be; null when memory ran short.
     const ToneBank* toneBank();
-    // The tune in memory came from path (a file, an example, an import) or went into it.
-    void nameTune(const TuneName& name, const QString& path);
+    // The tune in memory came from path (a file, an import) or went into it,
+    // and the title shows shownFile (an example's has no path); saved when it
+    // is the file's (or example's) own.
+    void nameTune(const TuneName& name, const QString& path, const QString& shownFile, bool saved);
+    // The tune in memory changed: the name of the same memory seen before, or
+    // the name kept for the changed tune.
+    void followTune();
+    void showTitle();
     QString defaultExportPath(const char* extension) const;
     void reset();
     void copyTune();
@@ -132,7 +138,6 @@ class MainWindow final : public QMainWindow {
     void showAbout();
     void showStatus();
     void report(const FileResult& result);
-    void showFileName(const QString& path);
     void letGoOfPcKey(quint64 physical, quint64 releasedAt);
     bool acceptAsCopy(QDropEvent& event);
     QString chooseWithDialog(FileChoice choice);
@@ -164,9 +169,21 @@ class MainWindow final : public QMainWindow {
     QAction* editorShown_ = nullptr;
     QAction* copyTune_ = nullptr;
     QAction* pasteTune_ = nullptr;
-    TuneSnapshot savedTune_;
+    // Each memory seen and the name it had, so that undo brings the name back
+    // with the tune; as many as the undo history's steps.
+    struct NamedTune {
+        TuneSnapshot tune;
+        TuneName name;
+        QString path;      // the file on disk the tune came from or went into, if any
+        QString shownFile; // what the title names
+        bool saved;
+    };
+    const NamedTune* namedTune(const TuneSnapshot& tune) const;
+    std::vector<NamedTune> namedTunes_;
     TuneName tuneName_ = untitledTune();
-    QString tunePath_; // the file on disk the tune came from or went into, if any
+    QString tunePath_;
+    QString shownFile_;
+    bool soundless_ = false;
     // The audio export's samples: some tens of megabytes, so made only once
     // the File menu opens, while the user reaches the command and a file.
     std::future<std::unique_ptr<ToneBank>> toneBankMade_;

@@ -227,6 +227,7 @@ void TuneEditorPanel::refresh() {
         box->blockSignals(false);
     }
     showChecks();
+    emit tuneChanged();
 }
 
 void TuneEditorPanel::showSounding() {

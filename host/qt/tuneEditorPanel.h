@@ -53,6 +53,8 @@ class TuneEditorPanel final : public QWidget {
   signals:
     // The PC keyboard now edits the tune (true) or plays the kit (false).
     void editingChanged(bool editing);
+    // The tune (memory, start address or tempo) changed, by any means, undo included.
+    void tuneChanged();
 
   protected:
     // A key the start address or tempo box leaves is still not the kit's.

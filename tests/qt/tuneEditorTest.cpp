@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -280,6 +281,37 @@ class TuneEditorTest : public QObject {
             QVERIFY2((light + 0.05) / (dark + 0.05) >= 4.5,
                      qPrintable(text.name() + " on " + ground.name()));
         }
+    }
+
+    // The title names the tune in memory through undo and marks changes not
+    // saved, the start address and tempo alone too.
+    void titleFollowsTheTuneThroughUndo() {
+        QVERIFY(window_->loadFile(odeToJoy));
+        const QString ode = "ode-to-joy.dat[*] - KORVEL Simulator (Music playable)";
+        QCOMPARE(window_->windowTitle(), ode);
+        for (const char* setting : {"startAddress", "tempo"}) {
+            auto* box = window_->findChild<QSpinBox*>(setting);
+            box->setValue(box->value() + 1);
+            QVERIFY2(window_->tuneUnsaved() && window_->isWindowModified(), setting);
+            QCOMPARE(window_->windowTitle(), ode);
+            trigger("undo");
+            QVERIFY2(!window_->tuneUnsaved() && !window_->isWindowModified(), setting);
+        }
+        const QList<QAction*> examples = window_->findChild<QMenu*>("examples")->actions();
+        const auto twinkle = std::find_if(examples.begin(), examples.end(), [](QAction* action) {
+            return action->text().startsWith("Twinkle");
+        });
+        QVERIFY(twinkle != examples.end());
+        (*twinkle)->trigger();
+        const QString example = window_->windowTitle();
+        QVERIFY2(example.startsWith("twinkle"), qPrintable(example));
+        trigger("undo");
+        QCOMPARE(window_->windowTitle(), ode);
+        QVERIFY(!window_->isWindowModified());
+        trigger("redo");
+        QCOMPARE(window_->windowTitle(), example);
+        QVERIFY(window_->loadFile(odeToJoy));
+        QCOMPARE(asked_, 0); // nothing saved was taken for unsaved
     }
 
     void editorShownIsRemembered() {

@@ -34,7 +34,7 @@ using korvel::qt::MainWindow;
 namespace {
 
 const QString examples = QStringLiteral(KORVEL_EXAMPLES_DIR "/");
-const QString mainTitle = QStringLiteral(" - KORVEL Simulator (Music playable)");
+const QString mainTitle = QStringLiteral("[*] - KORVEL Simulator (Music playable)");
 
 QByteArray big(uint32_t value, int bytes) {
     QByteArray out;
@@ -163,6 +163,7 @@ class TuneToolsTest : public QObject {
                     "--transpose", "5", "--fit", "--truncate"});
         QCOMPARE(reports_, QStringList{"Import MIDI | " + report.trimmed()});
         QCOMPARE(window_->windowTitle(), "song.mid" + mainTitle);
+        QVERIFY(window_->tuneUnsaved() && window_->isWindowModified()); // until saved as a script
         expectMemoryOf(before, script);
         exportsMatchTheCommandLine(script, "song");
     }

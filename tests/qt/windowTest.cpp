@@ -334,25 +334,30 @@ class WindowTest : public QObject {
         page->window()->close();
     }
 
-    // The title names the script last loaded or saved; Open Recent keeps only
-    // files that load, and lets go of one that no longer does.
+    // The title names the script last loaded or saved, and music only with a
+    // sound device; Open Recent keeps only files that load, and lets go of
+    // one that no longer does.
     void titleAndRecentFilesFollowWhatLoaded() {
         QSettings().clear();
         const QString title = "KORVEL Simulator (Music playable)";
+        const auto named = [&](const QString& file) { return file + "[*] - " + title; };
         QFile tune(twinkle);
         QVERIFY(tune.open(QIODevice::ReadOnly));
         const QString path = writeFile("tune.dat", tune.readAll());
         QVERIFY(window_->loadFile(path));
-        QCOMPARE(window_->windowTitle(), "tune.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("tune.dat"));
         writeFile("tune.dat", "a shopping list");
         QVERIFY(!window_->loadFile(path));
-        QCOMPARE(window_->windowTitle(), "tune.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("tune.dat"));
         QVERIFY(window_->findChild<QMenu*>("recent")->actions().isEmpty());
         chosenFile_ = dir_.filePath("saved.dat");
         trigger("save");
-        QCOMPARE(window_->windowTitle(), "saved.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("saved.dat"));
         trigger("reset");
-        QCOMPARE(window_->windowTitle(), title);
+        QCOMPARE(window_->windowTitle(), "KORVEL Simulator[*] (Music playable)");
+        // Music is claimed only where it can sound.
+        window_->showNoSound("no device");
+        QCOMPARE(window_->windowTitle(), "KORVEL Simulator[*]");
     }
 
     // Whatever the source proposes, a drop is taken as a copy, so a file
