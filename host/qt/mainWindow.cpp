@@ -50,6 +50,7 @@ const char* const zoomSetting = "view/zoom";
 const char* const editorSetting = "view/tuneEditor";
 const char* const recentSetting = "files/recent";
 constexpr int recentFileCount = 8;
+constexpr int exportedNoteMs = 5000; // long enough to read, then the kit's status again
 constexpr int zoomPercents[] = {100, 150, 200};
 const char* const zoomLabels[] = {"&100 %", "1&50 %", "&200 %"};
 // A screen too small for the board at 100 % gets it smaller, down to this.
@@ -352,8 +353,8 @@ QString MainWindow::chooseWithDialog(FileChoice choice) {
     dialog.setDefaultSuffix(QString::fromLatin1(kind.suffix));
     const QStringList recent = QSettings().value(recentSetting).toStringList();
     if (!recent.isEmpty()) dialog.setDirectory(QFileInfo(recent.first()).absolutePath());
-    if (choice == FileChoice::ExportWave || choice == FileChoice::ExportMidi)
-        dialog.selectFile(defaultExportPath(kind.suffix));
+    const QString proposed = proposedPath(choice);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
 }
@@ -361,8 +362,24 @@ QString MainWindow::chooseWithDialog(FileChoice choice) {
 std::optional<formats::ImportOptions>
 MainWindow::chooseImportWithDialog(const QString& path, std::vector<formats::VoiceChoice> voices) {
     ImportDialog dialog(QFileInfo(path).fileName(), std::move(voices), this);
+    if (path == importChoicePath_) dialog.setOptions(importChoice_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.options();
+    importChoicePath_ = path;
+    importChoice_ = dialog.options();
+    return importChoice_;
+}
+
+QString MainWindow::proposedPath(FileChoice choice) const {
+    switch (choice) {
+    case FileChoice::Save:
+        return tunePath_.isEmpty() || isMidiFileName(tunePath_) ? defaultExportPath("dat")
+                                                                : tunePath_;
+    case FileChoice::ExportWave:
+    case FileChoice::ExportMidi: return defaultExportPath(fileDialogKind(choice).suffix);
+    case FileChoice::Load:
+    case FileChoice::ImportMidi: break;
+    }
+    return {};
 }
 
 // Beside the file the tune came from, named after it, never over it.
@@ -475,16 +492,15 @@ bool MainWindow::importChosen(const QString& path) {
         report(read.result);
         return false;
     }
-    std::optional<formats::ImportOptions> options =
-        chooseImport_(path, formats::voiceChoices(read.song));
-    if (!options) return false;
-    options->advice = dialogAdvice();
+    const std::vector<formats::VoiceChoice> voices = formats::voiceChoices(read.song);
     const QString fileName = QFileInfo(path).fileName();
-    const formats::MidiImport imported =
-        formats::importMidi(read.bytes, *options, fileName.toStdString());
-    if (!imported.ok) {
-        report(cantImport(path, imported.error));
-        return false;
+    formats::MidiImport imported{};
+    while (!imported.ok) {
+        std::optional<formats::ImportOptions> options = chooseImport_(path, voices);
+        if (!options) return false;
+        options->advice = dialogAdvice();
+        imported = formats::importMidi(read.bytes, *options, fileName.toStdString());
+        if (!imported.ok) report(cantImport(path, imported.error));
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
@@ -532,7 +548,9 @@ void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const
     if (path.isEmpty()) return;
     const FileResult written = exported.writeTo(path, caption);
     report(written);
-    if (written.outcome == FileOutcome::Done && !exported.warning().empty())
+    if (written.outcome != FileOutcome::Done) return;
+    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).fileName()), exportedNoteMs);
+    if (!exported.warning().empty())
         tell_(shownCaption, QString::fromStdString(exported.warning()));
 }
 

@@ -80,7 +80,9 @@ class MainWindow final : public QMainWindow {
     // Like every command that replaces the tune, it first asks about a tune not saved.
     bool loadFile(const QString& path);
     // Asks for the import's choices and loads the tune; the memory stays as
-    // it was unless the whole import succeeds. True when loaded.
+    // it was unless the whole import succeeds. Choices the import refuses are
+    // asked for again, as they were, until they succeed or are cancelled.
+    // True when loaded.
     bool importMidiFile(const QString& path);
     // The tune is none loaded or saved (an import is neither), and memory is
     // not blank (as Reset leaves it).
@@ -88,6 +90,9 @@ class MainWindow final : public QMainWindow {
     // The zoom asked for, or the largest smaller one with which the window
     // fits its screen's free area.
     void setZoomPercent(int percent);
+    // The file a file dialog proposes: Save the file the tune came from or
+    // went into, or a script named after it; an export a file beside it.
+    QString proposedPath(FileChoice choice) const;
     // Says on the status line that the kit runs silent, and why in its tip.
     void showNoSound(const QString& reason);
 
@@ -180,6 +185,9 @@ class MainWindow final : public QMainWindow {
     };
     const NamedTune* namedTune(const TuneSnapshot& tune) const;
     std::vector<NamedTune> namedTunes_;
+    // The import's choices last made, and for which file, to offer them again.
+    QString importChoicePath_;
+    formats::ImportOptions importChoice_;
     TuneName tuneName_ = untitledTune();
     QString tunePath_;
     QString shownFile_;

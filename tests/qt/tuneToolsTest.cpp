@@ -15,15 +15,18 @@
 #include <QDir>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include <unistd.h>
@@ -93,6 +96,9 @@ class TuneToolsTest : public QObject {
     void exportAs(const char* action, const QString& file) {
         chosenFile_ = file;
         window_->findChild<QAction*>(action)->trigger();
+        if (messages_.isEmpty())
+            QCOMPARE(window_->statusBar()->currentMessage(),
+                     "Exported " + QFileInfo(file).fileName());
     }
     void exportsMatchTheCommandLine(const QString& script, const QString& name) {
         exportAs("exportWave", path(name + ".wav"));
@@ -139,6 +145,8 @@ class TuneToolsTest : public QObject {
         KitState before = kit();
         (*ode)->trigger();
         QCOMPARE(window_->windowTitle(), "ode-to-joy.dat" + mainTitle);
+        QCOMPARE(QFileInfo(window_->proposedPath(MainWindow::FileChoice::Save)).fileName(),
+                 "ode-to-joy.dat");
         expectMemoryOf(before, examples + "ode-to-joy.dat");
         exportsMatchTheCommandLine(examples + "ode-to-joy.dat", "ode");
 
@@ -164,6 +172,7 @@ class TuneToolsTest : public QObject {
         QCOMPARE(reports_, QStringList{"Import MIDI | " + report.trimmed()});
         QCOMPARE(window_->windowTitle(), "song.mid" + mainTitle);
         QVERIFY(window_->tuneUnsaved() && window_->isWindowModified()); // until saved as a script
+        QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path("song.dat"));
         expectMemoryOf(before, script);
         exportsMatchTheCommandLine(script, "song");
     }
@@ -174,38 +183,84 @@ class TuneToolsTest : public QObject {
         QTest::addColumn<QString>("file");
         QTest::addColumn<uint32_t>("channel"); // the voice chosen, 0: automatic
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("asked"); // the choices asked for: again after a refusal
         const QString missing = path("gone.mid"), damaged = writeFile("cut.mid", song().chopped(9)),
                       full = writeFile("full.mid", song()),
                       long_ = writeFile("long.mid", song(200));
         QTest::newRow("missing") << missing << 0u
-                                 << "Can't Open : " + missing + "\nNo such file or directory.";
+                                 << "Can't Open : " + missing + "\nNo such file or directory." << 0;
         QTest::newRow("damaged") << damaged << 0u
                                  << "Can't Open : " + damaged +
-                                        "\nTrack 2 declares 52 bytes, 43 remain.";
-        QTest::newRow("no notes on the voice") << full << 9u << "Can't Import : " + full + "\nNo ";
+                                        "\nTrack 2 declares 52 bytes, 43 remain."
+                                 << 0;
+        QTest::newRow("no notes on the voice")
+            << full << 9u << "Can't Import : " + full + "\nNo " << 2;
         QTest::newRow("too long")
             << long_ << 1u
             << "Can't Import : " + long_ +
                    "\nThe tune is 73 steps too long for the memory: it needs 200 steps and the "
                    "end marker, and the memory holds 128; \"Keep what fits in memory\" keeps the "
-                   "opening that fits.";
+                   "opening that fits."
+            << 2;
     }
     void failedImportLeavesMemoryAsItWas() {
         QFETCH(QString, file);
         QFETCH(uint32_t, channel);
         QFETCH(QString, message);
+        QFETCH(int, asked);
         QVERIFY(window_->loadFile(examples + "twinkle-twinkle.dat"));
         const KitState before = kit();
+        int calls = 0; // the second time, the user cancels
         window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
             formats::ImportOptions options;
             options.channel = channel;
-            return std::optional(options);
+            return ++calls == 1 ? std::optional(options) : std::nullopt;
         });
         QVERIFY(!window_->importMidiFile(file));
+        QCOMPARE(calls, asked);
         QCOMPARE(messages_.size(), 1);
         QVERIFY2(messages_[0].startsWith("Import MIDI | " + message), qPrintable(messages_[0]));
         QVERIFY(reports_.isEmpty() && kit().memory == before.memory);
         QCOMPARE(window_->windowTitle(), "twinkle-twinkle.dat" + mainTitle);
+    }
+
+    // Choices the import refuses come back in the dialog as they were made.
+    void refusedImportOffersItsChoicesAgain() {
+        const QString file = writeFile("long.mid", song(200));
+        QStringList shown; // each dialog's voice, transposition and checks as it opened
+        QPointer<qt::ImportDialog> last;
+        std::function<void()> answer = [&] {
+            auto* dialog = qobject_cast<qt::ImportDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog == last) return void(QTimer::singleShot(10, this, answer));
+            last = dialog;
+            auto* voice = dialog->findChild<QComboBox*>("voice");
+            auto* given = dialog->findChild<QRadioButton*>("givenTranspose");
+            auto* semitones = dialog->findChild<QSpinBox*>("semitones");
+            auto* fit = dialog->findChild<QCheckBox*>("fit");
+            if (shown.isEmpty()) {
+                voice->setCurrentIndex(voice->findText("200 notes", Qt::MatchContains));
+                given->setChecked(true);
+                semitones->setValue(-3);
+                fit->setChecked(true);
+            }
+            shown << QStringLiteral("%1 %2 %3 %4")
+                         .arg(voice->currentText())
+                         .arg(given->isChecked() ? semitones->value() : 0)
+                         .arg(fit->isChecked())
+                         .arg(dialog->findChild<QCheckBox*>("truncate")->isChecked());
+            if (shown.size() == 1) {
+                QTimer::singleShot(10, this, answer);
+                return dialog->accept();
+            }
+            dialog->reject();
+        };
+        QTimer::singleShot(0, this, answer);
+        QVERIFY(!window_->importMidiFile(file));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[0].contains("200 notes -3 1 0"), qPrintable(shown[0]));
+        QCOMPARE(shown[1], shown[0]);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].contains("too long for the memory"), qPrintable(messages_[0]));
     }
 
     // A dropped MIDI file goes through the import's choices once the drop is over.

@@ -346,6 +346,7 @@ class WindowTest : public QObject {
         const QString path = writeFile("tune.dat", tune.readAll());
         QVERIFY(window_->loadFile(path));
         QCOMPARE(window_->windowTitle(), named("tune.dat"));
+        QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path);
         writeFile("tune.dat", "a shopping list");
         QVERIFY(!window_->loadFile(path));
         QCOMPARE(window_->windowTitle(), named("tune.dat"));
