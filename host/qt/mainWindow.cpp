@@ -36,6 +36,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace korvel::qt {
@@ -137,20 +138,13 @@ quint64 physicalKeyOf(const QKeyEvent& event) {
     return (quint64{1} << 32) | static_cast<quint32>(event.key());
 }
 
-bool boardFits(int percent, QSize chrome, QSize available) {
-    const QSize window = QSize(qCeil(layout::boardWidth * percent / 100.0),
-                               qCeil(layout::boardHeight * percent / 100.0)) +
-                         chrome;
-    return window.width() <= available.width() && window.height() <= available.height();
-}
-
-// The zoom asked for if the board and chrome fit the available size, else the
-// largest smaller menu zoom that fits, else the largest whole percent that does.
-int fittingZoom(int asked, QSize chrome, QSize available) {
+// The zoom asked for if the window fits at it, else the largest smaller menu
+// zoom with which it fits, else the largest whole percent that does.
+int fittingZoom(int asked, const std::function<bool(int percent)>& fits) {
     for (auto z = std::rbegin(zoomPercents); z != std::rend(zoomPercents); ++z)
-        if (*z <= asked && boardFits(*z, chrome, available)) return *z;
+        if (*z <= asked && fits(*z)) return *z;
     int percent = zoomPercents[0] - 1;
-    while (percent > smallestZoomPercent && !boardFits(percent, chrome, available)) --percent;
+    while (percent > smallestZoomPercent && !fits(percent)) --percent;
     return percent;
 }
 
@@ -660,11 +654,48 @@ void MainWindow::setZoomPercent(int percent) {
     askedZoom_ = percent;
     const QScreen* screen = QGuiApplication::screenAt(geometry().center());
     if (!screen) screen = this->screen();
-    const int shown = fittingZoom(percent, chromeSize(), screen->availableGeometry().size());
+    const QSize area = screen->availableGeometry().size();
+    const int shown = fittingZoom(percent, [&](int z) {
+        const QSize window = windowSizeAt(z);
+        return window.width() <= area.width() && window.height() <= area.height();
+    });
     panel_->setZoomPercent(shown);
+    editorPanel_->setZoomPercent(shown);
     // The window takes the new size at once, through the board and editor's row.
     centralWidget()->layout()->activate();
+    if (isVisible()) keepOnScreen(*screen);
     for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
+}
+
+// The board's size is known at every zoom; the editor's is measured at it.
+QSize MainWindow::windowSizeAt(int percent) {
+    const QSize board(qCeil(layout::boardWidth * percent / 100.0),
+                      qCeil(layout::boardHeight * percent / 100.0));
+    QSize editor(0, 0);
+    if (editorPanel_->isVisibleTo(this)) {
+        editorPanel_->setZoomPercent(percent);
+        editor = editorPanel_->sizeHint();
+    }
+    return QSize(board.width() + editor.width(), std::max(board.height(), editor.height())) +
+           chromeSize();
+}
+
+// A window grown where it stood would reach past the screen's edge.
+void MainWindow::keepOnScreen(const QScreen& screen) {
+    const QMargins frame = isVisible() ? QMargins(geometry().left() - frameGeometry().left(),
+                                                  geometry().top() - frameGeometry().top(),
+                                                  frameGeometry().right() - geometry().right(),
+                                                  frameGeometry().bottom() - geometry().bottom())
+                                       : frameAllowance;
+    // The size the layout just fixed, which the platform may apply later.
+    const QSize inside = sizeHint();
+    QRect outer = QRect(geometry().topLeft(), inside).marginsAdded(frame);
+    const QRect area = screen.availableGeometry();
+    outer.moveRight(std::min(outer.right(), area.right()));
+    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+    outer.moveLeft(std::max(outer.left(), area.left()));
+    outer.moveTop(std::max(outer.top(), area.top()));
+    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), inside));
 }
 
 void MainWindow::showTuneEditor(bool shown) {
@@ -678,9 +709,7 @@ void MainWindow::showTuneEditor(bool shown) {
 }
 
 QSize MainWindow::chromeSize() const {
-    const int editorWidth = editorPanel_->isVisibleTo(this) ? editorPanel_->sizeHint().width() : 0;
-    const QSize bars(editorWidth,
-                     menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     if (!isVisible()) return bars.grownBy(frameAllowance);
     return bars + frameGeometry().size() - geometry().size();
 }
@@ -748,16 +777,8 @@ void MainWindow::restoreSettings() {
     if (screen) setGeometry(QRect(position, size()));
     showTuneEditor(settings.value(editorSetting, false).toBool());
     setZoomPercent(settings.value(zoomSetting, zoomPercents[0]).toInt());
-    if (!screen) return;
     // Whole on the free area, which may have shrunk since.
-    const QPoint frameTopLeft(frameAllowance.left(), frameAllowance.top());
-    QRect outer(position - frameTopLeft, panel_->size() + chromeSize());
-    const QRect area = screen->availableGeometry();
-    outer.moveRight(std::min(outer.right(), area.right()));
-    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
-    outer.moveLeft(std::max(outer.left(), area.left()));
-    outer.moveTop(std::max(outer.top(), area.top()));
-    setGeometry(QRect(outer.topLeft() + frameTopLeft, size()));
+    if (screen) keepOnScreen(*screen);
 }
 
 // A dropped file is read, never taken: accepting a move would let the file

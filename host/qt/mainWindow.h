@@ -33,6 +33,7 @@
 
 class QLabel;
 class QMenu;
+class QScreen;
 
 namespace korvel::qt {
 
@@ -87,8 +88,9 @@ class MainWindow final : public QMainWindow {
     // The tune is none loaded or saved (an import is neither), and memory is
     // not blank (as Reset leaves it).
     bool tuneUnsaved() const;
-    // The zoom asked for, or the largest smaller one with which the window
-    // fits its screen's free area.
+    // The zoom asked for, or the largest smaller one with which the window,
+    // the editor's text zoomed with the board, fits its screen's free area;
+    // the window then moves wholly onto it.
     void setZoomPercent(int percent);
     // The file a file dialog proposes: Save the file the tune came from or
     // went into, or a script named after it; an export a file beside it.
@@ -149,8 +151,12 @@ class MainWindow final : public QMainWindow {
     std::optional<formats::ImportOptions>
     chooseImportWithDialog(const QString& path, std::vector<formats::VoiceChoice> voices);
     void restoreSettings();
-    // Menu bar, status line and frame: the window's size beyond the board.
+    // Menu bar, status line and frame: the window's size beyond the board and editor.
     QSize chromeSize() const;
+    // The window's size, frame and all, with the board and editor at percent.
+    QSize windowSizeAt(int percent);
+    // Moves the window, frame and all, wholly onto the screen's free area.
+    void keepOnScreen(const QScreen& screen);
 
     KitSession* session_;
     Panel* panel_;

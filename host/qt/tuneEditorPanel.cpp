@@ -4,6 +4,7 @@
 #include "frontend/hexText.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/tuneTableView.h"
+#include "host/qt/zoomedFont.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,8 +70,7 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     octave_->setToolTip(tr("The piano keys' octave: Z plays its C (- and = in the note column)"));
     keyboardOwner_->setObjectName("keyboardOwner");
     checks_->setObjectName("checks");
-    checks_->setFixedHeight(checks_->fontMetrics().height() * checkRows +
-                            2 * checks_->frameWidth());
+    fitChecksList();
     message_->setObjectName("editorMessage");
     message_->setWordWrap(true);
     message_->setStyleSheet(QStringLiteral("color: #a01810"));
@@ -189,6 +189,17 @@ void TuneEditorPanel::hideEvent(QHideEvent* event) {
     record_->setEnabled(false);
     playFromRow_->setEnabled(false);
     refresh();
+}
+
+void TuneEditorPanel::setZoomPercent(int percent) {
+    setFont(zoomedFont(QApplication::font(), percent));
+    table_->setZoomPercent(percent);
+    fitChecksList();
+}
+
+void TuneEditorPanel::fitChecksList() {
+    checks_->setFixedHeight(checks_->fontMetrics().height() * checkRows +
+                            2 * checks_->frameWidth());
 }
 
 bool TuneEditorPanel::editing() const {

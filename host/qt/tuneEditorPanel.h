@@ -33,6 +33,8 @@ class TuneEditorPanel final : public QWidget {
     TuneTableView& table() { return *table_; }
     // True while the step table has the keyboard: PC keys edit the tune.
     bool editing() const;
+    // The text's size follows the board's zoom.
+    void setZoomPercent(int percent);
 
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
@@ -68,6 +70,7 @@ class TuneEditorPanel final : public QWidget {
     void clipboardCommand(EditorResult result);
     void showChecks();
     void showKeyboardOwner();
+    void fitChecksList();
 
     KitSession& session_;
     TuneEditor editor_;

@@ -4,6 +4,7 @@
 #include "host/qt/editorKeys.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/tuneColours.h"
+#include "host/qt/zoomedFont.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -101,6 +102,16 @@ TuneTableView::TuneTableView(TuneEditor& editor, const QElapsedTimer& clock, QWi
             qOverload<>(&QWidget::update));
 }
 
+void TuneTableView::setZoomPercent(int percent) {
+    setFont(zoomedFont(tableFont(), percent));
+    header_->setFont(font());
+    layoutColumns();
+    placeHeader();
+    updateScrollRange();
+    updateGeometry();
+    viewport()->update();
+}
+
 int TuneTableView::rowHeight() const {
     return fontMetrics().height() + rowPadding;
 }
@@ -126,9 +137,13 @@ QSize TuneTableView::sizeHint() const {
 
 void TuneTableView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    placeHeader();
+    updateScrollRange();
+}
+
+void TuneTableView::placeHeader() {
     const QRect inside = contentsRect();
     header_->setGeometry(inside.left(), inside.top(), inside.width(), rowHeight());
-    updateScrollRange();
 }
 
 void TuneTableView::updateScrollRange() {

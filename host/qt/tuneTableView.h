@@ -35,6 +35,8 @@ class TuneTableView final : public QAbstractScrollArea {
     void showSounding();
     // Writes the core's rows to the system clipboard, or pastes them from it.
     void applyClipboard(const EditorResult& result);
+    // The text's size follows the board's zoom.
+    void setZoomPercent(int percent);
     int rowHeight() const;
     QSize sizeHint() const override;
 
@@ -58,6 +60,7 @@ class TuneTableView final : public QAbstractScrollArea {
     class Header;
 
     void layoutColumns();
+    void placeHeader();
     void updateScrollRange();
     // Brings row in sight, margin rows from the edges where the page has room.
     void scrollTo(uint32_t row, int margin = 0);

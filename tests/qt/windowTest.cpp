@@ -7,6 +7,8 @@
 #include "host/qt/ledDisplay.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
+#include "host/qt/tuneEditorPanel.h"
+#include "host/qt/tuneTableView.h"
 #include "tests/frontend/taggedRecorder.h"
 
 #include <QAccessible>
@@ -431,28 +433,47 @@ class WindowTest : public QObject {
     }
 
     // The window never opens larger than its screen's free area: a zoom too
-    // large gives way to the largest that fits, below 100 % if none does.
+    // large gives way to the largest that fits, below 100 % if none does. The
+    // editor beside the board counts, its text zoomed with the board; grown
+    // near the screen's corner, the window moves to stay whole on the screen.
     // Each screen is a run of its own; the rows of other screens are skipped.
     void windowFitsItsScreen_data() {
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("editor");
         QTest::addColumn<int>("shown"); // 0: below 100 %, as large as fits
-        QTest::newRow("2560x1440 200 %") << QSize(2560, 1440) << 200 << 200;
-        QTest::newRow("1280x1024 200 %") << QSize(1280, 1024) << 200 << 150;
-        QTest::newRow("1366x768 150 %") << QSize(1366, 768) << 150 << 100;
-        QTest::newRow("1366x768 200 %") << QSize(1366, 768) << 200 << 100;
-        QTest::newRow("1280x1024 at scale 2") << QSize(640, 512) << 100 << 0;
+        QTest::newRow("2560x1440 200 %") << QSize(2560, 1440) << 200 << false << 200;
+        QTest::newRow("2560x1440 200 %, editor") << QSize(2560, 1440) << 200 << true << 200;
+        QTest::newRow("1280x1024 200 %") << QSize(1280, 1024) << 200 << false << 150;
+        QTest::newRow("1280x1024 200 %, editor") << QSize(1280, 1024) << 200 << true << 100;
+        QTest::newRow("1366x768 150 %") << QSize(1366, 768) << 150 << false << 100;
+        QTest::newRow("1366x768 200 %") << QSize(1366, 768) << 200 << false << 100;
+        QTest::newRow("1366x768 200 %, editor") << QSize(1366, 768) << 200 << true << 100;
+        QTest::newRow("1280x1024 at scale 2") << QSize(640, 512) << 100 << false << 0;
     }
     void windowFitsItsScreen() {
         QFETCH(QSize, screen);
         QFETCH(int, asked);
+        QFETCH(bool, editor);
         QFETCH(int, shown);
         const QRect area = window_->screen()->availableGeometry();
         if (area.size() != screen) QSKIP("a row for another screen");
+        window_->showTuneEditor(editor);
+        const qreal textBefore = window_->tuneEditor().table().font().pointSizeF();
+        const int zoomBefore = window_->panel().zoomPercent();
+        window_->move(area.bottomRight() - QPoint(200, 200));
         window_->setZoomPercent(asked);
         QTRY_COMPARE(window_->size(), window_->sizeHint());
-        QVERIFY(area.contains(window_->frameGeometry()));
+        QVERIFY2(area.contains(window_->frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 at %3,%4")
+                                .arg(window_->frameGeometry().width())
+                                .arg(window_->frameGeometry().height())
+                                .arg(window_->frameGeometry().x())
+                                .arg(window_->frameGeometry().y())));
         const int zoom = window_->panel().zoomPercent();
+        // In whole points.
+        QVERIFY(qAbs(window_->tuneEditor().table().font().pointSizeF() -
+                     textBefore * zoom / zoomBefore) <= 1);
         if (shown != 0) {
             QCOMPARE(zoom, shown);
         } else {
