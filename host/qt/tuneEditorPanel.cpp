@@ -73,7 +73,10 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     fitChecksList();
     message_->setObjectName("editorMessage");
     message_->setWordWrap(true);
-    message_->setStyleSheet(QStringLiteral("color: #a01810"));
+    // By palette, not style sheet, so that the zoomed font still reaches it.
+    QPalette warning = message_->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xa0, 0x18, 0x10));
+    message_->setPalette(warning);
 
     undo_ = addAction(tr("&Undo"), QKeySequence::Undo, "undo");
     redo_ = addAction(tr("&Redo"), QKeySequence(), "redo");

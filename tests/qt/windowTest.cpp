@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -471,6 +472,8 @@ class WindowTest : public QObject {
                                 .arg(window_->frameGeometry().x())
                                 .arg(window_->frameGeometry().y())));
         const int zoom = window_->panel().zoomPercent();
+        QCOMPARE(window_->findChild<QLabel*>("editorMessage")->font(),
+                 window_->findChild<QLabel*>("keyboardOwner")->font());
         // In whole points.
         QVERIFY(qAbs(window_->tuneEditor().table().font().pointSizeF() -
                      textBefore * zoom / zoomBefore) <= 1);
