@@ -283,6 +283,29 @@ class TuneEditorTest : public QObject {
         }
     }
 
+    // Between two column titles more room than between the words of one ("Kit note").
+    void columnTitlesStandApart() {
+        const QImage header =
+            table().grab(QRect(0, 0, table().width(), table().rowHeight())).toImage();
+        std::vector<int> gaps; // unlit columns of pixels between lit ones
+        int unlit = -1;        // -1: no title yet
+        for (int x = 0; x < header.width() - table().verticalScrollBar()->width(); ++x) {
+            bool lit = false;
+            for (int y = 0; y < header.height() && !lit; ++y)
+                lit = header.pixelColor(x, y) != qt::tuneColours::header;
+            if (lit && unlit > 0) gaps.push_back(unlit);
+            if (lit)
+                unlit = 0;
+            else if (unlit >= 0)
+                ++unlit;
+        }
+        std::sort(gaps.rbegin(), gaps.rend());
+        QVERIFY(gaps.size() >= 7);
+        // Seven titles: six gaps between them, then the space in "Kit note".
+        QVERIFY2(2 * gaps[5] >= 3 * gaps[6],
+                 qPrintable(QStringLiteral("%1 against %2").arg(gaps[5]).arg(gaps[6])));
+    }
+
     // The title names the tune in memory through undo and marks changes not
     // saved, the start address and tempo alone too.
     void titleFollowsTheTuneThroughUndo() {
