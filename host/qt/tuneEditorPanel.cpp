@@ -141,7 +141,7 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     auto* settings = new QHBoxLayout;
     settings->addWidget(labelFor(tr("&Start"), startAddress_));
     settings->addWidget(startAddress_);
-    settings->addWidget(labelFor(tr("T&empo"), tempo_));
+    settings->addWidget(labelFor(tr("Te&mpo"), tempo_));
     settings->addWidget(tempo_);
     settings->addWidget(labelFor(tr("Oc&tave"), octave_));
     settings->addWidget(octave_);
