@@ -1,6 +1,7 @@
 // The editor's cursor, keys and edits, each edit one change of the session's kit.
 #include "frontend/tuneEditor.h"
 
+#include "frontend/hexText.h"
 #include "frontend/tuneEdits.h"
 #include "frontend/tuneScript.h"
 #include "model/toneBank.h"
@@ -356,12 +357,16 @@ void TuneEditor::setRecording(bool on, uint64_t nowMs) {
             message_ = "Stop the tune to record.";
             return;
         }
+        message_.clear();
         history_.openGroup();
         recorder_.emplace(session_.kit().tempo);
         recordRow_ = cursor_;
+        recordedOverEnd_ = false;
+        reachBeforeRecording_ = reach_;
         return;
     }
     recordSteps(recorder_->finish(nowMs));
+    if (recordedOverEnd_) endRecordedTune();
     if (pianoHeld_) session_.endAudition();
     pianoHeld_.reset();
     recorder_.reset();
@@ -386,14 +391,34 @@ void TuneEditor::recordSteps(const std::vector<uint16_t>& groups) {
     if (groups.empty()) return;
     change([&](KitState& kit) {
         for (uint16_t group : groups) {
-            if (recordRow_ > lastTuneRow) {
-                message_ = "The recording reached the end of memory; later notes are not kept.";
+            const bool keepLastRow =
+                recordedOverEnd_ || groupAt(kit, lastTuneRow) == endMarkerGroup;
+            if (recordRow_ > (keepLastRow ? lastTuneRow - 1 : lastTuneRow)) {
+                message_ = keepLastRow ? "The recording reached the end of memory, whose last row "
+                                         "keeps the end marker; later notes are not kept."
+                                       : "The recording reached the end of memory; later notes "
+                                         "are not kept.";
                 return;
             }
+            recordedOverEnd_ |= groupAt(kit, recordRow_) == endMarkerGroup;
             writeGroupAt(kit, recordRow_++ * stepNibbles, group);
         }
     });
     moveCursor(int64_t(std::min(recordRow_, lastTuneRow)) - cursor_, false);
+}
+
+// The end marker the recording wrote over comes back after its notes, unless
+// the step there was part of the tune before.
+void TuneEditor::endRecordedTune() {
+    const uint32_t after = groupAt(session_.kit(), recordRow_);
+    if (after == endMarkerGroup) return;
+    if (!spareStep(session_.kit(), reachBeforeRecording_, recordRow_)) {
+        message_ = "The recording wrote over the end marker; the step after it, at " +
+                   addressText(recordRow_ * stepNibbles) +
+                   ", is part of the tune, so no end marker was written.";
+        return;
+    }
+    change([&](KitState& kit) { writeGroupAt(kit, recordRow_ * stepNibbles, endMarkerGroup); });
 }
 
 } // namespace korvel

@@ -41,7 +41,8 @@ struct SessionFixture : ::testing::Test {
     void report(uint64_t tag) { session.noteReport(tag); }
 };
 
-// A mouse and a PC key on one kit key give the kit one press and one release.
+// A mouse and a PC key on one kit key give the kit one press and one release;
+// a stray release takes nothing from a later press.
 TEST_F(SessionFixture, KitKeyHeldFromTwoSourcesSoundsUntilBothLetGo) {
     enterOrgan();
     session.hold(hexKey(5));
@@ -53,6 +54,16 @@ TEST_F(SessionFixture, KitKeyHeldFromTwoSourcesSoundsUntilBothLetGo) {
     session.letGo(hexKey(5));
     EXPECT_EQ(sound.take(), std::vector<PortCall>{stopCall});
     EXPECT_EQ(view.shown, 2);
+    // A release with no hold (5 again, 6 never held) leaves the next press whole.
+    for (const uint32_t key : {5, 6}) {
+        session.letGo(hexKey(key));
+        session.hold(hexKey(key));
+        EXPECT_TRUE(session.isHeld(hexKey(key))) << key;
+        session.letGo(hexKey(key));
+        EXPECT_EQ(sound.take(),
+                  (std::vector<PortCall>{keyNoteCall(keyNoteOf(hexKey(key))), stopCall}))
+            << key;
+    }
 }
 
 // The report of a note cut by STOP comes after RUN started the tune again:
