@@ -410,12 +410,11 @@ void TuneEditor::recordSteps(const std::vector<uint16_t>& groups) {
 // The end marker the recording wrote over comes back after its notes, unless
 // the step there was part of the tune before.
 void TuneEditor::endRecordedTune() {
-    const uint32_t after = groupAt(session_.kit(), recordRow_);
-    if (after == endMarkerGroup) return;
+    if (groupAt(session_.kit(), recordRow_) == endMarkerGroup) return;
     if (!spareStep(session_.kit(), reachBeforeRecording_, recordRow_)) {
-        message_ = "The recording wrote over the end marker; the step after it, at " +
+        message_ = "The recording wrote over the end marker, and the step after its notes, at " +
                    addressText(recordRow_ * stepNibbles) +
-                   ", is part of the tune, so no end marker was written.";
+                   ", is part of the tune: no end marker was written.";
         return;
     }
     change([&](KitState& kit) { writeGroupAt(kit, recordRow_ * stepNibbles, endMarkerGroup); });

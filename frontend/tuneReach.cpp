@@ -92,7 +92,8 @@ TuneReach walkTune(const KitState& kit) {
     const auto loop = steps.begin() + static_cast<long>(walk.loopStart);
     const auto isEnd = [](const Examined& step) { return step.kind == StepKind::End; };
     const bool ends = std::any_of(steps.begin(), steps.end(), isEnd);
-    // Each pass of a tune that ends: a wrap from 1FC to 000 within it is the tune's own.
+    // A wrap from 1FC to 000 on the loop play keeps going round, when that loop
+    // meets an end marker, is the tune's own: memory wraps, as the kit's does.
     const bool loopEnds = std::any_of(loop, steps.end(), isEnd);
     for (size_t i = 0; i < steps.size(); ++i) {
         const Examined& step = steps[i];

@@ -26,7 +26,8 @@ enum class TuneFault : uint8_t {
     NoEndMarker,   // play never meets an end marker, so the tune never starts over
     IntoStep,      // a jump, or the start address, lands inside a step
     SilentLoop,    // play goes round for ever without sounding a note
-    PastMemoryEnd, // a step runs past the last nibble, or endless play runs on from 1FC to 000
+    PastMemoryEnd, // a step runs past the last nibble, or play runs on from 1FC to 000
+                   // other than on a tune's every pass to its end marker
 };
 
 struct TuneCheck {
