@@ -281,10 +281,13 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await choose(page, 'file', 'save');
   const saved = path.join(scratch, 'downloads', 'ode-to-joy.dat');
   assert.match((await downloaded('ode-to-joy.dat')).toString('latin1'), /^KORVEL Ode to Joy\nStarts at 010, tempo 3\./);
-  // Reset clears the memory only.
+  // Reset clears the memory only, and Undo brings it back, as Help says.
   const memory = (share) => share.split('.')[3];
   await choose(page, 'operate', 'reset');
   assert.equal(memory(await shareText(page)), memory(blank));
+  await withCtrl(page, 'z');
+  assert.equal(await shareText(page), tune);
+  await choose(page, 'operate', 'reset');
   await load(page, saved);
   assert.equal(await shareText(page), tune);
 
@@ -743,6 +746,8 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
   await choose(page, 'help', 'help');
   const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
   assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), walkThrough.match(/<h2>(.*?)</)[1]);
+  // It says what keeps the tune, and that Undo brings it back after Reset, as it does.
+  assert.match(await page.$eval('#helpBox', (box) => box.textContent.replace(/\s+/g, ' ')), /keeps it in the browser for your next visit\. Reset clears the memory, and Edit > Undo brings the tune back\./);
   assert.deepEqual(await findings(), []);
   await page.keyboard.press('Escape');
   await choose(page, 'help', 'about');
