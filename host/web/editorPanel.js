@@ -254,7 +254,6 @@ export function setUpEditorPanel(page) {
   for (const [field, { id, which }] of settingFields) {
     const input = $(id);
     input.maxLength = kit._korvel_tuneSettingDigits(which);
-    input.size = input.maxLength;
     input.title = text(kit._korvel_tuneSettingTip(which));
     input.addEventListener('change', () => {
       putInput(page.memory.encoder.encode(input.value));
