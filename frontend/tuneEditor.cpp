@@ -4,6 +4,7 @@
 #include "frontend/hexText.h"
 #include "frontend/tuneEdits.h"
 #include "frontend/tuneScript.h"
+#include "frontend/tuneSettings.h"
 #include "model/toneBank.h"
 
 #include <algorithm>
@@ -16,8 +17,6 @@ namespace {
 constexpr uint32_t groupDigits = 4;
 constexpr uint32_t targetDigits = 3;
 constexpr int64_t pageRows = 16;
-constexpr uint32_t lastStartAddress = 0xFFF; // three digits, as WRITE at 000 takes them
-constexpr uint32_t lastTempo = tempoCount - 1;
 
 // Units (lengths of code 0) the length column's keys 1..9 and 0 set.
 constexpr std::array<uint32_t, 10> commonUnits = {32, 1, 2, 3, 4, 6, 8, 12, 16, 24};
@@ -335,11 +334,15 @@ void TuneEditor::restore(const TuneSnapshot* snapshot) {
 }
 
 void TuneEditor::setStartAddress(uint32_t address) {
-    change([&](KitState& kit) { kit.startAddress = std::min(address, lastStartAddress); });
+    change([&](KitState& kit) {
+        kit.startAddress = std::min(address, tuneSettingField(TuneSetting::StartAddress).largest);
+    });
 }
 
 void TuneEditor::setTempo(uint32_t tempo) {
-    change([&](KitState& kit) { kit.tempo = std::min(tempo, lastTempo); });
+    change([&](KitState& kit) {
+        kit.tempo = std::min(tempo, tuneSettingField(TuneSetting::Tempo).largest);
+    });
 }
 
 void TuneEditor::setOctave(int octave) {

@@ -54,7 +54,7 @@ std::string stepsScript(const KitState& kit, uint32_t row, uint32_t count) {
 
 std::string wholeTuneScript(const KitState& kit, const std::string& title) {
     return "KORVEL " + titleLine(title) + "\nStarts at " + addressText(kit.startAddress) +
-           ", tempo " + std::to_string(kit.tempo) + ".\n---\n" +
+           ", tempo " + hexText(kit.tempo, 1) + ".\n---\n" +
            registerLine(tempoRegister, kit.tempo) +
            registerLine(startAddressRegister, kit.startAddress) + groupsText(kit, 0, tuneRowCount) +
            "0\n";

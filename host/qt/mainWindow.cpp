@@ -152,18 +152,26 @@ int fittingZoom(int asked, QSize chrome, QSize available) {
     return percent;
 }
 
-// The table's help page, its key lines as a table.
+// The table's help page in its order: each run of key lines a table, each other line a paragraph.
 QString keyboardHelpHtml() {
-    QString rows, advice;
-    for (const QString& line : QString::fromStdString(keyboardHelpText()).split('\n')) {
+    QString html, rows;
+    const auto endTable = [&] {
+        if (!rows.isEmpty()) html += QStringLiteral("<table>%1</table>").arg(rows);
+        rows.clear();
+    };
+    for (const QString& line :
+         QString::fromStdString(keyboardHelpText(Edition::Desktop)).split('\n')) {
         const QStringList cells = line.split('\t');
-        if (cells.size() == 2)
+        if (cells.size() == 2) {
             rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
                         .arg(cells[0].toHtmlEscaped(), cells[1].toHtmlEscaped());
-        else if (!line.isEmpty())
-            advice += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+            continue;
+        }
+        endTable();
+        if (!line.isEmpty()) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
     }
-    return QStringLiteral("<table>%1</table>%2").arg(rows, advice);
+    endTable();
+    return html;
 }
 
 } // namespace

@@ -393,16 +393,28 @@ const wholeTuneScript = () => withString(tune.title(), (title) => text(kit._korv
 
 // The loaded tune's names: the file Save writes, and the title an export
 // gives it. A tune typed in or opened from the clipboard or a link has the
-// desktop edition's title for an untitled tune.
+// desktop edition's title for an untitled tune. An example, once changed, is
+// no longer the example: its names say so ("ode-to-joy-changed.dat", "Ode to
+// Joy (changed)") until undo brings it back as it came.
 const tune = (() => {
   let fileName = 'korvel.dat';
   let title = null;
+  let example = null; // the example's share text, while the names are an example's
+  const changedExample = () => example !== null && shareText() !== example;
   return {
-    fileName: () => fileName,
-    title: () => title ?? text(kit._korvel_untitledTuneTitle()),
+    fileName: () => (changedExample() ? `${stemOf(fileName)}-changed.dat` : fileName),
+    title() {
+      const named = title ?? text(kit._korvel_untitledTuneTitle());
+      return changedExample() ? `${named} (changed)` : named;
+    },
     name(file, tuneTitle = null) {
       fileName = file;
       title = tuneTitle;
+      example = null;
+    },
+    nameExample(file, tuneTitle) {
+      this.name(file, tuneTitle);
+      example = shareText();
     },
   };
 })();
@@ -614,19 +626,20 @@ $('help').addEventListener('click', () => {
   $('helpBox').scrollTop = 0;
 });
 
+// Help > Keyboard in the table's order: each run of key lines a table, each other line a paragraph.
 {
-  const rows = [];
-  const advice = [];
+  const parts = [];
   for (const line of text(kit._korvel_keyboardHelp()).split('\n')) {
-    const [kitKey, pcKey] = line.split('\t');
-    if (pcKey !== undefined) {
-      const row = document.createElement('tr');
-      for (const value of [kitKey, pcKey]) row.insertCell().textContent = value;
-      rows.push(row);
-    } else if (line) advice.push(line);
+    const cells = line.split('\t');
+    if (cells.length === 1) {
+      if (line) parts.push(Object.assign(document.createElement('p'), { textContent: line }));
+      continue;
+    }
+    if (parts.at(-1)?.tagName !== 'TABLE') parts.push(document.createElement('table'));
+    const row = parts.at(-1).insertRow();
+    for (const value of cells) row.insertCell().textContent = value;
   }
-  $('keyboardBox').querySelector('table').append(...rows);
-  $('keyboardBox').querySelector('p').textContent = advice.join(' ');
+  $('keyboardHelp').append(...parts);
 }
 
 addEventListener('dragover', (event) => event.preventDefault());

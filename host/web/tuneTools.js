@@ -59,7 +59,7 @@ export function setUpTuneTools(page) {
     item.addEventListener('click', () => {
       const at = kit._korvel_exampleScript(i);
       const bytes = kit.HEAPU8.slice(at, at + kit._korvel_exampleSize(i));
-      if (page.loadScript(bytes, item.dataset.file, item.textContent)) tune.name(item.dataset.file, item.textContent);
+      if (page.loadScript(bytes, item.dataset.file, item.textContent)) tune.nameExample(item.dataset.file, item.textContent);
     });
     examples.append(item);
   }

@@ -238,7 +238,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
     return pcKeyName(web::keyOf(key));
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
-    return web::handBack(keyboardHelpText());
+    return web::handBack(keyboardHelpText(Edition::Web));
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
@@ -332,6 +333,18 @@ class WindowTest : public QObject {
         QVERIFY(page->toPlainText().contains("Write your first tune"));
         QVERIFY(!page->window()->isModal());
         page->window()->close();
+    }
+
+    // Help's keyboard page: the kit's keys, then the tune editor's, each run of keys a table.
+    void keyboardHelpListsTheKitsKeysThenTheEditors() {
+        trigger("keyboardHelp");
+        auto* box = window_->findChild<QMessageBox*>();
+        QVERIFY(box);
+        const QString page = box->text();
+        QVERIFY(page.startsWith("<table><tr><td><b>0-9, A-F</b>"));
+        QVERIFY(page.indexOf("<b>RUN</b>") < page.indexOf("<table><tr><td><b>Up, Down"));
+        QVERIFY(page.contains("<b>Enter or F5, Esc</b>"));
+        box->close();
     }
 
     // The title names the script last loaded or saved; Open Recent keeps only

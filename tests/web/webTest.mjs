@@ -32,6 +32,7 @@ before(async () => {
 });
 
 after(async () => {
+  console.log(`# retries: ${retries}`);
   for (const page of pages) assert.deepEqual(page.errors, [], 'console errors');
   await chromium?.close();
   web?.server.close();
@@ -193,17 +194,74 @@ async function playedAndRendered(page, count, play, script) {
   return { report, rendered: bytes.subarray(data + 8, data + 8 + count) };
 }
 
+// Retries, each said in the output as it is taken and counted at the end,
+// only where the machine is at fault: a play with breaks while the machine
+// kept the page's threads from running. A worker in the page and this
+// process each time their own timers; one late by stalled ms or more
+// stands for the machine, as the page itself is not what runs there.
+let retries = 0;
+const stalled = 100;
+async function watchStalls(page) {
+  await page.evaluate(() => {
+    const source = `let last = performance.now(), worst = 0;
+      setInterval(() => { const now = performance.now(); worst = Math.max(worst, now - last - 10); last = now; }, 10);
+      onmessage = () => postMessage(worst);`;
+    window.stallWatch = new Worker(URL.createObjectURL(new Blob([source])));
+  });
+  let last = performance.now();
+  let worst = 0;
+  const timer = setInterval(() => {
+    const now = performance.now();
+    worst = Math.max(worst, now - last - 10);
+    last = now;
+  }, 10);
+  return async () => {
+    clearInterval(timer);
+    const inPage = await page.evaluate(
+      () => new Promise((resolve) => {
+        window.stallWatch.onmessage = ({ data }) => resolve(data);
+        window.stallWatch.postMessage(0);
+      }),
+    );
+    await page.evaluate(() => window.stallWatch.terminate());
+    return Math.round(Math.max(worst, inPage));
+  };
+}
+
+// playedAndRendered, with the play taken again (up to twice more) when its
+// breaks came while the machine stalled. prepare comes before each play, stop after it.
+async function playedWithoutStalls(page, count, { prepare = async () => {}, play, stop, script, what }) {
+  for (let attempt = 1; ; attempt += 1) {
+    await prepare();
+    const stalls = await watchStalls(page);
+    const played = await playedAndRendered(page, count, play, script);
+    const worst = await stalls();
+    await stop();
+    const { breaks } = played.report;
+    if (breaks === 0 || worst < stalled || attempt === 3) {
+      if (breaks) console.log(`# ${what}: ${breaks} breaks, the machine's longest stall ${worst} ms`);
+      return played;
+    }
+    retries += 1;
+    console.log(`# retry ${retries}: ${what} had ${breaks} breaks while the machine stalled for ${worst} ms; playing again`);
+  }
+}
+
 test("a tune plays from the worklet exactly as korvel-cli renders it, with no break", async () => {
   const page = await open();
   const count = 22050 * 3;
   await load(page, tuneFile);
   // The first key starts the sound; STOP and its release leave the kit in Clock.
   await page.keyboard.press('Escape');
-  const { report, rendered } = await playedAndRendered(page, count, async () => {
-    await page.keyboard.press(' ');
-    assert.match(await status(page), /^Playing {2}step [0-9A-F]{3}: [0-9A-F]{4}$/);
-  }, tuneFile);
-  await page.keyboard.press('Escape');
+  const { report, rendered } = await playedWithoutStalls(page, count, {
+    play: async () => {
+      await page.keyboard.press(' ');
+      assert.match(await status(page), /^Playing {2}step [0-9A-F]{3}: [0-9A-F]{4}$/);
+    },
+    stop: () => page.keyboard.press('Escape'),
+    script: tuneFile,
+    what: 'the tune played from RUN',
+  });
   assert.equal(report.samples.length, count);
   const first = report.samples.findIndex((v, i) => v !== rendered[i]);
     assert.equal(first, -1, `first differing sample: ${first}`);
@@ -223,10 +281,13 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await choose(page, 'file', 'save');
   const saved = path.join(scratch, 'downloads', 'ode-to-joy.dat');
   assert.match((await downloaded('ode-to-joy.dat')).toString('latin1'), /^KORVEL Ode to Joy\nStarts at 010, tempo 3\./);
-  // Reset clears the memory only.
+  // Reset clears the memory only, and Undo brings it back, as Help says.
   const memory = (share) => share.split('.')[3];
   await choose(page, 'operate', 'reset');
   assert.equal(memory(await shareText(page)), memory(blank));
+  await withCtrl(page, 'z');
+  assert.equal(await shareText(page), tune);
+  await choose(page, 'operate', 'reset');
   await load(page, saved);
   assert.equal(await shareText(page), tune);
 
@@ -331,18 +392,18 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
 
   // Played from the first row (Enter in the table), as korvel-cli plays the
   // saved tune. Enter comes while the tone the click sounds is still heard:
-  // play cuts it. A play with breaks, when the machine starves the page of
-  // time, is played once more.
+  // play cuts it.
   const count = 22050 * 2;
-  let played;
-  for (let attempt = 0; attempt < 2; attempt += 1) {
-    await page.click('#step0c0');
-    await new Promise((resolve) => setTimeout(resolve, 50));
-    played = await playedAndRendered(page, count, () => page.keyboard.press('Enter'), saved);
-    await page.keyboard.press('Escape');
-    if (played.report.breaks === 0) break;
-    console.log(`# play from the row had ${played.report.breaks} breaks; playing again`);
-  }
+  const played = await playedWithoutStalls(page, count, {
+    prepare: async () => {
+      await page.click('#step0c0');
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    },
+    play: () => page.keyboard.press('Enter'),
+    stop: () => page.keyboard.press('Escape'),
+    script: saved,
+    what: 'play from the row',
+  });
   assert.equal(played.report.samples.length, count);
   const parted = played.report.samples.findIndex((v, i) => v !== played.rendered[i]);
   assert.equal(parted, -1, `first differing sample: ${parted}`);
@@ -359,8 +420,14 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   assert.equal(await shareText(page), tune);
   assert.equal(await page.$eval('#editor', (panel) => panel.hidden), false);
 
+  // The tempo is hex, as the kit's: E is taken and shown; what is not a hex digit is refused.
+  await typeInto(page, '#tempo', 'e');
+  assert.equal(await page.$eval('#tempo', (field) => field.value), 'E');
+  assert.equal((await shareText(page)).split('.')[1], 'E');
+  await typeInto(page, '#tempo', 'g');
+  assert.equal(await noteText(page), 'The tempo is one hex digit, 0 (fastest) to F (slowest).');
+  assert.equal(await page.$eval('#tempo', (field) => field.value), 'E');
   // A link opened loads its tune; the visitor's is one undo away, and redo brings the link's back.
-  await typeInto(page, '#tempo', '9');
   const linked = await shareText(page);
   await page.click('h1');
   await withCtrl(page, 'z');
@@ -381,6 +448,31 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
     grid.dispatchEvent(new KeyboardEvent('keydown', { key: 'z', code: 'KeyW', ctrlKey: true, bubbles: true, cancelable: true })),
   );
   assert.equal(await shareText(page), tune);
+
+  // Record: the kit's organ keys, pressed on the keypad, become steps from the row.
+  await page.click('#step8c0');
+  await page.keyboard.press('Escape');
+  for (const legend of ['C', 'RUN']) {
+    const { x, y } = await keyCentre(page, legend);
+    await page.mouse.click(x, y);
+  }
+  assert.equal(await status(page), 'Organ');
+  await page.click('#record');
+  assert.equal(await page.$eval('#record', (button) => button.getAttribute('aria-pressed')), 'true');
+  for (const { x, y } of [await keyCentre(page, '4'), await keyCentre(page, '7')]) {
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    await new Promise((resolve) => setTimeout(resolve, 400));
+    await page.mouse.up();
+  }
+  await page.click('#record');
+  assert.equal(await page.$eval('#record', (button) => button.getAttribute('aria-pressed')), 'false');
+  // The two notes, a rest between them where the machine was slow to press the next key.
+  const recorded = await page.$$eval('#steps tbody tr', (rows) =>
+    rows.slice(8, 11).map((r) => [r.cells[2].textContent, r.cells[4].textContent]));
+  const notes = recorded.filter(([kind]) => kind !== 'rest');
+  assert.deepEqual(notes.slice(0, 2).map(([kind]) => kind), ['note', 'note'], JSON.stringify(recorded));
+  assert.notEqual(notes[0][1], notes[1][1]);
 });
 
 // Downloads of page go to a folder of their own; a file is there once whole.
@@ -438,6 +530,11 @@ test("an example, a MIDI file imported with chosen options, and both exports giv
   await openExample(page, 'ode-to-joy.dat');
   assert.equal(await noteText(page), 'Tune loaded from Ode to Joy: press RUN to play.');
   await exportsMatch('ode-to-joy', tuneFile);
+  // Changed (a kit key's WRITE at 000 moves the start), it is no longer the example.
+  await page.keyboard.press('Escape');
+  await page.keyboard.type('0000@0014W');
+  await choose(page, 'file', 'save');
+  assert.match((await downloaded('ode-to-joy-changed.dat')).toString('latin1'), /^KORVEL Ode to Joy \(changed\)\nStarts at 014,/);
 
   // The second track, down five semitones, notes out of reach moved by octaves.
   const song = path.join(scratch, 'song.mid');
@@ -494,15 +591,43 @@ test('the menus answer the keyboard, keep it from the kit while open, and give t
   await page.keyboard.up('Escape');
   assert.equal(await focused(), 'fileMenu');
   assert.equal(await status(page), 'Clock');
-  // A dialog a command opens gives the focus back to its menu.
+  // A dialog a command opens gives the focus back to its menu. Help's
+  // keyboard table has the tune editor's keys after the kit's.
   assert.equal(await keys('ArrowLeft'), 'fileMenu');
   await page.focus('#helpMenu');
   await keys('ArrowDown', 'Enter');
   await page.waitForSelector('#keyboardBox[open]');
+  const helpRows = await page.$$eval('#keyboardBox tr', (rows) => rows.map((r) => r.cells[0].textContent));
+  assert.deepEqual([helpRows[0], helpRows.at(-1)], ['0-9, A-F', 'Tab']);
+  assert.ok(helpRows.includes('Insert, Delete or Backspace'), helpRows.join());
   assert.equal(await keys('Escape'), 'helpMenu');
+
   // Tab leaves the menus closed.
   await keys('ArrowDown', 'Tab');
   assert.equal(await page.$$eval('[role="menu"]:not([hidden])', (open) => open.length), 0);
+
+  // View > Tune Editor puts the keyboard in the table, which scrolls under its header.
+  await page.focus('#viewMenu');
+  assert.equal(await keys('ArrowDown', 't', 'Enter'), 'steps');
+  await page.$eval('#stepScroll', (box) => {
+    box.scrollIntoView();
+    box.scrollTop = 137;
+  });
+  const drawn = await page.$eval('#steps', (grid) => {
+    const header = grid.tHead.rows[0].cells[5].getBoundingClientRect();
+    const onTop = document.elementFromPoint(header.x + header.width / 2, header.y + header.height / 2).tagName;
+    // Each length's bar below its digits' baseline, the bottom of an empty inline block beside them.
+    const lengths = [...grid.tBodies[0].rows].filter((row) => row.cells[5].textContent);
+    const below = lengths.length > 30 && lengths.every((row) => {
+      const probe = Object.assign(document.createElement('span'), { style: 'display: inline-block' });
+      row.cells[5].firstChild.append(probe);
+      const baseline = probe.getBoundingClientRect().bottom;
+      probe.remove();
+      return row.querySelector('.bar').getBoundingClientRect().top >= baseline + 1;
+    });
+    return { onTop, below };
+  });
+  assert.deepEqual(drawn, { onTop: 'TH', below: true });
 });
 
 test('a damaged MIDI file, dropped on the page, or a song too long for memory leaves memory as it was', async () => {
@@ -621,6 +746,8 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
   await choose(page, 'help', 'help');
   const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
   assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), walkThrough.match(/<h2>(.*?)</)[1]);
+  // It says what keeps the tune, and that Undo brings it back after Reset, as it does.
+  assert.match(await page.$eval('#helpBox', (box) => box.textContent.replace(/\s+/g, ' ')), /keeps it in the browser for your next visit\. Reset clears the memory, and Edit > Undo brings the tune back\./);
   assert.deepEqual(await findings(), []);
   await page.keyboard.press('Escape');
   await choose(page, 'help', 'about');
