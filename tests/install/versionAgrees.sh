@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every place a user reads the version says the project's one number, and the
 # licence notice with LICENSE's copyright line: korvel-cli --version, korvel
-# --version and the web page's About box (the version also in the Debian
-# package's). (The Windows programs' file properties are checked by the cross
-# tree's download test.) A program or page not built is "-".
+# --version and the web page's About box, with the licences it links to
+# beside the page (the version also in the Debian package's). (The Windows
+# programs' file properties are checked by the cross tree's download test.) A
+# program or page not built is "-".
 # Usage: versionAgrees.sh VERSION KORVEL_CLI KORVEL WEB_INDEX_HTML CPACK_CONFIG LICENSE
 set -uo pipefail
 version=$1
@@ -37,6 +38,11 @@ if [ "$4" != - ]; then
   expect "the web page's About" "$(grep -o 'Version [0-9][0-9.]*' <<<"$box")" "Version $version"
   expect_in "the web page's About" "$box" "$copyright"
   expect_in "the web page's About" "$box" "MIT licence"
+  # The licences it links to come with the page.
+  for licence in LICENSE.txt LICENSE-runtime.txt; do
+    expect_in "the web page's About" "$box" "href=\"$licence\""
+    [ -s "$(dirname "$4")/$licence" ] || expect "the site" "no $licence" "$licence beside the page"
+  done
 fi
 package=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$5")
 expect "the Debian package" "$package" "$version"
