@@ -1,6 +1,7 @@
 # Writes the Debian package's documents into OUT (cmake -P; the arguments come
 # from cmake/package.cmake): `copyright`, LICENSE in Debian's machine-readable
-# format, and `changelog.gz`, CHANGELOG.md in Debian's changelog format,
+# format followed by the paragraphs of THIRD_PARTY (those of code built into
+# the programs), and `changelog.gz`, CHANGELOG.md in Debian's changelog format,
 # compressed as Debian's policy wants (gzip -9n: no name, no time stamp).
 # Each "## X.Y.Z (YYYY-MM-DD)" section of CHANGELOG.md becomes an entry signed
 # by MAINTAINER on that day; its paragraphs and "###" headings become items
@@ -40,6 +41,8 @@ if(NOT copyright)
   message(FATAL_ERROR "${LICENSE} has no line \"Copyright (c) YEAR HOLDER\"")
 endif()
 string(REGEX REPLACE "^ \\.\n" "" body "${body}")
+file(READ ${THIRD_PARTY} thirdParty)
+string(REPLACE ";" "${semicolon}" thirdParty "${thirdParty}")
 write_text(${OUT}/copyright
   "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: ${NAME}
@@ -47,7 +50,8 @@ Upstream-Name: ${NAME}
 Files: *
 Copyright: ${copyright}
 License: Expat
-${body}")
+${body}
+${thirdParty}")
 
 # Appends `text` to `out`, wrapped at 79 columns: the first line after
 # `first`, the others after `rest`.

@@ -20,17 +20,19 @@ string(APPEND korvelDescription " 'korvel-cli' plays,\nrenders and lists tunes w
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION ${korvelDescription})
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 
-# The documents Debian's policy asks of every package: the licence in the
+# The documents Debian's policy asks of every package: the licences in the
 # machine-readable `copyright` and the changes in `changelog.gz`, made from
-# LICENSE and CHANGELOG.md.
+# LICENSE with CLI11's licence (korvel-cli carries its code) and CHANGELOG.md.
 set(korvelDebianDocs ${PROJECT_BINARY_DIR}/debianDocs)
 add_custom_command(OUTPUT ${korvelDebianDocs}/copyright ${korvelDebianDocs}/changelog.gz
     COMMAND ${CMAKE_COMMAND} -DOUT=${korvelDebianDocs} -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE
+            -DTHIRD_PARTY=${PROJECT_SOURCE_DIR}/docs/licences/cli11.txt
             -DCHANGELOG=${PROJECT_SOURCE_DIR}/CHANGELOG.md "-DNAME=KORVEL Simulator"
             -DPACKAGE=${CPACK_PACKAGE_NAME} -DVERSION=${PROJECT_VERSION}
             -DMAINTAINER=${KORVEL_PACKAGE_MAINTAINER}
             -P ${PROJECT_SOURCE_DIR}/cmake/debianDocs.cmake
-    DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+    DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/docs/licences/cli11.txt
+            ${PROJECT_SOURCE_DIR}/CHANGELOG.md
             ${PROJECT_SOURCE_DIR}/cmake/debianDocs.cmake
     COMMENT "Writing the Debian package's copyright and changelog.gz"
     VERBATIM)

@@ -4,13 +4,14 @@
 # day and whose text needs wrapping: dpkg-parsechangelog reads every entry
 # without a warning, each is signed on its own date with the right weekday, no
 # line passes 80 columns, the gzip file holds no name or time stamp, and the
-# copyright names LICENSE's holder. A newest section other than the project's
-# version stops the build.
-# Usage: debianDocs.sh DEBIAN_DOCS_SCRIPT LICENSE WORK_DIR
+# copyright names LICENSE's holder, followed by the third-party paragraphs. A
+# newest section other than the project's version stops the build.
+# Usage: debianDocs.sh DEBIAN_DOCS_SCRIPT LICENSE THIRD_PARTY WORK_DIR
 set -uo pipefail
 script=$1
 licence=$2
-work=$3
+third_party=$3
+work=$4
 failed=0
 fail() {
   echo "$*"
@@ -42,7 +43,8 @@ over into lines of the changelog's own width, as Debian's changelog wants them.
 First.
 EOF
 write() { # version
-  cmake -DOUT="$work/out" -DLICENSE="$licence" -DCHANGELOG="$work/CHANGELOG.md" -DNAME=Test \
+  cmake -DOUT="$work/out" -DLICENSE="$licence" -DTHIRD_PARTY="$third_party" \
+    -DCHANGELOG="$work/CHANGELOG.md" -DNAME=Test \
     -DPACKAGE=test-package -DVERSION="$1" "-DMAINTAINER=Tester <tester@example.invalid>" \
     -P "$script" >"$work/cmake.log" 2>&1
 }
@@ -67,6 +69,8 @@ header=$(od -An -tx1 -j3 -N5 "$work/out/changelog.gz" | tr -d ' \n')
 holder=$(sed -n 's/^Copyright (c) //p' "$licence")
 grep -qxF "Copyright: $holder" "$work/out/copyright" && grep -qx 'License: Expat' "$work/out/copyright" ||
   fail "copyright does not name '$holder' under Expat: $(cat "$work/out/copyright")"
+[ "$(tail -c "$(wc -c <"$third_party")" "$work/out/copyright")" = "$(cat "$third_party")" ] ||
+  fail "copyright does not end in the third-party paragraphs"
 
 write 1.1.0 && fail "a newest section other than the version was accepted"
 [ "$failed" -eq 0 ] && echo "changelog.gz and copyright as Debian reads them"

@@ -39,7 +39,7 @@ if [ "$4" != - ]; then
   expect_in "the web page's About" "$box" "$copyright"
   expect_in "the web page's About" "$box" "MIT licence"
   # The licences it links to come with the page.
-  for licence in LICENSE.txt LICENSE-runtime.txt; do
+  for licence in LICENSE.txt LICENSE-third-party.txt; do
     expect_in "the web page's About" "$box" "href=\"$licence\""
     [ -s "$(dirname "$4")/$licence" ] || expect "the site" "no $licence" "$licence beside the page"
   done

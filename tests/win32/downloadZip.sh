@@ -32,15 +32,16 @@ mkdir -p "$work/unzipped"
 (cd "$work/unzipped" && cmake -E tar xf "$zip")
 folder=$work/unzipped/$(basename "$zip" .zip)
 cd "$folder"
-for file in korvel.exe korvel-cli.exe README.txt LICENSE.txt LICENSE-runtime.txt examples/twinkle-twinkle.dat; do
+for file in korvel.exe korvel-cli.exe README.txt LICENSE.txt LICENSE-third-party.txt examples/twinkle-twinkle.dat; do
   [ -f "$file" ] || fail "the zip holds no $file"
 done
-for text in README.txt LICENSE.txt LICENSE-runtime.txt; do
+for text in README.txt LICENSE.txt LICENSE-third-party.txt; do
   grep -q $'\r$' "$text" || fail "$text lacks Windows line ends"
 done
 copyright=$(grep -m 1 '^Copyright ' LICENSE.txt | tr -d '\r')
-grep -q 'GCC Runtime Library Exception' LICENSE-runtime.txt && grep -q winpthreads LICENSE-runtime.txt ||
-  fail "LICENSE-runtime.txt does not cover the GCC runtime and winpthreads"
+for part in 'GCC Runtime Library Exception' winpthreads CLI11; do
+  grep -q "$part" LICENSE-third-party.txt || fail "LICENSE-third-party.txt does not cover $part"
+done
 
 # The DLLs every Windows has; a MinGW runtime or SDL2 DLL would be missing on one.
 system_dlls='^(kernel32|user32|gdi32|comdlg32|winmm|msvcrt|advapi32|shell32|ole32)\.dll$'
