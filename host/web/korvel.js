@@ -510,6 +510,7 @@ async function pasteTune() {
   try {
     script = await navigator.clipboard.readText();
   } catch (error) {
+    note('');
     return tell('Paste Tune', `Nothing was pasted.\n${clipboardTrouble(error)} Load opens a tune from a file instead.`);
   }
   const bytes = encoder.encode(script);

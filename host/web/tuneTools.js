@@ -67,8 +67,11 @@ export function setUpTuneTools(page) {
   // ---- Import MIDI ----
 
   const stem = page.stemOf;
-  const cantImport = (name, why) =>
+  // The last note, of a tune loaded before, would read as this one's.
+  function cantImport(name, why) {
+    note('');
     tell('Import MIDI', `Can't import ${name}: ${why}.\nNothing was changed.`);
+  }
 
   // The import's choices, asked in one dialog; null when cancelled.
   function askOptions(name, voices) {
