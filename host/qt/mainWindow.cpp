@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -207,6 +208,13 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
         box.exec();
     };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
+    askExport_ = [this](const QString& caption, const QString& question) {
+        QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Cancel, this);
+        const QAbstractButton* go = box.addButton(tr("Export"), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == go;
+    };
     askUnsaved_ = [this] {
         const auto answer = QMessageBox::question(
             this, tr("Unsaved Tune"),
@@ -390,6 +398,13 @@ void MainWindow::report(const FileResult& result) {
               QString::fromStdString(messageText(result, true)));
 }
 
+// A tune loaded says nothing unless characters of its script were skipped.
+void MainWindow::reportLoad(const FileResult& result) {
+    if (result.outcome == FileOutcome::Done && result.skipped != 0)
+        return tell_(QString::fromLatin1(result.caption), QString::fromStdString(result.notice));
+    report(result);
+}
+
 bool MainWindow::tuneUnsaved() const {
     const TuneSnapshot now = takeSnapshot(session_->kit());
     const auto& memory = session_->kit().memory;
@@ -418,7 +433,7 @@ bool MainWindow::loadFile(const QString& path) {
 bool MainWindow::openScript(const QString& path) {
     const FileResult result = session_->loadFile(path);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) {
         forgetRecent(path);
         return false;
@@ -462,7 +477,7 @@ void MainWindow::loadExample(const Example& example) {
     if (!mayDropTune()) return;
     const FileResult result = session_->loadScript(example.script, example.fileName);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) return;
     nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
     showFileName(example.fileName);
@@ -499,7 +514,7 @@ bool MainWindow::importChosen(const QString& path) {
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
     editorPanel_->refresh();
-    report(loaded);
+    reportLoad(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
     nameTune(nameOfScript(script, nameOfFile(path)), path);
     showFileName(path);
@@ -535,17 +550,18 @@ void MainWindow::exportMidi() {
                exportMidiCaption);
 }
 
-// A tune that cannot be exported says so before a file is asked for.
+// A tune that cannot be exported says so, and one that never ends asks,
+// before a file is asked for.
 void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const char* caption) {
     const QString shownCaption = QString::fromLatin1(caption);
     if (!exported.fault().empty())
         return tell_(shownCaption, QString::fromStdString(exported.fault()));
+    if (!exported.question().empty() &&
+        !askExport_(shownCaption, QString::fromStdString(exported.question())))
+        return;
     const QString path = choose_(choice);
     if (path.isEmpty()) return;
-    const FileResult written = exported.writeTo(path, caption);
-    report(written);
-    if (written.outcome == FileOutcome::Done && !exported.warning().empty())
-        tell_(shownCaption, QString::fromStdString(exported.warning()));
+    report(exported.writeTo(path, caption));
 }
 
 void MainWindow::nameTune(const TuneName& name, const QString& path) {
@@ -576,13 +592,10 @@ void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
     editorPanel_->refresh();
-    if (result.outcome == FileOutcome::Done) {
-        nameTune(nameOfScript(text, untitledTune()), {});
-        showFileName({});
-    } else
-        tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
-                                   "A tune to paste is a script's text, beginning with the "
-                                   "word KORVEL, as Copy Tune puts it there."));
+    reportLoad(result);
+    if (result.outcome != FileOutcome::Done) return;
+    nameTune(nameOfScript(text, untitledTune()), {});
+    showFileName({});
 }
 
 void MainWindow::showKeyboardHelp() {

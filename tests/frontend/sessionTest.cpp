@@ -1,6 +1,8 @@
 // The shared session: a key held from two sources, the sound's reports after
 // STOP and RUN, and a script loaded while a tune plays. STOP and Reset from
 // one source while another holds a key: the Qt window's tests.
+#include "frontend/tuneEditor.h"
+#include "frontend/tuneScript.h"
 #include "model/toneBank.h"
 #include "tests/frontend/taggedRecorder.h"
 
@@ -101,6 +103,29 @@ TEST_F(SessionFixture, ScriptLoadedWhilePlayingTakesEffectFromTheNextStep) {
     report(sound.lastTag);
     session.answerReports();
     EXPECT_EQ(sound.take(), (std::vector<PortCall>{noteA, noteD}));
+}
+
+// A load replaces the whole tune in one change, so the editor sees one step
+// and one undo brings the old tune back whole; the editions' own scripts
+// reload with nothing skipped.
+TEST_F(SessionFixture, ALoadReplacesTheTuneAsOneStepOfUndo) {
+    TuneEditor editor(session);
+    load("KORVEL\n---\n000E@ 0005W 0000@ 0020W 0020@ 3405W 2405W EEEEW 0010@ 1111W");
+    editor.sync();
+    const TuneSnapshot old = takeSnapshot(session.kit());
+    const std::string saved = wholeTuneScript(session.kit(), "old");
+    load("KORVEL\n---\n0010@ 1405W");
+    EXPECT_TRUE(editor.sync());
+    KitState fresh{};
+    fresh.memory[0x10] = 5, fresh.memory[0x12] = 4, fresh.memory[0x13] = 1;
+    EXPECT_TRUE(takeSnapshot(session.kit()) == takeSnapshot(fresh));
+    editor.undo();
+    EXPECT_TRUE(takeSnapshot(session.kit()) == old);
+    for (const std::string& script : {saved, stepsScript(session.kit(), 4, 4)}) {
+        const FileResult result =
+            session.loadScript(script.data(), script.size(), "Clipboard", TuneOrigin::Clipboard);
+        EXPECT_EQ(result.notice, "Tune pasted: press RUN to play.");
+    }
 }
 
 } // namespace

@@ -265,8 +265,17 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
         const QString missing = QDir::temp().filePath("no-such-dir/tune.dat");
-        QTest::newRow("not a script") << "load" << writeFile("bad.dat", "hello")
-                                      << "Load Script | This File is not KORVEL script.";
+        QTest::newRow("not a script")
+            << "load" << writeFile("bad.dat", "hello")
+            << "Load Script | This File is not KORVEL script.\nIt does not begin with KORVEL.";
+        QTest::newRow("empty") << "load" << writeFile("empty.dat", "")
+                               << "Load Script | This File is not KORVEL script.\nIt is empty.";
+        const QString noMark = writeFile("nomark.dat", "KORVEL\n0010@ 1405W");
+        QTest::newRow("writes nothing")
+            << "load" << noMark
+            << "Load Script | " + noMark +
+                   " writes nothing into memory: nothing was loaded.\nIts keystrokes must "
+                   "follow a line of ---, and it has none.";
         // The system's reason on a line of its own.
         QTest::newRow("missing") << "load" << missing
                                  << "Load Script | Can't Open : " + missing +
@@ -317,12 +326,23 @@ class WindowTest : public QObject {
         QVERIFY(takeSnapshot(kit()) != tune);
         trigger("pasteTune");
         QVERIFY(takeSnapshot(kit()) == tune);
-        QGuiApplication::clipboard()->setText("not a tune");
-        trigger("pasteTune");
-        QCOMPARE(messages_, QStringList{"Paste Tune | The clipboard holds no KORVEL tune.\n"
-                                        "A tune to paste is a script's text, beginning with the "
-                                        "word KORVEL, as Copy Tune puts it there."});
+        for (const char* refused : {"not a tune", "KORVEL\n0010 @ 1405 W ZZZZ"}) {
+            QGuiApplication::clipboard()->setText(refused);
+            trigger("pasteTune");
+        }
+        QCOMPARE(messages_,
+                 (QStringList{"Paste Tune | Nothing pasted. This is not KORVEL script: it must "
+                              "begin with KORVEL.",
+                              "Paste Tune | Nothing pasted. The clipboard's script writes nothing "
+                              "into memory.\nIts keystrokes must follow a line of ---, and it "
+                              "has none."}));
         QVERIFY(kit().memory == memory);
+        messages_.clear();
+        QGuiApplication::clipboard()->setText("KORVEL x\n---\n0010@ 1405W ZZZZ");
+        trigger("pasteTune");
+        QCOMPARE(messages_,
+                 QStringList{"Paste Tune | Tune pasted: press RUN to play. Skipped 4 "
+                             "characters that are not keystrokes, the first on line 3."});
     }
 
     // The walk-through is built in, and leaves the board free to type along.

@@ -300,7 +300,38 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   await choose(pasted, 'edit', 'paste');
   await pasted.waitForFunction((blank) => window.korvel.shareText() !== blank, {}, blank);
   assert.equal(memory(await shareText(pasted)), memory(tune));
-  assert.equal(await noteText(pasted), 'Tune loaded from the clipboard: press RUN to play.');
+  assert.equal(await noteText(pasted), 'Tune pasted: press RUN to play.');
+  // Pasted text that writes nothing changes nothing, says why and clears the
+  // last note; what is no keystroke is counted.
+  const paste = async (script) => {
+    await pasted.evaluate((text) => navigator.clipboard.writeText(text), script);
+    await choose(pasted, 'edit', 'paste');
+  };
+  await paste('KORVEL\n0010 @ 1405 W ZZZZ');
+  await pasted.waitForSelector('#message[open]');
+  assert.equal(
+    await message(pasted),
+    "Nothing pasted. The clipboard's script writes nothing into memory.\nIts keystrokes must follow a line of ---, and it has none.",
+  );
+  assert.equal(await noteText(pasted), '');
+  assert.equal(memory(await shareText(pasted)), memory(tune));
+  await pasted.keyboard.press('Escape');
+  await paste('KORVEL x\n---\n0010@ 1405W ZZZZ');
+  await pasted.waitForFunction(() => document.getElementById('note').textContent.includes('Skipped'));
+  assert.equal(
+    await noteText(pasted),
+    'Tune pasted: press RUN to play. Skipped 4 characters that are not keystrokes, the first on line 3.',
+  );
+
+  // Load replaces the whole tune, as the paste of the same step did on a
+  // fresh page; one Undo brings the old tune back.
+  await page.bringToFront();
+  const lone = path.join(scratch, 'lone.dat');
+  fs.writeFileSync(lone, 'KORVEL\n---\n0010@ 1405W');
+  await load(page, lone);
+  assert.equal(await shareText(page), await shareText(pasted));
+  await choose(page, 'edit', 'undo');
+  assert.equal(await shareText(page), tune);
 
   // The share link opens the tune.
   await page.bringToFront();
@@ -330,17 +361,22 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   const notScript = path.join(scratch, 'notes.dat');
   fs.writeFileSync(notScript, 'KORVAL\n---\n@0000W');
   await load(shared, notScript);
-  assert.equal(await message(shared), 'This File is not KORVEL script.');
+  assert.equal(await message(shared), 'This File is not KORVEL script.\nIt does not begin with KORVEL.');
   assert.equal(await shareText(shared), tune);
+  await shared.bringToFront();
+  await shared.keyboard.press('Escape');
+  const empty = path.join(scratch, 'empty.dat');
+  fs.writeFileSync(empty, '');
+  await load(shared, empty);
+  assert.equal(await message(shared), 'This File is not KORVEL script.\nIt is empty.');
   // A script longer than the loader reads, with no zero byte to end it, is
   // refused as too large before it takes the kit's memory.
   const long = path.join(scratch, 'long.dat');
   fs.writeFileSync(long, Buffer.concat([Buffer.from('KORVEL\n---\n'), Buffer.alloc(20 << 20, 'W')]));
-  await shared.bringToFront();
   await shared.keyboard.press('Escape');
   const memoryBefore = await shared.evaluate(() => window.korvel.wasmMemoryBytes());
   await load(shared, long);
-  assert.match(await message(shared), /^Can't Open : long\.dat\nIt holds more than 16 MB of text/);
+  assert.equal(await message(shared), "Can't Open : long.dat\nThe file is larger than 16 MiB, too large for a script.");
   assert.equal(await shareText(shared), tune);
   assert.equal(await shared.evaluate(() => window.korvel.wasmMemoryBytes()), memoryBefore);
   // At exactly the loader's limit a script loads; one byte more is refused.
@@ -352,11 +388,11 @@ test('Save and Load, Copy and Paste Tune and the share link carry the tune; bad 
   };
   await shared.keyboard.press('Escape');
   await load(shared, sized('over.dat', (16 << 20) + 1));
-  assert.match(await message(shared), /^Can't Open : over\.dat\nIt holds more than 16 MB of text/);
+  assert.match(await message(shared), /^Can't Open : over\.dat\nThe file is larger than 16 MiB/);
   assert.equal(await shareText(shared), tune);
   await shared.keyboard.press('Escape');
   await load(shared, sized('limit.dat', 16 << 20));
-  assert.equal(await noteText(shared), 'Tune loaded from limit.dat: press RUN to play.');
+  assert.match(await noteText(shared), /^Tune loaded from limit\.dat: press RUN to play\. Skipped \d+ characters/);
   assert.notEqual(await shareText(shared), tune);
 });
 
@@ -556,6 +592,30 @@ test("an example, a MIDI file imported with chosen options, and both exports giv
   assert.match(await page.$eval('#reportBox table', (t) => t.textContent), /^voicetrack 2 \("Flute"\)/);
   await page.keyboard.press('Escape');
   await exportsMatch('song', script);
+
+  // A script that writes only 010 replaces the tune, which then never ends:
+  // it is exported only when the user says so, then as korvel-cli renders it.
+  const lone = path.join(scratch, 'nul.dat');
+  fs.writeFileSync(lone, 'KORVEL one step\n---\n0010@ 1405W');
+  await load(page, lone);
+  const exportAnswering = async (answer) => {
+    const before = await page.evaluate(() => window.korvel.toolsDone);
+    await choose(page, 'file', 'exportWave');
+    await page.waitForSelector('#askBox[open]');
+    const question = await page.$eval('#askBox p', (p) => p.textContent);
+    await page.click(`#askBox button[value="${answer}"]`);
+    await page.waitForFunction((n) => window.korvel.toolsDone > n, {}, before);
+    return question;
+  };
+  assert.equal(
+    await exportAnswering('cancel'),
+    'This tune reaches no end marker, so it never ends.\nThe WAV file would stop it after 10 minutes: 13.2 MB.\nExport it anyway?',
+  );
+  await exportAnswering('go');
+  const rendered = path.join(scratch, 'nul-cli.wav');
+  execFileSync(cli, ['render', lone, '-o', rendered], { stdio: 'pipe' });
+  assert.ok((await downloaded('nul.wav')).equals(fs.readFileSync(rendered)), 'nul.wav');
+  assert.ok(!fs.readdirSync(path.join(scratch, 'tools')).includes('nul (1).wav'), 'one download only');
 });
 
 test('the menus answer the keyboard, keep it from the kit while open, and give the focus back', async () => {
