@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -148,18 +149,26 @@ int fittingZoom(int asked, const std::function<bool(int percent)>& fits) {
     return percent;
 }
 
-// The table's help page, its key lines as a table.
+// The table's help page in its order: each run of key lines a table, each other line a paragraph.
 QString keyboardHelpHtml() {
-    QString rows, advice;
-    for (const QString& line : QString::fromStdString(keyboardHelpText()).split('\n')) {
+    QString html, rows;
+    const auto endTable = [&] {
+        if (!rows.isEmpty()) html += QStringLiteral("<table>%1</table>").arg(rows);
+        rows.clear();
+    };
+    for (const QString& line :
+         QString::fromStdString(keyboardHelpText(Edition::Desktop)).split('\n')) {
         const QStringList cells = line.split('\t');
-        if (cells.size() == 2)
+        if (cells.size() == 2) {
             rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
                         .arg(cells[0].toHtmlEscaped(), cells[1].toHtmlEscaped());
-        else if (!line.isEmpty())
-            advice += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+            continue;
+        }
+        endTable();
+        if (!line.isEmpty()) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
     }
-    return QStringLiteral("<table>%1</table>%2").arg(rows, advice);
+    endTable();
+    return html;
 }
 
 } // namespace
@@ -195,6 +204,13 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
         box.exec();
     };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
+    askExport_ = [this](const QString& caption, const QString& question) {
+        QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Cancel, this);
+        const QAbstractButton* go = box.addButton(tr("Export"), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == go;
+    };
     askUnsaved_ = [this] {
         const auto answer = QMessageBox::question(
             this, tr("Unsaved Tune"),
@@ -394,6 +410,13 @@ void MainWindow::report(const FileResult& result) {
               QString::fromStdString(messageText(result, true)));
 }
 
+// A tune loaded says nothing unless characters of its script were skipped.
+void MainWindow::reportLoad(const FileResult& result) {
+    if (result.outcome == FileOutcome::Done && result.skipped != 0)
+        return tell_(QString::fromLatin1(result.caption), QString::fromStdString(result.notice));
+    report(result);
+}
+
 bool MainWindow::tuneUnsaved() const {
     const NamedTune* named = namedTune(takeSnapshot(session_->kit()));
     const auto& memory = session_->kit().memory;
@@ -424,7 +447,7 @@ bool MainWindow::loadFile(const QString& path) {
 bool MainWindow::openScript(const QString& path) {
     const FileResult result = session_->loadFile(path);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) {
         forgetRecent(path);
         return false;
@@ -464,7 +487,7 @@ void MainWindow::loadExample(const Example& example) {
     if (!mayDropTune()) return;
     const FileResult result = session_->loadScript(example.script, example.fileName);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) return;
     nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {}, example.fileName,
              true);
@@ -499,7 +522,7 @@ bool MainWindow::importChosen(const QString& path) {
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
     editorPanel_->refresh();
-    report(loaded);
+    reportLoad(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
     nameTune(nameOfScript(script, nameOfFile(path)), path, path, false);
     inform_(QString::fromLatin1(importCaption), importReportText(imported));
@@ -533,19 +556,21 @@ void MainWindow::exportMidi() {
                exportMidiCaption);
 }
 
-// A tune that cannot be exported says so before a file is asked for.
+// A tune that cannot be exported says so, and one that never ends asks,
+// before a file is asked for.
 void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const char* caption) {
     const QString shownCaption = QString::fromLatin1(caption);
     if (!exported.fault().empty())
         return tell_(shownCaption, QString::fromStdString(exported.fault()));
+    if (!exported.question().empty() &&
+        !askExport_(shownCaption, QString::fromStdString(exported.question())))
+        return;
     const QString path = choose_(choice);
     if (path.isEmpty()) return;
     const FileResult written = exported.writeTo(path, caption);
     report(written);
     if (written.outcome != FileOutcome::Done) return;
     statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).fileName()), exportedNoteMs);
-    if (!exported.warning().empty())
-        tell_(shownCaption, QString::fromStdString(exported.warning()));
 }
 
 void MainWindow::nameTune(const TuneName& name, const QString& path, const QString& shownFile,
@@ -598,12 +623,9 @@ void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
     editorPanel_->refresh();
-    if (result.outcome == FileOutcome::Done)
-        nameTune(nameOfScript(text, untitledTune()), {}, {}, false);
-    else
-        tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
-                                   "A tune to paste is a script's text, beginning with the "
-                                   "word KORVEL, as Copy Tune puts it there."));
+    reportLoad(result);
+    if (result.outcome != FileOutcome::Done) return;
+    nameTune(nameOfScript(text, untitledTune()), {}, {}, false);
 }
 
 void MainWindow::showKeyboardHelp() {

@@ -53,6 +53,8 @@ class MainWindow final : public QMainWindow {
     // What to do with a tune not saved that a command would drop.
     enum class UnsavedChoice { Save, Discard, Cancel };
     using UnsavedAsker = std::function<UnsavedChoice()>;
+    // Whether to export a tune that never ends: true for Export, false for Cancel.
+    using ExportAsker = std::function<bool(const QString& caption, const QString& question)>;
 
     // How long a PC key's release waits for a press that makes it an
     // auto-repeat. Both come at once, but the press may be read a moment
@@ -70,6 +72,7 @@ class MainWindow final : public QMainWindow {
     void setFileChooser(FileChooser chooser) { choose_ = std::move(chooser); }
     void setImportChooser(ImportChooser chooser) { chooseImport_ = std::move(chooser); }
     void setUnsavedAsker(UnsavedAsker asker) { askUnsaved_ = std::move(asker); }
+    void setExportAsker(ExportAsker asker) { askExport_ = std::move(asker); }
 
     KitSession& session() { return *session_; }
     Panel& panel() { return *panel_; }
@@ -145,6 +148,7 @@ class MainWindow final : public QMainWindow {
     void showAbout();
     void showStatus();
     void report(const FileResult& result);
+    void reportLoad(const FileResult& result);
     void letGoOfPcKey(quint64 physical, quint64 releasedAt);
     bool acceptAsCopy(QDropEvent& event);
     QString chooseWithDialog(FileChoice choice);
@@ -176,6 +180,7 @@ class MainWindow final : public QMainWindow {
     FileChooser choose_;
     ImportChooser chooseImport_;
     UnsavedAsker askUnsaved_;
+    ExportAsker askExport_;
     TuneEditorPanel* editorPanel_;
     QAction* editorShown_ = nullptr;
     QAction* copyTune_ = nullptr;

@@ -1,7 +1,7 @@
 // Tune editor panel: its controls, its actions and the repaints they need.
 #include "host/qt/tuneEditorPanel.h"
 
-#include "frontend/hexText.h"
+#include "frontend/tuneSettings.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/tuneTableView.h"
 #include "host/qt/zoomedFont.h"
@@ -24,27 +24,28 @@ namespace {
 constexpr int checkRows = 3; // the checks list's height; a tune rarely has more
 constexpr int hexBase = 16;
 
-// Hex digits as the kit shows them: upper case, as many as the largest value has.
+// A setting in hex digits as the kit shows them: upper case, as many as the largest value has.
 class HexSpinBox final : public QSpinBox {
   public:
-    explicit HexSpinBox(int maximum) : digits_(int(hexText(uint32_t(maximum), 1).size())) {}
+    explicit HexSpinBox(TuneSetting setting) : setting_(setting) {}
 
   protected:
     QString textFromValue(int value) const override {
-        return QString::fromStdString(hexText(uint32_t(value), digits_));
+        return QString::fromStdString(tuneSettingText(setting_, uint32_t(value)));
     }
 
   private:
-    int digits_;
+    TuneSetting setting_;
 };
 
-QSpinBox* hexSpinBox(int maximum, const QString& name, const QString& tip) {
-    auto* box = new HexSpinBox(maximum);
+QSpinBox* hexSpinBox(TuneSetting setting, const QString& name) {
+    const TuneSettingField& field = tuneSettingField(setting);
+    auto* box = new HexSpinBox(setting);
     box->setDisplayIntegerBase(hexBase);
-    box->setRange(0, maximum);
+    box->setRange(0, int(field.largest));
     box->setKeyboardTracking(false); // one change (and one undo step) per value entered
     box->setObjectName(name);
-    box->setToolTip(tip);
+    box->setToolTip(QString::fromUtf8(field.tip));
     return box;
 }
 
@@ -58,11 +59,10 @@ QLabel* labelFor(const QString& text, QWidget* buddy) {
 
 TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     : QWidget(parent), session_(session), editor_(session.core()),
-      startAddress_(hexSpinBox(0xFFF, "startAddress",
-                               tr("Where RUN starts the tune (as WRITE at address 000)"))),
-      tempo_(hexSpinBox(tempoCount - 1, "tempo", tr("0 fastest, F slowest (as WRITE at 00E)"))),
-      octave_(new QSpinBox), keyboardOwner_(new QLabel), checksTitle_(new QLabel),
-      checks_(new QListWidget), message_(new QLabel) {
+      startAddress_(hexSpinBox(TuneSetting::StartAddress, "startAddress")),
+      tempo_(hexSpinBox(TuneSetting::Tempo, "tempo")), octave_(new QSpinBox),
+      keyboardOwner_(new QLabel), checksTitle_(new QLabel), checks_(new QListWidget),
+      message_(new QLabel) {
     clock_.start();
     table_ = new TuneTableView(editor_, clock_);
     octave_->setRange(lowestPianoOctave, highestPianoOctave);

@@ -2,7 +2,7 @@
 // MIDI file imported through the dialog, the tune exported as WAV and MIDI,
 // each compared byte for byte with what the built korvel-cli gives for the
 // same file and options; and the imports and exports that cannot be done.
-#include "files/scriptFile.h"
+#include "files/tuneLoad.h"
 #include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
@@ -93,12 +93,13 @@ class TuneToolsTest : public QObject {
         QFile file(path(name));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) ? file.fileName() : QString();
     }
-    void exportAs(const char* action, const QString& file) {
+    // written: false when the export is expected to be declined at its question.
+    void exportAs(const char* action, const QString& file, bool written = true) {
         chosenFile_ = file;
         window_->findChild<QAction*>(action)->trigger();
         if (messages_.isEmpty())
             QCOMPARE(window_->statusBar()->currentMessage(),
-                     "Exported " + QFileInfo(file).fileName());
+                     written ? "Exported " + QFileInfo(file).fileName() : QString());
     }
     void exportsMatchTheCommandLine(const QString& script, const QString& name) {
         exportAs("exportWave", path(name + ".wav"));
@@ -109,12 +110,13 @@ class TuneToolsTest : public QObject {
         QVERIFY(readFile(path(name + ".wav")) == readFile(path(name + "-cli.wav")));
         QVERIFY(readFile(path(name + ".mid")) == readFile(path(name + "-cli.mid")));
     }
-    // Memory as Load leaves it: before, with the script's groups written over it.
-    void expectMemoryOf(KitState before, const QString& script) {
-        QCOMPARE(loadScriptFile(before, script.toStdString()).outcome, FileOutcome::Done);
-        QVERIFY(kit().memory == before.memory);
-        QCOMPARE(kit().startAddress, before.startAddress);
-        QCOMPARE(kit().tempo, before.tempo);
+    // The tune as korvel-cli loads the script, into a fresh kit, whatever was in memory.
+    void expectTuneOf(const QString& script) {
+        KitState fresh;
+        QCOMPARE(loadTune(fresh, script.toStdString()).outcome, FileOutcome::Done);
+        QVERIFY(kit().memory == fresh.memory);
+        QCOMPARE(kit().startAddress, fresh.startAddress);
+        QCOMPARE(kit().tempo, fresh.tempo);
     }
 
   private slots:
@@ -142,12 +144,11 @@ class TuneToolsTest : public QObject {
             return action->text() == "Ode to Joy";
         });
         QVERIFY(ode != listed.end());
-        KitState before = kit();
         (*ode)->trigger();
         QCOMPARE(window_->windowTitle(), "ode-to-joy.dat" + mainTitle);
         QCOMPARE(QFileInfo(window_->proposedPath(MainWindow::FileChoice::Save)).fileName(),
                  "ode-to-joy.dat");
-        expectMemoryOf(before, examples + "ode-to-joy.dat");
+        expectTuneOf(examples + "ode-to-joy.dat");
         exportsMatchTheCommandLine(examples + "ode-to-joy.dat", "ode");
 
         // Track 2's channel 3, moved up a fourth, notes brought into reach.
@@ -163,7 +164,6 @@ class TuneToolsTest : public QObject {
             dialog->accept();
         });
         chosenFile_ = writeFile("song.mid", song());
-        before = kit();
         window_->findChild<QAction*>("importMidi")->trigger();
         const QString script = path("song-cli.dat");
         const QString report =
@@ -173,8 +173,35 @@ class TuneToolsTest : public QObject {
         QCOMPARE(window_->windowTitle(), "song.mid" + mainTitle);
         QVERIFY(window_->tuneUnsaved() && window_->isWindowModified()); // until saved as a script
         QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path("song.dat"));
-        expectMemoryOf(before, script);
+        expectTuneOf(script);
         exportsMatchTheCommandLine(script, "song");
+    }
+
+    // Load replaces the tune, so the program plays and exports what korvel-cli
+    // makes of the file; a tune that never ends is exported only when the user
+    // says so, and Cancel writes nothing.
+    void loadReplacesTheTuneAndAnEndlessOneIsExportedOnlyWhenAsked() {
+        QVERIFY(window_->loadFile(examples + "ode-to-joy.dat"));
+        const QString lone = writeFile("nul.dat", "KORVEL one step\n---\n0010@ 1405W");
+        QVERIFY(window_->loadFile(lone));
+        expectTuneOf(lone);
+        QStringList asked;
+        bool answer = false;
+        window_->setExportAsker([&](const QString& caption, const QString& question) {
+            asked << caption + " | " + question;
+            return answer;
+        });
+        exportAs("exportWave", path("nul.wav"), false);
+        QCOMPARE(asked, QStringList{"Export Audio (WAV) | This tune reaches no end marker, so it "
+                                    "never ends.\nThe WAV file would stop it after 10 minutes: "
+                                    "13.2 MB.\nExport it anyway?"});
+        QVERIFY(!QFile::exists(path("nul.wav")));
+        answer = true;
+        exportsMatchTheCommandLine(lone, "nul");
+        QCOMPARE(asked.size(), 3);
+        QVERIFY2(asked[2].startsWith("Export MIDI | This tune reaches no end marker, so it never "
+                                     "ends.\nThe MIDI file would stop it after 10 minutes: "),
+                 qPrintable(asked[2]));
     }
 
     // Nothing reaches memory unless the whole import succeeds; the advice

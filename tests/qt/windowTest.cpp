@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
@@ -267,8 +268,17 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
         const QString missing = QDir::temp().filePath("no-such-dir/tune.dat");
-        QTest::newRow("not a script") << "load" << writeFile("bad.dat", "hello")
-                                      << "Load Script | This File is not KORVEL script.";
+        QTest::newRow("not a script")
+            << "load" << writeFile("bad.dat", "hello")
+            << "Load Script | This File is not KORVEL script.\nIt does not begin with KORVEL.";
+        QTest::newRow("empty") << "load" << writeFile("empty.dat", "")
+                               << "Load Script | This File is not KORVEL script.\nIt is empty.";
+        const QString noMark = writeFile("nomark.dat", "KORVEL\n0010@ 1405W");
+        QTest::newRow("writes nothing")
+            << "load" << noMark
+            << "Load Script | " + noMark +
+                   " writes nothing into memory: nothing was loaded.\nIts keystrokes must "
+                   "follow a line of ---, and it has none.";
         // The system's reason on a line of its own.
         QTest::newRow("missing") << "load" << missing
                                  << "Load Script | Can't Open : " + missing +
@@ -319,12 +329,23 @@ class WindowTest : public QObject {
         QVERIFY(takeSnapshot(kit()) != tune);
         trigger("pasteTune");
         QVERIFY(takeSnapshot(kit()) == tune);
-        QGuiApplication::clipboard()->setText("not a tune");
-        trigger("pasteTune");
-        QCOMPARE(messages_, QStringList{"Paste Tune | The clipboard holds no KORVEL tune.\n"
-                                        "A tune to paste is a script's text, beginning with the "
-                                        "word KORVEL, as Copy Tune puts it there."});
+        for (const char* refused : {"not a tune", "KORVEL\n0010 @ 1405 W ZZZZ"}) {
+            QGuiApplication::clipboard()->setText(refused);
+            trigger("pasteTune");
+        }
+        QCOMPARE(messages_,
+                 (QStringList{"Paste Tune | Nothing pasted. This is not KORVEL script: it must "
+                              "begin with KORVEL.",
+                              "Paste Tune | Nothing pasted. The clipboard's script writes nothing "
+                              "into memory.\nIts keystrokes must follow a line of ---, and it "
+                              "has none."}));
         QVERIFY(kit().memory == memory);
+        messages_.clear();
+        QGuiApplication::clipboard()->setText("KORVEL x\n---\n0010@ 1405W ZZZZ");
+        trigger("pasteTune");
+        QCOMPARE(messages_,
+                 QStringList{"Paste Tune | Tune pasted: press RUN to play. Skipped 4 "
+                             "characters that are not keystrokes, the first on line 3."});
     }
 
     // The walk-through is built in, and leaves the board free to type along.
@@ -335,6 +356,18 @@ class WindowTest : public QObject {
         QVERIFY(page->toPlainText().contains("Write your first tune"));
         QVERIFY(!page->window()->isModal());
         page->window()->close();
+    }
+
+    // Help's keyboard page: the kit's keys, then the tune editor's, each run of keys a table.
+    void keyboardHelpListsTheKitsKeysThenTheEditors() {
+        trigger("keyboardHelp");
+        auto* box = window_->findChild<QMessageBox*>();
+        QVERIFY(box);
+        const QString page = box->text();
+        QVERIFY(page.startsWith("<table><tr><td><b>0-9, A-F</b>"));
+        QVERIFY(page.indexOf("<b>RUN</b>") < page.indexOf("<table><tr><td><b>Up, Down"));
+        QVERIFY(page.contains("<b>Enter or F5, Esc</b>"));
+        box->close();
     }
 
     // The title names the script last loaded or saved, and music only with a
