@@ -8,7 +8,7 @@ foreach(program IN LISTS PROGRAMS)
   execute_process(COMMAND ${STRIP} -o ${STAGE}/${FOLDER}/${name} ${program}
                   COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-file(COPY ${README} DESTINATION ${STAGE}/${FOLDER})
+file(COPY ${TEXTS} DESTINATION ${STAGE}/${FOLDER})
 file(GLOB examples ${EXAMPLES}/*.dat)
 file(COPY ${examples} DESTINATION ${STAGE}/${FOLDER}/examples)
 

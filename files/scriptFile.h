@@ -19,6 +19,9 @@ namespace korvel {
 // replays it into the kit. A file longer than maxScriptBytes before that
 // cannot be opened.
 FileResult loadScriptFile(KitState& kit, const files::Path& path);
+// The desktop edition's Load: the file's tune in place of the one in memory,
+// as replaceTune (scriptText.h), read as loadScriptFile reads it.
+FileResult replaceTuneFile(KitState& kit, const files::Path& path);
 // Writes the kit's memory as a 932-byte script, replacing path only on success.
 FileResult saveScriptFile(const KitState& kit, const files::Path& path);
 // Writes a script's text as it is, replacing path only on success.

@@ -11,13 +11,17 @@
 
 namespace korvel {
 
-extern const char* const loadCaption; // "Load Script"
-extern const char* const saveCaption; // "Save Script"
+extern const char* const loadCaption;      // "Load Script"
+extern const char* const saveCaption;      // "Save Script"
+extern const char* const pasteTuneCaption; // "Paste Tune"
+// The words for clipboard text that is no script, as the editions' pastes say it.
+extern const char* const notScriptSentence;
 
 enum class FileOutcome : uint8_t {
     Done,      // loaded (possibly with nothing to apply) or saved
     CantOpen,  // the file could not be read
     NotScript, // the magic did not match; nothing changed
+    NoTune,    // a tune to load whose keystrokes write nothing; nothing changed
     CantWrite, // the file could not be written; any old file is untouched
 };
 
@@ -27,6 +31,10 @@ struct FileResult {
     const char* caption;
     std::string reason{};        // CantOpen, CantWrite: why, when known (the system's message)
     bool oldContentLost = false; // CantWrite: the file's old contents are gone nevertheless
+    // A tune loaded (replaceTune): what to tell of it, with what was skipped,
+    // and how many characters were skipped as no keystroke.
+    std::string notice{};
+    size_t skipped = 0;
 };
 
 // The longest script text read before its first zero byte; a longer one
@@ -40,12 +48,31 @@ FileResult cantOpen(const std::string& name, std::string reason = {});
 FileResult cantWrite(const std::string& name, std::string reason = {});
 // The reason a script longer than maxScriptBytes cannot be opened.
 std::string tooLargeReason();
+// The message, then the reason (when known) on a line of its own.
+std::string messageWithReason(const FileResult& result);
 // Replays script text that did not come from a file (the clipboard, a link)
 // exactly as a loaded file, with the same outcomes and messages.
 FileResult loadScriptText(KitState& kit, const char* bytes, size_t size);
-// A file's bytes read whole by other means (a web page's file picker): the
-// text ends at its first zero byte, and one longer than maxScriptBytes before
-// it cannot be opened, as with loadScriptFile.
-FileResult loadScriptBytes(KitState& kit, const char* bytes, size_t size, const std::string& name);
+
+// Where a tune's script comes from, for the words of its messages.
+enum class TuneOrigin : uint8_t { File, Clipboard };
+
+// The desktop and web editions' Load, Paste Tune, an example and an import:
+// the script's tune replaces the one in memory, as korvel-cli loads a file
+// into a fresh kit. Memory is cleared as Reset clears it and the registers
+// (digits, address, tempo, start address) are a fresh kit's before the
+// keystrokes are replayed; the clock and what the kit is doing are kept.
+// Bytes end at their first zero byte; text that is no script, or whose
+// keystrokes write nothing, is refused and changes nothing. name: the file
+// the bytes came from, or what the notice says the tune came from.
+FileResult replaceTune(KitState& kit, const char* bytes, size_t size, TuneOrigin origin,
+                       const std::string& name);
+// Why a script longer than maxScriptBytes is refused, for a front end that
+// tells so before it hands the bytes over.
+FileResult scriptTooLarge(TuneOrigin origin, const std::string& name);
+// The same for text already cut at its first zero byte; empty: the file
+// held no byte at all, not even a zero.
+FileResult replaceTuneText(KitState& kit, const char* text, size_t length, bool empty,
+                           TuneOrigin origin, const std::string& name);
 
 } // namespace korvel

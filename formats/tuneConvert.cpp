@@ -4,6 +4,7 @@
 #include "formats/midiFile.h"
 #include "formats/tuneExport.h"
 #include "formats/waveFile.h"
+#include "model/toneBank.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -42,6 +43,45 @@ std::string runWarning(const RunResult& result) {
     if (!result.capped) return {};
     return "no end marker sent play back to the start within " +
            std::to_string(passCapSeconds / 60) + " minutes; stopped there";
+}
+
+namespace {
+
+// "10 minutes", "1 minute 5 seconds": whole seconds, rounded down.
+std::string durationText(uint64_t samples) {
+    const uint64_t seconds = samples / sampleRate;
+    const auto counted = [](uint64_t n, const char* unit) {
+        return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
+    };
+    std::string text = seconds >= 60 ? counted(seconds / 60, "minute") : std::string();
+    if (seconds % 60 != 0 || seconds < 60)
+        text += (text.empty() ? "" : " ") + counted(seconds % 60, "second");
+    return text;
+}
+
+// "13.2 MB", "324 KB", "900 bytes", in thousands as file managers count them.
+std::string sizeText(uint64_t bytes) {
+    char text[40];
+    if (bytes >= 1000000)
+        std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
+    else if (bytes >= 1000)
+        std::snprintf(text, sizeof text, "%" PRIu64 " KB", bytes / 1000);
+    else
+        std::snprintf(text, sizeof text, "%" PRIu64 " bytes", bytes);
+    return text;
+}
+
+} // namespace
+
+std::string endlessTuneQuestion(const RunResult& result, const char* kind, uint64_t fileBytes) {
+    if (!result.capped) return {};
+    return std::string("This tune reaches no end marker, so it never ends.\nThe ") + kind +
+           " file would stop it after " + durationText(result.samples) + ": " +
+           sizeText(fileBytes) + ".\nExport it anyway?";
+}
+
+uint64_t waveFileBytes(const RunResult& result) {
+    return waveHeaderBytes + result.samples + (result.samples & 1);
 }
 
 WavePlan planWave(const KitState& kit, const RunLimit& limit) {

@@ -22,6 +22,14 @@ std::string runFault(const RunResult& result);
 // or empty.
 std::string runWarning(const RunResult& result);
 
+// What to ask before writing a pass that stopped at the cap, so that a tune
+// that never ends is not written as minutes of sound unasked: how long the
+// file (kind: "WAV", "MIDI") would play and its size. Empty when the pass came
+// back to the start.
+std::string endlessTuneQuestion(const RunResult& result, const char* kind, uint64_t fileBytes);
+// The bytes of a WAV file of a run's samples, header and pad byte included.
+uint64_t waveFileBytes(const RunResult& result);
+
 // A silent run of a copy of kit: the WAV's length, or why there is none.
 struct WavePlan {
     RunResult run;

@@ -613,8 +613,8 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
                            : "not transposed.\n";
     text += errors;
     text += "\nThe tune is " + std::to_string(groups) + " groups long: it starts at address " +
-            start + ", plays at\ntempo " + std::to_string(tune.tempo) + " (one length unit is " +
-            unit + " ms) and starts over after its end marker.\n\n";
+            start + ", plays at\ntempo " + std::string(1, nibbleChar(tune.tempo)) +
+            " (one length unit is " + unit + " ms) and starts over after its end marker.\n\n";
     text += "To play it from this file: File > Load, STOP, then RUN.\n"
             "STOP ends whatever the kit was doing (a tune, the organ, digit entry).\n"
             "The last key this file types is a lone 0, so RUN plays the tune even on\n"
@@ -664,7 +664,7 @@ std::string importReport(const ImportedTune& tune) {
                   "voice:          %s, %s and %s\n"
                   "transposition:  %s\n"
                   "memory:         %zu of %u steps used from address %03X, end marker included\n"
-                  "tempo:          row %u, one length unit %.1f ms\n"
+                  "tempo:          %X, one length unit %.1f ms\n"
                   "pitch error:    largest %.1f cents, mean %.1f cents\n"
                   "time error:     largest %.1f ms in a length, %.1f ms in an onset\n",
                   tune.voice.c_str(), plural(tune.notes, "note").c_str(),

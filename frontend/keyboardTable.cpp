@@ -66,7 +66,8 @@ std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld
     return kitKeyForCharacter(character);
 }
 
-std::string keyboardHelpText() {
+std::string keyboardHelpText(Edition edition) {
+    const bool desktop = edition == Edition::Desktop;
     std::string text = "0-9, A-F\tthe same keys, digits on the numeric keypad too\n";
     for (unsigned k = hexDigitCount; k < keyCount; ++k) {
         const auto key = static_cast<KeyId>(k);
@@ -77,6 +78,33 @@ std::string keyboardHelpText() {
         text += '\n';
     }
     text += "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held.\n";
+    // The tune editor's keys, as the README's table has them.
+    text += "While the tune editor's table has the keyboard (View > Tune Editor), the PC keys edit "
+            "the tune instead. The column under the cursor says what a key means:\n";
+    text += "Up, Down, PgUp, PgDn, Home, End\tselect a row (with Shift: extend the selection); "
+            "moving onto a note sounds it\n";
+    text += desktop
+                ? "Left, Right, Tab, Shift+Tab\tchange column: digits, note, length, jump target\n"
+                : "Left, Right\tchange column: digits, note, length, jump target\n";
+    text += "0-9, A-F\tdigits column: type the group as on the keypad (after four digits the "
+            "cursor moves on); jump target column: type the target\n";
+    text += "Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U\tnote column: piano keys, two "
+            "octaves: the kit's nearest tone, keeping the row's length\n";
+    text += "- =\tnote column: the piano an octave down or up; length column: one code shorter or "
+            "longer\n";
+    text += "1-9, 0\tlength column: 1, 2, 3, 4, 6, 8, 12, 16, 24 or 32 units\n";
+    text += ". / ,\ta rest, the end marker, a jump\n";
+    text += desktop ? "Insert, Delete" : "Insert, Delete or Backspace";
+    text += "\topen or close steps (as many as selected); the steps after move, and jumps into "
+            "them are re-aimed\n";
+    text += desktop ? "Enter or F5, Esc\tplay from the row, stop\n"
+                    : "Enter, Esc\tplay from the row, stop\n";
+    text +=
+        desktop ? "F6\trecord from the selected row (the piano keys, or the kit's organ)\n" : "";
+    text += "Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y\tundo, redo\n";
+    text += "Ctrl+X, C, V, A\tcut, copy, paste, select all rows\n";
+    text += desktop ? "Click the board to give the PC keys back to the kit.\n"
+                    : "Tab\tleave the table: the PC keys play the kit again\n";
     return text;
 }
 

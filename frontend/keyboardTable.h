@@ -9,6 +9,7 @@
 
 #include "model/kit.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -27,8 +28,12 @@ std::optional<KeyId> kitKeyForCharacter(char character);
 // letters (0 for none); typed: the character it typed with its modifiers;
 // commandHeld: Ctrl, Alt or Meta is down.
 std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld);
-// A help page: lines of kit keys and their PC keys split by a tab
-// ("ADR\t@ (Shift+2 on US layouts)"), then a line of advice without one.
-std::string keyboardHelpText();
+// The editions whose tune editors read a few keys of their own.
+enum class Edition : uint8_t { Desktop, Web };
+
+// The Help's keyboard page: the kit's keys, then the tune editor's. Lines of
+// keys and what they play or do, split by a tab ("ADR\t@ (Shift+2 on US
+// layouts)"), shown as a table; each line without a tab is a paragraph.
+std::string keyboardHelpText(Edition edition);
 
 } // namespace korvel

@@ -51,8 +51,9 @@ uint64_t Session::catchUp(uint64_t nowMilliseconds) {
     return catchUpClock(catchUp_, nowMilliseconds, kit_, *this);
 }
 
-FileResult Session::loadScript(const char* bytes, size_t size, const std::string& name) {
-    return change([&](KitState& kit) { return loadScriptBytes(kit, bytes, size, name); });
+FileResult Session::loadScript(const char* bytes, size_t size, const std::string& name,
+                               TuneOrigin origin) {
+    return change([&](KitState& kit) { return replaceTune(kit, bytes, size, origin, name); });
 }
 
 bool Session::audition(uint32_t toneIndex, uint32_t lengthBytes) {

@@ -82,8 +82,11 @@ class Session final : RepaintPort, StepObserver {
     // Brings the clock up to the counter's reading; returns the tenths ticked.
     uint64_t catchUp(uint64_t nowMilliseconds);
 
-    // A script's bytes from a file called name (or the clipboard), as loadScriptBytes.
-    FileResult loadScript(const char* bytes, size_t size, const std::string& name);
+    // A script's tune from a file called name (or the clipboard) in place of
+    // the one in memory, as replaceTune; a tune playing plays on from the new
+    // memory. One change, so the tune editor sees one step of undo.
+    FileResult loadScript(const char* bytes, size_t size, const std::string& name,
+                          TuneOrigin origin = TuneOrigin::File);
     // Changes the kit from outside the keypad (a script file, a link, an
     // import) and shows the result; a tune playing plays on from the changed
     // memory. Returns what change returns.

@@ -1,8 +1,10 @@
 // The editor's cursor, keys and edits, each edit one change of the session's kit.
 #include "frontend/tuneEditor.h"
 
+#include "frontend/hexText.h"
 #include "frontend/tuneEdits.h"
 #include "frontend/tuneScript.h"
+#include "frontend/tuneSettings.h"
 #include "model/toneBank.h"
 
 #include <algorithm>
@@ -15,8 +17,6 @@ namespace {
 constexpr uint32_t groupDigits = 4;
 constexpr uint32_t targetDigits = 3;
 constexpr int64_t pageRows = 16;
-constexpr uint32_t lastStartAddress = 0xFFF; // three digits, as WRITE at 000 takes them
-constexpr uint32_t lastTempo = tempoCount - 1;
 
 // Units (lengths of code 0) the length column's keys 1..9 and 0 set.
 constexpr std::array<uint32_t, 10> commonUnits = {32, 1, 2, 3, 4, 6, 8, 12, 16, 24};
@@ -334,11 +334,15 @@ void TuneEditor::restore(const TuneSnapshot* snapshot) {
 }
 
 void TuneEditor::setStartAddress(uint32_t address) {
-    change([&](KitState& kit) { kit.startAddress = std::min(address, lastStartAddress); });
+    change([&](KitState& kit) {
+        kit.startAddress = std::min(address, tuneSettingField(TuneSetting::StartAddress).largest);
+    });
 }
 
 void TuneEditor::setTempo(uint32_t tempo) {
-    change([&](KitState& kit) { kit.tempo = std::min(tempo, lastTempo); });
+    change([&](KitState& kit) {
+        kit.tempo = std::min(tempo, tuneSettingField(TuneSetting::Tempo).largest);
+    });
 }
 
 void TuneEditor::setOctave(int octave) {
@@ -356,12 +360,16 @@ void TuneEditor::setRecording(bool on, uint64_t nowMs) {
             message_ = "Stop the tune to record.";
             return;
         }
+        message_.clear();
         history_.openGroup();
         recorder_.emplace(session_.kit().tempo);
         recordRow_ = cursor_;
+        recordedOverEnd_ = false;
+        reachBeforeRecording_ = reach_;
         return;
     }
     recordSteps(recorder_->finish(nowMs));
+    if (recordedOverEnd_) endRecordedTune();
     if (pianoHeld_) session_.endAudition();
     pianoHeld_.reset();
     recorder_.reset();
@@ -386,14 +394,33 @@ void TuneEditor::recordSteps(const std::vector<uint16_t>& groups) {
     if (groups.empty()) return;
     change([&](KitState& kit) {
         for (uint16_t group : groups) {
-            if (recordRow_ > lastTuneRow) {
-                message_ = "The recording reached the end of memory; later notes are not kept.";
+            const bool keepLastRow =
+                recordedOverEnd_ || groupAt(kit, lastTuneRow) == endMarkerGroup;
+            if (recordRow_ > (keepLastRow ? lastTuneRow - 1 : lastTuneRow)) {
+                message_ = keepLastRow ? "The recording reached the end of memory, whose last row "
+                                         "keeps the end marker; later notes are not kept."
+                                       : "The recording reached the end of memory; later notes "
+                                         "are not kept.";
                 return;
             }
+            recordedOverEnd_ |= groupAt(kit, recordRow_) == endMarkerGroup;
             writeGroupAt(kit, recordRow_++ * stepNibbles, group);
         }
     });
     moveCursor(int64_t(std::min(recordRow_, lastTuneRow)) - cursor_, false);
+}
+
+// The end marker the recording wrote over comes back after its notes, unless
+// the step there was part of the tune before.
+void TuneEditor::endRecordedTune() {
+    if (groupAt(session_.kit(), recordRow_) == endMarkerGroup) return;
+    if (!spareStep(session_.kit(), reachBeforeRecording_, recordRow_)) {
+        message_ = "The recording wrote over the end marker, and the step after its notes, at " +
+                   addressText(recordRow_ * stepNibbles) +
+                   ", is part of the tune: no end marker was written.";
+        return;
+    }
+    change([&](KitState& kit) { writeGroupAt(kit, recordRow_ * stepNibbles, endMarkerGroup); });
 }
 
 } // namespace korvel

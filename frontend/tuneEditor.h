@@ -22,7 +22,9 @@
 // C, V and A: undo, redo, cut, copy, paste, select all. Insert opens steps
 // and Delete closes them (as many as are selected); Enter plays from the
 // cursor, Esc stops. Moving onto a note sounds it when nothing plays.
-// While recording, the piano keys play (and record) in every column.
+// While recording, the piano keys play (and record) in every column. A
+// recording that writes over an end marker writes a new one after its notes,
+// so it keeps memory's last row for it.
 #pragma once
 
 #include "frontend/pianoKeys.h"
@@ -150,6 +152,7 @@ class TuneEditor {
     void recordNoteOn(uint32_t toneIndex, uint64_t nowMs);
     void recordNoteOff(uint32_t toneIndex, uint64_t nowMs);
     void recordSteps(const std::vector<uint16_t>& groups);
+    void endRecordedTune();
     void restore(const TuneSnapshot* snapshot);
 
     Session& session_;
@@ -167,6 +170,8 @@ class TuneEditor {
     std::optional<uint32_t> pianoHeld_; // the tone a held piano key sounds while recording
     std::optional<TuneRecorder> recorder_;
     uint32_t recordRow_ = 0;
+    bool recordedOverEnd_ = false; // the recording wrote over an end marker
+    TuneReach reachBeforeRecording_;
 };
 
 } // namespace korvel

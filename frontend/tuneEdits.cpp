@@ -35,10 +35,6 @@ Run runToEnd(const KitState& kit, const TuneReach& reach, uint32_t row, uint32_t
     return {row, row < tuneRowCount ? tuneRowCount - row : 0};
 }
 
-bool spare(const KitState& kit, const TuneReach& reach, uint32_t row) {
-    return !reach.reached[row] || groupAt(kit, row) == clearedGroup;
-}
-
 // Every jump, and the start address, given the target newTarget makes of its own.
 template <typename Aim> void reaim(KitState& kit, Aim&& newTarget) {
     for (uint32_t r = 0; r < tuneRowCount; ++r) {
@@ -58,6 +54,10 @@ std::string noRoom(uint32_t row) {
 
 } // namespace
 
+bool spareStep(const KitState& kit, const TuneReach& reach, uint32_t row) {
+    return !reach.reached[row] || groupAt(kit, row) == clearedGroup;
+}
+
 EditResult insertSteps(KitState& kit, const TuneReach& reach, uint32_t row, uint32_t count,
                        uint32_t group) {
     const Run run = runToEnd(kit, reach, row, tuneRowCount - count);
@@ -65,7 +65,7 @@ EditResult insertSteps(KitState& kit, const TuneReach& reach, uint32_t row, uint
     for (uint32_t i = run.count; i < run.count + count; ++i) {
         const uint32_t lost =
             run.wraps || row + i <= lastTuneRow ? wrapRow(row + i) : row + i - count;
-        if (!spare(kit, reach, lost)) return {false, noRoom(lost)};
+        if (!spareStep(kit, reach, lost)) return {false, noRoom(lost)};
     }
     for (uint32_t i = run.count; i-- > 0;) {
         const uint32_t to = row + i + count;

@@ -34,6 +34,9 @@ constexpr uint32_t lengthOfGroup(uint32_t group) {
     return group & 0xFF;
 }
 
+// A step an edit may write over: play does not reach it, or it holds 0000 as cleared memory does.
+bool spareStep(const KitState& kit, const TuneReach& reach, uint32_t row);
+
 struct EditResult {
     bool done;
     std::string message; // when !done: why, for the user

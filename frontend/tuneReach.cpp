@@ -89,6 +89,12 @@ TuneReach walkTune(const KitState& kit) {
                      addressText(start - start % stepNibbles) + ".");
     const Walk walk = runPlayer(kit);
     const auto& steps = walk.steps;
+    const auto loop = steps.begin() + static_cast<long>(walk.loopStart);
+    const auto isEnd = [](const Examined& step) { return step.kind == StepKind::End; };
+    const bool ends = std::any_of(steps.begin(), steps.end(), isEnd);
+    // A wrap from 1FC to 000 on the loop play keeps going round, when that loop
+    // meets an end marker, is the tune's own: memory wraps, as the kit's does.
+    const bool loopEnds = std::any_of(loop, steps.end(), isEnd);
     for (size_t i = 0; i < steps.size(); ++i) {
         const Examined& step = steps[i];
         for (uint32_t nibble : {step.address, step.address + stepNibbles - 1})
@@ -106,18 +112,16 @@ TuneReach walkTune(const KitState& kit) {
         }
         if (i + 1 < steps.size() && movesOn(step) && steps[i + 1].address < step.address) {
             reach.wrapsPastEnd = true;
-            addCheck(reach, TuneFault::PastMemoryEnd, step.address,
-                     "Play runs past the end of memory after " + addressText(step.address) +
-                         " and goes on at 000.");
+            if (i < walk.loopStart || !loopEnds)
+                addCheck(reach, TuneFault::PastMemoryEnd, step.address,
+                         "Play runs past the end of memory after " + addressText(step.address) +
+                             " and goes on at 000.");
         }
     }
-    const bool ends = std::any_of(steps.begin(), steps.end(),
-                                  [](const Examined& step) { return step.kind == StepKind::End; });
     if (!ends)
         addCheck(reach, TuneFault::NoEndMarker, start,
                  "Play from " + addressText(start) + " never reaches an end marker.");
     // The loop is named by its first sounded step (a rest), or else its first step.
-    const auto loop = steps.begin() + static_cast<long>(walk.loopStart);
     const bool loopSounds = std::any_of(
         loop, steps.end(), [](const Examined& step) { return step.kind == StepKind::Note; });
     const auto rest = std::find_if(

@@ -27,6 +27,7 @@ enum class TuneFault : uint8_t {
     IntoStep,      // a jump, or the start address, lands inside a step
     SilentLoop,    // play goes round for ever without sounding a note
     PastMemoryEnd, // a step runs past the last nibble, or play runs on from 1FC to 000
+                   // other than on a tune's every pass to its end marker
 };
 
 struct TuneCheck {

@@ -2,6 +2,7 @@
 // kit's own script loader.
 #include "frontend/tuneScript.h"
 
+#include "files/scriptText.h"
 #include "frontend/hexText.h"
 #include "frontend/tuneReach.h"
 #include "frontend/tuneTable.h"
@@ -54,7 +55,7 @@ std::string stepsScript(const KitState& kit, uint32_t row, uint32_t count) {
 
 std::string wholeTuneScript(const KitState& kit, const std::string& title) {
     return "KORVEL " + titleLine(title) + "\nStarts at " + addressText(kit.startAddress) +
-           ", tempo " + std::to_string(kit.tempo) + ".\n---\n" +
+           ", tempo " + hexText(kit.tempo, 1) + ".\n---\n" +
            registerLine(tempoRegister, kit.tempo) +
            registerLine(startAddressRegister, kit.startAddress) + groupsText(kit, 0, tuneRowCount) +
            "0\n";
@@ -63,8 +64,7 @@ std::string wholeTuneScript(const KitState& kit, const std::string& title) {
 ScriptSteps scriptSteps(const std::string& text) {
     KitState scratch{};
     scratch.memory.fill(untouched);
-    if (!applyScript(scratch, text.data(), text.size()))
-        return {false, "This is not KORVEL script: it must begin with KORVEL.", 0, {}};
+    if (!applyScript(scratch, text.data(), text.size())) return {false, notScriptSentence, 0, {}};
     const auto& memory = scratch.memory;
     const auto written = [](uint32_t nibble) { return nibble != untouched; };
     const auto first = std::find_if(memory.begin(), memory.end(), written);

@@ -32,16 +32,50 @@ void applyCommand(KitState& kit, char c) {
         storeGroup(kit);
 }
 
+bool isKeystroke(char c) {
+    return digitValue(c) >= 0 || c == '@' || c == 'W' || c == 'w';
+}
+
+// Where the keystrokes begin: at the first "---", or at the end when there is none.
+size_t commandsBegin(const char* text, size_t end) {
+    size_t p = magicBytes;
+    while (p < end && !(end - p >= 3 && text[p] == '-' && text[p + 1] == '-' && text[p + 2] == '-'))
+        ++p;
+    return p;
+}
+
+bool hasMagic(const char* text, size_t end) {
+    return end >= magicBytes && std::memcmp(text, magic, magicBytes) == 0;
+}
+
 } // namespace
 
 bool applyScript(KitState& kit, const char* text, size_t length) {
     const size_t end = std::find(text, text + length, '\0') - text;
-    if (end < magicBytes || std::memcmp(text, magic, magicBytes) != 0) return false;
-    size_t p = magicBytes;
-    while (p < end && !(end - p >= 3 && text[p] == '-' && text[p + 1] == '-' && text[p + 2] == '-'))
-        ++p;
-    for (; p < end; ++p) applyCommand(kit, text[p]);
+    if (!hasMagic(text, end)) return false;
+    for (size_t p = commandsBegin(text, end); p < end; ++p) applyCommand(kit, text[p]);
     return true;
+}
+
+// A character is counted once, at its first byte: UTF-8's continuation bytes are not.
+ScriptContent scriptContent(const char* text, size_t length) {
+    const size_t end = std::find(text, text + length, '\0') - text;
+    ScriptContent content;
+    content.isScript = hasMagic(text, end);
+    if (!content.isScript) return content;
+    size_t p = commandsBegin(text, end);
+    content.marked = p < end;
+    uint32_t line = 1 + uint32_t(std::count(text, text + p, '\n'));
+    while (p < end && text[p] == '-') ++p;
+    for (; p < end; ++p) {
+        const char c = text[p];
+        if (c == 'W' || c == 'w') ++content.writes;
+        if (c == '\n') ++line;
+        const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+        if (isKeystroke(c) || std::strchr(" \t\r\n", c) || continuation) continue;
+        if (content.skipped++ == 0) content.firstSkippedLine = line;
+    }
+    return content;
 }
 
 ScriptImage buildScript(const KitState& kit) {

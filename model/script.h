@@ -21,6 +21,20 @@ using ScriptImage = std::array<char, scriptImageBytes>;
 // The text is read up to its first zero byte or its end, whichever comes first.
 // Returns false, changing nothing, when the magic does not match.
 bool applyScript(KitState& kit, const char* text, size_t length);
+
+// What a script's text holds, read as applyScript reads it: for the editions
+// that tell how a load went.
+struct ScriptContent {
+    bool isScript = false; // it begins with the magic
+    bool marked = false;   // a "---" begins its keystrokes
+    size_t writes = 0;     // WRITE keystrokes
+    // Characters among the keystrokes that are none (white space and the
+    // "---" line's own dashes aside), and the line of the first.
+    size_t skipped = 0;
+    uint32_t firstSkippedLine = 0;
+};
+ScriptContent scriptContent(const char* text, size_t length);
+
 ScriptImage buildScript(const KitState& kit);
 // "0".."9", "A".."F" for 0..15; "?" for anything else.
 char nibbleChar(uint32_t value);

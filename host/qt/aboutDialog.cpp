@@ -39,9 +39,10 @@ AboutDialog::AboutDialog(QWidget* parent)
     setWindowTitle(tr("About KORVEL Simulator"));
     auto* text = new QVBoxLayout(this);
     text->setContentsMargins(mascotWidth + 12, logoHeight + 8, 12, 12);
-    const QStringList lines = {tr("KORVEL Simulator for Qt"), tr("Version %1").arg(KORVEL_VERSION),
-                               tr("(Music Player available)"),
-                               tr("Made with care by the KORVEL team")};
+    const QStringList lines = {
+        tr("KORVEL Simulator for Qt"),    tr("Version %1").arg(KORVEL_VERSION),
+        tr("(Music Player available)"),   tr("Made with care by the KORVEL team"),
+        QStringLiteral(KORVEL_COPYRIGHT), QStringLiteral(KORVEL_LICENCE)};
     for (const QString& line : lines) {
         auto* label = new QLabel(line);
         label->setAlignment(Qt::AlignHCenter);

@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <algorithm>
+
 namespace korvel::qt {
 namespace {
 
@@ -27,7 +29,8 @@ QString accelerated(const char* label) {
 ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
                            QWidget* parent)
     : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),
-      automaticTranspose_(new QRadioButton(tr("&Automatic"))), semitones_(new QSpinBox),
+      automaticTranspose_(new QRadioButton(tr("&Automatic"))),
+      givenTranspose_(new QRadioButton(tr("&By"))), semitones_(new QSpinBox),
       fit_(new QCheckBox(accelerated(fitChoiceLabel))),
       truncate_(new QCheckBox(accelerated(truncateChoiceLabel))) {
     setWindowTitle(QString::fromLatin1(importCaption));
@@ -37,17 +40,16 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
 
     automaticTranspose_->setObjectName("automaticTranspose");
     automaticTranspose_->setChecked(true);
-    auto* givenTranspose = new QRadioButton(tr("&By"));
-    givenTranspose->setObjectName("givenTranspose");
+    givenTranspose_->setObjectName("givenTranspose");
     semitones_->setObjectName("semitones");
     semitones_->setRange(-formats::maxTranspose, formats::maxTranspose);
     semitones_->setSuffix(tr(" semitones"));
     semitones_->setAccessibleName(tr("Semitones"));
     semitones_->setEnabled(false);
-    connect(givenTranspose, &QRadioButton::toggled, semitones_, &QWidget::setEnabled);
+    connect(givenTranspose_, &QRadioButton::toggled, semitones_, &QWidget::setEnabled);
     auto* transpose = new QHBoxLayout;
     transpose->addWidget(automaticTranspose_);
-    transpose->addWidget(givenTranspose);
+    transpose->addWidget(givenTranspose_);
     transpose->addWidget(semitones_);
     transpose->addStretch();
 
@@ -80,6 +82,17 @@ formats::ImportOptions ImportDialog::options() const {
     options.fit = fit_->isChecked();
     options.truncate = truncate_->isChecked();
     return options;
+}
+
+void ImportDialog::setOptions(const formats::ImportOptions& options) {
+    const auto voice = std::find_if(voices_.begin(), voices_.end(), [&](const auto& choice) {
+        return choice.track == options.track && choice.channel == options.channel;
+    });
+    if (voice != voices_.end()) voice_->setCurrentIndex(int(voice - voices_.begin()));
+    (options.transpose ? givenTranspose_ : automaticTranspose_)->setChecked(true);
+    if (options.transpose) semitones_->setValue(*options.transpose);
+    fit_->setChecked(options.fit);
+    truncate_->setChecked(options.truncate);
 }
 
 } // namespace korvel::qt

@@ -27,11 +27,14 @@ class ImportDialog final : public QDialog {
                  QWidget* parent = nullptr);
 
     formats::ImportOptions options() const;
+    // Shows the choices given, as options() returned them.
+    void setOptions(const formats::ImportOptions& options);
 
   private:
     std::vector<formats::VoiceChoice> voices_;
     QComboBox* voice_;
     QRadioButton* automaticTranspose_;
+    QRadioButton* givenTranspose_;
     QSpinBox* semitones_;
     QCheckBox* fit_;
     QCheckBox* truncate_;

@@ -48,7 +48,12 @@ KitSession::KitSession(SessionSound& sound, QObject* parent)
 }
 
 FileResult KitSession::loadFile(const QString& path) {
-    return session_.change([&](KitState& kit) { return loadScriptFile(kit, filePath(path)); });
+    return session_.change([&](KitState& kit) { return replaceTuneFile(kit, filePath(path)); });
+}
+
+FileResult KitSession::loadText(const QByteArray& text) {
+    return session_.loadScript(text.constData(), static_cast<size_t>(text.size()), "Clipboard",
+                               TuneOrigin::Clipboard);
 }
 
 FileResult KitSession::loadScript(const QByteArray& bytes, const QString& name) {

@@ -30,8 +30,9 @@ class KitSession final : public QObject, private SessionView {
     void letGo(KeyId key) { session_.letGo(key); }
     bool isHeld(KeyId key) const { return session_.isHeld(key); }
     void reset() { session_.reset(); }
+    // Load, Paste Tune, an example and an import replace the tune in memory (replaceTune).
     FileResult loadFile(const QString& path);
-    FileResult loadText(const QByteArray& text) { return loadScript(text, "Clipboard"); }
+    FileResult loadText(const QByteArray& text);
     // A script's bytes from elsewhere (an example, an import) under name.
     FileResult loadScript(const QByteArray& bytes, const QString& name);
     // Writes the whole tune (memory, start address and tempo) as a script named title.

@@ -80,11 +80,18 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulator of the KORVEL hobby computer kit"));
     parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own version option would print the version alone, without the notice.
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version and licence information."));
+    parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("script"),
                                  QStringLiteral("A .dat script to load at start."),
                                  QStringLiteral("[script]"));
     parser.process(application);
+    if (parser.isSet(version)) {
+        std::puts(KORVEL_VERSION_TEXT("korvel"));
+        return 0;
+    }
 
     // Without an audio device the kit runs silent, but tunes still step on.
     korvel::qt::QtSound deviceSound;

@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -36,12 +37,14 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace korvel::qt {
 namespace {
 
-const char* const mainTitle = "KORVEL Simulator (Music playable)";
+const char* const mainTitle = "KORVEL Simulator";
+const char* const soundClaim = " (Music playable)";
 // The top left of the window's inside: the frame is the window manager's,
 // and placing the inside brings the frame back exactly where it was.
 const char* const positionSetting = "window/clientPosition";
@@ -49,6 +52,7 @@ const char* const zoomSetting = "view/zoom";
 const char* const editorSetting = "view/tuneEditor";
 const char* const recentSetting = "files/recent";
 constexpr int recentFileCount = 8;
+constexpr int exportedNoteMs = 5000; // long enough to read, then the kit's status again
 constexpr int zoomPercents[] = {100, 150, 200};
 const char* const zoomLabels[] = {"&100 %", "1&50 %", "&200 %"};
 // A screen too small for the board at 100 % gets it smaller, down to this.
@@ -135,35 +139,36 @@ quint64 physicalKeyOf(const QKeyEvent& event) {
     return (quint64{1} << 32) | static_cast<quint32>(event.key());
 }
 
-bool boardFits(int percent, QSize chrome, QSize available) {
-    const QSize window = QSize(qCeil(layout::boardWidth * percent / 100.0),
-                               qCeil(layout::boardHeight * percent / 100.0)) +
-                         chrome;
-    return window.width() <= available.width() && window.height() <= available.height();
-}
-
-// The zoom asked for if the board and chrome fit the available size, else the
-// largest smaller menu zoom that fits, else the largest whole percent that does.
-int fittingZoom(int asked, QSize chrome, QSize available) {
+// The zoom asked for if the window fits at it, else the largest smaller menu
+// zoom with which it fits, else the largest whole percent that does.
+int fittingZoom(int asked, const std::function<bool(int percent)>& fits) {
     for (auto z = std::rbegin(zoomPercents); z != std::rend(zoomPercents); ++z)
-        if (*z <= asked && boardFits(*z, chrome, available)) return *z;
+        if (*z <= asked && fits(*z)) return *z;
     int percent = zoomPercents[0] - 1;
-    while (percent > smallestZoomPercent && !boardFits(percent, chrome, available)) --percent;
+    while (percent > smallestZoomPercent && !fits(percent)) --percent;
     return percent;
 }
 
-// The table's help page, its key lines as a table.
+// The table's help page in its order: each run of key lines a table, each other line a paragraph.
 QString keyboardHelpHtml() {
-    QString rows, advice;
-    for (const QString& line : QString::fromStdString(keyboardHelpText()).split('\n')) {
+    QString html, rows;
+    const auto endTable = [&] {
+        if (!rows.isEmpty()) html += QStringLiteral("<table>%1</table>").arg(rows);
+        rows.clear();
+    };
+    for (const QString& line :
+         QString::fromStdString(keyboardHelpText(Edition::Desktop)).split('\n')) {
         const QStringList cells = line.split('\t');
-        if (cells.size() == 2)
+        if (cells.size() == 2) {
             rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
                         .arg(cells[0].toHtmlEscaped(), cells[1].toHtmlEscaped());
-        else if (!line.isEmpty())
-            advice += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+            continue;
+        }
+        endTable();
+        if (!line.isEmpty()) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
     }
-    return QStringLiteral("<table>%1</table>%2").arg(rows, advice);
+    endTable();
+    return html;
 }
 
 } // namespace
@@ -171,7 +176,6 @@ QString keyboardHelpHtml() {
 MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     : QMainWindow(parent), session_(new KitSession(sound, this)), panel_(new Panel(*session_)),
       status_(new QLabel) {
-    setWindowTitle(QString::fromLatin1(mainTitle));
     editorPanel_ = new TuneEditorPanel(*session_);
     editorPanel_->hide();
     // A click on the board takes the keyboard back from the editor, so PC keys play the kit.
@@ -183,7 +187,8 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     row->addWidget(panel_, 0, Qt::AlignTop);
     row->addWidget(editorPanel_);
     setCentralWidget(boardAndEditor);
-    savedTune_ = takeSnapshot(session_->kit());
+    nameTune(untitledTune(), {}, {}, true);
+    connect(editorPanel_, &TuneEditorPanel::tuneChanged, this, &MainWindow::followTune);
     status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
@@ -199,6 +204,13 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
         box.exec();
     };
     choose_ = [this](FileChoice choice) { return chooseWithDialog(choice); };
+    askExport_ = [this](const QString& caption, const QString& question) {
+        QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Cancel, this);
+        const QAbstractButton* go = box.addButton(tr("Export"), QMessageBox::AcceptRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == go;
+    };
     askUnsaved_ = [this] {
         const auto answer = QMessageBox::question(
             this, tr("Unsaved Tune"),
@@ -350,8 +362,8 @@ QString MainWindow::chooseWithDialog(FileChoice choice) {
     dialog.setDefaultSuffix(QString::fromLatin1(kind.suffix));
     const QStringList recent = QSettings().value(recentSetting).toStringList();
     if (!recent.isEmpty()) dialog.setDirectory(QFileInfo(recent.first()).absolutePath());
-    if (choice == FileChoice::ExportWave || choice == FileChoice::ExportMidi)
-        dialog.selectFile(defaultExportPath(kind.suffix));
+    const QString proposed = proposedPath(choice);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
 }
@@ -359,8 +371,24 @@ QString MainWindow::chooseWithDialog(FileChoice choice) {
 std::optional<formats::ImportOptions>
 MainWindow::chooseImportWithDialog(const QString& path, std::vector<formats::VoiceChoice> voices) {
     ImportDialog dialog(QFileInfo(path).fileName(), std::move(voices), this);
+    if (path == importChoicePath_) dialog.setOptions(importChoice_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.options();
+    importChoicePath_ = path;
+    importChoice_ = dialog.options();
+    return importChoice_;
+}
+
+QString MainWindow::proposedPath(FileChoice choice) const {
+    switch (choice) {
+    case FileChoice::Save:
+        return tunePath_.isEmpty() || isMidiFileName(tunePath_) ? defaultExportPath("dat")
+                                                                : tunePath_;
+    case FileChoice::ExportWave:
+    case FileChoice::ExportMidi: return defaultExportPath(fileDialogKind(choice).suffix);
+    case FileChoice::Load:
+    case FileChoice::ImportMidi: break;
+    }
+    return {};
 }
 
 // Beside the file the tune came from, named after it, never over it.
@@ -381,15 +409,24 @@ void MainWindow::report(const FileResult& result) {
               QString::fromStdString(messageText(result, true)));
 }
 
-bool MainWindow::tuneUnsaved() const {
-    const TuneSnapshot now = takeSnapshot(session_->kit());
-    const auto& memory = session_->kit().memory;
-    const bool blank = std::all_of(memory.begin(), memory.end(), [](auto n) { return n == 0; });
-    return now != savedTune_ && !blank;
+// A tune loaded says nothing unless characters of its script were skipped.
+void MainWindow::reportLoad(const FileResult& result) {
+    if (result.outcome == FileOutcome::Done && result.skipped != 0)
+        return tell_(QString::fromLatin1(result.caption), QString::fromStdString(result.notice));
+    report(result);
 }
 
-void MainWindow::markSaved() {
-    savedTune_ = takeSnapshot(session_->kit());
+bool MainWindow::tuneUnsaved() const {
+    const NamedTune* named = namedTune(takeSnapshot(session_->kit()));
+    const auto& memory = session_->kit().memory;
+    const bool blank = std::all_of(memory.begin(), memory.end(), [](auto n) { return n == 0; });
+    return !(named && named->saved) && !blank;
+}
+
+const MainWindow::NamedTune* MainWindow::namedTune(const TuneSnapshot& tune) const {
+    const auto named = std::find_if(namedTunes_.begin(), namedTunes_.end(),
+                                    [&](const NamedTune& n) { return n.tune == tune; });
+    return named == namedTunes_.end() ? nullptr : &*named;
 }
 
 bool MainWindow::mayDropTune() {
@@ -409,15 +446,13 @@ bool MainWindow::loadFile(const QString& path) {
 bool MainWindow::openScript(const QString& path) {
     const FileResult result = session_->loadFile(path);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) {
         forgetRecent(path);
         return false;
     }
     rememberRecent(path);
-    nameTune(nameOfScriptFile(path), path);
-    showFileName(path);
-    markSaved();
+    nameTune(nameOfScriptFile(path), path, path, true);
     return true;
 }
 
@@ -436,9 +471,7 @@ bool MainWindow::save() {
     report(result);
     if (result.outcome != FileOutcome::Done) return false;
     rememberRecent(path);
-    nameTune({name.title, nameOfFile(path).fileStem}, path);
-    showFileName(path);
-    markSaved();
+    nameTune({name.title, nameOfFile(path).fileStem}, path, path, true);
     return true;
 }
 
@@ -453,11 +486,10 @@ void MainWindow::loadExample(const Example& example) {
     if (!mayDropTune()) return;
     const FileResult result = session_->loadScript(example.script, example.fileName);
     editorPanel_->refresh();
-    report(result);
+    reportLoad(result);
     if (result.outcome != FileOutcome::Done) return;
-    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {});
-    showFileName(example.fileName);
-    markSaved();
+    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {}, example.fileName,
+             true);
 }
 
 void MainWindow::importMidi() {
@@ -476,25 +508,22 @@ bool MainWindow::importChosen(const QString& path) {
         report(read.result);
         return false;
     }
-    std::optional<formats::ImportOptions> options =
-        chooseImport_(path, formats::voiceChoices(read.song));
-    if (!options) return false;
-    options->advice = dialogAdvice();
+    const std::vector<formats::VoiceChoice> voices = formats::voiceChoices(read.song);
     const QString fileName = QFileInfo(path).fileName();
-    const formats::MidiImport imported =
-        formats::importMidi(read.bytes, *options, fileName.toStdString());
-    if (!imported.ok) {
-        report(cantImport(path, imported.error));
-        return false;
+    formats::MidiImport imported{};
+    while (!imported.ok) {
+        std::optional<formats::ImportOptions> options = chooseImport_(path, voices);
+        if (!options) return false;
+        options->advice = dialogAdvice();
+        imported = formats::importMidi(read.bytes, *options, fileName.toStdString());
+        if (!imported.ok) report(cantImport(path, imported.error));
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
     const FileResult loaded = session_->loadScript(script, fileName);
     editorPanel_->refresh();
-    report(loaded);
+    reportLoad(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
-    nameTune(nameOfScript(script, nameOfFile(path)), path);
-    showFileName(path);
-    markSaved();
+    nameTune(nameOfScript(script, nameOfFile(path)), path, path, false);
     inform_(QString::fromLatin1(importCaption), importReportText(imported));
     return true;
 }
@@ -508,36 +537,62 @@ void MainWindow::exportMidi() {
                exportMidiCaption);
 }
 
-// A tune that cannot be exported says so before a file is asked for.
+// A tune that cannot be exported says so, and one that never ends asks,
+// before a file is asked for.
 void MainWindow::exportTune(const TuneExport& exported, FileChoice choice, const char* caption) {
     const QString shownCaption = QString::fromLatin1(caption);
     if (!exported.fault().empty())
         return tell_(shownCaption, QString::fromStdString(exported.fault()));
+    if (!exported.question().empty() &&
+        !askExport_(shownCaption, QString::fromStdString(exported.question())))
+        return;
     const QString path = choose_(choice);
     if (path.isEmpty()) return;
     const FileResult written = exported.writeTo(path, caption);
     report(written);
-    if (written.outcome == FileOutcome::Done && !exported.warning().empty())
-        tell_(shownCaption, QString::fromStdString(exported.warning()));
+    if (written.outcome != FileOutcome::Done) return;
+    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).fileName()), exportedNoteMs);
 }
 
-void MainWindow::nameTune(const TuneName& name, const QString& path) {
-    tuneName_ = name;
-    tunePath_ = path;
+void MainWindow::nameTune(const TuneName& name, const QString& path, const QString& shownFile,
+                          bool saved) {
+    NamedTune named{takeSnapshot(session_->kit()), name, path, shownFile, saved};
+    namedTunes_.erase(std::remove_if(namedTunes_.begin(), namedTunes_.end(),
+                                     [&](const NamedTune& n) { return n.tune == named.tune; }),
+                      namedTunes_.end());
+    namedTunes_.push_back(std::move(named));
+    followTune();
 }
 
-// The memory came from this file or went into it; Paste and Reset replace it.
-void MainWindow::showFileName(const QString& path) {
-    const QString title = QString::fromLatin1(mainTitle);
-    setWindowTitle(
-        path.isEmpty() ? title : QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), title));
+// A changed tune keeps its name: it is the same tune, changed, until saved.
+void MainWindow::followTune() {
+    const TuneSnapshot now = takeSnapshot(session_->kit());
+    const NamedTune* named = namedTune(now);
+    if (!named) {
+        namedTunes_.push_back({now, tuneName_, tunePath_, shownFile_, false});
+        named = &namedTunes_.back();
+    }
+    tuneName_ = named->name;
+    tunePath_ = named->path;
+    shownFile_ = named->shownFile;
+    showTitle();
+}
+
+// Paste and Reset leave a tune of no file: the title names none.
+void MainWindow::showTitle() {
+    QString title = QString::fromLatin1(mainTitle) + QStringLiteral("[*]");
+    if (!shownFile_.isEmpty())
+        title = QStringLiteral("%1[*] - %2")
+                    .arg(QFileInfo(shownFile_).fileName(), QString::fromLatin1(mainTitle));
+    if (!soundless_) title += QString::fromLatin1(soundClaim);
+    setWindowTitle(title);
+    setWindowModified(tuneUnsaved());
 }
 
 void MainWindow::reset() {
     session_->reset();
     editorPanel_->refresh();
-    nameTune(untitledTune(), {});
-    showFileName({});
+    nameTune(untitledTune(), {}, {}, false);
 }
 
 void MainWindow::copyTune() {
@@ -549,13 +604,9 @@ void MainWindow::pasteTune() {
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
     editorPanel_->refresh();
-    if (result.outcome == FileOutcome::Done) {
-        nameTune(nameOfScript(text, untitledTune()), {});
-        showFileName({});
-    } else
-        tell_(tr("Paste Tune"), tr("The clipboard holds no KORVEL tune.\n"
-                                   "A tune to paste is a script's text, beginning with the "
-                                   "word KORVEL, as Copy Tune puts it there."));
+    reportLoad(result);
+    if (result.outcome != FileOutcome::Done) return;
+    nameTune(nameOfScript(text, untitledTune()), {}, {}, false);
 }
 
 void MainWindow::showKeyboardHelp() {
@@ -591,6 +642,8 @@ void MainWindow::showNoSound(const QString& reason) {
     note->setObjectName("noSound");
     note->setToolTip(reason);
     statusBar()->addPermanentWidget(note);
+    soundless_ = true;
+    showTitle();
 }
 
 QString MainWindow::statusLine() const {
@@ -604,11 +657,48 @@ void MainWindow::setZoomPercent(int percent) {
     askedZoom_ = percent;
     const QScreen* screen = QGuiApplication::screenAt(geometry().center());
     if (!screen) screen = this->screen();
-    const int shown = fittingZoom(percent, chromeSize(), screen->availableGeometry().size());
+    const QSize area = screen->availableGeometry().size();
+    const int shown = fittingZoom(percent, [&](int z) {
+        const QSize window = windowSizeAt(z);
+        return window.width() <= area.width() && window.height() <= area.height();
+    });
     panel_->setZoomPercent(shown);
+    editorPanel_->setZoomPercent(shown);
     // The window takes the new size at once, through the board and editor's row.
     centralWidget()->layout()->activate();
+    if (isVisible()) keepOnScreen(*screen);
     for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
+}
+
+// The board's size is known at every zoom; the editor's is measured at it.
+QSize MainWindow::windowSizeAt(int percent) {
+    const QSize board(qCeil(layout::boardWidth * percent / 100.0),
+                      qCeil(layout::boardHeight * percent / 100.0));
+    QSize editor(0, 0);
+    if (editorPanel_->isVisibleTo(this)) {
+        editorPanel_->setZoomPercent(percent);
+        editor = editorPanel_->sizeHint();
+    }
+    return QSize(board.width() + editor.width(), std::max(board.height(), editor.height())) +
+           chromeSize();
+}
+
+// A window grown where it stood would reach past the screen's edge.
+void MainWindow::keepOnScreen(const QScreen& screen) {
+    const QMargins frame = isVisible() ? QMargins(geometry().left() - frameGeometry().left(),
+                                                  geometry().top() - frameGeometry().top(),
+                                                  frameGeometry().right() - geometry().right(),
+                                                  frameGeometry().bottom() - geometry().bottom())
+                                       : frameAllowance;
+    // The size the layout just fixed, which the platform may apply later.
+    const QSize inside = sizeHint();
+    QRect outer = QRect(geometry().topLeft(), inside).marginsAdded(frame);
+    const QRect area = screen.availableGeometry();
+    outer.moveRight(std::min(outer.right(), area.right()));
+    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+    outer.moveLeft(std::max(outer.left(), area.left()));
+    outer.moveTop(std::max(outer.top(), area.top()));
+    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), inside));
 }
 
 void MainWindow::showTuneEditor(bool shown) {
@@ -622,9 +712,7 @@ void MainWindow::showTuneEditor(bool shown) {
 }
 
 QSize MainWindow::chromeSize() const {
-    const int editorWidth = editorPanel_->isVisibleTo(this) ? editorPanel_->sizeHint().width() : 0;
-    const QSize bars(editorWidth,
-                     menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const QSize bars(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     if (!isVisible()) return bars.grownBy(frameAllowance);
     return bars + frameGeometry().size() - geometry().size();
 }
@@ -692,16 +780,8 @@ void MainWindow::restoreSettings() {
     if (screen) setGeometry(QRect(position, size()));
     showTuneEditor(settings.value(editorSetting, false).toBool());
     setZoomPercent(settings.value(zoomSetting, zoomPercents[0]).toInt());
-    if (!screen) return;
     // Whole on the free area, which may have shrunk since.
-    const QPoint frameTopLeft(frameAllowance.left(), frameAllowance.top());
-    QRect outer(position - frameTopLeft, panel_->size() + chromeSize());
-    const QRect area = screen->availableGeometry();
-    outer.moveRight(std::min(outer.right(), area.right()));
-    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
-    outer.moveLeft(std::max(outer.left(), area.left()));
-    outer.moveTop(std::max(outer.top(), area.top()));
-    setGeometry(QRect(outer.topLeft() + frameTopLeft, size()));
+    if (screen) keepOnScreen(*screen);
 }
 
 // A dropped file is read, never taken: accepting a move would let the file

@@ -1,9 +1,10 @@
 // Tune editor panel: its controls, its actions and the repaints they need.
 #include "host/qt/tuneEditorPanel.h"
 
-#include "frontend/hexText.h"
+#include "frontend/tuneSettings.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/tuneTableView.h"
+#include "host/qt/zoomedFont.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,27 +24,28 @@ namespace {
 constexpr int checkRows = 3; // the checks list's height; a tune rarely has more
 constexpr int hexBase = 16;
 
-// Hex digits as the kit shows them: upper case, as many as the largest value has.
+// A setting in hex digits as the kit shows them: upper case, as many as the largest value has.
 class HexSpinBox final : public QSpinBox {
   public:
-    explicit HexSpinBox(int maximum) : digits_(int(hexText(uint32_t(maximum), 1).size())) {}
+    explicit HexSpinBox(TuneSetting setting) : setting_(setting) {}
 
   protected:
     QString textFromValue(int value) const override {
-        return QString::fromStdString(hexText(uint32_t(value), digits_));
+        return QString::fromStdString(tuneSettingText(setting_, uint32_t(value)));
     }
 
   private:
-    int digits_;
+    TuneSetting setting_;
 };
 
-QSpinBox* hexSpinBox(int maximum, const QString& name, const QString& tip) {
-    auto* box = new HexSpinBox(maximum);
+QSpinBox* hexSpinBox(TuneSetting setting, const QString& name) {
+    const TuneSettingField& field = tuneSettingField(setting);
+    auto* box = new HexSpinBox(setting);
     box->setDisplayIntegerBase(hexBase);
-    box->setRange(0, maximum);
+    box->setRange(0, int(field.largest));
     box->setKeyboardTracking(false); // one change (and one undo step) per value entered
     box->setObjectName(name);
-    box->setToolTip(tip);
+    box->setToolTip(QString::fromUtf8(field.tip));
     return box;
 }
 
@@ -57,11 +59,10 @@ QLabel* labelFor(const QString& text, QWidget* buddy) {
 
 TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     : QWidget(parent), session_(session), editor_(session.core()),
-      startAddress_(hexSpinBox(0xFFF, "startAddress",
-                               tr("Where RUN starts the tune (as WRITE at address 000)"))),
-      tempo_(hexSpinBox(tempoCount - 1, "tempo", tr("0 fastest, F slowest (as WRITE at 00E)"))),
-      octave_(new QSpinBox), keyboardOwner_(new QLabel), checksTitle_(new QLabel),
-      checks_(new QListWidget), message_(new QLabel) {
+      startAddress_(hexSpinBox(TuneSetting::StartAddress, "startAddress")),
+      tempo_(hexSpinBox(TuneSetting::Tempo, "tempo")), octave_(new QSpinBox),
+      keyboardOwner_(new QLabel), checksTitle_(new QLabel), checks_(new QListWidget),
+      message_(new QLabel) {
     clock_.start();
     table_ = new TuneTableView(editor_, clock_);
     octave_->setRange(lowestPianoOctave, highestPianoOctave);
@@ -69,11 +70,13 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     octave_->setToolTip(tr("The piano keys' octave: Z plays its C (- and = in the note column)"));
     keyboardOwner_->setObjectName("keyboardOwner");
     checks_->setObjectName("checks");
-    checks_->setFixedHeight(checks_->fontMetrics().height() * checkRows +
-                            2 * checks_->frameWidth());
+    fitChecksList();
     message_->setObjectName("editorMessage");
     message_->setWordWrap(true);
-    message_->setStyleSheet(QStringLiteral("color: #a01810"));
+    // By palette, not style sheet, so that the zoomed font still reaches it.
+    QPalette warning = message_->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xa0, 0x18, 0x10));
+    message_->setPalette(warning);
 
     undo_ = addAction(tr("&Undo"), QKeySequence::Undo, "undo");
     redo_ = addAction(tr("&Redo"), QKeySequence(), "redo");
@@ -138,7 +141,7 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     auto* settings = new QHBoxLayout;
     settings->addWidget(labelFor(tr("&Start"), startAddress_));
     settings->addWidget(startAddress_);
-    settings->addWidget(labelFor(tr("T&empo"), tempo_));
+    settings->addWidget(labelFor(tr("Te&mpo"), tempo_));
     settings->addWidget(tempo_);
     settings->addWidget(labelFor(tr("Oc&tave"), octave_));
     settings->addWidget(octave_);
@@ -191,6 +194,17 @@ void TuneEditorPanel::hideEvent(QHideEvent* event) {
     refresh();
 }
 
+void TuneEditorPanel::setZoomPercent(int percent) {
+    setFont(zoomedFont(QApplication::font(), percent));
+    table_->setZoomPercent(percent);
+    fitChecksList();
+}
+
+void TuneEditorPanel::fitChecksList() {
+    checks_->setFixedHeight(checks_->fontMetrics().height() * checkRows +
+                            2 * checks_->frameWidth());
+}
+
 bool TuneEditorPanel::editing() const {
     const QWidget* focus = QApplication::focusWidget();
     return focus && isVisible() && isAncestorOf(focus);
@@ -204,6 +218,8 @@ void TuneEditorPanel::clipboardCommand(EditorResult result) {
 
 void TuneEditorPanel::refresh() {
     editor_.sync();
+    // A play ends with no step of its own (STOP, Reset): its mark goes with the look that follows.
+    table_->showSounding();
     message_->setText(QString::fromStdString(editor_.message()));
     record_->setChecked(editor_.recording());
     octave_->blockSignals(true);
@@ -225,6 +241,7 @@ void TuneEditorPanel::refresh() {
         box->blockSignals(false);
     }
     showChecks();
+    emit tuneChanged();
 }
 
 void TuneEditorPanel::showSounding() {

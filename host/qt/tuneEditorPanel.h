@@ -33,6 +33,8 @@ class TuneEditorPanel final : public QWidget {
     TuneTableView& table() { return *table_; }
     // True while the step table has the keyboard: PC keys edit the tune.
     bool editing() const;
+    // The text's size follows the board's zoom.
+    void setZoomPercent(int percent);
 
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
@@ -53,6 +55,8 @@ class TuneEditorPanel final : public QWidget {
   signals:
     // The PC keyboard now edits the tune (true) or plays the kit (false).
     void editingChanged(bool editing);
+    // The tune (memory, start address or tempo) changed, by any means, undo included.
+    void tuneChanged();
 
   protected:
     // A key the start address or tempo box leaves is still not the kit's.
@@ -66,6 +70,7 @@ class TuneEditorPanel final : public QWidget {
     void clipboardCommand(EditorResult result);
     void showChecks();
     void showKeyboardOwner();
+    void fitChecksList();
 
     KitSession& session_;
     TuneEditor editor_;

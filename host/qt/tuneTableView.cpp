@@ -4,6 +4,7 @@
 #include "host/qt/editorKeys.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/tuneColours.h"
+#include "host/qt/zoomedFont.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,7 +35,7 @@ constexpr std::array<ColumnLook, tuneColumnCount> columnLooks = {{
     {"Jump", 4},
 }};
 constexpr int barCharacters = 6; // the longest length's bar, beside the length's text
-constexpr int cellPadding = 8;
+constexpr int cellPadding = 16;  // two characters, so the titles stand apart
 constexpr int rowPadding = 5;
 constexpr int sizeHintRows = 17; // a tune's phrase or two
 
@@ -101,6 +102,16 @@ TuneTableView::TuneTableView(TuneEditor& editor, const QElapsedTimer& clock, QWi
             qOverload<>(&QWidget::update));
 }
 
+void TuneTableView::setZoomPercent(int percent) {
+    setFont(zoomedFont(tableFont(), percent));
+    header_->setFont(font());
+    layoutColumns();
+    placeHeader();
+    updateScrollRange();
+    updateGeometry();
+    viewport()->update();
+}
+
 int TuneTableView::rowHeight() const {
     return fontMetrics().height() + rowPadding;
 }
@@ -126,9 +137,13 @@ QSize TuneTableView::sizeHint() const {
 
 void TuneTableView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    placeHeader();
+    updateScrollRange();
+}
+
+void TuneTableView::placeHeader() {
     const QRect inside = contentsRect();
     header_->setGeometry(inside.left(), inside.top(), inside.width(), rowHeight());
-    updateScrollRange();
 }
 
 void TuneTableView::updateScrollRange() {
@@ -137,12 +152,13 @@ void TuneTableView::updateScrollRange() {
     verticalScrollBar()->setRange(0, std::max(0, int(tuneRowCount) - page));
 }
 
-void TuneTableView::scrollTo(uint32_t row) {
+void TuneTableView::scrollTo(uint32_t row, int margin) {
     QScrollBar& bar = *verticalScrollBar();
-    const int first = bar.value();
-    const int last = first + bar.pageStep() - 1;
-    if (int(row) < first) bar.setValue(int(row));
-    if (int(row) > last) bar.setValue(int(row) - bar.pageStep() + 1);
+    margin = std::min(margin, (bar.pageStep() - 1) / 2);
+    const int first = bar.value() + margin;
+    const int last = bar.value() + bar.pageStep() - 1 - margin;
+    if (int(row) < first) bar.setValue(int(row) - margin);
+    if (int(row) > last) bar.setValue(int(row) - bar.pageStep() + 1 + margin);
 }
 
 void TuneTableView::showEdit() {
@@ -158,7 +174,8 @@ void TuneTableView::showSounding() {
     const std::optional<uint32_t> was = std::exchange(soundingShown_, row);
     const bool userScrolledLately =
         sinceUserScrolled_.isValid() && sinceUserScrolled_.elapsed() < userScrollHoldMs;
-    if (row && !userScrolledLately) scrollTo(*row); // a scroll repaints the whole view
+    if (row && !userScrolledLately)
+        scrollTo(*row, soundingMarginRows); // a scroll repaints the whole view
     for (const std::optional<uint32_t>& changed : {was, row})
         if (changed) updateRow(*changed);
 }

@@ -4,7 +4,8 @@
 // each length drawn as a bar to scale. Clicks, drags and keys go to the core
 // (tuneEditor.h), keys read once by editorKeys.h. The view keeps the cursor
 // in sight after every key and the sounding row while a tune plays, unless
-// the user scrolled in the last few seconds.
+// the user scrolled in the last few seconds; the sounding row a few rows from
+// the edge.
 #pragma once
 
 #include "frontend/tuneEditor.h"
@@ -22,6 +23,8 @@ class TuneTableView final : public QAbstractScrollArea {
   public:
     // Long enough to read the rows scrolled to; short enough that play is soon followed again.
     static constexpr qint64 userScrollHoldMs = 3000;
+    // Rows kept between the sounding row and the table's edge, so the notes to come are seen.
+    static constexpr int soundingMarginRows = 3;
 
     // clock gives the milliseconds the core's timings (recording) are read in.
     TuneTableView(TuneEditor& editor, const QElapsedTimer& clock, QWidget* parent = nullptr);
@@ -32,6 +35,8 @@ class TuneTableView final : public QAbstractScrollArea {
     void showSounding();
     // Writes the core's rows to the system clipboard, or pastes them from it.
     void applyClipboard(const EditorResult& result);
+    // The text's size follows the board's zoom.
+    void setZoomPercent(int percent);
     int rowHeight() const;
     QSize sizeHint() const override;
 
@@ -55,8 +60,10 @@ class TuneTableView final : public QAbstractScrollArea {
     class Header;
 
     void layoutColumns();
+    void placeHeader();
     void updateScrollRange();
-    void scrollTo(uint32_t row);
+    // Brings row in sight, margin rows from the edges where the page has room.
+    void scrollTo(uint32_t row, int margin = 0);
     void updateRow(uint32_t row);
     void clickAt(QPoint position, bool extend);
     void paintRow(QPainter& painter, const TuneRow& row, int y, bool selected) const;

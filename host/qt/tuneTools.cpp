@@ -119,7 +119,8 @@ TuneExport TuneExport::wave(const KitState& live) {
     const KitState kit = formats::tuneKitOf(live);
     const formats::WavePlan plan = formats::planWave(kit, formats::RunLimit::pass());
     made.fault_ = asSentence(plan.fault);
-    made.warning_ = asSentence(formats::runWarning(plan.run));
+    made.question_ =
+        formats::endlessTuneQuestion(plan.run, "WAV", formats::waveFileBytes(plan.run));
     made.writer_ = [kit, samples = plan.run.samples](files::ByteSink& out) {
         return formats::writeTuneWave(out, kit, formats::RunLimit::pass(), samples,
                                       [] { return false; });
@@ -131,7 +132,7 @@ TuneExport TuneExport::midi(const KitState& live, const std::string& title) {
     TuneExport made;
     formats::MidiExport exported = formats::exportMidi(formats::tuneKitOf(live), title);
     made.fault_ = asSentence(exported.fault);
-    made.warning_ = asSentence(formats::runWarning(exported.run));
+    made.question_ = formats::endlessTuneQuestion(exported.run, "MIDI", exported.bytes.size());
     made.writer_ = [bytes = std::move(exported.bytes)](files::ByteSink& out) {
         return out.write(bytes.data(), bytes.size());
     };

@@ -72,13 +72,13 @@ class TuneExport {
 
     // Why nothing can be written, as a sentence, or empty.
     const std::string& fault() const { return fault_; }
-    // What a written pass cannot tell by itself, as a sentence, or empty.
-    const std::string& warning() const { return warning_; }
+    // What to ask before a file is chosen (a tune that never ends), or empty.
+    const std::string& question() const { return question_; }
     // Replaces path's contents with the pass; the message says why not.
     FileResult writeTo(const QString& path, const char* caption) const;
 
   private:
-    std::string fault_, warning_;
+    std::string fault_, question_;
     files::ContentWriter writer_;
 };
 

@@ -7,6 +7,7 @@
 // page's performance.now(), the clock the keys' events carry.
 #include "frontend/tuneEditor.h"
 #include "frontend/tuneScript.h"
+#include "frontend/tuneSettings.h"
 #include "host/web/exchange.h"
 #include "host/web/pageSession.h"
 
@@ -51,6 +52,11 @@ EditorKey editorKey(int code, int character, int shift, int command) {
     key.shift = shift != 0;
     key.command = command != 0;
     return key;
+}
+
+// 0 the start address, 1 the tempo.
+TuneSetting settingOf(int which) {
+    return which == 1 ? TuneSetting::Tempo : TuneSetting::StartAddress;
 }
 
 } // namespace
@@ -157,11 +163,33 @@ EMSCRIPTEN_KEEPALIVE void korvel_editorUndo() {
 EMSCRIPTEN_KEEPALIVE void korvel_editorRedo() {
     editor->redo();
 }
-EMSCRIPTEN_KEEPALIVE void korvel_editorSetStartAddress(int address) {
-    editor->setStartAddress(static_cast<uint32_t>(address));
+// The start address's (which 0) and the tempo's (1) fields: the value as shown, what the
+// setting does, what a refused text is told and how many digits it takes.
+EMSCRIPTEN_KEEPALIVE const char* korvel_tuneSettingText(int which) {
+    const auto setting = korvel::web::settingOf(which);
+    const auto& kit = korvel::web::pageSession().kit();
+    return korvel::web::handBack(korvel::tuneSettingText(
+        setting, setting == korvel::TuneSetting::Tempo ? kit.tempo : kit.startAddress));
 }
-EMSCRIPTEN_KEEPALIVE void korvel_editorSetTempo(int tempo) {
-    editor->setTempo(static_cast<uint32_t>(tempo));
+EMSCRIPTEN_KEEPALIVE const char* korvel_tuneSettingTip(int which) {
+    return korvel::tuneSettingField(korvel::web::settingOf(which)).tip;
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_tuneSettingRefusal(int which) {
+    return korvel::tuneSettingField(korvel::web::settingOf(which)).refusal;
+}
+EMSCRIPTEN_KEEPALIVE int korvel_tuneSettingDigits(int which) {
+    return korvel::tuneSettingField(korvel::web::settingOf(which)).digits;
+}
+// The input's text as the setting; 0 when it is not a value of it, and nothing changes.
+EMSCRIPTEN_KEEPALIVE int korvel_editorSetSetting(int which) {
+    const auto setting = korvel::web::settingOf(which);
+    const auto value = korvel::readTuneSetting(setting, korvel::web::inputText());
+    if (!value) return 0;
+    if (setting == korvel::TuneSetting::Tempo)
+        editor->setTempo(*value);
+    else
+        editor->setStartAddress(*value);
+    return 1;
 }
 EMSCRIPTEN_KEEPALIVE void korvel_editorPlayFromCursor() {
     editor->playFromCursor();

@@ -52,6 +52,12 @@ export function setUpEditorPanel(page) {
   const stateFields = kit._korvel_editorStateFields();
   const [revision, sounding, cursor, first, last, column, recording, canUndo, canRedo, start, tempo, octave] =
     Array.from({ length: stateFields }, (_, i) => i);
+  // The start address and the tempo, both in hex as the kit shows them; their digits, tips and
+  // refusals are the core's.
+  const settingFields = [
+    [start, { id: 'startAddress', which: 0 }],
+    [tempo, { id: 'tempo', which: 1 }],
+  ];
 
   // ---- The rows, made once and reused ----
   const rows = [];
@@ -149,9 +155,9 @@ export function setUpEditorPanel(page) {
       if (now[cursor] !== shown[cursor]) keepInView(now[cursor]);
     }
     if (now[recording] !== shown[recording]) $('record').setAttribute('aria-pressed', String(!!now[recording]));
-    if (now[start] !== shown[start] && document.activeElement !== $('startAddress'))
-      $('startAddress').value = now[start].toString(16).toUpperCase().padStart(3, '0');
-    if (now[tempo] !== shown[tempo] && document.activeElement !== $('tempo')) $('tempo').value = now[tempo];
+    for (const [field, setting] of settingFields)
+      if (now[field] !== shown[field] && document.activeElement !== $(setting.id))
+        $(setting.id).value = text(kit._korvel_tuneSettingText(setting.which));
     if (now[octave] !== shown[octave]) showMode(now[octave]);
   }
 
@@ -245,20 +251,17 @@ export function setUpEditorPanel(page) {
   });
 
   // ---- Start address, tempo, Record and Play from row ----
-  $('startAddress').addEventListener('change', () => {
-    const value = $('startAddress').value.trim();
-    if (/^[0-9a-f]{1,3}$/i.test(value)) act(() => kit._korvel_editorSetStartAddress(parseInt(value, 16)));
-    else note('The start address is three hex digits, 000 to FFF.');
-    shown[start] = -2;
-    act(() => {});
-  });
-  $('tempo').addEventListener('change', () => {
-    const value = Number($('tempo').value);
-    if (Number.isInteger(value) && value >= 0 && value <= 15) act(() => kit._korvel_editorSetTempo(value));
-    else note('The tempo is 0 (fastest) to 15.');
-    shown[tempo] = -2;
-    act(() => {});
-  });
+  for (const [field, { id, which }] of settingFields) {
+    const input = $(id);
+    input.maxLength = kit._korvel_tuneSettingDigits(which);
+    input.title = text(kit._korvel_tuneSettingTip(which));
+    input.addEventListener('change', () => {
+      putInput(page.memory.encoder.encode(input.value));
+      if (!act(() => kit._korvel_editorSetSetting(which))) note(text(kit._korvel_tuneSettingRefusal(which)));
+      shown[field] = -2;
+      act(() => {});
+    });
+  }
   $('record').addEventListener('click', () => {
     act(() => kit._korvel_editorSetRecording(shown[recording] ? 0 : 1));
     showMessage();
@@ -291,7 +294,11 @@ export function setUpEditorPanel(page) {
     page.fit();
     act(() => {});
   }
-  $('editorToggle').addEventListener('click', () => setOpen(panel.hidden));
+  // Opened by the command, the panel takes the keyboard, its table ready to edit.
+  $('editorToggle').addEventListener('click', () => {
+    setOpen(panel.hidden);
+    if (!panel.hidden) grid.focus();
+  });
   let remembered = '';
   try {
     remembered = localStorage.getItem(openSetting) ?? '';

@@ -356,11 +356,24 @@ function tell(caption, message) {
   box.showModal();
 }
 
+// A question with Cancel and a button that goes on (labelled go); true when
+// that button was chosen. Escape cancels.
+function ask(caption, question, go) {
+  letGoAll();
+  const box = $('askBox');
+  box.querySelector('h2').textContent = caption;
+  box.querySelector('p').textContent = question;
+  $('askGo').textContent = go;
+  box.returnValue = '';
+  box.showModal();
+  return new Promise((resolve) => box.addEventListener('close', () => resolve(box.returnValue === 'go'), { once: true }));
+}
+
 // Shows the message of the kit's last file outcome, if it has one, with the
 // reason on a line of its own.
-function tellOutcome(reason = '') {
+function tellOutcome() {
   const message = text(kit._korvel_message());
-  if (message) tell(text(kit._korvel_caption()), reason ? `${message}\n${reason}` : message);
+  if (message) tell(text(kit._korvel_caption()), message);
 }
 
 // A note fades after a while; a lasting one stays until the next.
@@ -393,40 +406,55 @@ const wholeTuneScript = () => withString(tune.title(), (title) => text(kit._korv
 
 // The loaded tune's names: the file Save writes, and the title an export
 // gives it. A tune typed in or opened from the clipboard or a link has the
-// desktop edition's title for an untitled tune.
+// desktop edition's title for an untitled tune. An example, once changed, is
+// no longer the example: its names say so ("ode-to-joy-changed.dat", "Ode to
+// Joy (changed)") until undo brings it back as it came.
 const tune = (() => {
   let fileName = 'korvel.dat';
   let title = null;
+  let example = null; // the example's share text, while the names are an example's
+  const changedExample = () => example !== null && shareText() !== example;
   return {
-    fileName: () => fileName,
-    title: () => title ?? text(kit._korvel_untitledTuneTitle()),
+    fileName: () => (changedExample() ? `${stemOf(fileName)}-changed.dat` : fileName),
+    title() {
+      const named = title ?? text(kit._korvel_untitledTuneTitle());
+      return changedExample() ? `${named} (changed)` : named;
+    },
     name(file, tuneTitle = null) {
       fileName = file;
       title = tuneTitle;
+      example = null;
+    },
+    nameExample(file, tuneTitle) {
+      this.name(file, tuneTitle);
+      example = shareText();
     },
   };
 })();
 const stemOf = (name) => name.replace(/\.[^.]*$/, '') || name;
 
 function cantOpen(name, reason) {
-  act(() => withString(name, (pointer) => kit._korvel_openFailed(pointer)));
-  tellOutcome(reason);
+  withString(name, (file) => withString(reason, (why) => kit._korvel_openFailed(file, why)));
+  note('');
+  tellOutcome();
 }
 
-// Script bytes into the kit, up to the zero byte that ends a script. One longer
-// than the loader reads is refused before any of it enters the kit's memory,
-// which would stay grown. A tune loaded is announced as the share link's is.
-function loadScript(bytes, name, from) {
+// Script bytes in place of the tune in memory (the tune replaced one undo
+// away), from a file called name or the clipboard. The text ends at its first
+// zero byte, which goes in with it: it tells a file of zeros from an empty
+// one. One longer than the loader reads is refused before any of it enters
+// the kit's memory, which would stay grown. What happened is told as a note,
+// what went wrong in a box, and a refusal clears the last note.
+function loadScript(bytes, name, { fromClipboard = false } = {}) {
   const end = bytes.indexOf(0);
-  const script = end < 0 ? bytes : bytes.subarray(0, end);
-  if (script.length > maxScriptBytes) {
-    const megabytes = maxScriptBytes / 1048576;
-    cantOpen(name, `It holds more than ${megabytes} MB of text; no KORVEL script is that long.`);
-    return false;
-  }
-  putInput(script);
-  const outcome = act(() => withString(name, (pointer) => kit._korvel_loadScript(pointer)));
-  if (outcome === fileDone) note(`Tune loaded from ${from}: press RUN to play.`);
+  const from = Number(fromClipboard);
+  const outcome =
+    (end < 0 ? bytes.length : end) > maxScriptBytes
+      ? withString(name, (pointer) => kit._korvel_scriptTooLarge(pointer, from))
+      : (putInput(end < 0 ? bytes : bytes.subarray(0, end + 1)),
+        act(() => withString(name, (pointer) => kit._korvel_loadScript(pointer, from))));
+  if (outcome === fileDone) note(text(kit._korvel_notice()), { lasting: kit._korvel_skipped() > 0 });
+  else note('');
   tellOutcome();
   return outcome === fileDone;
 }
@@ -449,8 +477,8 @@ async function loadFile(file) {
     .slice(0, maxScriptBytes + 1)
     .arrayBuffer()
     .then((buffer) => new Uint8Array(buffer), () => null);
-  if (!bytes) cantOpen(file.name, 'The browser could not read the file.');
-  else if (loadScript(bytes, file.name, file.name)) tune.name(file.name, titleOfScript(bytes, stemOf(file.name)));
+  if (!bytes) cantOpen(file.name, 'The browser could not read the file');
+  else if (loadScript(bytes, file.name)) tune.name(file.name, titleOfScript(bytes, stemOf(file.name)));
   ++window.korvel.filesRead;
 }
 
@@ -494,10 +522,11 @@ async function pasteTune() {
   try {
     script = await navigator.clipboard.readText();
   } catch (error) {
+    note('');
     return tell('Paste Tune', `Nothing was pasted.\n${clipboardTrouble(error)} Load opens a tune from a file instead.`);
   }
   const bytes = encoder.encode(script);
-  if (loadScript(bytes, 'Clipboard', 'the clipboard')) tune.name('korvel.dat', titleOfScript(bytes, '') || null);
+  if (loadScript(bytes, 'Clipboard', { fromClipboard: true })) tune.name('korvel.dat', titleOfScript(bytes, '') || null);
 }
 
 // ---- The share link ----
@@ -534,7 +563,10 @@ function openLink() {
     history.replaceState(null, '', location.href.split('#')[0]);
     note('Tune loaded from the link: press RUN to play.');
   }
-  else tell('Open Link', 'This link does not hold a KORVEL tune. Nothing was changed.');
+  else {
+    note('');
+    tell('Open Link', 'This link does not hold a KORVEL tune. Nothing was changed.');
+  }
 }
 
 // The tune is kept in the browser between visits, in the share link's words.
@@ -560,7 +592,7 @@ function bringBackTune() {
 const menus = setUpMenus(document.querySelector('.menus'), { opening: letGoAll });
 let editor = null;
 const tools = setUpTuneTools({
-  kit, memory, act, tell, note, tune, stemOf, letGoAll, loadScript, titleOfScript, shareText, download,
+  kit, memory, act, tell, ask, note, tune, stemOf, letGoAll, loadScript, titleOfScript, shareText, download,
 });
 
 $('load').addEventListener('click', () => $('file').click());
@@ -614,19 +646,20 @@ $('help').addEventListener('click', () => {
   $('helpBox').scrollTop = 0;
 });
 
+// Help > Keyboard in the table's order: each run of key lines a table, each other line a paragraph.
 {
-  const rows = [];
-  const advice = [];
+  const parts = [];
   for (const line of text(kit._korvel_keyboardHelp()).split('\n')) {
-    const [kitKey, pcKey] = line.split('\t');
-    if (pcKey !== undefined) {
-      const row = document.createElement('tr');
-      for (const value of [kitKey, pcKey]) row.insertCell().textContent = value;
-      rows.push(row);
-    } else if (line) advice.push(line);
+    const cells = line.split('\t');
+    if (cells.length === 1) {
+      if (line) parts.push(Object.assign(document.createElement('p'), { textContent: line }));
+      continue;
+    }
+    if (parts.at(-1)?.tagName !== 'TABLE') parts.push(document.createElement('table'));
+    const row = parts.at(-1).insertRow();
+    for (const value of cells) row.insertCell().textContent = value;
   }
-  $('keyboardBox').querySelector('table').append(...rows);
-  $('keyboardBox').querySelector('p').textContent = advice.join(' ');
+  $('keyboardHelp').append(...parts);
 }
 
 addEventListener('dragover', (event) => event.preventDefault());

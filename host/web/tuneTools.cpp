@@ -53,18 +53,18 @@ KitState inputTune() {
 // The last conversion: its bytes, or why there are none, and what to tell.
 struct Converted {
     std::string fault;
-    std::string warning;
-    std::string notes; // an import's warnings, a line each
+    std::string question; // to ask before an export is kept
+    std::string notes;    // an import's warnings, a line each
     std::string report;
 };
 Converted converted;
 
-int convertedAs(std::string bytes, std::string fault, std::string warning = {},
+int convertedAs(std::string bytes, std::string fault, std::string question = {},
                 const std::vector<std::string>& notes = {}, std::string report = {}) {
     handBack(std::move(bytes));
     std::string lines;
     for (const std::string& line : notes) lines += line + "\n";
-    converted = {std::move(fault), std::move(warning), std::move(lines), std::move(report)};
+    converted = {std::move(fault), std::move(question), std::move(lines), std::move(report)};
     return converted.fault.empty();
 }
 
@@ -165,8 +165,9 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
 // track is named title, handed back. 0: the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_exportMidi(const char* title) {
     MidiExport exported = exportMidi(web::inputTune(), title);
+    std::string question = endlessTuneQuestion(exported.run, "MIDI", exported.bytes.size());
     return web::convertedAs(std::move(exported.bytes), std::move(exported.fault),
-                            runWarning(exported.run));
+                            std::move(question));
 }
 
 // One pass of the tune in the input as a WAV file, handed back.
@@ -179,16 +180,17 @@ EMSCRIPTEN_KEEPALIVE int korvel_exportWave() {
     web::StringSink sink(bytes);
     if (!writeTuneWave(sink, kit, RunLimit::pass(), plan.run.samples, [] { return false; }))
         return web::convertedAs({}, "the tune did not play again as it did the first time");
-    return web::convertedAs(std::move(bytes), {}, runWarning(plan.run));
+    return web::convertedAs(std::move(bytes), {},
+                            endlessTuneQuestion(plan.run, "WAV", waveFileBytes(plan.run)));
 }
 
-// What the last conversion could not do, what to warn of, an import's
+// What the last conversion could not do, what to ask before keeping it, an import's
 // warnings (a line each) and its report.
 EMSCRIPTEN_KEEPALIVE const char* korvel_fault() {
     return web::converted.fault.c_str();
 }
-EMSCRIPTEN_KEEPALIVE const char* korvel_warning() {
-    return web::converted.warning.c_str();
+EMSCRIPTEN_KEEPALIVE const char* korvel_question() {
+    return web::converted.question.c_str();
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_importWarnings() {
     return web::converted.notes.c_str();

@@ -59,7 +59,7 @@ export function setUpTuneTools(page) {
     item.addEventListener('click', () => {
       const at = kit._korvel_exampleScript(i);
       const bytes = kit.HEAPU8.slice(at, at + kit._korvel_exampleSize(i));
-      if (page.loadScript(bytes, item.dataset.file, item.textContent)) tune.name(item.dataset.file, item.textContent);
+      if (page.loadScript(bytes, item.textContent)) tune.nameExample(item.dataset.file, item.textContent);
     });
     examples.append(item);
   }
@@ -67,8 +67,11 @@ export function setUpTuneTools(page) {
   // ---- Import MIDI ----
 
   const stem = page.stemOf;
-  const cantImport = (name, why) =>
+  // The last note, of a tune loaded before, would read as this one's.
+  function cantImport(name, why) {
+    note('');
     tell('Import MIDI', `Can't import ${name}: ${why}.\nNothing was changed.`);
+  }
 
   // The import's choices, asked in one dialog; null when cancelled.
   function askOptions(name, voices) {
@@ -160,7 +163,7 @@ export function setUpTuneTools(page) {
     const started = performance.now();
     const imported = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
     if (!imported.ok) return cantImport(file.name, imported.fault);
-    if (!page.loadScript(imported.bytes, file.name, file.name)) return;
+    if (!page.loadScript(imported.bytes, file.name)) return;
     tune.name(`${stem(file.name)}.dat`, page.titleOfScript(imported.bytes, stem(file.name)));
     window.korvel.lastImport = { script: imported.bytes, milliseconds: performance.now() - started };
     note(`Tune imported from ${file.name}: press RUN to play.`);
@@ -179,9 +182,8 @@ export function setUpTuneTools(page) {
     const name = stem(tune.fileName()) + extension;
     const answer = await convert({ kind, type, bytes: encoder.encode(page.shareText()), title: tune.title() });
     if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
-    if (!page.download(answer.blob, name)) return;
-    if (answer.warning) tell(caption, `${name} holds one pass, but ${answer.warning}.`);
-    else note(`Exported ${name}.`);
+    if (answer.question && !(await page.ask(caption, answer.question, 'Export'))) return;
+    if (page.download(answer.blob, name)) note(`Exported ${name}.`);
   }
 
   const importCounted = counted(importFile);

@@ -14,7 +14,7 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
   const outcome = (ok) => ({
     ok: !!ok,
     fault: text(kit._korvel_fault()),
-    warning: text(kit._korvel_warning()),
+    question: text(kit._korvel_question()),
     bytes: ok ? handedBack() : null,
   });
   switch (request.kind) {

@@ -122,6 +122,10 @@ int outcomeOf(FileResult result) {
     return static_cast<int>(lastResult.outcome);
 }
 
+TuneOrigin originOf(int fromClipboard) {
+    return fromClipboard ? TuneOrigin::Clipboard : TuneOrigin::File;
+}
+
 KeyId keyOf(int key) {
     return static_cast<KeyId>(static_cast<unsigned>(key) < keyCount ? key : keyCount);
 }
@@ -163,19 +167,31 @@ EMSCRIPTEN_KEEPALIVE void korvel_reset() {
 EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
     return static_cast<double>(maxScriptBytes);
 }
-// The input's bytes as a script from a file (or the clipboard) called name;
-// returns the FileOutcome, with its message in korvel_message.
-EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name) {
-    return web::outcomeOf(session.loadScript(web::input().data(), web::input().size(), name));
+// The input's bytes as a script from a file called name (fromClipboard 0) or
+// the clipboard (1), in place of the tune; returns the FileOutcome, with its
+// message in korvel_message or, when loaded, what to tell in korvel_notice.
+EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name, int fromClipboard) {
+    return web::outcomeOf(session.loadScript(web::input().data(), web::input().size(), name,
+                                             web::originOf(fromClipboard)));
 }
-EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name) {
-    return web::outcomeOf(cantOpen(name));
+// A script longer than the loader reads, refused before it enters the module.
+EMSCRIPTEN_KEEPALIVE int korvel_scriptTooLarge(const char* name, int fromClipboard) {
+    return web::outcomeOf(scriptTooLarge(web::originOf(fromClipboard), name));
+}
+EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name, const char* reason) {
+    return web::outcomeOf(cantOpen(name, reason));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_writeFailed(const char* name) {
     return web::outcomeOf(cantWrite(name));
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_message() {
-    return web::lastResult.message.c_str();
+    return web::handBack(messageWithReason(web::lastResult));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_notice() {
+    return web::lastResult.notice.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int korvel_skipped() {
+    return static_cast<int>(web::lastResult.skipped);
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_caption() {
     return web::lastResult.caption;
@@ -238,7 +254,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
     return pcKeyName(web::keyOf(key));
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
-    return web::handBack(keyboardHelpText());
+    return web::handBack(keyboardHelpText(Edition::Web));
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was

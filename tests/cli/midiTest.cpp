@@ -319,7 +319,7 @@ TEST(MidiImport, WarnsAndWrites) {
          {"--truncate"},
          "the tune is 3 steps too long for the memory; kept the first 127 of 130 notes, up to "
          "bar 16, beat 4 (31.8 of 32.5 s)",
-         "tempo:          row 14, one length unit 250.0 ms"},
+         "tempo:          E, one length unit 250.0 ms"},
         {smf(0, {std::string("\x00\x90\x6C\x60\x60\x6C\x00", 7) + endOfTrack}),
          {"--fit", "--transpose", "0"},
          "1 note was moved by octaves into the kit's range",

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -120,6 +121,90 @@ INSTANTIATE_TEST_SUITE_P(
                     LoadCase{"NotAScript", "Hello\r\n---\r\n0020@1234W", FileOutcome::NotScript,
                              "This File is not KORVEL script.", false}),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+
+// The desktop and web editions' loads replace the tune: a refusal says why
+// in the words of the command and changes nothing; a load gives exactly the
+// tune korvel-cli loads into a fresh kit, and counts what it skipped.
+struct ReplaceCase {
+    const char* name;
+    std::string contents;
+    TuneOrigin origin;
+    FileOutcome outcome;
+    std::string shown; // the box's message with its reason, or a load's notice
+};
+
+class ReplaceOutcomes : public ScriptFileTest, public testing::WithParamInterface<ReplaceCase> {};
+
+TEST_P(ReplaceOutcomes, SayWhatHappenedAndLoadAsIntoAFreshKit) {
+    const ReplaceCase& c = GetParam();
+    const fs::path path = folder / "in.dat";
+    writeFile(path, c.contents);
+    kit.tempo = 7, kit.startAddress = 0x40, kit.address = 0x1F0, kit.digits = {1, 2, 3, 4};
+    KitState target = kit;
+    const FileResult result =
+        c.origin == TuneOrigin::File
+            ? replaceTuneFile(target, path.string())
+            : replaceTune(target, c.contents.data(), c.contents.size(), c.origin, "Clipboard");
+    // Messages name the file by its path; the table by its name.
+    const auto named = [&](std::string text) {
+        const size_t at = text.find(path.string());
+        return at == std::string::npos ? text : text.replace(at, path.string().size(), "in.dat");
+    };
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_STREQ(result.caption, c.origin == TuneOrigin::File ? "Load Script" : "Paste Tune");
+    if (c.outcome != FileOutcome::Done) {
+        EXPECT_EQ(named(messageWithReason(result)), c.shown);
+        EXPECT_EQ(std::tie(target.memory, target.tempo, target.startAddress, target.digits),
+                  std::tie(kit.memory, kit.tempo, kit.startAddress, kit.digits));
+        return;
+    }
+    EXPECT_EQ(result.message, "");
+    EXPECT_EQ(named(result.notice), c.shown);
+    KitState fresh{};
+    ASSERT_EQ(loadScriptText(fresh, c.contents.data(), c.contents.size()).outcome,
+              FileOutcome::Done);
+    EXPECT_EQ(std::tie(target.memory, target.tempo, target.startAddress, target.digits),
+              std::tie(fresh.memory, fresh.tempo, fresh.startAddress, fresh.digits));
+}
+
+const std::string notScriptFile = "This File is not KORVEL script.\n";
+const std::string noMark = "\nIts keystrokes must follow a line of ---, and it has none.";
+const ScriptImage savedImage = buildScript(KitState{});
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, ReplaceOutcomes,
+    testing::Values(
+        ReplaceCase{"Script", "KORVEL\r\n---\r\n1234W", TuneOrigin::File, FileOutcome::Done,
+                    "Tune loaded from in.dat: press RUN to play."},
+        ReplaceCase{"Saved", std::string(savedImage.data(), savedImage.size()), TuneOrigin::File,
+                    FileOutcome::Done, "Tune loaded from in.dat: press RUN to play."},
+        ReplaceCase{"Empty", "", TuneOrigin::File, FileOutcome::NotScript,
+                    notScriptFile + "It is empty."},
+        ReplaceCase{"Zeros", std::string(3, '\0'), TuneOrigin::File, FileOutcome::NotScript,
+                    notScriptFile + "It does not begin with KORVEL."},
+        ReplaceCase{"Binary", "\x89PNG\r\n", TuneOrigin::File, FileOutcome::NotScript,
+                    notScriptFile + "It does not begin with KORVEL."},
+        ReplaceCase{"NoWrite", "KORVEL\n---\n0010@1405", TuneOrigin::File, FileOutcome::NoTune,
+                    "in.dat writes nothing into memory: nothing was loaded.\nIt has no W, the "
+                    "WRITE that stores a step."},
+        ReplaceCase{"PastedMagicOnly", "KORVEL", TuneOrigin::Clipboard, FileOutcome::NoTune,
+                    "Nothing pasted. The clipboard's script writes nothing into memory." + noMark},
+        ReplaceCase{"PastedWithoutMark", "KORVEL x\n0010@ 1405W ZZZZ", TuneOrigin::Clipboard,
+                    FileOutcome::NoTune,
+                    "Nothing pasted. The clipboard's script writes nothing into memory." + noMark},
+        ReplaceCase{"PastedJunk", "KORVEL x\n---\n0010@ 1405W ZZZZ", TuneOrigin::Clipboard,
+                    FileOutcome::Done,
+                    "Tune pasted: press RUN to play. Skipped 4 characters that are not "
+                    "keystrokes, the first on line 3."},
+        ReplaceCase{"PastedAccent", "KORVEL caf\xc3\xa9\n---\n0010@\n1405W \xc3\xa9",
+                    TuneOrigin::Clipboard, FileOutcome::Done,
+                    "Tune pasted: press RUN to play. Skipped 1 character that is not a "
+                    "keystroke, on line 4."},
+        ReplaceCase{"PastedNothing", "", TuneOrigin::Clipboard, FileOutcome::NotScript,
+                    "Nothing pasted. The clipboard holds no text."},
+        ReplaceCase{"PastedText", "a shopping list", TuneOrigin::Clipboard, FileOutcome::NotScript,
+                    "Nothing pasted. This is not KORVEL script: it must begin with KORVEL."}),
+    [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
 
 // The Qt edition shows the reason; both desktop editions say when a save lost
 // the old file.

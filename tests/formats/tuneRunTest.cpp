@@ -2,11 +2,13 @@
 // the step encoding and the rule length = ((tempo + 1) * (code + 1) * 735 + 1) / 2.
 #include "formats/tuneRun.h"
 #include "files/tuneLoad.h"
+#include "formats/tuneConvert.h"
 #include "tests/support/scratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace korvel::formats {
@@ -140,6 +142,32 @@ TEST(TuneRun, PassWithoutEndMarkerStopsAtTheCap) {
     EXPECT_TRUE(result.capped);
     EXPECT_EQ(result.steps, 35952u); // 35951 * 368 = 13229968 falls short of 600 s
     EXPECT_EQ(result.samples, 35952u * 368);
+}
+
+// Only a pass stopped at the cap is asked about before an export, with its
+// length and the file's size as people read them.
+TEST(TuneRun, OnlyAPassStoppedAtTheCapIsAskedAbout) {
+    struct Case {
+        uint64_t samples;
+        bool capped;
+        uint64_t fileBytes;
+        std::string stops; // the question's middle line, empty: none asked
+    };
+    const Case cases[] = {
+        {35952u * 368, true, 13230380, "The WAV file would stop it after 10 minutes: 13.2 MB."},
+        {65 * 22050 + 5, true, 324999,
+         "The WAV file would stop it after 1 minute 5 seconds: 324 KB."},
+        {30 * 22050, true, 900, "The WAV file would stop it after 30 seconds: 900 bytes."},
+        {600 * 22050, false, 13230044, ""},
+    };
+    for (const Case& c : cases) {
+        RunResult run{RunOutcome::Done, 0, 1, c.samples, c.capped};
+        const std::string asked = endlessTuneQuestion(run, "WAV", c.fileBytes);
+        EXPECT_EQ(asked, c.stops.empty() ? ""
+                                         : "This tune reaches no end marker, so it never ends.\n" +
+                                               c.stops + "\nExport it anyway?");
+    }
+    EXPECT_EQ(waveFileBytes({RunOutcome::Done, 0, 1, 13230335, true}), 13230380u);
 }
 
 TEST(TuneRun, SinkThatRefusesStopsTheRun) {

@@ -4,6 +4,7 @@
 #include "frontend/keyboardTable.h"
 #include "frontend/ledText.h"
 #include "frontend/statusText.h"
+#include "frontend/tuneSettings.h"
 #include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +28,78 @@ TEST(KeyboardTable, TypedCharactersFindTheirKitKeys) {
     EXPECT_EQ(kitKeyForPcKey('2', '@', true), KeyId::Adr);
     EXPECT_EQ(kitKeyForPcKey('R', 'r', false), KeyId::Read);
     EXPECT_EQ(kitKeyForPcKey('R', '\x12', true), std::nullopt);
-    // The help names every function key's PC key on its own line.
-    for (unsigned k = 16; k < keyCount; ++k)
-        EXPECT_NE(
-            keyboardHelpText().find(std::string(keyLegend(KeyId(k))) + "\t" + pcKeyName(KeyId(k))),
-            std::string::npos);
+}
+
+// The help's page as each edition shows it, word for word: the kit's keys,
+// then the tune editor's, with each edition's own keys.
+TEST(KeyboardTable, HelpNamesTheKitsAndTheEditorsKeysInEachEdition) {
+    const std::string kitKeys =
+        "0-9, A-F\tthe same keys, digits on the numeric keypad too\n"
+        "STOP\tEsc\n"
+        "ADR\t@ (Shift+2 on US layouts)\n"
+        "READ\tR\n"
+        "WRITE\tW\n"
+        "CLEAR\tBackspace\n"
+        "RUN\tSpace\n"
+        "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held.\n"
+        "While the tune editor's table has the keyboard (View > Tune Editor), the PC keys edit the "
+        "tune instead. The column under the cursor says what a key means:\n"
+        "Up, Down, PgUp, PgDn, Home, End\tselect a row (with Shift: extend the selection); moving "
+        "onto a note sounds it\n";
+    const std::string columnKeys =
+        "0-9, A-F\tdigits column: type the group as on the keypad (after four digits the cursor "
+        "moves on); jump target column: type the target\n"
+        "Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U\tnote column: piano keys, two octaves: "
+        "the kit's nearest tone, keeping the row's length\n"
+        "- =\tnote column: the piano an octave down or up; length column: one code shorter or "
+        "longer\n"
+        "1-9, 0\tlength column: 1, 2, 3, 4, 6, 8, 12, 16, 24 or 32 units\n"
+        ". / ,\ta rest, the end marker, a jump\n";
+    const std::string steps = "\topen or close steps (as many as selected); the steps after "
+                              "move, and jumps into them are re-aimed\n";
+    const std::string commands = "Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y\tundo, redo\n"
+                                 "Ctrl+X, C, V, A\tcut, copy, paste, select all rows\n";
+    EXPECT_EQ(keyboardHelpText(Edition::Desktop),
+              kitKeys +
+                  "Left, Right, Tab, Shift+Tab\tchange column: digits, note, length, jump "
+                  "target\n" +
+                  columnKeys + "Insert, Delete" + steps +
+                  "Enter or F5, Esc\tplay from the row, stop\n"
+                  "F6\trecord from the selected row (the piano keys, or the kit's organ)\n" +
+                  commands + "Click the board to give the PC keys back to the kit.\n");
+    EXPECT_EQ(keyboardHelpText(Edition::Web),
+              kitKeys + "Left, Right\tchange column: digits, note, length, jump target\n" +
+                  columnKeys + "Insert, Delete or Backspace" + steps +
+                  "Enter, Esc\tplay from the row, stop\n" + commands +
+                  "Tab\tleave the table: the PC keys play the kit again\n");
+}
+
+// The start address and the tempo are typed and shown in hex, as the kit has them.
+TEST(TuneSettings, FieldsReadAndShowHex) {
+    const struct {
+        TuneSetting setting;
+        const char* typed;
+        std::optional<uint32_t> value;
+    } cases[] = {
+        {TuneSetting::Tempo, "E", 14},
+        {TuneSetting::Tempo, " f ", 15},
+        {TuneSetting::Tempo, "0", 0},
+        {TuneSetting::Tempo, "10", std::nullopt},
+        {TuneSetting::Tempo, "15", std::nullopt},
+        {TuneSetting::Tempo, "g", std::nullopt},
+        {TuneSetting::Tempo, "", std::nullopt},
+        {TuneSetting::Tempo, "-1", std::nullopt},
+        {TuneSetting::StartAddress, "010", 0x10},
+        {TuneSetting::StartAddress, "fff", 0xFFF},
+        {TuneSetting::StartAddress, "1", 1},
+        {TuneSetting::StartAddress, "1000", std::nullopt},
+        {TuneSetting::StartAddress, "0x1", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(readTuneSetting(c.setting, c.typed), c.value) << c.typed;
+    EXPECT_EQ(tuneSettingText(TuneSetting::Tempo, 14), "E");
+    EXPECT_EQ(tuneSettingText(TuneSetting::StartAddress, 0x10), "010");
+    EXPECT_STREQ(tuneSettingField(TuneSetting::Tempo).refusal,
+                 "The tempo is one hex digit, 0 (fastest) to F (slowest).");
 }
 
 TEST(KeyPlaces, ScanCodesReadAsAUsLayout) {

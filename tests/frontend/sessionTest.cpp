@@ -1,6 +1,8 @@
 // The shared session: a key held from two sources, the sound's reports after
 // STOP and RUN, and a script loaded while a tune plays. STOP and Reset from
 // one source while another holds a key: the Qt window's tests.
+#include "frontend/tuneEditor.h"
+#include "frontend/tuneScript.h"
 #include "model/toneBank.h"
 #include "tests/frontend/taggedRecorder.h"
 
@@ -41,7 +43,8 @@ struct SessionFixture : ::testing::Test {
     void report(uint64_t tag) { session.noteReport(tag); }
 };
 
-// A mouse and a PC key on one kit key give the kit one press and one release.
+// A mouse and a PC key on one kit key give the kit one press and one release;
+// a stray release takes nothing from a later press.
 TEST_F(SessionFixture, KitKeyHeldFromTwoSourcesSoundsUntilBothLetGo) {
     enterOrgan();
     session.hold(hexKey(5));
@@ -53,6 +56,16 @@ TEST_F(SessionFixture, KitKeyHeldFromTwoSourcesSoundsUntilBothLetGo) {
     session.letGo(hexKey(5));
     EXPECT_EQ(sound.take(), std::vector<PortCall>{stopCall});
     EXPECT_EQ(view.shown, 2);
+    // A release with no hold (5 again, 6 never held) leaves the next press whole.
+    for (const uint32_t key : {5, 6}) {
+        session.letGo(hexKey(key));
+        session.hold(hexKey(key));
+        EXPECT_TRUE(session.isHeld(hexKey(key))) << key;
+        session.letGo(hexKey(key));
+        EXPECT_EQ(sound.take(),
+                  (std::vector<PortCall>{keyNoteCall(keyNoteOf(hexKey(key))), stopCall}))
+            << key;
+    }
 }
 
 // The report of a note cut by STOP comes after RUN started the tune again:
@@ -90,6 +103,29 @@ TEST_F(SessionFixture, ScriptLoadedWhilePlayingTakesEffectFromTheNextStep) {
     report(sound.lastTag);
     session.answerReports();
     EXPECT_EQ(sound.take(), (std::vector<PortCall>{noteA, noteD}));
+}
+
+// A load replaces the whole tune in one change, so the editor sees one step
+// and one undo brings the old tune back whole; the editions' own scripts
+// reload with nothing skipped.
+TEST_F(SessionFixture, ALoadReplacesTheTuneAsOneStepOfUndo) {
+    TuneEditor editor(session);
+    load("KORVEL\n---\n000E@ 0005W 0000@ 0020W 0020@ 3405W 2405W EEEEW 0010@ 1111W");
+    editor.sync();
+    const TuneSnapshot old = takeSnapshot(session.kit());
+    const std::string saved = wholeTuneScript(session.kit(), "old");
+    load("KORVEL\n---\n0010@ 1405W");
+    EXPECT_TRUE(editor.sync());
+    KitState fresh{};
+    fresh.memory[0x10] = 5, fresh.memory[0x12] = 4, fresh.memory[0x13] = 1;
+    EXPECT_TRUE(takeSnapshot(session.kit()) == takeSnapshot(fresh));
+    editor.undo();
+    EXPECT_TRUE(takeSnapshot(session.kit()) == old);
+    for (const std::string& script : {saved, stepsScript(session.kit(), 4, 4)}) {
+        const FileResult result =
+            session.loadScript(script.data(), script.size(), "Clipboard", TuneOrigin::Clipboard);
+        EXPECT_EQ(result.notice, "Tune pasted: press RUN to play.");
+    }
 }
 
 } // namespace

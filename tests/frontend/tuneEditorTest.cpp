@@ -1,6 +1,7 @@
 // The tune editor on a session: undo and redo across every kind of change,
-// keys by column, the clipboard's script text, and the session's tones for
-// the editor (auditions, play from a row).
+// keys by column, refusals, recording up to the end marker and the end of
+// memory, the clipboard's script text, and the session's tones for the
+// editor (auditions, play from a row).
 #include "frontend/tuneEditor.h"
 #include "frontend/tuneScript.h"
 #include "model/script.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace korvel::test {
@@ -46,6 +48,16 @@ struct EditorFixture : ::testing::Test {
     }
     std::string digits(uint32_t row) const {
         return editor->rows()[row].text[size_t(TuneColumn::Digits)];
+    }
+    // The piano's Q (do, divider 0) count times from row, 100 ms each (code 5 at tempo 0).
+    void recordNotes(uint32_t row, uint32_t count) {
+        editor->select(row, EditColumn::Digits, false);
+        editor->setRecording(true, 0);
+        for (uint64_t i = 0; i < count; ++i) {
+            editor->key({EditorKey::Character, 'Q'}, i * 100);
+            editor->keyUp({EditorKey::Character, 'Q'}, i * 100 + 100);
+        }
+        editor->setRecording(false, count * 100);
     }
 };
 
@@ -85,6 +97,21 @@ TEST_F(EditorFixture, UndoAndRedoStepThroughEveryKindOfChange) {
     EXPECT_FALSE(editor->canRedo());
 }
 
+TEST_F(EditorFixture, AnEditAfterUndoDropsWhatRedoWouldHaveBroughtBack) {
+    editor->select(4, EditColumn::Note, false);
+    type("..", EditColumn::Note); // rests on rows 4 and 5
+    editor->undo();
+    editor->select(6, EditColumn::Note, false);
+    type("/", EditColumn::Note);
+    EXPECT_FALSE(editor->canRedo());
+    editor->redo();
+    EXPECT_EQ(digits(4) + digits(5) + digits(6), "EE070000EEEE");
+    editor->undo();
+    EXPECT_EQ(digits(4) + digits(6), "EE070000");
+    editor->undo();
+    EXPECT_FALSE(editor->canUndo());
+}
+
 TEST_F(EditorFixture, KeysEditByColumnAndNotesSoundWhenEntered) {
     click(hexKey(7)); // Entry mode: the LED shows 0007 throughout
     editor->select(4, EditColumn::Digits, false);
@@ -107,6 +134,108 @@ TEST_F(EditorFixture, KeysEditByColumnAndNotesSoundWhenEntered) {
     EXPECT_TRUE(sound.take().empty());
 }
 
+// - and = stop at the shortest and the longest length of the tempo's row.
+TEST_F(EditorFixture, LengthKeysStepWithinTheTempoRow) {
+    load("KORVEL\n---\n0010@ 341FW 3400W EE1FW 3405W 3405W");
+    const struct {
+        char key;
+        const char* after;
+    } cases[] = {{'=', "341F"}, {'-', "3400"}, {'=', "EE1F"}, {'=', "3406"}, {'-', "3404"}};
+    for (uint32_t i = 0; i < std::size(cases); ++i) {
+        const std::string before = digits(4 + i);
+        const uint64_t revision = editor->revision();
+        editor->select(4 + i, EditColumn::Length, false);
+        type(std::string(1, cases[i].key), EditColumn::Length);
+        EXPECT_EQ(digits(4 + i), cases[i].after) << before << cases[i].key;
+        EXPECT_EQ(editor->revision() == revision, before == cases[i].after) << before;
+    }
+}
+
+// A refused edit says why, and neither the tune nor the history changes.
+TEST_F(EditorFixture, RefusedEditsSayWhyAndChangeNothing) {
+    load(tuneAB); // 010 3405, 014 2405, 018 a jump to 010, 01C the end marker
+    const auto key = [&](EditorKey key) { editor->key(key, 0); };
+    const auto at = [&](uint32_t address, EditColumn column, const std::string& keys) {
+        return [=] { editor->select(address / 4, column, false), type(keys, column); };
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } cases[] = {
+        {"target of a note", at(0x10, EditColumn::Target, "1")},
+        {"length of a jump", at(0x18, EditColumn::Length, "5")},
+        {"length of the end marker", at(0x1C, EditColumn::Length, "=")},
+        {"insert pushing the tune off memory",
+         [&] {
+             key({EditorKey::Character, 'a', false, true}), key({EditorKey::Insert});
+         }},
+        {"paste past memory",
+         [&] {
+             editor->select(lastTuneRow, EditColumn::Digits, false);
+             editor->paste(stepsScript(session.kit(), 4, 2));
+         }},
+        {"paste of no script", [&] { editor->paste("3405W"); }},
+        {"record while playing",
+         [&] {
+             session.playFrom(0x10);
+             editor->setRecording(true, 0);
+             EXPECT_FALSE(editor->recording());
+             click(KeyId::Stop);
+         }},
+    };
+    const TuneSnapshot tune = takeSnapshot(session.kit());
+    for (const auto& c : cases) {
+        key({EditorKey::Escape});
+        ASSERT_TRUE(editor->message().empty()) << c.name;
+        const uint64_t revision = editor->revision();
+        c.act();
+        EXPECT_FALSE(editor->message().empty()) << c.name;
+        EXPECT_TRUE(takeSnapshot(session.kit()) == tune) << c.name;
+        EXPECT_EQ(editor->revision(), revision) << c.name;
+    }
+    editor->undo();
+    EXPECT_FALSE(editor->canUndo()); // the load was the only step
+}
+
+// A recording that wrote over the end marker writes one after its notes; it
+// writes nothing past memory's last row, and keeps that row for the marker.
+TEST_F(EditorFixture, ARecordingOverTheEndMarkerEndsTheTuneAfterItsNotes) {
+    const std::string tune = "0010@ 1405W 1205W EEEEW 0000@ 0010W";
+    const struct {
+        const char* name;
+        std::string tune;
+        uint32_t address, notes;
+        std::string rows; // from address on, round from 1FC to 000
+        bool refused;     // message() says what was not kept or written
+        bool ends;        // no check fails
+    } cases[] = {
+        {"on the end marker", tune, 0x18, 3, "0005 0005 0005 EEEE 0000", false, true},
+        {"short of it", tune, 0x14, 1, "0005 EEEE 0000", false, true},
+        {"to the end of memory", "01F0@ 1405W 1205W EEEEW 0000@ 01F0W", 0x1F8, 3, "0005 EEEE 0000",
+         true, true},
+        {"to an end marker in the last row", "01F4@ 1405W 1205W EEEEW 0000@ 01F4W", 0x1F4, 3,
+         "0005 0005 EEEE 0000", true, true},
+        {"no end marker", "", 0x1F8, 3, "0005 0005 0000", true, false},
+        // Start 020: a jump to 010, then the end marker at 014; the jump is kept.
+        {"into the tune", "0010@ 3405W EEEEW 0000W 0000W 7010W 0000@ 0020W", 0x14, 3,
+         "0005 0005 0005 7010", true, false},
+    };
+    for (const auto& c : cases) {
+        session.reset();
+        load("KORVEL\n---\n" + c.tune);
+        const TuneSnapshot loaded = takeSnapshot(session.kit());
+        recordNotes(c.address / 4, c.notes);
+        std::string rows;
+        for (uint32_t row = c.address / 4; rows.size() < c.rows.size(); ++row)
+            rows += (rows.empty() ? "" : " ") + digits(row % tuneRowCount);
+        EXPECT_EQ(rows, c.rows) << c.name;
+        EXPECT_EQ(editor->message().empty(), !c.refused) << c.name << ": " << editor->message();
+        EXPECT_EQ(editor->checks().empty(), c.ends) << c.name;
+        editor->undo(); // the recording and its end marker are one step
+        EXPECT_TRUE(takeSnapshot(session.kit()) == loaded) << c.name;
+    }
+}
+
 TEST_F(EditorFixture, ClipboardIsScriptTextAndPastesBack) {
     load(tuneAB);
     editor->select(4, EditColumn::Digits, false);
@@ -118,11 +247,12 @@ TEST_F(EditorFixture, ClipboardIsScriptTextAndPastesBack) {
     EXPECT_EQ(digits(0x40) + digits(0x41) + digits(0x42), "340524057100"); // its jump moved along
     EXPECT_FALSE(editor->paste("3405W"));
     EXPECT_FALSE(editor->message().empty());
-    // Row 0 is stored through 0200, not as the start address.
+    // Row 0 is stored through 0200, not as the start address; other rows at their own address.
     KitState copy{};
-    const std::string first = stepsScript(session.kit(), 0x10, 1);
+    const std::string first = stepsScript(session.kit(), 0x10 / 4, 1);
     const std::string atZero = stepsScript(copy, 0, 1);
-    EXPECT_NE(atZero.find("0200@"), std::string::npos);
+    EXPECT_NE(first.find("---\n0010@\n3405W\n"), std::string::npos) << first;
+    EXPECT_NE(atZero.find("---\n0200@\n0000W\n"), std::string::npos) << atZero;
     // The whole tune keeps start address and tempo.
     editor->setTempo(3);
     const std::string whole = wholeTuneScript(session.kit(), "AB");

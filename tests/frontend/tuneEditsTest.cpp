@@ -1,6 +1,6 @@
 // The tune editor's logic on a bare kit: insert and delete with jumps
-// re-aimed (at the edge of memory too), the checks, record quantisation and
-// pitch names.
+// re-aimed (at the edge of memory too), the checks (none for the examples),
+// record quantisation and pitch names.
 #include "frontend/tuneEdits.h"
 #include "formats/kitTones.h"
 #include "frontend/pianoKeys.h"
@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -168,6 +170,10 @@ TEST(TuneChecks, EachFaultNamesItsRow) {
         {"jump to an end marker",
          "0010@ 7020W 0000@ 0010W 0020@ EEEEW",
          {{TuneFault::SilentLoop, 0x20}, {TuneFault::PastMemoryEnd, 0x1FC}}},
+        // Play goes on at 000 to the end marker every pass: memory wraps, as the kit's does.
+        {"wraps on to its end marker", wrapping, {}},
+        {"end marker in the last row", atMemoryEnd, {}},
+        {"jump in the last row", "01F4@ 3405W 2405W 7010W 0010@ 1405W EEEEW 0000@ 01F4W", {}},
         {"last step runs past memory",
          "01FC@ 3405W 0000@ 01FDW",
          {{TuneFault::NoEndMarker, 0x1FC},
@@ -187,6 +193,18 @@ TEST(TuneChecks, EachFaultNamesItsRow) {
         EXPECT_EQ(clean.reached[row], row >= 4 && row <= 8) << row;
 }
 
+TEST(TuneChecks, NoExampleFails) {
+    for (const auto& entry : std::filesystem::directory_iterator(KORVEL_EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".dat") continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string script{std::istreambuf_iterator<char>(file), {}};
+        KitState kit{};
+        ASSERT_TRUE(applyScript(kit, script.data(), script.size())) << entry.path();
+        for (const auto& check : walkTune(kit).checks)
+            ADD_FAILURE() << entry.path().filename() << ": " << check.text;
+    }
+}
+
 struct Played {
     bool on;
     uint32_t tone;
@@ -199,10 +217,13 @@ TEST(TuneRecorder, HeldNotesAndGapsTakeTheNearestLengthOfTheTempo) {
         std::vector<Played> played;
         std::vector<uint16_t> steps;
     } cases[] = {
-        // Tempo 3: one unit is 66.7 ms; a 30 ms gap is under half of it.
+        // Tempo 3: one unit is 66.7 ms; a 30 ms gap is under half of it, a 40 ms gap a rest.
         {3,
          {{true, 0x14, 0}, {false, 0x14, 190}, {true, 0x15, 220}, {false, 0x15, 500}},
          {0x1402, 0x1503}},
+        {3,
+         {{true, 0x14, 0}, {false, 0x14, 190}, {true, 0x15, 230}, {false, 0x15, 500}},
+         {0x1402, 0xEE00, 0x1503}},
         // Tempo 0: 16.7 ms units, longest 533 ms; a 1.2 s gap is three rests.
         {0,
          {{true, 0x14, 0}, {false, 0x14, 1000}, {true, 0x20, 2200}, {false, 0x20, 2210}},

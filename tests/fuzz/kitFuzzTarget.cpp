@@ -112,6 +112,26 @@ void load(KitState& kit, const uint8_t* script, size_t size, size_t step) {
             "load changed more than the registers", 0, step);
 }
 
+// The editions' load replaces the tune: refused, nothing changes; done, the
+// tune and registers are a fresh kit's after the same load, the rest as it was.
+void replace(const KitState& kit, const uint8_t* script, size_t size, size_t step) {
+    const char* text = reinterpret_cast<const char*>(script);
+    KitState replaced = kit, fresh{};
+    const FileResult result = replaceTune(replaced, text, size, TuneOrigin::Clipboard, "fuzz");
+    if (result.outcome != FileOutcome::Done) {
+        require(allFields(replaced) == allFields(kit), "refused replace changed the kit", 0, step);
+        return;
+    }
+    loadScriptText(fresh, text, size);
+    require(std::tie(replaced.memory, replaced.digits, replaced.address, replaced.tempo,
+                     replaced.startAddress) == std::tie(fresh.memory, fresh.digits, fresh.address,
+                                                        fresh.tempo, fresh.startAddress),
+            "replace differs from a fresh load", 0, step);
+    require(replaced.mode == kit.mode && clockFields(replaced) == clockFields(kit) &&
+                result.skipped <= size,
+            "replace changed more than the tune", uint32_t(result.skipped), step);
+}
+
 struct Split {
     size_t scriptSize;
     size_t programStart;
@@ -167,7 +187,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case Action::Reset: resetKit(kit, ports); break;
-        case Action::Load: load(kit, data, scriptSize, step); break;
+        case Action::Load:
+            replace(kit, data, scriptSize, step);
+            load(kit, data, scriptSize, step);
+            break;
         case Action::Run:
             press(kit, ports, KeyId::Run);
             release(kit, ports, KeyId::Run);

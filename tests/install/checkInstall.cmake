@@ -13,7 +13,8 @@ endfunction()
 expectSuccess("cmake --install failed"
     ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr)
 
-set(expected bin/korvel-cli share/applications/korvel.desktop share/mime/packages/korvel.xml)
+set(expected bin/korvel-cli share/applications/korvel.desktop share/mime/packages/korvel.xml
+    share/doc/korvel-simulator/copyright share/doc/korvel-simulator/changelog.gz)
 if(WITH_DESKTOP_PROGRAM)
   list(APPEND expected bin/korvel)
 endif()

@@ -2,7 +2,10 @@
 // edition playing a script's tune (raw 8-bit unsigned mono samples at 22050
 // per second, from its first RUN) against the samples the tune should give,
 // and prints what it found. Exit code 0 when the tones are the tune's, in
-// order and on time, with silence only at the tune's rests.
+// order and on time, with silence only at the tune's rests; 3 when silence
+// breaks in where the tune has none after tones all the tune's, as a stalled
+// sound server also makes it; 1 for any other fault (a wrong tone, a tone
+// missing or out of time).
 #include "files/tuneLoad.h"
 #include "formats/tuneRun.h"
 #include "model/toneSource.h"
@@ -55,7 +58,7 @@ int main(int argc, char** argv) {
                 result.longestNoteChangeGapMs, result.restsChecked, result.breaks);
     if (!result.problem.empty()) {
         std::printf("FAILED: %s\n", result.problem.c_str());
-        return 1;
+        return result.breakComesFirst ? 3 : 1;
     }
     return 0;
 }

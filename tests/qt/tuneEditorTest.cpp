@@ -8,6 +8,7 @@
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
+#include "host/qt/tuneColours.h"
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/tuneTableView.h"
 #include "model/toneSource.h"
@@ -17,12 +18,16 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +61,13 @@ class TuneEditorTest : public QObject {
     const KitState& kit() { return window_->session().kit(); }
     void trigger(const char* action) { window_->findChild<QAction*>(action)->trigger(); }
     qt::TuneTableView& table() { return window_->tuneEditor().table(); }
+    // The table as painted shows a row in the sounding colour.
+    bool showsSoundingRow() {
+        const QImage shown = table().viewport()->grab().toImage();
+        for (int y = 0; y < shown.height(); y += 2)
+            if (shown.pixelColor(shown.width() / 2, y) == qt::tuneColours::sounding) return true;
+        return false;
+    }
 
     // What the device would play next, the note reports answered between pulls as the window does.
     std::string pull(size_t count) {
@@ -211,6 +223,118 @@ class TuneEditorTest : public QObject {
         const QKeyEvent azertyA(QEvent::KeyPress, Qt::Key_A, {}, 16 + 8, 0, 0, "a");
         window_->tuneEditor().editor().key(*qt::editorKeyOf(azertyA, u"xcb"), 0);
         QVERIFY(takeSnapshot(kit()) == typed);
+    }
+
+    // The sounding row is marked while the tune plays, and only then: STOP
+    // and Reset end the mark with the play, whatever comes after.
+    void soundingRowIsMarkedOnlyWhilePlaying() {
+        answers_.assign(2, MainWindow::UnsavedChoice::Discard); // the rows inserted go
+        for (const char* stop : {"escape", "reset"}) {
+            QVERIFY(window_->loadFile(odeToJoy));
+            window_->session().hold(KeyId::Run);
+            window_->session().letGo(KeyId::Run);
+            QCOMPARE(kit().mode, KitMode::Playing);
+            QTRY_VERIFY(showsSoundingRow());
+            if (stop == std::string("escape"))
+                QTest::keyClick(&table(), Qt::Key_Escape);
+            else
+                trigger("reset");
+            QCOMPARE_NE(kit().mode, KitMode::Playing);
+            QTRY_VERIFY(!showsSoundingRow());
+            QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(&table(), Qt::Key_Insert);
+            QTest::qWait(50);
+            QVERIFY2(!showsSoundingRow(), stop);
+        }
+    }
+
+    // Play from the table's last whole row scrolls the notes to come into sight.
+    void soundingRowIsFollowedAFewRowsFromTheEdge() {
+        QVERIFY(window_->loadFile(odeToJoy));
+        QScrollBar& bar = *table().verticalScrollBar();
+        const int bottomRow = bar.value() + bar.pageStep() - 1;
+        window_->tuneEditor().editor().select(uint32_t(bottomRow), EditColumn::Digits, false);
+        trigger("playFromRow");
+        QCOMPARE(window_->tuneEditor().editor().soundingRow(), uint32_t(bottomRow));
+        QCOMPARE(bar.value() + bar.pageStep() - 1 - bottomRow,
+                 qt::TuneTableView::soundingMarginRows);
+        QTest::keyClick(&table(), Qt::Key_Escape);
+    }
+
+    // Each text against what it is painted on, by the contrast measure of the web's guidelines.
+    void tableTextIsLegible() {
+        const auto luminance = [](const QColor& colour) {
+            const auto linear = [](double c) {
+                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                   0.0722 * linear(colour.blueF());
+        };
+        namespace colour = qt::tuneColours;
+        const std::pair<QColor, QColor> painted[] = {
+            {colour::text, colour::background},       {colour::text, colour::selection},
+            {colour::unreached, colour::background},  {colour::unreached, colour::selection},
+            {colour::soundingText, colour::sounding}, {colour::text, colour::header},
+        };
+        for (const auto& [text, ground] : painted) {
+            const auto [dark, light] = std::minmax(luminance(text), luminance(ground));
+            QVERIFY2((light + 0.05) / (dark + 0.05) >= 4.5,
+                     qPrintable(text.name() + " on " + ground.name()));
+        }
+    }
+
+    // Between two column titles more room than between the words of one ("Kit note").
+    void columnTitlesStandApart() {
+        const QImage header =
+            table().grab(QRect(0, 0, table().width(), table().rowHeight())).toImage();
+        std::vector<int> gaps; // unlit columns of pixels between lit ones
+        int unlit = -1;        // -1: no title yet
+        for (int x = 0; x < header.width() - table().verticalScrollBar()->width(); ++x) {
+            bool lit = false;
+            for (int y = 0; y < header.height() && !lit; ++y)
+                lit = header.pixelColor(x, y) != qt::tuneColours::header;
+            if (lit && unlit > 0) gaps.push_back(unlit);
+            if (lit)
+                unlit = 0;
+            else if (unlit >= 0)
+                ++unlit;
+        }
+        std::sort(gaps.rbegin(), gaps.rend());
+        QVERIFY(gaps.size() >= 7);
+        // Seven titles: six gaps between them, then the space in "Kit note".
+        QVERIFY2(2 * gaps[5] >= 3 * gaps[6],
+                 qPrintable(QStringLiteral("%1 against %2").arg(gaps[5]).arg(gaps[6])));
+    }
+
+    // The title names the tune in memory through undo and marks changes not
+    // saved, the start address and tempo alone too.
+    void titleFollowsTheTuneThroughUndo() {
+        QVERIFY(window_->loadFile(odeToJoy));
+        const QString ode = "ode-to-joy.dat[*] - KORVEL Simulator (Music playable)";
+        QCOMPARE(window_->windowTitle(), ode);
+        for (const char* setting : {"startAddress", "tempo"}) {
+            auto* box = window_->findChild<QSpinBox*>(setting);
+            box->setValue(box->value() + 1);
+            QVERIFY2(window_->tuneUnsaved() && window_->isWindowModified(), setting);
+            QCOMPARE(window_->windowTitle(), ode);
+            trigger("undo");
+            QVERIFY2(!window_->tuneUnsaved() && !window_->isWindowModified(), setting);
+        }
+        const QList<QAction*> examples = window_->findChild<QMenu*>("examples")->actions();
+        const auto twinkle = std::find_if(examples.begin(), examples.end(), [](QAction* action) {
+            return action->text().startsWith("Twinkle");
+        });
+        QVERIFY(twinkle != examples.end());
+        (*twinkle)->trigger();
+        const QString example = window_->windowTitle();
+        QVERIFY2(example.startsWith("twinkle"), qPrintable(example));
+        trigger("undo");
+        QCOMPARE(window_->windowTitle(), ode);
+        QVERIFY(!window_->isWindowModified());
+        trigger("redo");
+        QCOMPARE(window_->windowTitle(), example);
+        QVERIFY(window_->loadFile(odeToJoy));
+        QCOMPARE(asked_, 0); // nothing saved was taken for unsaved
     }
 
     void editorShownIsRemembered() {

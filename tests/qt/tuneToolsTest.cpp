@@ -2,7 +2,7 @@
 // MIDI file imported through the dialog, the tune exported as WAV and MIDI,
 // each compared byte for byte with what the built korvel-cli gives for the
 // same file and options; and the imports and exports that cannot be done.
-#include "files/scriptFile.h"
+#include "files/tuneLoad.h"
 #include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
@@ -15,15 +15,18 @@
 #include <QDir>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include <unistd.h>
@@ -34,7 +37,7 @@ using korvel::qt::MainWindow;
 namespace {
 
 const QString examples = QStringLiteral(KORVEL_EXAMPLES_DIR "/");
-const QString mainTitle = QStringLiteral(" - KORVEL Simulator (Music playable)");
+const QString mainTitle = QStringLiteral("[*] - KORVEL Simulator (Music playable)");
 
 QByteArray big(uint32_t value, int bytes) {
     QByteArray out;
@@ -90,9 +93,13 @@ class TuneToolsTest : public QObject {
         QFile file(path(name));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) ? file.fileName() : QString();
     }
-    void exportAs(const char* action, const QString& file) {
+    // written: false when the export is expected to be declined at its question.
+    void exportAs(const char* action, const QString& file, bool written = true) {
         chosenFile_ = file;
         window_->findChild<QAction*>(action)->trigger();
+        if (messages_.isEmpty())
+            QCOMPARE(window_->statusBar()->currentMessage(),
+                     written ? "Exported " + QFileInfo(file).fileName() : QString());
     }
     void exportsMatchTheCommandLine(const QString& script, const QString& name) {
         exportAs("exportWave", path(name + ".wav"));
@@ -103,12 +110,13 @@ class TuneToolsTest : public QObject {
         QVERIFY(readFile(path(name + ".wav")) == readFile(path(name + "-cli.wav")));
         QVERIFY(readFile(path(name + ".mid")) == readFile(path(name + "-cli.mid")));
     }
-    // Memory as Load leaves it: before, with the script's groups written over it.
-    void expectMemoryOf(KitState before, const QString& script) {
-        QCOMPARE(loadScriptFile(before, script.toStdString()).outcome, FileOutcome::Done);
-        QVERIFY(kit().memory == before.memory);
-        QCOMPARE(kit().startAddress, before.startAddress);
-        QCOMPARE(kit().tempo, before.tempo);
+    // The tune as korvel-cli loads the script, into a fresh kit, whatever was in memory.
+    void expectTuneOf(const QString& script) {
+        KitState fresh;
+        QCOMPARE(loadTune(fresh, script.toStdString()).outcome, FileOutcome::Done);
+        QVERIFY(kit().memory == fresh.memory);
+        QCOMPARE(kit().startAddress, fresh.startAddress);
+        QCOMPARE(kit().tempo, fresh.tempo);
     }
 
   private slots:
@@ -136,10 +144,11 @@ class TuneToolsTest : public QObject {
             return action->text() == "Ode to Joy";
         });
         QVERIFY(ode != listed.end());
-        KitState before = kit();
         (*ode)->trigger();
         QCOMPARE(window_->windowTitle(), "ode-to-joy.dat" + mainTitle);
-        expectMemoryOf(before, examples + "ode-to-joy.dat");
+        QCOMPARE(QFileInfo(window_->proposedPath(MainWindow::FileChoice::Save)).fileName(),
+                 "ode-to-joy.dat");
+        expectTuneOf(examples + "ode-to-joy.dat");
         exportsMatchTheCommandLine(examples + "ode-to-joy.dat", "ode");
 
         // Track 2's channel 3, moved up a fourth, notes brought into reach.
@@ -155,7 +164,6 @@ class TuneToolsTest : public QObject {
             dialog->accept();
         });
         chosenFile_ = writeFile("song.mid", song());
-        before = kit();
         window_->findChild<QAction*>("importMidi")->trigger();
         const QString script = path("song-cli.dat");
         const QString report =
@@ -163,8 +171,37 @@ class TuneToolsTest : public QObject {
                     "--transpose", "5", "--fit", "--truncate"});
         QCOMPARE(reports_, QStringList{"Import MIDI | " + report.trimmed()});
         QCOMPARE(window_->windowTitle(), "song.mid" + mainTitle);
-        expectMemoryOf(before, script);
+        QVERIFY(window_->tuneUnsaved() && window_->isWindowModified()); // until saved as a script
+        QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path("song.dat"));
+        expectTuneOf(script);
         exportsMatchTheCommandLine(script, "song");
+    }
+
+    // Load replaces the tune, so the program plays and exports what korvel-cli
+    // makes of the file; a tune that never ends is exported only when the user
+    // says so, and Cancel writes nothing.
+    void loadReplacesTheTuneAndAnEndlessOneIsExportedOnlyWhenAsked() {
+        QVERIFY(window_->loadFile(examples + "ode-to-joy.dat"));
+        const QString lone = writeFile("nul.dat", "KORVEL one step\n---\n0010@ 1405W");
+        QVERIFY(window_->loadFile(lone));
+        expectTuneOf(lone);
+        QStringList asked;
+        bool answer = false;
+        window_->setExportAsker([&](const QString& caption, const QString& question) {
+            asked << caption + " | " + question;
+            return answer;
+        });
+        exportAs("exportWave", path("nul.wav"), false);
+        QCOMPARE(asked, QStringList{"Export Audio (WAV) | This tune reaches no end marker, so it "
+                                    "never ends.\nThe WAV file would stop it after 10 minutes: "
+                                    "13.2 MB.\nExport it anyway?"});
+        QVERIFY(!QFile::exists(path("nul.wav")));
+        answer = true;
+        exportsMatchTheCommandLine(lone, "nul");
+        QCOMPARE(asked.size(), 3);
+        QVERIFY2(asked[2].startsWith("Export MIDI | This tune reaches no end marker, so it never "
+                                     "ends.\nThe MIDI file would stop it after 10 minutes: "),
+                 qPrintable(asked[2]));
     }
 
     // Nothing reaches memory unless the whole import succeeds; the advice
@@ -173,38 +210,84 @@ class TuneToolsTest : public QObject {
         QTest::addColumn<QString>("file");
         QTest::addColumn<uint32_t>("channel"); // the voice chosen, 0: automatic
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("asked"); // the choices asked for: again after a refusal
         const QString missing = path("gone.mid"), damaged = writeFile("cut.mid", song().chopped(9)),
                       full = writeFile("full.mid", song()),
                       long_ = writeFile("long.mid", song(200));
         QTest::newRow("missing") << missing << 0u
-                                 << "Can't Open : " + missing + "\nNo such file or directory.";
+                                 << "Can't Open : " + missing + "\nNo such file or directory." << 0;
         QTest::newRow("damaged") << damaged << 0u
                                  << "Can't Open : " + damaged +
-                                        "\nTrack 2 declares 52 bytes, 43 remain.";
-        QTest::newRow("no notes on the voice") << full << 9u << "Can't Import : " + full + "\nNo ";
+                                        "\nTrack 2 declares 52 bytes, 43 remain."
+                                 << 0;
+        QTest::newRow("no notes on the voice")
+            << full << 9u << "Can't Import : " + full + "\nNo " << 2;
         QTest::newRow("too long")
             << long_ << 1u
             << "Can't Import : " + long_ +
                    "\nThe tune is 73 steps too long for the memory: it needs 200 steps and the "
                    "end marker, and the memory holds 128; \"Keep what fits in memory\" keeps the "
-                   "opening that fits.";
+                   "opening that fits."
+            << 2;
     }
     void failedImportLeavesMemoryAsItWas() {
         QFETCH(QString, file);
         QFETCH(uint32_t, channel);
         QFETCH(QString, message);
+        QFETCH(int, asked);
         QVERIFY(window_->loadFile(examples + "twinkle-twinkle.dat"));
         const KitState before = kit();
+        int calls = 0; // the second time, the user cancels
         window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
             formats::ImportOptions options;
             options.channel = channel;
-            return std::optional(options);
+            return ++calls == 1 ? std::optional(options) : std::nullopt;
         });
         QVERIFY(!window_->importMidiFile(file));
+        QCOMPARE(calls, asked);
         QCOMPARE(messages_.size(), 1);
         QVERIFY2(messages_[0].startsWith("Import MIDI | " + message), qPrintable(messages_[0]));
         QVERIFY(reports_.isEmpty() && kit().memory == before.memory);
         QCOMPARE(window_->windowTitle(), "twinkle-twinkle.dat" + mainTitle);
+    }
+
+    // Choices the import refuses come back in the dialog as they were made.
+    void refusedImportOffersItsChoicesAgain() {
+        const QString file = writeFile("long.mid", song(200));
+        QStringList shown; // each dialog's voice, transposition and checks as it opened
+        QPointer<qt::ImportDialog> last;
+        std::function<void()> answer = [&] {
+            auto* dialog = qobject_cast<qt::ImportDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog == last) return void(QTimer::singleShot(10, this, answer));
+            last = dialog;
+            auto* voice = dialog->findChild<QComboBox*>("voice");
+            auto* given = dialog->findChild<QRadioButton*>("givenTranspose");
+            auto* semitones = dialog->findChild<QSpinBox*>("semitones");
+            auto* fit = dialog->findChild<QCheckBox*>("fit");
+            if (shown.isEmpty()) {
+                voice->setCurrentIndex(voice->findText("200 notes", Qt::MatchContains));
+                given->setChecked(true);
+                semitones->setValue(-3);
+                fit->setChecked(true);
+            }
+            shown << QStringLiteral("%1 %2 %3 %4")
+                         .arg(voice->currentText())
+                         .arg(given->isChecked() ? semitones->value() : 0)
+                         .arg(fit->isChecked())
+                         .arg(dialog->findChild<QCheckBox*>("truncate")->isChecked());
+            if (shown.size() == 1) {
+                QTimer::singleShot(10, this, answer);
+                return dialog->accept();
+            }
+            dialog->reject();
+        };
+        QTimer::singleShot(0, this, answer);
+        QVERIFY(!window_->importMidiFile(file));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[0].contains("200 notes -3 1 0"), qPrintable(shown[0]));
+        QCOMPARE(shown[1], shown[0]);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].contains("too long for the memory"), qPrintable(messages_[0]));
     }
 
     // A dropped MIDI file goes through the import's choices once the drop is over.

@@ -7,6 +7,8 @@
 #include "host/qt/ledDisplay.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
+#include "host/qt/tuneEditorPanel.h"
+#include "host/qt/tuneTableView.h"
 #include "tests/frontend/taggedRecorder.h"
 
 #include <QAccessible>
@@ -15,7 +17,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
@@ -264,8 +268,17 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
         const QString missing = QDir::temp().filePath("no-such-dir/tune.dat");
-        QTest::newRow("not a script") << "load" << writeFile("bad.dat", "hello")
-                                      << "Load Script | This File is not KORVEL script.";
+        QTest::newRow("not a script")
+            << "load" << writeFile("bad.dat", "hello")
+            << "Load Script | This File is not KORVEL script.\nIt does not begin with KORVEL.";
+        QTest::newRow("empty") << "load" << writeFile("empty.dat", "")
+                               << "Load Script | This File is not KORVEL script.\nIt is empty.";
+        const QString noMark = writeFile("nomark.dat", "KORVEL\n0010@ 1405W");
+        QTest::newRow("writes nothing")
+            << "load" << noMark
+            << "Load Script | " + noMark +
+                   " writes nothing into memory: nothing was loaded.\nIts keystrokes must "
+                   "follow a line of ---, and it has none.";
         // The system's reason on a line of its own.
         QTest::newRow("missing") << "load" << missing
                                  << "Load Script | Can't Open : " + missing +
@@ -316,12 +329,23 @@ class WindowTest : public QObject {
         QVERIFY(takeSnapshot(kit()) != tune);
         trigger("pasteTune");
         QVERIFY(takeSnapshot(kit()) == tune);
-        QGuiApplication::clipboard()->setText("not a tune");
-        trigger("pasteTune");
-        QCOMPARE(messages_, QStringList{"Paste Tune | The clipboard holds no KORVEL tune.\n"
-                                        "A tune to paste is a script's text, beginning with the "
-                                        "word KORVEL, as Copy Tune puts it there."});
+        for (const char* refused : {"not a tune", "KORVEL\n0010 @ 1405 W ZZZZ"}) {
+            QGuiApplication::clipboard()->setText(refused);
+            trigger("pasteTune");
+        }
+        QCOMPARE(messages_,
+                 (QStringList{"Paste Tune | Nothing pasted. This is not KORVEL script: it must "
+                              "begin with KORVEL.",
+                              "Paste Tune | Nothing pasted. The clipboard's script writes nothing "
+                              "into memory.\nIts keystrokes must follow a line of ---, and it "
+                              "has none."}));
         QVERIFY(kit().memory == memory);
+        messages_.clear();
+        QGuiApplication::clipboard()->setText("KORVEL x\n---\n0010@ 1405W ZZZZ");
+        trigger("pasteTune");
+        QCOMPARE(messages_,
+                 QStringList{"Paste Tune | Tune pasted: press RUN to play. Skipped 4 "
+                             "characters that are not keystrokes, the first on line 3."});
     }
 
     // The walk-through is built in, and leaves the board free to type along.
@@ -334,25 +358,43 @@ class WindowTest : public QObject {
         page->window()->close();
     }
 
-    // The title names the script last loaded or saved; Open Recent keeps only
-    // files that load, and lets go of one that no longer does.
+    // Help's keyboard page: the kit's keys, then the tune editor's, each run of keys a table.
+    void keyboardHelpListsTheKitsKeysThenTheEditors() {
+        trigger("keyboardHelp");
+        auto* box = window_->findChild<QMessageBox*>();
+        QVERIFY(box);
+        const QString page = box->text();
+        QVERIFY(page.startsWith("<table><tr><td><b>0-9, A-F</b>"));
+        QVERIFY(page.indexOf("<b>RUN</b>") < page.indexOf("<table><tr><td><b>Up, Down"));
+        QVERIFY(page.contains("<b>Enter or F5, Esc</b>"));
+        box->close();
+    }
+
+    // The title names the script last loaded or saved, and music only with a
+    // sound device; Open Recent keeps only files that load, and lets go of
+    // one that no longer does.
     void titleAndRecentFilesFollowWhatLoaded() {
         QSettings().clear();
         const QString title = "KORVEL Simulator (Music playable)";
+        const auto named = [&](const QString& file) { return file + "[*] - " + title; };
         QFile tune(twinkle);
         QVERIFY(tune.open(QIODevice::ReadOnly));
         const QString path = writeFile("tune.dat", tune.readAll());
         QVERIFY(window_->loadFile(path));
-        QCOMPARE(window_->windowTitle(), "tune.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("tune.dat"));
+        QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path);
         writeFile("tune.dat", "a shopping list");
         QVERIFY(!window_->loadFile(path));
-        QCOMPARE(window_->windowTitle(), "tune.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("tune.dat"));
         QVERIFY(window_->findChild<QMenu*>("recent")->actions().isEmpty());
         chosenFile_ = dir_.filePath("saved.dat");
         trigger("save");
-        QCOMPARE(window_->windowTitle(), "saved.dat - " + title);
+        QCOMPARE(window_->windowTitle(), named("saved.dat"));
         trigger("reset");
-        QCOMPARE(window_->windowTitle(), title);
+        QCOMPARE(window_->windowTitle(), "KORVEL Simulator[*] (Music playable)");
+        // Music is claimed only where it can sound.
+        window_->showNoSound("no device");
+        QCOMPARE(window_->windowTitle(), "KORVEL Simulator[*]");
     }
 
     // Whatever the source proposes, a drop is taken as a copy, so a file
@@ -425,28 +467,49 @@ class WindowTest : public QObject {
     }
 
     // The window never opens larger than its screen's free area: a zoom too
-    // large gives way to the largest that fits, below 100 % if none does.
+    // large gives way to the largest that fits, below 100 % if none does. The
+    // editor beside the board counts, its text zoomed with the board; grown
+    // near the screen's corner, the window moves to stay whole on the screen.
     // Each screen is a run of its own; the rows of other screens are skipped.
     void windowFitsItsScreen_data() {
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("editor");
         QTest::addColumn<int>("shown"); // 0: below 100 %, as large as fits
-        QTest::newRow("2560x1440 200 %") << QSize(2560, 1440) << 200 << 200;
-        QTest::newRow("1280x1024 200 %") << QSize(1280, 1024) << 200 << 150;
-        QTest::newRow("1366x768 150 %") << QSize(1366, 768) << 150 << 100;
-        QTest::newRow("1366x768 200 %") << QSize(1366, 768) << 200 << 100;
-        QTest::newRow("1280x1024 at scale 2") << QSize(640, 512) << 100 << 0;
+        QTest::newRow("2560x1440 200 %") << QSize(2560, 1440) << 200 << false << 200;
+        QTest::newRow("2560x1440 200 %, editor") << QSize(2560, 1440) << 200 << true << 200;
+        QTest::newRow("1280x1024 200 %") << QSize(1280, 1024) << 200 << false << 150;
+        QTest::newRow("1280x1024 200 %, editor") << QSize(1280, 1024) << 200 << true << 100;
+        QTest::newRow("1366x768 150 %") << QSize(1366, 768) << 150 << false << 100;
+        QTest::newRow("1366x768 200 %") << QSize(1366, 768) << 200 << false << 100;
+        QTest::newRow("1366x768 200 %, editor") << QSize(1366, 768) << 200 << true << 100;
+        QTest::newRow("1280x1024 at scale 2") << QSize(640, 512) << 100 << false << 0;
     }
     void windowFitsItsScreen() {
         QFETCH(QSize, screen);
         QFETCH(int, asked);
+        QFETCH(bool, editor);
         QFETCH(int, shown);
         const QRect area = window_->screen()->availableGeometry();
         if (area.size() != screen) QSKIP("a row for another screen");
+        window_->showTuneEditor(editor);
+        const qreal textBefore = window_->tuneEditor().table().font().pointSizeF();
+        const int zoomBefore = window_->panel().zoomPercent();
+        window_->move(area.bottomRight() - QPoint(200, 200));
         window_->setZoomPercent(asked);
         QTRY_COMPARE(window_->size(), window_->sizeHint());
-        QVERIFY(area.contains(window_->frameGeometry()));
+        QVERIFY2(area.contains(window_->frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 at %3,%4")
+                                .arg(window_->frameGeometry().width())
+                                .arg(window_->frameGeometry().height())
+                                .arg(window_->frameGeometry().x())
+                                .arg(window_->frameGeometry().y())));
         const int zoom = window_->panel().zoomPercent();
+        QCOMPARE(window_->findChild<QLabel*>("editorMessage")->font(),
+                 window_->findChild<QLabel*>("keyboardOwner")->font());
+        // In whole points.
+        QVERIFY(qAbs(window_->tuneEditor().table().font().pointSizeF() -
+                     textBefore * zoom / zoomBefore) <= 1);
         if (shown != 0) {
             QCOMPARE(zoom, shown);
         } else {

@@ -99,11 +99,13 @@ RenderComparison compareWithRender(const std::vector<uint8_t>& recording,
     };
     auto ms = [](double samples) { return samples / samplesPerMs; };
     std::ostringstream problem;
+    size_t wrongFrom = recording.size(); // where the first tone goes wrong, if one does
 
     for (size_t i = 0;
          i < expected.size() && at(expected[i].end) < static_cast<long long>(lastHeard); ++i) {
         if (i + 1 >= heard.size()) {
             problem << "only " << i << " tones recorded before the last";
+            wrongFrom = lastHeard;
             break;
         }
         const ToneSegment& want = expected[i];
@@ -114,6 +116,7 @@ RenderComparison compareWithRender(const std::vector<uint8_t>& recording,
             problem << "tone " << i + 1 << " at " << ms(static_cast<double>(got.start)) / 1000
                     << " s: period " << got.period << " samples, expected " << want.period << " at "
                     << ms(static_cast<double>(at(want.start))) / 1000 << " s";
+            wrongFrom = got.start;
             break;
         }
         ++result.tonesChecked;
@@ -144,6 +147,7 @@ RenderComparison compareWithRender(const std::vector<uint8_t>& recording,
         }
         // A break shifts every tone after it, so it explains a tone's mismatch: report it first.
         if (result.breaks++ == 0) {
+            result.breakComesFirst = result.tonesChecked > 0 && gap.start <= wrongFrom;
             problem.str("");
             problem << "a break of " << ms(static_cast<double>(gap.length)) << " ms at "
                     << ms(static_cast<double>(gap.start)) / 1000 << " s where the tune has no rest";

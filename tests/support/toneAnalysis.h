@@ -43,6 +43,9 @@ struct RenderComparison {
     size_t restsChecked = 0; // silences the tune itself has
     size_t breaks = 0;       // silences the tune does not have
     double longestNoteChangeGapMs = 0;
+    // Every tone before the first break is the tune's: the break may be the
+    // sound server's stall, which shifts what follows, not a fault of the tones.
+    bool breakComesFirst = false;
 };
 
 // Compares a recording with the samples the tune should give, from the

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows download as a user gets it: unzipped into an empty folder and run
 # in a fresh Wine prefix with nothing else installed. Checks that the programs
-# import no DLL beyond the system's, that both carry the version in their file
-# properties and korvel-cli says it, that korvel-cli renders an example to the
+# import no DLL beyond the system's, that both carry the version and the
+# licence's copyright line in their file properties and korvel-cli says them,
+# that the licences come with them, that korvel-cli renders an example to the
 # same bytes as the native korvel-cli and refuses play plainly, and that
 # korvel.exe shows its window and plays. Prints the time each step took.
 # Run inside scripts/wine-session (for its display).
@@ -31,10 +32,16 @@ mkdir -p "$work/unzipped"
 (cd "$work/unzipped" && cmake -E tar xf "$zip")
 folder=$work/unzipped/$(basename "$zip" .zip)
 cd "$folder"
-for file in korvel.exe korvel-cli.exe README.txt examples/twinkle-twinkle.dat; do
+for file in korvel.exe korvel-cli.exe README.txt LICENSE.txt LICENSE-third-party.txt examples/twinkle-twinkle.dat; do
   [ -f "$file" ] || fail "the zip holds no $file"
 done
-grep -q $'\r$' README.txt || fail "README.txt lacks Windows line ends"
+for text in README.txt LICENSE.txt LICENSE-third-party.txt; do
+  grep -q $'\r$' "$text" || fail "$text lacks Windows line ends"
+done
+copyright=$(grep -m 1 '^Copyright ' LICENSE.txt | tr -d '\r')
+for part in 'GCC Runtime Library Exception' winpthreads CLI11; do
+  grep -q "$part" LICENSE-third-party.txt || fail "LICENSE-third-party.txt does not cover $part"
+done
 
 # The DLLs every Windows has; a MinGW runtime or SDL2 DLL would be missing on one.
 system_dlls='^(kernel32|user32|gdi32|comdlg32|winmm|msvcrt|advapi32|shell32|ole32)\.dll$'
@@ -47,6 +54,8 @@ for exe in korvel.exe korvel-cli.exe; do
     grep -qF "VALUE \"$field\", \"$version\"" <<<"$properties" ||
       fail "$exe: $field is not $version"
   done
+  grep -qF "VALUE \"LegalCopyright\", \"$copyright\"" <<<"$properties" ||
+    fail "$exe: LegalCopyright is not '$copyright'"
 done
 step "programs checked"
 
@@ -56,8 +65,8 @@ trap '[ -z "$recorder" ] || kill "$recorder" 2>/dev/null || true; wineserver -k 
 wine wineboot --init >"$work/wineboot.log" 2>&1
 step "fresh Wine prefix made"
 
-said=$(wine_run korvel-cli.exe --version | tr -d '\r')
-[ "$said" = "korvel-cli $version" ] || fail "korvel-cli.exe --version says '$said'"
+said=$(wine_run korvel-cli.exe --version | tr -d '\r' | sed -n '1,2p')
+[ "$said" = "korvel-cli $version"$'\n'"$copyright" ] || fail "korvel-cli.exe --version says '$said'"
 
 wine_run korvel-cli.exe render 'examples\twinkle-twinkle.dat' -o twinkle.wav >"$work/render.log" ||
   fail "korvel-cli.exe render failed: $(cat "$work/render.log")"

@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
                  "Without --notes or --seconds a tune plays one pass: until its end marker "
                  "sends play back to the start (at most 10 minutes).",
                  "korvel-cli");
-    app.set_version_flag("--version", "korvel-cli " KORVEL_VERSION);
+    app.set_version_flag("--version", KORVEL_VERSION_TEXT("korvel-cli"));
     app.require_subcommand(1);
     Arguments args;
 
