@@ -277,7 +277,7 @@ class TuneEditorTest : public QObject {
             {colour::soundingText, colour::sounding}, {colour::text, colour::header},
         };
         for (const auto& [text, ground] : painted) {
-            const auto [dark, light] = std::minmax(luminance(text), luminance(ground));
+            const auto [dark, light] = std::minmax({luminance(text), luminance(ground)});
             QVERIFY2((light + 0.05) / (dark + 0.05) >= 4.5,
                      qPrintable(text.name() + " on " + ground.name()));
         }
