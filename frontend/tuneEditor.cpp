@@ -221,7 +221,9 @@ void TuneEditor::typeDigit(uint32_t value) {
     const uint32_t mask = target ? 0xFFF : 0xFFFF;
     const uint32_t typed = digitsTyped_ ? ((row.group << 4) | value) & mask : value;
     const uint32_t group = target ? jumpGroup(typed) : typed;
+    if (digitsTyped_) history_.joinNextChange(typedStep_);
     writeRow(group);
+    typedStep_ = history_.position();
     if (++digitsTyped_ == (target ? targetDigits : groupDigits)) {
         hearRow(cursor_);
         moveCursor(1, false);

@@ -165,6 +165,7 @@ class TuneEditor {
     uint32_t anchor_ = 0; // the selection's other end
     EditColumn column_ = EditColumn::Digits;
     uint32_t digitsTyped_ = 0; // in the cursor's row, since it came there
+    size_t typedStep_ = 0;     // the undo step the row's last typed digit made or joined
     uint32_t lastLength_ = 7;  // the length code a new note or rest takes
     int octave_ = defaultPianoOctave;
     std::optional<uint32_t> pianoHeld_; // the tone a held piano key sounds while recording

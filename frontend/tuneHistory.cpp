@@ -2,6 +2,7 @@
 #include "frontend/tuneHistory.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace korvel {
 
@@ -26,10 +27,15 @@ void restoreSnapshot(const TuneSnapshot& snapshot, KitState& kit) {
 TuneHistory::TuneHistory(const KitState& kit) : steps_{takeSnapshot(kit)}, seen_(steps_.front()) {}
 
 bool TuneHistory::observe(const KitState& kit) {
+    const std::optional<size_t> join = std::exchange(joinMark_, std::nullopt);
     const TuneSnapshot now = takeSnapshot(kit);
     if (now == seen_) return false;
     seen_ = now;
-    if (!groupOpen_) push(now);
+    if (groupOpen_) return true;
+    if (join == at_ && at_ > 0 && !canRedo())
+        steps_[at_] = now;
+    else
+        push(now);
     return true;
 }
 

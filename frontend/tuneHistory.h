@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace korvel {
@@ -32,9 +33,14 @@ class TuneHistory {
     // Looks at the kit: true when its tune changed since the last look, and
     // then, unless a group is open, the change becomes one step of undo.
     bool observe(const KitState& kit);
-    // Changes until closeGroup (a recording, a run of typed digits) make one step.
+    // Changes until closeGroup (a recording) make one step.
     void openGroup();
     void closeGroup(const KitState& kit);
+    // The next look's change joins the step the kit is at, if that is still
+    // mark and the newest step: a group's typed digits make one step, unless
+    // something else changed the tune between them.
+    void joinNextChange(size_t mark) { joinMark_ = mark; }
+    size_t position() const { return at_; }
 
     bool canUndo() const { return at_ > 0; }
     bool canRedo() const { return at_ + 1 < steps_.size(); }
@@ -50,6 +56,7 @@ class TuneHistory {
     size_t at_ = 0;     // the step the kit is at
     TuneSnapshot seen_; // the kit at the last look
     bool groupOpen_ = false;
+    std::optional<size_t> joinMark_;
 };
 
 } // namespace korvel

@@ -112,6 +112,22 @@ TEST_F(EditorFixture, AnEditAfterUndoDropsWhatRedoWouldHaveBroughtBack) {
     EXPECT_FALSE(editor->canUndo());
 }
 
+TEST_F(EditorFixture, AGroupTypedInIsOneStepOfUndoUnlessTheTuneChangedBetweenItsDigits) {
+    editor->select(4, EditColumn::Digits, false);
+    type("3405", EditColumn::Digits); // row 4, then on to row 5
+    type("12", EditColumn::Digits);
+    editor->setTempo(3); // between two digits of row 5
+    type("05", EditColumn::Digits);
+    EXPECT_EQ(digits(4) + digits(5), "34051205");
+    const std::string steps[] = {"34050012", "34050012", "34050000", "00000000"};
+    for (const std::string& expected : steps) {
+        editor->undo();
+        EXPECT_EQ(digits(4) + digits(5), expected);
+    }
+    EXPECT_EQ(session.kit().tempo, 0u);
+    EXPECT_FALSE(editor->canUndo());
+}
+
 TEST_F(EditorFixture, KeysEditByColumnAndNotesSoundWhenEntered) {
     click(hexKey(7)); // Entry mode: the LED shows 0007 throughout
     editor->select(4, EditColumn::Digits, false);
