@@ -601,6 +601,7 @@ void MainWindow::copyTune() {
 }
 
 void MainWindow::pasteTune() {
+    if (!mayDropTune()) return; // a tune pasted replaces the whole tune, as a load does
     const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
     const FileResult result = session_->loadText(text);
     editorPanel_->refresh();

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -141,16 +142,19 @@ class TuneEditorTest : public QObject {
         QCOMPARE(asked_, 0); // nothing unsaved was dropped on the way
     }
 
-    // Cancel keeps the tune and the window; Save writes it first; Discard drops it.
+    // Cancel keeps the tune and the window (Load, Exit, Paste Tune); Save writes it first; Discard
+    // drops it.
     void droppingATuneNotSavedAsksFirst() {
         QTest::keyClick(&table(), Qt::Key_Right);
         QTest::keyClicks(&table(), "q");
         const TuneSnapshot typed = takeSnapshot(kit());
         QVERIFY(window_->tuneUnsaved());
         using Choice = MainWindow::UnsavedChoice;
-        answers_ = {Choice::Cancel, Choice::Cancel, Choice::Save, Choice::Discard};
+        answers_ = {Choice::Cancel, Choice::Cancel, Choice::Cancel, Choice::Save, Choice::Discard};
         QVERIFY(!window_->loadFile(odeToJoy));
         QVERIFY(!window_->close());
+        QGuiApplication::clipboard()->setText("KORVEL\n---\n0010@ 1405W");
+        trigger("pasteTune");
         QVERIFY(window_->isVisible());
         QVERIFY(takeSnapshot(kit()) == typed);
 
@@ -160,7 +164,7 @@ class TuneEditorTest : public QObject {
         QTest::keyClicks(&table(), "w");
         QVERIFY(window_->loadFile(chosenFile_)); // the tune saved first, then Discard
         QVERIFY(takeSnapshot(kit()) == typed);
-        QCOMPARE(asked_, 4);
+        QCOMPARE(asked_, 5);
     }
 
     // Some X servers send a held key's auto-repeat as a release and a press of
