@@ -320,6 +320,8 @@ class WindowTest : public QObject {
 
     // Whole: the start address and tempo travel with the memory.
     void tuneTravelsThroughTheClipboard() {
+        int asked = 0; // a pasted tune is not saved: the pastes after it ask first
+        window_->setUnsavedAsker([&] { return ++asked, MainWindow::UnsavedChoice::Discard; });
         QVERIFY(window_->loadFile(odeToJoy));
         const auto memory = kit().memory;
         const TuneSnapshot tune = takeSnapshot(kit());
@@ -346,6 +348,7 @@ class WindowTest : public QObject {
         QCOMPARE(messages_,
                  QStringList{"Paste Tune | Tune pasted: press RUN to play. Skipped 4 "
                              "characters that are not keystrokes, the first on line 3."});
+        QCOMPARE(asked, 3);
     }
 
     // The walk-through is built in, and leaves the board free to type along.
