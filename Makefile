@@ -30,6 +30,7 @@ retries = @grep -h -e '^\# retries:' -e '^recordings taken again' build/$(1)/Tes
 wintest: windows
 	$(install) wine session
 	bash scripts/wine-session ctest --preset mingw -j $(JOBS)
+	$(call retries,mingw)
 
 # The Debian package installed, run and purged in a minimal Debian 12 root
 # made offline from the packages scripts/install-deps fetches.

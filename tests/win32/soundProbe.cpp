@@ -2,12 +2,14 @@
 // device ("play"), then checks a recording of what came out ("analyse FILE",
 // raw 8-bit unsigned mono samples at 22050 per second). recordTune.sh runs
 // both around a recorder. Also prints start-up time to first paint and peak
-// memory. Exit code 0 when every check passed.
+// memory. Exit code 0 when every check passed, 3 when the only fault is a
+// break inside a tone.
 #include "tests/support/toneAnalysis.h"
 #include "tests/win32/harness.h"
 
 #include "host/win32/mainWindow.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -65,6 +67,25 @@ int play() {
     return stopped ? 0 : 1;
 }
 
+// Exit code of analyse when the tones are right but for a break inside one,
+// as a stalled sound server leaves it: recordTune.sh records again.
+constexpr int stallExitCode = 3;
+constexpr double stallSamples = 0.05 * 22050; // the longest break taken for a stall
+
+// The recording's tones with every tone parted by a short break joined again.
+std::vector<ToneSegment> joinStallBreaks(const std::vector<ToneSegment>& segments) {
+    std::vector<ToneSegment> joined;
+    for (const ToneSegment& s : segments) {
+        const bool parted = !joined.empty() && std::fabs(joined.back().period - s.period) <= 1.0 &&
+                            double(s.start) - double(joined.back().end) < stallSamples;
+        if (parted)
+            joined.back().end = s.end;
+        else
+            joined.push_back(s);
+    }
+    return joined;
+}
+
 int analyse(const char* path) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> samples{std::istreambuf_iterator<char>(in), {}};
@@ -80,7 +101,11 @@ int analyse(const char* path) {
     std::string problem = checkProbeRecording(segments, expectedPeriods, samples.size());
     if (!problem.empty()) {
         std::printf("FAILED: %s\n", problem.c_str());
-        return 1;
+        if (!checkProbeRecording(joinStallBreaks(segments), expectedPeriods, samples.size())
+                 .empty())
+            return 1;
+        std::printf("the tones are right but for a break inside one\n");
+        return stallExitCode;
     }
     std::printf("recording matches: notes in order, long note cut by STOP, silence after\n");
     return 0;
