@@ -81,7 +81,7 @@ std::string endlessTuneQuestion(const RunResult& result, const char* kind, uint6
 }
 
 uint64_t waveFileBytes(const RunResult& result) {
-    return waveHeaderBytes + result.samples + (result.samples & 1);
+    return waveFileBytes(result.samples);
 }
 
 WavePlan planWave(const KitState& kit, const RunLimit& limit) {

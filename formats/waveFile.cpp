@@ -27,9 +27,8 @@ void put32(uint8_t* at, uint32_t value) {
 
 WaveHeader waveHeader(uint32_t dataBytes) {
     WaveHeader h{};
-    const uint32_t pad = dataBytes & 1;
     std::memcpy(&h[0], "RIFF", 4);
-    put32(&h[4], 36 + dataBytes + pad);
+    put32(&h[4], uint32_t(waveFileBytes(dataBytes) - 8)); // all that follows the size field
     std::memcpy(&h[8], "WAVEfmt ", 8);
     put32(&h[16], fmtChunkBytes);
     put16(&h[20], pcmFormat);

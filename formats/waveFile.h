@@ -19,6 +19,11 @@ constexpr size_t waveHeaderBytes = 44;
 // after an odd-sized data chunk.
 constexpr uint64_t maxWaveDataBytes = 0xFFFFFFFFull - 36 - 1;
 
+// A whole file's size: the header, the samples and the pad byte an odd count takes.
+constexpr uint64_t waveFileBytes(uint64_t dataBytes) {
+    return waveHeaderBytes + dataBytes + (dataBytes & 1);
+}
+
 using WaveHeader = std::array<uint8_t, waveHeaderBytes>;
 WaveHeader waveHeader(uint32_t dataBytes);
 
