@@ -84,8 +84,19 @@ refuses_to_play || refuses_to_play || fail "korvel-cli.exe play did not refuse p
 step "korvel-cli.exe --version, render and play"
 
 wine korvel.exe >"$work/korvel.log" 2>&1 &
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "KORVEL Simulator" | head -1) ||
-  fail "korvel.exe showed no window"
+# xdotool's search dies (BadWindow) when a window it listed is gone before it
+# is looked at, as Wine's start-up windows come and go: it is asked again,
+# each such retry printed, until a minute has passed.
+window=
+deadline=$((SECONDS + 60))
+while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
+  window=$(xdotool search --onlyvisible --name "KORVEL Simulator" 2>"$work/search.err" | head -1) || true
+  if [ -s "$work/search.err" ]; then
+    echo "retry: the window search failed: $(head -1 "$work/search.err")"
+  fi
+  [ -n "$window" ] || sleep 0.2
+done
+[ -n "$window" ] || fail "korvel.exe showed no window"
 step "korvel.exe window shown"
 
 # It plays: in organ mode (C, then RUN) a key held with the mouse sounds at
