@@ -27,7 +27,7 @@
 #pragma once
 
 #include "audio/underrunWatch.h"
-#include "frontend/soundQueue.h"
+#include "frontend/session/soundQueue.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // the same run (the 128 groups merely written out as hex, the least any table
 // shows); "xHex" is the ratio, "frame%" the share of a 16 ms frame.
 #include "files/tuneLoad.h"
-#include "frontend/tuneEditor.h"
-#include "frontend/tuneTable.h"
+#include "frontend/editor/tuneEditor.h"
+#include "frontend/editor/tuneTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "files/filePath.h"
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 #include "model/kit.h"
 
 #include <string>

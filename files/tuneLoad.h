@@ -2,7 +2,7 @@
 // tools that play, render, list or export a tune from a file.
 #pragma once
 
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 #include "model/kit.h"
 
 #include <string>

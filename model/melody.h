@@ -14,6 +14,12 @@
 namespace korvel {
 
 constexpr uint32_t stepNibbles = 4;
+// Memory read as a tune's rows: the 128 groups of four nibbles, row r at address 4r.
+constexpr uint32_t tuneRowCount = memoryNibbles / stepNibbles;
+constexpr uint32_t lastTuneRow = tuneRowCount - 1;
+constexpr uint32_t rowOf(uint32_t address) {
+    return (address & addressMask) / stepNibbles;
+}
 // s3 of a jump; s3 and s2 of a rest, all four nibbles of the end marker.
 constexpr uint32_t jumpNibble = 7;
 constexpr uint32_t endNibble = 14; // E

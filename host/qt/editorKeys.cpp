@@ -1,7 +1,7 @@
 // Qt keys to the editor's, by place where the platform says it.
 #include "host/qt/editorKeys.h"
 
-#include "frontend/keyPlaces.h"
+#include "frontend/input/keyPlaces.h"
 
 #include <QKeyEvent>
 

@@ -5,7 +5,7 @@
 // with Ctrl as the menus' shortcuts do, by the character typed.
 #pragma once
 
-#include "frontend/tuneEditor.h"
+#include "frontend/editor/tuneEditor.h"
 
 #include <QStringView>
 

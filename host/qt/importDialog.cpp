@@ -1,7 +1,7 @@
 // Import dialog: the choices laid out as a form, read back as options.
 #include "host/qt/importDialog.h"
 
-#include "frontend/importChoices.h"
+#include "frontend/commands/importChoices.h"
 #include "host/qt/tuneTools.h"
 
 #include <QCheckBox>

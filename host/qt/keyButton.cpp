@@ -1,7 +1,7 @@
 // Key button: mouse handling and drawing from the key sheets.
 #include "host/qt/keyButton.h"
 
-#include "frontend/keyboardTable.h"
+#include "frontend/input/keyboardTable.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/panel.h"
 

@@ -1,7 +1,7 @@
 // Kit session: the clock's counter and timer, reports and script files.
 #include "host/qt/kitSession.h"
 
-#include "frontend/tuneScript.h"
+#include "frontend/editor/tuneScript.h"
 #include "host/qt/tuneTools.h"
 
 #include <QTime>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "files/scriptFile.h"
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 #include "model/kit.h"
 
 #include <QByteArray>

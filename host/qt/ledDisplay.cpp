@@ -1,7 +1,7 @@
 // LED display: cells by mode, the colon alone, and the reading.
 #include "host/qt/ledDisplay.h"
 
-#include "frontend/ledText.h"
+#include "frontend/session/ledText.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/panel.h"
 

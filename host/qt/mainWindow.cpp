@@ -2,9 +2,9 @@
 #include "host/qt/mainWindow.h"
 
 #include "formats/tuneConvert.h"
-#include "frontend/importChoices.h"
-#include "frontend/keyboardTable.h"
-#include "frontend/statusText.h"
+#include "frontend/commands/importChoices.h"
+#include "frontend/input/keyboardTable.h"
+#include "frontend/session/statusText.h"
 #include "host/qt/aboutDialog.h"
 #include "host/qt/helpPage.h"
 #include "host/qt/importDialog.h"

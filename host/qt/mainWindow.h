@@ -16,8 +16,8 @@
 
 #include "files/scriptFile.h"
 #include "formats/tuneImport.h"
-#include "frontend/session.h"
-#include "frontend/tuneHistory.h"
+#include "frontend/session/session.h"
+#include "frontend/editor/tuneHistory.h"
 #include "host/qt/tuneTools.h"
 #include "model/kit.h"
 

@@ -18,7 +18,7 @@
 #pragma once
 
 #include "audio/deviceSound.h"
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 #include "host/qt/audioReports.h"
 
 #include <QObject>

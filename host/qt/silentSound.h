@@ -4,7 +4,7 @@
 // report nothing.
 #pragma once
 
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // Tune editor panel: its controls, its actions and the repaints they need.
 #include "host/qt/tuneEditorPanel.h"
 
-#include "frontend/tuneSettings.h"
+#include "frontend/editor/tuneSettings.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/tuneTableView.h"
 #include "host/qt/zoomedFont.h"

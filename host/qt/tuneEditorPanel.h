@@ -6,7 +6,7 @@
 // every change is a step of undo. Its actions go into the window's menus.
 #pragma once
 
-#include "frontend/tuneEditor.h"
+#include "frontend/editor/tuneEditor.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

@@ -8,7 +8,7 @@
 // the edge.
 #pragma once
 
-#include "frontend/tuneEditor.h"
+#include "frontend/editor/tuneEditor.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "files/fileReplace.h"
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 #include "formats/midiFile.h"
 #include "model/kit.h"
 

@@ -1,13 +1,13 @@
-// The tune editor's core (frontend/tuneEditor.h) for the page's editor panel
+// The tune editor's core (frontend/editor/tuneEditor.h) for the page's editor panel
 // (editorPanel.js): every rule is the core's; the page only shows its state
 // and hands it keys, clicks and the clipboard's text.
 //
 // The core is made once the page has given the kit its remembered tune
 // (korvel_editorStart), so that tune is where undo begins. Times are the
 // page's performance.now(), the clock the keys' events carry.
-#include "frontend/tuneEditor.h"
-#include "frontend/tuneScript.h"
-#include "frontend/tuneSettings.h"
+#include "frontend/editor/tuneEditor.h"
+#include "frontend/editor/tuneScript.h"
+#include "frontend/editor/tuneSettings.h"
 #include "host/web/exchange.h"
 #include "host/web/pageSession.h"
 

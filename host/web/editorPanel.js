@@ -8,7 +8,7 @@
 // only what they say changed, the rows' texts from one string for all 128.
 const $ = (id) => document.getElementById(id);
 
-// EditorKey::Code in frontend/tuneEditor.h.
+// EditorKey::Code in frontend/editor/tuneEditor.h.
 const keyCodes = {
   ArrowUp: 1, ArrowDown: 2, PageUp: 3, PageDown: 4, Home: 5, End: 6, ArrowLeft: 7, ArrowRight: 8,
   Insert: 10, Delete: 11, Backspace: 11, Enter: 12, Escape: 13,

@@ -2,7 +2,7 @@
 // tune editor's (editorExports.cpp).
 #pragma once
 
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 
 namespace korvel::web {
 

@@ -7,7 +7,7 @@
 #include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 #include "formats/tuneWave.h"
-#include "frontend/importChoices.h"
+#include "frontend/commands/importChoices.h"
 #include "host/web/examples.h"
 #include "host/web/exchange.h"
 

@@ -8,13 +8,13 @@
 // answered by the session before the exported call returns, after the model
 // call that raised it, so the next note is queued behind the last one at once.
 // Strings and byte blocks returned to JavaScript stay valid until the next call.
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 #include "formats/shareLink.h"
-#include "frontend/keyboardTable.h"
-#include "frontend/ledText.h"
-#include "frontend/session.h"
-#include "frontend/soundQueue.h"
-#include "frontend/statusText.h"
+#include "frontend/input/keyboardTable.h"
+#include "frontend/session/ledText.h"
+#include "frontend/session/session.h"
+#include "frontend/session/soundQueue.h"
+#include "frontend/session/statusText.h"
 #include "host/web/exchange.h"
 #include "host/web/pageSession.h"
 #include "model/script.h"

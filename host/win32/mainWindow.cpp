@@ -1,7 +1,7 @@
 // Main window creation and the routing of its messages.
 #include "host/win32/mainWindow.h"
 
-#include "frontend/clockCatchUp.h"
+#include "frontend/session/clockCatchUp.h"
 #include "host/win32/aboutDialog.h"
 #include "host/win32/keyButtons.h"
 #include "host/win32/panel.h"

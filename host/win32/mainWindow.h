@@ -6,7 +6,7 @@
 // client pixels.
 #pragma once
 
-#include "frontend/clockCatchUp.h"
+#include "frontend/session/clockCatchUp.h"
 #include "model/kit.h"
 #include "resources/resource.h" // menu command ids
 

@@ -6,7 +6,7 @@
 // Coordinates are client pixels of the main window, right and bottom exclusive.
 #pragma once
 
-#include "frontend/ledText.h"
+#include "frontend/session/ledText.h"
 #include "model/kit.h"
 #include "resources/panelLayout.h"
 

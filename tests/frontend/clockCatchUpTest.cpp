@@ -1,4 +1,4 @@
-#include "frontend/clockCatchUp.h"
+#include "frontend/session/clockCatchUp.h"
 #include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>

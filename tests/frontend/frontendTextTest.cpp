@@ -1,10 +1,10 @@
 // The platform-free words and cells the front ends show: the keyboard table's
 // lookup, the keys by their place, the LED in each mode and the status line.
-#include "frontend/keyPlaces.h"
-#include "frontend/keyboardTable.h"
-#include "frontend/ledText.h"
-#include "frontend/statusText.h"
-#include "frontend/tuneSettings.h"
+#include "frontend/input/keyPlaces.h"
+#include "frontend/input/keyboardTable.h"
+#include "frontend/session/ledText.h"
+#include "frontend/session/statusText.h"
+#include "frontend/editor/tuneSettings.h"
 #include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>

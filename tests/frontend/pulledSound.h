@@ -4,8 +4,8 @@
 // hands them on; and the samples a melody note should give.
 #pragma once
 
-#include "frontend/session.h"
-#include "frontend/soundQueue.h"
+#include "frontend/session/session.h"
+#include "frontend/session/soundQueue.h"
 #include "model/toneSource.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The shared session: a key held from two sources, the sound's reports after
 // STOP and RUN, and a script loaded while a tune plays. STOP and Reset from
 // one source while another holds a key: the Qt window's tests.
-#include "frontend/tuneEditor.h"
-#include "frontend/tuneScript.h"
+#include "frontend/editor/tuneEditor.h"
+#include "frontend/editor/tuneScript.h"
 #include "model/toneBank.h"
 #include "tests/frontend/taggedRecorder.h"
 

@@ -1,6 +1,6 @@
 // The sound queue's cuts and its reports of melody notes' ends, pulled as the
 // device pulls it.
-#include "frontend/soundQueue.h"
+#include "frontend/session/soundQueue.h"
 #include "tests/frontend/pulledSound.h"
 
 #include <gtest/gtest.h>

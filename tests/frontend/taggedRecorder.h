@@ -3,7 +3,7 @@
 // or a stop or a key note cuts it.
 #pragma once
 
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 #include "tests/model/fakes.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // keys by column, refusals, recording up to the end marker and the end of
 // memory, the clipboard's script text, and the session's tones for the
 // editor (auditions, play from a row).
-#include "frontend/tuneEditor.h"
-#include "frontend/tuneScript.h"
+#include "frontend/editor/tuneEditor.h"
+#include "frontend/editor/tuneScript.h"
 #include "model/script.h"
 #include "model/toneBank.h"
 #include "tests/frontend/pulledSound.h"

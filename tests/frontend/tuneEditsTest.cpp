@@ -1,12 +1,12 @@
 // The tune editor's logic on a bare kit: insert and delete with jumps
 // re-aimed (at the edge of memory too), the checks (none for the examples),
 // record quantisation and pitch names.
-#include "frontend/tuneEdits.h"
+#include "frontend/editor/tuneEdits.h"
 #include "formats/kitTones.h"
-#include "frontend/pianoKeys.h"
-#include "frontend/pitchName.h"
-#include "frontend/tuneRecorder.h"
-#include "frontend/tuneTable.h"
+#include "frontend/input/pianoKeys.h"
+#include "frontend/editor/pitchName.h"
+#include "frontend/editor/tuneRecorder.h"
+#include "frontend/editor/tuneTable.h"
 #include "model/script.h"
 
 #include <gtest/gtest.h>

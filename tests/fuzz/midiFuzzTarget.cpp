@@ -7,7 +7,7 @@
 // keys that exist, and its changes in order. An import fails with a message,
 // or gives a tune that fits memory with its end marker, sounds a note, and
 // whose script loads into a kit as exactly its steps, tempo and start.
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 #include "formats/midiFile.h"
 #include "formats/tuneImport.h"
 #include "model/kit.h"

@@ -3,7 +3,7 @@
 // window asks before a load or Exit drops a tune not saved; undo reaches
 // what the menus changed.
 #include "formats/tuneRun.h"
-#include "frontend/tuneHistory.h"
+#include "frontend/editor/tuneHistory.h"
 #include "host/qt/editorKeys.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"

@@ -1,7 +1,7 @@
 // The Qt window driven as a user would: mouse on the keys, the PC keyboard,
 // menu commands, the clipboard, dropped files, the status line, what a screen
 // reader is told, and the pixels of the LED.
-#include "frontend/tuneHistory.h"
+#include "frontend/editor/tuneHistory.h"
 #include "host/qt/keyButton.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/ledDisplay.h"

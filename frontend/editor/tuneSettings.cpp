@@ -1,7 +1,7 @@
 // The start address's and the tempo's fields: their ranges and words.
-#include "frontend/tuneSettings.h"
+#include "frontend/editor/tuneSettings.h"
 
-#include "frontend/hexText.h"
+#include "formats/hexText.h"
 #include "model/melody.h"
 
 #include <cctype>

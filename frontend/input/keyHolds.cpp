@@ -1,5 +1,5 @@
 // Counting holds per kit key.
-#include "frontend/keyHolds.h"
+#include "frontend/input/keyHolds.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
 // Moving runs of steps round memory and re-aiming jumps.
-#include "frontend/tuneEdits.h"
+#include "frontend/editor/tuneEdits.h"
 
-#include "frontend/hexText.h"
-#include "frontend/tuneTable.h"
+#include "formats/hexText.h"
+#include "frontend/editor/tuneTable.h"
 
 namespace korvel {
 namespace {

@@ -1,5 +1,5 @@
 // The import dialog's advice.
-#include "frontend/importChoices.h"
+#include "frontend/commands/importChoices.h"
 
 namespace korvel {
 namespace {

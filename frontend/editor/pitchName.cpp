@@ -1,5 +1,5 @@
 // Concert note names and cents.
-#include "frontend/pitchName.h"
+#include "frontend/editor/pitchName.h"
 
 #include <array>
 #include <cmath>

@@ -15,9 +15,9 @@
 // still be queued: the next sound still cuts it.
 #pragma once
 
-#include "files/scriptText.h"
-#include "frontend/clockCatchUp.h"
-#include "frontend/keyHolds.h"
+#include "formats/scriptText.h"
+#include "frontend/input/keyHolds.h"
+#include "frontend/session/clockCatchUp.h"
 #include "model/kit.h"
 #include "model/melody.h"
 #include "model/script.h"

@@ -1,10 +1,10 @@
 // The editor's cursor, keys and edits, each edit one change of the session's kit.
-#include "frontend/tuneEditor.h"
+#include "frontend/editor/tuneEditor.h"
 
-#include "frontend/hexText.h"
-#include "frontend/tuneEdits.h"
-#include "frontend/tuneScript.h"
-#include "frontend/tuneSettings.h"
+#include "formats/hexText.h"
+#include "frontend/editor/tuneEdits.h"
+#include "frontend/editor/tuneScript.h"
+#include "frontend/editor/tuneSettings.h"
 #include "model/toneBank.h"
 
 #include <algorithm>

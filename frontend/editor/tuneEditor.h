@@ -27,12 +27,12 @@
 // so it keeps memory's last row for it.
 #pragma once
 
-#include "frontend/pianoKeys.h"
-#include "frontend/session.h"
-#include "frontend/tuneHistory.h"
-#include "frontend/tuneReach.h"
-#include "frontend/tuneRecorder.h"
-#include "frontend/tuneTable.h"
+#include "frontend/editor/tuneHistory.h"
+#include "frontend/editor/tuneReach.h"
+#include "frontend/editor/tuneRecorder.h"
+#include "frontend/editor/tuneTable.h"
+#include "frontend/input/pianoKeys.h"
+#include "frontend/session/session.h"
 
 #include <cstdint>
 #include <optional>

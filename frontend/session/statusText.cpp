@@ -1,5 +1,5 @@
 // Status line wording.
-#include "frontend/statusText.h"
+#include "frontend/session/statusText.h"
 
 #include "model/script.h"
 

@@ -1,7 +1,7 @@
 // The walk: startMelody and nextNote on a copy, watched step by step.
-#include "frontend/tuneReach.h"
+#include "frontend/editor/tuneReach.h"
 
-#include "frontend/hexText.h"
+#include "formats/hexText.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // from (the length bar, whether play reaches the row).
 #pragma once
 
-#include "frontend/tuneReach.h"
+#include "frontend/editor/tuneReach.h"
 #include "model/kit.h"
 #include "model/melody.h"
 

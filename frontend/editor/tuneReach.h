@@ -2,7 +2,7 @@
 // RUN until play repeats itself, giving the rows it reaches and the faults a
 // tune editor points out, each naming its row.
 //
-// Rows are the memory's 128 groups of four nibbles, row r at address 4r.
+// Rows are the memory's groups of four nibbles (model/melody.h).
 #pragma once
 
 #include "model/kit.h"
@@ -14,13 +14,6 @@
 #include <vector>
 
 namespace korvel {
-
-constexpr uint32_t tuneRowCount = memoryNibbles / stepNibbles;
-constexpr uint32_t lastTuneRow = tuneRowCount - 1;
-
-constexpr uint32_t rowOf(uint32_t address) {
-    return (address & addressMask) / stepNibbles;
-}
 
 enum class TuneFault : uint8_t {
     NoEndMarker,   // play never meets an end marker, so the tune never starts over

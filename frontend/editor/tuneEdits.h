@@ -9,7 +9,7 @@
 // cleared memory does; otherwise nothing changes and the result says why.
 #pragma once
 
-#include "frontend/tuneReach.h"
+#include "frontend/editor/tuneReach.h"
 #include "model/kit.h"
 
 #include <cstdint>

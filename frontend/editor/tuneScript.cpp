@@ -1,11 +1,11 @@
 // Script text of steps, written as the examples are and read back by the
 // kit's own script loader.
-#include "frontend/tuneScript.h"
+#include "frontend/editor/tuneScript.h"
 
-#include "files/scriptText.h"
-#include "frontend/hexText.h"
-#include "frontend/tuneReach.h"
-#include "frontend/tuneTable.h"
+#include "formats/hexText.h"
+#include "formats/scriptText.h"
+#include "frontend/editor/tuneReach.h"
+#include "frontend/editor/tuneTable.h"
 #include "model/script.h"
 
 #include <algorithm>

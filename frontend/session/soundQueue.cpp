@@ -1,5 +1,5 @@
 // The FIFO, the note behind the current one, and the reports of their ends.
-#include "frontend/soundQueue.h"
+#include "frontend/session/soundQueue.h"
 
 #include <algorithm>
 #include <cstring>

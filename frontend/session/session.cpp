@@ -1,5 +1,5 @@
 // The session's keys, clock, reports and scripts.
-#include "frontend/session.h"
+#include "frontend/session/session.h"
 
 #include <algorithm>
 #include <utility>

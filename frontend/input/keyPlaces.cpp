@@ -1,5 +1,5 @@
 // The US layout by set-1 scan code.
-#include "frontend/keyPlaces.h"
+#include "frontend/input/keyPlaces.h"
 
 #include <array>
 #include <cstring>

@@ -1,10 +1,10 @@
 // Row texts from the player's own step decoding and the tone tables.
-#include "frontend/tuneTable.h"
+#include "frontend/editor/tuneTable.h"
 
+#include "formats/hexText.h"
 #include "formats/kitTones.h"
 #include "formats/listing.h"
-#include "frontend/hexText.h"
-#include "frontend/pitchName.h"
+#include "frontend/editor/pitchName.h"
 #include "model/toneBank.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Elapsed-time driven clock ticks.
-#include "frontend/clockCatchUp.h"
+#include "frontend/session/clockCatchUp.h"
 
 #include "model/clock.h"
 

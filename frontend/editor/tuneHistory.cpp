@@ -1,5 +1,5 @@
 // Snapshot steps of undo.
-#include "frontend/tuneHistory.h"
+#include "frontend/editor/tuneHistory.h"
 
 #include <algorithm>
 #include <utility>

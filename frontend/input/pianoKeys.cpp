@@ -1,5 +1,5 @@
 // The piano keys' semitones and the kit tones they give.
-#include "frontend/pianoKeys.h"
+#include "frontend/input/pianoKeys.h"
 
 #include "formats/kitTones.h"
 

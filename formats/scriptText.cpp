@@ -1,5 +1,5 @@
 // Script loader outcomes and their wording.
-#include "files/scriptText.h"
+#include "formats/scriptText.h"
 
 #include "model/script.h"
 

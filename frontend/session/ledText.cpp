@@ -1,5 +1,5 @@
 // LED cells and reading by mode.
-#include "frontend/ledText.h"
+#include "frontend/session/ledText.h"
 
 #include "model/script.h"
 

@@ -1,5 +1,5 @@
 // The keyboard table: legends and PC keys by KeyId.
-#include "frontend/keyboardTable.h"
+#include "frontend/input/keyboardTable.h"
 
 #include <array>
 #include <cctype>

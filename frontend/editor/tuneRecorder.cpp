@@ -1,7 +1,7 @@
 // Quantising held notes and gaps to length codes.
-#include "frontend/tuneRecorder.h"
+#include "frontend/editor/tuneRecorder.h"
 
-#include "frontend/tuneEdits.h"
+#include "frontend/editor/tuneEdits.h"
 #include "model/melody.h"
 #include "model/toneBank.h"
 
