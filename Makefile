@@ -97,8 +97,8 @@ package:
 	cpack --preset dist
 
 # Everything a release offers, in build/dist: the Windows zip, the Debian
-# package, the web site's zip and SHA256SUMS over them (see README, "Making a
-# release").
+# package, the web site's zip and SHA256SUMS over them (see docs/developing.md,
+# "Making a release").
 dist:
 	$(install) tools build desktop package windows web
 	bash scripts/dist -j $(JOBS)

@@ -14,9 +14,10 @@ expectSuccess("cmake --install failed"
     ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr)
 
 set(expected bin/korvel-cli share/applications/korvel.desktop share/mime/packages/korvel.xml
-    share/doc/korvel-simulator/copyright share/doc/korvel-simulator/changelog.gz)
+    share/doc/korvel-simulator/copyright share/doc/korvel-simulator/changelog.gz
+    share/man/man1/korvel-cli.1.gz)
 if(WITH_DESKTOP_PROGRAM)
-  list(APPEND expected bin/korvel)
+  list(APPEND expected bin/korvel share/man/man1/korvel.1.gz)
 endif()
 foreach(size 16 24 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/korvel.png)
