@@ -9,6 +9,7 @@
 #include "host/qt/keyboardHelp.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/panel.h"
+#include "host/qt/pcKeyInput.h"
 #include "host/qt/recentFiles.h"
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/windowSettings.h"

@@ -11,7 +11,6 @@
 #pragma once
 
 #include "frontend/session/session.h"
-#include "host/qt/pcKeyInput.h"
 #include "host/qt/tuneCommands.h"
 #include "host/qt/tuneDialogs.h"
 
@@ -23,6 +22,7 @@ namespace korvel::qt {
 
 class KitSession;
 class Panel;
+class PcKeyInput;
 class RecentFiles;
 class TuneEditorPanel;
 
@@ -32,7 +32,6 @@ class MainWindow final : public QMainWindow {
   public:
     using FileChoice = qt::FileChoice;
     using UnsavedChoice = qt::UnsavedChoice;
-    static constexpr int autoRepeatPairMs = PcKeyInput::autoRepeatPairMs;
 
     explicit MainWindow(SessionSound& sound, QWidget* parent = nullptr);
     ~MainWindow() override;

@@ -2,6 +2,7 @@
 #include "host/qt/pcKeyInput.h"
 
 #include "frontend/input/keyboardTable.h"
+#include "host/qt/autoRepeat.h"
 #include "host/qt/kitSession.h"
 
 #include <QKeyEvent>

@@ -2,8 +2,7 @@
 // character names, and its release lets go of that key. Held keys are kept
 // by physical key, so the release reaches the key the press did even if
 // Shift changed in between; a release waits a moment for a press that makes
-// it an auto-repeat, since some X servers send a held key's auto-repeat as a
-// release and a press of the same time that Qt does not always flag.
+// it an auto-repeat (autoRepeat.h).
 #pragma once
 
 #include "model/kit.h"
@@ -19,12 +18,6 @@ class KitSession;
 
 class PcKeyInput final : public QObject {
   public:
-    // How long a PC key's release waits for a press that makes it an
-    // auto-repeat. Both come at once, but the press may be read a moment
-    // later: long enough for a busy machine, short enough that a note does not
-    // audibly outlast its key.
-    static constexpr int autoRepeatPairMs = 20;
-
     PcKeyInput(KitSession& session, QObject* parent);
 
     // Each accepts the event and returns true when the key is a kit key's;

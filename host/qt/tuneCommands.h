@@ -6,7 +6,6 @@
 // import is not saved until Save), the user is asked.
 #pragma once
 
-#include "formats/tuneImport.h"
 #include "host/qt/tuneDialogs.h"
 #include "host/qt/tuneNaming.h"
 #include "host/qt/tuneTools.h"
