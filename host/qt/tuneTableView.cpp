@@ -1,8 +1,8 @@
 // Step table widget: painting, scrolling, and the mouse and keys to the core.
 #include "host/qt/tuneTableView.h"
 
+#include "host/qt/autoRepeat.h"
 #include "host/qt/editorKeys.h"
-#include "host/qt/mainWindow.h"
 #include "host/qt/tuneColours.h"
 #include "host/qt/zoomedFont.h"
 
@@ -265,7 +265,7 @@ void TuneTableView::keyReleaseEvent(QKeyEvent* event) {
     releasePending_ = PendingRelease{*key, event->timestamp(), quint64(clock_.elapsed())};
     if (!editor_.recording()) return letGoOfKey();
     const quint64 timestamp = event->timestamp();
-    QTimer::singleShot(MainWindow::autoRepeatPairMs, this, [this, timestamp] {
+    QTimer::singleShot(autoRepeatPairMs, this, [this, timestamp] {
         if (releasePending_ && releasePending_->timestamp == timestamp) letGoOfKey();
     });
 }

@@ -2,6 +2,7 @@
 // menu commands, the clipboard, dropped files, the status line, what a screen
 // reader is told, and the pixels of the LED.
 #include "frontend/editor/tuneHistory.h"
+#include "host/qt/autoRepeat.h"
 #include "host/qt/keyButton.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/ledDisplay.h"
@@ -34,6 +35,7 @@
 #include <vector>
 
 using namespace korvel;
+using korvel::qt::autoRepeatPairMs;
 using korvel::qt::MainWindow;
 using korvel::test::keyNoteCall;
 using korvel::test::PortCall;
@@ -80,7 +82,7 @@ class WindowTest : public QObject {
     }
     // A PC key's release reaches the kit a moment late (it may be half of an auto-repeat).
     void letReleasesThrough() {
-        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QTest::qWait(2 * autoRepeatPairMs);
         QCoreApplication::processEvents(); // qWait may end without a turn after the timer is due
     }
     QString ledReading() {
