@@ -1,13 +1,11 @@
 // The board: the LED's cells and the keys over the board's picture, placed
-// from the kit's layout (resources/panelLayout.h), and the board fitted to the
+// from the board's layout (resources/panelLayout.h, by boundary.js), and the board fitted to the
 // window or shown at a zoom of its own.
+import { board as layout } from './boundary.js';
+
 const $ = (id) => document.getElementById(id);
 
-const keyCount = 22;
-const ledCellWidth = 19;
-const boardWidth = 556;
-const boardHeight = 600;
-const keypadSize = 198;
+const { width: boardWidth, height: boardHeight, keypad } = layout;
 const boardTop = 300; // down to just below the LED
 const fingertip = 44;
 const largestScale = 2; // the art's double size
@@ -23,22 +21,17 @@ const smallestBesideScale = 0.75;
 export function setUpBoard(page) {
   const { kit } = page;
   const { text } = page.memory;
-  const layout = new Int32Array(kit.HEAP32.buffer, kit._korvel_layout(), 1 + 4 + 2 + 4 * keyCount).slice();
-  const keypadLeft = layout[5];
-  const keypadTop = layout[6];
-  const cells = [];
-  for (let p = 0; p < 4; ++p) {
+  const { x: keypadLeft, y: keypadTop } = keypad;
+  const cells = layout.ledCellLefts.map((left) => {
     const cell = document.createElement('span');
     cell.className = 'cell';
-    cell.style.left = `${layout[1 + p]}px`;
-    cell.style.top = `${layout[0]}px`;
+    cell.style.left = `${left}px`;
+    cell.style.top = `${layout.ledTop}px`;
     $('led').append(cell);
-    cells.push(cell);
-  }
+    return cell;
+  });
 
-  const buttons = [];
-  for (let k = 0; k < keyCount; ++k) {
-    const [x, y, width, height] = layout.subarray(7 + 4 * k, 11 + 4 * k);
+  const buttons = layout.keys.map(({ x, y, width, height }, k) => {
     const button = document.createElement('button');
     button.className = 'key';
     button.type = 'button';
@@ -51,8 +44,8 @@ export function setUpBoard(page) {
       height: `${height}px`,
       backgroundPosition: `${keypadLeft - x}px ${keypadTop - y}px`,
     });
-    buttons.push(button);
-  }
+    return button;
+  });
   // Tab goes through the keys as they are read: row by row, left to right.
   const byPlace = (a, b) =>
     parseInt(a.style.top) - parseInt(b.style.top) || parseInt(a.style.left) - parseInt(b.style.left);
@@ -61,10 +54,10 @@ export function setUpBoard(page) {
   let shown = { cells: '', reading: '', status: '' };
   function refresh() {
     const now = { cells: '', reading: text(kit._korvel_ledReading()), status: text(kit._korvel_status()) };
-    const numbers = [0, 1, 2, 3].map((p) => kit._korvel_ledCell(p));
+    const numbers = cells.map((_, p) => kit._korvel_ledCell(p));
     now.cells = numbers.join();
     if (now.cells !== shown.cells)
-      numbers.forEach((n, p) => (cells[p].style.backgroundPosition = `${-n * ledCellWidth}px 0`));
+      numbers.forEach((n, p) => (cells[p].style.backgroundPosition = `${-n * layout.ledCellWidth}px 0`));
     if (now.reading !== shown.reading) {
       $('reading').textContent = now.reading;
       $('led').setAttribute('aria-label', `LED ${now.reading}`);
@@ -74,13 +67,13 @@ export function setUpBoard(page) {
   }
   page.afterEachCall(refresh);
   page.afterEachCall(() => {
-    for (let k = 0; k < keyCount; ++k) buttons[k].classList.toggle('down', !!kit._korvel_held(k));
+    buttons.forEach((button, k) => button.classList.toggle('down', !!kit._korvel_held(k)));
   });
 
   // The page fits the screen's own viewport: a mobile browser widens innerWidth
   // to content that overflows. With touch, keys smaller than a fingertip leave
   // the board: its top, with the LED, shown beside or above a larger keypad.
-  const smallestKey = Math.min(...layout.subarray(7).filter((_, i) => i % 4 >= 2));
+  const smallestKey = Math.min(...layout.keys.flatMap(({ width, height }) => [width, height]));
   const besidePanel = () =>
     page.editor?.isOpen() &&
     document.documentElement.clientWidth - margin - panelWidth - gap >= boardWidth * smallestBesideScale;
@@ -98,15 +91,15 @@ export function setUpBoard(page) {
     if (!matchMedia('(any-pointer: coarse)').matches || whole * smallestKey >= fingertip)
       return { board: whole, cut: boardHeight, keys: whole, x: keypadLeft * whole, y: keypadTop * whole };
     const fingerScale = fingertip / smallestKey;
-    const keysScale = (room) => Math.max(fingerScale, Math.min(room / keypadSize, largestScale));
+    const keysScale = (room) => Math.max(fingerScale, Math.min(room / keypad.width, largestScale));
     if (width > height) {
       const keys = keysScale(height);
-      const board = Math.max(0.3, Math.min((width - gap - keypadSize * keys) / boardWidth, height / boardTop));
+      const board = Math.max(0.3, Math.min((width - gap - keypad.width * keys) / boardWidth, height / boardTop));
       return { board, cut: boardTop, keys, x: boardWidth * board + gap, y: 0 };
     }
     const board = Math.min(width / boardWidth, largestScale);
     const keys = keysScale(Math.min(width, height - gap - boardTop * board));
-    const x = Math.max(0, boardWidth * board - keypadSize * keys);
+    const x = Math.max(0, boardWidth * board - keypad.width * keys);
     return { board, cut: boardTop, keys, x, y: boardTop * board + gap };
   }
 
@@ -119,8 +112,8 @@ export function setUpBoard(page) {
     picture.height = cut;
     $('keys').style.transform = `translate(${x}px, ${y}px) scale(${keys})`;
     Object.assign($('fit').style, {
-      width: `${Math.max(boardWidth * board, x + keypadSize * keys)}px`,
-      height: `${Math.max(cut * board, y + keypadSize * keys)}px`,
+      width: `${Math.max(boardWidth * board, x + keypad.width * keys)}px`,
+      height: `${Math.max(cut * board, y + keypad.height * keys)}px`,
     });
     // The double-size art wherever the screen shows more than the single size has.
     const sharp = devicePixelRatio * Math.max(board, keys) > 1;

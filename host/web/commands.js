@@ -71,13 +71,13 @@ function setUpFullScreen() {
   );
 }
 
-// Help > Keyboard in the table's order: each run of key lines a table, each other line a paragraph.
+// Help > Keyboard in the table's order: each run of key lines (a key and what
+// it does) a table, each other line a paragraph.
 function showKeyboardHelp({ kit, memory }) {
   const parts = [];
-  for (const line of memory.text(kit._korvel_keyboardHelp()).split('\n')) {
-    const cells = line.split('\t');
+  for (const cells of JSON.parse(memory.text(kit._korvel_keyboardHelp()))) {
     if (cells.length === 1) {
-      if (line) parts.push(Object.assign(document.createElement('p'), { textContent: line }));
+      if (cells[0]) parts.push(Object.assign(document.createElement('p'), { textContent: cells[0] }));
       continue;
     }
     if (parts.at(-1)?.tagName !== 'TABLE') parts.push(document.createElement('table'));

@@ -1,8 +1,9 @@
 // Scripts in and out: files (loaded, dropped, saved as downloads) and the
 // clipboard.
+import { fileOutcome, limits } from './boundary.js';
 import { stemOf } from './tuneNames.js';
 
-const fileDone = 0; // the kit's FileOutcome::Done
+const { maxScriptBytes } = limits;
 const midiMagic = 'MThd';
 
 // Why the clipboard could not be used, in a visitor's words.
@@ -19,7 +20,6 @@ export function clipboardTrouble(error) {
 export function setUpFiles(page) {
   const { kit, act, tune } = page;
   const { encoder, text, putInput, withString } = page.memory;
-  const maxScriptBytes = kit._korvel_maxScriptBytes();
 
   // What a script's first line calls its tune, as korvel-cli names a MIDI
   // export's track, or fallback.
@@ -51,10 +51,10 @@ export function setUpFiles(page) {
         ? withString(name, (pointer) => kit._korvel_scriptTooLarge(pointer, from))
         : (putInput(end < 0 ? bytes : bytes.subarray(0, end + 1)),
           act(() => withString(name, (pointer) => kit._korvel_loadScript(pointer, from))));
-    if (outcome === fileDone) page.note(text(kit._korvel_notice()), { lasting: kit._korvel_skipped() > 0 });
+    if (outcome === fileOutcome.done) page.note(text(kit._korvel_notice()), { lasting: kit._korvel_skipped() > 0 });
     else page.note('');
     page.tellOutcome();
-    return outcome === fileDone;
+    return outcome === fileOutcome.done;
   }
 
   // A script is loaded; a MIDI file, whatever its name, is imported.

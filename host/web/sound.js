@@ -4,9 +4,10 @@
 // melody note's end is answered inside that pull, so the next note follows
 // with no break, and a cut (a key let go, STOP) drops what the worklet holds
 // at once.
-const sampleRate = 22050;
+import { sound as kitSound } from './boundary.js';
+
 // The most the queue gives at once (webKit.cpp); the worklet asks again for the rest.
-const largestPull = 4096;
+const { sampleRate, largestPull } = kitSound;
 // While the worklet does not play, the queue is pulled this often (ms), and
 // no more than this is caught up after a sleep.
 const silentTick = 25;

@@ -2,6 +2,7 @@
 // as WAV and MIDI. The conversions are korvel-cli's own, in the kit's module
 // (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
 // waits on a long one; the kit itself takes only the finished script.
+import { importChoices, limits } from './boundary.js';
 import { stemOf } from './tuneNames.js';
 
 const $ = (id) => document.getElementById(id);
@@ -11,7 +12,7 @@ const $ = (id) => document.getElementById(id);
 export function setUpTuneTools(page) {
   const { kit, tell, note, tune } = page;
   const { text, encoder } = page.memory;
-  const maxMidiBytes = kit._korvel_maxMidiBytes();
+  const { maxMidiBytes, maxTranspose } = limits;
 
   // ---- The worker ----
 
@@ -103,6 +104,10 @@ export function setUpTuneTools(page) {
       );
     });
   }
+  // The dialog's words and range are the import's own.
+  $('importFitLabel').textContent = importChoices.fitLabel;
+  $('importTruncateLabel').textContent = importChoices.truncateLabel;
+  Object.assign($('importSemitones'), { min: -maxTranspose, max: maxTranspose });
   // The semitones count only when chosen.
   const followTransposition = () =>
     ($('importSemitones').disabled = !$('importBy').checked);
@@ -114,9 +119,8 @@ export function setUpTuneTools(page) {
   function showReport(name, imported) {
     const box = $('reportBox');
     $('reportTitle').textContent = `Imported ${name}`;
-    const warnings = imported.warnings.split('\n').filter(Boolean);
     $('reportWarnings').replaceChildren(
-      ...warnings.map((warning) =>
+      ...imported.warnings.map((warning) =>
         Object.assign(document.createElement('li'), { textContent: `Warning: ${warning}` }),
       ),
     );
