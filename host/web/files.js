@@ -1,10 +1,8 @@
 // Scripts in and out: files (loaded, dropped, saved as downloads) and the
 // clipboard.
 import { fileOutcome, limits } from './boundary.js';
-import { stemOf } from './tuneNames.js';
 
 const { maxScriptBytes } = limits;
-const midiMagic = 'MThd';
 
 // Why the clipboard could not be used, in a visitor's words.
 export function clipboardTrouble(error) {
@@ -20,13 +18,6 @@ export function clipboardTrouble(error) {
 export function setUpFiles(page) {
   const { kit, act, tune } = page;
   const { encoder, text, putInput, withString } = page.memory;
-
-  // What a script's first line calls its tune, as korvel-cli names a MIDI
-  // export's track, or fallback.
-  function titleOfScript(bytes, fallback) {
-    putInput(bytes);
-    return withString(fallback, (pointer) => text(kit._korvel_titleOfScript(pointer)));
-  }
 
   // The whole tune as script text: start address and tempo with the memory.
   const wholeTuneScript = () => withString(tune.title(), (title) => text(kit._korvel_wholeTuneScript(title)));
@@ -57,13 +48,18 @@ export function setUpFiles(page) {
     return outcome === fileOutcome.done;
   }
 
-  // A script is loaded; a MIDI file, whatever its name, is imported.
+  // A script is loaded; a MIDI file, whatever its name, is imported: the kit
+  // tells which by the file's first bytes.
   async function openFile(file) {
     const head = await file
-      .slice(0, midiMagic.length)
-      .text()
-      .catch(() => '');
-    if (head === midiMagic) page.tools.importFile(file);
+      .slice(0, 4)
+      .arrayBuffer()
+      .then(
+        (buffer) => new Uint8Array(buffer),
+        () => new Uint8Array(),
+      );
+    putInput(head);
+    if (kit._korvel_isMidiFile()) page.tools.importFile(file);
     else await loadFile(file);
   }
 
@@ -77,7 +73,7 @@ export function setUpFiles(page) {
         () => null,
       );
     if (!bytes) cantOpen(file.name, 'The browser could not read the file');
-    else if (loadScript(bytes, file.name)) tune.name(file.name, titleOfScript(bytes, stemOf(file.name)));
+    else if (loadScript(bytes, file.name)) tune.ofScript(bytes, file.name);
     ++window.korvel.filesRead;
   }
 
@@ -120,8 +116,7 @@ export function setUpFiles(page) {
       );
     }
     const bytes = encoder.encode(script);
-    if (loadScript(bytes, 'Clipboard', { fromClipboard: true }))
-      tune.name('korvel.dat', titleOfScript(bytes, '') || null);
+    if (loadScript(bytes, 'Clipboard', { fromClipboard: true })) tune.ofScript(bytes);
   }
 
   const fileInput = document.getElementById('file');
@@ -137,5 +132,5 @@ export function setUpFiles(page) {
     if (file) openFile(file);
   });
 
-  return { loadScript, titleOfScript, download, save, copyTune, pasteTune };
+  return { loadScript, download, save, copyTune, pasteTune };
 }

@@ -31,7 +31,7 @@ export function setUpShare(page) {
     if (!fragment) return;
     putInput(encoder.encode(fragment));
     if (act(() => kit._korvel_applyShareText())) {
-      page.tune.name('korvel.dat');
+      page.tune.untitled();
       history.replaceState(null, '', location.href.split('#')[0]);
       page.note('Tune loaded from the link: press RUN to play.');
     } else {
