@@ -119,7 +119,7 @@ export function setUpTuneTools(page) {
     const box = $('reportBox');
     $('reportTitle').textContent = `Imported ${name}`;
     $('reportWarnings').replaceChildren(
-      ...notes.map((note) => Object.assign(document.createElement('li'), { textContent: note })),
+      ...notes.map((line) => Object.assign(document.createElement('li'), { textContent: line })),
     );
     box.querySelector('table').replaceChildren(
       ...rows.map(({ label, value }) => {
