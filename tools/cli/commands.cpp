@@ -49,18 +49,20 @@ void complain(const std::string& file, const std::string& what) {
     std::fprintf(stderr, "korvel-cli: %s: %s\n", printable(file).c_str(), what.c_str());
 }
 
+// Why a read failed: a file too large, in the words given, or the system's reason.
+std::string readFault(const files::ReadResult& read, const std::string& tooLarge) {
+    return read.tooLarge ? tooLarge : "cannot read the file (" + read.reason + ")";
+}
+
 // The script file's tune in a fresh kit, and its title from the same bytes;
 // false after saying why not. A MIDI file, whatever its name, is pointed to
 // import.
 bool load(KitState& kit, const std::string& script, std::string* title = nullptr) {
     std::string bytes;
-    errno = 0;
     const files::ReadResult read =
         files::readFileBytes(script, maxScriptBytes, files::ReadUntil::FirstZero, bytes);
     if (!read) {
-        complain(script, read.tooLarge
-                             ? lowerFirst(tooLargeReason())
-                             : std::string("cannot read the file (") + std::strerror(errno) + ")");
+        complain(script, readFault(read, lowerFirst(tooLargeReason())));
         return false;
     }
     if (tuneFileKind(bytes) == TuneFileKind::Midi) {
@@ -168,13 +170,10 @@ bool writeWhole(const std::string& output, const std::string& bytes) {
 
 // The MIDI file's bytes; false after saying why not.
 bool readMidiFile(const std::string& path, std::string& bytes) {
-    errno = 0;
     const files::ReadResult read =
         files::readFileBytes(path, maxMidiBytes, files::ReadUntil::End, bytes);
     if (read) return true;
-    complain(path, read.tooLarge
-                       ? midiTooLargeReason()
-                       : std::string("cannot read the file (") + std::strerror(errno) + ")");
+    complain(path, readFault(read, midiTooLargeReason()));
     return false;
 }
 
