@@ -39,7 +39,7 @@ class BenchWindow {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
             told_.insert(text);
         });
-        window_->setReportSink([](const QString&, const QString&) {});
+        window_->setReportSink([](const QString&, const ImportReport&) {});
         window_->setFileChooser([](MainWindow::FileChoice choice) {
             return QString::fromStdString(bench::tempPath(
                 choice == MainWindow::FileChoice::ExportWave ? "korvel-qt-bench.wav"

@@ -42,4 +42,18 @@ ReadResult readFileBytes(const Path& path, size_t maxBytes, ReadUntil until, std
     return {got >= 0, tooLarge, reason};
 }
 
+ReadResult readFileHead(const Path& path, size_t count, std::string& bytes) {
+    const native::Handle file = native::openForReading(path.native);
+    if (file == native::noHandle) return {false, false, native::lastError()};
+    std::string head(count, '\0');
+    size_t got = 0;
+    long long read = 0;
+    while (got < count && (read = native::readSome(file, head.data() + got, count - got)) > 0)
+        got += size_t(read);
+    const std::string reason = read < 0 ? native::lastError() : std::string();
+    native::close(file);
+    bytes.append(head, 0, got);
+    return {read >= 0, false, reason};
+}
+
 } // namespace korvel::files

@@ -23,4 +23,8 @@ struct ReadResult {
 // them; on POSIX systems errno then says why as well (EFBIG for the latter).
 ReadResult readFileBytes(const Path& path, size_t maxBytes, ReadUntil until, std::string& bytes);
 
+// Appends the file's first count bytes, or all of a shorter file's, to
+// bytes: enough to tell what it holds and what it names its tune.
+ReadResult readFileHead(const Path& path, size_t count, std::string& bytes);
+
 } // namespace korvel::files

@@ -53,7 +53,7 @@ struct MidiImport {
     std::string error; // when !ok: what is wrong with the file
     std::vector<std::string> warnings;
     std::string script;
-    std::string report;
+    std::vector<ReportRow> report;
 };
 MidiImport importMidi(const std::string& bytes, const ImportOptions& options,
                       const std::string& fileName);

@@ -1,7 +1,9 @@
 // From a MIDI song to melody steps: the voice, its line, pitches, lengths and memory.
 #include "formats/tuneImport.h"
 
+#include "formats/hexText.h"
 #include "formats/kitTones.h"
+#include "formats/scriptWriter.h"
 #include "model/melody.h"
 #include "model/script.h"
 #include "model/toneBank.h"
@@ -572,21 +574,6 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
 
 namespace {
 
-// Free text for the preamble: printable ASCII only, and never the "---"
-// that would end it early.
-std::string preambleText(const std::string& text) {
-    std::string safe;
-    for (char c : text) safe += c >= 0x20 && c < 0x7F ? c : '?';
-    for (size_t at; (at = safe.find("---")) != std::string::npos;) safe[at + 1] = ' ';
-    return safe;
-}
-
-std::string hex3(uint32_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%03X", value);
-    return text;
-}
-
 std::string spacedDigits(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%X %X %X %X", value >> 12 & 15, value >> 8 & 15,
@@ -596,9 +583,10 @@ std::string spacedDigits(uint32_t value) {
 
 } // namespace
 
+// The header tells what any edition can do with the file: the words name no
+// program and no menu, which one reading the file may not have.
 std::string importedScript(const ImportedTune& tune, const std::string& sourceName) {
     const uint32_t groups = uint32_t(tune.steps.size()) + 1;
-    const std::string start = hex3(tune.startAddress);
     char unit[16];
     std::snprintf(unit, sizeof unit, "%.1f", unitMs(tune.tempo));
     char errors[160];
@@ -606,16 +594,15 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
                   "Each note is the kit's nearest tone (largest error %.0f cents); the\n"
                   "lengths follow the file's timing (largest difference %.0f ms).\n",
                   tune.maxCents, tune.maxTimeMs);
-    std::string text = "KORVEL " + preambleText(tune.title) + "\n";
-    text += "Imported by korvel-cli from " + preambleText(sourceName) + ", " +
-            preambleText(tune.voice) + ",\n";
+    std::string text = "Imported from the MIDI file " + preambleText(sourceName) + ", " +
+                       preambleText(tune.voice) + ",\n";
     text += tune.transpose ? "transposed by " + signedSemitones(tune.transpose) + " semitones.\n"
                            : "not transposed.\n";
     text += errors;
     text += "\nThe tune is " + std::to_string(groups) + " groups long: it starts at address " +
-            start + ", plays at\ntempo " + std::string(1, nibbleChar(tune.tempo)) +
+            addressText(tune.startAddress) + ", plays at\ntempo " + hexText(tune.tempo, 1) +
             " (one length unit is " + unit + " ms) and starts over after its end marker.\n\n";
-    text += "To play it from this file: File > Load, STOP, then RUN.\n"
+    text += "To play it from this file: load the file, press STOP, then RUN.\n"
             "STOP ends whatever the kit was doing (a tune, the organ, digit entry).\n"
             "The last key this file types is a lone 0, so RUN plays the tune even on\n"
             "a kit that had halted, where STOP does nothing.\n\n";
@@ -640,38 +627,35 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
         text += "A length of 20 or more counts in the units of a slower tempo: 20..3F\n"
                 "last (length - 20 + 1) units of the next tempo up, 40..5F of the one\n"
                 "after, and so on.\n";
-    text += "---\n000E@ 000" + std::string(1, nibbleChar(tune.tempo)) + "W\n0000@ 0" + start +
-            "W\n0" + start + "@\n";
     std::vector<uint16_t> all = tune.steps;
     all.push_back(endMarkerGroup);
-    for (size_t i = 0; i < all.size(); ++i) {
-        char group[8];
-        std::snprintf(group, sizeof group, "%04XW", all[i]);
-        text += group;
-        text += i + 1 == all.size() || i % 4 == 3 ? "\n" : " ";
-    }
-    return text + "0\n";
+    return tuneScriptText(
+        {tune.title, text, tune.tempo, tune.startAddress, tune.startAddress, std::move(all)});
 }
 
-std::string importReport(const ImportedTune& tune) {
-    char text[1024];
+std::vector<ReportRow> importReport(const ImportedTune& tune) {
+    char text[160];
+    const auto printed = [&text](const char* format, auto... values) {
+        std::snprintf(text, sizeof text, format, values...);
+        return std::string(text);
+    };
     const std::string transpose =
         signedSemitones(tune.transpose) + " semitones" +
         (tune.transposeChosen ? " (chosen for the smallest largest pitch error, to a cent; "
                                 "octaves first)"
                               : "");
-    std::snprintf(text, sizeof text,
-                  "voice:          %s, %s and %s\n"
-                  "transposition:  %s\n"
-                  "memory:         %zu of %u steps used from address %03X, end marker included\n"
-                  "tempo:          %X, one length unit %.1f ms\n"
-                  "pitch error:    largest %.1f cents, mean %.1f cents\n"
-                  "time error:     largest %.1f ms in a length, %.1f ms in an onset\n",
-                  tune.voice.c_str(), plural(tune.notes, "note").c_str(),
-                  plural(tune.rests, "rest").c_str(), transpose.c_str(), tune.steps.size() + 1,
-                  tune.capacity, tune.startAddress, tune.tempo, unitMs(tune.tempo), tune.maxCents,
-                  tune.meanCents, tune.maxTimeMs, tune.maxOnsetMs);
-    return text;
+    return {
+        {"voice",
+         tune.voice + ", " + plural(tune.notes, "note") + " and " + plural(tune.rests, "rest")},
+        {"transposition", transpose},
+        {"memory", printed("%zu of %u steps used from address %03X, end marker included",
+                           tune.steps.size() + 1, tune.capacity, tune.startAddress)},
+        {"tempo", printed("%X, one length unit %.1f ms", tune.tempo, unitMs(tune.tempo))},
+        {"pitch error",
+         printed("largest %.1f cents, mean %.1f cents", tune.maxCents, tune.meanCents)},
+        {"time error", printed("largest %.1f ms in a length, %.1f ms in an onset", tune.maxTimeMs,
+                               tune.maxOnsetMs)},
+    };
 }
 
 } // namespace korvel::formats

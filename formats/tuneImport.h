@@ -86,7 +86,13 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
 // The script that types the tune in; sourceName goes into its preamble.
 std::string importedScript(const ImportedTune& tune, const std::string& sourceName);
 
-// A few lines for the user: memory, tempo, pitch and time errors.
-std::string importReport(const ImportedTune& tune);
+// One line of the import's report: what it tells (e.g. "memory") and what it says.
+struct ReportRow {
+    std::string label;
+    std::string value;
+};
+
+// The report for the user: the voice, transposition, memory, tempo, pitch and time errors.
+std::vector<ReportRow> importReport(const ImportedTune& tune);
 
 } // namespace korvel::formats

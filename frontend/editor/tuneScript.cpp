@@ -4,61 +4,41 @@
 
 #include "formats/hexText.h"
 #include "formats/scriptText.h"
+#include "formats/scriptWriter.h"
 #include "frontend/editor/tuneReach.h"
 #include "frontend/editor/tuneTable.h"
 #include "model/script.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace korvel {
 namespace {
 
-constexpr uint32_t groupsPerLine = 4;
-// Latched instead of 0000 so the first row's WRITE stores into memory, not the start address.
-constexpr uint32_t firstRowAlias = memoryNibbles;
 // Never a nibble's value: marks memory the script leaves alone.
 constexpr uint32_t untouched = 16;
 
-std::string latchLine(uint32_t address) {
-    return hexText(address == startAddressRegister ? firstRowAlias : address, 4) + "@\n";
-}
-
-std::string groupsText(const KitState& kit, uint32_t row, uint32_t count) {
-    std::string text = latchLine(row * stepNibbles);
-    for (uint32_t i = 0; i < count; ++i) {
-        text += hexText(groupAt(kit, row + i), 4) + "W";
-        text += i + 1 == count || i % groupsPerLine == groupsPerLine - 1 ? "\n" : " ";
-    }
-    return text;
-}
-
-// Typed at one of the two register addresses, where WRITE sets the tempo or the start address.
-std::string registerLine(uint32_t address, uint32_t value) {
-    return hexText(address, 4) + "@ " + hexText(value, 4) + "W\n";
-}
-
-// One line, without the "---" that would end the script's free text early.
-std::string titleLine(std::string title) {
-    std::replace_if(
-        title.begin(), title.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    for (size_t at; (at = title.find("---")) != std::string::npos;) title.erase(at, 1);
-    return title;
+std::vector<uint16_t> groupsOf(const KitState& kit, uint32_t row, uint32_t count) {
+    std::vector<uint16_t> groups;
+    for (uint32_t i = 0; i < count; ++i)
+        groups.push_back(static_cast<uint16_t>(groupAt(kit, row + i)));
+    return groups;
 }
 
 } // namespace
 
 std::string stepsScript(const KitState& kit, uint32_t row, uint32_t count) {
     const uint32_t last = row + count - 1;
-    return "KORVEL steps " + addressText(row * stepNibbles) + " to " +
-           addressText(last * stepNibbles) + "\n---\n" + groupsText(kit, row, count);
+    return scriptFirstLine("steps " + addressText(row * stepNibbles) + " to " +
+                           addressText(last * stepNibbles)) +
+           keystrokesMark + groupKeystrokes(row * stepNibbles, groupsOf(kit, row, count));
 }
 
 std::string wholeTuneScript(const KitState& kit, const std::string& title) {
-    return "KORVEL " + titleLine(title) + "\nStarts at " + addressText(kit.startAddress) +
-           ", tempo " + hexText(kit.tempo, 1) + ".\n---\n" +
-           registerLine(tempoRegister, kit.tempo) +
-           registerLine(startAddressRegister, kit.startAddress) + groupsText(kit, 0, tuneRowCount) +
-           "0\n";
+    return tuneScriptText(
+        {title,
+         "Starts at " + addressText(kit.startAddress) + ", tempo " + hexText(kit.tempo, 1) + ".\n",
+         kit.tempo, kit.startAddress, 0, groupsOf(kit, 0, tuneRowCount)});
 }
 
 ScriptSteps scriptSteps(const std::string& text) {

@@ -26,6 +26,17 @@ QString accelerated(const char* label) {
 
 } // namespace
 
+QString importReportHtml(const ImportReport& report) {
+    QString paragraphs, rows;
+    for (const std::string& note : report.notes)
+        paragraphs += QStringLiteral("<p>%1</p>").arg(QString::fromStdString(note).toHtmlEscaped());
+    for (const formats::ReportRow& row : report.rows)
+        rows += QStringLiteral("<tr valign=\"top\"><td>%1:&nbsp;&nbsp;</td><td>%2</td></tr>")
+                    .arg(QString::fromStdString(row.label).toHtmlEscaped(),
+                         QString::fromStdString(row.value).toHtmlEscaped());
+    return QStringLiteral("%1<table>%2</table>").arg(paragraphs, rows);
+}
+
 ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceChoice> voices,
                            QWidget* parent)
     : QDialog(parent), voices_(std::move(voices)), voice_(new QComboBox),

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "formats/tuneImport.h"
+#include "frontend/commands/tuneImporting.h"
 
 #include <QDialog>
 
@@ -39,5 +40,9 @@ class ImportDialog final : public QDialog {
     QCheckBox* fit_;
     QCheckBox* truncate_;
 };
+
+// The import's report as a message box shows it: its notes as paragraphs above
+// its rows, which stand in a table so that their values line up in any font.
+QString importReportHtml(const ImportReport& report);
 
 } // namespace korvel::qt

@@ -89,8 +89,8 @@ void MainWindow::buildMenus() {
     QMenu* examples = file->addMenu(tr("Exa&mples"));
     examples->setObjectName("examples");
     for (const Example& example : builtInExamples())
-        examples->addAction(QString(example.title).replace('&', "&&"), commands_,
-                            [this, example] { commands_->loadExample(example); });
+        examples->addAction(QString::fromStdString(example.name.title).replace('&', "&&"),
+                            commands_, [this, example] { commands_->loadExample(example); });
     examples->setEnabled(!examples->isEmpty());
     file->addSeparator();
     file->addAction(tr("&Import MIDI..."), QKeySequence(tr("Ctrl+I")), commands_,

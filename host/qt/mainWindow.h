@@ -39,7 +39,7 @@ class MainWindow final : public QMainWindow {
     // What went wrong, as a warning.
     void setMessageSink(TuneDialogs::MessageSink sink) { dialogs().tell = std::move(sink); }
     // What a command did, as information (the import's report).
-    void setReportSink(TuneDialogs::MessageSink sink) { dialogs().inform = std::move(sink); }
+    void setReportSink(TuneDialogs::ReportSink sink) { dialogs().inform = std::move(sink); }
     void setFileChooser(TuneDialogs::FileChooser chooser) {
         dialogs().chooseFile = std::move(chooser);
     }

@@ -4,6 +4,7 @@
 
 #include "formats/tuneConvert.h"
 #include "frontend/commands/importChoices.h"
+#include "frontend/commands/tuneImporting.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/recentFiles.h"
 #include "host/qt/tuneEditorPanel.h"
@@ -20,20 +21,6 @@ namespace korvel::qt {
 namespace {
 
 constexpr int exportedNoteMs = 5000; // long enough to read, then the kit's status again
-
-bool isMidiFileName(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("mid") || suffix == QLatin1String("midi");
-}
-
-// Warnings first, as korvel-cli puts them, then the import's report.
-QString importReportText(const formats::MidiImport& imported) {
-    QString text;
-    for (const std::string& warning : imported.warnings)
-        text += QStringLiteral("Warning: %1\n").arg(QString::fromStdString(warning));
-    if (!text.isEmpty()) text += '\n';
-    return text + QString::fromStdString(imported.report).trimmed();
-}
 
 } // namespace
 
@@ -62,7 +49,11 @@ bool TuneCommands::mayDropTune() {
 }
 
 bool TuneCommands::loadFile(const QString& path) {
-    return mayDropTune() && openScript(path);
+    return mayDropTune() && open(path);
+}
+
+bool TuneCommands::open(const QString& path) {
+    return kindOfFile(path) == TuneFileKind::Midi ? importChosen(path) : openScript(path);
 }
 
 bool TuneCommands::openScript(const QString& path) {
@@ -79,7 +70,7 @@ bool TuneCommands::openScript(const QString& path) {
 }
 
 void TuneCommands::openDropped(const QString& path) {
-    if (isMidiFileName(path))
+    if (kindOfFile(path) == TuneFileKind::Midi)
         QTimer::singleShot(0, this, [this, path] { importMidiFile(path); });
     else
         loadFile(path);
@@ -88,7 +79,7 @@ void TuneCommands::openDropped(const QString& path) {
 void TuneCommands::load() {
     if (!mayDropTune()) return;
     const QString path = dialogs_.chooseFile(FileChoice::Load);
-    if (!path.isEmpty()) openScript(path);
+    if (!path.isEmpty()) open(path);
 }
 
 bool TuneCommands::save() {
@@ -110,8 +101,7 @@ void TuneCommands::loadExample(const Example& example) {
     editor_.refresh();
     reportLoad(result);
     if (result.outcome != FileOutcome::Done) return;
-    nameTune(nameOfScript(example.script, nameOfFile(example.fileName)), {}, example.fileName,
-             true);
+    nameTune(example.name, {}, example.fileName, true);
 }
 
 void TuneCommands::importMidi() {
@@ -145,8 +135,8 @@ bool TuneCommands::importChosen(const QString& path) {
     editor_.refresh();
     reportLoad(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
-    nameTune(nameOfScript(script, nameOfFile(path)), path, path, false);
-    dialogs_.inform(QString::fromLatin1(importCaption), importReportText(imported));
+    nameTune(nameOfScript(imported.script, nameOfFile(path)), path, path, false);
+    dialogs_.inform(QString::fromLatin1(importCaption), importReportOf(imported));
     return true;
 }
 
@@ -189,7 +179,7 @@ void TuneCommands::pasteTune() {
     editor_.refresh();
     reportLoad(result);
     if (result.outcome != FileOutcome::Done) return;
-    nameTune(nameOfScript(text, untitledTune()), {}, {}, false);
+    nameTune(nameOfScript(text.toStdString(), untitledTune()), {}, {}, false);
 }
 
 // Reset leaves a tune of no file, as Paste does: the title names none.
@@ -209,7 +199,8 @@ QString TuneCommands::proposedPath(FileChoice choice) const {
     switch (choice) {
     case FileChoice::Save: {
         const QString& path = naming_.path();
-        return path.isEmpty() || isMidiFileName(path) ? defaultExportPath("dat") : path;
+        return path.isEmpty() || kindOfFile(path) == TuneFileKind::Midi ? defaultExportPath("dat")
+                                                                        : path;
     }
     case FileChoice::ExportWave:
     case FileChoice::ExportMidi: return defaultExportPath(fileSuffix(choice));
@@ -227,7 +218,7 @@ QString TuneCommands::defaultExportPath(const char* extension) const {
                            : !recentFolder.isEmpty() ? recentFolder
                                                      : QDir::homePath();
     const QString suffix = QStringLiteral(".") + QString::fromLatin1(extension);
-    const QString stem = naming_.tuneName().fileStem;
+    const QString stem = fileStemOf(naming_.tuneName());
     const QString path = QDir(folder).filePath(stem + suffix);
     if (QFileInfo(path) != QFileInfo(tunePath)) return path;
     return QDir(folder).filePath(stem + QStringLiteral("-korvel") + suffix);

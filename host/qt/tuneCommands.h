@@ -32,16 +32,18 @@ class TuneCommands final : public QObject {
     TuneDialogs& dialogs() { return dialogs_; }
     const TuneNaming& naming() const { return naming_; }
 
-    // Loads a script file, telling the user of any failure; true when loaded.
-    // Like every command that replaces the tune, it first asks about a tune not saved.
+    // Opens a file as what its bytes hold, whatever its name: loads a script
+    // or imports a MIDI file, telling the user of any failure; true when
+    // loaded. Like every command that replaces the tune, it first asks about
+    // a tune not saved. The command line's file and File > Load come here.
     bool loadFile(const QString& path);
     // Asks for the import's choices and loads the tune; the memory stays as
     // it was unless the whole import succeeds. Choices the import refuses are
     // asked for again, as they were, until they succeed or are cancelled.
     // True when loaded.
     bool importMidiFile(const QString& path);
-    // A MIDI file is imported once the drop is over, so the source is not
-    // kept waiting by its dialog; any other is loaded as a script.
+    // A MIDI file (by its bytes) is imported once the drop is over, so the
+    // source is not kept waiting by its dialog; any other is loaded as a script.
     void openDropped(const QString& path);
     void load();
     // Named after the file unless the tune has a title of its own.
@@ -65,6 +67,7 @@ class TuneCommands final : public QObject {
     void tuneNamed();
 
   private:
+    bool open(const QString& path);
     bool openScript(const QString& path);
     bool importChosen(const QString& path);
     void exportTune(const TuneExport& exported, FileChoice choice, const char* caption);

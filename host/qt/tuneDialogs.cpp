@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include <memory>
 
@@ -77,22 +76,6 @@ chooseImportWithDialog(QWidget& parent, ImportChoice& last, const QString& path,
     return last.options;
 }
 
-// A report's "label:  value" lines as a table, its columns kept in any font;
-// other lines (the warnings) as paragraphs above it.
-QString reportHtml(const QString& text) {
-    static const QRegularExpression labelled(QStringLiteral("^([^:]+:)\\s{2,}(.*)$"));
-    QString paragraphs, rows;
-    for (const QString& line : text.split('\n')) {
-        const QRegularExpressionMatch match = labelled.match(line);
-        if (match.hasMatch())
-            rows += QStringLiteral("<tr valign=\"top\"><td>%1&nbsp;&nbsp;</td><td>%2</td></tr>")
-                        .arg(match.captured(1).toHtmlEscaped(), match.captured(2).toHtmlEscaped());
-        else if (!line.isEmpty())
-            paragraphs += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
-    }
-    return QStringLiteral("%1<table>%2</table>").arg(paragraphs, rows);
-}
-
 } // namespace
 
 const char* fileSuffix(FileChoice choice) {
@@ -105,9 +88,9 @@ TuneDialogs modalTuneDialogs(QWidget& parent, std::function<QString()> startFold
     dialogs.tell = [&parent](const QString& caption, const QString& text) {
         QMessageBox::warning(&parent, caption, text);
     };
-    dialogs.inform = [&parent](const QString& caption, const QString& text) {
-        QMessageBox box(QMessageBox::Information, caption, reportHtml(text), QMessageBox::Ok,
-                        &parent);
+    dialogs.inform = [&parent](const QString& caption, const ImportReport& report) {
+        QMessageBox box(QMessageBox::Information, caption, importReportHtml(report),
+                        QMessageBox::Ok, &parent);
         box.setTextFormat(Qt::RichText);
         box.exec();
     };

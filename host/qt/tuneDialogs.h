@@ -6,6 +6,7 @@
 #pragma once
 
 #include "formats/tuneImport.h"
+#include "frontend/commands/tuneImporting.h"
 
 #include <QString>
 
@@ -23,6 +24,7 @@ enum class UnsavedChoice { Save, Discard, Cancel };
 
 struct TuneDialogs {
     using MessageSink = std::function<void(const QString& caption, const QString& text)>;
+    using ReportSink = std::function<void(const QString& caption, const ImportReport& report)>;
     using FileChooser = std::function<QString(FileChoice choice)>;
     using ImportChooser = std::function<std::optional<formats::ImportOptions>(
         const QString& path, std::vector<formats::VoiceChoice> voices)>;
@@ -30,8 +32,8 @@ struct TuneDialogs {
     // Whether to export a tune that never ends: true for Export, false for Cancel.
     using ExportAsker = std::function<bool(const QString& caption, const QString& question)>;
 
-    MessageSink tell;   // what went wrong, as a warning
-    MessageSink inform; // what a command did, as information (the import's report)
+    MessageSink tell;  // what went wrong, as a warning
+    ReportSink inform; // what a command did, as information (the import's report)
     FileChooser chooseFile;
     ImportChooser chooseImport;
     UnsavedAsker askUnsaved;

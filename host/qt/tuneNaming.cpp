@@ -15,12 +15,14 @@ void TuneNaming::name(const TuneName& name, const QString& path, const QString& 
     follow();
 }
 
-// A changed tune keeps its name: it is the same tune, changed, until saved.
+// A changed tune keeps its name, as the command layer names a changed tune
+// (changedTune): a file's is the same tune, changed, until saved; an
+// example's is no longer the example.
 void TuneNaming::follow() {
     const TuneSnapshot now = takeSnapshot(kit_);
     const NamedTune* named = namedTune(now);
     if (!named) {
-        namedTunes_.push_back({now, name_, path_, shownFile_, false});
+        namedTunes_.push_back({now, changedTune(name_), path_, shownFile_, false});
         named = &namedTunes_.back();
     }
     name_ = named->name;

@@ -1,10 +1,8 @@
-// Tune tools: examples, MIDI files read, exports written.
+// Tune tools: examples, files' heads, MIDI files read, exports written.
 #include "host/qt/tuneTools.h"
 
 #include "files/fileRead.h"
-#include "formats/tuneConvert.h"
-#include "formats/tuneExport.h"
-#include "formats/tuneWave.h"
+#include "frontend/commands/tuneImporting.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +21,6 @@ namespace {
 
 // The folder of the examples in the program's resources.
 const char* const examplesFolder = ":/examples";
-// As korvel-cli reads a script's first line: at most this many bytes of it.
-constexpr qsizetype headBytes = 255;
 
 // A message's reason as the system gives one: a capital first, no full stop
 // (messageText adds it).
@@ -43,6 +39,12 @@ FileResult withCaption(FileResult result, const char* caption) {
     return result;
 }
 
+std::string fileHead(const QString& path) {
+    std::string head;
+    files::readFileHead(filePath(path), scriptHeadBytes, head);
+    return head;
+}
+
 } // namespace
 
 files::Path filePath(const QString& path) {
@@ -56,38 +58,30 @@ QList<Example> builtInExamples() {
         QFile file(folder.filePath(fileName));
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QByteArray script = file.readAll();
-        const TuneName name = nameOfScript(script, nameOfFile(fileName));
-        examples.append({QString::fromStdString(name.title), fileName, script});
+        examples.append(
+            {nameOfExample(script.toStdString(), fileName.toStdString()), fileName, script});
     }
     std::sort(examples.begin(), examples.end(), [](const Example& a, const Example& b) {
-        return a.title.localeAwareCompare(b.title) < 0;
+        return QString::fromStdString(a.name.title)
+                   .localeAwareCompare(QString::fromStdString(b.name.title)) < 0;
     });
     return examples;
 }
 
-TuneName untitledTune() {
-    return {formats::untitledTuneTitle, QStringLiteral("tune")};
-}
-
 TuneName nameOfFile(const QString& path) {
-    const QString stem =
-        QString::fromStdU16String(QFileInfo(path).filesystemFilePath().stem().u16string());
-    return {stem.toStdString(), stem};
-}
-
-TuneName nameOfScript(const QByteArray& script, const TuneName& fallback) {
-    QByteArray head = script.left(headBytes);
-    const qsizetype lineEnd = head.indexOf('\n');
-    if (lineEnd >= 0) head.truncate(lineEnd + 1);
-    const qsizetype zero = head.indexOf('\0');
-    if (zero >= 0) head.truncate(zero);
-    return {formats::titleOfScript(head.toStdString(), fallback.title), fallback.fileStem};
+    return korvel::nameOfFile(QFileInfo(path).fileName().toStdString());
 }
 
 TuneName nameOfScriptFile(const QString& path) {
-    QFile file(path);
-    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(headBytes) : QByteArray();
-    return nameOfScript(head, nameOfFile(path));
+    return nameOfScript(fileHead(path), nameOfFile(path));
+}
+
+TuneFileKind kindOfFile(const QString& path) {
+    return tuneFileKind(fileHead(path));
+}
+
+QString fileStemOf(const TuneName& name) {
+    return QString::fromStdString(name.fileStem);
 }
 
 MidiFileRead readMidiFile(const QString& path) {
@@ -96,11 +90,9 @@ MidiFileRead readMidiFile(const QString& path) {
     const files::ReadResult got =
         files::readFileBytes(file, formats::maxMidiBytes, files::ReadUntil::End, read.bytes);
     if (!got) {
-        const std::string tooLarge = "The file is larger than " +
-                                     std::to_string(formats::maxMidiBytes >> 20) +
-                                     " MiB, more than a tune for the kit could come from";
-        read.result =
-            withCaption(cantOpen(file.shown, got.tooLarge ? tooLarge : got.reason), importCaption);
+        read.result = withCaption(
+            cantOpen(file.shown, got.tooLarge ? asReason(midiTooLargeReason()) : got.reason),
+            importCaption);
         return read;
     }
     const formats::MidiRead parsed = formats::readMidi(read.bytes, read.song);
@@ -115,39 +107,27 @@ FileResult cantImport(const QString& path, const std::string& reason) {
 }
 
 TuneExport TuneExport::wave(const KitState& live) {
-    TuneExport made;
-    const KitState kit = formats::tuneKitOf(live);
-    const formats::WavePlan plan = formats::planWave(kit, formats::RunLimit::pass());
-    made.fault_ = asSentence(plan.fault);
-    made.question_ =
-        formats::endlessTuneQuestion(plan.run, "WAV", formats::waveFileBytes(plan.run));
-    made.writer_ = [kit, samples = plan.run.samples](files::ByteSink& out) {
-        return formats::writeTuneWave(out, kit, formats::RunLimit::pass(), samples,
-                                      [] { return false; });
-    };
-    return made;
+    return TuneExport(korvel::TuneExport::wave(live));
 }
 
 TuneExport TuneExport::midi(const KitState& live, const std::string& title) {
-    TuneExport made;
-    formats::MidiExport exported = formats::exportMidi(formats::tuneKitOf(live), title);
-    made.fault_ = asSentence(exported.fault);
-    made.question_ = formats::endlessTuneQuestion(exported.run, "MIDI", exported.bytes.size());
-    made.writer_ = [bytes = std::move(exported.bytes)](files::ByteSink& out) {
-        return out.write(bytes.data(), bytes.size());
-    };
-    return made;
+    return TuneExport(korvel::TuneExport::midi(live, title));
+}
+
+std::string TuneExport::fault() const {
+    return asSentence(exported_.fault());
 }
 
 FileResult TuneExport::writeTo(const QString& path, const char* caption) const {
     const files::Path file = filePath(path);
-    const files::ReplaceResult written = files::replaceFile(file, writer_);
+    const files::ReplaceResult written =
+        files::replaceFile(file, [this](files::ByteSink& out) { return exported_.write(out); });
     if (written.outcome == files::ReplaceOutcome::Done) return {FileOutcome::Done, {}, caption};
-    FileResult result = withCaption(
-        cantWrite(file.shown, written.outcome == files::ReplaceOutcome::Failed
-                                  ? written.reason
-                                  : "The tune did not play again as it did the first time"),
-        caption);
+    FileResult result =
+        withCaption(cantWrite(file.shown, written.outcome == files::ReplaceOutcome::Failed
+                                              ? written.reason
+                                              : asReason(notPlayedAgainReason)),
+                    caption);
     result.oldContentLost = written.oldContentLost;
     return result;
 }

@@ -1,13 +1,17 @@
 // The File menu's tune tools apart from the window: the example tunes built
-// into the program, a MIDI file read for import, and one pass of the tune in
-// memory exported as audio or MIDI through the safe replacement. Each answers
-// as the script commands do, with a FileResult whose message (if any) the
-// window shows; the conversions themselves are the ones korvel-cli makes.
+// into the program, what a file holds and names its tune, a MIDI file read
+// for import, and one pass of the tune in memory exported as audio or MIDI
+// through the safe replacement. The commands themselves, their names and
+// words are the command layer's (frontend/commands), as korvel-cli's are;
+// each answers here with a FileResult whose message (if any) the window shows.
 #pragma once
 
 #include "files/fileReplace.h"
-#include "formats/scriptText.h"
 #include "formats/midiFile.h"
+#include "formats/scriptText.h"
+#include "frontend/commands/tuneExporting.h"
+#include "frontend/commands/tuneFileKind.h"
+#include "frontend/commands/tuneName.h"
 #include "model/kit.h"
 
 #include <QByteArray>
@@ -15,6 +19,7 @@
 #include <QString>
 
 #include <string>
+#include <utility>
 
 namespace korvel::qt {
 
@@ -27,28 +32,22 @@ extern const char* const exportMidiCaption;
 files::Path filePath(const QString& path);
 
 struct Example {
-    QString title;    // the script's first line, as its MIDI export names it
+    TuneName name;    // the script's first line, as its MIDI export names it
     QString fileName; // e.g. "ode-to-joy.dat"
     QByteArray script;
 };
 // By title.
 QList<Example> builtInExamples();
 
-// What the tune in memory is called: its MIDI track's name, as korvel-cli
-// names the track for the same script, and the stem of the files it is
-// exported to.
-struct TuneName {
-    std::string title;
-    QString fileStem;
-};
-// A tune typed in on the keypad.
-TuneName untitledTune();
 // A tune named after its file: the file's name without its last extension.
 TuneName nameOfFile(const QString& path);
-// The title the script's first line gives, else fallback's; fallback's stem.
-TuneName nameOfScript(const QByteArray& script, const TuneName& fallback);
 // The script file's name for its tune, as korvel-cli names it.
 TuneName nameOfScriptFile(const QString& path);
+// What the file holds, by its first bytes; one that cannot be read is taken
+// for a script, whose load then says why.
+TuneFileKind kindOfFile(const QString& path);
+// A file name's stem as the window shows and proposes it.
+QString fileStemOf(const TuneName& name);
 
 // A MIDI file read whole (at most maxMidiBytes) and parsed, for the import's
 // choices; CantOpen with the reason when it cannot be read or is no MIDI file.
@@ -61,8 +60,8 @@ MidiFileRead readMidiFile(const QString& path);
 // The import refused the file's music (say, a voice without notes).
 FileResult cantImport(const QString& path, const std::string& reason);
 
-// One pass of a tune, found before a file is chosen, so a tune that cannot be
-// exported says so at once; then written as often as asked.
+// An export of the command layer (tuneExporting.h), found before a file is
+// chosen, its fault worded as the window's messages are, written to a file.
 class TuneExport {
   public:
     // live's tune (memory, start address, tempo) as audio.
@@ -71,15 +70,15 @@ class TuneExport {
     static TuneExport midi(const KitState& live, const std::string& title);
 
     // Why nothing can be written, as a sentence, or empty.
-    const std::string& fault() const { return fault_; }
+    std::string fault() const;
     // What to ask before a file is chosen (a tune that never ends), or empty.
-    const std::string& question() const { return question_; }
-    // Replaces path's contents with the pass; the message says why not.
+    const std::string& question() const { return exported_.question(); }
+    // Replaces path's contents with the export; the message says why not.
     FileResult writeTo(const QString& path, const char* caption) const;
 
   private:
-    std::string fault_, question_;
-    files::ContentWriter writer_;
+    explicit TuneExport(korvel::TuneExport exported) : exported_(std::move(exported)) {}
+    korvel::TuneExport exported_;
 };
 
 } // namespace korvel::qt

@@ -1,15 +1,19 @@
 // The tune tools of the web edition as C functions for the page's
-// JavaScript: the example tunes, a script's title, and the conversions
-// korvel-cli makes (tuneConvert.h), which the page runs in a worker of their
-// own (tuneWorker.js) so that a long one never holds up the page.
+// JavaScript: the example tunes, what a file holds, a tune's names, and the
+// conversions korvel-cli makes (the command layer, frontend/commands), which
+// the page runs in a worker of their own (tuneWorker.js) so that a long one
+// never holds up the page. Structured answers come as JSON.
 #include "formats/midiFile.h"
 #include "formats/shareLink.h"
 #include "formats/tuneConvert.h"
-#include "formats/tuneExport.h"
-#include "formats/tuneWave.h"
 #include "frontend/commands/importChoices.h"
+#include "frontend/commands/tuneExporting.h"
+#include "frontend/commands/tuneFileKind.h"
+#include "frontend/commands/tuneImporting.h"
+#include "frontend/commands/tuneName.h"
 #include "host/web/examples.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 
 #include <emscripten/emscripten.h>
 
@@ -21,17 +25,6 @@ namespace korvel::web {
 namespace {
 
 using namespace formats;
-
-// The first line of a script as korvel-cli reads it to name a tune: up to and
-// with its line end, at most 255 bytes, ending at a zero byte.
-constexpr size_t longestHead = 255;
-
-std::string headOf(const char* bytes, size_t size) {
-    const char* end = bytes + std::min(size, longestHead);
-    const char* newline = std::find(bytes, end, '\n');
-    if (newline != end) end = newline + 1;
-    return std::string(bytes, std::find(bytes, end, '\0'));
-}
 
 const Example& example(int index) {
     return examples[std::clamp<size_t>(static_cast<size_t>(std::max(index, 0)), 0,
@@ -54,32 +47,48 @@ KitState inputTune() {
 struct Converted {
     std::string fault;
     std::string question; // to ask before an export is kept
-    std::string notes;    // an import's warnings, a line each
-    std::string report;
+    std::string report;   // an import's report, as JSON
 };
 Converted converted;
 
 int convertedAs(std::string bytes, std::string fault, std::string question = {},
-                const std::vector<std::string>& notes = {}, std::string report = {}) {
+                std::string report = {}) {
     handBack(std::move(bytes));
-    std::string lines;
-    for (const std::string& line : notes) lines += line + "\n";
-    converted = {std::move(fault), std::move(question), std::move(lines), std::move(report)};
+    converted = {std::move(fault), std::move(question), std::move(report)};
     return converted.fault.empty();
 }
 
-// A buffer that grows to what the WAV writer gives it.
-class StringSink final : public ByteSink {
-  public:
-    explicit StringSink(std::string& bytes) : bytes_(bytes) {}
-    bool write(const void* bytes, size_t size) override {
-        bytes_.append(static_cast<const char*>(bytes), size);
-        return true;
-    }
+// {"notes": ["Warning: ..."], "rows": [{"label": ..., "value": ...}]}
+std::string reportJson(const ImportReport& report) {
+    JsonWriter json;
+    json.beginObject().key("notes").beginArray();
+    for (const std::string& note : report.notes) json.value(note);
+    json.endArray().key("rows").beginArray();
+    for (const ReportRow& row : report.rows)
+        json.beginObject().key("label").value(row.label).key("value").value(row.value).endObject();
+    return json.endArray().endObject().take();
+}
 
-  private:
-    std::string& bytes_;
-};
+// {"title": ..., "fileStem": ...}
+const char* handBackName(const TuneName& name) {
+    JsonWriter json;
+    json.beginObject().key("title").value(name.title).key("fileStem").value(name.fileStem);
+    return handBack(json.endObject().take());
+}
+
+// The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
+int exported(const TuneExport& made) {
+    if (!made.fault().empty()) return convertedAs({}, made.fault());
+    struct Buffer final : ByteSink {
+        bool write(const void* data, size_t size) override {
+            bytes.append(static_cast<const char*>(data), size);
+            return true;
+        }
+        std::string bytes;
+    } buffer;
+    if (!made.write(buffer)) return convertedAs({}, notPlayedAgainReason);
+    return convertedAs(std::move(buffer.bytes), {}, made.question());
+}
 
 } // namespace
 } // namespace korvel::web
@@ -105,24 +114,34 @@ EMSCRIPTEN_KEEPALIVE int korvel_exampleSize(int index) {
 // The title the example's first line gives it, or its file name's stem.
 EMSCRIPTEN_KEEPALIVE const char* korvel_exampleTitle(int index) {
     const web::Example& chosen = web::example(index);
-    const std::string name = chosen.fileName;
-    return web::handBack(
-        titleOfScript(web::headOf(chosen.script, chosen.size), name.substr(0, name.rfind('.'))));
+    return web::handBack(nameOfExample({chosen.script, chosen.size}, chosen.fileName).title);
 }
 
-// What a script (the input) calls its tune, as korvel-cli names a MIDI
-// export's track, or fallback.
-EMSCRIPTEN_KEEPALIVE const char* korvel_titleOfScript(const char* fallback) {
-    return web::handBack(
-        titleOfScript(web::headOf(web::input().data(), web::input().size()), fallback));
+// 1 when the input (a file's first bytes) is a MIDI file, 0 for a script.
+EMSCRIPTEN_KEEPALIVE int korvel_isMidiFile() {
+    return tuneFileKind(web::input()) == TuneFileKind::Midi;
 }
 
-EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTuneTitle() {
-    return untitledTuneTitle;
+// The names of the script in the input, from its first line and the name of
+// its file, or, for none (""), as an untitled tune's, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* korvel_nameOfScript(const char* fileName) {
+    const std::string file = fileName;
+    return web::handBackName(
+        nameOfScript(web::input(), file.empty() ? untitledTune() : nameOfFile(file)));
 }
 
-EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
-    return static_cast<double>(maxMidiBytes);
+// The names of a tune no file or script names, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTune() {
+    return web::handBackName(untitledTune());
+}
+// The names of an example changed since it was loaded, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* korvel_changedExample(const char* title, const char* fileStem) {
+    return web::handBackName(changedTune({title, fileStem, true}));
+}
+
+// Why a MIDI file larger than the import reads is refused.
+EMSCRIPTEN_KEEPALIVE const char* korvel_midiTooLarge() {
+    return web::handBack(midiTooLargeReason());
 }
 
 // The voices of the MIDI file in the input, or -1 with the fault in korvel_fault.
@@ -158,42 +177,27 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
     options.advice = dialogAdvice();
     MidiImport imported = importMidi(std::string(web::input()), options, fileName);
     return web::convertedAs(std::move(imported.script), std::move(imported.error), {},
-                            imported.warnings, std::move(imported.report));
+                            web::reportJson(importReportOf(imported)));
 }
 
 // One pass of the tune in the input (its share text) as a MIDI file whose
 // track is named title, handed back. 0: the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_exportMidi(const char* title) {
-    MidiExport exported = exportMidi(web::inputTune(), title);
-    std::string question = endlessTuneQuestion(exported.run, "MIDI", exported.bytes.size());
-    return web::convertedAs(std::move(exported.bytes), std::move(exported.fault),
-                            std::move(question));
+    return web::exported(TuneExport::midi(web::inputTune(), title));
 }
 
 // One pass of the tune in the input as a WAV file, handed back.
 EMSCRIPTEN_KEEPALIVE int korvel_exportWave() {
-    const KitState kit = web::inputTune();
-    const WavePlan plan = planWave(kit, RunLimit::pass());
-    if (!plan.fault.empty()) return web::convertedAs({}, plan.fault);
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(plan.run.samples) + 64);
-    web::StringSink sink(bytes);
-    if (!writeTuneWave(sink, kit, RunLimit::pass(), plan.run.samples, [] { return false; }))
-        return web::convertedAs({}, "the tune did not play again as it did the first time");
-    return web::convertedAs(std::move(bytes), {},
-                            endlessTuneQuestion(plan.run, "WAV", waveFileBytes(plan.run)));
+    return web::exported(TuneExport::wave(web::inputTune()));
 }
 
-// What the last conversion could not do, what to ask before keeping it, an import's
-// warnings (a line each) and its report.
+// What the last conversion could not do, what to ask before keeping it, and
+// an import's report: {"notes": [...], "rows": [{"label", "value"}...]}.
 EMSCRIPTEN_KEEPALIVE const char* korvel_fault() {
     return web::converted.fault.c_str();
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_question() {
     return web::converted.question.c_str();
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_importWarnings() {
-    return web::converted.notes.c_str();
 }
 EMSCRIPTEN_KEEPALIVE const char* korvel_importReport() {
     return web::converted.report.c_str();

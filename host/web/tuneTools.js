@@ -2,6 +2,8 @@
 // as WAV and MIDI. The conversions are korvel-cli's own, in the kit's module
 // (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
 // waits on a long one; the kit itself takes only the finished script.
+import { importChoices, limits } from './boundary.js';
+
 const $ = (id) => document.getElementById(id);
 
 // page: what the tools use of korvel.js: the kit module and its helpers,
@@ -9,7 +11,7 @@ const $ = (id) => document.getElementById(id);
 export function setUpTuneTools(page) {
   const { kit, tell, note, tune } = page;
   const { text, encoder } = page.memory;
-  const maxMidiBytes = kit._korvel_maxMidiBytes();
+  const { maxMidiBytes, maxTranspose } = limits;
 
   // ---- The worker ----
 
@@ -59,14 +61,13 @@ export function setUpTuneTools(page) {
     item.addEventListener('click', () => {
       const at = kit._korvel_exampleScript(i);
       const bytes = kit.HEAPU8.slice(at, at + kit._korvel_exampleSize(i));
-      if (page.loadScript(bytes, item.textContent)) tune.nameExample(item.dataset.file, item.textContent);
+      if (page.loadScript(bytes, item.textContent)) tune.ofExample(bytes, item.dataset.file);
     });
     examples.append(item);
   }
 
   // ---- Import MIDI ----
 
-  const stem = page.stemOf;
   // The last note, of a tune loaded before, would read as this one's.
   function cantImport(name, why) {
     note('');
@@ -102,6 +103,10 @@ export function setUpTuneTools(page) {
       );
     });
   }
+  // The dialog's words and range are the import's own.
+  $('importFitLabel').textContent = importChoices.fitLabel;
+  $('importTruncateLabel').textContent = importChoices.truncateLabel;
+  Object.assign($('importSemitones'), { min: -maxTranspose, max: maxTranspose });
   // The semitones count only when chosen.
   const followTransposition = () =>
     ($('importSemitones').disabled = !$('importBy').checked);
@@ -109,29 +114,23 @@ export function setUpTuneTools(page) {
     radio.addEventListener('change', followTransposition);
   followTransposition();
 
-  // The report's lines ("memory:   40 of 124 steps ...") as a table.
-  function showReport(name, imported) {
+  // The report as the kit words it: its notes (the warnings) above its rows.
+  function showReport(name, { notes, rows }) {
     const box = $('reportBox');
     $('reportTitle').textContent = `Imported ${name}`;
-    const warnings = imported.warnings.split('\n').filter(Boolean);
     $('reportWarnings').replaceChildren(
-      ...warnings.map((warning) =>
-        Object.assign(document.createElement('li'), { textContent: `Warning: ${warning}` }),
-      ),
+      ...notes.map((line) => Object.assign(document.createElement('li'), { textContent: line })),
     );
-    const rows = imported.report
-      .split('\n')
-      .filter(Boolean)
-      .map((line) => {
+    box.querySelector('table').replaceChildren(
+      ...rows.map(({ label, value }) => {
         const row = document.createElement('tr');
-        const colon = line.indexOf(':');
         row.append(
-          Object.assign(document.createElement('th'), { scope: 'row', textContent: line.slice(0, colon) }),
-          Object.assign(document.createElement('td'), { textContent: line.slice(colon + 1).trim() }),
+          Object.assign(document.createElement('th'), { scope: 'row', textContent: label }),
+          Object.assign(document.createElement('td'), { textContent: value }),
         );
         return row;
-      });
-    box.querySelector('table').replaceChildren(...rows);
+      }),
+    );
     page.letGoAll();
     box.showModal();
   }
@@ -151,11 +150,7 @@ export function setUpTuneTools(page) {
       .arrayBuffer()
       .then((buffer) => new Uint8Array(buffer), () => null);
     if (!bytes) return cantImport(file.name, 'the browser could not read the file');
-    if (bytes.length > maxMidiBytes)
-      return cantImport(
-        file.name,
-        `the file is larger than ${maxMidiBytes >> 20} MiB, more than a tune for the kit could come from`,
-      );
+    if (bytes.length > maxMidiBytes) return cantImport(file.name, text(kit._korvel_midiTooLarge()));
     const read = await convert({ kind: 'voices', bytes: bytes.slice() });
     if (!read.ok) return cantImport(file.name, read.fault);
     const options = await askOptions(file.name, read.voices);
@@ -164,10 +159,10 @@ export function setUpTuneTools(page) {
     const imported = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
     if (!imported.ok) return cantImport(file.name, imported.fault);
     if (!page.loadScript(imported.bytes, file.name)) return;
-    tune.name(`${stem(file.name)}.dat`, page.titleOfScript(imported.bytes, stem(file.name)));
+    tune.ofScript(imported.bytes, file.name, null); // saved as a script beside it, not over it
     window.korvel.lastImport = { script: imported.bytes, milliseconds: performance.now() - started };
     note(`Tune imported from ${file.name}: press RUN to play.`);
-    showReport(file.name, imported);
+    showReport(file.name, imported.report);
   }
 
   // ---- Export ----
@@ -179,7 +174,7 @@ export function setUpTuneTools(page) {
 
   async function exportTune(kind) {
     const { caption, extension, type } = exportKinds[kind];
-    const name = stem(tune.fileName()) + extension;
+    const name = tune.exportName(extension);
     const answer = await convert({ kind, type, bytes: encoder.encode(page.shareText()), title: tune.title() });
     if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
     if (answer.question && !(await page.ask(caption, answer.question, 'Export'))) return;

@@ -395,5 +395,26 @@ TEST(MidiCommands, RefuseBadArgumentsAndTheirOwnInput) {
     EXPECT_EQ(test::readFile(song), smf(0, {oneNote}));
 }
 
+// What a file holds is told by its bytes: a MIDI file named as a script is
+// imported, and the commands that take a script point to import.
+TEST(MidiCommands, TellAMidiFileByItsBytesNotItsName) {
+    ScratchDir dir;
+    const std::string song = dir.path("song.dat");
+    test::writeFile(song, smf(0, {oneNote}));
+    for (const char* command : {"render", "list", "play", "export"}) {
+        std::vector<std::string> args = {command, song};
+        if (command == std::string("render") || command == std::string("export"))
+            args.insert(args.end(), {"-o", dir.path("out")});
+        const auto result = runCli(dir, args, {"SDL_AUDIODRIVER=dummy"});
+        EXPECT_EQ(result.exitCode, 1) << command;
+        EXPECT_EQ(result.err, "korvel-cli: " + song +
+                                  ": this is a MIDI file, not a script; korvel-cli import makes "
+                                  "a script of it\n")
+            << command;
+    }
+    EXPECT_EQ(runCli(dir, {"import", song, "-o", dir.path("tune.mid")}).exitCode, 0);
+    EXPECT_EQ(runCli(dir, {"list", dir.path("tune.mid")}).exitCode, 0);
+}
+
 } // namespace
 } // namespace korvel::cli

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -341,6 +342,33 @@ class TuneEditorTest : public QObject {
         QCOMPARE(window_->windowTitle(), example);
         QVERIFY(window_->loadFile(odeToJoy));
         QCOMPARE(asked_, 0); // nothing saved was taken for unsaved
+    }
+
+    // An example once changed is no longer the example: its exports are
+    // named so, and undo brings back the example's own names. A file's tune
+    // keeps its names.
+    void aChangedExampleIsNamedSoAndAFileKeepsItsNames() {
+        const QList<QAction*> examples = window_->findChild<QMenu*>("examples")->actions();
+        const auto ode = std::find_if(examples.begin(), examples.end(), [](QAction* action) {
+            return action->text() == "Ode to Joy";
+        });
+        QVERIFY(ode != examples.end());
+        const auto exported = [this] {
+            return QFileInfo(window_->proposedPath(MainWindow::FileChoice::ExportWave)).fileName();
+        };
+        for (const bool example : {true, false}) {
+            if (example)
+                (*ode)->trigger();
+            else
+                QVERIFY(window_->loadFile(odeToJoy));
+            QCOMPARE(exported(), "ode-to-joy.wav");
+            // Changes of their own: each memory seen keeps the names it had.
+            auto* tempo = window_->findChild<QSpinBox*>("tempo");
+            tempo->setValue(tempo->value() + (example ? 1 : 2));
+            QCOMPARE(exported(), example ? "ode-to-joy-changed.wav" : "ode-to-joy.wav");
+            trigger("undo");
+            QCOMPARE(exported(), "ode-to-joy.wav");
+        }
     }
 
     void editorShownIsRemembered() {

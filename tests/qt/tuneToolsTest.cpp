@@ -3,6 +3,7 @@
 // each compared byte for byte with what the built korvel-cli gives for the
 // same file and options; and the imports and exports that cannot be done.
 #include "files/tuneLoad.h"
+#include "frontend/commands/tuneImporting.h"
 #include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
@@ -60,6 +61,19 @@ QByteArray song(int melodyNotes = 4) {
     for (int n = 0; n < melodyNotes; ++n) melody.append({1, 72 + n % 5});
     return "MThd" + big(6, 4) + big(1, 2) + big(2, 2) + big(96, 2) + track("Melody", melody) +
            track("Bass", {{2, 48}, {3, 55}, {2, 50}, {3, 57}, {3, 59}});
+}
+
+// The report's rows as korvel-cli prints them, values lined up after the labels.
+QString rowsText(const ImportReport& report) {
+    int width = 0;
+    for (const formats::ReportRow& row : report.rows)
+        width = std::max(width, int(row.label.size()));
+    QString text;
+    for (const formats::ReportRow& row : report.rows)
+        text += QStringLiteral("%1  %2\n")
+                    .arg(QString::fromStdString(row.label + ":"), -(width + 1))
+                    .arg(QString::fromStdString(row.value));
+    return text.trimmed();
 }
 
 QByteArray readFile(const QString& path) {
@@ -127,8 +141,8 @@ class TuneToolsTest : public QObject {
         window_->setMessageSink([this](const QString& caption, const QString& text) {
             messages_ << caption + " | " + text;
         });
-        window_->setReportSink([this](const QString& caption, const QString& text) {
-            reports_ << caption + " | " + text;
+        window_->setReportSink([this](const QString& caption, const ImportReport& report) {
+            reports_ << caption + " | " + rowsText(report);
         });
         window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
         window_->setUnsavedAsker([] { return MainWindow::UnsavedChoice::Discard; });
@@ -175,6 +189,42 @@ class TuneToolsTest : public QObject {
         QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path("song.dat"));
         expectTuneOf(script);
         exportsMatchTheCommandLine(script, "song");
+    }
+
+    // What a file holds is told by its bytes, whatever its name, on every way
+    // in: the command line (korvel FILE) and a drop open it as loadFile does,
+    // and File > Load.
+    void aFileOpensAsWhatItHolds_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("midi");
+        QTest::addColumn<bool>("fromMenu");
+        for (const bool fromMenu : {false, true}) {
+            const char* way = fromMenu ? "File > Load" : "command line";
+            QTest::addRow("MIDI named .mid, %s", way) << "song.mid" << true << fromMenu;
+            QTest::addRow("MIDI named .dat, %s", way) << "song.dat" << true << fromMenu;
+            QTest::addRow("script named .mid, %s", way) << "tune.mid" << false << fromMenu;
+        }
+    }
+    void aFileOpensAsWhatItHolds() {
+        QFETCH(QString, name);
+        QFETCH(bool, midi);
+        QFETCH(bool, fromMenu);
+        const QString file =
+            writeFile(name, midi ? song() : QByteArray("KORVEL one step\n---\n0010@ 1405W"));
+        int asked = 0;
+        window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
+            ++asked;
+            return std::optional(formats::ImportOptions{});
+        });
+        chosenFile_ = file;
+        if (fromMenu)
+            window_->findChild<QAction*>("load")->trigger();
+        else
+            QVERIFY(window_->loadFile(file));
+        QCOMPARE(messages_, QStringList());
+        QCOMPARE(asked, midi ? 1 : 0);
+        QCOMPARE(reports_.size(), midi ? 1 : 0);
+        QCOMPARE(window_->windowTitle(), name + mainTitle);
     }
 
     // Load replaces the tune, so the program plays and exports what korvel-cli

@@ -423,8 +423,8 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
 
   const downloaded = await downloadsOf(page, 'editor');
   await choose(page, 'file', 'save');
-  const saved = path.join(scratch, 'editor', 'korvel.dat');
-  assert.match((await downloaded('korvel.dat')).toString('latin1'), /^KORVEL .*\nStarts at 000, tempo 2\./);
+  const saved = path.join(scratch, 'editor', 'tune.dat');
+  assert.match((await downloaded('tune.dat')).toString('latin1'), /^KORVEL .*\nStarts at 000, tempo 2\./);
 
   // Played from the first row (Enter in the table), as korvel-cli plays the
   // saved tune. Enter comes while the tone the click sounds is still heard:

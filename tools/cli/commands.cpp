@@ -4,12 +4,14 @@
 
 #include "files/fileRead.h"
 #include "files/fileReplace.h"
-#include "files/tuneLoad.h"
 #include "formats/listing.h"
 #include "formats/midiFile.h"
+#include "formats/scriptText.h"
 #include "formats/tuneConvert.h"
-#include "formats/tuneExport.h"
-#include "formats/tuneWave.h"
+#include "frontend/commands/tuneExporting.h"
+#include "frontend/commands/tuneFileKind.h"
+#include "frontend/commands/tuneImporting.h"
+#include "frontend/commands/tuneName.h"
 #include "tools/cli/interrupt.h"
 #include "tools/cli/progress.h"
 #include "tools/cli/terminalText.h"
@@ -17,7 +19,9 @@
 #include "audio/deviceSound.h"
 #endif
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
@@ -35,22 +39,45 @@ using namespace formats;
 
 constexpr auto pollInterval = std::chrono::milliseconds(10);
 
+std::string lowerFirst(std::string text) {
+    if (!text.empty()) text[0] = char(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
 void complain(const std::string& file, const std::string& what) {
     std::fflush(stdout);
     std::fprintf(stderr, "korvel-cli: %s: %s\n", printable(file).c_str(), what.c_str());
 }
 
-bool load(KitState& kit, const std::string& script) {
-    const TuneLoad loaded = loadTune(kit, script);
-    switch (loaded.outcome) {
-    case FileOutcome::Done: return true;
-    case FileOutcome::CantOpen:
-        complain(script, loaded.systemError ? std::string("cannot read the file (") +
-                                                  std::strerror(loaded.systemError) + ")"
-                                            : "cannot read the file");
+// Why a read failed: a file too large, in the words given, or the system's reason.
+std::string readFault(const files::ReadResult& read, const std::string& tooLarge) {
+    return read.tooLarge ? tooLarge : "cannot read the file (" + read.reason + ")";
+}
+
+// The script file's tune in a fresh kit, and its title from the same bytes;
+// false after saying why not. A MIDI file, whatever its name, is pointed to
+// import.
+bool load(KitState& kit, const std::string& script, std::string* title = nullptr) {
+    std::string bytes;
+    const files::ReadResult read =
+        files::readFileBytes(script, maxScriptBytes, files::ReadUntil::FirstZero, bytes);
+    if (!read) {
+        complain(script, readFault(read, lowerFirst(tooLargeReason())));
         return false;
-    default: complain(script, loaded.message); return false;
     }
+    if (tuneFileKind(bytes) == TuneFileKind::Midi) {
+        complain(script, "this is a MIDI file, not a script; korvel-cli import makes a script "
+                         "of it");
+        return false;
+    }
+    initKit(kit, ClockReading{0, 0, 0, 0}); // a fixed clock keeps runs repeatable
+    const FileResult loaded = loadScriptText(kit, bytes.data(), bytes.size());
+    if (loaded.outcome != FileOutcome::Done) {
+        complain(script, loaded.message);
+        return false;
+    }
+    if (title) *title = scriptTitle(bytes, fileStem(script));
+    return true;
 }
 
 // True when the tune itself played as asked; otherwise says why not.
@@ -141,15 +168,12 @@ bool writeWhole(const std::string& output, const std::string& bytes) {
     return false;
 }
 
-// The file's bytes, at most maxBytes of them; false after saying why not.
-bool readWhole(const std::string& path, size_t maxBytes, std::string& bytes) {
-    errno = 0;
-    if (files::readFileBytes(path, maxBytes, files::ReadUntil::End, bytes)) return true;
-    if (errno == EFBIG)
-        complain(path, "the file is larger than " + std::to_string(maxBytes >> 20) +
-                           " MiB, more than a tune for the kit could come from");
-    else
-        complain(path, std::string("cannot read the file (") + std::strerror(errno) + ")");
+// The MIDI file's bytes; false after saying why not.
+bool readMidiFile(const std::string& path, std::string& bytes) {
+    const files::ReadResult read =
+        files::readFileBytes(path, maxMidiBytes, files::ReadUntil::End, bytes);
+    if (read) return true;
+    complain(path, readFault(read, midiTooLargeReason()));
     return false;
 }
 
@@ -158,16 +182,23 @@ std::string baseName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-// The title of the script's first line (tuneExport.h), or its file name.
-std::string scriptTitle(const std::string& script) {
-    std::string head;
-    if (std::FILE* file = std::fopen(script.c_str(), "rb")) {
-        char line[256];
-        if (std::fgets(line, sizeof line, file)) head = line;
-        std::fclose(file);
-    }
-    return titleOfScript(head, std::filesystem::path(script).stem().string());
+// The report's rows, their values lined up after the longest label.
+void printReport(const std::vector<ReportRow>& rows, std::FILE* out) {
+    size_t width = 0;
+    for (const ReportRow& row : rows) width = std::max(width, row.label.size());
+    for (const ReportRow& row : rows)
+        std::fprintf(out, "%-*s  %s\n", int(width + 1), (row.label + ":").c_str(),
+                     row.value.c_str());
 }
+
+// A buffer for an export made whole before it is written.
+struct StringBytes final : ByteSink {
+    bool write(const void* data, size_t size) override {
+        bytes.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    std::string bytes;
+};
 
 #if KORVEL_CLI_PLAYS
 // Counts the notes whose last sample has gone into the device's queue.
@@ -223,15 +254,14 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     catchInterrupts();
     KitState kit;
     if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
-    const WavePlan planned = planWave(kit, limit);
-    if (!tunePlayed(script, planned.run)) return exitFailure;
-    if (!planned.fault.empty()) {
-        complain(output, planned.fault);
+    const TuneExport audio = TuneExport::wave(kit, limit);
+    if (!tunePlayed(script, audio.run())) return exitFailure;
+    if (!audio.fault().empty()) {
+        complain(output, audio.fault());
         return exitFailure;
     }
-    const files::ReplaceResult written = writeOutput(output, [&](files::ByteSink& out) {
-        return writeTuneWave(out, kit, limit, planned.run.samples, interrupted);
-    });
+    const files::ReplaceResult written =
+        writeOutput(output, [&](files::ByteSink& out) { return audio.write(out, interrupted); });
     if (written.outcome == files::ReplaceOutcome::Done) return exitSuccess;
     if (interrupted()) {
         const char* what = output == standardOutputName ? "interrupted; the output is incomplete"
@@ -242,8 +272,7 @@ int renderCommand(const std::string& script, const std::string& output, const Ru
     }
     complain(output, writeFault(written, written.outcome == files::ReplaceOutcome::Failed
                                              ? written.error
-                                             : "the tune did not play again as it did the "
-                                               "first time"));
+                                             : notPlayedAgainReason));
     return exitFailure;
 }
 
@@ -299,7 +328,7 @@ int playCommand(const std::string& script, const RunLimit&) {
 int importCommand(const std::string& midi, const std::string& output,
                   const ImportOptions& options) {
     std::string bytes;
-    if (!readWhole(midi, maxMidiBytes, bytes)) return exitFailure;
+    if (!readMidiFile(midi, bytes)) return exitFailure;
     const MidiImport imported = importMidi(bytes, options, baseName(midi));
     if (!imported.ok) {
         complain(midi, imported.error);
@@ -309,16 +338,19 @@ int importCommand(const std::string& midi, const std::string& output,
     for (const std::string& warning : imported.warnings) complain(midi, "warning: " + warning);
     if (!writeWhole(output, imported.script)) return exitFailure;
     // With the script on standard output the report must not mix into it.
-    std::fputs(imported.report.c_str(), output == standardOutputName ? stderr : stdout);
+    printReport(imported.report, output == standardOutputName ? stderr : stdout);
     return exitSuccess;
 }
 
 int exportCommand(const std::string& script, const std::string& output) {
     KitState kit;
-    if (!load(kit, script) || !outputIsUsable(script, output, "script")) return exitFailure;
-    const MidiExport exported = exportMidi(kit, scriptTitle(script));
-    if (!tunePlayed(script, exported.run)) return exitFailure;
-    return writeWhole(output, exported.bytes) ? exitSuccess : exitFailure;
+    std::string title;
+    if (!load(kit, script, &title) || !outputIsUsable(script, output, "script")) return exitFailure;
+    const TuneExport exported = TuneExport::midi(kit, title);
+    if (!tunePlayed(script, exported.run())) return exitFailure;
+    StringBytes bytes;
+    exported.write(bytes);
+    return writeWhole(output, bytes.bytes) ? exitSuccess : exitFailure;
 }
 
 } // namespace korvel::cli
