@@ -125,6 +125,8 @@ std::string sound() {
     json.beginObject().key("sampleRate").value(sampleRate);
     // The most one pull gives (webKit.cpp): as far as the queue runs ahead.
     json.key("largestPull").value(SoundQueue::largestAhead);
+    // A sample is a byte, this one the level of silence.
+    json.key("silentLevel").value(silentLevel);
     return json.endObject().take();
 }
 
@@ -157,6 +159,7 @@ std::string editor() {
     for (size_t field = 0; field < editorState::fieldCount; ++field)
         json.key(editorState::names[field]).value(field);
     json.endObject().key("stateFields").value(static_cast<int>(editorState::fieldCount));
+    json.key("lengthBarScale").value(lengthBarScale);
     json.key("result").beginObject();
     for (const auto& [name, bit] : editorResult::bits) json.key(name).value(bit);
     json.endObject().key("editColumn");

@@ -97,7 +97,7 @@ export function setUpEditorPanel(page) {
         if (value !== old.texts[c]) cells[r][c].textContent = value;
       });
       if (fresh.reached !== old.reached) rows[r].classList.toggle('unreached', !fresh.reached);
-      if (fresh.bar !== old.bar) bars[r].style.width = `${fresh.bar / 10}%`;
+      if (fresh.bar !== old.bar) bars[r].style.width = `${(100 * fresh.bar) / boundary.lengthBarScale}%`;
       shownRows[r] = fresh;
     });
     const checks = text(kit._korvel_editorChecks());
