@@ -8,6 +8,7 @@
 #include "formats/midiFile.h"
 #include "formats/tuneImport.h"
 #include "frontend/importChoices.h"
+#include "frontend/keyboardTable.h"
 #include "frontend/soundQueue.h"
 #include "frontend/tuneEditor.h"
 #include "frontend/tuneReach.h"
@@ -18,10 +19,12 @@
 #include "model/toneBank.h"
 #include "resources/panelLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -64,6 +67,13 @@ constexpr const char* nameOf(FileOutcome outcome) {
     }
     return "";
 }
+constexpr const char* nameOf(TuneOrigin origin) {
+    switch (origin) {
+    case TuneOrigin::File: return "file";
+    case TuneOrigin::Clipboard: return "clipboard";
+    }
+    return "";
+}
 constexpr const char* nameOf(EditColumn column) {
     switch (column) {
     case EditColumn::Digits: return "digits";
@@ -102,8 +112,8 @@ template <class Enum> void writeCodes(JsonWriter& json, Enum first, Enum last) {
 }
 
 void writePlace(JsonWriter& json, const layout::Place& place) {
-    json.beginObject().key("x").value(place.x).key("y").value(place.y);
-    json.key("width").value(place.width).key("height").value(place.height).endObject();
+    json.key("x").value(place.x).key("y").value(place.y);
+    json.key("width").value(place.width).key("height").value(place.height);
 }
 
 std::string board() {
@@ -113,10 +123,16 @@ std::string board() {
     json.key("ledTop").value(layout::ledTop).key("ledCellWidth").value(layout::ledCellWidth);
     json.key("ledCellLefts").beginArray();
     for (int p = 0; p < layout::ledPositions; ++p) json.value(layout::ledCellLeft(p));
-    json.endArray().key("keypad");
+    json.endArray().key("keypad").beginObject();
     writePlace(json, layout::keypad);
-    json.key("keys").beginArray();
-    for (const layout::Place& place : layout::keyPlaces) writePlace(json, place);
+    // By KeyId: the key's place, its legend and the PC key that plays it.
+    json.endObject().key("keys").beginArray();
+    for (unsigned k = 0; k < keyCount; ++k) {
+        const auto key = static_cast<KeyId>(k);
+        json.beginObject();
+        writePlace(json, layout::keyPlaces[k]);
+        json.key("legend").value(keyLegend(key)).key("pcKey").value(pcKeyName(key)).endObject();
+    }
     return json.endArray().endObject().take();
 }
 
@@ -138,10 +154,32 @@ std::string limits() {
     return json.endObject().take();
 }
 
-std::string fileOutcomes() {
+std::string files() {
     JsonWriter json;
+    json.beginObject().key("outcome");
     writeCodes(json, FileOutcome::Done, FileOutcome::CantWrite);
-    return json.take();
+    json.key("origin");
+    writeCodes(json, TuneOrigin::File, TuneOrigin::Clipboard);
+    return json.endObject().take();
+}
+
+// Help's keyboard lines, a line an array: a key and what it does, or one sentence.
+std::string keyboardHelp() {
+    const std::string text = keyboardHelpText(Edition::Web);
+    JsonWriter json;
+    json.beginArray();
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        json.beginArray();
+        for (size_t cell = start; cell <= end;) {
+            const size_t tab = std::min(text.find('\t', cell), end);
+            json.value(std::string_view(text).substr(cell, tab - cell));
+            cell = tab + 1;
+        }
+        json.endArray();
+        start = end + 1;
+    }
+    return json.endArray().take();
 }
 
 std::string editor() {
@@ -187,9 +225,13 @@ std::string boundaryModule() {
         "// Written by the build (host/web/boundary.cpp) from the C++ that declares\n"
         "// each value. Do not edit.\n";
     const std::pair<const char*, std::string> exports[] = {
-        {"board", board()},   {"sound", sound()},
-        {"limits", limits()}, {"fileOutcome", fileOutcomes()},
-        {"editor", editor()}, {"importChoices", importChoices()},
+        {"board", board()},
+        {"sound", sound()},
+        {"limits", limits()},
+        {"files", files()},
+        {"editor", editor()},
+        {"importChoices", importChoices()},
+        {"keyboardHelp", keyboardHelp()},
     };
     for (const auto& [name, json] : exports)
         module.append("export const ").append(name).append(" = ").append(json).append(";\n");
