@@ -96,8 +96,7 @@ export function setUpFiles(page) {
     }
   }
 
-  const save = () =>
-    download(new Blob([wholeTuneScript()], { type: 'application/octet-stream' }), tune.fileName());
+  const save = () => download(new Blob([wholeTuneScript()], { type: 'application/octet-stream' }), tune.fileName());
 
   async function copyTune() {
     try {
