@@ -55,8 +55,9 @@ constexpr const char* pageKeyOf(EditorKey::Code code) {
     return nullptr;
 }
 
-// Names for the page of the enums' values it sends or reads; the switches
-// without a default stop the build when a value is added and not named.
+// Names for the page of the enums' values it sends or reads, none for a
+// number that is not one; the switches without a default stop the build when
+// a value is added and not named.
 constexpr const char* nameOf(FileOutcome outcome) {
     switch (outcome) {
     case FileOutcome::Done: return "done";
@@ -65,14 +66,14 @@ constexpr const char* nameOf(FileOutcome outcome) {
     case FileOutcome::NoTune: return "noTune";
     case FileOutcome::CantWrite: return "cantWrite";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(TuneOrigin origin) {
     switch (origin) {
     case TuneOrigin::File: return "file";
     case TuneOrigin::Clipboard: return "clipboard";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(EditColumn column) {
     switch (column) {
@@ -81,7 +82,7 @@ constexpr const char* nameOf(EditColumn column) {
     case EditColumn::Length: return "length";
     case EditColumn::Target: return "target";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(TuneColumn column) {
     switch (column) {
@@ -93,21 +94,22 @@ constexpr const char* nameOf(TuneColumn column) {
     case TuneColumn::Length: return "length";
     case TuneColumn::Target: return "target";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(TuneSetting setting) {
     switch (setting) {
     case TuneSetting::StartAddress: return "startAddress";
     case TuneSetting::Tempo: return "tempo";
     }
-    return "";
+    return nullptr;
 }
 
-// An enum's values by name, from its first value to last.
-template <class Enum> void writeCodes(JsonWriter& json, Enum first, Enum last) {
+// An enum's values by name: every number its one-byte type holds, those named.
+template <class Enum> void writeCodes(JsonWriter& json) {
+    static_assert(sizeof(Enum) == 1, "an enum of one byte");
     json.beginObject();
-    for (int code = static_cast<int>(first); code <= static_cast<int>(last); ++code)
-        json.key(nameOf(static_cast<Enum>(code))).value(code);
+    for (int code = 0; code <= UINT8_MAX; ++code)
+        if (const char* name = nameOf(static_cast<Enum>(code))) json.key(name).value(code);
     json.endObject();
 }
 
@@ -157,9 +159,9 @@ std::string limits() {
 std::string files() {
     JsonWriter json;
     json.beginObject().key("outcome");
-    writeCodes(json, FileOutcome::Done, FileOutcome::CantWrite);
+    writeCodes<FileOutcome>(json);
     json.key("origin");
-    writeCodes(json, TuneOrigin::File, TuneOrigin::Clipboard);
+    writeCodes<TuneOrigin>(json);
     return json.endObject().take();
 }
 
@@ -201,15 +203,15 @@ std::string editor() {
     json.key("result").beginObject();
     for (const auto& [name, bit] : editorResult::bits) json.key(name).value(bit);
     json.endObject().key("editColumn");
-    writeCodes(json, EditColumn::Digits, EditColumn::Target);
+    writeCodes<EditColumn>(json);
     json.key("tableColumn");
-    writeCodes(json, TuneColumn::Address, TuneColumn::Target);
+    writeCodes<TuneColumn>(json);
     // The table column the cursor stands in, by edit column.
     json.key("cursorColumn").beginArray();
     for (uint32_t c = 0; c < editColumnCount; ++c)
         json.value(static_cast<int>(tableColumnOf(static_cast<EditColumn>(c))));
     json.endArray().key("setting");
-    writeCodes(json, TuneSetting::StartAddress, TuneSetting::Tempo);
+    writeCodes<TuneSetting>(json);
     return json.endObject().take();
 }
 
