@@ -41,6 +41,9 @@ inline constexpr std::array<const char*, fieldCount> names = {
 };
 } // namespace editorState
 
+// A row's length bar, whole at this number.
+inline constexpr int32_t lengthBarScale = 1000;
+
 // A key's result: handled (the page keeps the key from the browser), copied
 // (cut or copied, the text handed back), wantsPaste (the clipboard's text wanted).
 #define KORVEL_EDITOR_RESULT(BIT) BIT(handled, 1) BIT(copied, 2) BIT(wantsPaste, 4)

@@ -89,7 +89,7 @@ EMSCRIPTEN_KEEPALIVE const int32_t* korvel_editorState() {
 }
 
 // Every row at once, as JSON: for each, its columns' texts (TuneColumn's
-// order), whether play reaches it and its length bar (0..1000).
+// order), whether play reaches it and its length bar (0..lengthBarScale).
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorRows() {
     korvel::web::JsonWriter json;
     json.beginArray();
@@ -97,7 +97,9 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_editorRows() {
         json.beginObject().key("texts").beginArray();
         for (const std::string& text : row.text) json.value(text);
         json.endArray().key("reached").value(row.reached);
-        json.key("bar").value(static_cast<int>(row.lengthBar * 1000 + 0.5)).endObject();
+        json.key("bar")
+            .value(static_cast<int>(row.lengthBar * korvel::web::lengthBarScale + 0.5))
+            .endObject();
     }
     return korvel::web::handBack(json.endArray().take());
 }

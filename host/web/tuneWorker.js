@@ -35,7 +35,8 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
     case 'import': {
       const { track, channel, transpose, fit, truncate } = request.options;
       const ok = withString(request.name, (name) =>
-        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate));
+        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate),
+      );
       const result = outcome(ok);
       return { ...result, report: ok ? JSON.parse(text(kit._korvel_importReport())) : null };
     }
