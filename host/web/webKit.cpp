@@ -16,15 +16,16 @@
 #include "frontend/session/soundQueue.h"
 #include "frontend/session/statusText.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 #include "host/web/pageSession.h"
 #include "model/script.h"
-#include "resources/panelLayout.h"
 
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -126,6 +127,15 @@ TuneOrigin originOf(int fromClipboard) {
     return fromClipboard ? TuneOrigin::Clipboard : TuneOrigin::File;
 }
 
+// The help's rows: the keys and what they do; a paragraph's keys are empty.
+std::string keyboardHelpJson() {
+    JsonWriter json;
+    json.beginArray();
+    for (const KeyHelpRow& row : keyboardHelpRows(Edition::Web))
+        json.beginObject().key("keys").value(row.keys).key("what").value(row.what).endObject();
+    return json.endArray().take();
+}
+
 KeyId keyOf(int key) {
     return static_cast<KeyId>(static_cast<unsigned>(key) < keyCount ? key : keyCount);
 }
@@ -164,9 +174,6 @@ EMSCRIPTEN_KEEPALIVE void korvel_reset() {
     session.reset();
 }
 
-EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
-    return static_cast<double>(maxScriptBytes);
-}
 // The input's bytes as a script from a file called name (fromClipboard 0) or
 // the clipboard (1), in place of the tune; returns the FileOutcome, with its
 // message in korvel_message or, when loaded, what to tell in korvel_notice.
@@ -214,24 +221,6 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_ledReading() {
 EMSCRIPTEN_KEEPALIVE const char* korvel_status() {
     return web::handBack(statusText(session.kit(), session.soundingStep()));
 }
-// Where things lie on the board: the LED cells' top and four left edges, the
-// key sheets' place (x, y), then x, y, width and height of each key by KeyId.
-EMSCRIPTEN_KEEPALIVE const int* korvel_layout() {
-    static const auto table = [] {
-        std::array<int, 1 + layout::ledPositions + 2 + 4 * keyCount> t{};
-        t[0] = layout::ledTop;
-        for (int p = 0; p < layout::ledPositions; ++p)
-            t[static_cast<size_t>(1 + p)] = layout::ledCellLeft(p);
-        size_t i = 1 + layout::ledPositions;
-        t[i++] = layout::keypad.x;
-        t[i++] = layout::keypad.y;
-        for (const layout::Place& place : layout::keyPlaces)
-            for (const int value : {place.x, place.y, place.width, place.height}) t[i++] = value;
-        return t;
-    }();
-    return table.data();
-}
-
 // The keyboard table: the kit key a PC key plays (-1: none), by the key event's
 // key value ("7", "b", "@", " ", "Backspace") and whether Ctrl, Alt or Meta
 // is down; legends and help.
@@ -253,8 +242,9 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_keyLegend(int key) {
 EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
     return pcKeyName(web::keyOf(key));
 }
+// Help's keyboard rows as JSON, each {keys, what}; a paragraph's keys are empty.
 EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
-    return web::handBack(keyboardHelpText(Edition::Web));
+    return web::handBack(web::keyboardHelpJson());
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was
