@@ -4,14 +4,14 @@
 // the C++ that declares it and never types one again. It needs no wasm: the
 // board can be drawn from it before the kit's module has loaded.
 // Usage: korvel_boundary OUTPUT.js
-#include "formats/scriptText.h"
 #include "formats/midiFile.h"
+#include "formats/scriptText.h"
 #include "formats/tuneImport.h"
 #include "frontend/commands/importChoices.h"
-#include "frontend/session/soundQueue.h"
 #include "frontend/editor/tuneEditor.h"
 #include "frontend/editor/tuneReach.h"
 #include "frontend/editor/tuneSettings.h"
+#include "frontend/session/soundQueue.h"
 #include "host/web/editorBoundary.h"
 #include "host/web/jsonWriter.h"
 #include "model/kit.h"
@@ -167,6 +167,8 @@ std::string editor() {
     json.key("cursorColumn").beginArray();
     for (uint32_t c = 0; c < editColumnCount; ++c)
         json.value(static_cast<int>(tableColumnOf(static_cast<EditColumn>(c))));
+    json.endArray().key("columnTitles").beginArray();
+    for (size_t c = 0; c < tuneColumnCount; ++c) json.value(tuneColumnTitle(TuneColumn(c)));
     json.endArray().key("setting");
     writeCodes(json, TuneSetting::StartAddress, TuneSetting::Tempo);
     return json.endObject().take();
