@@ -1,7 +1,5 @@
-// Help pages: the HTML in a scrolling text view with a Close button; the keyboard's.
+// Help page: the HTML in a scrolling text view with a Close button.
 #include "host/qt/helpPage.h"
-
-#include "frontend/input/keyboardTable.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -26,26 +24,6 @@ HelpPage::HelpPage(const QString& title, const QString& resource, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(buttons);
-}
-
-QString keyboardHelpHtml() {
-    QString html, rows;
-    const auto endTable = [&] {
-        if (!rows.isEmpty()) html += QStringLiteral("<table>%1</table>").arg(rows);
-        rows.clear();
-    };
-    for (const KeyHelpRow& row : keyboardHelpRows(Edition::Desktop)) {
-        const QString what = QString::fromStdString(row.what).toHtmlEscaped();
-        if (row.keys.empty()) {
-            endTable();
-            html += QStringLiteral("<p>%1</p>").arg(what);
-            continue;
-        }
-        rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
-                    .arg(QString::fromStdString(row.keys).toHtmlEscaped(), what);
-    }
-    endTable();
-    return html;
 }
 
 } // namespace korvel::qt

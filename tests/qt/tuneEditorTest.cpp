@@ -182,7 +182,7 @@ class TuneEditorTest : public QObject {
         send(QEvent::KeyPress, 1150);
         QTest::qWait(150);
         send(QEvent::KeyRelease, 1300);
-        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         trigger("record");
         const TuneRows& rows = window_->tuneEditor().editor().rows();
         QCOMPARE(rows[0].kind, StepKind::Note);
@@ -360,7 +360,7 @@ class TuneEditorTest : public QObject {
         const TuneSnapshot erased = takeSnapshot(kit());
         window_->panel().setFocus();
         QTest::keyClicks(window_.get(), "1234W"); // typed and written on the keypad at 000
-        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         QVERIFY(takeSnapshot(kit()) != erased);
         for (const TuneSnapshot* before : {&erased, &ode, &blank}) {
             QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);

@@ -80,7 +80,7 @@ class WindowTest : public QObject {
     }
     // A PC key's release reaches the kit a moment late (it may be half of an auto-repeat).
     void letReleasesThrough() {
-        QTest::qWait(2 * MainWindow::autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         QCoreApplication::processEvents(); // qWait may end without a turn after the timer is due
     }
     QString ledReading() {
