@@ -81,10 +81,15 @@ class PageSound final : public SessionSound, SoundQueueListener {
     std::array<uint8_t, largestPull> samples_{};
 };
 
+// Browsers flag a held key's repeats themselves and send no release for them.
+PcKeys pcKeys(false);
+
 // The page repaints from the state after every call; a kit key also goes to
-// the tune editor, which records the organ's notes.
+// the tune editor, which records the organ's notes. Every key let go (the
+// page lost the keyboard, a reset), no PC key's release lets go again.
 class PageView final : public SessionView {
     void showKeyHeld(KeyId key) override;
+    void forgetHolds() override { pcKeys.forgetAll(); }
 };
 
 PageSound sound;
@@ -128,10 +133,6 @@ TuneOrigin originOf(int fromClipboard) {
     return fromClipboard ? TuneOrigin::Clipboard : TuneOrigin::File;
 }
 
-// The help's rows: the keys and what they do; a paragraph's keys are empty.
-// Browsers flag a held key's repeats themselves and send no release for them.
-PcKeys pcKeys(false);
-
 // A key event's answer: whether the key is the kit's, and the kit key to let
 // go of and to hold, if any.
 std::string answerJson(const PcKeyAnswer& answer) {
@@ -158,6 +159,7 @@ PcKeyEvent pcKeyEventOf(std::string_view code, const char* key, int commandHeld,
     return event;
 }
 
+// The help's rows: the keys and what they do; a paragraph's keys are empty.
 std::string keyboardHelpJson() {
     JsonWriter json;
     json.beginArray();
@@ -191,10 +193,8 @@ EMSCRIPTEN_KEEPALIVE void korvel_hold(int key) {
 EMSCRIPTEN_KEEPALIVE void korvel_letGo(int key) {
     session.letGo(web::keyOf(key));
 }
-// Every key let go, by every source: the page lost the keyboard.
 EMSCRIPTEN_KEEPALIVE void korvel_letGoAll() {
     session.letGoAll();
-    web::pcKeys.forgetAll();
 }
 EMSCRIPTEN_KEEPALIVE int korvel_held(int key) {
     return session.isHeld(web::keyOf(key));
