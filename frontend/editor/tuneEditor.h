@@ -8,7 +8,9 @@
 // sync() after anything else it passed to the session (kit keys, a load, an
 // import, Reset, the clock's repaints will do), so that every change of the
 // tune, whatever made it, becomes a step of undo. revision() tells it when
-// the rows changed.
+// the rows changed. The view's own rules are here too, the same in every
+// edition: the column a click edits, the columns' titles (tuneTable.h) and
+// when the sounding row is followed.
 //
 // Columns: the column under the cursor says what a key means, as piano keys
 // and hex digits share letters. Digits: hex digits type the group in as on

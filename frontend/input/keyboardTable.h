@@ -1,10 +1,10 @@
 // The kit's 22 keys as a person sees and types them: each key's legend, the PC
 // key that plays it, and the lookup from a typed character back to the key.
 //
-// Every front end reads this one table for its keyboard handling, its help
-// text and its tooltips. Characters are ASCII; the non-printing PC keys are
-// their ASCII control characters (Backspace 0x08, Esc 0x1B), so a host maps
-// its own key codes onto them before asking, and asks kitKeyForPcKey.
+// Every front end reads this one table for its keyboard handling (through
+// pcKeys.h), its help rows and its tooltips. Characters are ASCII; the
+// non-printing PC keys are their ASCII control characters (Backspace 0x08,
+// Esc 0x1B).
 #pragma once
 
 #include "model/kit.h"
