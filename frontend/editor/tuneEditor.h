@@ -8,7 +8,9 @@
 // sync() after anything else it passed to the session (kit keys, a load, an
 // import, Reset, the clock's repaints will do), so that every change of the
 // tune, whatever made it, becomes a step of undo. revision() tells it when
-// the rows changed.
+// the rows changed. The view's own rules are here too, the same in every
+// edition: the column a click edits, the columns' titles (tuneTable.h) and
+// when the sounding row is followed.
 //
 // Columns: the column under the cursor says what a key means, as piano keys
 // and hex digits share letters. Digits: hex digits type the group in as on
@@ -52,6 +54,21 @@ constexpr TuneColumn tableColumnOf(EditColumn column) {
     case EditColumn::Target: break;
     }
     return TuneColumn::Target;
+}
+
+// The edit column a click in a table column selects: the note's kind and
+// pitch edit the note, the address the digits.
+constexpr EditColumn editColumnAt(TuneColumn column) {
+    switch (column) {
+    case TuneColumn::Kind:
+    case TuneColumn::Note:
+    case TuneColumn::Pitch: return EditColumn::Note;
+    case TuneColumn::Length: return EditColumn::Length;
+    case TuneColumn::Target: return EditColumn::Target;
+    case TuneColumn::Address:
+    case TuneColumn::Digits: break;
+    }
+    return EditColumn::Digits;
 }
 
 // A key as the editor reads it, mapped once by each view from its toolkit.
@@ -109,6 +126,18 @@ class TuneEditor {
     RowRange selection() const;
     // A click: the row and column under it; extend (Shift) keeps the selection's other end.
     void select(uint32_t row, EditColumn column, bool extend);
+    void select(uint32_t row, TuneColumn column, bool extend) {
+        select(row, editColumnAt(column), extend);
+    }
+
+    // A view keeps the sounding row in sight while a tune plays, unless the
+    // user scrolled the table in the last scrollHoldMs: long enough to read the
+    // rows scrolled to, short enough that play is soon followed again.
+    static constexpr uint64_t scrollHoldMs = 3000;
+    void userScrolled(uint64_t nowMs) { userScrolledAt_ = nowMs; }
+    bool followsSounding(uint64_t nowMs) const {
+        return !userScrolledAt_ || nowMs - *userScrolledAt_ >= scrollHoldMs;
+    }
 
     EditorResult key(const EditorKey& key, uint64_t nowMs);
     void keyUp(const EditorKey& key, uint64_t nowMs);
@@ -173,6 +202,7 @@ class TuneEditor {
     uint32_t recordRow_ = 0;
     bool recordedOverEnd_ = false; // the recording wrote over an end marker
     TuneReach reachBeforeRecording_;
+    std::optional<uint64_t> userScrolledAt_;
 };
 
 } // namespace korvel

@@ -63,6 +63,13 @@ void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longes
 
 } // namespace
 
+const char* tuneColumnTitle(TuneColumn column) {
+    // By TuneColumn; short, as the rows' own texts are.
+    static constexpr std::array<const char*, tuneColumnCount> titles = {
+        "Addr", "Step", "Kind", "Kit note", "Pitch", "Length", "Jump"};
+    return titles[std::min(static_cast<size_t>(column), tuneColumnCount - 1)];
+}
+
 uint32_t groupOf(const MelodyStep& step) {
     const auto& s = step.nibble;
     return s[3] << 12 | s[2] << 8 | s[1] << 4 | s[0];

@@ -24,6 +24,9 @@ enum class TuneColumn : uint8_t {
 };
 constexpr size_t tuneColumnCount = 7;
 
+// The column's title above the rows, in every edition: "Addr", "Step", "Kit note"...
+const char* tuneColumnTitle(TuneColumn column);
+
 struct TuneRow {
     uint32_t address = 0;
     uint32_t group = 0; // s3 s2 s1 s0 as typed

@@ -66,46 +66,46 @@ std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld
     return kitKeyForCharacter(character);
 }
 
-std::string keyboardHelpText(Edition edition) {
+std::vector<KeyHelpRow> keyboardHelpRows(Edition edition) {
     const bool desktop = edition == Edition::Desktop;
-    std::string text = "0-9, A-F\tthe same keys, digits on the numeric keypad too\n";
+    std::vector<KeyHelpRow> rows{{"0-9, A-F", "the same keys, digits on the numeric keypad too"}};
     for (unsigned k = hexDigitCount; k < keyCount; ++k) {
         const auto key = static_cast<KeyId>(k);
-        text += keyLegend(key);
-        text += '\t';
-        text += pcKeyName(key);
-        if (key == KeyId::Adr) text += " (Shift+2 on US layouts)";
-        text += '\n';
+        rows.push_back({keyLegend(key), pcKeyName(key)});
+        if (key == KeyId::Adr) rows.back().what += " (Shift+2 on US layouts)";
     }
-    text += "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held.\n";
+    rows.push_back(
+        {"", "Hold a PC key to hold its kit key: in organ mode the note sounds while it is held."});
     // The tune editor's keys, as the README's table has them.
-    text += "While the tune editor's table has the keyboard (View > Tune Editor), the PC keys edit "
-            "the tune instead. The column under the cursor says what a key means:\n";
-    text += "Up, Down, PgUp, PgDn, Home, End\tselect a row (with Shift: extend the selection); "
-            "moving onto a note sounds it\n";
-    text += desktop
-                ? "Left, Right, Tab, Shift+Tab\tchange column: digits, note, length, jump target\n"
-                : "Left, Right\tchange column: digits, note, length, jump target\n";
-    text += "0-9, A-F\tdigits column: type the group as on the keypad (after four digits the "
-            "cursor moves on); jump target column: type the target\n";
-    text += "Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U\tnote column: piano keys, two "
-            "octaves: the kit's nearest tone, keeping the row's length\n";
-    text += "- =\tnote column: the piano an octave down or up; length column: one code shorter or "
-            "longer\n";
-    text += "1-9, 0\tlength column: 1, 2, 3, 4, 6, 8, 12, 16, 24 or 32 units\n";
-    text += ". / ,\ta rest, the end marker, a jump\n";
-    text += desktop ? "Insert, Delete" : "Insert, Delete or Backspace";
-    text += "\topen or close steps (as many as selected); the steps after move, and jumps into "
-            "them are re-aimed\n";
-    text += desktop ? "Enter or F5, Esc\tplay from the row, stop\n"
-                    : "Enter, Esc\tplay from the row, stop\n";
-    text +=
-        desktop ? "F6\trecord from the selected row (the piano keys, or the kit's organ)\n" : "";
-    text += "Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y\tundo, redo\n";
-    text += "Ctrl+X, C, V, A\tcut, copy, paste, select all rows\n";
-    text += desktop ? "Click the board to give the PC keys back to the kit.\n"
-                    : "Tab\tleave the table: the PC keys play the kit again\n";
-    return text;
+    rows.push_back({"", "While the tune editor's table has the keyboard (View > Tune Editor), the "
+                        "PC keys edit the tune instead. The column under the cursor says what a "
+                        "key means:"});
+    rows.push_back({"Up, Down, PgUp, PgDn, Home, End",
+                    "select a row (with Shift: extend the selection); moving onto a note sounds "
+                    "it"});
+    rows.push_back({desktop ? "Left, Right, Tab, Shift+Tab" : "Left, Right",
+                    "change column: digits, note, length, jump target"});
+    rows.push_back({"0-9, A-F", "digits column: type the group as on the keypad (after four "
+                                "digits the cursor moves on); jump target column: type the "
+                                "target"});
+    rows.push_back({"Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U",
+                    "note column: piano keys, two octaves: the kit's nearest tone, keeping the "
+                    "row's length"});
+    rows.push_back({"- =", "note column: the piano an octave down or up; length column: one code "
+                           "shorter or longer"});
+    rows.push_back({"1-9, 0", "length column: 1, 2, 3, 4, 6, 8, 12, 16, 24 or 32 units"});
+    rows.push_back({". / ,", "a rest, the end marker, a jump"});
+    rows.push_back({desktop ? "Insert, Delete" : "Insert, Delete or Backspace",
+                    "open or close steps (as many as selected); the steps after move, and jumps "
+                    "into them are re-aimed"});
+    rows.push_back({desktop ? "Enter or F5, Esc" : "Enter, Esc", "play from the row, stop"});
+    if (desktop)
+        rows.push_back({"F6", "record from the selected row (the piano keys, or the kit's organ)"});
+    rows.push_back({"Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y", "undo, redo"});
+    rows.push_back({"Ctrl+X, C, V, A", "cut, copy, paste, select all rows"});
+    rows.push_back(desktop ? KeyHelpRow{"", "Click the board to give the PC keys back to the kit."}
+                           : KeyHelpRow{"Tab", "leave the table: the PC keys play the kit again"});
+    return rows;
 }
 
 } // namespace korvel

@@ -1,10 +1,10 @@
 // The kit's 22 keys as a person sees and types them: each key's legend, the PC
 // key that plays it, and the lookup from a typed character back to the key.
 //
-// Every front end reads this one table for its keyboard handling, its help
-// text and its tooltips. Characters are ASCII; the non-printing PC keys are
-// their ASCII control characters (Backspace 0x08, Esc 0x1B), so a host maps
-// its own key codes onto them before asking, and asks kitKeyForPcKey.
+// Every front end reads this one table for its keyboard handling (through
+// pcKeys.h), its help rows and its tooltips. Characters are ASCII; the
+// non-printing PC keys are their ASCII control characters (Backspace 0x08,
+// Esc 0x1B).
 #pragma once
 
 #include "model/kit.h"
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvel {
 
@@ -31,9 +32,14 @@ std::optional<KeyId> kitKeyForPcKey(char character, char typed, bool commandHeld
 // The editions whose tune editors read a few keys of their own.
 enum class Edition : uint8_t { Desktop, Web };
 
-// The Help's keyboard page: the kit's keys, then the tune editor's. Lines of
-// keys and what they play or do, split by a tab ("ADR\t@ (Shift+2 on US
-// layouts)"), shown as a table; each line without a tab is a paragraph.
-std::string keyboardHelpText(Edition edition);
+// A line of the Help's keyboard page: keys and what they play or do ("ADR",
+// "@ (Shift+2 on US layouts)"), a table's row; without keys, a paragraph.
+struct KeyHelpRow {
+    std::string keys;
+    std::string what;
+};
+
+// The Help's keyboard page: the kit's keys, then the tune editor's.
+std::vector<KeyHelpRow> keyboardHelpRows(Edition edition);
 
 } // namespace korvel

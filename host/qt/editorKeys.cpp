@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
 
 namespace korvel::qt {
 namespace {
@@ -38,7 +39,33 @@ char unshifted(int key) {
     return static_cast<char>(std::tolower(key));
 }
 
+// Qt's codes of printable keys are their characters, letters in upper case whatever Shift does.
+std::string pcKeyName(int key) {
+    if (key > 0 && key < 0x80) return std::string(1, static_cast<char>(key));
+    if (key == Qt::Key_Backspace) return "Backspace";
+    if (key == Qt::Key_Escape) return "Escape";
+    return {};
+}
+
 } // namespace
+
+quint64 physicalKeyOf(const QKeyEvent& event) {
+    if (event.nativeScanCode() != 0) return event.nativeScanCode();
+    return (quint64{1} << 32) | static_cast<quint32>(event.key());
+}
+
+PcKeyEvent pcKeyEventOf(const QKeyEvent& event) {
+    const QString text = event.text();
+    PcKeyEvent key;
+    key.physical = physicalKeyOf(event);
+    key.key = pcKeyName(event.key());
+    key.typed = text.size() == 1 ? text[0].toLatin1() : '\0';
+    key.commandHeld =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    key.autoRepeat = event.isAutoRepeat();
+    key.timestamp = event.timestamp();
+    return key;
+}
 
 std::optional<EditorKey> editorKeyOf(const QKeyEvent& event, QStringView platform) {
     EditorKey key;

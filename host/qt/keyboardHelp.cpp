@@ -1,4 +1,4 @@
-// The keyboard table's help text as HTML: key lines as tables, the rest as paragraphs.
+// The keyboard table's help rows as HTML: rows with keys as tables, the rest as paragraphs.
 #include "host/qt/keyboardHelp.h"
 
 #include "frontend/input/keyboardTable.h"
@@ -6,28 +6,26 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>
-#include <QStringList>
 
 namespace korvel::qt {
 namespace {
 
-// The table's help page in its order: each run of key lines a table, each other line a paragraph.
+// The rows in their order: each run of rows with keys a table, each other row a paragraph.
 QString keyboardHelpHtml() {
     QString html, rows;
     const auto endTable = [&] {
         if (!rows.isEmpty()) html += QStringLiteral("<table>%1</table>").arg(rows);
         rows.clear();
     };
-    for (const QString& line :
-         QString::fromStdString(keyboardHelpText(Edition::Desktop)).split('\n')) {
-        const QStringList cells = line.split('\t');
-        if (cells.size() == 2) {
-            rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
-                        .arg(cells[0].toHtmlEscaped(), cells[1].toHtmlEscaped());
+    for (const KeyHelpRow& row : keyboardHelpRows(Edition::Desktop)) {
+        const QString what = QString::fromStdString(row.what).toHtmlEscaped();
+        if (row.keys.empty()) {
+            endTable();
+            html += QStringLiteral("<p>%1</p>").arg(what);
             continue;
         }
-        endTable();
-        if (!line.isEmpty()) html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
+        rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                    .arg(QString::fromStdString(row.keys).toHtmlEscaped(), what);
     }
     endTable();
     return html;

@@ -1,13 +1,11 @@
-// The PC keyboard playing the kit: a key press holds the kit key its
-// character names, and its release lets go of that key. Held keys are kept
-// by physical key, so the release reaches the key the press did even if
-// Shift changed in between; a release waits a moment for a press that makes
-// it an auto-repeat (autoRepeat.h).
+// The PC keyboard playing the kit: Qt's key events handed to the shared PC
+// keys (pcKeys.h), whose answers this does: it holds and lets go of kit keys,
+// and settles a release held back for a press that would make it an
+// auto-repeat after autoRepeatPairMs.
 #pragma once
 
-#include "model/kit.h"
+#include "frontend/input/pcKeys.h"
 
-#include <QHash>
 #include <QObject>
 
 class QKeyEvent;
@@ -26,13 +24,10 @@ class PcKeyInput final : public QObject {
     bool release(QKeyEvent& event);
 
   private:
-    void letGo(quint64 physical, quint64 releasedAt);
+    bool follow(QKeyEvent& event, const PcKeyAnswer& answer);
 
     KitSession& session_;
-    // Kit keys held from the PC keyboard, by physical key.
-    QHash<quint64, KeyId> held_;
-    // Their releases waiting, by release time.
-    QHash<quint64, quint64> releasesPending_;
+    PcKeys keys_{true}; // X servers may send an auto-repeat unflagged
 };
 
 } // namespace korvel::qt

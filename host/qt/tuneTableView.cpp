@@ -1,7 +1,7 @@
 // Step table widget: painting, scrolling, and the mouse and keys to the core.
 #include "host/qt/tuneTableView.h"
 
-#include "host/qt/autoRepeat.h"
+#include "frontend/input/pcKeys.h"
 #include "host/qt/editorKeys.h"
 #include "host/qt/tuneColours.h"
 #include "host/qt/zoomedFont.h"
@@ -20,38 +20,12 @@
 namespace korvel::qt {
 namespace {
 
-struct ColumnLook {
-    const char* title;
-    int characters; // the widest text the column shows
-};
-// By TuneColumn.
-constexpr std::array<ColumnLook, tuneColumnCount> columnLooks = {{
-    {"Addr", 4},
-    {"Step", 4},
-    {"Kind", 4},
-    {"Kit note", 11},
-    {"Pitch", 9},
-    {"Length", 12},
-    {"Jump", 4},
-}};
+// The widest text each column shows, by TuneColumn.
+constexpr std::array<int, tuneColumnCount> columnCharacters = {4, 4, 4, 11, 9, 12, 4};
 constexpr int barCharacters = 6; // the longest length's bar, beside the length's text
 constexpr int cellPadding = 16;  // two characters, so the titles stand apart
 constexpr int rowPadding = 5;
 constexpr int sizeHintRows = 17; // a tune's phrase or two
-
-// Which column a click in a table column edits.
-EditColumn editColumnAt(TuneColumn column) {
-    switch (column) {
-    case TuneColumn::Kind:
-    case TuneColumn::Note:
-    case TuneColumn::Pitch: return EditColumn::Note;
-    case TuneColumn::Length: return EditColumn::Length;
-    case TuneColumn::Target: return EditColumn::Target;
-    case TuneColumn::Address:
-    case TuneColumn::Digits: break;
-    }
-    return EditColumn::Digits;
-}
 
 QFont tableFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -75,7 +49,7 @@ class TuneTableView::Header final : public QWidget {
         for (size_t c = 0; c < tuneColumnCount; ++c)
             painter.drawText(QRect(table_.columnLeft_[c] + cellPadding / 2, 0,
                                    table_.columnLeft_[c + 1] - table_.columnLeft_[c], height()),
-                             Qt::AlignVCenter | Qt::AlignLeft, columnLooks[c].title);
+                             Qt::AlignVCenter | Qt::AlignLeft, tuneColumnTitle(TuneColumn(c)));
     }
 
   private:
@@ -97,7 +71,7 @@ TuneTableView::TuneTableView(TuneEditor& editor, const QElapsedTimer& clock, QWi
     viewport()->setAutoFillBackground(false);
     layoutColumns();
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this] { sinceUserScrolled_.start(); });
+            [this] { editor_.userScrolled(quint64(clock_.elapsed())); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
             qOverload<>(&QWidget::update));
 }
@@ -122,7 +96,7 @@ void TuneTableView::layoutColumns() {
     int x = 0;
     for (size_t c = 0; c < tuneColumnCount; ++c) {
         columnLeft_[c] = x;
-        x += columnLooks[c].characters * character + cellPadding +
+        x += columnCharacters[c] * character + cellPadding +
              (c == size_t(TuneColumn::Length) ? barWidth_ : 0);
     }
     columnLeft_[tuneColumnCount] = x;
@@ -172,9 +146,7 @@ void TuneTableView::showSounding() {
     const std::optional<uint32_t> row = editor_.soundingRow();
     if (row == soundingShown_) return;
     const std::optional<uint32_t> was = std::exchange(soundingShown_, row);
-    const bool userScrolledLately =
-        sinceUserScrolled_.isValid() && sinceUserScrolled_.elapsed() < userScrollHoldMs;
-    if (row && !userScrolledLately)
+    if (row && editor_.followsSounding(quint64(clock_.elapsed())))
         scrollTo(*row, soundingMarginRows); // a scroll repaints the whole view
     for (const std::optional<uint32_t>& changed : {was, row})
         if (changed) updateRow(*changed);
@@ -245,9 +217,9 @@ void TuneTableView::keyPressEvent(QKeyEvent* event) {
     event->accept();
     if (releasePending_) {
         // Stamped with its release's time, a press is the key's auto-repeat: still held.
-        const bool repeat = releasePending_->key.character == key->character &&
-                            releasePending_->timestamp == event->timestamp();
-        if (repeat) return releasePending_.reset();
+        if (isAutoRepeatPair(releasePending_->physical, releasePending_->timestamp,
+                             physicalKeyOf(*event), event->timestamp()))
+            return releasePending_.reset();
         letGoOfKey();
     }
     applyClipboard(editor_.key(*key, quint64(clock_.elapsed())));
@@ -262,10 +234,11 @@ void TuneTableView::keyReleaseEvent(QKeyEvent* event) {
     if (!key || event->isAutoRepeat()) return QAbstractScrollArea::keyReleaseEvent(event);
     event->accept();
     if (releasePending_) letGoOfKey();
-    releasePending_ = PendingRelease{*key, event->timestamp(), quint64(clock_.elapsed())};
+    releasePending_ =
+        PendingRelease{*key, physicalKeyOf(*event), event->timestamp(), quint64(clock_.elapsed())};
     if (!editor_.recording()) return letGoOfKey();
     const quint64 timestamp = event->timestamp();
-    QTimer::singleShot(autoRepeatPairMs, this, [this, timestamp] {
+    QTimer::singleShot(int(autoRepeatPairMs), this, [this, timestamp] {
         if (releasePending_ && releasePending_->timestamp == timestamp) letGoOfKey();
     });
 }
@@ -287,7 +260,7 @@ void TuneTableView::clickAt(QPoint position, bool extend) {
     if (row < 0 || row > int(lastTuneRow)) return;
     const auto right = std::upper_bound(columnLeft_.begin() + 1, columnLeft_.end(), position.x());
     const size_t column = std::min<size_t>(right - columnLeft_.begin() - 1, tuneColumnCount - 1);
-    editor_.select(uint32_t(row), editColumnAt(TuneColumn(column)), extend);
+    editor_.select(uint32_t(row), TuneColumn(column), extend);
     showEdit();
     emit edited();
 }

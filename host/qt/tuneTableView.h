@@ -5,7 +5,7 @@
 // (tuneEditor.h), keys read once by editorKeys.h. The view keeps the cursor
 // in sight after every key and the sounding row while a tune plays, unless
 // the user scrolled in the last few seconds; the sounding row a few rows from
-// the edge.
+// the edge. The rules for clicks, titles and following play are the core's.
 #pragma once
 
 #include "frontend/editor/tuneEditor.h"
@@ -21,8 +21,6 @@ class TuneTableView final : public QAbstractScrollArea {
     Q_OBJECT
 
   public:
-    // Long enough to read the rows scrolled to; short enough that play is soon followed again.
-    static constexpr qint64 userScrollHoldMs = 3000;
     // Rows kept between the sounding row and the table's edge, so the notes to come are seen.
     static constexpr int soundingMarginRows = 3;
 
@@ -76,12 +74,12 @@ class TuneTableView final : public QAbstractScrollArea {
     std::array<int, tuneColumnCount + 1> columnLeft_{};
     int barWidth_ = 0;
     std::optional<uint32_t> soundingShown_;
-    QElapsedTimer sinceUserScrolled_;
     // A key's release not yet handed to the core, with its time.
     struct PendingRelease {
         EditorKey key;
-        quint64 timestamp; // the event's, to know its auto-repeat's press
-        quint64 atMs;      // the core's clock at the release
+        quint64 physical; // the key's place and the event's time, to know its auto-repeat's press
+        quint64 timestamp;
+        quint64 atMs; // the core's clock at the release
     };
     std::optional<PendingRelease> releasePending_;
 };

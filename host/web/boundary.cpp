@@ -19,12 +19,10 @@
 #include "model/toneBank.h"
 #include "resources/panelLayout.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -72,15 +70,6 @@ constexpr const char* nameOf(TuneOrigin origin) {
     switch (origin) {
     case TuneOrigin::File: return "file";
     case TuneOrigin::Clipboard: return "clipboard";
-    }
-    return nullptr;
-}
-constexpr const char* nameOf(EditColumn column) {
-    switch (column) {
-    case EditColumn::Digits: return "digits";
-    case EditColumn::Note: return "note";
-    case EditColumn::Length: return "length";
-    case EditColumn::Target: return "target";
     }
     return nullptr;
 }
@@ -165,22 +154,12 @@ std::string files() {
     return json.endObject().take();
 }
 
-// Help's keyboard lines, a line an array: a key and what it does, or one sentence.
+// Help's keyboard rows, each {keys, what}; a paragraph's keys are empty.
 std::string keyboardHelp() {
-    const std::string text = keyboardHelpText(Edition::Web);
     JsonWriter json;
     json.beginArray();
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = std::min(text.find('\n', start), text.size());
-        json.beginArray();
-        for (size_t cell = start; cell <= end;) {
-            const size_t tab = std::min(text.find('\t', cell), end);
-            json.value(std::string_view(text).substr(cell, tab - cell));
-            cell = tab + 1;
-        }
-        json.endArray();
-        start = end + 1;
-    }
+    for (const KeyHelpRow& row : keyboardHelpRows(Edition::Web))
+        json.beginObject().key("keys").value(row.keys).key("what").value(row.what).endObject();
     return json.endArray().take();
 }
 
@@ -202,14 +181,14 @@ std::string editor() {
     json.key("lengthBarScale").value(lengthBarScale);
     json.key("result").beginObject();
     for (const auto& [name, bit] : editorResult::bits) json.key(name).value(bit);
-    json.endObject().key("editColumn");
-    writeCodes<EditColumn>(json);
-    json.key("tableColumn");
+    json.endObject().key("tableColumn");
     writeCodes<TuneColumn>(json);
     // The table column the cursor stands in, by edit column.
     json.key("cursorColumn").beginArray();
     for (uint32_t c = 0; c < editColumnCount; ++c)
         json.value(static_cast<int>(tableColumnOf(static_cast<EditColumn>(c))));
+    json.endArray().key("columnTitles").beginArray();
+    for (size_t c = 0; c < tuneColumnCount; ++c) json.value(tuneColumnTitle(TuneColumn(c)));
     json.endArray().key("setting");
     writeCodes<TuneSetting>(json);
     return json.endObject().take();

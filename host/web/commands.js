@@ -73,18 +73,18 @@ function setUpFullScreen() {
   );
 }
 
-// Help > Keyboard in the table's order: each run of key lines (a key and what
-// it does) a table, each other line a paragraph.
+// Help > Keyboard in the rows' order: each run of rows with keys a table,
+// each other row a paragraph.
 function showKeyboardHelp() {
   const parts = [];
-  for (const cells of keyboardHelp) {
-    if (cells.length === 1) {
-      if (cells[0]) parts.push(Object.assign(document.createElement('p'), { textContent: cells[0] }));
+  for (const { keys, what } of keyboardHelp) {
+    if (!keys) {
+      parts.push(Object.assign(document.createElement('p'), { textContent: what }));
       continue;
     }
     if (parts.at(-1)?.tagName !== 'TABLE') parts.push(document.createElement('table'));
     const row = parts.at(-1).insertRow();
-    for (const value of cells) row.insertCell().textContent = value;
+    for (const value of [keys, what]) row.insertCell().textContent = value;
   }
   $('keyboardHelp').append(...parts);
 }

@@ -131,9 +131,19 @@ EMSCRIPTEN_KEEPALIVE void korvel_editorKeyUp(int code, int character) {
     editor->keyUp(korvel::web::editorKey(code, character, 0, 0), korvel::web::now());
 }
 
-EMSCRIPTEN_KEEPALIVE void korvel_editorSelect(int row, int column, int extend) {
-    editor->select(static_cast<uint32_t>(row), static_cast<korvel::EditColumn>(column & 3),
-                   extend != 0);
+// A click on the table's row and column (TuneColumn): the core decides the column it edits.
+EMSCRIPTEN_KEEPALIVE void korvel_editorSelect(int row, int tableColumn, int extend) {
+    const auto column = static_cast<size_t>(tableColumn) < korvel::tuneColumnCount
+                            ? static_cast<korvel::TuneColumn>(tableColumn)
+                            : korvel::TuneColumn::Digits;
+    editor->select(static_cast<uint32_t>(row), column, extend != 0);
+}
+// The user scrolled the table; whether the sounding row is to be kept in sight now.
+EMSCRIPTEN_KEEPALIVE void korvel_editorUserScrolled() {
+    editor->userScrolled(korvel::web::now());
+}
+EMSCRIPTEN_KEEPALIVE int korvel_editorFollowsSounding() {
+    return editor->followsSounding(korvel::web::now());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorCopy() {

@@ -10,7 +10,7 @@
 import { editor as boundary } from './boundary.js';
 
 const $ = (id) => document.getElementById(id);
-const { rowCount, state: field, result, editColumn, tableColumn } = boundary;
+const { rowCount, state: field, result, tableColumn } = boundary;
 // Piano keys and digits by their place on the keyboard, whatever its layout.
 const punctuation = { Minus: '-', Equal: '=', Period: '.', Slash: '/', Comma: ',' };
 function characterOf(event) {
@@ -31,17 +31,8 @@ function editorKeyOf(event) {
   return character ? { code: boundary.characterKey, character: character.charCodeAt(0) } : null;
 }
 
-// The table's columns (TuneColumn), and the core's edit column a click in each selects.
+// The table's columns (TuneColumn).
 const columnCount = Object.keys(tableColumn).length;
-const editColumnOf = {
-  [tableColumn.note]: editColumn.note,
-  [tableColumn.pitch]: editColumn.note,
-  [tableColumn.length]: editColumn.length,
-  [tableColumn.target]: editColumn.target,
-};
-const clickedColumn = (cellIndex) => editColumnOf[cellIndex] ?? editColumn.digits;
-// The user's own scrolling keeps the sounding row from being followed this long.
-const scrolledLately = 3000;
 
 // page: the kit module, its string helpers, act() and note().
 export function setUpEditorPanel(page) {
@@ -59,6 +50,10 @@ export function setUpEditorPanel(page) {
     [field.startAddress, { id: 'startAddress', which: boundary.setting.startAddress }],
     [field.tempo, { id: 'tempo', which: boundary.setting.tempo }],
   ];
+
+  grid.tHead.rows[0].append(
+    ...boundary.columnTitles.map((title) => Object.assign(document.createElement('th'), { textContent: title })),
+  );
 
   // ---- The rows, made once and reused ----
   const rows = [];
@@ -108,7 +103,7 @@ export function setUpEditorPanel(page) {
         const item = document.createElement('li');
         const button = Object.assign(document.createElement('button'), { type: 'button', textContent: sentence });
         button.addEventListener('click', () => {
-          act(() => kit._korvel_editorSelect(row, editColumn.digits, 0));
+          act(() => kit._korvel_editorSelect(row, tableColumn.digits, 0));
           grid.focus();
         });
         item.append(button);
@@ -119,7 +114,6 @@ export function setUpEditorPanel(page) {
 
   // Keeps row in the scroller's view, a third from its top when it must move.
   let ownScrollUntil = 0;
-  let userScrolledAt = -Infinity;
   function keepInView(r) {
     const row = rows[r];
     const top = row.offsetTop - grid.tHead.offsetHeight;
@@ -129,14 +123,14 @@ export function setUpEditorPanel(page) {
     scroller.scrollTop = top - scroller.clientHeight / 3;
   }
   scroller.addEventListener('scroll', () => {
-    if (performance.now() > ownScrollUntil) userScrolledAt = performance.now();
+    if (performance.now() > ownScrollUntil) kit._korvel_editorUserScrolled();
   });
 
   function showState(now) {
     if (now[sounding] !== shown[sounding]) {
       rows[shown[sounding]]?.classList.remove('sounding');
       rows[now[sounding]]?.classList.add('sounding');
-      if (now[sounding] >= 0 && performance.now() - userScrolledAt > scrolledLately) keepInView(now[sounding]);
+      if (now[sounding] >= 0 && kit._korvel_editorFollowsSounding()) keepInView(now[sounding]);
     }
     if (now[first] !== shown[first] || now[last] !== shown[last]) {
       for (let r = 0; r < rowCount; ++r) {
@@ -244,7 +238,7 @@ export function setUpEditorPanel(page) {
     if (!cell) return;
     const row = cell.parentElement.sectionRowIndex;
     page.startSound();
-    act(() => kit._korvel_editorSelect(row, clickedColumn(cell.cellIndex), event.shiftKey));
+    act(() => kit._korvel_editorSelect(row, cell.cellIndex, event.shiftKey));
     grid.focus({ preventScroll: true });
   });
 

@@ -19,11 +19,9 @@ export function setUpKeys(page) {
   const hold = (k) => act(() => kit._korvel_hold(k));
   const letGo = (k) => act(() => kit._korvel_letGo(k));
   const pointers = new Map(); // pointerId -> kit key
-  const pcKeys = new Map(); // physical PC key -> kit key
 
   function letGoAll() {
     pointers.clear();
-    pcKeys.clear();
     act(() => kit._korvel_letGoAll());
   }
 
@@ -53,28 +51,30 @@ export function setUpKeys(page) {
     });
   });
 
-  // The keyboard table decides, in the kit.
-  const kitKeyOf = (event) =>
-    withString(event.key, (key) => kit._korvel_kitKeyForPcKey(key, event.ctrlKey || event.altKey || event.metaKey));
-
+  // The PC keys decide, in the kit: whether the key is the kit's, and what to let go of and hold.
+  const physical = (event) => event.code || event.key;
+  function doAnswer(event, answer) {
+    const { taken, letGo: released, hold: held } = JSON.parse(page.memory.text(answer));
+    if (!taken) return;
+    event.preventDefault();
+    if (released !== undefined) letGo(released);
+    if (held === undefined) return;
+    page.startSound();
+    hold(held);
+  }
+  const commandHeld = (event) => event.ctrlKey || event.altKey || event.metaKey;
   addEventListener('keydown', (event) => {
     if (ownsKey(page, event)) return;
-    const k = kitKeyOf(event);
-    if (k < 0) return;
-    event.preventDefault();
-    const physical = event.code || event.key;
-    if (event.repeat || pcKeys.has(physical)) return;
-    page.startSound();
-    pcKeys.set(physical, k);
-    hold(k);
+    withString(physical(event), (code) =>
+      withString(event.key, (key) =>
+        doAnswer(event, kit._korvel_pcKeyPress(code, key, commandHeld(event), event.repeat)),
+      ),
+    );
   });
   addEventListener('keyup', (event) => {
-    const physical = event.code || event.key;
-    const k = pcKeys.get(physical);
-    if (k === undefined) return;
-    event.preventDefault();
-    pcKeys.delete(physical);
-    letGo(k);
+    withString(physical(event), (code) =>
+      withString(event.key, (key) => doAnswer(event, kit._korvel_pcKeyRelease(code, key))),
+    );
   });
   // A key let go elsewhere never reports its release here.
   addEventListener('blur', letGoAll);

@@ -11,6 +11,7 @@
 #include "formats/scriptText.h"
 #include "formats/shareLink.h"
 #include "frontend/input/keyboardTable.h"
+#include "frontend/input/pcKeys.h"
 #include "frontend/session/ledText.h"
 #include "frontend/session/session.h"
 #include "frontend/session/soundQueue.h"
@@ -78,10 +79,15 @@ class PageSound final : public SessionSound, SoundQueueListener {
     std::array<uint8_t, largestPull> samples_{};
 };
 
+// Browsers flag a held key's repeats themselves and send no release for them.
+PcKeys pcKeys(false);
+
 // The page repaints from the state after every call; a kit key also goes to
-// the tune editor, which records the organ's notes.
+// the tune editor, which records the organ's notes. Every key let go (the
+// page lost the keyboard, a reset), no PC key's release lets go again.
 class PageView final : public SessionView {
     void showKeyHeld(KeyId key) override;
+    void forgetHolds() override { pcKeys.forgetAll(); }
 };
 
 PageSound sound;
@@ -125,6 +131,32 @@ int outcomeOf(FileResult result) {
 TuneOrigin originOf(int origin) {
     return origin == static_cast<int>(TuneOrigin::Clipboard) ? TuneOrigin::Clipboard
                                                              : TuneOrigin::File;
+}
+
+// A key event's answer: whether the key is the kit's, and the kit key to let
+// go of and to hold, if any.
+std::string answerJson(const PcKeyAnswer& answer) {
+    JsonWriter json;
+    json.beginObject().key("taken").value(answer.taken);
+    if (answer.letGo) json.key("letGo").value(static_cast<int>(*answer.letGo));
+    if (answer.hold) json.key("hold").value(static_cast<int>(*answer.hold));
+    return json.endObject().take();
+}
+
+// The page's key event: the physical key by its code name (a hash, the same
+// for its press and release), the key value ("7", "b", "@", " ",
+// "Backspace"), whether Ctrl, Alt or Meta is down and the browser's repeat flag.
+PcKeyEvent pcKeyEventOf(std::string_view code, const char* key, int commandHeld, int repeat) {
+    uint64_t physical = 14695981039346656037u; // FNV-1a
+    for (const char c : code)
+        physical = (physical ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    PcKeyEvent event;
+    event.physical = physical;
+    event.key = key;
+    event.typed = event.key.size() == 1 ? event.key[0] : '\0';
+    event.commandHeld = commandHeld != 0;
+    event.autoRepeat = repeat != 0;
+    return event;
 }
 
 KeyId keyOf(int key) {
@@ -212,20 +244,15 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_ledReading() {
 EMSCRIPTEN_KEEPALIVE const char* korvel_status() {
     return web::handBack(statusText(session.kit(), session.soundingStep()));
 }
-// The keyboard table: the kit key a PC key plays (-1: none), by the key event's
-// key value ("7", "b", "@", " ", "Backspace") and whether Ctrl, Alt or Meta
-// is down. The keys' legends and the help are in boundary.js.
-EMSCRIPTEN_KEEPALIVE int korvel_kitKeyForPcKey(const char* keyValue, int commandHeld) {
-    const std::string value = keyValue;
-    char character = '\0';
-    if (value.size() == 1 && static_cast<unsigned char>(value[0]) < 0x80)
-        character = value[0];
-    else if (value == "Backspace")
-        character = backspaceCharacter;
-    else if (value == "Escape")
-        character = escapeCharacter;
-    const auto key = kitKeyForPcKey(character, character, commandHeld != 0);
-    return key ? static_cast<int>(*key) : -1;
+// The PC keys (pcKeys.h): each event's answer as JSON, {taken, letGo, hold}
+// (a kit key's number each), for the page to do.
+EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyPress(const char* code, const char* key,
+                                                   int commandHeld, int repeat) {
+    return web::handBack(
+        web::answerJson(web::pcKeys.press(web::pcKeyEventOf(code, key, commandHeld, repeat))));
+}
+EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyRelease(const char* code, const char* key) {
+    return web::handBack(web::answerJson(web::pcKeys.release(web::pcKeyEventOf(code, key, 0, 0))));
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was

@@ -1,10 +1,10 @@
 // The platform-free words and cells the front ends show: the keyboard table's
 // lookup, the keys by their place, the LED in each mode and the status line.
+#include "frontend/editor/tuneSettings.h"
 #include "frontend/input/keyPlaces.h"
 #include "frontend/input/keyboardTable.h"
 #include "frontend/session/ledText.h"
 #include "frontend/session/statusText.h"
-#include "frontend/editor/tuneSettings.h"
 #include "tests/model/fakes.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +28,14 @@ TEST(KeyboardTable, TypedCharactersFindTheirKitKeys) {
     EXPECT_EQ(kitKeyForPcKey('2', '@', true), KeyId::Adr);
     EXPECT_EQ(kitKeyForPcKey('R', 'r', false), KeyId::Read);
     EXPECT_EQ(kitKeyForPcKey('R', '\x12', true), std::nullopt);
+}
+
+// The help's rows as lines: keys, a tab and what they do; a paragraph alone.
+std::string keyboardHelpText(Edition edition) {
+    std::string text;
+    for (const KeyHelpRow& row : keyboardHelpRows(edition))
+        text += (row.keys.empty() ? "" : row.keys + '\t') + row.what + '\n';
+    return text;
 }
 
 // The help's page as each edition shows it, word for word: the kit's keys,

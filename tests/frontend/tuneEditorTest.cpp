@@ -300,6 +300,15 @@ TEST_F(EditorFixture, PlayFromARowKeepsTheStartAndKitKeysCutAnAudition) {
 
 // An audition's end is reported as its last sample is queued, before it is
 // heard: a tune started after the report must still cut the tone's tail.
+// Play is followed unless the user scrolled lately, from the first moment on.
+TEST_F(EditorFixture, TheSoundingRowIsFollowedUnlessTheUserScrolledLately) {
+    EXPECT_TRUE(editor->followsSounding(0));
+    editor->userScrolled(1000);
+    EXPECT_FALSE(editor->followsSounding(1000));
+    EXPECT_FALSE(editor->followsSounding(1000 + TuneEditor::scrollHoldMs - 1));
+    EXPECT_TRUE(editor->followsSounding(1000 + TuneEditor::scrollHoldMs));
+}
+
 TEST(AuditionTail, ATuneStartedAfterTheToneReportedStartsWithItsOwnFirstNote) {
     for (const bool byRunKey : {false, true}) {
         PulledSound sound;

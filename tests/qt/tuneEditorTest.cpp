@@ -4,7 +4,7 @@
 // what the menus changed.
 #include "formats/tuneRun.h"
 #include "frontend/editor/tuneHistory.h"
-#include "host/qt/autoRepeat.h"
+#include "frontend/input/pcKeys.h"
 #include "host/qt/editorKeys.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
@@ -36,7 +36,6 @@
 #include <vector>
 
 using namespace korvel;
-using korvel::qt::autoRepeatPairMs;
 using korvel::qt::MainWindow;
 
 namespace {
@@ -185,7 +184,7 @@ class TuneEditorTest : public QObject {
         send(QEvent::KeyPress, 1150);
         QTest::qWait(150);
         send(QEvent::KeyRelease, 1300);
-        QTest::qWait(2 * autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         trigger("record");
         const TuneRows& rows = window_->tuneEditor().editor().rows();
         QCOMPARE(rows[0].kind, StepKind::Note);
@@ -390,7 +389,7 @@ class TuneEditorTest : public QObject {
         const TuneSnapshot erased = takeSnapshot(kit());
         window_->panel().setFocus();
         QTest::keyClicks(window_.get(), "1234W"); // typed and written on the keypad at 000
-        QTest::qWait(2 * autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         QVERIFY(takeSnapshot(kit()) != erased);
         for (const TuneSnapshot* before : {&erased, &ode, &blank}) {
             QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);

@@ -2,7 +2,7 @@
 // menu commands, the clipboard, dropped files, the status line, what a screen
 // reader is told, and the pixels of the LED.
 #include "frontend/editor/tuneHistory.h"
-#include "host/qt/autoRepeat.h"
+#include "frontend/input/pcKeys.h"
 #include "host/qt/keyButton.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/ledDisplay.h"
@@ -35,7 +35,6 @@
 #include <vector>
 
 using namespace korvel;
-using korvel::qt::autoRepeatPairMs;
 using korvel::qt::MainWindow;
 using korvel::test::keyNoteCall;
 using korvel::test::PortCall;
@@ -82,7 +81,7 @@ class WindowTest : public QObject {
     }
     // A PC key's release reaches the kit a moment late (it may be half of an auto-repeat).
     void letReleasesThrough() {
-        QTest::qWait(2 * autoRepeatPairMs);
+        QTest::qWait(int(2 * autoRepeatPairMs));
         QCoreApplication::processEvents(); // qWait may end without a turn after the timer is due
     }
     QString ledReading() {
