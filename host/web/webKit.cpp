@@ -10,13 +10,13 @@
 // Strings and byte blocks returned to JavaScript stay valid until the next call.
 #include "formats/scriptText.h"
 #include "formats/shareLink.h"
-#include "frontend/input/keyboardTable.h"
 #include "frontend/input/pcKeys.h"
 #include "frontend/session/ledText.h"
 #include "frontend/session/session.h"
 #include "frontend/session/soundQueue.h"
 #include "frontend/session/statusText.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 #include "host/web/pageSession.h"
 #include "model/script.h"
 
@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace korvel::web {
