@@ -153,7 +153,7 @@ function fit() {
   // The double-size art wherever the screen shows more than the single size has.
   const sharp = devicePixelRatio * Math.max(board, keys) > 1;
   $('fit').classList.toggle('sharp', sharp);
-  const pictures = sharp ? 'art/base@2x.png 2x' : 'art/base.png 1x, art/base@2x.png 2x';
+  const pictures = sharp ? 'art/base@2x.webp 2x' : 'art/base.webp 1x, art/base@2x.webp 2x';
   if (picture.srcset !== pictures) picture.srcset = pictures;
 }
 matchMedia('(any-pointer: coarse)').addEventListener('change', fit);

@@ -1,13 +1,13 @@
 # Writes OUTPUT, the site's service worker, from TEMPLATE: the site's files
-# (FILES, paths under SITE) by their names in the site, and VERSION with a
-# digest of the files' names and contents, so that a rebuild that changes any
-# file changes the worker too.
+# (FILES, paths under SITE) by their names in the site with the digest of each
+# one's contents, and VERSION with a digest of them all, so that a rebuild
+# that changes any file changes the worker too.
 set(names "")
 set(inventory "")
 foreach(path IN LISTS FILES)
   file(RELATIVE_PATH name ${SITE} ${path})
   file(SHA256 ${path} digest)
-  list(APPEND names "'${name}'")
+  list(APPEND names "'${name}': '${digest}'")
   string(APPEND inventory "${name} ${digest}\n")
 endforeach()
 list(SORT names)

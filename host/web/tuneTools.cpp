@@ -1,42 +1,26 @@
 // The tune tools of the web edition as C functions for the page's
-// JavaScript: the example tunes, a script's title, and the conversions
-// korvel-cli makes (tuneConvert.h), which the page runs in a worker of their
-// own (tuneWorker.js) so that a long one never holds up the page.
+// JavaScript: the conversions korvel-cli makes (tuneConvert.h), in a module
+// of their own (korvelTools.wasm) that a worker (tuneWorker.js) loads when
+// a tool is first used, so that the board never waits on loading them nor a
+// long conversion on the page.
 #include "formats/midiFile.h"
 #include "formats/shareLink.h"
 #include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 #include "formats/tuneWave.h"
 #include "frontend/importChoices.h"
-#include "host/web/examples.h"
 #include "host/web/exchange.h"
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvel::web {
 namespace {
 
 using namespace formats;
-
-// The first line of a script as korvel-cli reads it to name a tune: up to and
-// with its line end, at most 255 bytes, ending at a zero byte.
-constexpr size_t longestHead = 255;
-
-std::string headOf(const char* bytes, size_t size) {
-    const char* end = bytes + std::min(size, longestHead);
-    const char* newline = std::find(bytes, end, '\n');
-    if (newline != end) end = newline + 1;
-    return std::string(bytes, std::find(bytes, end, '\0'));
-}
-
-const Example& example(int index) {
-    return examples[std::clamp<size_t>(static_cast<size_t>(std::max(index, 0)), 0,
-                                       exampleCount - 1)];
-}
 
 // A MIDI file's voices, as the import dialog offers them.
 std::vector<VoiceChoice> voices;
@@ -89,41 +73,6 @@ using namespace korvel::formats;
 namespace web = korvel::web;
 
 extern "C" {
-
-EMSCRIPTEN_KEEPALIVE int korvel_exampleCount() {
-    return static_cast<int>(web::exampleCount);
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleName(int index) {
-    return web::example(index).fileName;
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleScript(int index) {
-    return web::example(index).script;
-}
-EMSCRIPTEN_KEEPALIVE int korvel_exampleSize(int index) {
-    return static_cast<int>(web::example(index).size);
-}
-// The title the example's first line gives it, or its file name's stem.
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleTitle(int index) {
-    const web::Example& chosen = web::example(index);
-    const std::string name = chosen.fileName;
-    return web::handBack(
-        titleOfScript(web::headOf(chosen.script, chosen.size), name.substr(0, name.rfind('.'))));
-}
-
-// What a script (the input) calls its tune, as korvel-cli names a MIDI
-// export's track, or fallback.
-EMSCRIPTEN_KEEPALIVE const char* korvel_titleOfScript(const char* fallback) {
-    return web::handBack(
-        titleOfScript(web::headOf(web::input().data(), web::input().size()), fallback));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTuneTitle() {
-    return untitledTuneTitle;
-}
-
-EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
-    return static_cast<double>(maxMidiBytes);
-}
 
 // The voices of the MIDI file in the input, or -1 with the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_midiVoices() {
