@@ -70,8 +70,8 @@ serve-web: web
 # docs/editor-web.png (with phone, tablet and desktop pictures in build/web-shots).
 web-measure: web
 	$(install) browser
-	node tests/web/measure.mjs build/web docs/web-screenshot.png
-	node tests/web/measureEditor.mjs build/web docs/editor-web.png build/web-shots
+	node bench/measure.mjs build/web docs/web-screenshot.png
+	node bench/measureEditor.mjs build/web docs/editor-web.png build/web-shots
 
 # Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must
 # be set), built optimised with debug information and without the tests.

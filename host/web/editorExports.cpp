@@ -8,7 +8,9 @@
 #include "frontend/tuneEditor.h"
 #include "frontend/tuneScript.h"
 #include "frontend/tuneSettings.h"
+#include "host/web/editorBoundary.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 #include "host/web/pageSession.h"
 
 #include <emscripten/emscripten.h>
@@ -26,23 +28,7 @@ uint64_t now() {
     return static_cast<uint64_t>(emscripten_get_now());
 }
 
-// What the page compares after each call to know whether to repaint.
-enum StateField : size_t {
-    Revision,
-    SoundingRow, // -1: none
-    Cursor,
-    SelectionFirst,
-    SelectionLast,
-    Column,
-    Recording,
-    CanUndo,
-    CanRedo,
-    StartAddress,
-    Tempo,
-    Octave,
-    StateFields,
-};
-std::array<int32_t, StateFields> state{};
+std::array<int32_t, editorState::fieldCount> state{};
 
 // key() and keyUp()'s key from the page's: code, the character, Shift, Ctrl or Cmd.
 EditorKey editorKey(int code, int character, int shift, int command) {
@@ -54,9 +40,10 @@ EditorKey editorKey(int code, int character, int shift, int command) {
     return key;
 }
 
-// 0 the start address, 1 the tempo.
+// The page's which: a TuneSetting.
 TuneSetting settingOf(int which) {
-    return which == 1 ? TuneSetting::Tempo : TuneSetting::StartAddress;
+    return which == static_cast<int>(TuneSetting::Tempo) ? TuneSetting::Tempo
+                                                         : TuneSetting::StartAddress;
 }
 
 } // namespace
@@ -80,62 +67,65 @@ EMSCRIPTEN_KEEPALIVE void korvel_editorSync() {
     if (editor) editor->sync();
 }
 
-// The state the panel shows, as korvel::web::StateField orders it; valid until the next call.
+// The state the panel shows, as editorBoundary.h orders it; valid until the next call.
 EMSCRIPTEN_KEEPALIVE const int32_t* korvel_editorState() {
     using namespace korvel::web;
     const auto range = editor->selection();
     const auto sounding = editor->soundingRow();
     const auto& kit = pageSession().kit();
-    state = {static_cast<int32_t>(editor->revision()),
-             sounding ? static_cast<int32_t>(*sounding) : -1,
-             static_cast<int32_t>(editor->cursorRow()),
-             static_cast<int32_t>(range.first),
-             static_cast<int32_t>(range.last),
-             static_cast<int32_t>(editor->column()),
-             editor->recording(),
-             editor->canUndo(),
-             editor->canRedo(),
-             static_cast<int32_t>(kit.startAddress),
-             static_cast<int32_t>(kit.tempo),
-             editor->octave()};
+    state[editorState::revision] = static_cast<int32_t>(editor->revision());
+    state[editorState::soundingRow] = sounding ? static_cast<int32_t>(*sounding) : -1;
+    state[editorState::cursor] = static_cast<int32_t>(editor->cursorRow());
+    state[editorState::selectionFirst] = static_cast<int32_t>(range.first);
+    state[editorState::selectionLast] = static_cast<int32_t>(range.last);
+    state[editorState::column] = static_cast<int32_t>(editor->column());
+    state[editorState::recording] = editor->recording();
+    state[editorState::canUndo] = editor->canUndo();
+    state[editorState::canRedo] = editor->canRedo();
+    state[editorState::startAddress] = static_cast<int32_t>(kit.startAddress);
+    state[editorState::tempo] = static_cast<int32_t>(kit.tempo);
+    state[editorState::octave] = editor->octave();
     return state.data();
 }
-EMSCRIPTEN_KEEPALIVE int korvel_editorStateFields() {
-    return korvel::web::StateFields;
-}
 
-// Every row at once: one line a row, its columns' texts, then whether play
-// reaches it and its length bar (0..1000), separated by tabs.
+// Every row at once, as JSON: for each, its columns' texts (TuneColumn's
+// order), whether play reaches it and its length bar (0..lengthBarScale).
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorRows() {
-    std::string all;
-    all.reserve(korvel::tuneRowCount * 64);
+    korvel::web::JsonWriter json;
+    json.beginArray();
     for (const korvel::TuneRow& row : editor->rows()) {
-        for (const std::string& text : row.text) all.append(text).push_back('\t');
-        all.append(row.reached ? "1\t" : "0\t");
-        all.append(std::to_string(static_cast<int>(row.lengthBar * 1000 + 0.5))).push_back('\n');
+        json.beginObject().key("texts").beginArray();
+        for (const std::string& text : row.text) json.value(text);
+        json.endArray().key("reached").value(row.reached);
+        json.key("bar")
+            .value(static_cast<int>(row.lengthBar * korvel::web::lengthBarScale + 0.5))
+            .endObject();
     }
-    return korvel::web::handBack(std::move(all));
+    return korvel::web::handBack(json.endArray().take());
 }
 
-// The checks, one a line: the row, a tab, the sentence.
+// The checks, as JSON: for each, its row and its sentence.
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorChecks() {
-    std::string all;
+    korvel::web::JsonWriter json;
+    json.beginArray();
     for (const korvel::TuneCheck& check : editor->checks())
-        all.append(std::to_string(check.row)).append("\t").append(check.text).push_back('\n');
-    return korvel::web::handBack(std::move(all));
+        json.beginObject().key("row").value(check.row).key("text").value(check.text).endObject();
+    return korvel::web::handBack(json.endArray().take());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorMessage() {
     return editor->message().c_str();
 }
 
-// A key: 1 handled, 2 it cut or copied (the text handed back), 4 it wants the clipboard pasted.
+// A key: its result's bits (editorBoundary.h), a cut or copied text handed back.
 EMSCRIPTEN_KEEPALIVE int korvel_editorKey(int code, int character, int shift, int command) {
+    using namespace korvel::web;
     const korvel::EditorResult result =
-        editor->key(korvel::web::editorKey(code, character, shift, command), korvel::web::now());
-    if (!result.clipboard.empty()) korvel::web::handBack(result.clipboard);
-    return (result.handled ? 1 : 0) | (result.clipboard.empty() ? 0 : 2) |
-           (result.wantsPaste ? 4 : 0);
+        editor->key(editorKey(code, character, shift, command), now());
+    if (!result.clipboard.empty()) handBack(result.clipboard);
+    return (result.handled ? editorResult::handled : 0) |
+           (result.clipboard.empty() ? 0 : editorResult::copied) |
+           (result.wantsPaste ? editorResult::wantsPaste : 0);
 }
 EMSCRIPTEN_KEEPALIVE void korvel_editorKeyUp(int code, int character) {
     editor->keyUp(korvel::web::editorKey(code, character, 0, 0), korvel::web::now());
@@ -163,7 +153,7 @@ EMSCRIPTEN_KEEPALIVE void korvel_editorUndo() {
 EMSCRIPTEN_KEEPALIVE void korvel_editorRedo() {
     editor->redo();
 }
-// The start address's (which 0) and the tempo's (1) fields: the value as shown, what the
+// The start address's and the tempo's fields (which: a TuneSetting): the value as shown, what the
 // setting does, what a refused text is told and how many digits it takes.
 EMSCRIPTEN_KEEPALIVE const char* korvel_tuneSettingText(int which) {
     const auto setting = korvel::web::settingOf(which);

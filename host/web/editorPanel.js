@@ -5,14 +5,12 @@
 //
 // After every call into the kit the page calls update(): it looks at a few
 // numbers (the rows' revision, the sounding row, the cursor...) and repaints
-// only what they say changed, the rows' texts from one string for all 128.
-const $ = (id) => document.getElementById(id);
+// only what they say changed, the rows' texts from one JSON text for all of them.
+// Every code and field exchanged is the core's, by boundary.js.
+import { editor as boundary } from './boundary.js';
 
-// EditorKey::Code in frontend/tuneEditor.h.
-const keyCodes = {
-  ArrowUp: 1, ArrowDown: 2, PageUp: 3, PageDown: 4, Home: 5, End: 6, ArrowLeft: 7, ArrowRight: 8,
-  Insert: 10, Delete: 11, Backspace: 11, Enter: 12, Escape: 13,
-};
+const $ = (id) => document.getElementById(id);
+const { rowCount, state: field, result, editColumn, tableColumn } = boundary;
 // Piano keys and digits by their place on the keyboard, whatever its layout.
 const punctuation = { Minus: '-', Equal: '=', Period: '.', Slash: '/', Comma: ',' };
 function characterOf(event) {
@@ -26,19 +24,22 @@ function characterOf(event) {
 // With Ctrl or Cmd the character typed counts, as in the menus' shortcuts, so
 // Ctrl+Z undoes on any layout.
 function editorKeyOf(event) {
-  const code = keyCodes[event.key];
-  if (code) return { code, character: 0 };
+  const code = boundary.keys[event.key];
+  if (code !== undefined) return { code, character: 0 };
   const command = event.ctrlKey || event.metaKey;
   const character = command && event.key.length === 1 ? event.key.toLowerCase() : characterOf(event);
-  return character ? { code: 0, character: character.charCodeAt(0) } : null;
+  return character ? { code: boundary.characterKey, character: character.charCodeAt(0) } : null;
 }
 
-// The table's columns, and the core's edit column each selects (EditColumn).
-const columns = ['Address', 'Digits', 'Kind', 'Note', 'Pitch', 'Length', 'Target'];
-const editColumnOf = [0, 0, 0, 1, 1, 2, 3];
-const tableColumnOf = [1, 3, 5, 6];
-const lengthColumn = 5;
-const rowCount = 128;
+// The table's columns (TuneColumn), and the core's edit column a click in each selects.
+const columnCount = Object.keys(tableColumn).length;
+const editColumnOf = {
+  [tableColumn.note]: editColumn.note,
+  [tableColumn.pitch]: editColumn.note,
+  [tableColumn.length]: editColumn.length,
+  [tableColumn.target]: editColumn.target,
+};
+const clickedColumn = (cellIndex) => editColumnOf[cellIndex] ?? editColumn.digits;
 // The user's own scrolling keeps the sounding row from being followed this long.
 const scrolledLately = 3000;
 
@@ -49,30 +50,32 @@ export function setUpEditorPanel(page) {
   const panel = $('editor');
   const grid = $('steps');
   const scroller = $('stepScroll');
-  const stateFields = kit._korvel_editorStateFields();
-  const [revision, sounding, cursor, first, last, column, recording, canUndo, canRedo, start, tempo, octave] =
-    Array.from({ length: stateFields }, (_, i) => i);
+  const { stateFields } = boundary;
+  const { revision, cursor, column, recording, canUndo, canRedo, octave } = field;
+  const { soundingRow: sounding, selectionFirst: first, selectionLast: last } = field;
   // The start address and the tempo, both in hex as the kit shows them; their digits, tips and
   // refusals are the core's.
   const settingFields = [
-    [start, { id: 'startAddress', which: 0 }],
-    [tempo, { id: 'tempo', which: 1 }],
+    [field.startAddress, { id: 'startAddress', which: boundary.setting.startAddress }],
+    [field.tempo, { id: 'tempo', which: boundary.setting.tempo }],
   ];
 
   // ---- The rows, made once and reused ----
   const rows = [];
   const cells = []; // [row][column]: the element whose text shows the column
   const bars = [];
-  const shownTexts = []; // [row]: the row's line as last shown
+  // [row]: the row as last shown; a blank one shows nothing yet.
+  const blankRow = { texts: [], reached: null, bar: null };
+  const shownRows = Array(rowCount).fill(blankRow);
   const body = grid.tBodies[0];
   for (let r = 0; r < rowCount; ++r) {
     const row = body.insertRow();
     row.id = `step${r}`;
     row.setAttribute('aria-selected', 'false');
-    const rowCells = columns.map((_, c) => {
+    const rowCells = Array.from({ length: columnCount }, (_, c) => {
       const cell = row.insertCell();
       cell.id = `step${r}c${c}`;
-      if (c !== lengthColumn) return cell;
+      if (c !== tableColumn.length) return cell;
       const value = document.createElement('span');
       const bar = document.createElement('span');
       bar.className = 'bar';
@@ -82,36 +85,30 @@ export function setUpEditorPanel(page) {
     });
     rows.push(row);
     cells.push(rowCells);
-    shownTexts.push('');
   }
 
   let shown = new Int32Array(stateFields).fill(-2);
   let shownChecks = '';
 
   function showRows() {
-    const lines = text(kit._korvel_editorRows()).split('\n');
-    for (let r = 0; r < rowCount; ++r) {
-      if (lines[r] === shownTexts[r]) continue;
-      const fields = lines[r].split('\t');
-      const old = shownTexts[r].split('\t');
-      for (let c = 0; c < columns.length; ++c) if (fields[c] !== old[c]) cells[r][c].textContent = fields[c];
-      rows[r].classList.toggle('unreached', fields[columns.length] === '0');
-      bars[r].style.width = `${fields[columns.length + 1] / 10}%`;
-      shownTexts[r] = lines[r];
-    }
+    JSON.parse(text(kit._korvel_editorRows())).forEach((fresh, r) => {
+      const old = shownRows[r];
+      fresh.texts.forEach((value, c) => {
+        if (value !== old.texts[c]) cells[r][c].textContent = value;
+      });
+      if (fresh.reached !== old.reached) rows[r].classList.toggle('unreached', !fresh.reached);
+      if (fresh.bar !== old.bar) bars[r].style.width = `${(100 * fresh.bar) / boundary.lengthBarScale}%`;
+      shownRows[r] = fresh;
+    });
     const checks = text(kit._korvel_editorChecks());
     if (checks === shownChecks) return;
     shownChecks = checks;
     $('checks').replaceChildren(
-      ...checks
-        .split('\n')
-        .filter(Boolean)
-        .map((line) => {
-          const [row, sentence] = line.split('\t');
+      ...JSON.parse(checks).map(({ row, text: sentence }) => {
           const item = document.createElement('li');
           const button = Object.assign(document.createElement('button'), { type: 'button', textContent: sentence });
           button.addEventListener('click', () => {
-            act(() => kit._korvel_editorSelect(Number(row), 0, 0));
+            act(() => kit._korvel_editorSelect(row, editColumn.digits, 0));
             grid.focus();
           });
           item.append(button);
@@ -148,7 +145,7 @@ export function setUpEditorPanel(page) {
       }
     }
     if (now[cursor] !== shown[cursor] || now[column] !== shown[column]) {
-      const cell = cells[now[cursor]][tableColumnOf[now[column]]].closest('td');
+      const cell = cells[now[cursor]][boundary.cursorColumn[now[column]]].closest('td');
       grid.querySelector('.cursor')?.classList.remove('cursor');
       cell.classList.add('cursor');
       grid.setAttribute('aria-activedescendant', cell.id);
@@ -228,16 +225,16 @@ export function setUpEditorPanel(page) {
     if (!key || event.altKey) return;
     const command = event.ctrlKey || event.metaKey;
     page.startSound();
-    const result = act(() => kit._korvel_editorKey(key.code, key.character, event.shiftKey, command));
-    if (!(result & 1)) return;
+    const bits = act(() => kit._korvel_editorKey(key.code, key.character, event.shiftKey, command));
+    if (!(bits & result.handled)) return;
     event.preventDefault();
-    if (result & 2) toClipboard(copiedText());
-    if (result & 4) pasteRows();
+    if (bits & result.copied) toClipboard(copiedText());
+    if (bits & result.wantsPaste) pasteRows();
     showMessage();
   });
   grid.addEventListener('keyup', (event) => {
     const key = editorKeyOf(event);
-    if (key?.code === 0) act(() => kit._korvel_editorKeyUp(0, key.character));
+    if (key?.code === boundary.characterKey) act(() => kit._korvel_editorKeyUp(key.code, key.character));
   });
 
   // A click (or a tap) selects the row and the column under it; Shift extends.
@@ -246,7 +243,7 @@ export function setUpEditorPanel(page) {
     if (!cell) return;
     const row = cell.parentElement.sectionRowIndex;
     page.startSound();
-    act(() => kit._korvel_editorSelect(row, editColumnOf[cell.cellIndex], event.shiftKey));
+    act(() => kit._korvel_editorSelect(row, clickedColumn(cell.cellIndex), event.shiftKey));
     grid.focus({ preventScroll: true });
   });
 
@@ -289,7 +286,7 @@ export function setUpEditorPanel(page) {
       localStorage.setItem(openSetting, open ? 'open' : '');
     } catch {}
     shown.fill(-2);
-    shownTexts.fill('');
+    shownRows.fill(blankRow);
     shownChecks = '';
     page.fit();
     act(() => {});

@@ -1,8 +1,6 @@
-// What the page knows of tunes before the tune tools are loaded, in the
-// board's own module: the example tunes, a script's title, the title of an
-// untitled tune, and the size a MIDI file is refused at before the tools
-// (tuneTools.cpp, in a module of their own) are asked to read it.
-#include "formats/midiFile.h"
+// What the page knows of tunes without the tune tools (tuneTools.cpp, in a
+// module of their own), in the board's own module: the example tunes, a
+// script's title and the title of an untitled tune.
 #include "formats/tuneExport.h"
 #include "host/web/examples.h"
 #include "host/web/exchange.h"
@@ -69,9 +67,5 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_titleOfScript(const char* fallback) {
 
 EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTuneTitle() {
     return untitledTuneTitle;
-}
-
-EMSCRIPTEN_KEEPALIVE double korvel_maxMidiBytes() {
-    return static_cast<double>(maxMidiBytes);
 }
 }

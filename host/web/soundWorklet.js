@@ -7,6 +7,8 @@
 // flush: drop what is stored, the sound was cut), {record: N} (keep the next
 // N samples played from the next flush on, with the count of underruns),
 // {report: true}. Out: {want: count}, {report: {samples, breaks}}.
+import { sound } from './boundary.js';
+
 // The page may be busy for up to storeLow samples (186 ms) before a break.
 const storeTarget = 8192;
 const storeLow = 4096;
@@ -64,7 +66,7 @@ class KitSound extends AudioWorkletProcessor {
     const keep = this.recording && !this.recordArmed && this.recorded < this.recording.length;
     for (let i = 0; i < played; ++i) {
       const value = this.store[(this.first + i) % capacity];
-      out[i] = (value - 128) / 128;
+      out[i] = (value - sound.silentLevel) / sound.silentLevel;
       if (keep && this.recorded < this.recording.length) this.recording[this.recorded++] = value;
     }
     this.first = (this.first + played) % capacity;
@@ -74,7 +76,7 @@ class KitSound extends AudioWorkletProcessor {
       if (!this.idle) {
         ++this.breaks;
         for (let i = played; keep && i < out.length && this.recorded < this.recording.length; ++i)
-          this.recording[this.recorded++] = 128;
+          this.recording[this.recorded++] = sound.silentLevel;
       }
     }
     if (!this.idle && !this.asked && this.count < storeLow) {

@@ -10,6 +10,7 @@
 #include "formats/tuneWave.h"
 #include "frontend/importChoices.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 
 #include <emscripten/emscripten.h>
 
@@ -38,7 +39,7 @@ KitState inputTune() {
 struct Converted {
     std::string fault;
     std::string question; // to ask before an export is kept
-    std::string notes;    // an import's warnings, a line each
+    std::string notes;    // an import's warnings, as a JSON array
     std::string report;
 };
 Converted converted;
@@ -46,9 +47,11 @@ Converted converted;
 int convertedAs(std::string bytes, std::string fault, std::string question = {},
                 const std::vector<std::string>& notes = {}, std::string report = {}) {
     handBack(std::move(bytes));
-    std::string lines;
-    for (const std::string& line : notes) lines += line + "\n";
-    converted = {std::move(fault), std::move(question), std::move(lines), std::move(report)};
+    JsonWriter warnings;
+    warnings.beginArray();
+    for (const std::string& note : notes) warnings.value(note);
+    converted = {std::move(fault), std::move(question), warnings.endArray().take(),
+                 std::move(report)};
     return converted.fault.empty();
 }
 
@@ -134,7 +137,7 @@ EMSCRIPTEN_KEEPALIVE int korvel_exportWave() {
 }
 
 // What the last conversion could not do, what to ask before keeping it, an import's
-// warnings (a line each) and its report.
+// warnings (a JSON array of sentences) and its report.
 EMSCRIPTEN_KEEPALIVE const char* korvel_fault() {
     return web::converted.fault.c_str();
 }

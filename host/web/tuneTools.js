@@ -2,6 +2,9 @@
 // as WAV and MIDI. The conversions are korvel-cli's own, in the kit's module
 // (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
 // waits on a long one; the kit itself takes only the finished script.
+import { importChoices, limits } from './boundary.js';
+import { stemOf } from './tuneNames.js';
+
 const $ = (id) => document.getElementById(id);
 
 // page: what the tools use of korvel.js: the kit module and its helpers,
@@ -9,7 +12,7 @@ const $ = (id) => document.getElementById(id);
 export function setUpTuneTools(page) {
   const { kit, tell, note, tune } = page;
   const { text, encoder } = page.memory;
-  const maxMidiBytes = kit._korvel_maxMidiBytes();
+  const { maxMidiBytes, maxTranspose } = limits;
 
   // ---- The worker ----
 
@@ -66,7 +69,6 @@ export function setUpTuneTools(page) {
 
   // ---- Import MIDI ----
 
-  const stem = page.stemOf;
   // The last note, of a tune loaded before, would read as this one's.
   function cantImport(name, why) {
     note('');
@@ -102,6 +104,10 @@ export function setUpTuneTools(page) {
       );
     });
   }
+  // The dialog's words and range are the import's own.
+  $('importFitLabel').textContent = importChoices.fitLabel;
+  $('importTruncateLabel').textContent = importChoices.truncateLabel;
+  Object.assign($('importSemitones'), { min: -maxTranspose, max: maxTranspose });
   // The semitones count only when chosen.
   const followTransposition = () =>
     ($('importSemitones').disabled = !$('importBy').checked);
@@ -113,9 +119,8 @@ export function setUpTuneTools(page) {
   function showReport(name, imported) {
     const box = $('reportBox');
     $('reportTitle').textContent = `Imported ${name}`;
-    const warnings = imported.warnings.split('\n').filter(Boolean);
     $('reportWarnings').replaceChildren(
-      ...warnings.map((warning) =>
+      ...imported.warnings.map((warning) =>
         Object.assign(document.createElement('li'), { textContent: `Warning: ${warning}` }),
       ),
     );
@@ -164,7 +169,7 @@ export function setUpTuneTools(page) {
     const imported = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
     if (!imported.ok) return cantImport(file.name, imported.fault);
     if (!page.loadScript(imported.bytes, file.name)) return;
-    tune.name(`${stem(file.name)}.dat`, page.titleOfScript(imported.bytes, stem(file.name)));
+    tune.name(`${stemOf(file.name)}.dat`, page.titleOfScript(imported.bytes, stemOf(file.name)));
     window.korvel.lastImport = { script: imported.bytes, milliseconds: performance.now() - started };
     note(`Tune imported from ${file.name}: press RUN to play.`);
     showReport(file.name, imported);
@@ -179,7 +184,7 @@ export function setUpTuneTools(page) {
 
   async function exportTune(kind) {
     const { caption, extension, type } = exportKinds[kind];
-    const name = stem(tune.fileName()) + extension;
+    const name = stemOf(tune.fileName()) + extension;
     const answer = await convert({ kind, type, bytes: encoder.encode(page.shareText()), title: tune.title() });
     if (!answer.ok) return tell(caption, `Nothing was exported: ${answer.fault}.`);
     if (answer.question && !(await page.ask(caption, answer.question, 'Export'))) return;

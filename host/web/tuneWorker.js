@@ -37,7 +37,7 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
       const ok = withString(request.name, (name) =>
         kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate));
       const result = outcome(ok);
-      return { ...result, warnings: text(kit._korvel_importWarnings()), report: text(kit._korvel_importReport()) };
+      return { ...result, warnings: JSON.parse(text(kit._korvel_importWarnings())), report: text(kit._korvel_importReport()) };
     }
     case 'wave':
     case 'midi': {

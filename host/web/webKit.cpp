@@ -16,15 +16,16 @@
 #include "frontend/soundQueue.h"
 #include "frontend/statusText.h"
 #include "host/web/exchange.h"
+#include "host/web/jsonWriter.h"
 #include "host/web/pageSession.h"
 #include "model/script.h"
-#include "resources/panelLayout.h"
 
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -126,6 +127,25 @@ TuneOrigin originOf(int fromClipboard) {
     return fromClipboard ? TuneOrigin::Clipboard : TuneOrigin::File;
 }
 
+// The help's text split into its lines and their cells (tab-separated).
+std::string keyboardHelpRows() {
+    const std::string text = keyboardHelpText(Edition::Web);
+    JsonWriter json;
+    json.beginArray();
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        json.beginArray();
+        for (size_t cell = start; cell <= end;) {
+            const size_t tab = std::min(text.find('\t', cell), end);
+            json.value(std::string_view(text).substr(cell, tab - cell));
+            cell = tab + 1;
+        }
+        json.endArray();
+        start = end + 1;
+    }
+    return json.endArray().take();
+}
+
 KeyId keyOf(int key) {
     return static_cast<KeyId>(static_cast<unsigned>(key) < keyCount ? key : keyCount);
 }
@@ -164,9 +184,6 @@ EMSCRIPTEN_KEEPALIVE void korvel_reset() {
     session.reset();
 }
 
-EMSCRIPTEN_KEEPALIVE double korvel_maxScriptBytes() {
-    return static_cast<double>(maxScriptBytes);
-}
 // The input's bytes as a script from a file called name (fromClipboard 0) or
 // the clipboard (1), in place of the tune; returns the FileOutcome, with its
 // message in korvel_message or, when loaded, what to tell in korvel_notice.
@@ -214,24 +231,6 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_ledReading() {
 EMSCRIPTEN_KEEPALIVE const char* korvel_status() {
     return web::handBack(statusText(session.kit(), session.soundingStep()));
 }
-// Where things lie on the board: the LED cells' top and four left edges, the
-// key sheets' place (x, y), then x, y, width and height of each key by KeyId.
-EMSCRIPTEN_KEEPALIVE const int* korvel_layout() {
-    static const auto table = [] {
-        std::array<int, 1 + layout::ledPositions + 2 + 4 * keyCount> t{};
-        t[0] = layout::ledTop;
-        for (int p = 0; p < layout::ledPositions; ++p)
-            t[static_cast<size_t>(1 + p)] = layout::ledCellLeft(p);
-        size_t i = 1 + layout::ledPositions;
-        t[i++] = layout::keypad.x;
-        t[i++] = layout::keypad.y;
-        for (const layout::Place& place : layout::keyPlaces)
-            for (const int value : {place.x, place.y, place.width, place.height}) t[i++] = value;
-        return t;
-    }();
-    return table.data();
-}
-
 // The keyboard table: the kit key a PC key plays (-1: none), by the key event's
 // key value ("7", "b", "@", " ", "Backspace") and whether Ctrl, Alt or Meta
 // is down; legends and help.
@@ -253,8 +252,10 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_keyLegend(int key) {
 EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
     return pcKeyName(web::keyOf(key));
 }
+// Help's keyboard lines as JSON, a line an array: a key and what it does,
+// or one sentence.
 EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
-    return web::handBack(keyboardHelpText(Edition::Web));
+    return web::handBack(web::keyboardHelpRows());
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was

@@ -9,7 +9,7 @@
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { launch, openPage, serve } from './harness.mjs';
+import { launch, openPage, serve } from '../tests/web/harness.mjs';
 
 const [site, picture, shots] = process.argv.slice(2).map((p) => path.resolve(p));
 const web = await serve(site);

@@ -9,11 +9,11 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import os from 'node:os';
-import { desktop, launch, openPage, serve } from './harness.mjs';
-import { tenMinuteSong } from './songs.mjs';
+import { desktop, launch, openPage, serve } from '../tests/web/harness.mjs';
+import { tenMinuteSong } from '../tests/web/songs.mjs';
 
 const [site, screenshot, shots] = process.argv.slice(2).map((p) => path.resolve(p));
-const tune = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../examples/ode-to-joy.dat');
+const tune = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../examples/ode-to-joy.dat');
 const web = await serve(site, true);
 // The memory measurement at once, not at the next garbage collection.
 const chromium = await launch(['--enable-blink-features=ForceEagerMeasureMemory']);

@@ -1,0 +1,215 @@
+// Writes boundary.js, the ES module that declares for the page every number,
+// code, limit and label it shares with the kit's module: run by node at build
+// time (the web build's own compiler makes it), so the page reads each from
+// the C++ that declares it and never types one again. It needs no wasm: the
+// board can be drawn from it before the kit's module has loaded.
+// Usage: korvel_boundary OUTPUT.js
+#include "files/scriptText.h"
+#include "formats/midiFile.h"
+#include "formats/tuneImport.h"
+#include "frontend/importChoices.h"
+#include "frontend/soundQueue.h"
+#include "frontend/tuneEditor.h"
+#include "frontend/tuneReach.h"
+#include "frontend/tuneSettings.h"
+#include "host/web/editorBoundary.h"
+#include "host/web/jsonWriter.h"
+#include "model/kit.h"
+#include "model/toneBank.h"
+#include "resources/panelLayout.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+
+namespace korvel::web {
+namespace {
+
+static_assert(layout::keyPlaces.size() == keyCount, "a place on the board for every kit key");
+
+// The page's name (a key event's key value) for each editor key it sends; none
+// for those it never sends (Tab leaves the table). Without a default, a code
+// added to EditorKey::Code stops the build until the page's name is decided.
+constexpr const char* pageKeyOf(EditorKey::Code code) {
+    switch (code) {
+    case EditorKey::Character: return nullptr;
+    case EditorKey::Up: return "ArrowUp";
+    case EditorKey::Down: return "ArrowDown";
+    case EditorKey::PageUp: return "PageUp";
+    case EditorKey::PageDown: return "PageDown";
+    case EditorKey::Home: return "Home";
+    case EditorKey::End: return "End";
+    case EditorKey::Left: return "ArrowLeft";
+    case EditorKey::Right: return "ArrowRight";
+    case EditorKey::Tab: return nullptr;
+    case EditorKey::Insert: return "Insert";
+    case EditorKey::Delete: return "Delete";
+    case EditorKey::Enter: return "Enter";
+    case EditorKey::Escape: return "Escape";
+    }
+    return nullptr;
+}
+
+// Names for the page of the enums' values it sends or reads; the switches
+// without a default stop the build when a value is added and not named.
+constexpr const char* nameOf(FileOutcome outcome) {
+    switch (outcome) {
+    case FileOutcome::Done: return "done";
+    case FileOutcome::CantOpen: return "cantOpen";
+    case FileOutcome::NotScript: return "notScript";
+    case FileOutcome::NoTune: return "noTune";
+    case FileOutcome::CantWrite: return "cantWrite";
+    }
+    return "";
+}
+constexpr const char* nameOf(EditColumn column) {
+    switch (column) {
+    case EditColumn::Digits: return "digits";
+    case EditColumn::Note: return "note";
+    case EditColumn::Length: return "length";
+    case EditColumn::Target: return "target";
+    }
+    return "";
+}
+constexpr const char* nameOf(TuneColumn column) {
+    switch (column) {
+    case TuneColumn::Address: return "address";
+    case TuneColumn::Digits: return "digits";
+    case TuneColumn::Kind: return "kind";
+    case TuneColumn::Note: return "note";
+    case TuneColumn::Pitch: return "pitch";
+    case TuneColumn::Length: return "length";
+    case TuneColumn::Target: return "target";
+    }
+    return "";
+}
+constexpr const char* nameOf(TuneSetting setting) {
+    switch (setting) {
+    case TuneSetting::StartAddress: return "startAddress";
+    case TuneSetting::Tempo: return "tempo";
+    }
+    return "";
+}
+
+// An enum's values by name, from its first value to last.
+template <class Enum> void writeCodes(JsonWriter& json, Enum first, Enum last) {
+    json.beginObject();
+    for (int code = static_cast<int>(first); code <= static_cast<int>(last); ++code)
+        json.key(nameOf(static_cast<Enum>(code))).value(code);
+    json.endObject();
+}
+
+void writePlace(JsonWriter& json, const layout::Place& place) {
+    json.beginObject().key("x").value(place.x).key("y").value(place.y);
+    json.key("width").value(place.width).key("height").value(place.height).endObject();
+}
+
+std::string board() {
+    JsonWriter json;
+    json.beginObject().key("width").value(layout::boardWidth);
+    json.key("height").value(layout::boardHeight);
+    json.key("ledTop").value(layout::ledTop).key("ledCellWidth").value(layout::ledCellWidth);
+    json.key("ledCellLefts").beginArray();
+    for (int p = 0; p < layout::ledPositions; ++p) json.value(layout::ledCellLeft(p));
+    json.endArray().key("keypad");
+    writePlace(json, layout::keypad);
+    json.key("keys").beginArray();
+    for (const layout::Place& place : layout::keyPlaces) writePlace(json, place);
+    return json.endArray().endObject().take();
+}
+
+std::string sound() {
+    JsonWriter json;
+    json.beginObject().key("sampleRate").value(sampleRate);
+    // The most one pull gives (webKit.cpp): as far as the queue runs ahead.
+    json.key("largestPull").value(SoundQueue::largestAhead);
+    // A sample is a byte, this one the level of silence.
+    json.key("silentLevel").value(silentLevel);
+    return json.endObject().take();
+}
+
+std::string limits() {
+    JsonWriter json;
+    json.beginObject().key("maxScriptBytes").value(maxScriptBytes);
+    json.key("maxMidiBytes").value(formats::maxMidiBytes);
+    json.key("maxTranspose").value(formats::maxTranspose);
+    return json.endObject().take();
+}
+
+std::string fileOutcomes() {
+    JsonWriter json;
+    writeCodes(json, FileOutcome::Done, FileOutcome::CantWrite);
+    return json.take();
+}
+
+std::string editor() {
+    JsonWriter json;
+    json.beginObject().key("rowCount").value(tuneRowCount);
+    json.key("characterKey").value(static_cast<int>(EditorKey::Character));
+    json.key("keys").beginObject();
+    // Every value the code's type holds: the enum's own are those named.
+    for (int code = 0; code <= UINT8_MAX; ++code)
+        if (const char* key = pageKeyOf(static_cast<EditorKey::Code>(code)))
+            json.key(key).value(code);
+    // Backspace closes steps as Delete does.
+    json.key("Backspace").value(static_cast<int>(EditorKey::Delete)).endObject();
+    json.key("state").beginObject();
+    for (size_t field = 0; field < editorState::fieldCount; ++field)
+        json.key(editorState::names[field]).value(field);
+    json.endObject().key("stateFields").value(static_cast<int>(editorState::fieldCount));
+    json.key("lengthBarScale").value(lengthBarScale);
+    json.key("result").beginObject();
+    for (const auto& [name, bit] : editorResult::bits) json.key(name).value(bit);
+    json.endObject().key("editColumn");
+    writeCodes(json, EditColumn::Digits, EditColumn::Target);
+    json.key("tableColumn");
+    writeCodes(json, TuneColumn::Address, TuneColumn::Target);
+    // The table column the cursor stands in, by edit column.
+    json.key("cursorColumn").beginArray();
+    for (uint32_t c = 0; c < editColumnCount; ++c)
+        json.value(static_cast<int>(tableColumnOf(static_cast<EditColumn>(c))));
+    json.endArray().key("setting");
+    writeCodes(json, TuneSetting::StartAddress, TuneSetting::Tempo);
+    return json.endObject().take();
+}
+
+std::string importChoices() {
+    JsonWriter json;
+    json.beginObject().key("fitLabel").value(fitChoiceLabel);
+    json.key("truncateLabel").value(truncateChoiceLabel);
+    return json.endObject().take();
+}
+
+std::string boundaryModule() {
+    std::string module =
+        "// Written by the build (host/web/boundary.cpp) from the C++ that declares\n"
+        "// each value. Do not edit.\n";
+    const std::pair<const char*, std::string> exports[] = {
+        {"board", board()},   {"sound", sound()},
+        {"limits", limits()}, {"fileOutcome", fileOutcomes()},
+        {"editor", editor()}, {"importChoices", importChoices()},
+    };
+    for (const auto& [name, json] : exports)
+        module.append("export const ").append(name).append(" = ").append(json).append(";\n");
+    return module;
+}
+
+} // namespace
+} // namespace korvel::web
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: korvel_boundary OUTPUT.js\n");
+        return 2;
+    }
+    std::ofstream out(argv[1], std::ios::binary);
+    out << korvel::web::boundaryModule();
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "korvel_boundary: could not write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
