@@ -104,15 +104,15 @@ async function waitForQuiet(served) {
   while (served.inFlight > 0 || Date.now() - served.lastActivity < quietMs) await sleep(100);
 }
 
-// Watches the page from its first moment: the widest sideways overflow, and
-// when the LED first showed a pressed 5.
-function watchLoading() {
+// Watches the page from its first moment: the widest sideways overflow
+// beyond the screen's width, and when the LED first showed a pressed 5.
+function watchLoading(screenWidth) {
   const seen = { overflow: 0, overflowAt: null, ledAt: null };
   window.korvelFirstVisit = seen;
   const look = () => {
     const root = document.scrollingElement;
     if (root) {
-      const over = root.scrollWidth - Math.min(innerWidth, screen.width);
+      const over = root.scrollWidth - screenWidth;
       if (over > seen.overflow) Object.assign(seen, { overflow: over, overflowAt: Math.round(performance.now()) });
     }
     const reading = document.getElementById('reading')?.textContent ?? '';
@@ -158,6 +158,7 @@ async function weigh(browser, served, scale) {
     background: served.log.reduce((sum, entry) => sum + entry.bytes, 0) - pageBytes,
     responses: served.log.length,
     twice: [...counts].filter(([, count]) => count > 1).map(([name]) => name),
+    files: [...pageFetched.keys()].sort(),
   };
   await context.close();
   return result;
@@ -176,7 +177,7 @@ async function visitSlowly(browser, served, screen, line) {
     uploadThroughput: throughput,
   });
   await devTools.send('Emulation.setCPUThrottlingRate', { rate: cpuSlowdown });
-  await page.evaluateOnNewDocument(watchLoading);
+  await page.evaluateOnNewDocument(watchLoading, screen.viewport.width);
   const navigated = page.goto(`${served.origin}/`, { timeout: longestVisit }).catch(() => {});
   const started = Date.now();
   let seen = null;
@@ -235,6 +236,8 @@ for (const line of lines)
 const widths = table[0].map((_, column) => Math.max(...table.map((cells) => cells[column].length)));
 for (const cells of table) console.log(cells.map((cell, column) => cell.padEnd(widths[column])).join('  '));
 for (const row of rows)
-  for (const scale of [1, 2])
+  for (const scale of [1, 2]) {
+    console.log(`${row.site}, ratio ${scale}, the page fetched: ${row[`ratio ${scale}`].files.join(' ')}`);
     if (row[`ratio ${scale}`].twice.length)
       console.log(`${row.site}, ratio ${scale}, fetched twice: ${row[`ratio ${scale}`].twice.join(' ')}`);
+  }
