@@ -137,8 +137,11 @@ fuzz:
 	build/fuzz/tests/fuzz/midi_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		-artifact_prefix=build/fuzz/ build/fuzz/midi-finds tests/fuzz/midi-corpus
 
+# The C++ by clang-format, the JavaScript by Prettier (then checked by ESLint).
 format:
+	$(install) browser
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+	bash scripts/js-style --write
 
 clean:
 	rm -rf build

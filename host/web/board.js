@@ -34,12 +34,12 @@ export function setUpBoard(page) {
     return cell;
   });
 
-  const buttons = layout.keys.map(({ x, y, width, height }, k) => {
+  const buttons = layout.keys.map(({ x, y, width, height, legend, pcKey }) => {
     const button = document.createElement('button');
     button.className = 'key';
     button.type = 'button';
-    button.textContent = text(kit._korvel_keyLegend(k));
-    button.title = `${button.textContent} (PC key ${text(kit._korvel_pcKeyName(k))})`;
+    button.textContent = legend;
+    button.title = `${legend} (PC key ${pcKey})`;
     Object.assign(button.style, {
       left: `${x - keypadLeft}px`,
       top: `${y - keypadTop}px`,

@@ -8,6 +8,7 @@
 #include "formats/midiFile.h"
 #include "formats/tuneImport.h"
 #include "frontend/importChoices.h"
+#include "frontend/keyboardTable.h"
 #include "frontend/soundQueue.h"
 #include "frontend/tuneEditor.h"
 #include "frontend/tuneReach.h"
@@ -18,10 +19,12 @@
 #include "model/toneBank.h"
 #include "resources/panelLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -52,8 +55,9 @@ constexpr const char* pageKeyOf(EditorKey::Code code) {
     return nullptr;
 }
 
-// Names for the page of the enums' values it sends or reads; the switches
-// without a default stop the build when a value is added and not named.
+// Names for the page of the enums' values it sends or reads, none for a
+// number that is not one; the switches without a default stop the build when
+// a value is added and not named.
 constexpr const char* nameOf(FileOutcome outcome) {
     switch (outcome) {
     case FileOutcome::Done: return "done";
@@ -62,7 +66,14 @@ constexpr const char* nameOf(FileOutcome outcome) {
     case FileOutcome::NoTune: return "noTune";
     case FileOutcome::CantWrite: return "cantWrite";
     }
-    return "";
+    return nullptr;
+}
+constexpr const char* nameOf(TuneOrigin origin) {
+    switch (origin) {
+    case TuneOrigin::File: return "file";
+    case TuneOrigin::Clipboard: return "clipboard";
+    }
+    return nullptr;
 }
 constexpr const char* nameOf(EditColumn column) {
     switch (column) {
@@ -71,7 +82,7 @@ constexpr const char* nameOf(EditColumn column) {
     case EditColumn::Length: return "length";
     case EditColumn::Target: return "target";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(TuneColumn column) {
     switch (column) {
@@ -83,27 +94,28 @@ constexpr const char* nameOf(TuneColumn column) {
     case TuneColumn::Length: return "length";
     case TuneColumn::Target: return "target";
     }
-    return "";
+    return nullptr;
 }
 constexpr const char* nameOf(TuneSetting setting) {
     switch (setting) {
     case TuneSetting::StartAddress: return "startAddress";
     case TuneSetting::Tempo: return "tempo";
     }
-    return "";
+    return nullptr;
 }
 
-// An enum's values by name, from its first value to last.
-template <class Enum> void writeCodes(JsonWriter& json, Enum first, Enum last) {
+// An enum's values by name: every number its one-byte type holds, those named.
+template <class Enum> void writeCodes(JsonWriter& json) {
+    static_assert(sizeof(Enum) == 1, "an enum of one byte");
     json.beginObject();
-    for (int code = static_cast<int>(first); code <= static_cast<int>(last); ++code)
-        json.key(nameOf(static_cast<Enum>(code))).value(code);
+    for (int code = 0; code <= UINT8_MAX; ++code)
+        if (const char* name = nameOf(static_cast<Enum>(code))) json.key(name).value(code);
     json.endObject();
 }
 
 void writePlace(JsonWriter& json, const layout::Place& place) {
-    json.beginObject().key("x").value(place.x).key("y").value(place.y);
-    json.key("width").value(place.width).key("height").value(place.height).endObject();
+    json.key("x").value(place.x).key("y").value(place.y);
+    json.key("width").value(place.width).key("height").value(place.height);
 }
 
 std::string board() {
@@ -113,10 +125,16 @@ std::string board() {
     json.key("ledTop").value(layout::ledTop).key("ledCellWidth").value(layout::ledCellWidth);
     json.key("ledCellLefts").beginArray();
     for (int p = 0; p < layout::ledPositions; ++p) json.value(layout::ledCellLeft(p));
-    json.endArray().key("keypad");
+    json.endArray().key("keypad").beginObject();
     writePlace(json, layout::keypad);
-    json.key("keys").beginArray();
-    for (const layout::Place& place : layout::keyPlaces) writePlace(json, place);
+    // By KeyId: the key's place, its legend and the PC key that plays it.
+    json.endObject().key("keys").beginArray();
+    for (unsigned k = 0; k < keyCount; ++k) {
+        const auto key = static_cast<KeyId>(k);
+        json.beginObject();
+        writePlace(json, layout::keyPlaces[k]);
+        json.key("legend").value(keyLegend(key)).key("pcKey").value(pcKeyName(key)).endObject();
+    }
     return json.endArray().endObject().take();
 }
 
@@ -138,10 +156,32 @@ std::string limits() {
     return json.endObject().take();
 }
 
-std::string fileOutcomes() {
+std::string files() {
     JsonWriter json;
-    writeCodes(json, FileOutcome::Done, FileOutcome::CantWrite);
-    return json.take();
+    json.beginObject().key("outcome");
+    writeCodes<FileOutcome>(json);
+    json.key("origin");
+    writeCodes<TuneOrigin>(json);
+    return json.endObject().take();
+}
+
+// Help's keyboard lines, a line an array: a key and what it does, or one sentence.
+std::string keyboardHelp() {
+    const std::string text = keyboardHelpText(Edition::Web);
+    JsonWriter json;
+    json.beginArray();
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        json.beginArray();
+        for (size_t cell = start; cell <= end;) {
+            const size_t tab = std::min(text.find('\t', cell), end);
+            json.value(std::string_view(text).substr(cell, tab - cell));
+            cell = tab + 1;
+        }
+        json.endArray();
+        start = end + 1;
+    }
+    return json.endArray().take();
 }
 
 std::string editor() {
@@ -163,15 +203,15 @@ std::string editor() {
     json.key("result").beginObject();
     for (const auto& [name, bit] : editorResult::bits) json.key(name).value(bit);
     json.endObject().key("editColumn");
-    writeCodes(json, EditColumn::Digits, EditColumn::Target);
+    writeCodes<EditColumn>(json);
     json.key("tableColumn");
-    writeCodes(json, TuneColumn::Address, TuneColumn::Target);
+    writeCodes<TuneColumn>(json);
     // The table column the cursor stands in, by edit column.
     json.key("cursorColumn").beginArray();
     for (uint32_t c = 0; c < editColumnCount; ++c)
         json.value(static_cast<int>(tableColumnOf(static_cast<EditColumn>(c))));
     json.endArray().key("setting");
-    writeCodes(json, TuneSetting::StartAddress, TuneSetting::Tempo);
+    writeCodes<TuneSetting>(json);
     return json.endObject().take();
 }
 
@@ -187,9 +227,13 @@ std::string boundaryModule() {
         "// Written by the build (host/web/boundary.cpp) from the C++ that declares\n"
         "// each value. Do not edit.\n";
     const std::pair<const char*, std::string> exports[] = {
-        {"board", board()},   {"sound", sound()},
-        {"limits", limits()}, {"fileOutcome", fileOutcomes()},
-        {"editor", editor()}, {"importChoices", importChoices()},
+        {"board", board()},
+        {"sound", sound()},
+        {"limits", limits()},
+        {"files", files()},
+        {"editor", editor()},
+        {"importChoices", importChoices()},
+        {"keyboardHelp", keyboardHelp()},
     };
     for (const auto& [name, json] : exports)
         module.append("export const ").append(name).append(" = ").append(json).append(";\n");

@@ -1,9 +1,11 @@
 // The menus' commands that are not the tune tools' or the tune editor's:
 // files, the clipboard, the share link, Reset, View and Help.
+import { keyboardHelp } from './boundary.js';
+
 const $ = (id) => document.getElementById(id);
 const zoomSetting = 'korvel.zoom';
 
-// page: the kit, its strings, act(), the board, the files, the share link and
+// page: the kit, act(), the board, the files, the share link and
 // the dialogs.
 export function setUpCommands(page) {
   const { kit, act } = page;
@@ -25,7 +27,7 @@ export function setUpCommands(page) {
     $('helpBox').focus();
     $('helpBox').scrollTop = 0;
   });
-  showKeyboardHelp(page);
+  showKeyboardHelp();
   setUpFullScreen();
   return { showZoom: setUpZoom(page) };
 }
@@ -73,9 +75,9 @@ function setUpFullScreen() {
 
 // Help > Keyboard in the table's order: each run of key lines (a key and what
 // it does) a table, each other line a paragraph.
-function showKeyboardHelp({ kit, memory }) {
+function showKeyboardHelp() {
   const parts = [];
-  for (const cells of JSON.parse(memory.text(kit._korvel_keyboardHelp()))) {
+  for (const cells of keyboardHelp) {
     if (cells.length === 1) {
       if (cells[0]) parts.push(Object.assign(document.createElement('p'), { textContent: cells[0] }));
       continue;

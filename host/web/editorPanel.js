@@ -105,15 +105,15 @@ export function setUpEditorPanel(page) {
     shownChecks = checks;
     $('checks').replaceChildren(
       ...JSON.parse(checks).map(({ row, text: sentence }) => {
-          const item = document.createElement('li');
-          const button = Object.assign(document.createElement('button'), { type: 'button', textContent: sentence });
-          button.addEventListener('click', () => {
-            act(() => kit._korvel_editorSelect(row, editColumn.digits, 0));
-            grid.focus();
-          });
-          item.append(button);
-          return item;
-        }),
+        const item = document.createElement('li');
+        const button = Object.assign(document.createElement('button'), { type: 'button', textContent: sentence });
+        button.addEventListener('click', () => {
+          act(() => kit._korvel_editorSelect(row, editColumn.digits, 0));
+          grid.focus();
+        });
+        item.append(button);
+        return item;
+      }),
     );
   }
 
@@ -141,7 +141,8 @@ export function setUpEditorPanel(page) {
     if (now[first] !== shown[first] || now[last] !== shown[last]) {
       for (let r = 0; r < rowCount; ++r) {
         const selected = r >= now[first] && r <= now[last];
-        if (selected !== (r >= shown[first] && r <= shown[last])) rows[r].setAttribute('aria-selected', String(selected));
+        if (selected !== (r >= shown[first] && r <= shown[last]))
+          rows[r].setAttribute('aria-selected', String(selected));
       }
     }
     if (now[cursor] !== shown[cursor] || now[column] !== shown[column]) {

@@ -1,6 +1,6 @@
 // Scripts in and out: files (loaded, dropped, saved as downloads) and the
 // clipboard.
-import { fileOutcome, limits } from './boundary.js';
+import { files, limits } from './boundary.js';
 import { stemOf } from './tuneNames.js';
 
 const { maxScriptBytes } = limits;
@@ -45,16 +45,16 @@ export function setUpFiles(page) {
   // what went wrong in a box, and a refusal clears the last note.
   function loadScript(bytes, name, { fromClipboard = false } = {}) {
     const end = bytes.indexOf(0);
-    const from = Number(fromClipboard);
+    const from = fromClipboard ? files.origin.clipboard : files.origin.file;
     const outcome =
       (end < 0 ? bytes.length : end) > maxScriptBytes
         ? withString(name, (pointer) => kit._korvel_scriptTooLarge(pointer, from))
         : (putInput(end < 0 ? bytes : bytes.subarray(0, end + 1)),
           act(() => withString(name, (pointer) => kit._korvel_loadScript(pointer, from))));
-    if (outcome === fileOutcome.done) page.note(text(kit._korvel_notice()), { lasting: kit._korvel_skipped() > 0 });
+    if (outcome === files.outcome.done) page.note(text(kit._korvel_notice()), { lasting: kit._korvel_skipped() > 0 });
     else page.note('');
     page.tellOutcome();
-    return outcome === fileOutcome.done;
+    return outcome === files.outcome.done;
   }
 
   // A script is loaded; a MIDI file, whatever its name, is imported.
@@ -96,8 +96,7 @@ export function setUpFiles(page) {
     }
   }
 
-  const save = () =>
-    download(new Blob([wholeTuneScript()], { type: 'application/octet-stream' }), tune.fileName());
+  const save = () => download(new Blob([wholeTuneScript()], { type: 'application/octet-stream' }), tune.fileName());
 
   async function copyTune() {
     try {

@@ -81,10 +81,18 @@ export function setUpMenus(bar, { opening }) {
     const submenu = item.getAttribute('aria-haspopup') === 'menu' ? listOf(item) : null;
     const move = (index) => items[(index + items.length) % items.length].focus();
     switch (event.key) {
-      case 'ArrowDown': move(at + 1); break;
-      case 'ArrowUp': move(at - 1); break;
-      case 'Home': move(0); break;
-      case 'End': move(items.length - 1); break;
+      case 'ArrowDown':
+        move(at + 1);
+        break;
+      case 'ArrowUp':
+        move(at - 1);
+        break;
+      case 'Home':
+        move(0);
+        break;
+      case 'End':
+        move(items.length - 1);
+        break;
       case 'ArrowRight':
         if (submenu) show(submenu);
         else neighbour(top, 1);
@@ -104,11 +112,11 @@ export function setUpMenus(bar, { opening }) {
         return;
       default: {
         // Enter and Space choose the command, as a button's click.
-        if (event.key.length !== 1 || event.key === ' ' || event.ctrlKey || event.altKey || event.metaKey)
-          return;
+        if (event.key.length !== 1 || event.key === ' ' || event.ctrlKey || event.altKey || event.metaKey) return;
         const letter = event.key.toLowerCase();
         const next = [...items.slice(at + 1), ...items.slice(0, at + 1)].find((i) =>
-          i.textContent.trim().toLowerCase().startsWith(letter));
+          i.textContent.trim().toLowerCase().startsWith(letter),
+        );
         next?.focus();
       }
     }

@@ -88,9 +88,7 @@ export function setUpTuneTools(page) {
   function askOptions(name, voices) {
     const box = $('importBox');
     $('importFile').textContent = name;
-    $('importVoice').replaceChildren(
-      ...voices.map((voice, i) => new Option(voice.label, i)),
-    );
+    $('importVoice').replaceChildren(...voices.map((voice, i) => new Option(voice.label, i)));
     page.letGoAll();
     box.returnValue = '';
     box.showModal();
@@ -118,8 +116,7 @@ export function setUpTuneTools(page) {
   $('importTruncateLabel').textContent = importChoices.truncateLabel;
   Object.assign($('importSemitones'), { min: -maxTranspose, max: maxTranspose });
   // The semitones count only when chosen.
-  const followTransposition = () =>
-    ($('importSemitones').disabled = !$('importBy').checked);
+  const followTransposition = () => ($('importSemitones').disabled = !$('importBy').checked);
   for (const radio of document.querySelectorAll('input[name="transposition"]'))
     radio.addEventListener('change', followTransposition);
   followTransposition();
@@ -151,19 +148,24 @@ export function setUpTuneTools(page) {
   }
 
   // The tests and measurements count what the tools finished, whichever way.
-  const counted = (tool) => async (...args) => {
-    try {
-      return await tool(...args);
-    } finally {
-      ++window.korvel.toolsDone;
-    }
-  };
+  const counted =
+    (tool) =>
+    async (...args) => {
+      try {
+        return await tool(...args);
+      } finally {
+        ++window.korvel.toolsDone;
+      }
+    };
 
   async function importFile(file) {
     const bytes = await file
       .slice(0, maxMidiBytes + 1)
       .arrayBuffer()
-      .then((buffer) => new Uint8Array(buffer), () => null);
+      .then(
+        (buffer) => new Uint8Array(buffer),
+        () => null,
+      );
     if (!bytes) return cantImport(file.name, 'the browser could not read the file');
     if (bytes.length > maxMidiBytes)
       return cantImport(

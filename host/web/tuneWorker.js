@@ -35,9 +35,14 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
     case 'import': {
       const { track, channel, transpose, fit, truncate } = request.options;
       const ok = withString(request.name, (name) =>
-        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate));
+        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate),
+      );
       const result = outcome(ok);
-      return { ...result, warnings: JSON.parse(text(kit._korvel_importWarnings())), report: text(kit._korvel_importReport()) };
+      return {
+        ...result,
+        warnings: JSON.parse(text(kit._korvel_importWarnings())),
+        report: text(kit._korvel_importReport()),
+      };
     }
     case 'wave':
     case 'midi': {

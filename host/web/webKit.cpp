@@ -16,7 +16,6 @@
 #include "frontend/soundQueue.h"
 #include "frontend/statusText.h"
 #include "host/web/exchange.h"
-#include "host/web/jsonWriter.h"
 #include "host/web/pageSession.h"
 #include "model/script.h"
 
@@ -25,7 +24,6 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace korvel::web {
@@ -123,27 +121,10 @@ int outcomeOf(FileResult result) {
     return static_cast<int>(lastResult.outcome);
 }
 
-TuneOrigin originOf(int fromClipboard) {
-    return fromClipboard ? TuneOrigin::Clipboard : TuneOrigin::File;
-}
-
-// The help's text split into its lines and their cells (tab-separated).
-std::string keyboardHelpRows() {
-    const std::string text = keyboardHelpText(Edition::Web);
-    JsonWriter json;
-    json.beginArray();
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = std::min(text.find('\n', start), text.size());
-        json.beginArray();
-        for (size_t cell = start; cell <= end;) {
-            const size_t tab = std::min(text.find('\t', cell), end);
-            json.value(std::string_view(text).substr(cell, tab - cell));
-            cell = tab + 1;
-        }
-        json.endArray();
-        start = end + 1;
-    }
-    return json.endArray().take();
+// The page's origin: a TuneOrigin.
+TuneOrigin originOf(int origin) {
+    return origin == static_cast<int>(TuneOrigin::Clipboard) ? TuneOrigin::Clipboard
+                                                             : TuneOrigin::File;
 }
 
 KeyId keyOf(int key) {
@@ -184,16 +165,16 @@ EMSCRIPTEN_KEEPALIVE void korvel_reset() {
     session.reset();
 }
 
-// The input's bytes as a script from a file called name (fromClipboard 0) or
-// the clipboard (1), in place of the tune; returns the FileOutcome, with its
+// The input's bytes as a script from a file called name or the clipboard (origin, a
+// TuneOrigin), in place of the tune; returns the FileOutcome, with its
 // message in korvel_message or, when loaded, what to tell in korvel_notice.
-EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name, int fromClipboard) {
-    return web::outcomeOf(session.loadScript(web::input().data(), web::input().size(), name,
-                                             web::originOf(fromClipboard)));
+EMSCRIPTEN_KEEPALIVE int korvel_loadScript(const char* name, int origin) {
+    return web::outcomeOf(
+        session.loadScript(web::input().data(), web::input().size(), name, web::originOf(origin)));
 }
 // A script longer than the loader reads, refused before it enters the module.
-EMSCRIPTEN_KEEPALIVE int korvel_scriptTooLarge(const char* name, int fromClipboard) {
-    return web::outcomeOf(scriptTooLarge(web::originOf(fromClipboard), name));
+EMSCRIPTEN_KEEPALIVE int korvel_scriptTooLarge(const char* name, int origin) {
+    return web::outcomeOf(scriptTooLarge(web::originOf(origin), name));
 }
 EMSCRIPTEN_KEEPALIVE int korvel_openFailed(const char* name, const char* reason) {
     return web::outcomeOf(cantOpen(name, reason));
@@ -233,7 +214,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_status() {
 }
 // The keyboard table: the kit key a PC key plays (-1: none), by the key event's
 // key value ("7", "b", "@", " ", "Backspace") and whether Ctrl, Alt or Meta
-// is down; legends and help.
+// is down. The keys' legends and the help are in boundary.js.
 EMSCRIPTEN_KEEPALIVE int korvel_kitKeyForPcKey(const char* keyValue, int commandHeld) {
     const std::string value = keyValue;
     char character = '\0';
@@ -245,17 +226,6 @@ EMSCRIPTEN_KEEPALIVE int korvel_kitKeyForPcKey(const char* keyValue, int command
         character = escapeCharacter;
     const auto key = kitKeyForPcKey(character, character, commandHeld != 0);
     return key ? static_cast<int>(*key) : -1;
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_keyLegend(int key) {
-    return keyLegend(web::keyOf(key));
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_pcKeyName(int key) {
-    return pcKeyName(web::keyOf(key));
-}
-// Help's keyboard lines as JSON, a line an array: a key and what it does,
-// or one sentence.
-EMSCRIPTEN_KEEPALIVE const char* korvel_keyboardHelp() {
-    return web::handBack(web::keyboardHelpRows());
 }
 
 // Sound: count samples (at most 4096) for the worklet; whether the sound was

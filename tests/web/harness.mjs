@@ -39,10 +39,11 @@ export async function serve(site, isolated = false) {
   return Object.assign(served, {
     server,
     origin: `http://127.0.0.1:${port}`,
-    stop: () => new Promise((resolve) => {
-      server.close(resolve);
-      server.closeAllConnections();
-    }),
+    stop: () =>
+      new Promise((resolve) => {
+        server.close(resolve);
+        server.closeAllConnections();
+      }),
     start: () => listen(port),
   });
 }

@@ -19,8 +19,20 @@ const end = [0, 0xff, 0x2f, 0];
 
 // A format-1 file of the given tracks' events, 480 ticks a crotchet.
 function midiFile(tracks) {
-  const chunks = tracks.map((events) => [...Buffer.from('MTrk'), ...big(events.length + end.length, 4), ...events, ...end]);
-  return Buffer.from([...Buffer.from('MThd'), ...big(6, 4), ...big(1, 2), ...big(tracks.length, 2), ...big(480, 2), ...chunks.flat()]);
+  const chunks = tracks.map((events) => [
+    ...Buffer.from('MTrk'),
+    ...big(events.length + end.length, 4),
+    ...events,
+    ...end,
+  ]);
+  return Buffer.from([
+    ...Buffer.from('MThd'),
+    ...big(6, 4),
+    ...big(1, 2),
+    ...big(tracks.length, 2),
+    ...big(480, 2),
+    ...chunks.flat(),
+  ]);
 }
 
 // A tune in a named track and a bass line in another, on channels 1 and 2.

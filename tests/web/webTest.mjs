@@ -48,7 +48,13 @@ async function open(fragment = '', { origin = web.origin, viewport = desktop } =
 const reading = (page) => page.$eval('#reading', (p) => p.textContent);
 const status = (page) => page.$eval('#status', (p) => p.textContent);
 const message = (page) => page.$eval('#message[open] p', (p) => p.textContent);
-const keysDown = (page) => page.$$eval('.key.down', (keys) => keys.map((k) => k.textContent).sort().join());
+const keysDown = (page) =>
+  page.$$eval('.key.down', (keys) =>
+    keys
+      .map((k) => k.textContent)
+      .sort()
+      .join(),
+  );
 const keyCentre = (page, legend) =>
   page.$$eval(
     '.key',
@@ -218,10 +224,11 @@ async function watchStalls(page) {
   return async () => {
     clearInterval(timer);
     const inPage = await page.evaluate(
-      () => new Promise((resolve) => {
-        window.stallWatch.onmessage = ({ data }) => resolve(data);
-        window.stallWatch.postMessage(0);
-      }),
+      () =>
+        new Promise((resolve) => {
+          window.stallWatch.onmessage = ({ data }) => resolve(data);
+          window.stallWatch.postMessage(0);
+        }),
     );
     await page.evaluate(() => window.stallWatch.terminate());
     return Math.round(Math.max(worst, inPage));
@@ -243,11 +250,13 @@ async function playedWithoutStalls(page, count, { prepare = async () => {}, play
       return played;
     }
     retries += 1;
-    console.log(`# retry ${retries}: ${what} had ${breaks} breaks while the machine stalled for ${worst} ms; playing again`);
+    console.log(
+      `# retry ${retries}: ${what} had ${breaks} breaks while the machine stalled for ${worst} ms; playing again`,
+    );
   }
 }
 
-test("a tune plays from the worklet exactly as korvel-cli renders it, with no break", async () => {
+test('a tune plays from the worklet exactly as korvel-cli renders it, with no break', async () => {
   const page = await open();
   const count = 22050 * 3;
   await load(page, tuneFile);
@@ -264,7 +273,7 @@ test("a tune plays from the worklet exactly as korvel-cli renders it, with no br
   });
   assert.equal(report.samples.length, count);
   const first = report.samples.findIndex((v, i) => v !== rendered[i]);
-    assert.equal(first, -1, `first differing sample: ${first}`);
+  assert.equal(first, -1, `first differing sample: ${first}`);
   assert.equal(report.breaks, 0);
 });
 
@@ -418,7 +427,10 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
   for (const key of ['c', 'x', 'z', 'b', '/']) await page.keyboard.press(key);
   assert.deepEqual((await kinds(page)).slice(0, 5), ['note', 'note', 'note', 'note', 'end']);
-  assert.deepEqual(await page.$$eval('#steps tbody tr', (rows) => rows.slice(0, 4).map((r) => r.cells[4].textContent.slice(0, 2))), ['E4', 'D4', 'C4', 'G4']);
+  assert.deepEqual(
+    await page.$$eval('#steps tbody tr', (rows) => rows.slice(0, 4).map((r) => r.cells[4].textContent.slice(0, 2))),
+    ['E4', 'D4', 'C4', 'G4'],
+  );
   assert.equal(await page.$eval('#checks', (list) => list.children.length), 0);
 
   const downloaded = await downloadsOf(page, 'editor');
@@ -481,7 +493,9 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   // the key an AZERTY keyboard labels Z, where QWERTY has W, undoes.
   await page.click('#step0c0');
   await page.$eval('#steps', (grid) =>
-    grid.dispatchEvent(new KeyboardEvent('keydown', { key: 'z', code: 'KeyW', ctrlKey: true, bubbles: true, cancelable: true })),
+    grid.dispatchEvent(
+      new KeyboardEvent('keydown', { key: 'z', code: 'KeyW', ctrlKey: true, bubbles: true, cancelable: true }),
+    ),
   );
   assert.equal(await shareText(page), tune);
 
@@ -505,9 +519,14 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   assert.equal(await page.$eval('#record', (button) => button.getAttribute('aria-pressed')), 'false');
   // The two notes, a rest between them where the machine was slow to press the next key.
   const recorded = await page.$$eval('#steps tbody tr', (rows) =>
-    rows.slice(8, 11).map((r) => [r.cells[2].textContent, r.cells[4].textContent]));
+    rows.slice(8, 11).map((r) => [r.cells[2].textContent, r.cells[4].textContent]),
+  );
   const notes = recorded.filter(([kind]) => kind !== 'rest');
-  assert.deepEqual(notes.slice(0, 2).map(([kind]) => kind), ['note', 'note'], JSON.stringify(recorded));
+  assert.deepEqual(
+    notes.slice(0, 2).map(([kind]) => kind),
+    ['note', 'note'],
+    JSON.stringify(recorded),
+  );
   assert.notEqual(notes[0][1], notes[1][1]);
 });
 
@@ -521,7 +540,9 @@ async function downloadsOf(page, name) {
   return async (file) => {
     const whole = path.join(folder, file);
     const done = () =>
-      fs.existsSync(whole) && fs.statSync(whole).size > 0 && !fs.readdirSync(folder).some((f) => f.endsWith('.crdownload'));
+      fs.existsSync(whole) &&
+      fs.statSync(whole).size > 0 &&
+      !fs.readdirSync(folder).some((f) => f.endsWith('.crdownload'));
     for (let i = 0; i < 200 && !done(); ++i) await new Promise((r) => setTimeout(r, 50));
     return fs.readFileSync(whole);
   };
@@ -570,7 +591,10 @@ test("an example, a MIDI file imported with chosen options, and both exports giv
   await page.keyboard.press('Escape');
   await page.keyboard.type('0000@0014W');
   await choose(page, 'file', 'save');
-  assert.match((await downloaded('ode-to-joy-changed.dat')).toString('latin1'), /^KORVEL Ode to Joy \(changed\)\nStarts at 014,/);
+  assert.match(
+    (await downloaded('ode-to-joy-changed.dat')).toString('latin1'),
+    /^KORVEL Ode to Joy \(changed\)\nStarts at 014,/,
+  );
 
   // The second track, down five semitones, notes out of reach moved by octaves.
   const song = path.join(scratch, 'song.mid');
@@ -588,7 +612,10 @@ test("an example, a MIDI file imported with chosen options, and both exports giv
   execFileSync(cli, ['import', song, '-o', script, '--track', '2', '--transpose', '-5', '--fit'], { stdio: 'pipe' });
   const imported = await page.evaluate(() => Array.from(window.korvel.lastImport.script));
   assert.ok(Buffer.from(imported).equals(fs.readFileSync(script)));
-  assert.match(await page.$eval('#reportBox[open] #reportWarnings', (w) => w.textContent), /^Warning: 1 note was moved by octaves/);
+  assert.match(
+    await page.$eval('#reportBox[open] #reportWarnings', (w) => w.textContent),
+    /^Warning: 1 note was moved by octaves/,
+  );
   assert.match(await page.$eval('#reportBox table', (t) => t.textContent), /^voicetrack 2 \("Flute"\)/);
   await page.keyboard.press('Escape');
   await exportsMatch('song', script);
@@ -635,7 +662,10 @@ test('the menus answer the keyboard, keep it from the kit while open, and give t
   assert.equal(await page.$eval('#exampleItems', (m) => m.hidden), true);
   assert.equal(await keys('ArrowRight', 'ArrowLeft'), 'examples');
   assert.equal(await keys('ArrowLeft'), 'keyboard'); // Help, the menu before File
-  assert.equal(await keys('ArrowRight', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'End'), 'Twinkle, Twinkle, Little Star');
+  assert.equal(
+    await keys('ArrowRight', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'End'),
+    'Twinkle, Twinkle, Little Star',
+  );
   assert.equal(await keys('Enter'), 'fileMenu');
   assert.equal(await noteText(page), 'Tune loaded from Twinkle, Twinkle, Little Star: press RUN to play.');
   assert.equal(await page.$$eval('[role="menu"]:not([hidden])', (open) => open.length), 0);
@@ -678,13 +708,15 @@ test('the menus answer the keyboard, keep it from the kit while open, and give t
     const onTop = document.elementFromPoint(header.x + header.width / 2, header.y + header.height / 2).tagName;
     // Each length's bar below its digits' baseline, the bottom of an empty inline block beside them.
     const lengths = [...grid.tBodies[0].rows].filter((row) => row.cells[5].textContent);
-    const below = lengths.length > 30 && lengths.every((row) => {
-      const probe = Object.assign(document.createElement('span'), { style: 'display: inline-block' });
-      row.cells[5].firstChild.append(probe);
-      const baseline = probe.getBoundingClientRect().bottom;
-      probe.remove();
-      return row.querySelector('.bar').getBoundingClientRect().top >= baseline + 1;
-    });
+    const below =
+      lengths.length > 30 &&
+      lengths.every((row) => {
+        const probe = Object.assign(document.createElement('span'), { style: 'display: inline-block' });
+        row.cells[5].firstChild.append(probe);
+        const baseline = probe.getBoundingClientRect().bottom;
+        probe.remove();
+        return row.querySelector('.bar').getBoundingClientRect().top >= baseline + 1;
+      });
     return { onTop, below };
   });
   assert.deepEqual(drawn, { onTop: 'TH', below: true });
@@ -695,11 +727,14 @@ test('a damaged MIDI file, dropped on the page, or a song too long for memory le
   await openExample(page, 'frere-jacques.dat');
   const tune = await shareText(page);
   // Dropped, a file that begins as a MIDI file is imported, whatever its name.
-  await page.evaluate((bytes) => {
-    const files = new DataTransfer();
-    files.items.add(new File([new Uint8Array(bytes)], 'bad.dat'));
-    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
-  }, Array.from(smallSong().subarray(0, 20)));
+  await page.evaluate(
+    (bytes) => {
+      const files = new DataTransfer();
+      files.items.add(new File([new Uint8Array(bytes)], 'bad.dat'));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
+    },
+    Array.from(smallSong().subarray(0, 20)),
+  );
   await page.waitForSelector('#message[open]');
   assert.equal(
     await message(page),
@@ -791,10 +826,16 @@ test('without sound, or while the browser suspends it, a tune plays on in time; 
 
 test('an accessibility checker finds nothing amiss; Help holds the walk-through; About fetches its pictures on opening', async () => {
   const page = await open();
-  const fetched = await page.evaluate(() => performance.getEntriesByType('resource').map((e) => e.name).join());
+  const fetched = await page.evaluate(() =>
+    performance
+      .getEntriesByType('resource')
+      .map((e) => e.name)
+      .join(),
+  );
   assert.doesNotMatch(fetched, /boy|logo/);
   await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
-  const findings = () => page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id} ${v.nodes[0].target}`));
+  const findings = () =>
+    page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id} ${v.nodes[0].target}`));
   assert.deepEqual(await findings(), []);
   await choose(page, 'view', 'editorToggle');
   await page.click('#step2c3');
@@ -807,7 +848,10 @@ test('an accessibility checker finds nothing amiss; Help holds the walk-through;
   const walkThrough = fs.readFileSync(new URL('../../resources/help/firstTune.html', import.meta.url), 'utf8');
   assert.equal(await page.$eval('#helpBox[open] h2', (h) => h.textContent), walkThrough.match(/<h2>(.*?)</)[1]);
   // It says what keeps the tune, and that Undo brings it back after Reset, as it does.
-  assert.match(await page.$eval('#helpBox', (box) => box.textContent.replace(/\s+/g, ' ')), /keeps it in the browser for your next visit\. Reset clears the memory, and Edit > Undo brings the tune back\./);
+  assert.match(
+    await page.$eval('#helpBox', (box) => box.textContent.replace(/\s+/g, ' ')),
+    /keeps it in the browser for your next visit\. Reset clears the memory, and Edit > Undo brings the tune back\./,
+  );
   assert.deepEqual(await findings(), []);
   await page.keyboard.press('Escape');
   await choose(page, 'help', 'about');
