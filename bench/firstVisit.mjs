@@ -39,7 +39,10 @@ const lines = [
 const throughput = (500 * 1000 * 0.8) / 8; // bytes a second
 const cpuSlowdown = 4;
 const screens = [
-  { name: 'phone 375x667', viewport: { width: 375, height: 667, isMobile: true, hasTouch: true, deviceScaleFactor: 2 } },
+  {
+    name: 'phone 375x667',
+    viewport: { width: 375, height: 667, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+  },
   { name: 'desktop 1280x800', viewport: { width: 1280, height: 800 } },
 ];
 const quietMs = 2000;
@@ -91,10 +94,11 @@ async function serveCompressed(site) {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   served.origin = `http://127.0.0.1:${server.address().port}`;
   served.site = site;
-  served.close = () => new Promise((resolve) => {
-    server.close(resolve);
-    server.closeAllConnections();
-  });
+  served.close = () =>
+    new Promise((resolve) => {
+      server.close(resolve);
+      server.closeAllConnections();
+    });
   return served;
 }
 
@@ -125,7 +129,12 @@ function watchLoading(screenWidth) {
   requestAnimationFrame(everyFrame);
   setInterval(look, 20);
   document.addEventListener('readystatechange', look);
-  new MutationObserver(look).observe(document, { subtree: true, childList: true, characterData: true, attributes: true });
+  new MutationObserver(look).observe(document, {
+    subtree: true,
+    childList: true,
+    characterData: true,
+    attributes: true,
+  });
 }
 
 async function weigh(browser, served, scale) {
@@ -136,7 +145,10 @@ async function weigh(browser, served, scale) {
   const pageFetched = new Map(); // file -> times the page itself asked the network
   page.on('requestfinished', (request) => {
     if (request.response()?.fromCache()) return;
-    const name = path.relative(served.site, path.join(served.site, decodeURIComponent(new URL(request.url()).pathname)));
+    const name = path.relative(
+      served.site,
+      path.join(served.site, decodeURIComponent(new URL(request.url()).pathname)),
+    );
     const file = name === '' ? 'index.html' : name;
     pageFetched.set(file, (pageFetched.get(file) ?? 0) + 1);
   });
@@ -212,7 +224,8 @@ try {
     const row = { site: path.basename(site) || site };
     for (const scale of [1, 2]) row[`ratio ${scale}`] = await weigh(chromium.browser, served, scale);
     for (const line of lines)
-      for (const screen of screens) row[`${line.name} | ${screen.name}`] = await visitSlowly(chromium.browser, served, screen, line);
+      for (const screen of screens)
+        row[`${line.name} | ${screen.name}`] = await visitSlowly(chromium.browser, served, screen, line);
     rows.push(row);
     await served.close();
   }
@@ -230,7 +243,10 @@ for (const scale of [1, 2]) {
 for (const line of lines)
   for (const screen of screens) {
     const key = `${line.name} | ${screen.name}`;
-    table.push([`first key to LED, ${line.name}, ${cpuSlowdown}x CPU, ${screen.name}`, ...rows.map((row) => seconds(row[key].ledAt))]);
+    table.push([
+      `first key to LED, ${line.name}, ${cpuSlowdown}x CPU, ${screen.name}`,
+      ...rows.map((row) => seconds(row[key].ledAt)),
+    ]);
     table.push([`  sideways overflow while loading`, ...rows.map((row) => overflowText(row[key]))]);
   }
 const widths = table[0].map((_, column) => Math.max(...table.map((cells) => cells[column].length)));

@@ -149,7 +149,10 @@ export function arrangeBoard(page) {
       fit();
       $('loading').remove();
       $('fit').removeAttribute('aria-busy');
-      return $('board').querySelector('img').decode().catch(() => {});
+      return $('board')
+        .querySelector('img')
+        .decode()
+        .catch(() => {});
     },
   };
 }

@@ -43,7 +43,9 @@ export function setUpOffline(notice, { shown }) {
   // Once the page has loaded: the worker then keeps what the page fetched
   // rather than fetching it again, and fetches the rest meanwhile.
   const loaded =
-    document.readyState === 'complete' ? Promise.resolve() : new Promise((resolve) => addEventListener('load', resolve, { once: true }));
+    document.readyState === 'complete'
+      ? Promise.resolve()
+      : new Promise((resolve) => addEventListener('load', resolve, { once: true }));
   loaded
     .then(() => workers.register('serviceWorker.js'))
     .then((registered) => {

@@ -74,11 +74,18 @@ const status = (tab) => tab.$eval('#status', (p) => p.textContent);
 test('installed on the first visit, the page loads and plays with the server gone', async () => {
   page = await open();
   // The board says it is loading only until the keys answer.
-  assert.deepEqual(await page.$eval('#fit', (fit) => [fit.getAttribute('aria-busy'), !!fit.querySelector('#loading')]), [null, false]);
+  assert.deepEqual(
+    await page.$eval('#fit', (fit) => [fit.getAttribute('aria-busy'), !!fit.querySelector('#loading')]),
+    [null, false],
+  );
   await page.waitForFunction(() => navigator.serviceWorker.controller?.state === 'activated');
   assert.deepEqual(await cachesOf(page), { [cacheName(version)]: siteFiles });
   // The offline copy took what the page had fetched rather than fetching it again.
-  assert.deepEqual([...requested].filter(([, times]) => times > 1), [], 'files fetched twice');
+  assert.deepEqual(
+    [...requested].filter(([, times]) => times > 1),
+    [],
+    'files fetched twice',
+  );
   // What the browser needs to offer it for a home screen or a desktop.
   const devTools = await page.createCDPSession();
   assert.deepEqual((await devTools.send('Page.getAppManifest')).errors, []);
