@@ -134,6 +134,7 @@ export function arrangeBoard(page) {
   }
   matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
   addEventListener('resize', fit);
+  $('keys').style.setProperty('--keypad-in-board', `${-keypadLeft}px ${-keypadTop}px`);
   fit();
 
   return {
