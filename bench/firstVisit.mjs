@@ -12,7 +12,8 @@
 //   key->LED: from navigation to the first press of a PC key that reaches
 //             the LED (pressed every 100 ms from the start), on a slow line
 //             with the processor slowed 4x; the page at 375x667 as a phone
-//             and at 1280x800.
+//             and at 1280x800; the median of three visits, as other work on
+//             the machine moves each one.
 //   overflow: the widest the page ever was beyond the screen while loading
 //             (document.scrollingElement.scrollWidth beyond the window, which
 //             a phone's browser widens to the content).
@@ -46,6 +47,7 @@ const screens = [
   { name: 'desktop 1280x800', viewport: { width: 1280, height: 800 } },
 ];
 const quietMs = 2000;
+const slowVisits = 3;
 const longestVisit = 60000;
 
 const types = {
@@ -224,8 +226,14 @@ try {
     const row = { site: path.basename(site) || site };
     for (const scale of [1, 2]) row[`ratio ${scale}`] = await weigh(chromium.browser, served, scale);
     for (const line of lines)
-      for (const screen of screens)
-        row[`${line.name} | ${screen.name}`] = await visitSlowly(chromium.browser, served, screen, line);
+      for (const screen of screens) {
+        const visits = [];
+        for (let i = 0; i < slowVisits; ++i) visits.push(await visitSlowly(chromium.browser, served, screen, line));
+        // The median first key, and the widest overflow of any visit.
+        visits.sort((a, b) => (a.ledAt ?? Infinity) - (b.ledAt ?? Infinity));
+        const widest = visits.reduce((a, b) => (b.overflow > a.overflow ? b : a));
+        row[`${line.name} | ${screen.name}`] = { ...widest, ledAt: visits[Math.floor(slowVisits / 2)].ledAt };
+      }
     rows.push(row);
     await served.close();
   }
