@@ -49,7 +49,7 @@ try {
         ? 'wasm'
         : name.endsWith('.js')
           ? 'javascript'
-          : name.endsWith('.png')
+          : /\.(png|webp)$/.test(name)
             ? 'artwork'
             : 'page';
       byKind[kind] += size;

@@ -1,6 +1,9 @@
 // The board: the LED's cells and the keys over the board's picture, placed
 // from the board's layout (resources/panelLayout.h, by boundary.js), and the board fitted to the
-// window or shown at a zoom of its own.
+// window or shown at a zoom of its own. The board is arranged from the layout
+// alone, before the kit's module has loaded, so that the first paint already
+// fits the screen; its picture is fetched once the keys answer, as it would
+// otherwise take the line from the kit's code on a slow one.
 import { board as layout } from './boundary.js';
 
 const $ = (id) => document.getElementById(id);
@@ -69,7 +72,13 @@ export function setUpBoard(page) {
   page.afterEachCall(() => {
     buttons.forEach((button, k) => button.classList.toggle('down', !!kit._korvel_held(k)));
   });
+  return { buttons, refresh };
+}
 
+// Fits the board to the window (or shows it at the zoom chosen), now and as
+// the window changes. page: the tune editor (page.editor) once it is set up.
+export function arrangeBoard(page) {
+  const { x: keypadLeft, y: keypadTop } = keypad;
   // The page fits the screen's own viewport: a mobile browser widens innerWidth
   // to content that overflows. With touch, keys smaller than a fingertip leave
   // the board: its top, with the LED, shown beside or above a larger keypad.
@@ -104,6 +113,7 @@ export function setUpBoard(page) {
   }
 
   let zoom = 'fit';
+  let pictureWanted = false;
   function fit() {
     document.querySelector('main').classList.toggle('beside', !!besidePanel());
     const { board, cut, keys, x, y } = arrange(zoom);
@@ -118,19 +128,32 @@ export function setUpBoard(page) {
     // The double-size art wherever the screen shows more than the single size has.
     const sharp = devicePixelRatio * Math.max(board, keys) > 1;
     $('fit').classList.toggle('sharp', sharp);
-    const pictures = sharp ? 'art/base@2x.png 2x' : 'art/base.png 1x, art/base@2x.png 2x';
-    if (picture.srcset !== pictures) picture.srcset = pictures;
+    $('fit').classList.add('arranged');
+    const pictures = sharp ? 'art/base@2x.webp 2x' : 'art/base.webp 1x, art/base@2x.webp 2x';
+    if (pictureWanted && picture.srcset !== pictures) picture.srcset = pictures;
   }
   matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
   addEventListener('resize', fit);
+  $('keys').style.setProperty('--keypad-in-board', `${-keypadLeft}px ${-keypadTop}px`);
+  fit();
 
   return {
-    buttons,
-    refresh,
     fit,
     zoomTo(choice) {
       zoom = choice;
       fit();
+    },
+    // The kit answers: no more word of loading, and the board's picture,
+    // which the returned promise waits for (whether it came or not).
+    boardReady() {
+      pictureWanted = true;
+      fit();
+      $('loading').remove();
+      $('fit').removeAttribute('aria-busy');
+      return $('board')
+        .querySelector('img')
+        .decode()
+        .catch(() => {});
     },
   };
 }

@@ -12,7 +12,7 @@ import createKitModule from './korvelKit.js';
 import { kitMemory } from './kitMemory.js';
 import { kitCalls } from './kitCalls.js';
 import { setUpSound } from './sound.js';
-import { setUpBoard } from './board.js';
+import { arrangeBoard, setUpBoard } from './board.js';
 import { setUpKeys } from './keys.js';
 import { setUpDialogs } from './dialogs.js';
 import { tuneNames } from './tuneNames.js';
@@ -24,9 +24,29 @@ import { setUpTuneTools } from './tuneTools.js';
 import { setUpEditorPanel } from './editorPanel.js';
 import { setUpOffline } from './offline.js';
 
-const kit = await createKitModule();
-const page = { kit, memory: kitMemory(kit), clipboardTrouble, ...kitCalls() };
+const page = { clipboardTrouble, ...kitCalls() };
 const add = (part) => Object.assign(page, part);
+
+// The board fitted to the screen and the menus working before the kit's
+// module has loaded; until it has, the board says so, and so does a command
+// chosen meanwhile.
+add(arrangeBoard(page));
+// An open menu takes the keyboard, so a PC key's release would never arrive.
+add({ menus: setUpMenus(document.querySelector('.menus'), { opening: () => page.letGoAll?.() }) });
+const menuBar = document.querySelector('.menus');
+const loadingNote = document.getElementById('note');
+const stillLoading = 'The kit is still loading: choose it again in a moment.';
+function tooSoon(event) {
+  if (!event.target.closest('[role^="menuitem"]:not([aria-haspopup])')) return;
+  event.stopImmediatePropagation();
+  loadingNote.textContent = stillLoading;
+}
+menuBar.addEventListener('click', tooSoon, true);
+
+const kit = await createKitModule();
+add({ kit, memory: kitMemory(kit) });
+menuBar.removeEventListener('click', tooSoon, true);
+if (loadingNote.textContent === stillLoading) loadingNote.textContent = '';
 
 // The sound first: the board shows what its pull changed.
 add(setUpSound(page));
@@ -37,8 +57,6 @@ add({ tune: tuneNames(page) });
 add(setUpShare(page));
 add(setUpFiles(page));
 const { showZoom } = setUpCommands(page);
-// An open menu takes the keyboard, so a PC key's release would never arrive.
-add({ menus: setUpMenus(document.querySelector('.menus'), { opening: page.letGoAll }) });
 add({ tools: setUpTuneTools(page) });
 
 // ---- Start: the clock from the local time, then kept by elapsed time ----
@@ -77,7 +95,9 @@ addEventListener('hashchange', page.openLink);
 showZoom();
 page.refresh();
 page.openLink();
-setUpOffline(document.getElementById('update'), { shown: page.fit });
+// The offline copy once the page has what it shows, so that it takes that
+// rather than fetching it again alongside.
+page.boardReady().then(() => setUpOffline(document.getElementById('update'), { shown: page.fit }));
 
 // For tests and measurements: the files read and the tools finished so far,
 // and the sound's own hooks.

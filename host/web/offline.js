@@ -40,8 +40,14 @@ export function setUpOffline(notice, { shown }) {
     });
   }
 
-  workers
-    .register('serviceWorker.js')
+  // Once the page has loaded: the worker then keeps what the page fetched
+  // rather than fetching it again, and fetches the rest meanwhile.
+  const loaded =
+    document.readyState === 'complete'
+      ? Promise.resolve()
+      : new Promise((resolve) => addEventListener('load', resolve, { once: true }));
+  loaded
+    .then(() => workers.register('serviceWorker.js'))
     .then((registered) => {
       registration = registered;
       if (registration.waiting && workers.controller) offerNewVersion();

@@ -1,23 +1,20 @@
 // The tune tools of the web edition as C functions for the page's
-// JavaScript: the example tunes, what a file holds, a tune's names, and the
-// conversions korvel-cli makes (the command layer, frontend/commands), which
-// the page runs in a worker of their own (tuneWorker.js) so that a long one
-// never holds up the page. Structured answers come as JSON.
+// JavaScript: the conversions korvel-cli makes (the command layer,
+// frontend/commands), in a module of their own (korvelTools.wasm) that a
+// worker (tuneWorker.js) loads when a tool is first used, so that the board
+// never waits on loading them nor a long conversion on the page. Structured
+// answers come as JSON.
 #include "formats/midiFile.h"
 #include "formats/shareLink.h"
 #include "formats/tuneConvert.h"
 #include "frontend/commands/importChoices.h"
 #include "frontend/commands/tuneExporting.h"
-#include "frontend/commands/tuneFileKind.h"
 #include "frontend/commands/tuneImporting.h"
-#include "frontend/commands/tuneName.h"
-#include "host/web/examples.h"
 #include "host/web/exchange.h"
 #include "host/web/jsonWriter.h"
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,11 +22,6 @@ namespace korvel::web {
 namespace {
 
 using namespace formats;
-
-const Example& example(int index) {
-    return examples[std::clamp<size_t>(static_cast<size_t>(std::max(index, 0)), 0,
-                                       exampleCount - 1)];
-}
 
 // A MIDI file's voices, as the import dialog offers them.
 std::vector<VoiceChoice> voices;
@@ -69,13 +61,6 @@ std::string reportJson(const ImportReport& report) {
     return json.endArray().endObject().take();
 }
 
-// {"title": ..., "fileStem": ...}
-const char* handBackName(const TuneName& name) {
-    JsonWriter json;
-    json.beginObject().key("title").value(name.title).key("fileStem").value(name.fileStem);
-    return handBack(json.endObject().take());
-}
-
 // The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
 int exported(const TuneExport& made) {
     if (!made.fault().empty()) return convertedAs({}, made.fault());
@@ -98,51 +83,6 @@ using namespace korvel::formats;
 namespace web = korvel::web;
 
 extern "C" {
-
-EMSCRIPTEN_KEEPALIVE int korvel_exampleCount() {
-    return static_cast<int>(web::exampleCount);
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleName(int index) {
-    return web::example(index).fileName;
-}
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleScript(int index) {
-    return web::example(index).script;
-}
-EMSCRIPTEN_KEEPALIVE int korvel_exampleSize(int index) {
-    return static_cast<int>(web::example(index).size);
-}
-// The title the example's first line gives it, or its file name's stem.
-EMSCRIPTEN_KEEPALIVE const char* korvel_exampleTitle(int index) {
-    const web::Example& chosen = web::example(index);
-    return web::handBack(nameOfExample({chosen.script, chosen.size}, chosen.fileName).title);
-}
-
-// 1 when the input (a file's first bytes) is a MIDI file, 0 for a script.
-EMSCRIPTEN_KEEPALIVE int korvel_isMidiFile() {
-    return tuneFileKind(web::input()) == TuneFileKind::Midi;
-}
-
-// The names of the script in the input, from its first line and the name of
-// its file, or, for none (""), as an untitled tune's, as JSON.
-EMSCRIPTEN_KEEPALIVE const char* korvel_nameOfScript(const char* fileName) {
-    const std::string file = fileName;
-    return web::handBackName(
-        nameOfScript(web::input(), file.empty() ? untitledTune() : nameOfFile(file)));
-}
-
-// The names of a tune no file or script names, as JSON.
-EMSCRIPTEN_KEEPALIVE const char* korvel_untitledTune() {
-    return web::handBackName(untitledTune());
-}
-// The names of an example changed since it was loaded, as JSON.
-EMSCRIPTEN_KEEPALIVE const char* korvel_changedExample(const char* title, const char* fileStem) {
-    return web::handBackName(changedTune({title, fileStem, true}));
-}
-
-// Why a MIDI file larger than the import reads is refused.
-EMSCRIPTEN_KEEPALIVE const char* korvel_midiTooLarge() {
-    return web::handBack(midiTooLargeReason());
-}
 
 // The voices of the MIDI file in the input, or -1 with the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_midiVoices() {

@@ -18,11 +18,16 @@ export function setUpTuneTools(page) {
   let worker = null;
   let nextId = 0;
   const waiting = new Map(); // id -> resolve
+  // The tools' module comes when first asked for: until it has answered, a
+  // tool chosen says it is loading them.
+  let toolsAnswered = false;
+  const loadingTools = 'Loading the tune tools…';
 
   function convert(request, transfer = []) {
     if (!worker) {
       worker = new Worker('tuneWorker.js', { type: 'module' });
       worker.onmessage = ({ data }) => {
+        toolsAnswered = true;
         waiting.get(data.id)?.(data);
         waiting.delete(data.id);
         if (data.broken) {
@@ -40,9 +45,13 @@ export function setUpTuneTools(page) {
       };
     }
     const id = ++nextId;
+    const saying = !toolsAnswered && request.kind !== 'start';
+    if (saying) note(loadingTools, { lasting: true });
     return new Promise((resolve) => {
       waiting.set(id, resolve);
       worker.postMessage({ id, ...request }, transfer);
+    }).finally(() => {
+      if (saying && $('note').textContent === loadingTools) note('');
     });
   }
 

@@ -4,9 +4,9 @@
 // an export goes out as a Blob made here, as making one of megabytes takes
 // the thread that does it a tenth of a second.
 import { kitMemory } from './kitMemory.js';
-import createKitModule from './korvelKit.js';
+import createToolsModule from './korvelTools.js';
 
-const ready = createKitModule().then((kit) => ({ kit, ...kitMemory(kit) }));
+const ready = createToolsModule().then((kit) => ({ kit, ...kitMemory(kit) }));
 
 function convert({ kit, text, putInput, withString, handedBack }, request) {
   putInput(request.bytes);

@@ -20,6 +20,11 @@ export default [
       globals: { AudioWorkletProcessor: 'readonly', registerProcessor: 'readonly', sampleRate: 'readonly' },
     },
   },
+  // The build's own Node.js script, which writes the page's modules as one.
+  {
+    files: ['host/web/**/*.mjs'],
+    languageOptions: { globals: globals.node },
+  },
   // Node.js scripts that drive the page: what they hand it runs there, with
   // axe-core's axe once the accessibility checks have put it in.
   {

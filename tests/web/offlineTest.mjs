@@ -1,8 +1,8 @@
 // The web edition as an installed app in headless Chromium: the first visit
-// keeps every file of the site; with the server gone the page loads, plays a
-// tune from the audio worklet and opens a share link in a new tab; a new
-// version, found on the next visit with the server back, is offered in every
-// open tab and replaces the cache once the visitor takes it.
+// keeps every file of the site, fetching none twice; with the server gone the
+// page loads, plays a tune from the audio worklet and opens a share link in a
+// new tab; a new version, found on the next visit with the server back, is
+// offered in every open tab and replaces the cache once the visitor takes it.
 // Usage: node offlineTest.mjs SITE_DIR
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -36,8 +36,13 @@ for (const [file, from, to] of [
 
 let web, chromium, page;
 const pages = [];
+const requested = new Map(); // path -> times the server was asked for it
 before(async () => {
   web = await serve(served);
+  web.server.on('request', ({ url }) => {
+    const file = new URL(url, web.origin).pathname.replace(/\/$/, '/index.html');
+    requested.set(file, (requested.get(file) ?? 0) + 1);
+  });
   chromium = await launch();
 });
 after(async () => {
@@ -68,8 +73,19 @@ const status = (tab) => tab.$eval('#status', (p) => p.textContent);
 
 test('installed on the first visit, the page loads and plays with the server gone', async () => {
   page = await open();
+  // The board says it is loading only until the keys answer.
+  assert.deepEqual(
+    await page.$eval('#fit', (fit) => [fit.getAttribute('aria-busy'), !!fit.querySelector('#loading')]),
+    [null, false],
+  );
   await page.waitForFunction(() => navigator.serviceWorker.controller?.state === 'activated');
   assert.deepEqual(await cachesOf(page), { [cacheName(version)]: siteFiles });
+  // The offline copy took what the page had fetched rather than fetching it again.
+  assert.deepEqual(
+    [...requested].filter(([, times]) => times > 1),
+    [],
+    'files fetched twice',
+  );
   // What the browser needs to offer it for a home screen or a desktop.
   const devTools = await page.createCDPSession();
   assert.deepEqual((await devTools.send('Page.getAppManifest')).errors, []);
