@@ -8,6 +8,7 @@
 #include "formats/scriptText.h"
 #include "formats/tuneImport.h"
 #include "frontend/commands/importChoices.h"
+#include "frontend/commands/tuneName.h"
 #include "frontend/editor/tuneEditor.h"
 #include "frontend/editor/tuneReach.h"
 #include "frontend/editor/tuneSettings.h"
@@ -142,6 +143,7 @@ std::string limits() {
     json.beginObject().key("maxScriptBytes").value(maxScriptBytes);
     json.key("maxMidiBytes").value(formats::maxMidiBytes);
     json.key("maxTranspose").value(formats::maxTranspose);
+    json.key("fileHeadBytes").value(scriptHeadBytes);
     return json.endObject().take();
 }
 

@@ -2,7 +2,17 @@
 // clipboard.
 import { files, limits } from './boundary.js';
 
-const { maxScriptBytes } = limits;
+const { maxScriptBytes, fileHeadBytes } = limits;
+
+// The first count bytes of a file, or null when the browser could not read it.
+export const readStart = (file, count) =>
+  file
+    .slice(0, count)
+    .arrayBuffer()
+    .then(
+      (buffer) => new Uint8Array(buffer),
+      () => null,
+    );
 
 // Why the clipboard could not be used, in a visitor's words.
 export function clipboardTrouble(error) {
@@ -51,27 +61,14 @@ export function setUpFiles(page) {
   // A script is loaded; a MIDI file, whatever its name, is imported: the kit
   // tells which by the file's first bytes.
   async function openFile(file) {
-    const head = await file
-      .slice(0, 4)
-      .arrayBuffer()
-      .then(
-        (buffer) => new Uint8Array(buffer),
-        () => new Uint8Array(),
-      );
-    putInput(head);
+    putInput((await readStart(file, fileHeadBytes)) ?? new Uint8Array());
     if (kit._korvel_isMidiFile()) page.tools.importFile(file);
     else await loadFile(file);
   }
 
   async function loadFile(file) {
     // No more than the loader reads, and one byte more to tell a longer script.
-    const bytes = await file
-      .slice(0, maxScriptBytes + 1)
-      .arrayBuffer()
-      .then(
-        (buffer) => new Uint8Array(buffer),
-        () => null,
-      );
+    const bytes = await readStart(file, maxScriptBytes + 1);
     if (!bytes) cantOpen(file.name, 'The browser could not read the file');
     else if (loadScript(bytes, file.name)) tune.ofScript(bytes, file.name);
     ++window.korvel.filesRead;

@@ -3,6 +3,7 @@
 // (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
 // waits on a long one; the kit itself takes only the finished script.
 import { importChoices, limits } from './boundary.js';
+import { readStart } from './files.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -153,13 +154,7 @@ export function setUpTuneTools(page) {
     };
 
   async function importFile(file) {
-    const bytes = await file
-      .slice(0, maxMidiBytes + 1)
-      .arrayBuffer()
-      .then(
-        (buffer) => new Uint8Array(buffer),
-        () => null,
-      );
+    const bytes = await readStart(file, maxMidiBytes + 1);
     if (!bytes) return cantImport(file.name, 'the browser could not read the file');
     if (bytes.length > maxMidiBytes) return cantImport(file.name, text(kit._korvel_midiTooLarge()));
     const read = await convert({ kind: 'voices', bytes: bytes.slice() });
