@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace korvel::formats {
 
@@ -14,6 +15,16 @@ class ByteSink {
 
   protected:
     ~ByteSink() = default;
+};
+
+// Keeps the bytes in memory, for a file made whole before it goes anywhere.
+class StringSink final : public ByteSink {
+  public:
+    bool write(const void* data, size_t size) override {
+        bytes.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    std::string bytes;
 };
 
 } // namespace korvel::formats

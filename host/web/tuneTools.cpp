@@ -64,13 +64,7 @@ std::string reportJson(const ImportReport& report) {
 // The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
 int exported(const TuneExport& made) {
     if (!made.fault().empty()) return convertedAs({}, made.fault());
-    struct Buffer final : ByteSink {
-        bool write(const void* data, size_t size) override {
-            bytes.append(static_cast<const char*>(data), size);
-            return true;
-        }
-        std::string bytes;
-    } buffer;
+    StringSink buffer;
     if (!made.write(buffer)) return convertedAs({}, notPlayedAgainReason);
     return convertedAs(std::move(buffer.bytes), {}, made.question());
 }

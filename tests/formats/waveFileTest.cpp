@@ -41,15 +41,6 @@ TEST(WaveHeader, EvenDataHasNoPad) {
     EXPECT_EQ(le32(&h[40]), 4410u);
 }
 
-class StringSink final : public ByteSink {
-  public:
-    bool write(const void* bytes, size_t size) override {
-        text.append(static_cast<const char*>(bytes), size);
-        return true;
-    }
-    std::string text;
-};
-
 SampleSource giving(const std::string& samples) {
     return [samples](ByteSink& out) { return out.write(samples.data(), samples.size()); };
 }
@@ -58,7 +49,7 @@ TEST(WriteWave, HeaderDataAndPad) {
     StringSink out;
     ASSERT_TRUE(writeWave(out, 3, giving("\1\2\3")));
     const WaveHeader h = waveHeader(3);
-    EXPECT_EQ(out.text, std::string(h.begin(), h.end()) + std::string("\1\2\3\0", 4));
+    EXPECT_EQ(out.bytes, std::string(h.begin(), h.end()) + std::string("\1\2\3\0", 4));
 }
 
 // The header is out before the samples, so a count other than announced is a
@@ -70,7 +61,7 @@ TEST(WriteWave, FailsUnlessTheSamplesMatchTheAnnouncedLength) {
     }
     StringSink out;
     EXPECT_FALSE(writeWave(out, maxWaveDataBytes + 1, giving("")));
-    EXPECT_EQ(out.text, "");
+    EXPECT_EQ(out.bytes, "");
 }
 
 } // namespace

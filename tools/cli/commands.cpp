@@ -191,15 +191,6 @@ void printReport(const std::vector<ReportRow>& rows, std::FILE* out) {
                      row.value.c_str());
 }
 
-// A buffer for an export made whole before it is written.
-struct StringBytes final : ByteSink {
-    bool write(const void* data, size_t size) override {
-        bytes.append(static_cast<const char*>(data), size);
-        return true;
-    }
-    std::string bytes;
-};
-
 #if KORVEL_CLI_PLAYS
 // Counts the notes whose last sample has gone into the device's queue.
 class NoteCounter final : public SoundQueueListener {
@@ -348,7 +339,7 @@ int exportCommand(const std::string& script, const std::string& output) {
     if (!load(kit, script, &title) || !outputIsUsable(script, output, "script")) return exitFailure;
     const TuneExport exported = TuneExport::midi(kit, title);
     if (!tunePlayed(script, exported.run())) return exitFailure;
-    StringBytes bytes;
+    StringSink bytes;
     exported.write(bytes);
     return writeWhole(output, bytes.bytes) ? exitSuccess : exitFailure;
 }
