@@ -61,6 +61,7 @@ bool TuneEditor::sync() {
 
 void TuneEditor::rebuild() {
     reach_ = walkTune(session_.kit());
+    if (!holdsTune(session_.kit())) reach_.checks.clear(); // nothing to point out yet
     buildTuneRows(session_.kit(), reach_, rows_);
     ++revision_;
 }
@@ -156,40 +157,17 @@ EditorResult TuneEditor::key(const EditorKey& key, uint64_t nowMs) {
     case EditorKey::Insert: insertSteps(); break;
     case EditorKey::Delete: deleteSteps(); break;
     case EditorKey::Enter: playFromCursor(); break;
-    case EditorKey::Escape:
-        if (session_.kit().mode == KitMode::Playing) {
-            session_.hold(KeyId::Stop);
-            session_.letGo(KeyId::Stop);
-        } else {
-            anchor_ = cursor_;
-        }
-        break;
+    case EditorKey::Escape: stopOrDeselect(); break;
     }
     return result;
 }
 
 void TuneEditor::characterKey(char character, uint64_t nowMs, EditorResult& result) {
-    if (recorder_) {
-        if (const auto tone = pianoTone(octave_, character)) {
-            if (pianoHeld_ != tone) {
-                recordNoteOn(*tone, nowMs);
-                session_.audition(*tone, toneBufferBytes);
-                pianoHeld_ = tone;
-            }
-            return;
-        }
-    }
-    if (character == restKey) return writeAndMoveOn(restGroup(lengthFor(cursor_)));
+    if (recorder_ && pianoSemitone(character))
+        return pianoDown(pianoTone(octave_, character), nowMs);
+    if (character == restKey) return writeRest();
     if (character == endMarkerKey) return writeAndMoveOn(endMarkerGroup);
-    if (character == jumpKey) {
-        const uint32_t group = rows_[cursor_].kind == StepKind::Jump
-                                   ? rows_[cursor_].group
-                                   : jumpGroup(session_.kit().startAddress & addressMask);
-        writeRow(group);
-        column_ = EditColumn::Target;
-        digitsTyped_ = 0;
-        return;
-    }
+    if (character == jumpKey) return writeJump();
     const auto digit = hexValue(character);
     switch (column_) {
     case EditColumn::Digits:
@@ -199,14 +177,73 @@ void TuneEditor::characterKey(char character, uint64_t nowMs, EditorResult& resu
     case EditColumn::Note:
         if (character == downKey || character == upKey)
             return setOctave(octave_ + (character == upKey ? 1 : -1));
-        if (pianoSemitone(character)) return pianoKey(character);
+        if (pianoSemitone(character)) return pianoDown(pianoTone(octave_, character), nowMs);
         break;
     case EditColumn::Length:
-        if (character == downKey || character == upKey || (digit && *digit < 10))
-            return lengthKey(character);
+        if (character == downKey || character == upKey) return stepLength(character == upKey);
+        if (digit && *digit < 10) return setLength(commonUnits[*digit] - 1);
         break;
     }
     result.handled = false;
+}
+
+void TuneEditor::writeRest() {
+    writeAndMoveOn(restGroup(lengthFor(cursor_)));
+}
+
+void TuneEditor::writeJump() {
+    const uint32_t group = rows_[cursor_].kind == StepKind::Jump
+                               ? rows_[cursor_].group
+                               : jumpGroup(session_.kit().startAddress & addressMask);
+    writeRow(group);
+    column_ = EditColumn::Target;
+    digitsTyped_ = 0;
+}
+
+void TuneEditor::stopOrDeselect() {
+    if (session_.kit().mode == KitMode::Playing) {
+        session_.hold(KeyId::Stop);
+        session_.letGo(KeyId::Stop);
+    } else {
+        anchor_ = cursor_;
+    }
+}
+
+void TuneEditor::palettePress(const PaletteButton& button, uint64_t nowMs) {
+    message_.clear();
+    switch (button.control) {
+    case PaletteControl::Note: return pianoDown(pianoToneAt(octave_, int(button.value)), nowMs);
+    case PaletteControl::OctaveDown: return setOctave(octave_ - 1);
+    case PaletteControl::OctaveUp: return setOctave(octave_ + 1);
+    case PaletteControl::Shorter: return stepLength(false);
+    case PaletteControl::Longer: return stepLength(true);
+    case PaletteControl::Length:
+        return setLength(std::clamp(button.value, 1u, lengthCodeCount) - 1);
+    case PaletteControl::Rest: return writeRest();
+    case PaletteControl::EndMarker: return writeAndMoveOn(endMarkerGroup);
+    case PaletteControl::Jump: return writeJump();
+    case PaletteControl::Insert: return insertSteps();
+    case PaletteControl::Delete: return deleteSteps();
+    case PaletteControl::Undo: return undo();
+    case PaletteControl::Redo: return redo();
+    case PaletteControl::PlayFromRow: return playFromCursor();
+    case PaletteControl::Stop: return stopOrDeselect();
+    case PaletteControl::Record: return setRecording(!recording(), nowMs);
+    }
+}
+
+void TuneEditor::paletteRelease(const PaletteButton& button, uint64_t nowMs) {
+    if (button.control == PaletteControl::Note)
+        pianoUp(pianoToneAt(octave_, int(button.value)), nowMs);
+}
+
+bool TuneEditor::typeKitKey(KeyId key) {
+    if (recorder_ || !isHexKey(key)) return false;
+    message_.clear();
+    if (column_ != EditColumn::Target || rows_[cursor_].kind != StepKind::Jump)
+        column_ = EditColumn::Digits;
+    typeDigit(static_cast<uint32_t>(key));
+    return true;
 }
 
 // As on the keypad: the first digit in a row starts the group afresh, each
@@ -230,40 +267,52 @@ void TuneEditor::typeDigit(uint32_t value) {
     }
 }
 
-void TuneEditor::pianoKey(char character) {
-    const auto tone = pianoTone(octave_, character); // every piano octave is within reach
-    if (!tone) return;
-    lastLength_ = lengthFor(cursor_);
-    writeAndMoveOn(noteGroup(*tone, lastLength_));
+// A piano key: while recording it sounds and records until let go; else it
+// writes its tone at the cursor (keeping the row's length) and moves on.
+void TuneEditor::pianoDown(std::optional<uint32_t> tone, uint64_t nowMs) {
+    if (!tone) return; // every piano octave's keys are within reach; a palette's may not be
+    if (!recorder_) {
+        lastLength_ = lengthFor(cursor_);
+        return writeAndMoveOn(noteGroup(*tone, lastLength_));
+    }
+    if (pianoHeld_ == tone) return;
+    recordNoteOn(*tone, nowMs);
+    session_.audition(*tone, toneBufferBytes);
+    pianoHeld_ = tone;
 }
 
-void TuneEditor::lengthKey(char character) {
-    const TuneRow& row = rows_[cursor_];
-    if (!hasLength(row.kind)) {
-        message_ = "Only a note or a rest has a length.";
-        return;
-    }
-    const bool step = character == downKey || character == upKey;
-    if (step) {
-        const int64_t code =
-            int64_t(std::min(row.lengthCode, lengthCodeCount)) + (character == upKey ? 1 : -1);
-        lastLength_ = uint32_t(std::clamp<int64_t>(code, 0, lengthCodeCount - 1));
-    } else {
-        lastLength_ = commonUnits[uint32_t(character - '0')] - 1;
-    }
-    const uint32_t group = (row.group & ~0xFFu) | lastLength_;
-    if (!step) return writeAndMoveOn(group);
-    writeRow(group);
-    hearRow(cursor_);
-}
-
-void TuneEditor::keyUp(const EditorKey& key, uint64_t nowMs) {
-    if (!recorder_ || key.code != EditorKey::Character) return;
-    const auto tone = pianoTone(octave_, key.character);
-    if (!tone || tone != pianoHeld_) return;
+void TuneEditor::pianoUp(std::optional<uint32_t> tone, uint64_t nowMs) {
+    if (!recorder_ || !tone || tone != pianoHeld_) return;
     recordNoteOff(*tone, nowMs);
     session_.endAudition();
     pianoHeld_.reset();
+}
+
+// - and =: one code shorter or longer, the cursor staying to hear it again.
+void TuneEditor::stepLength(bool longer) {
+    if (!cursorHasLength()) return;
+    const TuneRow& row = rows_[cursor_];
+    const int64_t code = int64_t(std::min(row.lengthCode, lengthCodeCount)) + (longer ? 1 : -1);
+    lastLength_ = uint32_t(std::clamp<int64_t>(code, 0, lengthCodeCount - 1));
+    writeRow((row.group & ~0xFFu) | lastLength_);
+    hearRow(cursor_);
+}
+
+// A preset length, moving on as lengths are typed down the column.
+void TuneEditor::setLength(uint32_t code) {
+    if (!cursorHasLength()) return;
+    lastLength_ = code;
+    writeAndMoveOn((rows_[cursor_].group & ~0xFFu) | lastLength_);
+}
+
+bool TuneEditor::cursorHasLength() {
+    if (hasLength(rows_[cursor_].kind)) return true;
+    message_ = "Only a note or a rest has a length.";
+    return false;
+}
+
+void TuneEditor::keyUp(const EditorKey& key, uint64_t nowMs) {
+    if (key.code == EditorKey::Character) pianoUp(pianoTone(octave_, key.character), nowMs);
 }
 
 void TuneEditor::insertSteps() {

@@ -24,11 +24,15 @@
 // C, V and A: undo, redo, cut, copy, paste, select all. Insert opens steps
 // and Delete closes them (as many as are selected); Enter plays from the
 // cursor, Esc stops. Moving onto a note sounds it when nothing plays.
-// While recording, the piano keys play (and record) in every column. A
+// While recording, the piano keys play (and record) in every column. The
+// note palette (notePalette.h) does what these keys do, by touch or mouse; the
+// kit's own hex keys, handed here while the table has the focus, type the
+// row's digits. A
 // recording that writes over an end marker writes a new one after its notes,
 // so it keeps memory's last row for it.
 #pragma once
 
+#include "frontend/editor/notePalette.h"
 #include "frontend/editor/tuneHistory.h"
 #include "frontend/editor/tuneReach.h"
 #include "frontend/editor/tuneRecorder.h"
@@ -141,6 +145,15 @@ class TuneEditor {
 
     EditorResult key(const EditorKey& key, uint64_t nowMs);
     void keyUp(const EditorKey& key, uint64_t nowMs);
+    // A palette button pressed and let go (a note records for as long as it is held).
+    void palettePress(const PaletteButton& button, uint64_t nowMs);
+    void paletteRelease(const PaletteButton& button, uint64_t nowMs);
+    // A kit key pressed while the table has the focus: true when the editor
+    // took it (a hex key types the row's digits, or a jump's target in the
+    // target column), false when it is the kit's (every other key, and every
+    // key while recording, so the organ plays and records). The view keeps a
+    // taken key's release from the kit too.
+    bool typeKitKey(KeyId key);
 
     std::string copy() const;
     std::string cut();
@@ -174,8 +187,14 @@ class TuneEditor {
     void writeAndMoveOn(uint32_t group);
     void characterKey(char character, uint64_t nowMs, EditorResult& result);
     void typeDigit(uint32_t value);
-    void pianoKey(char character);
-    void lengthKey(char character);
+    void pianoDown(std::optional<uint32_t> tone, uint64_t nowMs);
+    void pianoUp(std::optional<uint32_t> tone, uint64_t nowMs);
+    void writeRest();
+    void writeJump();
+    void stopOrDeselect();
+    void stepLength(bool longer);
+    bool cursorHasLength(); // else says why
+    void setLength(uint32_t code);
     void insertSteps();
     void deleteSteps();
     void recordNoteOn(uint32_t toneIndex, uint64_t nowMs);

@@ -5,6 +5,8 @@
 #include "formats/kitTones.h"
 #include "formats/listing.h"
 #include "frontend/editor/pitchName.h"
+#include "frontend/editor/tuneEdits.h"
+#include "frontend/editor/tuneSettings.h"
 #include "model/toneBank.h"
 
 #include <algorithm>
@@ -61,6 +63,34 @@ void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longes
     if (row.kind == StepKind::Jump) column(row, TuneColumn::Target) = addressText(row.target);
 }
 
+// The rows holding the kit's two settings' addresses, 000 and 00E.
+constexpr uint32_t startAddressRow = startAddressRegister / stepNibbles;
+constexpr uint32_t tempoRow = tempoRegister / stepNibbles;
+constexpr uint32_t firstStepRow = 0x010 / stepNibbles;
+
+void showBlank(TuneRow& row, const KitState& kit) {
+    row.blank = true;
+    for (auto which : {TuneColumn::Kind, TuneColumn::Note, TuneColumn::Pitch, TuneColumn::Length})
+        column(row, which).clear();
+    row.lengthCode = 0;
+    row.lengthMs = row.lengthBar = 0;
+    const uint32_t at = rowOf(row.address);
+    if (at == startAddressRow) {
+        column(row, TuneColumn::Kind) = "setting";
+        column(row, TuneColumn::Note) =
+            "start address " + tuneSettingText(TuneSetting::StartAddress, kit.startAddress);
+    } else if (at == tempoRow) {
+        char text[48];
+        std::snprintf(text, sizeof text, "tempo %s, unit %.0f ms",
+                      tuneSettingText(TuneSetting::Tempo, kit.tempo).c_str(),
+                      milliseconds(noteLength(kit.tempo, 0)));
+        column(row, TuneColumn::Kind) = "setting";
+        column(row, TuneColumn::Note) = text;
+    } else if (at < firstStepRow) {
+        column(row, TuneColumn::Kind) = "setting";
+    }
+}
+
 } // namespace
 
 const char* tuneColumnTitle(TuneColumn column) {
@@ -79,11 +109,19 @@ uint32_t groupAt(const KitState& kit, uint32_t row) {
     return groupOf(readStep(kit, row * stepNibbles));
 }
 
+bool holdsTune(const KitState& kit) {
+    return std::any_of(kit.memory.begin(), kit.memory.end(), [](auto nibble) { return nibble; });
+}
+
 void buildTuneRows(const KitState& kit, const TuneReach& reach, TuneRows& rows) {
     const double longestMs = milliseconds(noteLength(kit.tempo, lengthCodeCount - 1));
+    const bool tune = holdsTune(kit);
     for (uint32_t r = 0; r < tuneRowCount; ++r) {
-        fillRow(rows[r], readStep(kit, r * stepNibbles), kit.tempo, longestMs);
-        rows[r].reached = reach.reached[r];
+        TuneRow& row = rows[r];
+        fillRow(row, readStep(kit, r * stepNibbles), kit.tempo, longestMs);
+        row.reached = reach.reached[r];
+        row.blank = false;
+        if (row.group == clearedGroup && (!row.reached || !tune)) showBlank(row, kit);
     }
 }
 

@@ -1,6 +1,11 @@
 // The step table: one row per memory group, all 128 in address order, with
 // each column's text as the editor shows it and the numbers a view draws
 // from (the length bar, whether play reaches the row).
+//
+// Cleared memory that is no part of a tune reads as blank, not as the short
+// note 0000 would play, so a fresh kit shows an empty table; the first rows,
+// where the keypad's WRITE at 000 and 00E sets the start address and the
+// tempo, then show those settings.
 #pragma once
 
 #include "frontend/editor/tuneReach.h"
@@ -37,6 +42,7 @@ struct TuneRow {
     double lengthMs = 0;
     double lengthBar = 0; // the length as a fraction (0..1) of the longest code of the tempo's row
     uint32_t target = 0;  // jumps, 0..511
+    bool blank = false;   // cleared and no part of a tune: its digits and a setting's text only
     std::array<std::string, tuneColumnCount> text;
 };
 
@@ -45,6 +51,8 @@ using TuneRows = std::array<TuneRow, tuneRowCount>;
 // A step's group, and the group at a row: s3 s2 s1 s0 as typed.
 uint32_t groupOf(const MelodyStep& step);
 uint32_t groupAt(const KitState& kit, uint32_t row);
+// Whether memory holds anything but cleared groups.
+bool holdsTune(const KitState& kit);
 // Fills rows in place (their strings keep their storage).
 void buildTuneRows(const KitState& kit, const TuneReach& reach, TuneRows& rows);
 

@@ -29,7 +29,11 @@ double pianoPitch(int octave, int semitone) {
 std::optional<uint32_t> pianoTone(int octave, char key) {
     const auto semitone = pianoSemitone(key);
     if (!semitone) return std::nullopt;
-    const double pitch = pianoPitch(octave, *semitone);
+    return pianoToneAt(octave, *semitone);
+}
+
+std::optional<uint32_t> pianoToneAt(int octave, int semitone) {
+    const double pitch = pianoPitch(octave, semitone);
     if (pitch < formats::lowestReach() || pitch > formats::highestReach()) return std::nullopt;
     return formats::nearestTone(pitch).toneIndex;
 }

@@ -19,6 +19,8 @@ constexpr int defaultPianoOctave = 4; // divider 1 do, as the organ's key 8
 std::optional<int> pianoSemitone(char key);
 // The MIDI pitch of semitone above the C of octave.
 double pianoPitch(int octave, int semitone);
+// The kit tone nearest the pitch semitone above octave's C, if the kit reaches it.
+std::optional<uint32_t> pianoToneAt(int octave, int semitone);
 // The kit tone nearest a piano key's pitch, if the kit reaches that pitch.
 std::optional<uint32_t> pianoTone(int octave, char key);
 
