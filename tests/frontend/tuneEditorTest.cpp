@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 
 namespace korvel::test {
 namespace {
@@ -250,6 +251,110 @@ TEST_F(EditorFixture, ARecordingOverTheEndMarkerEndsTheTuneAfterItsNotes) {
         editor->undo(); // the recording and its end marker are one step
         EXPECT_TRUE(takeSnapshot(session.kit()) == loaded) << c.name;
     }
+}
+
+// Each palette button does what the key its tooltip names does, from the same
+// tune, row and column (the key's column, where the key means something else
+// elsewhere).
+TEST_F(EditorFixture, EachPaletteButtonDoesWhatItsKeyDoes) {
+    struct Outcome {
+        std::array<uint32_t, memoryNibbles> memory;
+        uint32_t cursor;
+        EditColumn column;
+        int octave;
+        KitMode mode;
+        std::string message;
+        auto tied() const { return std::tie(memory, cursor, column, octave, mode, message); }
+    };
+    const auto outcome = [&](EditColumn column, const std::function<void()>& act) {
+        session.reset();
+        load(tuneAB);
+        editor.emplace(session), view.editor = &*editor; // no octave or length carried over
+        type("Z", EditColumn::Note);                     // something to undo
+        editor->select(5, column, false);
+        act();
+        const KitState& kit = session.kit();
+        return Outcome{kit.memory, editor->cursorRow(), editor->column(), editor->octave(),
+                       kit.mode,   editor->message()};
+    };
+    for (const PaletteButton& button : notePalette()) {
+        using C = PaletteControl;
+        EditorKey key{EditorKey::Character, static_cast<char>(std::tolower(button.key[0]))};
+        EditColumn column = EditColumn::Digits;
+        switch (button.control) {
+        case C::Note:
+        case C::OctaveDown:
+        case C::OctaveUp: column = EditColumn::Note; break;
+        case C::Shorter:
+        case C::Longer:
+        case C::Length: column = EditColumn::Length; break;
+        case C::Undo:
+        case C::Redo: // "Ctrl+Z"
+            key.command = true;
+            key.character = static_cast<char>(std::tolower(std::string(button.key).back()));
+            break;
+        case C::Insert: key.code = EditorKey::Insert; break;
+        case C::Delete: key.code = EditorKey::Delete; break;
+        case C::PlayFromRow: key.code = EditorKey::Enter; break;
+        case C::Stop: key.code = EditorKey::Escape; break;
+        case C::Record: continue; // a view's own key, not the editor's
+        default: break;
+        }
+        const Outcome byKey = outcome(column, [&] { editor->key(key, 0); });
+        const Outcome byButton = outcome(column, [&] { editor->palettePress(button, 0); });
+        EXPECT_TRUE(byKey.tied() == byButton.tied()) << button.name;
+    }
+}
+
+// The kit's hex keys type the row's digits in any column but a jump's target;
+// its other keys, and every key while recording, stay the kit's.
+TEST_F(EditorFixture, KitHexKeysTypeTheRowsDigits) {
+    load(tuneAB); // 018 is a jump to 010
+    editor->select(4, EditColumn::Length, false);
+    for (uint32_t digit : {1u, 2u, 0u, 5u}) EXPECT_TRUE(editor->typeKitKey(hexKey(digit)));
+    EXPECT_EQ(digits(4), "1205");
+    EXPECT_EQ(editor->cursorRow(), 5u);
+    editor->select(6, EditColumn::Target, false);
+    for (uint32_t digit : {0u, 1u, 4u}) editor->typeKitKey(hexKey(digit));
+    EXPECT_EQ(digits(6), "7014");
+    EXPECT_FALSE(editor->typeKitKey(KeyId::Write));
+    editor->setRecording(true, 0);
+    EXPECT_FALSE(editor->typeKitKey(hexKey(3)));
+}
+
+// The palette's piano records in any mode, for as long as a note is held, and
+// a recording started on the end marker ends the tune after its notes.
+TEST_F(EditorFixture, ThePalettesPianoRecordsInEntryModeUpToTheEndMarker) {
+    load(tuneAB);
+    click(hexKey(7)); // Entry mode, where the kit's keys do not play
+    const PaletteButton& c = notePalette().front();
+    editor->select(7, EditColumn::Digits, false); // 01C, the end marker
+    editor->setRecording(true, 0);
+    for (uint64_t at : {0, 200}) {
+        editor->palettePress(c, at);
+        editor->paletteRelease(c, at + 100);
+    }
+    editor->setRecording(false, 300);
+    EXPECT_EQ(digits(7) + digits(8) + digits(9) + digits(10), "1005EE051005EEEE");
+    EXPECT_TRUE(editor->checks().empty());
+}
+
+// Until memory holds something the table is blank and the checks quiet; the
+// settings rows show the settings while no tune plays through them.
+TEST_F(EditorFixture, ACalmStartShowsBlankMemoryAndTheSettings) {
+    const auto text = [&](uint32_t row, TuneColumn column) {
+        return editor->rows()[row].text[size_t(column)];
+    };
+    EXPECT_TRUE(std::all_of(editor->rows().begin(), editor->rows().end(),
+                            [](const TuneRow& row) { return row.blank; }));
+    EXPECT_TRUE(editor->checks().empty());
+    EXPECT_EQ(text(0, TuneColumn::Note), "start address 000");
+    EXPECT_EQ(text(5, TuneColumn::Note) + text(5, TuneColumn::Kind), "");
+    load("KORVEL\n---\n0010@ 3405W 0000W EEEEW 0000@ 0010W 000E@ 0002W");
+    EXPECT_EQ(text(0, TuneColumn::Note), "start address 010");
+    EXPECT_EQ(text(3, TuneColumn::Note), "tempo 2, unit 50 ms");
+    EXPECT_FALSE(editor->rows()[5].blank); // cleared, but played: a short note
+    EXPECT_TRUE(editor->rows()[7].blank);  // after the end marker
 }
 
 TEST_F(EditorFixture, ClipboardIsScriptTextAndPastesBack) {
