@@ -87,8 +87,8 @@ std::vector<KeyHelpRow> keyboardHelpRows(Edition edition) {
                     "change column: digits, note, length, jump target"});
     rows.push_back({"0-9, A-F", "digits column: type the group as on the keypad (after four "
                                 "digits the cursor moves on); jump target column: type the "
-                                "target. The kit's own hex keys, clicked, do the same in any "
-                                "column"});
+                                "target. The kit's hex keys, clicked or tapped, type too, in "
+                                "any column"});
     rows.push_back({"Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U",
                     "note column: piano keys, two octaves: the kit's nearest tone, keeping the "
                     "row's length"});

@@ -56,7 +56,8 @@ TEST(KeyboardTable, HelpNamesTheKitsAndTheEditorsKeysInEachEdition) {
         "onto a note sounds it\n";
     const std::string columnKeys =
         "0-9, A-F\tdigits column: type the group as on the keypad (after four digits the cursor "
-        "moves on); jump target column: type the target\n"
+        "moves on); jump target column: type the target. The kit's hex keys, clicked or tapped, "
+        "type too, in any column\n"
         "Z S X D C V G B H N J M, Q 2 W 3 E R 5 T 6 Y 7 U\tnote column: piano keys, two octaves: "
         "the kit's nearest tone, keeping the row's length\n"
         "- =\tnote column: the piano an octave down or up; length column: one code shorter or "
