@@ -1,11 +1,12 @@
 // The tune editor in the window, as a user drives it: a tune typed on the
-// piano keys plays as the render of the same memory and saves whole; the
-// window asks before a load or Exit drops a tune not saved; undo reaches
-// what the menus changed.
+// piano keys, or clicked with the mouse alone, plays as the render of the
+// same memory and saves whole; the window asks before a load or Exit drops a
+// tune not saved; undo reaches what the menus changed.
 #include "formats/tuneRun.h"
 #include "frontend/editor/tuneHistory.h"
 #include "frontend/input/pcKeys.h"
 #include "host/qt/editorKeys.h"
+#include "host/qt/keyButton.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
@@ -15,6 +16,7 @@
 #include "model/toneSource.h"
 #include "tests/frontend/pulledSound.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -77,6 +79,58 @@ class TuneEditorTest : public QObject {
         return sound_.pull(count,
                            [this](uint64_t tag) { window_->session().onMelodyNoteEnded(tag); });
     }
+    // What a tune's memory sounds like from its start address, one pass.
+    std::string rendered() {
+        KitState fresh{};
+        fresh.memory = kit().memory;
+        fresh.startAddress = kit().startAddress;
+        fresh.tempo = kit().tempo;
+        RenderSink render;
+        formats::runTune(fresh, formats::RunLimit::pass(), render);
+        return render.samples;
+    }
+
+    // The mouse alone, as a person without the keyboard works.
+    void clickCell(uint32_t address, TuneColumn column) {
+        const QPoint at = table().cellRect(rowOf(address), column).center();
+        QTest::mouseClick(table().viewport(), Qt::LeftButton, {}, at);
+    }
+    QAbstractButton* paletteButton(const char* name) {
+        const auto buttons =
+            window_->findChild<QWidget*>("notePalette")->findChildren<QAbstractButton*>();
+        const auto found = std::find_if(buttons.begin(), buttons.end(), [name](auto* button) {
+            return button->accessibleName() == QString::fromUtf8(name);
+        });
+        return found == buttons.end() ? nullptr : *found;
+    }
+    void clickPalette(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            QAbstractButton* button = paletteButton(name);
+            QVERIFY2(button, name);
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+    }
+    void clickKitKeys(std::initializer_list<KeyId> keys) {
+        for (const KeyId key : keys) QTest::mouseClick(&window_->panel().key(key), Qt::LeftButton);
+    }
+    // The rows from address on as "note C4 7", "rest 7", "jump 014" or "end".
+    QStringList rowsFrom(uint32_t address, uint32_t count) {
+        QStringList shown;
+        for (uint32_t r = rowOf(address); r < rowOf(address) + count; ++r) {
+            const TuneRow& row = window_->tuneEditor().editor().rows()[r];
+            QString text = QString::fromStdString(row.text[size_t(TuneColumn::Kind)]);
+            if (row.kind == StepKind::Note)
+                text +=
+                    ' ' +
+                    QString::fromStdString(row.text[size_t(TuneColumn::Pitch)]).section(' ', 0, 0);
+            if (row.kind == StepKind::Note || row.kind == StepKind::Rest)
+                text += ' ' + QString::number(row.lengthCode);
+            if (row.kind == StepKind::Jump)
+                text += ' ' + QString::fromStdString(row.text[size_t(TuneColumn::Target)]);
+            shown << text;
+        }
+        return shown;
+    }
 
   private slots:
     void initTestCase() {
@@ -102,7 +156,7 @@ class TuneEditorTest : public QObject {
 
     void pianoKeysWriteATuneThatPlaysAsRenderedAndSavesWhole() {
         QTRY_VERIFY(table().hasFocus());
-        QVERIFY(window_->findChild<QLabel*>("keyboardOwner")->text().startsWith("PC keys: edit"));
+        QVERIFY(window_->findChild<QLabel*>("keyboardOwner")->text().startsWith("PC keys edit"));
         window_->findChild<QSpinBox*>("startAddress")->setValue(0x004);
         window_->findChild<QSpinBox*>("tempo")->setValue(2);
         QTest::keyClick(&table(), Qt::Key_Down);
@@ -142,6 +196,77 @@ class TuneEditorTest : public QObject {
         QVERIFY(window_->loadFile(chosenFile_));
         QVERIFY(takeSnapshot(kit()) == tune);
         QCOMPARE(asked_, 0); // nothing unsaved was dropped on the way
+    }
+
+    // Cells, the palette and the kit's keys clicked: a jump over the first
+    // note, its target typed on the keypad, four notes and the end marker; a
+    // note made longer; a row inserted and deleted where the jump skips, its
+    // target following; the tune played from the row as rendered; undo. The
+    // table keeps the keyboard throughout.
+    void theMouseAloneWritesATune() {
+        clickCell(0x010, TuneColumn::Digits);
+        clickPalette({"Jump"});
+        clickKitKeys({hexKey(0), hexKey(1), hexKey(8)});
+        clickPalette({"C", "D", "E", "F", "End marker"});
+        const QStringList written = {"jump 018",  "note C4 7", "note D4 7",
+                                     "note E4 7", "note F4 7", "end"};
+        QCOMPARE(rowsFrom(0x010, 6), written);
+        QCOMPARE(kit().mode, KitMode::Clock); // the keypad's keys typed, the kit saw none
+
+        clickCell(0x018, TuneColumn::Length);
+        clickPalette({"Longer"});
+        QStringList longer = written;
+        longer[2] = "note D4 8";
+        QCOMPARE(rowsFrom(0x010, 6), longer);
+
+        clickCell(0x014, TuneColumn::Note);
+        clickPalette({"Insert"});
+        const QStringList inserted = {"jump 01C", "rest 7", "note C4 7", "note D4 8"};
+        QCOMPARE(rowsFrom(0x010, 4), inserted);
+        clickPalette({"Delete"});
+        QCOMPARE(rowsFrom(0x010, 6), longer);
+
+        window_->tuneEditor().editor().setStartAddress(0x010); // for the render only
+        const std::string samples = rendered();
+        window_->tuneEditor().editor().setStartAddress(0x000);
+        clickCell(0x010, TuneColumn::Digits);
+        clickPalette({"Play from row"});
+        QCOMPARE(kit().mode, KitMode::Playing);
+        QVERIFY(pull(samples.size()).compare(0, samples.size(), samples) == 0);
+        clickPalette({"Stop"});
+        QCOMPARE_NE(kit().mode, KitMode::Playing);
+
+        clickPalette({"Undo", "Undo", "Undo"}); // the start address twice, then the delete
+        QCOMPARE(rowsFrom(0x010, 4), inserted);
+        QVERIFY(table().hasFocus());
+        QCOMPARE(window_->findChild<QLabel*>("keyboardOwner")->text().toStdString(),
+                 editorHint(InputWay::Mouse, true, false, defaultPianoOctave));
+    }
+
+    // While the table has the keyboard the keypad's hex keys type the row,
+    // the others stay the kit's; with Record on the palette's piano records
+    // whatever the kit's mode.
+    void kitKeysTypeTheRowAndThePaletteRecordsInEntryMode() {
+        clickCell(0x010, TuneColumn::Note);
+        clickKitKeys({hexKey(1), hexKey(4), hexKey(0), hexKey(5), KeyId::Adr});
+        QCOMPARE(groupAt(kit(), rowOf(0x010)), 0x1405u);
+        QCOMPARE(window_->tuneEditor().editor().cursorRow(), rowOf(0x014));
+        QCOMPARE(kit().mode, KitMode::Entry); // ADR only
+        QVERIFY(table().hasFocus());
+
+        clickPalette({"Record"});
+        QVERIFY(paletteButton("Record")->isChecked());
+        for (const char* note : {"E", "G"}) {
+            QTest::mousePress(paletteButton(note), Qt::LeftButton);
+            QTest::qWait(150);
+            QTest::mouseRelease(paletteButton(note), Qt::LeftButton);
+        }
+        clickPalette({"Record"});
+        QVERIFY(!paletteButton("Record")->isChecked());
+        QCOMPARE(kit().mode, KitMode::Entry);
+        const QStringList recorded = rowsFrom(0x014, 2);
+        QVERIFY2(recorded[0].startsWith("note E4 ") && recorded[1].startsWith("note G4 "),
+                 qPrintable(recorded.join(", ")));
     }
 
     // Cancel keeps the tune and the window (Load, Exit, Paste Tune); Save writes it first; Discard
@@ -370,14 +495,17 @@ class TuneEditorTest : public QObject {
         }
     }
 
-    void editorShownIsRemembered() {
+    void editorAndPaletteShownAreRemembered() {
         QVERIFY(window_->close());
         MainWindow next(sound_);
         QVERIFY(next.tuneEditor().isVisibleTo(&next));
+        QVERIFY(next.findChild<QWidget*>("notePalette")->isVisibleTo(&next));
         next.findChild<QAction*>("tuneEditor")->trigger();
+        next.findChild<QAction*>("notePaletteShown")->trigger();
         QVERIFY(next.close());
         MainWindow last(sound_);
         QVERIFY(!last.tuneEditor().isVisibleTo(&last));
+        QVERIFY(!last.findChild<QAction*>("notePaletteShown")->isChecked());
     }
 
     // Changes made by the menus and the keypad are steps of undo too.
