@@ -301,8 +301,8 @@ void TuneEditorPanel::showChecks() {
 }
 
 void TuneEditorPanel::showHint() {
-    keyboardOwner_->setText(QString::fromStdString(
-        editorHint(way_, table_->hasFocus(), editor_.recording(), editor_.octave())));
+    keyboardOwner_->setText(QString::fromStdString(editorHint(
+        Edition::Desktop, way_, table_->hasFocus(), editor_.recording(), editor_.octave())));
     const bool now = editing();
     cut_->setEnabled(now);
     copy_->setEnabled(now);
