@@ -48,7 +48,7 @@ const std::vector<PaletteButton>& notePalette() {
     return palette;
 }
 
-std::string editorHint(InputWay way, bool editing, bool recording, int octave) {
+std::string editorHint(Edition edition, InputWay way, bool editing, bool recording, int octave) {
     const std::string piano = "piano octave " + std::to_string(octave);
     if (recording)
         return "Recording: the piano (" + piano +
@@ -64,9 +64,9 @@ std::string editorHint(InputWay way, bool editing, bool recording, int octave) {
                        : "Click the table to edit the tune; the kit's keys play the kit.";
     case InputWay::Keyboard: break;
     }
-    return editing ? "PC keys edit the tune (" + piano +
-                         "); the kit's hex keys type the row's digits. Tab leaves the table."
-                   : "PC keys play the kit. Click the table to edit.";
+    if (!editing) return "PC keys play the kit. Click the table to edit.";
+    return "PC keys edit the tune (" + piano + "); the kit's hex keys type the row's digits. " +
+           (edition == Edition::Web ? "Tab leaves the table." : "Click the board to play the kit.");
 }
 
 } // namespace korvel

@@ -10,6 +10,8 @@
 // device in hand, are here too.
 #pragma once
 
+#include "frontend/input/keyboardTable.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,6 +58,12 @@ enum class InputWay : uint8_t { Touch, Mouse, Keyboard };
 
 // The line above the table: what the PC keys, the kit's keys and the palette
 // do, depending on whether the table has the focus (editing) and Record is on.
-std::string editorHint(InputWay way, bool editing, bool recording, int octave);
+// The keyboard leaves the table by Tab on the web, by a click on the board on
+// the desktop (where Tab changes column).
+std::string editorHint(Edition edition, InputWay way, bool editing, bool recording, int octave);
+// The web's words.
+inline std::string editorHint(InputWay way, bool editing, bool recording, int octave) {
+    return editorHint(Edition::Web, way, editing, recording, octave);
+}
 
 } // namespace korvel

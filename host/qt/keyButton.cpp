@@ -17,6 +17,7 @@ KeyButton::KeyButton(KeyId key, KitSession& session, Panel& panel)
     setAccessibleName(legend);
     setToolTip(tr("%1 (PC key: %2)").arg(legend, QString::fromLatin1(pcKeyName(key))));
     connect(this, &QAbstractButton::clicked, this, [this] {
+        if (panel_.keyTaken(key_)) return;
         session_.hold(key_);
         session_.letGo(key_);
     });
@@ -32,8 +33,8 @@ KeyButton::KeyButton(KeyId key, KitSession& session, Panel& panel)
 void KeyButton::grab(bool pressKit) {
     mouseHeld_ = true;
     pointerOff_ = false;
-    mousePressed_ = pressKit;
-    if (pressKit) session_.hold(key_);
+    mousePressed_ = pressKit && !panel_.keyTaken(key_);
+    if (mousePressed_) session_.hold(key_);
     showState();
 }
 

@@ -6,7 +6,8 @@
 // RUN is not passed on, so one double-click cannot start a tune twice. A key
 // held from the PC keyboard looks pushed too. The button takes no focus, so
 // the keyboard reaches the kit only through the keyboard table; a screen
-// reader's press action clicks the kit key.
+// reader's press action clicks the kit key. A key the board's key taker
+// takes (panel.h) is not pressed on the kit.
 #pragma once
 
 #include "model/kit.h"

@@ -12,6 +12,7 @@
 #include "host/qt/pcKeyInput.h"
 #include "host/qt/recentFiles.h"
 #include "host/qt/tuneEditorPanel.h"
+#include "host/qt/tuneTableView.h"
 #include "host/qt/windowSettings.h"
 #include "host/qt/zoomFit.h"
 
@@ -42,8 +43,11 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
       status_(new QLabel) {
     editorPanel_ = new TuneEditorPanel(*session_);
     editorPanel_->hide();
-    // A click on the board takes the keyboard back from the editor, so PC keys play the kit.
+    // A click on the board takes the keyboard back from the editor, so PC keys
+    // play the kit; one on a kit key leaves it in the table, which may type the key.
     panel_->setFocusPolicy(Qt::ClickFocus);
+    panel_->setKeyTaker(editorPanel_->table(),
+                        [this](KeyId key) { return editorPanel_->table().takeKitKey(key); });
     auto* boardAndEditor = new QWidget;
     auto* row = new QHBoxLayout(boardAndEditor);
     row->setContentsMargins(0, 0, 0, 0);
@@ -147,6 +151,12 @@ void MainWindow::buildMenus() {
                                    &MainWindow::showTuneEditor);
     editorShown_->setObjectName("tuneEditor");
     editorShown_->setCheckable(true);
+    QAction* palette = editorPanel_->paletteAction();
+    view->addAction(palette);
+    // The palette's rows count in the window's size, as the editor's do.
+    connect(palette, &QAction::toggled, this, [this] {
+        if (askedZoom_) setZoomPercent(askedZoom_);
+    });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Keyboard"), QKeySequence::HelpContents, this,
@@ -247,7 +257,8 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     session_->letGoAll();
     if (!commands_->mayDropTune()) return event->ignore();
-    saveWindowSettings({geometry().topLeft(), askedZoom_, editorPanel_->isVisibleTo(this)});
+    saveWindowSettings({geometry().topLeft(), askedZoom_, editorPanel_->isVisibleTo(this),
+                        editorPanel_->paletteAction()->isChecked()});
     QMainWindow::closeEvent(event);
 }
 
@@ -256,6 +267,7 @@ void MainWindow::restoreSettings() {
     // A position off every screen (a monitor since unplugged) would hide the window.
     const QScreen* screen = saved.position ? QGuiApplication::screenAt(*saved.position) : nullptr;
     if (screen) setGeometry(QRect(*saved.position, size()));
+    editorPanel_->paletteAction()->setChecked(saved.paletteShown);
     showTuneEditor(saved.editorShown);
     setZoomPercent(saved.zoomPercent);
     // Whole on the free area, which may have shrunk since.

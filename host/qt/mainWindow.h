@@ -1,5 +1,5 @@
 // The main window: the board at a fixed size with a status line under it and
-// the tune editor beside it when shown, the menus, the PC keyboard, dropped
+// the tune editor beside it when shown (its note palette too), the menus, the PC keyboard, dropped
 // files and the remembered position, zoom and editor. The title names the
 // file the tune in memory came from or went into: a script, a built-in
 // example or an imported MIDI file; it follows the memory through undo, marks

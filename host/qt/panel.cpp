@@ -8,6 +8,8 @@
 #include <QPaintEvent>
 #include <QtMath>
 
+#include <utility>
+
 namespace korvel::qt {
 
 Panel::Panel(KitSession& session, QWidget* parent)
@@ -15,6 +17,20 @@ Panel::Panel(KitSession& session, QWidget* parent)
     for (unsigned k = 0; k < keyCount; ++k)
         keys_[k] = new KeyButton(static_cast<KeyId>(k), session, *this);
     placeChildren();
+}
+
+// Qt gives a click's focus to the first widget up from the key that takes
+// focus by click, the board, unless it meets one whose focus proxy has the
+// focus already: with the keeper as every key's proxy, a click on a key
+// leaves the keyboard with the keeper and one elsewhere on the board takes it.
+void Panel::setKeyTaker(QWidget& keeper, std::function<bool(KeyId)> take) {
+    keeper_ = &keeper;
+    take_ = std::move(take);
+    for (KeyButton* key : keys_) key->setFocusProxy(&keeper);
+}
+
+bool Panel::keyTaken(KeyId key) const {
+    return keeper_ && keeper_->hasFocus() && take_(key);
 }
 
 void Panel::setZoomPercent(int percent) {

@@ -1,6 +1,10 @@
 // The board: its picture, the LED over it and the 22 keys, at a zoom of
 // 100, 150 or 200 %. Coordinates inside are the board's own pixels
 // (panelLayout.h) times the zoom.
+//
+// A click on the board takes the keyboard, so that PC keys play the kit;
+// a click on a key leaves it with the key taker (the tune editor's table),
+// which is offered each key clicked first.
 #pragma once
 
 #include "host/qt/artwork.h"
@@ -11,6 +15,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 namespace korvel::qt {
 
@@ -31,6 +36,12 @@ class Panel final : public QWidget {
     // A rectangle of the board, in this widget's pixels, rounded outward to whole pixels.
     QRect toWidget(const layout::Place& place) const;
 
+    // While keeper has the keyboard, a key clicked is first offered to take:
+    // a key taken reaches the kit neither pressed nor let go.
+    void setKeyTaker(QWidget& keeper, std::function<bool(KeyId)> take);
+    // A key clicked: true when the key taker took it.
+    bool keyTaken(KeyId key) const;
+
     LedDisplay& led() { return *led_; }
     KeyButton& key(KeyId key) { return *keys_[static_cast<size_t>(key)]; }
 
@@ -44,6 +55,8 @@ class Panel final : public QWidget {
     int zoomPercent_ = 100;
     LedDisplay* led_;
     std::array<KeyButton*, keyCount> keys_{};
+    const QWidget* keeper_ = nullptr;
+    std::function<bool(KeyId)> take_;
 };
 
 } // namespace korvel::qt

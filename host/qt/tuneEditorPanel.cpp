@@ -3,6 +3,7 @@
 
 #include "frontend/editor/tuneSettings.h"
 #include "host/qt/kitSession.h"
+#include "host/qt/notePaletteView.h"
 #include "host/qt/tuneTableView.h"
 #include "host/qt/zoomedFont.h"
 
@@ -13,10 +14,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace korvel::qt {
 namespace {
@@ -55,6 +59,20 @@ QLabel* labelFor(const QString& text, QWidget* buddy) {
     return label;
 }
 
+// The way an event says the person works: a mouse press from a touch screen is a tap.
+std::optional<InputWay> inputWayOf(const QEvent& event) {
+    switch (event.type()) {
+    case QEvent::KeyPress: return InputWay::Keyboard;
+    case QEvent::TouchBegin: return InputWay::Touch;
+    case QEvent::MouseButtonPress: {
+        const QPointingDevice* device = static_cast<const QMouseEvent&>(event).pointingDevice();
+        const bool touch = device && device->type() == QInputDevice::DeviceType::TouchScreen;
+        return touch ? InputWay::Touch : InputWay::Mouse;
+    }
+    default: return std::nullopt;
+    }
+}
+
 } // namespace
 
 TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
@@ -65,10 +83,13 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
       message_(new QLabel) {
     clock_.start();
     table_ = new TuneTableView(editor_, clock_);
+    palette_ = new NotePaletteView(editor_, clock_, *table_);
     octave_->setRange(lowestPianoOctave, highestPianoOctave);
     octave_->setObjectName("octave");
     octave_->setToolTip(tr("The piano keys' octave: Z plays its C (- and = in the note column)"));
     keyboardOwner_->setObjectName("keyboardOwner");
+    keyboardOwner_->setWordWrap(true);
+    checksTitle_->setText(tr("Checks (click one to go to its row):"));
     checks_->setObjectName("checks");
     fitChecksList();
     message_->setObjectName("editorMessage");
@@ -89,6 +110,10 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     record_->setToolTip(tr("Record (F6): notes played become steps from the selected row"));
     playFromRow_ = addAction(tr("Play from Ro&w"), QKeySequence(tr("F5")), "playFromRow");
     playFromRow_->setToolTip(tr("Play from the selected row (F5, or Enter in the table)"));
+    paletteShown_ = addAction(tr("Note &Palette"), QKeySequence(), "notePaletteShown");
+    paletteShown_->setCheckable(true);
+    paletteShown_->setChecked(true);
+    connect(paletteShown_, &QAction::toggled, palette_, &QWidget::setVisible);
     record_->setEnabled(false); // until the panel shows
     playFromRow_->setEnabled(false);
     connect(undo_, &QAction::triggered, this, [this] { editor_.undo(), refresh(); });
@@ -117,12 +142,17 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     connect(octave_, &QSpinBox::valueChanged, this,
             [this](int octave) { editor_.setOctave(octave); });
     connect(table_, &TuneTableView::edited, this, &TuneEditorPanel::refresh);
+    connect(palette_, &NotePaletteView::edited, this, [this] {
+        table_->showEdit();
+        refresh();
+    });
     connect(checks_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         editor_.select(item->data(Qt::UserRole).toUInt(), editor_.column(), false);
         table_->setFocus(Qt::OtherFocusReason);
         table_->showEdit();
     });
-    connect(qApp, &QApplication::focusChanged, this, &TuneEditorPanel::showKeyboardOwner);
+    connect(qApp, &QApplication::focusChanged, this, &TuneEditorPanel::showHint);
+    qApp->installEventFilter(this);
     // Kit keys (the keypad's WRITE, the organ while recording) change the tune too.
     // The look comes once the call into the session has returned: inside it
     // the kit may be halfway (play from a row lends the start address).
@@ -153,17 +183,18 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     column->addLayout(settings);
     column->addWidget(keyboardOwner_);
     column->addWidget(table_, 1);
+    column->addWidget(palette_);
     column->addWidget(checksTitle_);
     column->addWidget(checks_);
     column->addWidget(message_);
     setFocusProxy(table_);
     shown_.revision = editor_.revision() - 1; // shown at once
     refresh();
-    showKeyboardOwner();
 }
 
 // Focus moves while the widgets go: no word of it may reach the half-destroyed panel.
 TuneEditorPanel::~TuneEditorPanel() {
+    qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
 }
 
@@ -194,6 +225,14 @@ void TuneEditorPanel::hideEvent(QHideEvent* event) {
     refresh();
 }
 
+bool TuneEditorPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (const std::optional<InputWay> way = inputWayOf(*event); way && *way != way_) {
+        way_ = *way;
+        showHint();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TuneEditorPanel::setZoomPercent(int percent) {
     setFont(zoomedFont(QApplication::font(), percent));
     table_->setZoomPercent(percent);
@@ -222,6 +261,8 @@ void TuneEditorPanel::refresh() {
     table_->showSounding();
     message_->setText(QString::fromStdString(editor_.message()));
     record_->setChecked(editor_.recording());
+    palette_->showState();
+    showHint();
     octave_->blockSignals(true);
     octave_->setValue(editor_.octave());
     octave_->blockSignals(false);
@@ -254,15 +295,15 @@ void TuneEditorPanel::showChecks() {
         auto* item = new QListWidgetItem(QString::fromStdString(check.text), checks_);
         item->setData(Qt::UserRole, check.row);
     }
-    checksTitle_->setText(editor_.checks().empty() ? tr("Checks: none fail.")
-                                                   : tr("Checks (click one to go to its row):"));
+    // Nothing to say while none fails, so a fresh editor is calm.
+    checksTitle_->setVisible(!editor_.checks().empty());
     checks_->setVisible(!editor_.checks().empty());
 }
 
-void TuneEditorPanel::showKeyboardOwner() {
+void TuneEditorPanel::showHint() {
+    keyboardOwner_->setText(QString::fromStdString(editorHint(
+        Edition::Desktop, way_, table_->hasFocus(), editor_.recording(), editor_.octave())));
     const bool now = editing();
-    keyboardOwner_->setText(now ? tr("PC keys: edit the tune (click the board to play the kit)")
-                                : tr("PC keys: play the kit (click the table to edit the tune)"));
     cut_->setEnabled(now);
     copy_->setEnabled(now);
     paste_->setEnabled(now);

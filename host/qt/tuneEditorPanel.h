@@ -1,7 +1,7 @@
 // The tune editor beside the board: the start address and tempo, the record
-// switch and play from the row, which keys the PC keyboard plays now, the
-// step table and the tune's checks. A thin view of the core (tuneEditor.h):
-// it repaints when the core's revision or the sounding step changes, and has
+// switch and play from the row, what the keys and the mouse do now, the step
+// table, the note palette (shown or not by its action) and the tune's checks. A thin view of the
+// core (tuneEditor.h): it repaints when the core's revision or the sounding step changes, and has
 // the core look at the kit after anything else may have changed the tune, so
 // every change is a step of undo. Its actions go into the window's menus.
 #pragma once
@@ -20,6 +20,7 @@ class QSpinBox;
 namespace korvel::qt {
 
 class KitSession;
+class NotePaletteView;
 class TuneTableView;
 
 class TuneEditorPanel final : public QWidget {
@@ -43,6 +44,8 @@ class TuneEditorPanel final : public QWidget {
     QAction* pasteAction() const { return paste_; }
     QAction* recordAction() const { return record_; }
     QAction* playFromRowAction() const { return playFromRow_; }
+    // Checked while the note palette shows.
+    QAction* paletteAction() const { return paletteShown_; }
 
   public slots:
     // Has the core look at the kit, then shows what changed. The window
@@ -64,12 +67,15 @@ class TuneEditorPanel final : public QWidget {
     // Play from the row and Record need the rows in sight; hiding them ends a recording.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Notes how the person reaches the editor just now (mouse, keys or touch).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QAction* addAction(const QString& text, const QKeySequence& keys, const char* name);
     void clipboardCommand(EditorResult result);
     void showChecks();
-    void showKeyboardOwner();
+    // What the keys, the mouse and the palette do now.
+    void showHint();
     void fitChecksList();
 
     KitSession& session_;
@@ -87,11 +93,13 @@ class TuneEditorPanel final : public QWidget {
     };
     Shown shown_;
     bool editingShown_ = false;
+    InputWay way_ = InputWay::Keyboard;
     QSpinBox* startAddress_;
     QSpinBox* tempo_;
     QSpinBox* octave_;
     QLabel* keyboardOwner_;
     TuneTableView* table_;
+    NotePaletteView* palette_;
     QLabel* checksTitle_;
     QListWidget* checks_;
     QLabel* message_;
@@ -102,6 +110,7 @@ class TuneEditorPanel final : public QWidget {
     QAction* paste_;
     QAction* record_;
     QAction* playFromRow_;
+    QAction* paletteShown_;
 };
 
 } // namespace korvel::qt

@@ -21,7 +21,7 @@ namespace korvel::qt {
 namespace {
 
 // The widest text each column shows, by TuneColumn.
-constexpr std::array<int, tuneColumnCount> columnCharacters = {4, 4, 4, 11, 9, 12, 4};
+constexpr std::array<int, tuneColumnCount> columnCharacters = {4, 4, 7, 11, 9, 12, 4};
 constexpr int barCharacters = 6; // the longest length's bar, beside the length's text
 constexpr int cellPadding = 16;  // two characters, so the titles stand apart
 constexpr int rowPadding = 5;
@@ -88,6 +88,12 @@ void TuneTableView::setZoomPercent(int percent) {
 
 int TuneTableView::rowHeight() const {
     return fontMetrics().height() + rowPadding;
+}
+
+QRect TuneTableView::cellRect(uint32_t row, TuneColumn column) const {
+    const size_t c = size_t(column);
+    return QRect(columnLeft_[c], (int(row) - verticalScrollBar()->value()) * rowHeight(),
+                 columnLeft_[c + 1] - columnLeft_[c], rowHeight());
 }
 
 void TuneTableView::layoutColumns() {
@@ -186,11 +192,14 @@ void TuneTableView::paintRow(QPainter& painter, const TuneRow& row, int y, bool 
         painter.fillRect(line, tuneColours::sounding);
     else if (selected)
         painter.fillRect(line, tuneColours::selection);
-    painter.setPen(sounding      ? tuneColours::soundingText
-                   : row.reached ? tuneColours::text
-                                 : tuneColours::unreached);
+    painter.setPen(sounding                    ? tuneColours::soundingText
+                   : row.reached && !row.blank ? tuneColours::text
+                                               : tuneColours::unreached);
     for (size_t c = 0; c < tuneColumnCount; ++c) {
-        const QRect cell(columnLeft_[c] + cellPadding / 2, y, columnLeft_[c + 1] - columnLeft_[c],
+        // A text runs on over the empty cells after it: a setting's words.
+        size_t end = c + 1;
+        while (end < tuneColumnCount && row.text[end].empty()) ++end;
+        const QRect cell(columnLeft_[c] + cellPadding / 2, y, columnLeft_[end] - columnLeft_[c],
                          height);
         painter.drawText(cell, Qt::AlignVCenter | Qt::AlignLeft,
                          QString::fromUtf8(row.text[c].data(), qsizetype(row.text[c].size())));
@@ -247,6 +256,13 @@ void TuneTableView::letGoOfKey() {
     const PendingRelease release = *std::exchange(releasePending_, std::nullopt);
     editor_.keyUp(release.key, release.atMs);
     emit edited();
+}
+
+bool TuneTableView::takeKitKey(KeyId key) {
+    if (!editor_.typeKitKey(key)) return false;
+    showEdit();
+    emit edited();
+    return true;
 }
 
 void TuneTableView::applyClipboard(const EditorResult& result) {

@@ -1,7 +1,7 @@
 // The tune editor's step table as a widget: the core's rows painted in the
 // board's colours, one line a row, with the cursor's cell framed, the
 // selection and the sounding row marked, rows play cannot reach dimmed and
-// each length drawn as a bar to scale. Clicks, drags and keys go to the core
+// each length drawn as a bar to scale; blank rows dimmed. Clicks, drags and keys go to the core
 // (tuneEditor.h), keys read once by editorKeys.h. The view keeps the cursor
 // in sight after every key and the sounding row while a tune plays, unless
 // the user scrolled in the last few seconds; the sounding row a few rows from
@@ -31,11 +31,16 @@ class TuneTableView final : public QAbstractScrollArea {
     void showEdit();
     // The sounding row may have changed: repaint it, in sight unless the user scrolled.
     void showSounding();
+    // A kit key clicked while the table has the keyboard: true when the
+    // editor took it (a hex key types the row's digits).
+    bool takeKitKey(KeyId key);
     // Writes the core's rows to the system clipboard, or pastes them from it.
     void applyClipboard(const EditorResult& result);
     // The text's size follows the board's zoom.
     void setZoomPercent(int percent);
     int rowHeight() const;
+    // Where a cell is painted, in the viewport's pixels.
+    QRect cellRect(uint32_t row, TuneColumn column) const;
     QSize sizeHint() const override;
 
   signals:

@@ -1,5 +1,6 @@
 // What the window remembers across runs: where its inside's top left was,
-// the zoom last chosen and whether the tune editor was shown. The position
+// the zoom last chosen and whether the tune editor and its note palette were
+// shown. The position
 // is the inside's, not the frame's: the frame is the window manager's, and
 // placing the inside brings the frame back exactly where it was.
 #pragma once
@@ -14,6 +15,7 @@ struct WindowSettings {
     std::optional<QPoint> position; // none until a window first closes
     int zoomPercent;                // 0 until a zoom is first saved
     bool editorShown;
+    bool paletteShown;
 };
 
 WindowSettings readWindowSettings();

@@ -1,11 +1,12 @@
 // The tune editor in the window, as a user drives it: a tune typed on the
-// piano keys plays as the render of the same memory and saves whole; the
-// window asks before a load or Exit drops a tune not saved; undo reaches
-// what the menus changed.
+// piano keys, or clicked with the mouse alone, plays as the render of the
+// same memory and saves whole; the window asks before a load or Exit drops a
+// tune not saved; undo reaches what the menus changed.
 #include "formats/tuneRun.h"
 #include "frontend/editor/tuneHistory.h"
 #include "frontend/input/pcKeys.h"
 #include "host/qt/editorKeys.h"
+#include "host/qt/keyButton.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
@@ -15,6 +16,7 @@
 #include "model/toneSource.h"
 #include "tests/frontend/pulledSound.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -77,6 +79,48 @@ class TuneEditorTest : public QObject {
         return sound_.pull(count,
                            [this](uint64_t tag) { window_->session().onMelodyNoteEnded(tag); });
     }
+    // What memory sounds like played from start, one pass.
+    std::string renderedFrom(uint32_t start) {
+        KitState fresh{};
+        fresh.memory = kit().memory;
+        fresh.startAddress = start;
+        fresh.tempo = kit().tempo;
+        RenderSink render;
+        formats::runTune(fresh, formats::RunLimit::pass(), render);
+        return render.samples;
+    }
+
+    // The mouse alone, as a person without the keyboard works.
+    void clickCell(uint32_t address, TuneColumn column) {
+        const QPoint at = table().cellRect(rowOf(address), column).center();
+        QTest::mouseClick(table().viewport(), Qt::LeftButton, {}, at);
+    }
+    QAbstractButton* paletteButton(const char* name) {
+        for (auto* button :
+             window_->findChild<QWidget*>("notePalette")->findChildren<QAbstractButton*>())
+            if (button->accessibleName() == QString::fromUtf8(name)) return button;
+        return nullptr;
+    }
+    void clickPalette(std::initializer_list<const char*> names) {
+        for (const char* name : names) QTest::mouseClick(paletteButton(name), Qt::LeftButton);
+    }
+    void clickKitKeys(std::initializer_list<KeyId> keys) {
+        for (const KeyId key : keys) QTest::mouseClick(&window_->panel().key(key), Qt::LeftButton);
+    }
+    // The rows from address on as shown, in short: "note C4 07", "rest 07", "jump 014", "end".
+    QStringList rowsFrom(uint32_t address, uint32_t count) {
+        QStringList shown;
+        for (uint32_t r = rowOf(address); r < rowOf(address) + count; ++r) {
+            QStringList words;
+            for (const TuneColumn c :
+                 {TuneColumn::Kind, TuneColumn::Pitch, TuneColumn::Length, TuneColumn::Target})
+                words << QString::fromStdString(
+                             window_->tuneEditor().editor().rows()[r].text[size_t(c)])
+                             .section(' ', 0, 0);
+            shown << words.join(' ').simplified();
+        }
+        return shown;
+    }
 
   private slots:
     void initTestCase() {
@@ -102,7 +146,9 @@ class TuneEditorTest : public QObject {
 
     void pianoKeysWriteATuneThatPlaysAsRenderedAndSavesWhole() {
         QTRY_VERIFY(table().hasFocus());
-        QVERIFY(window_->findChild<QLabel*>("keyboardOwner")->text().startsWith("PC keys: edit"));
+        // Tab changes column here: it is not what leaves the table.
+        const QString hint = window_->findChild<QLabel*>("keyboardOwner")->text();
+        QVERIFY2(hint.startsWith("PC keys edit") && !hint.contains("Tab"), qPrintable(hint));
         window_->findChild<QSpinBox*>("startAddress")->setValue(0x004);
         window_->findChild<QSpinBox*>("tempo")->setValue(2);
         QTest::keyClick(&table(), Qt::Key_Down);
@@ -142,6 +188,65 @@ class TuneEditorTest : public QObject {
         QVERIFY(window_->loadFile(chosenFile_));
         QVERIFY(takeSnapshot(kit()) == tune);
         QCOMPARE(asked_, 0); // nothing unsaved was dropped on the way
+    }
+
+    // Clicks alone: a jump over the first note (its target on the keypad), four
+    // notes, the end marker, one longer, a row inserted and deleted where the
+    // jump skips, played from the row as rendered, undo; the table keeps the keyboard.
+    void theMouseAloneWritesATune() {
+        clickCell(0x010, TuneColumn::Digits);
+        clickPalette({"Jump"});
+        clickKitKeys({hexKey(0), hexKey(1), hexKey(8)});
+        clickPalette({"C", "D", "E", "F", "End marker"});
+        QStringList tune = {"jump 018",   "note C4 07", "note D4 07",
+                            "note E4 07", "note F4 07", "end"};
+        QCOMPARE(rowsFrom(0x010, 6), tune);
+        QCOMPARE(kit().mode, KitMode::Clock); // the keypad's keys typed, the kit saw none
+        clickCell(0x018, TuneColumn::Length);
+        clickPalette({"Longer"});
+        tune[2] = "note D4 08";
+        QCOMPARE(rowsFrom(0x010, 6), tune);
+        clickCell(0x014, TuneColumn::Note);
+        clickPalette({"Insert"});
+        const QStringList inserted = {"jump 01C", "rest 07", "note C4 07", "note D4 08"};
+        QCOMPARE(rowsFrom(0x010, 4), inserted);
+        clickPalette({"Delete"});
+        QCOMPARE(rowsFrom(0x010, 6), tune);
+
+        const std::string samples = renderedFrom(0x010);
+        clickCell(0x010, TuneColumn::Digits);
+        clickPalette({"Play from row"});
+        QVERIFY(pull(samples.size()).compare(0, samples.size(), samples) == 0);
+        clickPalette({"Stop", "Undo"});
+        QCOMPARE_NE(kit().mode, KitMode::Playing);
+        QCOMPARE(rowsFrom(0x010, 4), inserted);
+        QVERIFY(table().hasFocus());
+        QCOMPARE(window_->findChild<QLabel*>("keyboardOwner")->text().toStdString(),
+                 editorHint(Edition::Desktop, InputWay::Mouse, true, false, defaultPianoOctave));
+    }
+
+    // While the table has the keyboard the keypad's hex keys type the row,
+    // the others stay the kit's; with Record on the palette's piano records
+    // whatever the kit's mode.
+    void kitKeysTypeTheRowAndThePaletteRecordsInEntryMode() {
+        clickCell(0x010, TuneColumn::Note);
+        clickKitKeys({hexKey(1), hexKey(4), hexKey(0), hexKey(5), KeyId::Adr});
+        QCOMPARE(groupAt(kit(), rowOf(0x010)), 0x1405u);
+        QCOMPARE(kit().mode, KitMode::Entry); // ADR only
+        QVERIFY(table().hasFocus());
+        clickPalette({"Record"});
+        for (const char* note : {"E", "G"}) {
+            QTest::mousePress(paletteButton(note), Qt::LeftButton);
+            QTest::qWait(150);
+            QTest::mouseRelease(paletteButton(note), Qt::LeftButton);
+        }
+        QVERIFY(paletteButton("Record")->isChecked());
+        clickPalette({"Record"});
+        // A busy machine may record a short rest between the two.
+        const QStringList recorded = rowsFrom(0x014, 3).filter("note ");
+        QVERIFY2(recorded.size() >= 2 && recorded[0].startsWith("note E4 ") &&
+                     recorded[1].startsWith("note G4 "),
+                 qPrintable(recorded.join(", ")));
     }
 
     // Cancel keeps the tune and the window (Load, Exit, Paste Tune); Save writes it first; Discard
@@ -370,14 +475,17 @@ class TuneEditorTest : public QObject {
         }
     }
 
-    void editorShownIsRemembered() {
+    void editorAndPaletteShownAreRemembered() {
         QVERIFY(window_->close());
         MainWindow next(sound_);
         QVERIFY(next.tuneEditor().isVisibleTo(&next));
+        QVERIFY(next.findChild<QWidget*>("notePalette")->isVisibleTo(&next));
         next.findChild<QAction*>("tuneEditor")->trigger();
+        next.findChild<QAction*>("notePaletteShown")->trigger();
         QVERIFY(next.close());
         MainWindow last(sound_);
         QVERIFY(!last.tuneEditor().isVisibleTo(&last));
+        QVERIFY(!last.findChild<QAction*>("notePaletteShown")->isChecked());
     }
 
     // Changes made by the menus and the keypad are steps of undo too.
