@@ -66,7 +66,6 @@ void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longes
 // The rows holding the kit's two settings' addresses, 000 and 00E.
 constexpr uint32_t startAddressRow = startAddressRegister / stepNibbles;
 constexpr uint32_t tempoRow = tempoRegister / stepNibbles;
-constexpr uint32_t firstStepRow = 0x010 / stepNibbles;
 
 void showBlank(TuneRow& row, const KitState& kit) {
     row.blank = true;
@@ -86,8 +85,6 @@ void showBlank(TuneRow& row, const KitState& kit) {
                       milliseconds(noteLength(kit.tempo, 0)));
         column(row, TuneColumn::Kind) = "setting";
         column(row, TuneColumn::Note) = text;
-    } else if (at < firstStepRow) {
-        column(row, TuneColumn::Kind) = "setting";
     }
 }
 
