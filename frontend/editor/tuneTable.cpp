@@ -112,13 +112,12 @@ bool holdsTune(const KitState& kit) {
 
 void buildTuneRows(const KitState& kit, const TuneReach& reach, TuneRows& rows) {
     const double longestMs = milliseconds(noteLength(kit.tempo, lengthCodeCount - 1));
-    const bool tune = holdsTune(kit);
     for (uint32_t r = 0; r < tuneRowCount; ++r) {
         TuneRow& row = rows[r];
         fillRow(row, readStep(kit, r * stepNibbles), kit.tempo, longestMs);
         row.reached = reach.reached[r];
         row.blank = false;
-        if (row.group == clearedGroup && (!row.reached || !tune)) showBlank(row, kit);
+        if (row.group == clearedGroup) showBlank(row, kit);
     }
 }
 

@@ -2,10 +2,11 @@
 // each column's text as the editor shows it and the numbers a view draws
 // from (the length bar, whether play reaches the row).
 //
-// Cleared memory that is no part of a tune reads as blank, not as the short
-// note 0000 would play, so a fresh kit shows an empty table; the first rows,
-// where the keypad's WRITE at 000 and 00E sets the start address and the
-// tempo, then show those settings.
+// Cleared memory (0000) reads as blank, not as the blip of a note it would
+// play, so a fresh kit shows an empty table and a tune its own steps alone
+// (a blank row play passes through is still shown as reached); the rows
+// holding 000 and 00E, where the keypad's WRITE sets the start address and
+// the tempo, show those settings while blank.
 #pragma once
 
 #include "frontend/editor/tuneReach.h"
@@ -42,7 +43,7 @@ struct TuneRow {
     double lengthMs = 0;
     double lengthBar = 0; // the length as a fraction (0..1) of the longest code of the tempo's row
     uint32_t target = 0;  // jumps, 0..511
-    bool blank = false;   // cleared and no part of a tune: its digits and a setting's text only
+    bool blank = false;   // cleared: its digits and a setting's text only
     std::array<std::string, tuneColumnCount> text;
 };
 

@@ -339,8 +339,8 @@ TEST_F(EditorFixture, ThePalettesPianoRecordsInEntryModeUpToTheEndMarker) {
     EXPECT_TRUE(editor->checks().empty());
 }
 
-// Until memory holds something the table is blank and the checks quiet; the
-// settings rows show the settings while no tune plays through them.
+// Cleared rows are blank, and the checks quiet until memory holds something;
+// the settings rows show the settings.
 TEST_F(EditorFixture, ACalmStartShowsBlankMemoryAndTheSettings) {
     const auto text = [&](uint32_t row, TuneColumn column) {
         return editor->rows()[row].text[size_t(column)];
@@ -353,8 +353,8 @@ TEST_F(EditorFixture, ACalmStartShowsBlankMemoryAndTheSettings) {
     load("KORVEL\n---\n0010@ 3405W 0000W EEEEW 0000@ 0010W 000E@ 0002W");
     EXPECT_EQ(text(0, TuneColumn::Note), "start address 010");
     EXPECT_EQ(text(3, TuneColumn::Note), "tempo 2, unit 50 ms");
-    EXPECT_FALSE(editor->rows()[5].blank); // cleared, but played: a short note
-    EXPECT_TRUE(editor->rows()[7].blank);  // after the end marker
+    EXPECT_TRUE(editor->rows()[5].blank && editor->rows()[5].reached); // played through
+    EXPECT_TRUE(editor->rows()[7].blank);                              // after the end marker
 }
 
 TEST_F(EditorFixture, ClipboardIsScriptTextAndPastesBack) {
