@@ -28,9 +28,11 @@ export function setUpKeys(page) {
   buttons.forEach((button, k) => {
     button.addEventListener('pointerdown', (event) => {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
-      event.preventDefault();
+      event.preventDefault(); // the focus stays where it was: the step table goes on taking the kit's keys
       page.startSound();
       button.setPointerCapture(event.pointerId);
+      // A key the tune editor takes is not the kit's, neither its press nor its release.
+      if (page.editor?.typeKitKey(k)) return;
       pointers.set(event.pointerId, k);
       hold(k);
     });

@@ -424,8 +424,8 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   await typeInto(page, '#tempo', '2');
   // The note column's piano keys: E D C G, then the end marker.
   await page.click('#step0c3');
-  assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
   for (const key of ['c', 'x', 'z', 'b', '/']) await page.keyboard.press(key);
+  assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
   assert.deepEqual((await kinds(page)).slice(0, 5), ['note', 'note', 'note', 'note', 'end']);
   assert.deepEqual(
     await page.$$eval('#steps tbody tr', (rows) => rows.slice(0, 4).map((r) => r.cells[4].textContent.slice(0, 2))),
