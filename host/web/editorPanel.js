@@ -257,8 +257,15 @@ export function setUpEditorPanel(page) {
   });
 
   // A click (or a tap) selects the row and the column under it; Shift extends.
-  grid.addEventListener('click', (event) => {
-    const cell = event.target.closest('td');
+  // The cell is the one pressed: the panel may move under the finger before
+  // the click comes (the line above the table rewords itself as the table
+  // takes the focus, a check appears as a palette button is tapped), and the
+  // click then lands on another row, or outside the table.
+  let pressedCell = null;
+  addEventListener('pointerdown', (event) => (pressedCell = event.target.closest?.('#steps td') ?? null), true);
+  addEventListener('click', (event) => {
+    const cell = pressedCell;
+    pressedCell = null;
     if (!cell) return;
     const row = cell.parentElement.sectionRowIndex;
     page.startSound();
