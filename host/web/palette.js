@@ -66,11 +66,14 @@ export function setUpPalette(page, { focusTable, showMessage }) {
       event.preventDefault(); // the focus stays where it was
       button.setPointerCapture(event.pointerId);
       pointers.add(event.pointerId);
+      button.classList.add('held');
       press(index);
       focusTable();
     });
     const up = (event) => {
-      if (pointers.delete(event.pointerId)) release(index);
+      if (!pointers.delete(event.pointerId)) return;
+      button.classList.toggle('held', pointers.size > 0);
+      release(index);
     };
     for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) button.addEventListener(type, up);
     button.addEventListener('contextmenu', (event) => event.preventDefault());
