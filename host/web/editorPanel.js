@@ -315,7 +315,7 @@ export function setUpEditorPanel(page) {
     shownRows.fill(blankRow);
     shownChecks = '';
     page.fit();
-    act(() => {});
+    update(); // at once: while the page starts, no call into the kit comes to repaint it
   }
   // Opened by the command, the panel takes the keyboard, its table ready to edit.
   $('editorToggle').addEventListener('click', () => {

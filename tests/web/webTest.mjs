@@ -391,6 +391,7 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   await page.waitForSelector('html[data-ready]');
   assert.equal(await shareText(page), tune);
   assert.equal(await page.$eval('#editor', (panel) => panel.hidden), false);
+  assert.equal(await page.$eval('#step0c1', (cell) => cell.textContent), '1407', 'its rows shown');
 
   // The tempo is hex, as the kit's: E is taken and shown; what is not a hex digit is refused.
   await typeInto(page, '#tempo', 'e');
