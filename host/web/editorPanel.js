@@ -1,7 +1,9 @@
 // The tune editor's panel: the step table, start address and tempo, the
-// checks, Record and Play from row, over the editor's core in the kit's
-// module (editorExports.cpp), which holds every rule. The panel only shows
-// the core's state and hands it keys, clicks and the clipboard's text.
+// checks, Record and Play from row and the note palette (palette.js), the
+// line above the table and the kit's keys offered to the table, over the
+// editor's core in the kit's module (editorExports.cpp), which holds every
+// rule. The panel only shows the core's state and hands it keys, clicks,
+// palette buttons and the clipboard's text.
 //
 // After every call into the kit the page calls update(): it looks at a few
 // numbers (the rows' revision, the sounding row, the cursor...) and repaints
