@@ -9,6 +9,7 @@
 #include "formats/tuneImport.h"
 #include "frontend/commands/importChoices.h"
 #include "frontend/commands/tuneName.h"
+#include "frontend/editor/notePalette.h"
 #include "frontend/editor/tuneEditor.h"
 #include "frontend/editor/tuneReach.h"
 #include "frontend/editor/tuneSettings.h"
@@ -90,6 +91,45 @@ constexpr const char* nameOf(TuneSetting setting) {
     switch (setting) {
     case TuneSetting::StartAddress: return "startAddress";
     case TuneSetting::Tempo: return "tempo";
+    }
+    return nullptr;
+}
+
+constexpr const char* nameOf(PaletteControl control) {
+    switch (control) {
+    case PaletteControl::Note: return "note";
+    case PaletteControl::OctaveDown: return "octaveDown";
+    case PaletteControl::OctaveUp: return "octaveUp";
+    case PaletteControl::Shorter: return "shorter";
+    case PaletteControl::Longer: return "longer";
+    case PaletteControl::Length: return "length";
+    case PaletteControl::Rest: return "rest";
+    case PaletteControl::EndMarker: return "endMarker";
+    case PaletteControl::Jump: return "jump";
+    case PaletteControl::Insert: return "insert";
+    case PaletteControl::Delete: return "delete";
+    case PaletteControl::Undo: return "undo";
+    case PaletteControl::Redo: return "redo";
+    case PaletteControl::PlayFromRow: return "playFromRow";
+    case PaletteControl::Stop: return "stop";
+    case PaletteControl::Record: return "record";
+    }
+    return nullptr;
+}
+constexpr const char* nameOf(PaletteGroup group) {
+    switch (group) {
+    case PaletteGroup::Piano: return "piano";
+    case PaletteGroup::Length: return "length";
+    case PaletteGroup::Step: return "step";
+    case PaletteGroup::Play: return "play";
+    }
+    return nullptr;
+}
+constexpr const char* nameOf(InputWay way) {
+    switch (way) {
+    case InputWay::Touch: return "touch";
+    case InputWay::Mouse: return "mouse";
+    case InputWay::Keyboard: return "keyboard";
     }
     return nullptr;
 }
@@ -196,6 +236,27 @@ std::string editor() {
     return json.endObject().take();
 }
 
+// The note palette's buttons in their order (a button is pressed by its index
+// in this list), with the codes of their controls and groups, and the ways in
+// the hint line is worded for.
+std::string palette() {
+    JsonWriter json;
+    json.beginObject().key("buttons").beginArray();
+    for (const PaletteButton& button : notePalette()) {
+        json.beginObject().key("control").value(static_cast<int>(button.control));
+        json.key("group").value(static_cast<int>(button.group)).key("value").value(button.value);
+        json.key("label").value(button.label).key("name").value(button.name);
+        json.key("key").value(button.key).key("black").value(button.black).endObject();
+    }
+    json.endArray().key("control");
+    writeCodes<PaletteControl>(json);
+    json.key("group");
+    writeCodes<PaletteGroup>(json);
+    json.key("inputWay");
+    writeCodes<InputWay>(json);
+    return json.endObject().take();
+}
+
 std::string importChoices() {
     JsonWriter json;
     json.beginObject().key("fitLabel").value(fitChoiceLabel);
@@ -213,6 +274,7 @@ std::string boundaryModule() {
         {"limits", limits()},
         {"files", files()},
         {"editor", editor()},
+        {"palette", palette()},
         {"importChoices", importChoices()},
         {"keyboardHelp", keyboardHelp()},
     };

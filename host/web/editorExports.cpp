@@ -40,6 +40,13 @@ EditorKey editorKey(int code, int character, int shift, int command) {
     return key;
 }
 
+// The page's index into the palette's list (boundary.js), or none for a number that is not one.
+const PaletteButton* paletteButton(int index) {
+    const auto& buttons = notePalette();
+    return index >= 0 && static_cast<size_t>(index) < buttons.size() ? &buttons[size_t(index)]
+                                                                     : nullptr;
+}
+
 // The page's which: a TuneSetting.
 TuneSetting settingOf(int which) {
     return which == static_cast<int>(TuneSetting::Tempo) ? TuneSetting::Tempo
@@ -89,14 +96,15 @@ EMSCRIPTEN_KEEPALIVE const int32_t* korvel_editorState() {
 }
 
 // Every row at once, as JSON: for each, its columns' texts (TuneColumn's
-// order), whether play reaches it and its length bar (0..lengthBarScale).
+// order), whether play reaches it, whether it is blank and its length bar
+// (0..lengthBarScale).
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorRows() {
     korvel::web::JsonWriter json;
     json.beginArray();
     for (const korvel::TuneRow& row : editor->rows()) {
         json.beginObject().key("texts").beginArray();
         for (const std::string& text : row.text) json.value(text);
-        json.endArray().key("reached").value(row.reached);
+        json.endArray().key("reached").value(row.reached).key("blank").value(row.blank);
         json.key("bar")
             .value(static_cast<int>(row.lengthBar * korvel::web::lengthBarScale + 0.5))
             .endObject();
@@ -129,6 +137,30 @@ EMSCRIPTEN_KEEPALIVE int korvel_editorKey(int code, int character, int shift, in
 }
 EMSCRIPTEN_KEEPALIVE void korvel_editorKeyUp(int code, int character) {
     editor->keyUp(korvel::web::editorKey(code, character, 0, 0), korvel::web::now());
+}
+
+// A palette button (by its index in the list) pressed and let go.
+EMSCRIPTEN_KEEPALIVE void korvel_editorPalettePress(int index) {
+    if (const auto* button = korvel::web::paletteButton(index))
+        editor->palettePress(*button, korvel::web::now());
+}
+EMSCRIPTEN_KEEPALIVE void korvel_editorPaletteRelease(int index) {
+    if (const auto* button = korvel::web::paletteButton(index))
+        editor->paletteRelease(*button, korvel::web::now());
+}
+// A kit key pressed while the table has the focus: 1 when the editor took it,
+// and then neither its press nor its release is the kit's.
+EMSCRIPTEN_KEEPALIVE int korvel_editorTypeKitKey(int key) {
+    return editor->typeKitKey(korvel::web::keyOf(key));
+}
+// The line above the table for way (InputWay) and whether the table has the focus.
+EMSCRIPTEN_KEEPALIVE const char* korvel_editorHint(int way, int editing) {
+    const auto inputWay = way == static_cast<int>(korvel::InputWay::Touch) ? korvel::InputWay::Touch
+                          : way == static_cast<int>(korvel::InputWay::Mouse)
+                              ? korvel::InputWay::Mouse
+                              : korvel::InputWay::Keyboard;
+    return korvel::web::handBack(
+        korvel::editorHint(inputWay, editing != 0, editor->recording(), editor->octave()));
 }
 
 // A click on the table's row and column (TuneColumn): the core decides the column it edits.

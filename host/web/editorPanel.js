@@ -1,13 +1,16 @@
 // The tune editor's panel: the step table, start address and tempo, the
-// checks, Record and Play from row, over the editor's core in the kit's
-// module (editorExports.cpp), which holds every rule. The panel only shows
-// the core's state and hands it keys, clicks and the clipboard's text.
+// checks, Record and Play from row and the note palette (palette.js), the
+// line above the table and the kit's keys offered to the table, over the
+// editor's core in the kit's module (editorExports.cpp), which holds every
+// rule. The panel only shows the core's state and hands it keys, clicks,
+// palette buttons and the clipboard's text.
 //
 // After every call into the kit the page calls update(): it looks at a few
 // numbers (the rows' revision, the sounding row, the cursor...) and repaints
 // only what they say changed, the rows' texts from one JSON text for all of them.
 // Every code and field exchanged is the core's, by boundary.js.
-import { editor as boundary } from './boundary.js';
+import { editor as boundary, palette } from './boundary.js';
+import { setUpPalette, touchScreen } from './palette.js';
 
 const $ = (id) => document.getElementById(id);
 const { rowCount, state: field, result, tableColumn } = boundary;
@@ -92,6 +95,7 @@ export function setUpEditorPanel(page) {
         if (value !== old.texts[c]) cells[r][c].textContent = value;
       });
       if (fresh.reached !== old.reached) rows[r].classList.toggle('unreached', !fresh.reached);
+      if (fresh.blank !== old.blank) rows[r].classList.toggle('blank', fresh.blank);
       if (fresh.bar !== old.bar) bars[r].style.width = `${(100 * fresh.bar) / boundary.lengthBarScale}%`;
       shownRows[r] = fresh;
     });
@@ -150,7 +154,14 @@ export function setUpEditorPanel(page) {
     for (const [field, setting] of settingFields)
       if (now[field] !== shown[field] && document.activeElement !== $(setting.id))
         $(setting.id).value = text(kit._korvel_tuneSettingText(setting.which));
-    if (now[octave] !== shown[octave]) showMode(now[octave]);
+    if (now[octave] !== shown[octave] || now[recording] !== shown[recording]) showMode();
+    if ([recording, octave, canUndo, canRedo].some((f) => now[f] !== shown[f]))
+      notePalette.show({
+        recording: now[recording],
+        octave: now[octave],
+        canUndo: now[canUndo],
+        canRedo: now[canRedo],
+      });
   }
 
   // After every call into the kit: the core looks at the kit, and the panel
@@ -179,19 +190,34 @@ export function setUpEditorPanel(page) {
     const message = text(kit._korvel_editorMessage());
     if (message) note(message);
   }
+  const notePalette = setUpPalette(page, { focusTable: () => grid.focus({ preventScroll: true }), showMessage });
 
-  // ---- Which the PC keys play: the editor or the kit ----
+  // ---- Which the keys play: the editor or the kit ----
+  // The line above the table is the core's, in words for the device last used.
   const editing = () => document.activeElement === grid;
-  let pianoOctave = 0;
-  function showMode(octaveNow = pianoOctave) {
-    pianoOctave = octaveNow;
-    $('keysMode').textContent = editing()
-      ? `PC keys edit the tune (piano octave ${pianoOctave}). Tab leaves the table.`
-      : 'PC keys play the kit. Click the table to edit.';
+  const { inputWay } = palette;
+  let way = touchScreen.matches ? inputWay.touch : inputWay.keyboard;
+  function showMode() {
+    $('keysMode').textContent = text(kit._korvel_editorHint(way, editing()));
     panel.classList.toggle('editing', editing());
   }
-  grid.addEventListener('focus', () => showMode());
-  grid.addEventListener('blur', () => showMode());
+  function usedWay(now) {
+    if (now === way) return;
+    way = now;
+    showMode();
+  }
+  addEventListener(
+    'pointerdown',
+    (event) => usedWay(event.pointerType === 'mouse' ? inputWay.mouse : inputWay.touch),
+    true,
+  );
+  addEventListener('keydown', () => usedWay(inputWay.keyboard), true);
+  grid.addEventListener('focus', showMode);
+  grid.addEventListener('blur', showMode);
+  // A kit key pressed while the table has the focus, offered to the core
+  // first: true when it took it (it typed the row's digits), and then the key
+  // is not the kit's, neither pressed nor let go.
+  const typeKitKey = (key) => editing() && !!act(() => kit._korvel_editorTypeKitKey(key));
 
   // ---- The clipboard: script text ----
   async function toClipboard(script) {
@@ -233,8 +259,15 @@ export function setUpEditorPanel(page) {
   });
 
   // A click (or a tap) selects the row and the column under it; Shift extends.
-  grid.addEventListener('click', (event) => {
-    const cell = event.target.closest('td');
+  // The cell is the one pressed: the panel may move under the finger before
+  // the click comes (the line above the table rewords itself as the table
+  // takes the focus, a check appears as a palette button is tapped), and the
+  // click then lands on another row, or outside the table.
+  let pressedCell = null;
+  addEventListener('pointerdown', (event) => (pressedCell = event.target.closest?.('#steps td') ?? null), true);
+  addEventListener('click', (event) => {
+    const cell = pressedCell;
+    pressedCell = null;
     if (!cell) return;
     const row = cell.parentElement.sectionRowIndex;
     page.startSound();
@@ -284,7 +317,7 @@ export function setUpEditorPanel(page) {
     shownRows.fill(blankRow);
     shownChecks = '';
     page.fit();
-    act(() => {});
+    update(); // at once: while the page starts, no call into the kit comes to repaint it
   }
   // Opened by the command, the panel takes the keyboard, its table ready to edit.
   $('editorToggle').addEventListener('click', () => {
@@ -309,5 +342,5 @@ export function setUpEditorPanel(page) {
     command();
   });
 
-  return { update, editing, isOpen: () => !panel.hidden };
+  return { update, editing, typeKitKey, isOpen: () => !panel.hidden };
 }

@@ -1,15 +1,17 @@
 // The kit's keys played by pointers, touches and the PC keyboard.
 
 // The tune editor's table and fields, dialogs and open menus keep the keyboard (a key a menu took, Escape
-// closing it, included), and a menu's button focused from the keyboard keeps
-// the keys that open it.
+// closing it, included), a menu's button focused from the keyboard keeps
+// the keys that open it, and a note palette's button those that press it.
 const menuKeys = [' ', 'Enter', 'ArrowDown', 'ArrowUp'];
+const pressKeys = [' ', 'Enter'];
 const ownsKey = (page, event) =>
   event.defaultPrevented ||
   page.editor?.editing() ||
   event.target.closest?.('input') ||
   document.querySelector('dialog[open]') ||
-  (event.target.closest?.('.menus') && (page.menus.isOpen() || menuKeys.includes(event.key)));
+  (event.target.closest?.('.menus') && (page.menus.isOpen() || menuKeys.includes(event.key))) ||
+  (event.target.closest?.('#palette') && pressKeys.includes(event.key));
 
 // page: the kit, its strings, act(), the board's key buttons, startSound(),
 // and the menus and the tune editor (page.menus, page.editor) once set up.
@@ -28,9 +30,11 @@ export function setUpKeys(page) {
   buttons.forEach((button, k) => {
     button.addEventListener('pointerdown', (event) => {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
-      event.preventDefault();
+      event.preventDefault(); // the focus stays where it was: the step table goes on taking the kit's keys
       page.startSound();
       button.setPointerCapture(event.pointerId);
+      // A key the tune editor takes is not the kit's, neither its press nor its release.
+      if (page.editor?.typeKitKey(k)) return;
       pointers.set(event.pointerId, k);
       hold(k);
     });

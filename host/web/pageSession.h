@@ -7,6 +7,8 @@
 namespace korvel::web {
 
 Session& pageSession();
+// The page's number for a kit key; one that is none is keyCount, which no key answers to.
+KeyId keyOf(int key);
 // A kit key went down or up, for the editor's recording.
 void editorSawKey(KeyId key, bool down);
 

@@ -160,11 +160,12 @@ PcKeyEvent pcKeyEventOf(std::string_view code, const char* key, int commandHeld,
     return event;
 }
 
+} // namespace
+
 KeyId keyOf(int key) {
     return static_cast<KeyId>(static_cast<unsigned>(key) < keyCount ? key : keyCount);
 }
 
-} // namespace
 } // namespace korvel::web
 
 using namespace korvel;

@@ -1,5 +1,6 @@
 // Serves the web edition's site on 127.0.0.1 and opens it in headless
 // Chromium, for the tests and the measurements.
+import { execFileSync } from 'node:child_process';
 import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -96,4 +97,105 @@ export async function openPage(browser, origin, fragment = '', viewport = deskto
   await page.goto(`${origin}/${fragment}`);
   await page.waitForSelector('html[data-ready]');
   return page;
+}
+
+// Downloads of page go to folder, a folder of their own; a file is there once whole.
+// The browser holds the file's name with an empty file while it writes the
+// bytes beside it, so a file is taken once it has bytes and the partial one is gone.
+export async function downloadsTo(page, folder) {
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+  return async (file) => {
+    const whole = path.join(folder, file);
+    const done = () =>
+      fs.existsSync(whole) &&
+      fs.statSync(whole).size > 0 &&
+      !fs.readdirSync(folder).some((f) => f.endsWith('.crdownload'));
+    for (let i = 0; i < 200 && !done(); ++i) await new Promise((r) => setTimeout(r, 50));
+    return fs.readFileSync(whole);
+  };
+}
+
+// The sound a page plays against korvel-cli (cli) render, the WAV files
+// written in scratch: playedWithoutStalls, and the retries taken so far.
+export function soundChecks(cli, scratch) {
+  // The first count samples the worklet plays from the cut play() makes, and
+  // the breaks among them, against korvel-cli's render of script.
+  async function playedAndRendered(page, count, play, script) {
+    await page.waitForFunction(() => window.korvel.soundRunning());
+    await page.evaluate((n) => window.korvel.recordSound(n), count);
+    await play();
+    let report;
+    const deadline = Date.now() + 20000;
+    do {
+      await new Promise((resolve) => setTimeout(resolve, 250));
+      report = await page.evaluate(async () => {
+        const { samples, breaks } = await window.korvel.soundReport();
+        return { samples: Array.from(samples), breaks };
+      });
+    } while (report.samples.length < count && Date.now() < deadline);
+    const wave = path.join(scratch, 'tune.wav');
+    execFileSync(cli, ['render', script, '-o', wave, '--seconds', String(Math.ceil(count / 22050) + 1)]);
+    const bytes = fs.readFileSync(wave);
+    const data = bytes.indexOf('data', 12);
+    return { report, rendered: bytes.subarray(data + 8, data + 8 + count) };
+  }
+
+  // Retries, each said in the output as it is taken and counted at the end,
+  // only where the machine is at fault: a play with breaks while the machine
+  // kept the page's threads from running. A worker in the page and this
+  // process each time their own timers; one late by stalled ms or more
+  // stands for the machine, as the page itself is not what runs there.
+  let retries = 0;
+  const stalled = 100;
+  async function watchStalls(page) {
+    await page.evaluate(() => {
+      const source = `let last = performance.now(), worst = 0;
+        setInterval(() => { const now = performance.now(); worst = Math.max(worst, now - last - 10); last = now; }, 10);
+        onmessage = () => postMessage(worst);`;
+      window.stallWatch = new Worker(URL.createObjectURL(new Blob([source])));
+    });
+    let last = performance.now();
+    let worst = 0;
+    const timer = setInterval(() => {
+      const now = performance.now();
+      worst = Math.max(worst, now - last - 10);
+      last = now;
+    }, 10);
+    return async () => {
+      clearInterval(timer);
+      const inPage = await page.evaluate(
+        () =>
+          new Promise((resolve) => {
+            window.stallWatch.onmessage = ({ data }) => resolve(data);
+            window.stallWatch.postMessage(0);
+          }),
+      );
+      await page.evaluate(() => window.stallWatch.terminate());
+      return Math.round(Math.max(worst, inPage));
+    };
+  }
+
+  // playedAndRendered, with the play taken again (up to twice more) when its
+  // breaks came while the machine stalled. prepare comes before each play, stop after it.
+  async function playedWithoutStalls(page, count, { prepare = async () => {}, play, stop, script, what }) {
+    for (let attempt = 1; ; attempt += 1) {
+      await prepare();
+      const stalls = await watchStalls(page);
+      const played = await playedAndRendered(page, count, play, script);
+      const worst = await stalls();
+      await stop();
+      const { breaks } = played.report;
+      if (breaks === 0 || worst < stalled || attempt === 3) {
+        if (breaks) console.log(`# ${what}: ${breaks} breaks, the machine's longest stall ${worst} ms`);
+        return played;
+      }
+      retries += 1;
+      console.log(
+        `# retry ${retries}: ${what} had ${breaks} breaks while the machine stalled for ${worst} ms; playing again`,
+      );
+    }
+  }
+
+  return { playedWithoutStalls, retries: () => retries };
 }

@@ -12,13 +12,15 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
-import { desktop, launch, openPage, serve } from './harness.mjs';
+import { desktop, downloadsTo, launch, openPage, serve, soundChecks } from './harness.mjs';
 import { smallSong, tenMinuteSong } from './songs.mjs';
 
 const [site, cli, examples] = process.argv.slice(2).map((p) => path.resolve(p));
 const tuneFile = path.join(examples, 'ode-to-joy.dat');
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-web-test-'));
 let web, chromium, insecureOrigin;
+const { playedWithoutStalls, retries } = soundChecks(cli, scratch);
+const downloadsOf = (page, name) => downloadsTo(page, path.join(scratch, name));
 const pages = [];
 
 before(async () => {
@@ -32,7 +34,7 @@ before(async () => {
 });
 
 after(async () => {
-  console.log(`# retries: ${retries}`);
+  console.log(`# retries: ${retries()}`);
   for (const page of pages) assert.deepEqual(page.errors, [], 'console errors');
   await chromium?.close();
   web?.server.close();
@@ -177,84 +179,6 @@ test('keys by mouse, touch and PC keyboard drive the kit as on the desktop', asy
   assert.equal(await keysDown(page), '');
   assert.match(await reading(page), /^[0-2]\d:[0-5]\d$/);
 });
-
-// The first count samples the worklet plays from the cut play() makes, and
-// the breaks among them, against korvel-cli's render of script.
-async function playedAndRendered(page, count, play, script) {
-  await page.waitForFunction(() => window.korvel.soundRunning());
-  await page.evaluate((n) => window.korvel.recordSound(n), count);
-  await play();
-  let report;
-  const deadline = Date.now() + 20000;
-  do {
-    await new Promise((resolve) => setTimeout(resolve, 250));
-    report = await page.evaluate(async () => {
-      const { samples, breaks } = await window.korvel.soundReport();
-      return { samples: Array.from(samples), breaks };
-    });
-  } while (report.samples.length < count && Date.now() < deadline);
-  const wave = path.join(scratch, 'tune.wav');
-  execFileSync(cli, ['render', script, '-o', wave, '--seconds', String(Math.ceil(count / 22050) + 1)]);
-  const bytes = fs.readFileSync(wave);
-  const data = bytes.indexOf('data', 12);
-  return { report, rendered: bytes.subarray(data + 8, data + 8 + count) };
-}
-
-// Retries, each said in the output as it is taken and counted at the end,
-// only where the machine is at fault: a play with breaks while the machine
-// kept the page's threads from running. A worker in the page and this
-// process each time their own timers; one late by stalled ms or more
-// stands for the machine, as the page itself is not what runs there.
-let retries = 0;
-const stalled = 100;
-async function watchStalls(page) {
-  await page.evaluate(() => {
-    const source = `let last = performance.now(), worst = 0;
-      setInterval(() => { const now = performance.now(); worst = Math.max(worst, now - last - 10); last = now; }, 10);
-      onmessage = () => postMessage(worst);`;
-    window.stallWatch = new Worker(URL.createObjectURL(new Blob([source])));
-  });
-  let last = performance.now();
-  let worst = 0;
-  const timer = setInterval(() => {
-    const now = performance.now();
-    worst = Math.max(worst, now - last - 10);
-    last = now;
-  }, 10);
-  return async () => {
-    clearInterval(timer);
-    const inPage = await page.evaluate(
-      () =>
-        new Promise((resolve) => {
-          window.stallWatch.onmessage = ({ data }) => resolve(data);
-          window.stallWatch.postMessage(0);
-        }),
-    );
-    await page.evaluate(() => window.stallWatch.terminate());
-    return Math.round(Math.max(worst, inPage));
-  };
-}
-
-// playedAndRendered, with the play taken again (up to twice more) when its
-// breaks came while the machine stalled. prepare comes before each play, stop after it.
-async function playedWithoutStalls(page, count, { prepare = async () => {}, play, stop, script, what }) {
-  for (let attempt = 1; ; attempt += 1) {
-    await prepare();
-    const stalls = await watchStalls(page);
-    const played = await playedAndRendered(page, count, play, script);
-    const worst = await stalls();
-    await stop();
-    const { breaks } = played.report;
-    if (breaks === 0 || worst < stalled || attempt === 3) {
-      if (breaks) console.log(`# ${what}: ${breaks} breaks, the machine's longest stall ${worst} ms`);
-      return played;
-    }
-    retries += 1;
-    console.log(
-      `# retry ${retries}: ${what} had ${breaks} breaks while the machine stalled for ${worst} ms; playing again`,
-    );
-  }
-}
 
 test('a tune plays from the worklet exactly as korvel-cli renders it, with no break', async () => {
   const page = await open();
@@ -424,8 +348,8 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   await typeInto(page, '#tempo', '2');
   // The note column's piano keys: E D C G, then the end marker.
   await page.click('#step0c3');
-  assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
   for (const key of ['c', 'x', 'z', 'b', '/']) await page.keyboard.press(key);
+  assert.match(await page.$eval('#keysMode', (p) => p.textContent), /^PC keys edit the tune/);
   assert.deepEqual((await kinds(page)).slice(0, 5), ['note', 'note', 'note', 'note', 'end']);
   assert.deepEqual(
     await page.$$eval('#steps tbody tr', (rows) => rows.slice(0, 4).map((r) => r.cells[4].textContent.slice(0, 2))),
@@ -467,6 +391,7 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   await page.waitForSelector('html[data-ready]');
   assert.equal(await shareText(page), tune);
   assert.equal(await page.$eval('#editor', (panel) => panel.hidden), false);
+  assert.equal(await page.$eval('#step0c1', (cell) => cell.textContent), '1407', 'its rows shown');
 
   // The tempo is hex, as the kit's: E is taken and shown; what is not a hex digit is refused.
   await typeInto(page, '#tempo', 'e');
@@ -502,6 +427,8 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   // Record: the kit's organ keys, pressed on the keypad, become steps from the row.
   await page.click('#step8c0');
   await page.keyboard.press('Escape');
+  // The table left, the kit's hex keys are the kit's again.
+  await page.click('h1');
   for (const legend of ['C', 'RUN']) {
     const { x, y } = await keyCentre(page, legend);
     await page.mouse.click(x, y);
@@ -509,6 +436,7 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   assert.equal(await status(page), 'Organ');
   await page.click('#record');
   assert.equal(await page.$eval('#record', (button) => button.getAttribute('aria-pressed')), 'true');
+  await page.evaluate(() => scrollTo(0, 0)); // the keypad in sight again
   for (const { x, y } of [await keyCentre(page, '4'), await keyCentre(page, '7')]) {
     await page.mouse.move(x, y);
     await page.mouse.down();
@@ -529,24 +457,6 @@ test('a tune entered with piano keys in the editor plays as korvel-cli renders i
   );
   assert.notEqual(notes[0][1], notes[1][1]);
 });
-
-// Downloads of page go to a folder of their own; a file is there once whole.
-// The browser holds the file's name with an empty file while it writes the
-// bytes beside it, so a file is taken once it has bytes and the partial one is gone.
-async function downloadsOf(page, name) {
-  const folder = path.join(scratch, name);
-  const cdp = await page.createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
-  return async (file) => {
-    const whole = path.join(folder, file);
-    const done = () =>
-      fs.existsSync(whole) &&
-      fs.statSync(whole).size > 0 &&
-      !fs.readdirSync(folder).some((f) => f.endsWith('.crdownload'));
-    for (let i = 0; i < 200 && !done(); ++i) await new Promise((r) => setTimeout(r, 50));
-    return fs.readFileSync(whole);
-  };
-}
 
 // Runs a tune tool and waits until it has finished, whichever way.
 async function tool(page, start) {
