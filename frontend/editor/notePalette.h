@@ -61,9 +61,5 @@ enum class InputWay : uint8_t { Touch, Mouse, Keyboard };
 // The keyboard leaves the table by Tab on the web, by a click on the board on
 // the desktop (where Tab changes column).
 std::string editorHint(Edition edition, InputWay way, bool editing, bool recording, int octave);
-// The web's words.
-inline std::string editorHint(InputWay way, bool editing, bool recording, int octave) {
-    return editorHint(Edition::Web, way, editing, recording, octave);
-}
 
 } // namespace korvel

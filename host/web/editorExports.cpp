@@ -159,8 +159,8 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_editorHint(int way, int editing) {
                           : way == static_cast<int>(korvel::InputWay::Mouse)
                               ? korvel::InputWay::Mouse
                               : korvel::InputWay::Keyboard;
-    return korvel::web::handBack(
-        korvel::editorHint(inputWay, editing != 0, editor->recording(), editor->octave()));
+    return korvel::web::handBack(korvel::editorHint(korvel::Edition::Web, inputWay, editing != 0,
+                                                    editor->recording(), editor->octave()));
 }
 
 // A click on the table's row and column (TuneColumn): the core decides the column it edits.
