@@ -15,9 +15,18 @@ const largestScale = 2; // the art's double size
 const margin = 16;
 const below = 96; // the status line and two lines of a note
 const gap = 8;
-// The tune editor's panel beside the board while the board keeps this much of its size.
-const panelWidth = 540;
+// The tune editor's panel beside the board while the board keeps this much of
+// its size: wide enough for the table whole, or for it narrowed (korvel.css).
+const panelWidths = [620, 540];
 const smallestBesideScale = 0.75;
+// Where the board has not that room: on a screen whose shorter side is a
+// phone's, the keypad folds away while the editor is open, until asked back.
+// The kit keeps beside the panel while the panel keeps its narrowest width,
+// or above it while the panel keeps its least height; else the page scrolls.
+// Beside, the status line and the note may lie below the screen's edge.
+const phoneSide = 500;
+const narrowestPanel = 400;
+const leastPanelHeight = 420;
 
 // page: the kit, its strings, act() (the board follows every call) and the
 // tune editor (page.editor) once it is set up.
@@ -76,34 +85,38 @@ export function setUpBoard(page) {
 }
 
 // Fits the board to the window (or shows it at the zoom chosen), now and as
-// the window changes. page: the tune editor (page.editor) once it is set up.
+// the window changes, and beside, above or without the tune editor's panel
+// (page.editor once it is set up).
 export function arrangeBoard(page) {
   const { x: keypadLeft, y: keypadTop } = keypad;
+  const root = document.documentElement;
+  const sizes = { boardWidth, boardHeight, keypadWidth: keypad.width, keypadHeight: keypad.height, leastPanelHeight };
+  for (const [name, pixels] of Object.entries(sizes)) root.style.setProperty(`--${name}`, `${pixels}px`);
   // The page fits the screen's own viewport: a mobile browser widens innerWidth
   // to content that overflows. With touch, keys smaller than a fingertip leave
-  // the board: its top, with the LED, shown beside or above a larger keypad.
+  // the board: its top, with the LED, shown beside or above a larger keypad,
+  // or the keypad alone where the top would be too small to read.
   const smallestKey = Math.min(...layout.keys.flatMap(({ width, height }) => [width, height]));
-  const besidePanel = () =>
-    page.editor?.isOpen() &&
-    document.documentElement.clientWidth - margin - panelWidth - gap >= boardWidth * smallestBesideScale;
+  const touch = () => matchMedia('(any-pointer: coarse)').matches;
+  const fingerScale = fingertip / smallestKey;
+  const smallestScale = 0.3;
+  const keysAlone = (keys) => ({ board: 1, cut: 0, keys, x: 0, y: 0 });
 
-  // zoom: 'fit', or the board's scale as a string.
-  function arrange(zoom) {
+  // zoom: 'fit', or the board's scale as a string; room: the width and height to fit.
+  function arrange(zoom, { width, height }) {
     if (zoom !== 'fit') {
       const scale = Number(zoom);
       return { board: scale, cut: boardHeight, keys: scale, x: keypadLeft * scale, y: keypadTop * scale };
     }
-    const root = document.documentElement;
-    const width = root.clientWidth - margin - (besidePanel() ? panelWidth + gap : 0);
-    const height = root.clientHeight - $('fit').offsetTop - below;
-    const whole = Math.max(0.3, Math.min(width / boardWidth, height / boardHeight, largestScale));
-    if (!matchMedia('(any-pointer: coarse)').matches || whole * smallestKey >= fingertip)
+    const whole = Math.max(smallestScale, Math.min(width / boardWidth, height / boardHeight, largestScale));
+    if (!touch() || whole * smallestKey >= fingertip)
       return { board: whole, cut: boardHeight, keys: whole, x: keypadLeft * whole, y: keypadTop * whole };
-    const fingerScale = fingertip / smallestKey;
     const keysScale = (room) => Math.max(fingerScale, Math.min(room / keypad.width, largestScale));
+    // Side by side, the keypad as high as the board's top where the height allows.
     if (width > height) {
-      const keys = keysScale(height);
-      const board = Math.max(0.3, Math.min((width - gap - keypad.width * keys) / boardWidth, height / boardTop));
+      const keys = keysScale(Math.min(height, ((width - gap) * boardTop) / (boardWidth + boardTop)));
+      const board = Math.min((width - gap - keypad.width * keys) / boardWidth, height / boardTop);
+      if (board < smallestScale) return keysAlone(keys);
       return { board, cut: boardTop, keys, x: boardWidth * board + gap, y: 0 };
     }
     const board = Math.min(width / boardWidth, largestScale);
@@ -111,20 +124,68 @@ export function arrangeBoard(page) {
     const x = Math.max(0, boardWidth * board - keypad.width * keys);
     return { board, cut: boardTop, keys, x, y: boardTop * board + gap };
   }
+  const extent = ({ board, cut, keys, x, y }) => ({
+    width: Math.max(cut && boardWidth * board, x + keypad.width * keys),
+    height: Math.max(cut * board, y + keypad.height * keys),
+  });
+  const fits = (arrangement, room) => {
+    const { width, height } = extent(arrangement);
+    return width <= room.width + 0.5 && height <= room.height + 0.5;
+  };
+
+  // Where the kit goes while the editor is open: 'beside' the panel (of the
+  // width given, or taking what the kit leaves), or 'above' it. folded: the
+  // keypad folded away by a tap, or null for as the screen suggests.
+  let folded = null;
+  // top: the board's place on the page below the header, foldHeight: the fold
+  // button's and its margin's, where it is shown.
+  function placeOf(zoom, top, foldHeight) {
+    const width = root.clientWidth - margin;
+    const height = root.clientHeight - top;
+    if (!page.editor?.isOpen()) return { place: 'alone', room: { width, height: height - below } };
+    const panel = panelWidths.find((p) => width - p - gap >= boardWidth * smallestBesideScale);
+    if (panel) return { place: 'beside', panel, room: { width: width - panel - gap, height: height - below } };
+    const fold = folded ?? Math.min(root.clientWidth, root.clientHeight) < phoneSide;
+    const besideRoom = { width: width - gap - narrowestPanel, height: height - foldHeight };
+    if (width > besideRoom.height && fits(arrange(zoom, besideRoom), besideRoom))
+      return { place: 'beside', fold, room: besideRoom };
+    const aboveRoom = { width, height: height - foldHeight - below - leastPanelHeight };
+    if (fits(arrange(zoom, aboveRoom), aboveRoom)) return { place: 'above', fold, room: aboveRoom };
+    // No room for both: the keypad alone, fingertip-sized, or the kit as if alone.
+    const room = { width, height: height - foldHeight - below };
+    return { place: 'above', fold: folded ?? true, room, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
+  }
 
   let zoom = 'fit';
   let pictureWanted = false;
   function fit() {
-    document.querySelector('main').classList.toggle('beside', !!besidePanel());
-    const { board, cut, keys, x, y } = arrange(zoom);
+    const main = document.querySelector('main');
+    const fold = $('fold');
+    main.classList.remove('beside', 'above');
+    document.body.classList.remove('compact', 'folded');
+    fold.hidden = false;
+    $('fit').hidden = false;
+    const foldHeight = $('fit').offsetTop - fold.offsetTop;
+    fold.hidden = true;
+    const where = placeOf(zoom, $('fit').offsetTop, foldHeight);
+    const compact = 'fold' in where;
+    if (where.place !== 'alone') main.classList.add(where.place);
+    main.style.setProperty('--panel-width', where.panel ? `${where.panel}px` : '');
+    if (compact) document.body.classList.add('compact');
+    if (compact && where.fold) document.body.classList.add('folded');
+    fold.hidden = !compact;
+    fold.setAttribute('aria-expanded', String(!where.fold));
+    fold.textContent = where.fold ? 'Show keypad' : 'Hide keypad';
+    $('fit').hidden = compact && where.fold;
+    const arrangement = where.keys ? keysAlone(where.keys) : arrange(zoom, where.room);
+    const { board, cut, keys, x, y } = arrangement;
     const picture = $('board').querySelector('img');
+    $('board').hidden = !cut;
     Object.assign($('board').style, { height: `${cut}px`, transform: `scale(${board})` });
     picture.height = cut;
     $('keys').style.transform = `translate(${x}px, ${y}px) scale(${keys})`;
-    Object.assign($('fit').style, {
-      width: `${Math.max(boardWidth * board, x + keypad.width * keys)}px`,
-      height: `${Math.max(cut * board, y + keypad.height * keys)}px`,
-    });
+    const { width, height } = extent(arrangement);
+    Object.assign($('fit').style, { width: `${width}px`, height: `${height}px` });
     // The double-size art wherever the screen shows more than the single size has.
     const sharp = devicePixelRatio * Math.max(board, keys) > 1;
     $('fit').classList.toggle('sharp', sharp);
@@ -134,6 +195,10 @@ export function arrangeBoard(page) {
   }
   matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
   addEventListener('resize', fit);
+  $('fold').addEventListener('click', () => {
+    folded = !$('fit').hidden;
+    fit();
+  });
   $('keys').style.setProperty('--keypad-in-board', `${-keypadLeft}px ${-keypadTop}px`);
   fit();
 
