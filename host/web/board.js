@@ -134,7 +134,8 @@ export function arrangeBoard(page) {
   };
 
   // Where the kit goes while the editor is open: 'beside' the panel (of the
-  // width given, or taking what the kit leaves), or 'above' it. folded: the
+  // width given, or taking what the kit leaves), 'above' it, or 'below' (the
+  // page scrolls to the panel), and whether it may fold. folded: the
   // keypad folded away by a tap, or null for as the screen suggests.
   let folded = null;
   // top: the board's place on the page below the header, foldHeight: the fold
@@ -145,15 +146,19 @@ export function arrangeBoard(page) {
     if (!page.editor?.isOpen()) return { place: 'alone', room: { width, height: height - below } };
     const panel = panelWidths.find((p) => width - p - gap >= boardWidth * smallestBesideScale);
     if (panel) return { place: 'beside', panel, room: { width: width - panel - gap, height: height - below } };
-    const fold = folded ?? Math.min(root.clientWidth, root.clientHeight) < phoneSide;
+    const phone = Math.min(root.clientWidth, root.clientHeight) < phoneSide;
+    const fold = folded ?? phone;
     const besideRoom = { width: width - gap - narrowestPanel, height: height - foldHeight };
     if (width > besideRoom.height && fits(arrange(zoom, besideRoom), besideRoom))
       return { place: 'beside', fold, room: besideRoom };
     const aboveRoom = { width, height: height - foldHeight - below - leastPanelHeight };
     if (fits(arrange(zoom, aboveRoom), aboveRoom)) return { place: 'above', fold, room: aboveRoom };
-    // No room for both: the keypad alone, fingertip-sized, or the kit as if alone.
+    // No room for both: on a phone the keypad alone, fingertip-sized (or the
+    // kit as if alone, without touch or at a zoom); elsewhere the panel below
+    // the kit, as far down the page as that takes it.
+    if (!phone) return { place: 'below', room: { width, height: height - below } };
     const room = { width, height: height - foldHeight - below };
-    return { place: 'above', fold: folded ?? true, room, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
+    return { place: 'above', fold, room, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
   }
 
   let zoom = 'fit';
@@ -169,7 +174,7 @@ export function arrangeBoard(page) {
     fold.hidden = true;
     const where = placeOf(zoom, $('fit').offsetTop, foldHeight);
     const compact = 'fold' in where;
-    if (where.place !== 'alone') main.classList.add(where.place);
+    if (where.place === 'beside' || compact) main.classList.add(where.place);
     main.style.setProperty('--panel-width', where.panel ? `${where.panel}px` : '');
     if (compact) document.body.classList.add('compact');
     if (compact && where.fold) document.body.classList.add('folded');

@@ -1,0 +1,91 @@
+// The web edition's layout on phones and tablets, by touch alone, with the
+// tune editor open and a tune in it: nothing scrolls sideways, the menus and
+// the kit's keys are fingertip-sized, and the keypad folds away and back with
+// one tap each.
+// Usage: node layoutTest.mjs SITE_DIR EXAMPLES_DIR
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { launch, openPage, serve } from './harness.mjs';
+
+const [site, examples] = process.argv.slice(2).map((p) => path.resolve(p));
+const fingertip = 44;
+let web, chromium;
+
+before(async () => {
+  web = await serve(site);
+  chromium = await launch();
+});
+after(async () => {
+  await chromium?.close();
+  await web?.stop();
+});
+
+const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
+// [width, height, the keypad with the editor open: 'folded', 'shown', or
+// 'beside' the panel with no fold]
+const screens = [
+  [360, 640, 'folded'],
+  [375, 667, 'folded'],
+  [390, 844, 'folded'],
+  [430, 932, 'folded'],
+  [667, 375, 'folded'],
+  [844, 390, 'folded'],
+  [768, 1024, 'shown'],
+  [1024, 768, 'beside'],
+];
+
+const boxes = (page, selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
+const smallest = (rects) => Math.min(...rects.map((r) => Math.min(r.width, r.height)));
+// What scrolls sideways: the page or the table, as [scrollWidth, clientWidth] of each.
+const sideways = (page) =>
+  page.evaluate(() =>
+    [document.scrollingElement, document.getElementById('stepScroll')]
+      .map((e) => [e.scrollWidth, e.clientWidth])
+      .filter(([scroll, client]) => scroll > client),
+  );
+
+for (const [width, height, keypad] of screens) {
+  test(`${width} x ${height}: the editor fits, its keypad folds with a tap, menus and keys take a fingertip`, async () => {
+    const page = await openPage(chromium.browser, web.origin, '', {
+      width,
+      height,
+      isLandscape: width > height,
+      ...touch,
+    });
+    const before = await page.evaluate(() => window.korvel.filesRead);
+    await (await page.$('#file')).uploadFile(path.join(examples, 'ode-to-joy.dat'));
+    await page.waitForFunction((n) => window.korvel.filesRead > n, {}, before);
+    await page.tap('#viewMenu');
+    await page.tap('#editorToggle');
+    await page.tap('#step6c3');
+
+    const fold = () =>
+      page.$eval('#fold', (b) => (b.hidden ? 'beside' : { true: 'shown', false: 'folded' }[b.ariaExpanded]));
+    const other = { folded: 'shown', shown: 'folded', beside: 'beside' }[keypad];
+    for (const now of [keypad, other, keypad]) {
+      assert.equal(await fold(), now);
+      assert.equal(await page.$eval('#fit', (fit) => !fit.hidden), now !== 'folded');
+      assert.deepEqual(await sideways(page), [], now);
+      // Every control above the table within the panel.
+      const panel = (await boxes(page, '#editor'))[0];
+      const outside = (await boxes(page, '.editorBar > *')).filter((r) => r.right > panel.right);
+      assert.deepEqual(outside, []);
+      if (now !== 'folded') assert.ok(smallest(await boxes(page, '.key')) >= fingertip);
+      if (now !== 'beside') await page.tap('#fold');
+    }
+
+    // The columns the narrow table does not show are still read out.
+    const row = await page.accessibility.snapshot({ root: await page.$('#step6'), interestingOnly: false });
+    const cells = JSON.stringify(row);
+    for (const text of ['note', 'mi div 1', 'E4 +23¢', '533 ms']) assert.ok(cells.includes(text), text);
+
+    for (const menu of ['file', 'edit', 'operate', 'view', 'help']) {
+      await page.tap(`#${menu}Menu`);
+      const items = await boxes(page, '[role="menu"]:not([hidden]) > [role^="menuitem"]');
+      assert.ok(smallest([...items, ...(await boxes(page, `#${menu}Menu`))]) >= fingertip, menu);
+      await page.tap(`#${menu}Menu`);
+    }
+    await page.close();
+  });
+}
