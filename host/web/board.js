@@ -168,11 +168,10 @@ export function arrangeBoard(page) {
     const fold = $('fold');
     main.classList.remove('beside', 'above');
     document.body.classList.remove('compact', 'folded');
+    // Measured with the button shown (hiding it would take the focus from it).
     fold.hidden = false;
     $('fit').hidden = false;
-    const foldHeight = $('fit').offsetTop - fold.offsetTop;
-    fold.hidden = true;
-    const where = placeOf(zoom, $('fit').offsetTop, foldHeight);
+    const where = placeOf(zoom, fold.offsetTop, $('fit').offsetTop - fold.offsetTop);
     const compact = 'fold' in where;
     if (where.place === 'beside' || compact) main.classList.add(where.place);
     main.style.setProperty('--panel-width', where.panel ? `${where.panel}px` : '');
@@ -200,6 +199,8 @@ export function arrangeBoard(page) {
   }
   matchMedia('(any-pointer: coarse)').addEventListener('change', fit);
   addEventListener('resize', fit);
+  // A press leaves the focus where it was: the table keeps editing.
+  $('fold').addEventListener('mousedown', (event) => event.preventDefault());
   $('fold').addEventListener('click', () => {
     folded = !$('fit').hidden;
     fit();

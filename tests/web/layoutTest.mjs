@@ -66,6 +66,8 @@ for (const [width, height, keypad] of screens) {
     for (const now of [keypad, other, keypad]) {
       assert.equal(await fold(), now);
       assert.equal(await page.$eval('#fit', (fit) => !fit.hidden), now !== 'folded');
+      // The fold leaves the table editing, for the kit's keys to type into.
+      assert.equal(await page.evaluate(() => document.activeElement.id), 'steps');
       assert.deepEqual(await sideways(page), [], now);
       // Every control above the table within the panel.
       const panel = (await boxes(page, '#editor'))[0];
