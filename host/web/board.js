@@ -27,6 +27,7 @@ const smallestBesideScale = 0.75;
 const phoneSide = 500;
 const narrowestPanel = 400;
 const leastPanelHeight = 420;
+const smallestSharingScale = 0.5; // keys of 19 px, for a mouse
 
 // page: the kit, its strings, act() (the board follows every call) and the
 // tune editor (page.editor) once it is set up.
@@ -130,7 +131,7 @@ export function arrangeBoard(page) {
   });
   const fits = (arrangement, room) => {
     const { width, height } = extent(arrangement);
-    return width <= room.width + 0.5 && height <= room.height + 0.5;
+    return width <= room.width + 0.5 && height <= room.height + 0.5 && arrangement.keys >= smallestSharingScale;
   };
 
   // Where the kit goes while the editor is open: 'beside' the panel (of the
@@ -143,9 +144,10 @@ export function arrangeBoard(page) {
   function placeOf(zoom, top, foldHeight) {
     const width = root.clientWidth - margin;
     const height = root.clientHeight - top;
-    if (!page.editor?.isOpen()) return { place: 'alone', room: { width, height: height - below } };
+    const alone = { width, height: height - below };
+    if (!page.editor?.isOpen()) return { place: 'alone', room: alone };
     const panel = panelWidths.find((p) => width - p - gap >= boardWidth * smallestBesideScale);
-    if (panel) return { place: 'beside', panel, room: { width: width - panel - gap, height: height - below } };
+    if (panel) return { place: 'beside', panel, room: { ...alone, width: width - panel - gap } };
     const phone = Math.min(root.clientWidth, root.clientHeight) < phoneSide;
     const fold = folded ?? phone;
     const besideRoom = { width: width - gap - narrowestPanel, height: height - foldHeight };
@@ -156,9 +158,8 @@ export function arrangeBoard(page) {
     // No room for both: on a phone the keypad alone, fingertip-sized (or the
     // kit as if alone, without touch or at a zoom); elsewhere the panel below
     // the kit, as far down the page as that takes it.
-    if (!phone) return { place: 'below', room: { width, height: height - below } };
-    const room = { width, height: height - foldHeight - below };
-    return { place: 'above', fold, room, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
+    if (!phone) return { place: 'below', room: alone };
+    return { place: 'above', fold, room: alone, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
   }
 
   let zoom = 'fit';
