@@ -141,25 +141,29 @@ export function arrangeBoard(page) {
   let folded = null;
   // top: the board's place on the page below the header, foldHeight: the fold
   // button's and its margin's, where it is shown.
+  // Returns the place, the kit's arrangement and the panel's width where it has one.
   function placeOf(zoom, top, foldHeight) {
     const width = root.clientWidth - margin;
     const height = root.clientHeight - top;
     const alone = { width, height: height - below };
-    if (!page.editor?.isOpen()) return { place: 'alone', room: alone };
+    if (!page.editor?.isOpen()) return { place: 'alone', arrangement: arrange(zoom, alone) };
     const panel = panelWidths.find((p) => width - p - gap >= boardWidth * smallestBesideScale);
-    if (panel) return { place: 'beside', panel, room: { ...alone, width: width - panel - gap } };
+    if (panel) return { place: 'beside', panel, arrangement: arrange(zoom, { ...alone, width: width - panel - gap }) };
     const phone = Math.min(root.clientWidth, root.clientHeight) < phoneSide;
     const fold = folded ?? phone;
+    // With touch, the keypad alone where the board's top leaves it too little room.
+    const keypadAlone = touch() && zoom === 'fit' ? [keysAlone(fingerScale)] : [];
+    const sharing = (room) => [arrange(zoom, room), ...keypadAlone].find((a) => fits(a, room));
     const besideRoom = { width: width - gap - narrowestPanel, height: height - foldHeight };
-    if (width > besideRoom.height && fits(arrange(zoom, besideRoom), besideRoom))
-      return { place: 'beside', fold, room: besideRoom };
-    const aboveRoom = { width, height: height - foldHeight - below - leastPanelHeight };
-    if (fits(arrange(zoom, aboveRoom), aboveRoom)) return { place: 'above', fold, room: aboveRoom };
-    // No room for both: on a phone the keypad alone, fingertip-sized (or the
-    // kit as if alone, without touch or at a zoom); elsewhere the panel below
-    // the kit, as far down the page as that takes it.
-    if (!phone) return { place: 'below', room: alone };
-    return { place: 'above', fold, room: alone, keys: touch() && zoom === 'fit' ? fingerScale : 0 };
+    const beside = width > besideRoom.height && sharing(besideRoom);
+    if (beside) return { place: 'beside', fold, arrangement: beside };
+    const above = sharing({ width, height: height - foldHeight - below - leastPanelHeight });
+    if (above) return { place: 'above', fold, arrangement: above };
+    // No room for both: on a phone the keypad alone (or the kit as if alone,
+    // without touch or at a zoom); elsewhere the panel below the kit, as far
+    // down the page as that takes it.
+    if (!phone) return { place: 'below', arrangement: arrange(zoom, alone) };
+    return { place: 'above', fold, arrangement: keypadAlone[0] ?? arrange(zoom, alone) };
   }
 
   let zoom = 'fit';
@@ -174,7 +178,8 @@ export function arrangeBoard(page) {
     $('fit').hidden = false;
     const where = placeOf(zoom, fold.offsetTop, $('fit').offsetTop - fold.offsetTop);
     const compact = 'fold' in where;
-    if (where.place === 'beside' || compact) main.classList.add(where.place);
+    // Folded, the kit's side is a line above the panel, wherever the kit would go.
+    if (where.place === 'beside' || compact) main.classList.add(compact && where.fold ? 'above' : where.place);
     main.style.setProperty('--panel-width', where.panel ? `${where.panel}px` : '');
     if (compact) document.body.classList.add('compact');
     if (compact && where.fold) document.body.classList.add('folded');
@@ -182,7 +187,7 @@ export function arrangeBoard(page) {
     fold.setAttribute('aria-expanded', String(!where.fold));
     fold.textContent = where.fold ? 'Show keypad' : 'Hide keypad';
     $('fit').hidden = compact && where.fold;
-    const arrangement = where.keys ? keysAlone(where.keys) : arrange(zoom, where.room);
+    const { arrangement } = where;
     const { board, cut, keys, x, y } = arrangement;
     const picture = $('board').querySelector('img');
     $('board').hidden = !cut;

@@ -23,16 +23,16 @@ after(async () => {
 
 const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
 // [width, height, the keypad with the editor open: 'folded', 'shown', or
-// 'beside' the panel with no fold]
+// 'beside' the panel with no fold; where the keys stand from the panel when shown]
 const screens = [
-  [360, 640, 'folded'],
-  [375, 667, 'folded'],
-  [390, 844, 'folded'],
-  [430, 932, 'folded'],
-  [667, 375, 'folded'],
-  [844, 390, 'folded'],
-  [768, 1024, 'shown'],
-  [1024, 768, 'beside'],
+  [360, 640, 'folded', 'above'],
+  [375, 667, 'folded', 'above'],
+  [390, 844, 'folded', 'above'],
+  [430, 932, 'folded', 'above'],
+  [667, 375, 'folded', 'beside'],
+  [844, 390, 'folded', 'beside'],
+  [768, 1024, 'shown', 'above'],
+  [1024, 768, 'beside', 'beside'],
 ];
 
 const boxes = (page, selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
@@ -45,7 +45,7 @@ const sideways = (page) =>
       .filter(([scroll, client]) => scroll > client),
   );
 
-for (const [width, height, keypad] of screens) {
+for (const [width, height, keypad, keysStand] of screens) {
   test(`${width} x ${height}: the editor fits, its keypad folds with a tap, menus and keys take a fingertip`, async () => {
     const page = await openPage(chromium.browser, web.origin, '', {
       width,
@@ -73,7 +73,12 @@ for (const [width, height, keypad] of screens) {
       const panel = (await boxes(page, '#editor'))[0];
       const outside = (await boxes(page, '.editorBar > *')).filter((r) => r.right > panel.right);
       assert.deepEqual(outside, []);
-      if (now !== 'folded') assert.ok(smallest(await boxes(page, '.key')) >= fingertip);
+      if (now !== 'folded') {
+        const keys = await boxes(page, '.key');
+        assert.ok(smallest(keys) >= fingertip);
+        const [edge, side] = keysStand === 'beside' ? ['right', 'left'] : ['bottom', 'top'];
+        assert.ok(Math.max(...keys.map((r) => r[edge])) <= panel[side], `keys ${keysStand} the panel`);
+      }
       if (now !== 'beside') await page.tap('#fold');
     }
 
