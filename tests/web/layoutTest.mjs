@@ -12,27 +12,15 @@ const [site, examples] = process.argv.slice(2).map((p) => path.resolve(p));
 const fingertip = 44;
 let web, chromium;
 
-before(async () => {
-  web = await serve(site);
-  chromium = await launch();
-});
-after(async () => {
-  await chromium?.close();
-  await web?.stop();
-});
+before(async () => ([web, chromium] = await Promise.all([serve(site), launch()])));
+after(() => Promise.all([chromium?.close(), web?.stop()]));
 
 const touch = { hasTouch: true, isMobile: true, deviceScaleFactor: 2 };
-// [width, height, the keypad with the editor open: 'folded', 'shown', or
-// 'beside' the panel with no fold; where the keys stand from the panel when shown]
+// 'WIDTHxHEIGHT KEYPAD STANDS': the keypad with the editor open, 'folded',
+// 'shown', or 'beside' the panel with no fold; where the keys stand when shown.
 const screens = [
-  [360, 640, 'folded', 'above'],
-  [375, 667, 'folded', 'above'],
-  [390, 844, 'folded', 'above'],
-  [430, 932, 'folded', 'above'],
-  [667, 375, 'folded', 'beside'],
-  [844, 390, 'folded', 'beside'],
-  [768, 1024, 'shown', 'above'],
-  [1024, 768, 'beside', 'beside'],
+  ...['360x640', '375x667', '390x844', '430x932'].map((size) => `${size} folded above`),
+  ...['667x375 folded beside', '844x390 folded beside', '768x1024 shown above', '1024x768 beside beside'],
 ];
 
 const boxes = (page, selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
@@ -45,14 +33,11 @@ const sideways = (page) =>
       .filter(([scroll, client]) => scroll > client),
   );
 
-for (const [width, height, keypad, keysStand] of screens) {
-  test(`${width} x ${height}: the editor fits, its keypad folds with a tap, menus and keys take a fingertip`, async () => {
-    const page = await openPage(chromium.browser, web.origin, '', {
-      width,
-      height,
-      isLandscape: width > height,
-      ...touch,
-    });
+for (const screen of screens) {
+  const [size, keypad, keysStand] = screen.split(' ');
+  const [width, height] = size.split('x').map(Number);
+  test(`${size}: the editor fits, its keypad folds with a tap, menus and keys take a fingertip`, async () => {
+    const page = await openPage(chromium.browser, web.origin, '', { width, height, ...touch });
     const before = await page.evaluate(() => window.korvel.filesRead);
     await (await page.$('#file')).uploadFile(path.join(examples, 'ode-to-joy.dat'));
     await page.waitForFunction((n) => window.korvel.filesRead > n, {}, before);
@@ -60,14 +45,17 @@ for (const [width, height, keypad, keysStand] of screens) {
     await page.tap('#editorToggle');
     await page.tap('#step6c3');
 
-    const fold = () =>
-      page.$eval('#fold', (b) => (b.hidden ? 'beside' : { true: 'shown', false: 'folded' }[b.ariaExpanded]));
+    // The keypad's state as the button says it and as shown, and the focus,
+    // which the fold leaves in the table for the kit's keys to type into.
+    const state = () =>
+      page.evaluate(() => {
+        const [fold, fit] = ['fold', 'fit'].map((id) => document.getElementById(id));
+        const said = fold.hidden ? 'beside' : { true: 'shown', false: 'folded' }[fold.ariaExpanded];
+        return [said, fit.hidden ? 'folded' : 'shown', document.activeElement.id];
+      });
     const other = { folded: 'shown', shown: 'folded', beside: 'beside' }[keypad];
     for (const now of [keypad, other, keypad]) {
-      assert.equal(await fold(), now);
-      assert.equal(await page.$eval('#fit', (fit) => !fit.hidden), now !== 'folded');
-      // The fold leaves the table editing, for the kit's keys to type into.
-      assert.equal(await page.evaluate(() => document.activeElement.id), 'steps');
+      assert.deepEqual(await state(), [now, now === 'folded' ? now : 'shown', 'steps']);
       assert.deepEqual(await sideways(page), [], now);
       // Every control above the table within the panel.
       const panel = (await boxes(page, '#editor'))[0];
@@ -83,9 +71,10 @@ for (const [width, height, keypad, keysStand] of screens) {
     }
 
     // The columns the narrow table does not show are still read out.
-    const row = await page.accessibility.snapshot({ root: await page.$('#step6'), interestingOnly: false });
-    const cells = JSON.stringify(row);
-    for (const text of ['note', 'mi div 1', 'E4 +23¢', '533 ms']) assert.ok(cells.includes(text), text);
+    const row = JSON.stringify(
+      await page.accessibility.snapshot({ root: await page.$('#step6'), interestingOnly: false }),
+    );
+    for (const text of ['note', 'mi div 1', 'E4 +23¢', '533 ms']) assert.ok(row.includes(text), text);
 
     for (const menu of ['file', 'edit', 'operate', 'view', 'help']) {
       await page.tap(`#${menu}Menu`);
