@@ -140,8 +140,9 @@ export function arrangeBoard(page) {
   // keypad folded away by a tap, or null for as the screen suggests.
   let folded = null;
   // top: the board's place on the page below the header, foldHeight: the fold
-  // button's and its margin's, where it is shown.
-  // Returns the place, the kit's arrangement and the panel's width where it has one.
+  // button's and its margin's, where it is shown. Returns the place, the kit's
+  // arrangement, whether it is folded where it may fold, and the panel's width
+  // where it has one of its own.
   function placeOf(zoom, top, foldHeight) {
     const width = root.clientWidth - margin;
     const height = root.clientHeight - top;
@@ -168,25 +169,31 @@ export function arrangeBoard(page) {
 
   let zoom = 'fit';
   let pictureWanted = false;
-  function fit() {
+  // The page laid out for the place (korvel.css), the fold button shown where it may fold.
+  function showPlace(where) {
     const main = document.querySelector('main');
-    const fold = $('fold');
-    main.classList.remove('beside', 'above');
-    document.body.classList.remove('compact', 'folded');
-    // Measured with the button shown (hiding it would take the focus from it).
-    fold.hidden = false;
-    $('fit').hidden = false;
-    const where = placeOf(zoom, fold.offsetTop, $('fit').offsetTop - fold.offsetTop);
+    const foldButton = $('fold');
     const compact = 'fold' in where;
     // Folded, the kit's side is a line above the panel, wherever the kit would go.
     if (where.place === 'beside' || compact) main.classList.add(compact && where.fold ? 'above' : where.place);
     main.style.setProperty('--panel-width', where.panel ? `${where.panel}px` : '');
     if (compact) document.body.classList.add('compact');
     if (compact && where.fold) document.body.classList.add('folded');
-    fold.hidden = !compact;
-    fold.setAttribute('aria-expanded', String(!where.fold));
-    fold.textContent = where.fold ? 'Show keypad' : 'Hide keypad';
+    foldButton.hidden = !compact;
+    foldButton.setAttribute('aria-expanded', String(!where.fold));
+    foldButton.textContent = where.fold ? 'Show keypad' : 'Hide keypad';
     $('fit').hidden = compact && where.fold;
+  }
+
+  function fit() {
+    document.querySelector('main').classList.remove('beside', 'above');
+    document.body.classList.remove('compact', 'folded');
+    // Measured with the button shown (hiding it would take the focus from it).
+    const foldButton = $('fold');
+    foldButton.hidden = false;
+    $('fit').hidden = false;
+    const where = placeOf(zoom, foldButton.offsetTop, $('fit').offsetTop - foldButton.offsetTop);
+    showPlace(where);
     const { arrangement } = where;
     const { board, cut, keys, x, y } = arrangement;
     const picture = $('board').querySelector('img');
