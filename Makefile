@@ -66,8 +66,8 @@ serve-web: web
 
 # Page weight, first paint, memory and breaks in the sound, measured in
 # headless Chromium, and the README's picture docs/web-screenshot.png; the
-# tune editor's edits and its cost while a tune plays, and its picture
-# docs/editor-web.png (with phone, tablet and desktop pictures in build/web-shots).
+# tune editor's edits and its cost while a tune plays, and its pictures
+# docs/editor-web.png, -phone.png and -tablet.png (the whole pages in build/web-shots).
 web-measure: web
 	$(install) browser
 	node bench/measure.mjs build/web docs/web-screenshot.png

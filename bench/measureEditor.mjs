@@ -3,8 +3,9 @@
 // next frame), and the main thread's busy time while a tune plays for ten
 // seconds with the panel following it against the board alone. Prints the
 // numbers; asserts nothing. Photographs the panel at phone, tablet and
-// desktop sizes into SHOTS_DIR, the desktop one also as PICTURE (in a
-// palette, with ImageMagick's convert).
+// desktop sizes, the whole page into SHOTS_DIR and the screen as PICTURE.png
+// (the desktop), PICTURE-phone.png and PICTURE-tablet.png (in a palette, with
+// ImageMagick's convert).
 // Usage: node measureEditor.mjs SITE_DIR PICTURE.png SHOTS_DIR
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -102,14 +103,17 @@ try {
     await shot.click('#playFromRow');
     await new Promise((resolve) => setTimeout(resolve, 1500));
     await shot.screenshot({ path: path.join(shots, `editor-${name}.png`), fullPage: name !== 'desktop' });
-    if (name === 'desktop') {
-      await shot.screenshot({ path: picture, clip: { x: 0, y: 0, width: 1172, height: 790 } });
-      // A small file for the README: the page's few colours in a palette.
-      execFileSync('convert', [picture, '-strip', '-colors', '256', '-define', 'png:compression-level=9', picture]);
-    }
+    // Small files for the README: the page's few colours in a palette, at
+    // most about a million pixels.
+    const screen = name === 'desktop' ? picture : picture.replace(/\.png$/, `-${name}.png`);
+    await shot.screenshot({ path: screen });
+    const small = ['-resize', '1100000@>', '-strip', '-colors', '256', '-define', 'png:compression-level=9'];
+    execFileSync('convert', [screen, ...small, screen]);
     await shot.close();
   }
-  console.log(`pictures: ${path.relative(process.cwd(), shots)}, ${path.relative(process.cwd(), picture)}`);
+  console.log(
+    `pictures: ${path.relative(process.cwd(), shots)}, ${path.relative(process.cwd(), picture)} and beside it`,
+  );
 } finally {
   await chromium.close();
   web.server.close();

@@ -92,7 +92,11 @@ export function setUpEditorPanel(page) {
     JSON.parse(text(kit._korvel_editorRows())).forEach((fresh, r) => {
       const old = shownRows[r];
       fresh.texts.forEach((value, c) => {
-        if (value !== old.texts[c]) cells[r][c].textContent = value;
+        if (value === old.texts[c]) return;
+        cells[r][c].textContent = value;
+        // Shown in the note's cell where the table is narrow (korvel.css).
+        if (c === tableColumn.pitch) rows[r].cells[tableColumn.note].dataset.pitch = value;
+        if (c === tableColumn.kind) rows[r].cells[tableColumn.note].dataset.kind = value;
       });
       if (fresh.reached !== old.reached) rows[r].classList.toggle('unreached', !fresh.reached);
       if (fresh.blank !== old.blank) rows[r].classList.toggle('blank', fresh.blank);

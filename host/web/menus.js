@@ -38,11 +38,15 @@ export function setUpMenus(bar, { opening }) {
     if (focus !== 'none') (focus === 'last' ? items.at(-1) : items[0]).focus();
   }
 
-  // A list that would leave the screen on the right moves left as far as needed.
+  // A list that would leave the screen on the right moves left as far as
+  // needed, and one that would leave it at the bottom up, short of its top.
   function keepOnScreen(list) {
     list.style.translate = '';
-    const overflow = list.getBoundingClientRect().right - document.documentElement.clientWidth + 4;
-    if (overflow > 0) list.style.translate = `${-overflow}px 0`;
+    const { top, right, bottom } = list.getBoundingClientRect();
+    const { clientWidth, clientHeight } = document.documentElement;
+    const left = Math.max(0, right - clientWidth + 4);
+    const up = Math.max(0, Math.min(bottom - clientHeight + 4, top));
+    if (left || up) list.style.translate = `${-left}px ${-up}px`;
   }
 
   function neighbour(button, step) {
