@@ -46,6 +46,9 @@ for (const [width, height] of [
     const page = await openPage(chromium.browser, web.origin, '', { width, height, hasTouch: true, isMobile: true });
     await tap(page, '#viewMenu');
     await tap(page, '#editorToggle');
+    // A phone folds the keypad away for the editor: one tap brings it back.
+    if (await page.$eval('#fold', (b) => !b.hidden && b.getAttribute('aria-expanded') === 'false'))
+      await tap(page, '#fold');
     const small = await page.$$eval('.key, #palette button', (all) =>
       all
         .map((e) => [e.textContent, ((r) => Math.min(r.width, r.height))(e.getBoundingClientRect())])
