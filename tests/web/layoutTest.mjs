@@ -61,6 +61,17 @@ for (const screen of screens) {
       const panel = (await boxes(page, '#editor'))[0];
       const outside = (await boxes(page, '.editorBar > *')).filter((r) => r.right > panel.right);
       assert.deepEqual(outside, []);
+      // Upright and folded, the whole palette and eight rows of the table on the screen at once.
+      if (now === 'folded' && height > width) {
+        const room = await page.evaluate(() => {
+          const [scroller, palette] = ['stepScroll', 'palette'].map((id) => document.getElementById(id));
+          const row = document.getElementById('step6').offsetHeight;
+          const rows = (scroller.clientHeight - scroller.querySelector('thead').offsetHeight) / row;
+          const { top, bottom } = palette.getBoundingClientRect();
+          return { rows: Math.min(8, Math.floor(rows)), palette: top >= 0 && bottom <= innerHeight };
+        });
+        assert.deepEqual(room, { rows: 8, palette: true });
+      }
       if (now !== 'folded') {
         const keys = await boxes(page, '.key');
         assert.ok(smallest(keys) >= fingertip);
