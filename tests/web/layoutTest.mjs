@@ -24,6 +24,7 @@ const screens = [
 ];
 
 const boxes = (page, selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
+const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const smallest = (rects) => Math.min(...rects.map((r) => Math.min(r.width, r.height)));
 // What scrolls sideways: the page or the table, as [scrollWidth, clientWidth] of each.
 const sideways = (page) =>
@@ -89,6 +90,19 @@ for (const screen of screens) {
     await page.tap('#step12c0');
     assert.equal(await page.$eval('#steps td.cursor', (cell) => cell.parentElement.id), 'step12');
     await page.tap('#step6c3');
+
+    // The hint rewords as a recording starts and ends: the table and the palette stay where they were.
+    const places = () =>
+      Promise.all([
+        textOf(page, '#keysMode'),
+        page.$$eval('#stepScroll, #palette', (all) => all.map((e) => [e.offsetTop, e.offsetHeight])),
+      ]);
+    const [hint, still] = await places();
+    for (let i = 0; i < 2; ++i) {
+      await page.tap('#palette button[aria-pressed]');
+      const [now, moved] = await places();
+      assert.deepEqual([now !== hint, moved], [i === 0, still]);
+    }
 
     // The columns the narrow table does not show are still read out.
     const row = JSON.stringify(
