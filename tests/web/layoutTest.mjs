@@ -24,6 +24,7 @@ const screens = [
 ];
 
 const boxes = (page, selector) => page.$$eval(selector, (all) => all.map((e) => e.getBoundingClientRect().toJSON()));
+const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const smallest = (rects) => Math.min(...rects.map((r) => Math.min(r.width, r.height)));
 // What scrolls sideways: the page or the table, as [scrollWidth, clientWidth] of each.
 const sideways = (page) =>
@@ -61,6 +62,17 @@ for (const screen of screens) {
       const panel = (await boxes(page, '#editor'))[0];
       const outside = (await boxes(page, '.editorBar > *')).filter((r) => r.right > panel.right);
       assert.deepEqual(outside, []);
+      // Upright and folded, the whole palette and eight rows of the table on the screen at once.
+      if (now === 'folded' && height > width) {
+        const room = await page.evaluate(() => {
+          const [scroller, palette] = ['stepScroll', 'palette'].map((id) => document.getElementById(id));
+          const row = document.getElementById('step6').offsetHeight;
+          const rows = (scroller.clientHeight - scroller.querySelector('thead').offsetHeight) / row;
+          const { top, bottom } = palette.getBoundingClientRect();
+          return { rows: Math.min(8, Math.floor(rows)), palette: top >= 0 && bottom <= innerHeight };
+        });
+        assert.deepEqual(room, { rows: 8, palette: true });
+      }
       if (now !== 'folded') {
         const keys = await boxes(page, '.key');
         assert.ok(smallest(keys) >= fingertip);
@@ -68,6 +80,28 @@ for (const screen of screens) {
         assert.ok(Math.max(...keys.map((r) => r[edge])) <= panel[side], `keys ${keysStand} the panel`);
       }
       if (now !== 'beside') await page.tap('#fold');
+    }
+
+    // A row scrolled half out of the table's top: a tap, brought into view first, lands on it, not on the heading.
+    await page.$eval('#stepScroll', (scroller) => {
+      const row = document.getElementById('step12');
+      scroller.scrollTop = row.offsetTop + row.offsetHeight / 2;
+    });
+    await page.tap('#step12c0');
+    assert.equal(await page.$eval('#steps td.cursor', (cell) => cell.parentElement.id), 'step12');
+    await page.tap('#step6c3');
+
+    // The hint rewords as a recording starts and ends: the table and the palette stay where they were.
+    const places = () =>
+      Promise.all([
+        textOf(page, '#keysMode'),
+        page.$$eval('#stepScroll, #palette', (all) => all.map((e) => [e.offsetTop, e.offsetHeight])),
+      ]);
+    const [hint, still] = await places();
+    for (let i = 0; i < 2; ++i) {
+      await page.tap('#palette button[aria-pressed]');
+      const [now, moved] = await places();
+      assert.deepEqual([now !== hint, moved], [i === 0, still]);
     }
 
     // The columns the narrow table does not show are still read out.
