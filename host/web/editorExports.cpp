@@ -15,6 +15,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -155,10 +156,8 @@ EMSCRIPTEN_KEEPALIVE int korvel_editorTypeKitKey(int key) {
 }
 // The line above the table for way (InputWay) and whether the table has the focus.
 EMSCRIPTEN_KEEPALIVE const char* korvel_editorHint(int way, int editing) {
-    const auto inputWay = way == static_cast<int>(korvel::InputWay::Touch) ? korvel::InputWay::Touch
-                          : way == static_cast<int>(korvel::InputWay::Mouse)
-                              ? korvel::InputWay::Mouse
-                              : korvel::InputWay::Keyboard;
+    const auto inputWay = static_cast<korvel::InputWay>(
+        std::clamp(way, 0, static_cast<int>(korvel::InputWay::Keyboard)));
     return korvel::web::handBack(korvel::editorHint(korvel::Edition::Web, inputWay, editing != 0,
                                                     editor->recording(), editor->octave()));
 }
