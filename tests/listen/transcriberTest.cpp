@@ -24,7 +24,7 @@ double saw(double cycles) {
     return cycles - std::floor(cycles) - 0.5;
 }
 double secondHarmonic(double c) {
-    return 0.3 * sine(c) + sine(2 * c);
+    return 0.2 * sine(c) + sine(2 * c);
 }
 double noFundamental(double c) {
     return (sine(2 * c) + sine(3 * c) + sine(4 * c) + sine(5 * c)) / 4;
@@ -164,7 +164,8 @@ TEST(Transcriber, BlockLengthChangesNothing) {
     for (size_t i = 0; i < whole.size(); ++i) EXPECT_EQ(whole[i].onset, single[i].onset);
 }
 
-// A tune sung 14 cents off keeps its key, and starts at its first note.
+// A tune sung 14 cents off keeps its key (a MIDI file's would move by -11), and starts at its first
+// note.
 TEST(HeardTune, KeepsTheKeySungAndDropsLeadingSilence) {
     const std::vector<HeardNote> notes = {
         {1.5, 0.4, 69.14, 1}, {1.9, 0.4, 71.14, 1}, {2.3, 0.8, 64.14, 1}};
