@@ -20,7 +20,10 @@ constexpr size_t riseFrames = 6;
 constexpr double shortestNote = 0.06;  // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
-constexpr double middleTrim = 0.2;     // of a note's frames left out at each end for its pitch
+// How closely notes must agree on where they fall between semitones for
+// that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
+constexpr double minAgreement = 0.5;
+constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
 
 double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
@@ -169,14 +172,16 @@ std::vector<HeardNote> Transcriber::finish() {
 
 // Where notes fall between semitones, averaged round the circle (so +0.45 and
 // -0.45 average to a half, not to none) and weighted by how long each sounds.
+// Notes scattered all round the circle have no tuning to speak of: none is taken off.
 void Transcriber::tune() {
-    double x = 0, y = 0;
+    double x = 0, y = 0, weight = 0;
     for (const HeardNote& note : notes_) {
         const double angle = 2 * M_PI * (note.pitch - std::round(note.pitch));
         x += note.duration * std::cos(angle);
         y += note.duration * std::sin(angle);
+        weight += note.duration;
     }
-    if (x == 0 && y == 0) return;
+    if (std::hypot(x, y) <= minAgreement * weight) return;
     const double offset = std::atan2(y, x) / (2 * M_PI);
     tuningCents_ = offset * 100;
     for (HeardNote& note : notes_) note.pitch -= offset;
