@@ -6,8 +6,9 @@
 namespace korvel::listen {
 
 namespace {
-constexpr double lowestHz = 55;        // A1, below the lowest hum
-constexpr double analysedRate = 16000; // enough for a whistle's fundamental, and quick
+constexpr double pi = 3.14159265358979323846; // M_PI is not in every standard library
+constexpr double lowestHz = 55;               // A1, below the lowest hum
+constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
 constexpr double frameSeconds = 0.01;
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
@@ -176,13 +177,13 @@ std::vector<HeardNote> Transcriber::finish() {
 void Transcriber::tune() {
     double x = 0, y = 0, weight = 0;
     for (const HeardNote& note : notes_) {
-        const double angle = 2 * M_PI * (note.pitch - std::round(note.pitch));
+        const double angle = 2 * pi * (note.pitch - std::round(note.pitch));
         x += note.duration * std::cos(angle);
         y += note.duration * std::sin(angle);
         weight += note.duration;
     }
     if (std::hypot(x, y) <= minAgreement * weight) return;
-    const double offset = std::atan2(y, x) / (2 * M_PI);
+    const double offset = std::atan2(y, x) / (2 * pi);
     tuningCents_ = offset * 100;
     for (HeardNote& note : notes_) note.pitch -= offset;
 }
