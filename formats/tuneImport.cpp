@@ -215,9 +215,11 @@ PitchPlan planPitch(const std::vector<double>& pitches, int transpose, bool fit)
 // smallest largest error sound alike; of them a whole number of octaves keeps
 // the tune's key, and then the smallest shift moves it least. When no shift
 // reaches every note, none is made, so the message names the notes as written.
-PitchPlan choosePitch(const std::vector<double>& pitches, bool fit) {
+// octavesOnly weighs whole octaves alone: a sung tune stays in the key it was sung in.
+PitchPlan choosePitch(const std::vector<double>& pitches, bool fit, bool octavesOnly) {
     std::vector<PitchPlan> reaching;
-    for (int transpose = -transposeSearch; transpose <= transposeSearch; ++transpose) {
+    const int step = octavesOnly ? 12 : 1;
+    for (int transpose = -transposeSearch; transpose <= transposeSearch; transpose += step) {
         const PitchPlan plan = planPitch(pitches, transpose, fit);
         if (plan.reachesAll) reaching.push_back(plan);
     }
@@ -460,8 +462,9 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
         if (segment.note != noNote) pitches.push_back(voice.notes[segment.note].pitch);
     std::sort(pitches.begin(), pitches.end());
     pitches.erase(std::unique(pitches.begin(), pitches.end()), pitches.end());
-    const PitchPlan pitch = options.transpose ? planPitch(pitches, *options.transpose, options.fit)
-                                              : choosePitch(pitches, options.fit);
+    const PitchPlan pitch = options.transpose
+                                ? planPitch(pitches, *options.transpose, options.fit)
+                                : choosePitch(pitches, options.fit, options.octavesOnly);
     tune.transpose = pitch.transpose;
     tune.transposeChosen = !options.transpose;
     const MidiClock clock(song);

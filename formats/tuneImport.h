@@ -34,6 +34,7 @@ struct ImportOptions {
     std::optional<uint32_t> channel; // 1..16
     std::optional<int> transpose;    // semitones; chosen when absent
     bool fit = false;                // move notes out of reach by octaves
+    bool octavesOnly = false;        // a chosen transposition keeps the key, as a voice wants
     bool truncate = false;           // keep the longest opening that fits memory whole
     uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
     ImportAdvice advice;

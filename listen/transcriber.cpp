@@ -1,0 +1,191 @@
+#include "listen/transcriber.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvel::listen {
+
+namespace {
+constexpr double pi = 3.14159265358979323846; // M_PI is not in every standard library
+constexpr double lowestHz = 55;               // A1, below the lowest hum
+constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
+constexpr double frameSeconds = 0.01;
+constexpr size_t medianFrames = 5;
+constexpr double voicedAperiodicity = 0.3;
+constexpr double gateDb = -60; // quieter frames are silence
+constexpr double jumpCents = 70;
+constexpr size_t jumpFrames = 3;       // how long a new pitch holds before it is a new note
+constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
+constexpr double riseDb = 6;
+constexpr size_t riseFrames = 6;
+constexpr double shortestNote = 0.06;  // shorter notes alone are noise
+constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
+constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
+// How closely notes must agree on where they fall between semitones for
+// that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
+constexpr double minAgreement = 0.5;
+constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
+
+double semitones(double frequency) {
+    return 69 + 12 * std::log2(frequency / 440);
+}
+
+double median(std::vector<double> values) {
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+} // namespace
+
+Transcriber::Transcriber(double sampleRate)
+    : factor_(std::max<size_t>(1, size_t(sampleRate / analysedRate))),
+      rate_(sampleRate / double(factor_)),
+      hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
+      tracker_(rate_, lowestHz) {
+    // The median begins on silence, so the first frames can be a note's start.
+    for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
+}
+
+void Transcriber::feed(const float* samples, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        // A damaged sample is heard as silence rather than poisoning every sum after it.
+        sum_ += std::isfinite(samples[i]) ? samples[i] : 0.0f;
+        if (++summed_ < factor_) continue;
+        samples_.push_back(float(sum_ / double(factor_)));
+        sum_ = 0;
+        summed_ = 0;
+    }
+    analyseFrames();
+}
+
+void Transcriber::analyseFrames() {
+    const size_t length = tracker_.frameLength();
+    while ((frames_ * hop_ - consumed_) + length <= samples_.size()) {
+        const size_t first = frames_ * hop_ - consumed_;
+        const PitchFrame pitch = tracker_.analyse(&samples_[first]);
+        const double level = 20 * std::log10(pitch.rms + 1e-12);
+        const bool voiced =
+            pitch.frequency > 0 && pitch.aperiodicity < voicedAperiodicity && level > gateDb;
+        smooth({(double(frames_ * hop_) + double(length) / 2) / rate_,
+                voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level});
+        ++frames_;
+    }
+    const size_t used = frames_ * hop_ - consumed_;
+    if (used > 0 && used >= samples_.size() / 2) {
+        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(used));
+        consumed_ += used;
+    }
+}
+
+// The middle of the last five frames, voiced when most of them are, at their median pitch.
+void Transcriber::smooth(const Frame& frame) {
+    recent_.push_back(frame);
+    if (recent_.size() > medianFrames) recent_.pop_front();
+    if (recent_.size() < medianFrames) return;
+    std::vector<double> pitches;
+    for (const Frame& f : recent_)
+        if (!std::isnan(f.pitch)) pitches.push_back(f.pitch);
+    Frame middle = recent_[medianFrames / 2];
+    middle.pitch = pitches.size() > medianFrames / 2 ? median(pitches) : NAN;
+    follow(middle);
+}
+
+void Transcriber::follow(const Frame& frame) {
+    lastTime_ = frame.time;
+    if (std::isnan(frame.pitch)) {
+        if (inNote_) endNote(frame.time, false);
+        return;
+    }
+    if (!inNote_) {
+        startNote({frame});
+        return;
+    }
+    // The middle of the pitch's recent range: vibrato swings about it and stays under a jump.
+    const auto [low, high] =
+        std::minmax_element(tail_.begin(), tail_.end(),
+                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    const double reference = (low->pitch + high->pitch) / 2;
+    if (std::fabs(frame.pitch - reference) * 100 > jumpCents) {
+        pending_.push_back(frame);
+        if (pending_.size() < jumpFrames) return;
+        endNote(pending_.front().time, true);
+        startNote(std::move(pending_));
+        return;
+    }
+    for (const Frame& f : pending_) addToNote(f);
+    pending_.clear();
+    double quietest = frame.level;
+    for (size_t i = tail_.size() - std::min(tail_.size(), riseFrames); i < tail_.size(); ++i)
+        quietest = std::min(quietest, tail_[i].level);
+    if (frame.level - quietest > riseDb && frame.time - noteStart_ >= shortestNote) {
+        endNote(frame.time, true);
+        startNote({frame});
+        return;
+    }
+    addToNote(frame);
+}
+
+void Transcriber::startNote(std::vector<Frame> frames) {
+    inNote_ = true;
+    noteStart_ = frames.front().time;
+    note_.clear();
+    pending_.clear();
+    tail_.clear();
+    for (const Frame& f : frames) addToNote(f);
+}
+
+void Transcriber::addToNote(const Frame& frame) {
+    if (note_.size() < maxNoteFrames) note_.push_back(frame);
+    tail_.push_back(frame);
+    if (tail_.size() > referenceFrames) tail_.pop_front();
+}
+
+void Transcriber::endNote(double time, bool joinsNext) {
+    inNote_ = false;
+    const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
+    joinPrevious_ = false;
+    if (joinsNext && time - noteStart_ < shortestJoined) {
+        joinPrevious_ = true;
+        carriedOnset_ = onset;
+        return;
+    }
+    if (time - onset < shortestNote) return;
+    const size_t trim = size_t(double(note_.size()) * middleTrim);
+    std::vector<double> pitches;
+    double aperiodicity = 0;
+    for (size_t i = trim; i < note_.size() - trim; ++i) {
+        pitches.push_back(note_[i].pitch);
+        aperiodicity += note_[i].aperiodicity;
+    }
+    const double confidence = 1 - aperiodicity / double(pitches.size()) / voicedAperiodicity;
+    notes_.push_back({onset, time - onset, median(pitches), std::clamp(confidence, 0.0, 1.0)});
+}
+
+std::vector<HeardNote> Transcriber::finish() {
+    analyseFrames();
+    // Silence after the last frame lets the median and the last note end.
+    for (size_t i = 0; i < medianFrames; ++i)
+        smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb});
+    if (inNote_) endNote(lastTime_, false);
+    tune();
+    return std::move(notes_);
+}
+
+// Where notes fall between semitones, averaged round the circle (so +0.45 and
+// -0.45 average to a half, not to none) and weighted by how long each sounds.
+// Notes scattered all round the circle have no tuning to speak of: none is taken off.
+void Transcriber::tune() {
+    double x = 0, y = 0, weight = 0;
+    for (const HeardNote& note : notes_) {
+        const double angle = 2 * pi * (note.pitch - std::round(note.pitch));
+        x += note.duration * std::cos(angle);
+        y += note.duration * std::sin(angle);
+        weight += note.duration;
+    }
+    if (std::hypot(x, y) <= minAgreement * weight) return;
+    const double offset = std::atan2(y, x) / (2 * pi);
+    tuningCents_ = offset * 100;
+    for (HeardNote& note : notes_) note.pitch -= offset;
+}
+
+} // namespace korvel::listen

@@ -1,0 +1,83 @@
+// Notes heard in a recording of one voice (sung, hummed, whistled or played),
+// taken in blocks of samples of any length as they arrive.
+//
+// Each 10 ms frame gets a pitch or none; a median over five frames removes
+// single wrong frames. A note begins where the voice begins, where the pitch
+// moves over 70 cents from the middle of its recent range and stays there, or
+// where the level rises sharply within a note (the same pitch sung again).
+// Vibrato swings about that middle and stays one note, and a scoop too short to be a note joins the
+// note it reaches; a note's pitch is the median of its middle, away from both ends. Once the whole
+// recording is heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean of
+// where notes fall between semitones) is taken off every note, so a voice a little off pitch is
+// heard in its own key.
+//
+// Memory holds one frame of samples, the note being heard and the notes so
+// far: a recording of any length can be fed.
+#pragma once
+
+#include "listen/pitchTracker.h"
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+namespace korvel::listen {
+
+struct HeardNote {
+    double onset = 0;      // seconds from the first sample fed
+    double duration = 0;   // seconds
+    double pitch = 0;      // semitones, 69 = A, tuning taken off
+    double confidence = 0; // 0..1: how periodic the note's middle was
+};
+
+class Transcriber {
+  public:
+    // sampleRate: 8000 Hz and up.
+    explicit Transcriber(double sampleRate);
+    void feed(const float* samples, size_t count);
+    // The notes in order, after the last block; call once.
+    std::vector<HeardNote> finish();
+    // How far the voice sits above A = 440 Hz, in cents (-50..50); known after finish().
+    double tuningCents() const { return tuningCents_; }
+
+  private:
+    struct Frame {
+        double time;  // seconds, the frame's middle
+        double pitch; // semitones; NAN when unvoiced
+        double aperiodicity;
+        double level; // dB full scale
+    };
+    void analyseFrames();
+    void smooth(const Frame& frame);
+    void follow(const Frame& frame);
+    void startNote(std::vector<Frame> frames);
+    void addToNote(const Frame& frame);
+    // Ends the note at time; joinsNext when a note follows without a gap.
+    void endNote(double time, bool joinsNext);
+    void tune();
+
+    size_t factor_; // input samples averaged into one analysed sample
+    double rate_;   // analysed samples per second
+    size_t hop_;    // analysed samples between frames
+    PitchTracker tracker_;
+    double sum_ = 0; // input samples towards the next analysed one
+    size_t summed_ = 0;
+    std::vector<float> samples_;
+    size_t consumed_ = 0; // analysed samples before samples_[0]
+    size_t frames_ = 0;   // frames analysed
+    std::deque<Frame> recent_;
+
+    bool inNote_ = false;
+    double noteStart_ = 0;
+    bool joinPrevious_ = false; // a short scoop before this note gives its onset
+    double carriedOnset_ = 0;
+    std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
+    std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
+    std::deque<Frame> tail_;     // the note's last frames, for a jump or a rise
+    double lastTime_ = 0;
+
+    std::vector<HeardNote> notes_;
+    double tuningCents_ = 0;
+};
+
+} // namespace korvel::listen

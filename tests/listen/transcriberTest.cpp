@@ -1,0 +1,130 @@
+// Notes heard in signals made here: the octave traps, noise, damage and
+// rates a voice and a microphone bring; and the seam into the import.
+#include "listen/heardTune.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+
+namespace korvel::listen {
+namespace {
+
+using Curve = std::function<double(double)>; // of seconds
+using Wave = double (*)(double);             // of cycles
+constexpr double silent = NAN;
+
+double sine(double cycles) {
+    return std::sin(2 * M_PI * cycles);
+}
+const Wave square = [](double c) { return sine(c) >= 0 ? 0.5 : -0.5; };
+const Wave saw = [](double c) { return c - std::floor(c) - 0.5; };
+const Wave secondHarmonic = [](double c) { return 0.2 * sine(c) + sine(2 * c); };
+const Wave noFundamental = [](double c) { return (sine(2 * c) + sine(3 * c) + sine(5 * c)) / 3; };
+
+// pitch(t): semitones, NAN where silent.
+std::vector<float> render(
+    double rate, double seconds, Curve pitch, Wave wave = sine,
+    Curve amplitude = [](double) { return 0.5; }) {
+    std::vector<float> samples(size_t(rate * seconds));
+    double cycles = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::isnan(pitch(double(i) / rate))) continue;
+        cycles += 440 * std::pow(2, (pitch(double(i) / rate) - 69) / 12) / rate;
+        samples[i] = float(amplitude(double(i) / rate) * wave(cycles));
+    }
+    return samples;
+}
+
+Curve steps(std::vector<std::pair<double, double>> untilPitch) {
+    return [untilPitch](double t) {
+        for (const auto& [until, pitch] : untilPitch)
+            if (t < until) return pitch;
+        return silent;
+    };
+}
+
+std::vector<float> each(std::vector<float> s, float (*change)(float, size_t)) {
+    for (size_t i = 0; i < s.size(); ++i) s[i] = change(s[i], i);
+    return s;
+}
+
+std::vector<float> noisy(std::vector<float> s, double rms, double lowpass = 1) {
+    std::mt19937 random(7);
+    std::normal_distribution<double> gauss(0, rms / std::sqrt(lowpass / (2 - lowpass)));
+    double state = 0;
+    for (float& x : s) x += float(state += lowpass * (gauss(random) - state));
+    return s;
+}
+
+// In blocks that end anywhere in a frame.
+std::vector<HeardNote> hear(const std::vector<float>& samples, double rate) {
+    const size_t block = 997;
+    Transcriber transcriber(rate);
+    for (size_t i = 0; i < samples.size(); i += block)
+        transcriber.feed(&samples[i], std::min(block, samples.size() - i));
+    return transcriber.finish();
+}
+
+TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
+    const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
+    const Curve twice = steps({{0.2, silent}, {0.6, 67}, {0.66, silent}, {1.0, 67}});
+    const Curve held = steps({{0.2, silent}, {1.0, 67}});
+    const Curve vibrato = [](double t) {
+        return t < 0.2 || t > 0.9 ? silent : 64 + sine(5 * t) / 2;
+    };
+    const Curve scoop = [](double t) { return t < 0.2 ? silent : std::min(64.0, 50 + t * 50); };
+    const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
+    const Curve loud = [](double) { return 4.0; };
+    const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
+    float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
+    float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
+    float (*damage)(float, size_t) = [](float x, size_t i) { return i % 199 ? x : NAN; };
+    const struct {
+        const char* name;
+        double rate;
+        std::vector<float> samples;
+        std::vector<std::pair<double, double>> onsetPitch;
+    } cases[] = {
+        {"sine", 16000, render(16000, 1, tone), {{0.2, 64}}},
+        {"square", 44100, render(44100, 1, tone, square), {{0.2, 64}}},
+        {"saw, low", 48000, render(48000, 1, low, saw), {{0.2, 40}}},
+        {"vibrato", 22050, render(22050, 1, vibrato), {{0.2, 64}}},
+        {"scoop", 16000, render(16000, 1, scoop), {{0.2, 64}}},
+        {"re-sung after silence", 16000, render(16000, 1.2, twice), {{0.2, 67}, {0.66, 67}}},
+        {"re-sung after a dip", 16000, render(16000, 1, held, sine, dip), {{0.2, 67}, {0.63, 67}}},
+        {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
+        {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
+        {"noise at 10 dB", 16000, noisy(render(16000, 1, tone), 0.5 / std::sqrt(20)), {{0.2, 64}}},
+        {"silence", 16000, std::vector<float>(16000), {}},
+        {"breath", 16000, noisy(std::vector<float>(16000), 0.05, 0.3), {}},
+        {"clipped", 16000, each(render(16000, 1, tone, sine, loud), clip), {{0.2, 64}}},
+        {"DC offset", 16000, each(render(16000, 1, tone), offset), {{0.2, 64}}},
+        {"NaN samples", 16000, each(render(16000, 1, tone), damage), {{0.2, 64}}},
+        {"telephone, 30 cents sharp", 8000, render(8000, 1.2, sharp), {{0.2, 62}, {0.6, 65}}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<HeardNote> notes = hear(c.samples, c.rate);
+        EXPECT_EQ(notes.size(), c.onsetPitch.size()) << c.name;
+        for (size_t i = 0; i < std::min(notes.size(), c.onsetPitch.size()); ++i) {
+            EXPECT_NEAR(notes[i].onset, c.onsetPitch[i].first, 0.04) << c.name << " note " << i;
+            EXPECT_NEAR(notes[i].pitch, c.onsetPitch[i].second, 0.25) << c.name << " note " << i;
+        }
+    }
+}
+
+// A tune sung 14 cents off keeps its key (a MIDI file's would move by -11),
+// and starts at its first note.
+TEST(HeardTune, KeepsTheKeySungAndDropsLeadingSilence) {
+    const std::vector<HeardNote> notes = {
+        {1.5, 0.4, 64.14, 1}, {1.9, 0.4, 66.14, 1}, {2.3, 0.8, 59.14, 1}};
+    const formats::ImportResult result = importHeard(notes, {}, "hum");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.tune.transpose % 12, 0);
+    EXPECT_EQ(result.tune.notes, 3u);
+    EXPECT_EQ(result.tune.rests, 0u);
+}
+
+} // namespace
+} // namespace korvel::listen
