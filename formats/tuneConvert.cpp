@@ -103,21 +103,26 @@ MidiExport exportMidi(const KitState& kit, const std::string& title) {
     return exported;
 }
 
-MidiImport importMidi(const std::string& bytes, const ImportOptions& options,
-                      const std::string& fileName) {
-    MidiSong song;
-    const MidiRead read = readMidi(bytes, song);
-    if (!read.ok) return {false, read.error, {}, {}, {}};
+std::string fileStem(const std::string& fileName) {
     const size_t dot = fileName.rfind('.');
-    const std::string stem =
-        dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
-    const ImportResult imported = importTune(song, options, stem);
+    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
+
+MidiImport importedScriptOf(const ImportResult& imported, const std::string& fileName) {
     if (!imported.ok) return {false, imported.error, {}, {}, {}};
     return {true,
             {},
             imported.tune.warnings,
             importedScript(imported.tune, fileName),
             importReport(imported.tune)};
+}
+
+MidiImport importMidi(const std::string& bytes, const ImportOptions& options,
+                      const std::string& fileName) {
+    MidiSong song;
+    const MidiRead read = readMidi(bytes, song);
+    if (!read.ok) return {false, read.error, {}, {}, {}};
+    return importedScriptOf(importTune(song, options, fileStem(fileName)), fileName);
 }
 
 } // namespace korvel::formats

@@ -57,5 +57,9 @@ struct MidiImport {
 };
 MidiImport importMidi(const std::string& bytes, const ImportOptions& options,
                       const std::string& fileName);
+// An import's outcome as importMidi gives it, for a tune from elsewhere (a recording).
+MidiImport importedScriptOf(const ImportResult& imported, const std::string& fileName);
+// "song" of "song.mid": what titles a tune whose file names it.
+std::string fileStem(const std::string& fileName);
 
 } // namespace korvel::formats

@@ -373,13 +373,15 @@ struct TempoChoice {
 
 // From the slowest row, whose unit is most likely the tune's own beat: a
 // faster one must do better to be taken.
-TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity) {
-    TempoChoice choice{fitTempo(tempoCount - 1, timed, capacity), UINT64_MAX};
+// A given tempo row is the only one tried.
+TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity,
+                        std::optional<uint32_t> given) {
+    TempoChoice choice{fitTempo(given.value_or(tempoCount - 1), timed, capacity), UINT64_MAX};
     const auto count = [&](const TempoFit& fit) {
         if (!fit.losesNote) choice.fewestSteps = std::min(choice.fewestSteps, fit.count);
     };
     count(choice.best);
-    for (uint32_t tempo = tempoCount - 1; tempo-- > 0;) {
+    for (uint32_t tempo = given ? 0 : tempoCount - 1; tempo-- > 0;) {
         TempoFit fit = fitTempo(tempo, timed, capacity);
         count(fit);
         if (betterFit(fit, choice.best)) choice.best = std::move(fit);
@@ -498,8 +500,8 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
 
     tune.startAddress = options.startAddress;
     // Typing runs on past the last nibble to the first, as the player does.
-    tune.capacity = memoryNibbles / stepNibbles;
-    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity);
+    tune.capacity = options.capacity.value_or(memoryNibbles / stepNibbles);
+    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity, options.tempo);
     tune.tempo = best.tempo;
 
     std::vector<uint32_t> stepsOf(best.opening); // each segment's steps

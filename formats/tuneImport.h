@@ -37,6 +37,10 @@ struct ImportOptions {
     bool octavesOnly = false;        // a chosen transposition keeps the key, as a voice wants
     bool truncate = false;           // keep the longest opening that fits memory whole
     uint32_t startAddress = 0x010;   // where the examples begin; the tune wraps past 1FF to 000
+    // Steps the tune may take, end marker included; all of memory when absent
+    // (an edit into a tune keeps the rows after its end).
+    std::optional<uint32_t> capacity;
+    std::optional<uint32_t> tempo; // the tempo row to play at; chosen when absent
     ImportAdvice advice;
 };
 

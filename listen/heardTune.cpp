@@ -2,13 +2,43 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace korvel::listen {
 
 namespace {
 constexpr uint32_t ticksPerQuarter = 10000;
 constexpr uint32_t microsPerQuarter = 1000000; // a tick is 0.1 ms
+constexpr size_t unsureListed = 6;             // onsets named in the report; the rest counted
+
+// "1:02.5": minutes, seconds and tenths, as a player's clock shows them.
+std::string clockTime(double seconds) {
+    const auto tenths = uint64_t(std::llround(seconds * 10));
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu:%02llu.%llu", (unsigned long long)(tenths / 600),
+                  (unsigned long long)(tenths / 10 % 60), (unsigned long long)(tenths % 10));
+    return text;
+}
 } // namespace
+
+Listening::Listening(double sampleRate) : transcriber_(sampleRate), rate_(sampleRate) {}
+
+bool Listening::feed(const float* mono, size_t count) {
+    if (cut_) return false;
+    transcriber_.feed(mono, count);
+    samples_ += count;
+    cut_ = transcriber_.noteCount() >= maxHeardNotes;
+    return !cut_;
+}
+
+HeardRecording Listening::finish() {
+    HeardRecording heard;
+    heard.notes = transcriber_.finish();
+    heard.tuningCents = transcriber_.tuningCents();
+    heard.seconds = seconds();
+    heard.cut = cut_;
+    return heard;
+}
 
 formats::MidiSong heardSong(const std::vector<HeardNote>& notes) {
     formats::MidiSong song;
@@ -30,12 +60,53 @@ formats::MidiSong heardSong(const std::vector<HeardNote>& notes) {
     return song;
 }
 
-formats::ImportResult importHeard(const std::vector<HeardNote>& notes,
-                                  formats::ImportOptions options, const std::string& title) {
+formats::ImportResult importHeard(const HeardRecording& heard, formats::ImportOptions options,
+                                  const std::string& title) {
+    if (heard.notes.empty())
+        return {false, "no notes were heard in " + clockTime(heard.seconds) + " of sound", {}};
+    if (heard.cut && !options.truncate)
+        return {false,
+                "more than " + std::to_string(maxHeardNotes) +
+                    " notes were heard, far more than the memory holds; " + options.advice.truncate,
+                {}};
     options.track.reset();
     options.channel.reset();
     options.octavesOnly = true;
-    return formats::importTune(heardSong(notes), options, title);
+    formats::ImportResult result = formats::importTune(heardSong(heard.notes), options, title);
+    result.tune.voice = "the recording";
+    return result;
+}
+
+formats::MidiImport importRecording(const HeardRecording& heard,
+                                    const formats::ImportOptions& options,
+                                    const std::string& fileName) {
+    formats::MidiImport imported = formats::importedScriptOf(
+        importHeard(heard, options, formats::fileStem(fileName)), fileName);
+    if (imported.ok) {
+        const std::vector<formats::ReportRow> rows = heardReport(heard);
+        imported.report.insert(imported.report.begin(), rows.begin(), rows.end());
+    }
+    return imported;
+}
+
+std::vector<formats::ReportRow> heardReport(const HeardRecording& heard) {
+    char tuning[64];
+    std::snprintf(tuning, sizeof tuning, "%+.0f cents from A = 440 Hz", heard.tuningCents);
+    std::string unsure;
+    size_t count = 0;
+    for (const HeardNote& note : heard.notes) {
+        if (note.confidence >= unsureConfidence) continue;
+        if (count < unsureListed) unsure += (count ? ", " : "") + clockTime(note.onset);
+        ++count;
+    }
+    if (count > unsureListed) unsure += " and " + std::to_string(count - unsureListed) + " more";
+    return {
+        {"heard", formats::plural(heard.notes.size(), "note") +
+                      (heard.cut ? " (reading stopped)" : "") + " in " + clockTime(heard.seconds) +
+                      ", the voice " + tuning},
+        {"unsure",
+         count ? formats::plural(count, "note") + " heard unclearly, at " + unsure : "none"},
+    };
 }
 
 } // namespace korvel::listen

@@ -9,7 +9,6 @@ namespace {
 constexpr double pi = 3.14159265358979323846; // M_PI is not in every standard library
 constexpr double lowestHz = 55;               // A1, below the lowest hum
 constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
-constexpr double frameSeconds = 0.01;
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
 constexpr double gateDb = -60; // quieter frames are silence
@@ -87,6 +86,8 @@ void Transcriber::smooth(const Frame& frame) {
         if (!std::isnan(f.pitch)) pitches.push_back(f.pitch);
     Frame middle = recent_[medianFrames / 2];
     middle.pitch = pitches.size() > medianFrames / 2 ? median(pitches) : NAN;
+    trace_.push_back(middle.pitch);
+    if (trace_.size() > traceFrames) trace_.pop_front();
     follow(middle);
 }
 

@@ -39,6 +39,14 @@ class Transcriber {
     std::vector<HeardNote> finish();
     // How far the voice sits above A = 440 Hz, in cents (-50..50); known after finish().
     double tuningCents() const { return tuningCents_; }
+    // Notes ended so far.
+    size_t noteCount() const { return notes_.size(); }
+    // The pitch of the last frames, one a frame (frameSeconds apart), newest
+    // last, in semitones with the tuning not yet taken off; NAN where nothing
+    // was voiced. At most traceFrames: a live display draws them as a line.
+    static constexpr double frameSeconds = 0.01;
+    static constexpr size_t traceFrames = 400;
+    const std::deque<double>& trace() const { return trace_; }
 
   private:
     struct Frame {
@@ -76,6 +84,7 @@ class Transcriber {
     std::deque<Frame> tail_;     // the note's last frames, for a jump or a rise
     double lastTime_ = 0;
 
+    std::deque<double> trace_;
     std::vector<HeardNote> notes_;
     double tuningCents_ = 0;
 };

@@ -474,4 +474,22 @@ void TuneEditor::endRecordedTune() {
     change([&](KitState& kit) { writeGroupAt(kit, recordRow_ * stepNibbles, endMarkerGroup); });
 }
 
+void TuneEditor::writeHeard(const std::vector<uint16_t>& steps, uint32_t tempo) {
+    setRecording(false, 0);
+    message_.clear();
+    const uint32_t first = cursor_;
+    const auto end = uint32_t(first + steps.size());
+    bool overEnd = !holdsTune(session_.kit());
+    change([&](KitState& kit) {
+        for (uint32_t row = first; row < end; ++row) {
+            overEnd |= groupAt(kit, row) == endMarkerGroup;
+            writeGroupAt(kit, row * stepNibbles, steps[row - first]);
+        }
+        if (overEnd && end < tuneRowCount) writeGroupAt(kit, end * stepNibbles, endMarkerGroup);
+        kit.tempo = tempo;
+    });
+    // The written steps stay selected, for a look, a play or a cut.
+    if (end > first) moveCursor(int64_t(end - 1) - cursor_, true);
+}
+
 } // namespace korvel

@@ -118,6 +118,7 @@ class TuneEditor {
     // Looks at the kit; true when the tune changed (and the rows with it).
     bool sync();
     uint64_t revision() const { return revision_; }
+    const KitState& kit() const { return session_.kit(); }
     const TuneRows& rows() const { return rows_; }
     const std::vector<TuneCheck>& checks() const { return reach_.checks; }
     // The row sounding while the tune plays.
@@ -176,6 +177,12 @@ class TuneEditor {
     void setRecording(bool on, uint64_t nowMs);
     // A kit key went down or up (the view's SessionView::showKeyHeld).
     void kitKey(KeyId key, bool down, uint64_t nowMs);
+
+    // Listen's tune written from the cursor's row on, with its tempo row, as
+    // one step of undo. Like a recording it writes over what is there, and
+    // ends with an end marker when it wrote over one or memory held no tune.
+    // steps must leave a row for the end marker before the end of memory.
+    void writeHeard(const std::vector<uint16_t>& steps, uint32_t tempo);
 
   private:
     template <typename Edit> void change(Edit&& edit);

@@ -13,6 +13,11 @@
 #include <cstdio>
 
 namespace korvel {
+
+std::string kitToneText(uint32_t toneIndex) {
+    return std::string(formats::noteName(noteNumberOf(toneIndex))) + " div " +
+           std::to_string(dividerOf(toneIndex));
+}
 namespace {
 
 const char* kindName(StepKind kind) {
@@ -54,9 +59,7 @@ void fillRow(TuneRow& row, const MelodyStep& step, uint32_t tempo, double longes
         row.lengthMs = row.lengthBar = 0;
     }
     if (row.kind == StepKind::Note) {
-        column(row, TuneColumn::Note) =
-            std::string(formats::noteName(noteNumberOf(row.toneIndex))) + " div " +
-            std::to_string(dividerOf(row.toneIndex));
+        column(row, TuneColumn::Note) = kitToneText(row.toneIndex);
         column(row, TuneColumn::Pitch) = concertPitchText(formats::tonePitch(row.toneIndex));
     }
     row.target = row.kind == StepKind::Jump ? jumpTarget(step) : 0;

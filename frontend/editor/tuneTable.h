@@ -54,6 +54,9 @@ uint32_t groupOf(const MelodyStep& step);
 uint32_t groupAt(const KitState& kit, uint32_t row);
 // Whether memory holds anything but cleared groups.
 bool holdsTune(const KitState& kit);
+
+// A kit tone as the note column names it: "mi div 3".
+std::string kitToneText(uint32_t toneIndex);
 // Fills rows in place (their strings keep their storage).
 void buildTuneRows(const KitState& kit, const TuneReach& reach, TuneRows& rows);
 

@@ -119,7 +119,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
 TEST(HeardTune, KeepsTheKeySungAndDropsLeadingSilence) {
     const std::vector<HeardNote> notes = {
         {1.5, 0.4, 64.14, 1}, {1.9, 0.4, 66.14, 1}, {2.3, 0.8, 59.14, 1}};
-    const formats::ImportResult result = importHeard(notes, {}, "hum");
+    const formats::ImportResult result = importHeard({notes}, {}, "hum");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.tune.transpose % 12, 0);
     EXPECT_EQ(result.tune.notes, 3u);
