@@ -40,6 +40,7 @@ const std::vector<PaletteButton> palette = {
     PaletteButton{C::PlayFromRow, G::Play, 0, "Play", "Play from row", "Enter", false},
     PaletteButton{C::Stop, G::Play, 0, "Stop", "Stop", "Esc", false},
     PaletteButton{C::Record, G::Play, 0, "Record", "Record", "F6", false},
+    PaletteButton{C::Listen, G::Play, 0, "Listen", "Listen", "F7", false},
 };
 
 } // namespace

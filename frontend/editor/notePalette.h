@@ -35,6 +35,7 @@ enum class PaletteControl : uint8_t {
     PlayFromRow,
     Stop,
     Record,
+    Listen, // the view's own: it opens the microphone (frontend/listen/liveListen.h)
 };
 
 // Where a view groups a button.

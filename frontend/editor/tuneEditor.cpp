@@ -229,6 +229,7 @@ void TuneEditor::palettePress(const PaletteButton& button, uint64_t nowMs) {
     case PaletteControl::PlayFromRow: return playFromCursor();
     case PaletteControl::Stop: return stopOrDeselect();
     case PaletteControl::Record: return setRecording(!recording(), nowMs);
+    case PaletteControl::Listen: return; // the view opens the microphone
     }
 }
 

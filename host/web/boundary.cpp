@@ -113,6 +113,7 @@ constexpr const char* nameOf(PaletteControl control) {
     case PaletteControl::PlayFromRow: return "playFromRow";
     case PaletteControl::Stop: return "stop";
     case PaletteControl::Record: return "record";
+    case PaletteControl::Listen: return "listen";
     }
     return nullptr;
 }
