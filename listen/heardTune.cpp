@@ -69,6 +69,7 @@ formats::ImportResult importHeard(const HeardRecording& heard, formats::ImportOp
     options.octavesOnly = true;
     formats::ImportResult result = formats::importTune(heardSong(heard.notes), options, title);
     result.tune.voice = "the recording";
+    result.tune.heard = true;
     return result;
 }
 
