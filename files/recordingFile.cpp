@@ -4,7 +4,6 @@
 #include "files/fileRead.h"
 #include "files/nativeFiles.h"
 #include "formats/waveRead.h"
-#include "listen/heardTune.h"
 
 #include <filesystem>
 #include <optional>
@@ -109,18 +108,24 @@ bool readsCompressedRecordings() {
     return KORVEL_SNDFILE;
 }
 
-formats::MidiImport importRecordingFile(const Path& path, const formats::ImportOptions& options) {
+RecordingRead hearRecordingFile(const Path& path) {
     std::string head;
     const ReadResult read = readFileHead(path, formats::recordingHeadBytes, head);
-    if (!read) return {false, cannotRead(read.reason), {}, {}, {}};
+    if (!read) return {false, cannotRead(read.reason), {}};
     const formats::RecordingKind kind = formats::recordingKind(head);
-    if (kind == formats::RecordingKind::None) return {false, notRecording(), {}, {}, {}};
+    if (kind == formats::RecordingKind::None) return {false, notRecording(), {}};
     Hearing hearing;
     const bool heard = kind == formats::RecordingKind::Wave ? hearWave(path, hearing)
                                                             : hearDecoded(path, kind, hearing);
-    if (!heard) return {false, hearing.error(), {}, {}, {}};
+    if (!heard) return {false, hearing.error(), {}};
+    return {true, {}, hearing.finish()};
+}
+
+formats::MidiImport importRecordingFile(const Path& path, const formats::ImportOptions& options) {
+    const RecordingRead read = hearRecordingFile(path);
+    if (!read.ok) return {false, read.error, {}, {}, {}};
     const std::string fileName = std::filesystem::path(path.shown).filename().string();
-    return listen::importRecording(hearing.finish(), options, fileName);
+    return listen::importRecording(read.heard, options, fileName);
 }
 
 } // namespace korvel::files

@@ -10,16 +10,28 @@
 #include "files/filePath.h"
 #include "formats/recordingKind.h"
 #include "formats/tuneConvert.h"
+#include "listen/heardTune.h"
+
+#include <string>
 
 namespace korvel::files {
 
 // Whether this build decodes more than WAV.
 bool readsCompressedRecordings();
 
+// The recording heard, or what went wrong: the file cannot be read, is no
+// recording this build reads, or is damaged.
+struct RecordingRead {
+    bool ok;
+    std::string error; // when !ok
+    listen::HeardRecording heard;
+};
+RecordingRead hearRecordingFile(const Path& path);
+
 // The recording's tune as formats::importMidi gives a MIDI file's: its script
-// and report (what was heard first), or what went wrong: the file cannot be
-// read, is no recording this build reads, is damaged, or holds no notes.
-// options apply as for a MIDI file; a recording has no tracks or channels.
+// and report (what was heard first), or what went wrong, a recording with no
+// notes among it. options apply as for a MIDI file; a recording has no
+// tracks or channels.
 formats::MidiImport importRecordingFile(const Path& path, const formats::ImportOptions& options);
 
 } // namespace korvel::files
