@@ -1,6 +1,7 @@
 // Tune names from files, scripts and examples.
 #include "frontend/commands/tuneName.h"
 
+#include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 
 namespace korvel {
