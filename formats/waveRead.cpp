@@ -164,7 +164,7 @@ void WaveReader::expectChunk() {
 
 // Chunks are padded to an even length.
 void WaveReader::skipRestOfChunk(uint64_t read) {
-    skip_ = chunkSize_ + (chunkSize_ & 1) - read;
+    skip_ = uint64_t(chunkSize_) + (chunkSize_ & 1) - read;
     if (skip_ == 0)
         expectChunk();
     else

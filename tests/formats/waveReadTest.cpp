@@ -77,6 +77,7 @@ TEST(WaveRead, DamagedOrUnreadFilesSayWhatIsWrong) {
         {std::string("MThd\0\0\0\6\0\1\0\1", 12), "not a WAV file (it does not begin with RIFF"},
         {std::string("RIFF\0\0\0\0WAVEdata\0\0\0\0", 20), "data chunk comes before the fmt"},
         {wave({}).substr(0, 36), "it has no data chunk"},
+        {wave({1, 16, 1, false, std::string("huge\xFF\xFF\xFF\xFF")}), "it has no data chunk"},
         {wave({6, 8}), "its audio is A-law (format 0006), which is not read"},
         {wave({1, 16, 0}), "its audio has zero channels"},
         {badBlock, "frames of 3 bytes for 1 channel of 16 bits"},
