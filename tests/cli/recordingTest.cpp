@@ -18,6 +18,15 @@ using test::ScratchDir;
 constexpr uint32_t rate = 22050;
 const std::vector<double> tune = test::melody(rate, {64, 67, 69, 71, 72, 69}, 0.25);
 
+TEST(RecordingImport, TheScriptAndReportTellWhatWasHeard) {
+    ScratchDir dir;
+    test::writeFile(dir.path("rec.wav"), test::waveBytes({}, rate, tune));
+    const auto result = runCli(dir, {"import", dir.path("rec.wav"), "-o", dir.path("rec.dat")});
+    EXPECT_EQ(result.out.rfind("heard:          6 notes in 0:01.9", 0), 0u) << result.out;
+    const std::string script = test::readFile(dir.path("rec.dat"));
+    EXPECT_NE(script.find("\nImported from the recording rec.wav,\n"), std::string::npos) << script;
+}
+
 // One line, the status given, and the output neither made nor changed.
 TEST(RecordingImport, BadRecordingsAreRefusedAndNothingIsWritten) {
     const struct {
