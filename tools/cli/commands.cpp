@@ -350,7 +350,7 @@ int importCommand(const std::string& input, const std::string& output,
         complain(input, imported.error);
         return exitFailure;
     }
-    if (!outputIsUsable(input, output, inputKind)) return exitFailure;
+    if (!recording && !outputIsUsable(input, output, inputKind)) return exitFailure;
     for (const std::string& warning : imported.warnings) complain(input, "warning: " + warning);
     if (!writeWhole(output, imported.script)) return exitFailure;
     // With the script on standard output the report must not mix into it.
