@@ -24,6 +24,8 @@ namespace {
 // Pitch errors closer than this are heard as the same; the kind and size of
 // the transposition then decide.
 constexpr double samePitchCents = 1.0;
+// Below what a listener hears as a note out of tune.
+constexpr double voiceSameCents = 25.0;
 constexpr uint16_t gapTone = restTone;
 constexpr uint32_t endMarkerCode = restTone; // as a rest's length it would make the end marker
 constexpr int noNote = -1;
@@ -215,7 +217,10 @@ PitchPlan planPitch(const std::vector<double>& pitches, int transpose, bool fit)
 // smallest largest error sound alike; of them a whole number of octaves keeps
 // the tune's key, and then the smallest shift moves it least. When no shift
 // reaches every note, none is made, so the message names the notes as written.
-// octavesOnly weighs whole octaves alone: a sung tune stays in the key it was sung in.
+// octavesOnly weighs whole octaves alone, and takes errors within
+// voiceSameCents as alike: a sung tune stays in the key and the octave it was
+// sung in unless another octave is clearly truer (the kit's low tones lie
+// closer together).
 PitchPlan choosePitch(const std::vector<double>& pitches, bool fit, bool octavesOnly) {
     std::vector<PitchPlan> reaching;
     const int step = octavesOnly ? 12 : 1;
@@ -231,8 +236,9 @@ PitchPlan choosePitch(const std::vector<double>& pitches, bool fit, bool octaves
                                plan.transpose < 0);
     };
     std::optional<PitchPlan> chosen;
+    const double alike = octavesOnly ? voiceSameCents : samePitchCents;
     for (const PitchPlan& plan : reaching)
-        if (plan.maxCents <= smallest + samePitchCents &&
+        if (plan.maxCents <= smallest + alike &&
             (!chosen || preference(plan) < preference(*chosen)))
             chosen = plan;
     return *chosen;
@@ -646,11 +652,12 @@ std::vector<ReportRow> importReport(const ImportedTune& tune) {
         std::snprintf(text, sizeof text, format, values...);
         return std::string(text);
     };
+    const char* chosen = tune.heard ? " (whole octaves only, so the tune keeps the key it was "
+                                      "sung in)"
+                                    : " (chosen for the smallest largest pitch error, to a "
+                                      "cent; octaves first)";
     const std::string transpose =
-        signedSemitones(tune.transpose) + " semitones" +
-        (tune.transposeChosen ? " (chosen for the smallest largest pitch error, to a cent; "
-                                "octaves first)"
-                              : "");
+        signedSemitones(tune.transpose) + " semitones" + (tune.transposeChosen ? chosen : "");
     return {
         {"voice",
          tune.voice + ", " + plural(tune.notes, "note") + " and " + plural(tune.rests, "rest")},
