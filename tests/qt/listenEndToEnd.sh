@@ -18,7 +18,8 @@ source_dir=$4
 work=$5
 mkdir -p "$work"
 export XDG_CONFIG_HOME=$work/config
-rm -rf "$XDG_CONFIG_HOME"
+# Fresh settings and no file left to replace: the save dialog asks nothing more.
+rm -rf "$XDG_CONFIG_HOME" "$work"/listened-*.dat
 
 recording=$work/heard.wav
 expected=$work/expected.dat
