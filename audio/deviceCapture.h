@@ -23,7 +23,8 @@ namespace korvel::audio {
 class DeviceCapture final : public SoundInput {
   public:
     static constexpr int preferredRate = 48000;
-    static constexpr double bufferSeconds = 0.01;
+    // Small, for the pitch line: the sound waits this long to be handed over.
+    static constexpr double bufferSeconds = 0.005;
     static constexpr double queueSeconds = 2;
     // Listen's pitch tracker needs at least this.
     static constexpr int lowestRate = 8000;

@@ -87,11 +87,13 @@ void PitchLineView::paintEvent(QPaintEvent*) {
     QPainterPath line;
     bool drawing = false;
     for (size_t i = 0; i < trace_.size(); ++i) {
-        const bool voiced = !std::isnan(trace_[i]);
-        const QPointF at(firstX + step * double(i + 1), yOf(voiced ? trace_[i] : 0));
-        if (voiced && drawing) line.lineTo(at);
-        if (voiced && !drawing) line.moveTo(at);
-        drawing = voiced;
+        drawing = drawing && !std::isnan(trace_[i]);
+        if (std::isnan(trace_[i])) continue;
+        const QPointF at(firstX + step * double(i + 1), yOf(trace_[i]));
+        // A voice begins a frame wide, so its first frame shows at once.
+        if (!drawing) line.moveTo(at - QPointF(step, 0));
+        line.lineTo(at);
+        drawing = true;
     }
     painter.setPen(QPen(tuneColours::text, 2));
     painter.drawPath(line);
