@@ -14,10 +14,10 @@
 namespace korvel::qt {
 namespace {
 
-constexpr double shownSemitones = 24;
+constexpr double shownSemitones = 15;
 // How near an edge the line may come before the view moves.
-constexpr double edgeSemitones = 4;
-constexpr int linesPerHeight = 7; // text lines the view is high
+constexpr double edgeSemitones = 3;
+constexpr int linesPerHeight = 8; // text lines the view is high
 // Semitone lines closer than this would fill the view: octaves alone then.
 constexpr double leastGridPixels = 5;
 
@@ -68,10 +68,10 @@ void PitchLineView::paintEvent(QPaintEvent*) {
         const double y = yOf(semitone);
         painter.setPen(octave ? octaveGrid : grid);
         painter.drawLine(QPointF(0, y), QPointF(width(), y));
-        if (!octave) continue;
+        // Named at the left, below the words for the newest pitch.
+        if (!octave || y < 2 * fontMetrics().height()) continue;
         painter.setPen(tuneColours::unreached);
-        painter.drawText(QPointF(width() - fontMetrics().horizontalAdvance("C8 "), y - 2),
-                         QString::fromStdString(concertNoteName(semitone)));
+        painter.drawText(QPointF(6, y - 2), QString::fromStdString(concertNoteName(semitone)));
     }
     painter.setRenderHint(QPainter::Antialiasing);
     if (!trace_.empty() && !std::isnan(trace_.back())) {

@@ -1,8 +1,8 @@
-// Listen's moving pitch line: the pitch heard in the last few seconds, newest
+// Listen's moving pitch line: the pitch heard in the last four seconds, newest
 // at the right edge, on faint lines a semitone apart (C named), with the kit
 // tone the newest pitch is nearest marked in gold and the words for it
-// (LiveListen::heardText) at the top left. The view follows the voice up and
-// down by whole octaves' worth of room, so a line near an edge moves it.
+// (LiveListen::heardText) at the top left. The view shows an octave and a
+// bit, and follows the voice: a line near an edge centres it again.
 #pragma once
 
 #include <QWidget>
@@ -32,7 +32,7 @@ class PitchLineView final : public QWidget {
 
     std::vector<double> trace_;
     QString heard_;
-    double lowest_ = 57; // the pitch at the bottom edge
+    double lowest_ = 55; // the pitch at the bottom edge
 };
 
 } // namespace korvel::qt
