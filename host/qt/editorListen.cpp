@@ -39,7 +39,7 @@ ListenOutcome EditorListen::stop() {
     live_.reset();
     if (lostSeconds > 0)
         outcome.message += tr(" %1 s of sound was lost while the program was busy.")
-                               .arg(lostSeconds, 0, 'f', 1)
+                               .arg(lostSeconds, 0, 'g', 2)
                                .toStdString();
     return outcome;
 }

@@ -60,6 +60,7 @@ struct MadeInput final : audio::SoundInput {
     static constexpr double rate = 16000;
     std::string refusal; // open() fails with it
     std::vector<float> pending;
+    size_t dropped = 0; // samples the editor is told it missed
     bool lost = false;
     bool opened = false;
     int takes = 0;
@@ -73,7 +74,7 @@ struct MadeInput final : audio::SoundInput {
     Taken take(std::vector<float>& samples) override {
         samples = std::exchange(pending, {});
         ++takes;
-        return {0, lost};
+        return {std::exchange(dropped, 0), lost};
     }
 };
 
@@ -557,9 +558,10 @@ class TuneEditorTest : public QObject {
             const char* what;
             std::function<void()> end;
             bool writes;
+            size_t dropped = 0;
         };
         const Way ways[] = {
-            {"Listen again", [&] { listen->trigger(); }, true},
+            {"Listen again", [&] { listen->trigger(); }, true, size_t(MadeInput::rate / 2)},
             {"the palette's Listen", [&] { clickPalette({"Listen"}); }, true},
             {"the input lost", [&] { input_.lost = true; }, true},
             {"Esc", [&] { QTest::keyClick(&table(), Qt::Key_Escape); }, false},
@@ -578,6 +580,7 @@ class TuneEditorTest : public QObject {
             QVERIFY2(input_.opened && sign->isVisible() && paletteButton("Listen")->isChecked(),
                      way.what);
             QCOMPARE(kit().mode, KitMode::Clock); // the tune stopped: the microphone would hear it
+            input_.dropped = way.dropped;
             input_.pending = sung({64, 67, 71, 67});
             QTRY_VERIFY(input_.pending.empty());
             way.end();
@@ -590,6 +593,7 @@ class TuneEditorTest : public QObject {
                 continue;
             }
             QVERIFY2(outcome.contains("4 notes heard, written from 020."), qPrintable(outcome));
+            QCOMPARE(outcome.contains("0.5 s of sound was lost"), way.dropped > 0);
             QStringList notes; // in whatever octave the import found them nearest the kit's tones
             for (const QString& row : rowsFrom(0x020, 4))
                 notes << row.section(' ', 1, 1).chopped(1);
