@@ -16,13 +16,17 @@ void SDLCALL pushSamples(void* capture, Uint8* in, int bytes) {
 }
 
 // The default input's own rate, so no resampling stands between the voice and
-// the pitch tracker; 0 where the driver does not say.
+// the pitch tracker; 0 where the driver, or an SDL before 2.24, does not say.
 int defaultInputRate() {
+#if SDL_VERSION_ATLEAST(2, 24, 0)
     char* name = nullptr;
     SDL_AudioSpec spec{};
     if (SDL_GetDefaultAudioInfo(&name, &spec, 1) != 0) return 0;
     SDL_free(name);
     return spec.freq;
+#else
+    return 0;
+#endif
 }
 
 // A power of two near bufferSeconds at this rate, as SDL wants its buffers.
