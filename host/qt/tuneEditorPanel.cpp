@@ -101,7 +101,9 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     QPalette warning = message_->palette();
     warning.setColor(QPalette::WindowText, QColor(0xa0, 0x18, 0x10));
     message_->setPalette(warning);
-    listenSign_ = new QLabel(tr("● Listening"));
+    listenSign_ = new QLabel(tr("● Listening: F7 or Listen again writes what was heard from the "
+                                "selected row, Esc drops it."));
+    listenSign_->setWordWrap(true);
     listenSign_->setObjectName("listenSign");
     listenSign_->setToolTip(tr("The microphone is on while Listen is. What it hears stays on "
                                "this computer."));
