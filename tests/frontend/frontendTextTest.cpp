@@ -74,7 +74,9 @@ TEST(KeyboardTable, HelpNamesTheKitsAndTheEditorsKeysInEachEdition) {
                   "target\n" +
                   columnKeys + "Insert, Delete" + steps +
                   "Enter or F5, Esc\tplay from the row, stop\n"
-                  "F6\trecord from the selected row (the piano keys, or the kit's organ)\n" +
+                  "F6\trecord from the selected row (the piano keys, or the kit's organ)\n"
+                  "F7\tlisten: sing, whistle or play a tune; F7 again writes it from the selected "
+                  "row, Esc drops it\n" +
                   commands + "Click the board to give the PC keys back to the kit.\n");
     EXPECT_EQ(keyboardHelpText(Edition::Web),
               kitKeys + "Left, Right\tchange column: digits, note, length, jump target\n" +
