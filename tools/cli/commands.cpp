@@ -76,7 +76,7 @@ bool load(KitState& kit, const std::string& script, std::string* title = nullptr
         complain(script, loaded.message);
         return false;
     }
-    if (title) *title = scriptTitle(bytes, fileStem(script));
+    if (title) *title = scriptTitle(bytes, korvel::fileStem(script));
     return true;
 }
 
