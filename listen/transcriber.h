@@ -17,6 +17,7 @@
 
 #include "listen/pitchTracker.h"
 
+#include <cmath>
 #include <cstddef>
 #include <deque>
 #include <vector>
@@ -58,7 +59,11 @@ class Transcriber {
     void analyseFrames();
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
-    void startNote(std::vector<Frame> frames);
+    void hold(const Frame& frame);
+    bool riseAfterDip(double level) const;
+    void noteLevel(const Frame& frame);
+    // onset: the first frame's time unless given.
+    void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
     // Ends the note at time; joinsNext when a note follows without a gap.
     void endNote(double time, bool joinsNext);
@@ -81,7 +86,12 @@ class Transcriber {
     double carriedOnset_ = 0;
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
-    std::deque<Frame> tail_;     // the note's last frames, for a jump or a rise
+    bool pendingOctave_ = false; // every pending frame lies an octave from the note
+    std::deque<Frame> tail_;     // the note's last frames, for a jump
+    std::deque<double> levels_;  // the note's last levels (dB), with or without pitch, for a rise
+    double loudest_ = 0;         // dB, of the note so far
+    double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
+    double heldQuietest_ = INFINITY; // dB, of the frames without pitch since then
     double lastTime_ = 0;
 
     std::deque<double> trace_;
