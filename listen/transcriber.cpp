@@ -22,7 +22,7 @@ constexpr double attackSeconds = 0.08;
 // An instrument's attack may swell, fall and swell again: no note is sung again sooner.
 constexpr double shortestRepeat = 0.2;
 constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
-constexpr double youngSwingDb = 8;   // the swing taken for a note younger than that
+constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
 constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
 constexpr double fadeDb = 20;        // below the note's loudest, a voice without pitch has ended it
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch

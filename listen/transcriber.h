@@ -3,13 +3,17 @@
 //
 // Each 10 ms frame gets a pitch or none; a median over five frames removes
 // single wrong frames. A note begins where the voice begins, where the pitch
-// moves over 70 cents from the middle of its recent range and stays there, or
-// where the level rises sharply within a note (the same pitch sung again).
-// Vibrato swings about that middle and stays one note, and a scoop too short to be a note joins the
-// note it reaches; a note's pitch is the median of its middle, away from both ends. Once the whole
-// recording is heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean of
-// where notes fall between semitones) is taken off every note, so a voice a little off pitch is
-// heard in its own key.
+// moves over 70 cents from the middle of its recent range and stays there (an
+// octave's move must stay longer: the tracker's own slip looks like one), or
+// where the level dips and rises again by more than the note's own tremolo
+// swings (the same pitch sung again). Vibrato swings about that middle and stays
+// one note, and a scoop too short to be a note joins the note it reaches. A
+// moment without pitch while the sound stays loud (notes overlapping in a room)
+// holds the note; a note that follows it began where the old pitch was lost.
+// A note's pitch is the median of its middle, away from both ends. Once the
+// whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
+// as a circular mean of where notes fall between semitones) is taken off every
+// note, so a voice a little off pitch is heard in its own key.
 //
 // Memory holds one frame of samples, the note being heard and the notes so
 // far: a recording of any length can be fed.
