@@ -11,11 +11,12 @@ constexpr double lowestHz = 55;               // A1, below the lowest hum
 constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
-constexpr double gateDb = -60; // quieter frames are silence
-constexpr double jumpCents = 70;
-constexpr size_t jumpFrames = 3;       // how long a new pitch holds before it is a new note
-constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
-constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
+constexpr double gateDb = -60;            // quieter frames are silence
+constexpr double jumpCents = 40;          // the least step from a steady note to another
+constexpr double vibratoMarginCents = 25; // beyond the vibrato's swing, a step to another note
+constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
+constexpr size_t referenceFrames = 20;    // 200 ms, a cycle of slow vibrato
+constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 constexpr size_t riseFrames = 6;
 constexpr double attackSeconds = 0.08;
@@ -114,8 +115,10 @@ void Transcriber::follow(const Frame& frame) {
     const auto [low, high] =
         std::minmax_element(tail_.begin(), tail_.end(),
                             [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    // A steady note is left by a small step; vibrato must be left by more than it swings.
     const double away = frame.pitch - (low->pitch + high->pitch) / 2;
-    if (std::fabs(away) * 100 > jumpCents) {
+    const double jump = std::max(jumpCents, (high->pitch - low->pitch) * 50 + vibratoMarginCents);
+    if (std::fabs(away) * 100 > jump) {
         // An octave away is most often the tracker taking a harmonic or a subharmonic for
         // the voice for a moment: such a jump must hold longer to be a note.
         pendingOctave_ =
