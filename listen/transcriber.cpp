@@ -13,10 +13,13 @@ constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
 constexpr double gateDb = -60;            // quieter frames are silence
 constexpr double jumpCents = 40;          // the least step from a steady note to another
-constexpr double vibratoMarginCents = 25; // beyond the vibrato's swing, a step to another note
-constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
-constexpr size_t referenceFrames = 20;    // 200 ms, a cycle of slow vibrato
-constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
+constexpr double youngJumpCents = 70;     // the least step in the first cycle of vibrato
+constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step to another note
+constexpr size_t jumpFrames = 3;
+constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
+                                    // // how long a new pitch holds before it is a new note
+constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
+constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 constexpr size_t riseFrames = 6;
 constexpr double attackSeconds = 0.08;
@@ -111,13 +114,17 @@ void Transcriber::follow(const Frame& frame) {
         startNote({frame});
         return;
     }
-    // The middle of the pitch's recent range: vibrato swings about it and stays under a jump.
-    const auto [low, high] =
-        std::minmax_element(tail_.begin(), tail_.end(),
-                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
-    // A steady note is left by a small step; vibrato must be left by more than it swings.
+    // The middle of the pitch's recent range: vibrato swings about it and stays under a
+    // jump. The last frames are left out, as one may be caught between two notes. A steady
+    // note is left by a small step, one with vibrato by a step beyond its swing; until a
+    // cycle of vibrato is heard, a step must be clearer.
+    const auto settled =
+        tail_.end() - std::ptrdiff_t(tail_.size() > 2 * betweenFrames ? betweenFrames : 0);
+    const auto [low, high] = std::minmax_element(
+        tail_.begin(), settled, [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    const double least = tail_.size() < referenceFrames ? youngJumpCents : jumpCents;
+    const double jump = std::max(least, (high->pitch - low->pitch) * 50 + vibratoMarginCents);
     const double away = frame.pitch - (low->pitch + high->pitch) / 2;
-    const double jump = std::max(jumpCents, (high->pitch - low->pitch) * 50 + vibratoMarginCents);
     if (std::fabs(away) * 100 > jump) {
         // An octave away is most often the tracker taking a harmonic or a subharmonic for
         // the voice for a moment: such a jump must hold longer to be a note.
