@@ -142,10 +142,8 @@ void Transcriber::follow(const Frame& frame) {
     // Frames that left the pitch for a moment were wrong: they count for the note's length
     // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
-    const bool revoiced = heldQuietest_ < frame.level - riseDb; // after a dip without pitch
-    if (revoiced ? frame.time - noteStart_ >= shortestNote
-                 : riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        endNote(revoiced ? voicedUntil_ : frame.time, !revoiced);
+    if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
+        endNote(frame.time, true);
         startNote({frame});
         return;
     }
@@ -159,7 +157,6 @@ void Transcriber::hold(const Frame& frame) {
         endNote(voicedUntil_, false);
         return;
     }
-    heldQuietest_ = std::min(heldQuietest_, frame.level);
     noteLevel(frame);
 }
 
@@ -202,7 +199,6 @@ void Transcriber::addToNote(const Frame& frame) {
     if (tail_.size() > referenceFrames) tail_.pop_front();
     noteLevel(frame);
     voicedUntil_ = frame.time + frameSeconds;
-    heldQuietest_ = INFINITY;
 }
 
 void Transcriber::endNote(double time, bool joinsNext) {

@@ -95,7 +95,6 @@ class Transcriber {
     std::deque<double> levels_;  // the note's last levels (dB), with or without pitch, for a rise
     double loudest_ = 0;         // dB, of the note so far
     double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
-    double heldQuietest_ = INFINITY; // dB, of the frames without pitch since then
     double lastTime_ = 0;
 
     std::deque<double> trace_;
