@@ -15,9 +15,8 @@ constexpr double gateDb = -60;            // quieter frames are silence
 constexpr double jumpCents = 40;          // the least step from a steady note to another
 constexpr double youngJumpCents = 70;     // the least step in the first cycle of vibrato
 constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step to another note
-constexpr size_t jumpFrames = 3;
+constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
 constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
-                                    // // how long a new pitch holds before it is a new note
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
 constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
