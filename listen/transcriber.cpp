@@ -11,13 +11,25 @@ constexpr double lowestHz = 55;               // A1, below the lowest hum
 constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
-constexpr double gateDb = -60; // quieter frames are silence
-constexpr double jumpCents = 70;
-constexpr size_t jumpFrames = 3;       // how long a new pitch holds before it is a new note
+constexpr double gateDb = -60;            // quieter frames are silence
+constexpr double jumpCents = 40;          // the least step from a steady note to another
+constexpr double youngJumpCents = 70;     // the least step in the first cycle of vibrato
+constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step to another note
+constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
+constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
+constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 constexpr size_t riseFrames = 6;
-constexpr double shortestNote = 0.06;  // shorter notes alone are noise
+constexpr double attackSeconds = 0.08;
+// An instrument's attack may swell, fall and swell again: no note is sung again sooner.
+constexpr double shortestRepeat = 0.2;
+constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
+constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
+constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
+constexpr double fadeDb = 20;        // below the note's loudest, a voice without pitch has ended it
+constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
+constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
@@ -94,31 +106,42 @@ void Transcriber::smooth(const Frame& frame) {
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
     if (std::isnan(frame.pitch)) {
-        if (inNote_) endNote(frame.time, false);
+        if (inNote_) hold(frame);
         return;
     }
     if (!inNote_) {
         startNote({frame});
         return;
     }
-    // The middle of the pitch's recent range: vibrato swings about it and stays under a jump.
-    const auto [low, high] =
-        std::minmax_element(tail_.begin(), tail_.end(),
-                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
-    const double reference = (low->pitch + high->pitch) / 2;
-    if (std::fabs(frame.pitch - reference) * 100 > jumpCents) {
+    // The middle of the pitch's recent range: vibrato swings about it and stays under a
+    // jump. The last frames are left out, as one may be caught between two notes. A steady
+    // note is left by a small step, one with vibrato by a step beyond its swing; until a
+    // cycle of vibrato is heard, a step must be clearer.
+    const auto settled =
+        tail_.end() - std::ptrdiff_t(tail_.size() > 2 * betweenFrames ? betweenFrames : 0);
+    const auto [low, high] = std::minmax_element(
+        tail_.begin(), settled, [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    const double least = tail_.size() < referenceFrames ? youngJumpCents : jumpCents;
+    const double jump = std::max(least, (high->pitch - low->pitch) * 50 + vibratoMarginCents);
+    const double away = frame.pitch - (low->pitch + high->pitch) / 2;
+    if (std::fabs(away) * 100 > jump) {
+        // An octave away is most often the tracker taking a harmonic or a subharmonic for
+        // the voice for a moment: such a jump must hold longer to be a note.
+        pendingOctave_ =
+            (pending_.empty() || pendingOctave_) && std::fabs(std::fabs(away) - 12) < 0.6;
         pending_.push_back(frame);
-        if (pending_.size() < jumpFrames) return;
-        endNote(pending_.front().time, true);
-        startNote(std::move(pending_));
+        if (pending_.size() < (pendingOctave_ ? octaveFrames : jumpFrames)) return;
+        // Where the old note lost its pitch the new one began: overlapping in a room or
+        // on a slow attack, the new pitch is clear only once it is the louder.
+        const double change = std::min(pending_.front().time, voicedUntil_);
+        endNote(change, true);
+        startNote(std::move(pending_), change);
         return;
     }
-    for (const Frame& f : pending_) addToNote(f);
+    // Frames that left the pitch for a moment were wrong: they count for the note's length
+    // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
-    double quietest = frame.level;
-    for (size_t i = tail_.size() - std::min(tail_.size(), riseFrames); i < tail_.size(); ++i)
-        quietest = std::min(quietest, tail_[i].level);
-    if (frame.level - quietest > riseDb && frame.time - noteStart_ >= shortestNote) {
+    if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
         endNote(frame.time, true);
         startNote({frame});
         return;
@@ -126,12 +149,46 @@ void Transcriber::follow(const Frame& frame) {
     addToNote(frame);
 }
 
-void Transcriber::startNote(std::vector<Frame> frames) {
+// A voice that goes on sounding without a clear pitch (two notes overlapping in
+// a room, a breathy moment) holds its note a while; one that fades away ends it.
+void Transcriber::hold(const Frame& frame) {
+    if (frame.level < loudest_ - fadeDb || frame.time - voicedUntil_ > longestHold) {
+        endNote(voicedUntil_, false);
+        return;
+    }
+    noteLevel(frame);
+}
+
+// The level fell and rose again by more than it swings within the note (tremolo),
+// and by riseDb at least: the same pitch sung again.
+bool Transcriber::riseAfterDip(double level) const {
+    // The dip and the rise take up to riseFrames each; the swing is read before them.
+    if (levels_.size() <= 2 * riseFrames) return false;
+    const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
+    const double quietest = std::min(level, *std::min_element(dip, levels_.end()));
+    const auto [softest, loudest] = std::minmax_element(levels_.begin(), dip);
+    // Too short a past to have seen a whole cycle of tremolo: a clearer rise is wanted.
+    const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
+    const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
+    return level - quietest > std::max(riseDb, swing + swingMargin) && *loudest - quietest > riseDb;
+}
+
+void Transcriber::noteLevel(const Frame& frame) {
+    loudest_ = std::max(loudest_, frame.level);
+    // The attack's rise is no tremolo, nor a note sung again.
+    if (frame.time - noteStart_ < attackSeconds) return;
+    levels_.push_back(frame.level);
+    if (levels_.size() > referenceFrames + 2 * riseFrames) levels_.pop_front();
+}
+
+void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
-    noteStart_ = frames.front().time;
+    noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
     tail_.clear();
+    levels_.clear();
+    loudest_ = -INFINITY;
     for (const Frame& f : frames) addToNote(f);
 }
 
@@ -139,6 +196,8 @@ void Transcriber::addToNote(const Frame& frame) {
     if (note_.size() < maxNoteFrames) note_.push_back(frame);
     tail_.push_back(frame);
     if (tail_.size() > referenceFrames) tail_.pop_front();
+    noteLevel(frame);
+    voicedUntil_ = frame.time + frameSeconds;
 }
 
 void Transcriber::endNote(double time, bool joinsNext) {
