@@ -12,9 +12,12 @@
 #include "frontend/commands/tuneImporting.h"
 #include "host/web/exchange.h"
 #include "host/web/jsonWriter.h"
+#include "listen/heardTune.h"
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +64,25 @@ std::string reportJson(const ImportReport& report) {
     return json.endArray().endObject().take();
 }
 
+// The dialog's choices: transposition chosen unless transposed.
+ImportOptions dialogOptions(int transposed, int transpose, int fit, int truncate) {
+    ImportOptions options;
+    if (transposed) options.transpose = transpose;
+    options.fit = fit != 0;
+    options.truncate = truncate != 0;
+    options.advice = dialogAdvice();
+    return options;
+}
+
+int imported(MidiImport made) {
+    return convertedAs(std::move(made.script), std::move(made.error), {},
+                       reportJson(importReportOf(made)));
+}
+
+// A recording the page decoded, heard a block at a time.
+std::optional<listen::Listening> hearing;
+std::vector<float> block;
+
 // The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
 int exported(const TuneExport& made) {
     if (!made.fault().empty()) return convertedAs({}, made.fault());
@@ -102,16 +124,36 @@ EMSCRIPTEN_KEEPALIVE int korvel_voiceChannel(int index) {
 // for any, transposition chosen unless transposed. 0: the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int channel,
                                            int transposed, int transpose, int fit, int truncate) {
-    ImportOptions options;
+    ImportOptions options = web::dialogOptions(transposed, transpose, fit, truncate);
     if (track > 0) options.track = static_cast<uint32_t>(track);
     if (channel > 0) options.channel = static_cast<uint32_t>(channel);
-    if (transposed) options.transpose = transpose;
-    options.fit = fit != 0;
-    options.truncate = truncate != 0;
-    options.advice = dialogAdvice();
-    MidiImport imported = importMidi(std::string(web::input()), options, fileName);
-    return web::convertedAs(std::move(imported.script), std::move(imported.error), {},
-                            web::reportJson(importReportOf(imported)));
+    return web::imported(importMidi(std::string(web::input()), options, fileName));
+}
+
+// A recording, mono at rate samples a second (8000 and up), heard from its
+// start: the page fills a block (korvel_hearBlock) and hears it
+// (korvel_hear) until the recording ends or hearing says it has enough.
+EMSCRIPTEN_KEEPALIVE void korvel_hearStart(double rate) {
+    web::hearing.emplace(std::max(rate, 8000.0));
+}
+EMSCRIPTEN_KEEPALIVE float* korvel_hearBlock(int count) {
+    web::block.resize(static_cast<size_t>(std::max(count, 0)));
+    return web::block.data();
+}
+// 0 once enough is heard: the rest of the recording need not be read.
+EMSCRIPTEN_KEEPALIVE int korvel_hear(int count) {
+    const size_t heard = std::min(web::block.size(), static_cast<size_t>(std::max(count, 0)));
+    return web::hearing && web::hearing->feed(web::block.data(), heard);
+}
+// The recording heard as a script, handed back, named by fileName, with the
+// choices of a MIDI file's but its voice. 0: the fault in korvel_fault.
+EMSCRIPTEN_KEEPALIVE int korvel_importHeard(const char* fileName, int transposed, int transpose,
+                                            int fit, int truncate) {
+    if (!web::hearing) return web::convertedAs({}, "nothing was heard");
+    const listen::HeardRecording heard = web::hearing->finish();
+    web::hearing.reset();
+    return web::imported(listen::importRecording(
+        heard, web::dialogOptions(transposed, transpose, fit, truncate), fileName));
 }
 
 // One pass of the tune in the input (its share text) as a MIDI file whose

@@ -8,8 +8,21 @@ import createToolsModule from './korvelTools.js';
 
 const ready = createToolsModule().then((kit) => ({ kit, ...kitMemory(kit) }));
 
+// A recording is heard this many samples at a time, within a small heap.
+const hearingBlock = 65536;
+
+// The recording's samples heard until they end or the module has heard enough.
+function hear(kit, samples, rate) {
+  kit._korvel_hearStart(rate);
+  for (let at = 0; at < samples.length; at += hearingBlock) {
+    const block = samples.subarray(at, at + hearingBlock);
+    kit.HEAPF32.set(block, kit._korvel_hearBlock(block.length) / 4);
+    if (!kit._korvel_hear(block.length)) break;
+  }
+}
+
 function convert({ kit, text, putInput, withString, handedBack }, request) {
-  putInput(request.bytes);
+  putInput(request.bytes ?? new Uint8Array());
   // What was handed back, and what to tell of it.
   const outcome = (ok) => ({
     ok: !!ok,
@@ -32,10 +45,15 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
         })),
       };
     }
-    case 'import': {
+    case 'import':
+    case 'hear': {
       const { track, channel, transpose, fit, truncate } = request.options;
+      const transposed = transpose !== null;
+      if (request.kind === 'hear') hear(kit, request.samples, request.rate);
       const ok = withString(request.name, (name) =>
-        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate),
+        request.kind === 'hear'
+          ? kit._korvel_importHeard(name, transposed, transpose ?? 0, fit, truncate)
+          : kit._korvel_importMidi(name, track, channel, transposed, transpose ?? 0, fit, truncate),
       );
       const result = outcome(ok);
       return { ...result, report: ok ? JSON.parse(text(kit._korvel_importReport())) : null };
