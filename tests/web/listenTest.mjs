@@ -1,0 +1,207 @@
+// Listen and recordings in headless Chromium: the fake microphone plays a
+// made melody, and what Listen writes, like a recording imported by the file
+// picker or loaded, must be what korvel-cli import makes of the same file.
+// The browser's refusals, and Esc and Stop, leave the tune alone and the
+// microphone off. Prints the transcription time and the live line's delay.
+// Usage: node listenTest.mjs SITE_DIR KORVEL_CLI
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { launch, openPage, serve } from './harness.mjs';
+
+const [site, cli] = process.argv.slice(2).map((p) => path.resolve(p));
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-listen-test-'));
+const rate = 48000;
+const lead = 1; // seconds of silence before the melody, and more after it
+const noteSeconds = 0.4;
+
+// Sine notes (MIDI keys) of noteSeconds with a short breath between, as a 16-bit mono WAV.
+function melodyWave(keys) {
+  const samples = new Int16Array(Math.round((2.5 * lead + keys.length * noteSeconds) * rate));
+  const length = Math.round(noteSeconds * rate);
+  const sounding = length - Math.round(0.04 * rate);
+  keys.forEach((key, n) => {
+    const hertz = 440 * 2 ** ((key - 69) / 12);
+    for (let i = 0; i < sounding; ++i) {
+      const fade = Math.min(1, i / 240, (sounding - i) / 240);
+      samples[(lead + n * noteSeconds) * rate + i] = 16000 * fade * Math.sin((2 * Math.PI * hertz * i) / rate);
+    }
+  });
+  const head = Buffer.alloc(44);
+  head.write('RIFF', 0);
+  head.writeUInt32LE(36 + samples.byteLength, 4);
+  head.write('WAVEfmt ', 8);
+  head.writeUInt32LE(16, 16);
+  head.writeUInt16LE(1, 20); // PCM
+  head.writeUInt16LE(1, 22); // mono
+  head.writeUInt32LE(rate, 24);
+  head.writeUInt32LE(2 * rate, 28);
+  head.writeUInt16LE(2, 32);
+  head.writeUInt16LE(16, 34);
+  head.write('data', 36);
+  head.writeUInt32LE(samples.byteLength, 40);
+  return Buffer.concat([head, Buffer.from(samples.buffer)]);
+}
+const tune = [60, 62, 64, 65, 67, 69, 71, 72, 67, 64];
+const live = path.join(scratch, 'melody.wav');
+fs.writeFileSync(live, melodyWave(tune));
+const long = path.join(scratch, 'long melody.wav'); // 30 seconds
+fs.writeFileSync(long, melodyWave(Array.from({ length: 70 }, (_, i) => tune[(i * 3) % tune.length])));
+
+let web, chromium, secure;
+const pages = [];
+before(async () => {
+  web = await serve(site);
+  secure = web.origin.replace('127.0.0.1', 'localhost');
+  chromium = await launch([
+    '--use-fake-device-for-media-stream',
+    '--use-fake-ui-for-media-stream',
+    `--use-file-for-fake-audio-capture=${live}`,
+    '--host-resolver-rules=MAP korvel.test 127.0.0.1',
+  ]);
+});
+after(async () => {
+  for (const page of pages) assert.deepEqual(page.errors, [], 'console errors');
+  await chromium?.close();
+  await web?.stop();
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+// The page with its editor open, every microphone stream it is given kept for a look.
+async function open(origin = secure) {
+  const page = await openPage(chromium.browser, origin);
+  pages.push(page);
+  await page.evaluate(() => {
+    window.streams = [];
+    const asked = navigator.mediaDevices?.getUserMedia.bind(navigator.mediaDevices);
+    if (asked) navigator.mediaDevices.getUserMedia = (c) => asked(c).then((s) => (window.streams.push(s), s));
+  });
+  await page.click('#viewMenu');
+  await page.click('#editorToggle');
+  return page;
+}
+const micLive = (page) =>
+  page.evaluate(() => window.streams.some((s) => s.getTracks().some((t) => t.readyState === 'live')));
+const listening = (page) => page.$eval('#listening', (bar) => !bar.hidden);
+// The steps from row first to the end marker's, and the tempo.
+const stepsFrom = (page, first) =>
+  page.$$eval(
+    '#steps tbody tr',
+    (rows, from) => {
+      const digits = rows.slice(from).map((row) => row.cells[1].textContent);
+      return { steps: digits.slice(0, digits.indexOf('EEEE') + 1), tempo: document.getElementById('tempo').value };
+    },
+    first,
+  );
+async function importedBy(page, start) {
+  const before = await page.evaluate(() => window.korvel.toolsDone);
+  await start();
+  await page.waitForSelector('#importBox[open]');
+  assert.equal(await page.$eval('#importTitle', (h) => h.textContent), 'Import Recording');
+  assert.ok(await page.$eval('#importVoice', (v) => v.closest('p').hidden), 'no voice list');
+  await page.click('#importGo');
+  await page.waitForFunction((n) => window.korvel.toolsDone > n, {}, before);
+  await page.keyboard.press('Escape'); // the report
+}
+
+test('Listen to the microphone writes at row 010 the steps korvel-cli import makes of the file', async () => {
+  const page = await open();
+  await page.click('#step4'); // 010
+  await page.keyboard.press('F7');
+  await page.waitForFunction(() => window.korvel.listenSeconds() > 0);
+  assert.ok(await listening(page));
+  assert.equal(await page.$eval('#palette button[aria-pressed="true"]', (b) => b.textContent), 'Listen');
+  // One pass of the file, which the fake microphone plays again and again.
+  const melodyEnd = lead + tune.length * noteSeconds + 0.7;
+  await page.waitForFunction((end) => window.korvel.listenSeconds() > end, { timeout: 20000 }, melodyEnd);
+  assert.match(await page.$eval('#heard', (h) => h.textContent), /^Listening…$|·/);
+  await page.$eval('#paletteToggle', (b) => b.click());
+  await page.click('#palette button[title="Listen (F7)"]');
+  assert.ok(!(await listening(page)) && !(await micLive(page)), 'Listen ended, the microphone let go');
+  assert.match(await page.$eval('#note', (p) => p.textContent), /^10 notes heard, written from 010\./);
+  const { loudAt, voicedAt } = await page.evaluate(() => window.korvel.listenTimes);
+  console.log(`# the live line showed a pitch ${Math.round(voicedAt - loudAt)} ms after the sound reached the page`);
+
+  const script = path.join(scratch, 'melody.dat');
+  execFileSync(cli, ['import', live, '-o', script], { stdio: 'pipe' });
+  const loaded = await open();
+  await (await loaded.$('#file')).uploadFile(script);
+  await loaded.waitForFunction(() => window.korvel.filesRead > 0);
+  assert.deepEqual(await stepsFrom(page, 4), await stepsFrom(loaded, 4));
+});
+
+test('Esc, Cancel and the palette Stop drop what was heard; a refusing browser is told in words', async () => {
+  const page = await open();
+  await page.$eval('#paletteToggle', (b) => b.click());
+  const rows = await stepsFrom(page, 0);
+  for (const cancel of [
+    () => page.keyboard.press('Escape'),
+    () => page.click('#listenCancel'),
+    () => page.click('#palette button[title="Stop (Esc)"]'),
+  ]) {
+    await page.keyboard.press('F7');
+    await page.waitForFunction(() => window.korvel.listenSeconds() > 0.3);
+    await cancel();
+    assert.ok(!(await listening(page)) && !(await micLive(page)));
+    assert.equal(await page.$eval('#note', (p) => p.textContent), 'Listen cancelled: nothing was written.');
+  }
+  assert.deepEqual(await stepsFrom(page, 0), rows);
+
+  const refusals = [
+    ['NotAllowedError', /did not allow this page to use the microphone/],
+    ['NotFoundError', /found no microphone/],
+    ['NotReadableError', /could not open the microphone \(NotReadableError\)/],
+  ];
+  for (const [name, words] of refusals) {
+    await page.evaluate((error) => {
+      navigator.mediaDevices.getUserMedia = () => Promise.reject(new DOMException('refused', error));
+    }, name);
+    await page.keyboard.press('F7');
+    await page.waitForSelector('#message[open]');
+    assert.match(await page.$eval('#message[open] p', (p) => p.textContent), words);
+    assert.ok(!(await listening(page)));
+    await page.keyboard.press('Escape');
+  }
+  const insecure = await open(web.origin.replace('127.0.0.1', 'korvel.test'));
+  await insecure.keyboard.press('F7');
+  await insecure.waitForSelector('#message[open]');
+  assert.match(await insecure.$eval('#message[open] p', (p) => p.textContent), /only when it is served over https/);
+});
+
+test("a recording imported or loaded gives korvel-cli's script; one the browser cannot decode is told", async () => {
+  const page = await open();
+  const script = path.join(scratch, 'long.dat');
+  execFileSync(cli, ['import', long, '-o', script], { stdio: 'pipe' });
+  const expected = fs.readFileSync(script);
+  const picked = async () => {
+    const [chooser] = await Promise.all([
+      page.waitForFileChooser(),
+      page.click('#fileMenu').then(() => page.click('#importMidi')),
+    ]);
+    await chooser.accept([long]);
+  };
+  await importedBy(page, picked);
+  const {
+    script: made,
+    milliseconds,
+    decoding,
+  } = await page.evaluate(() => ({ ...window.korvel.lastImport, script: Array.from(window.korvel.lastImport.script) }));
+  assert.ok(Buffer.from(made).equals(expected), 'imported as korvel-cli imports it');
+  console.log(
+    `# 30 seconds of recording: decoded in ${Math.round(decoding)} ms, transcribed in ${Math.round(milliseconds)} ms`,
+  );
+  await importedBy(page, async () => (await page.$('#file')).uploadFile(long));
+  assert.ok(Buffer.from(await page.evaluate(() => Array.from(window.korvel.lastImport.script))).equals(expected));
+
+  const noise = path.join(scratch, 'noise.wav');
+  fs.writeFileSync(noise, Buffer.concat([melodyWave([]).subarray(0, 12), Buffer.alloc(100, 7)]));
+  await (await page.$('#file')).uploadFile(noise);
+  await page.waitForSelector('#message[open]');
+  assert.match(
+    await page.$eval('#message[open] p', (p) => p.textContent),
+    /^Can't import noise.wav: .*\.\nNothing was changed\.$/,
+  );
+});
