@@ -1,5 +1,5 @@
 // A recording decoded by the browser (WAV, FLAC, Ogg, MP3 and whatever else
-// it reads) into one channel for the tune tools' worker to hear.
+// it reads), for the tune tools' worker to hear.
 
 // What the browser decodes at when the file's head gives no rate of its own.
 const usualRate = 48000;
@@ -25,22 +25,15 @@ export function ownRate(bytes) {
   return null;
 }
 
-// The recording's samples mixed to one channel and their rate, or null when
-// the browser could not decode the bytes as sound. The bytes' buffer is
-// the browser's afterwards.
+// The recording's channels and their rate, or null when the browser could
+// not decode the bytes as sound. The bytes' buffer is the browser's afterwards.
 export async function decodeRecording(bytes) {
   const rate = Math.min(Math.max(ownRate(bytes) ?? usualRate, lowestRate), highestRate);
-  let sound;
   try {
-    sound = await new OfflineAudioContext(1, 1, rate).decodeAudioData(bytes.buffer);
+    const sound = await new OfflineAudioContext(1, 1, rate).decodeAudioData(bytes.buffer);
+    const channels = Array.from({ length: sound.numberOfChannels }, (_, c) => sound.getChannelData(c).slice());
+    return { channels, rate: sound.sampleRate };
   } catch {
     return null;
   }
-  const mono = new Float32Array(sound.length);
-  const channels = sound.numberOfChannels;
-  for (let c = 0; c < channels; ++c) {
-    const samples = sound.getChannelData(c);
-    for (let i = 0; i < mono.length; ++i) mono[i] += samples[i] / channels;
-  }
-  return { mono, rate: sound.sampleRate };
 }

@@ -81,6 +81,7 @@ int imported(MidiImport made) {
 
 // A recording the page decoded, heard a block at a time.
 std::optional<listen::Listening> hearing;
+size_t hearingChannels = 1;
 std::vector<float> block;
 
 // The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
@@ -130,20 +131,28 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
     return web::imported(importMidi(std::string(web::input()), options, fileName));
 }
 
-// A recording, mono at rate samples a second (8000 and up), heard from its
-// start: the page fills a block (korvel_hearBlock) and hears it
-// (korvel_hear) until the recording ends or hearing says it has enough.
-EMSCRIPTEN_KEEPALIVE void korvel_hearStart(double rate) {
+// A recording of channels at rate samples a second, heard from its start:
+// the page fills a block of frames (korvel_hearBlock), their samples side by
+// side, and hears it (korvel_hear), until the recording ends or hearing
+// says it has enough.
+EMSCRIPTEN_KEEPALIVE void korvel_hearStart(double rate, int channels) {
     web::hearing.emplace(std::max(rate, 8000.0));
+    web::hearingChannels = static_cast<size_t>(std::max(channels, 1));
 }
-EMSCRIPTEN_KEEPALIVE float* korvel_hearBlock(int count) {
-    web::block.resize(static_cast<size_t>(std::max(count, 0)));
+EMSCRIPTEN_KEEPALIVE float* korvel_hearBlock(int frames) {
+    web::block.resize(static_cast<size_t>(std::max(frames, 0)) * web::hearingChannels);
     return web::block.data();
 }
 // 0 once enough is heard: the rest of the recording need not be read.
-EMSCRIPTEN_KEEPALIVE int korvel_hear(int count) {
-    const size_t heard = std::min(web::block.size(), static_cast<size_t>(std::max(count, 0)));
-    return web::hearing && web::hearing->feed(web::block.data(), heard);
+EMSCRIPTEN_KEEPALIVE int korvel_hear(int frames) {
+    const size_t channels = web::hearingChannels;
+    const size_t count = std::min(web::block.size() / channels, size_t(std::max(frames, 0)));
+    for (size_t i = 0; i < count; ++i) {
+        float sum = 0;
+        for (size_t c = 0; c < channels; ++c) sum += web::block[i * channels + c];
+        web::block[i] = sum / float(channels);
+    }
+    return web::hearing && web::hearing->feed(web::block.data(), count);
 }
 // The recording heard as a script, handed back, named by fileName, with the
 // choices of a MIDI file's but its voice. 0: the fault in korvel_fault.

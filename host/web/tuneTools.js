@@ -205,8 +205,12 @@ export function setUpTuneTools(page) {
     const options = await askOptions(file.name, null, asRecording);
     if (!options) return;
     const started = performance.now();
-    const { mono: samples, rate } = sound;
-    const answer = await convert({ kind: 'hear', samples, rate, name: file.name, options }, [samples.buffer]);
+    const { channels, rate } = sound;
+    const request = { kind: 'hear', channels, rate, name: file.name, options };
+    const answer = await convert(
+      request,
+      channels.map((channel) => channel.buffer),
+    );
     imported(file.name, answer, asRecording, { milliseconds: performance.now() - started, decoding });
   }
 

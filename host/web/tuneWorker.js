@@ -8,16 +8,21 @@ import createToolsModule from './korvelTools.js';
 
 const ready = createToolsModule().then((kit) => ({ kit, ...kitMemory(kit) }));
 
-// A recording is heard this many samples at a time, within a small heap.
+// A recording is heard this many frames at a time, within a small heap.
 const hearingBlock = 65536;
 
-// The recording's samples heard until they end or the module has heard enough.
-function hear(kit, samples, rate) {
-  kit._korvel_hearStart(rate);
-  for (let at = 0; at < samples.length; at += hearingBlock) {
-    const block = samples.subarray(at, at + hearingBlock);
-    kit.HEAPF32.set(block, kit._korvel_hearBlock(block.length) / 4);
-    if (!kit._korvel_hear(block.length)) break;
+// The recording's channels heard, a block of frames at a time, their samples
+// side by side, until they end or the module has heard enough.
+function hear(kit, channels, rate) {
+  const length = channels[0]?.length ?? 0;
+  kit._korvel_hearStart(rate, channels.length);
+  for (let at = 0; at < length; at += hearingBlock) {
+    const frames = Math.min(hearingBlock, length - at);
+    const block = kit.HEAPF32.subarray(kit._korvel_hearBlock(frames) / 4);
+    channels.forEach((samples, c) => {
+      for (let i = 0; i < frames; ++i) block[i * channels.length + c] = samples[at + i];
+    });
+    if (!kit._korvel_hear(frames)) break;
   }
 }
 
@@ -49,7 +54,7 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
     case 'hear': {
       const { track, channel, transpose, fit, truncate } = request.options;
       const transposed = transpose !== null;
-      if (request.kind === 'hear') hear(kit, request.samples, request.rate);
+      if (request.kind === 'hear') hear(kit, request.channels, request.rate);
       const ok = withString(request.name, (name) =>
         request.kind === 'hear'
           ? kit._korvel_importHeard(name, transposed, transpose ?? 0, fit, truncate)
