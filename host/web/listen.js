@@ -76,7 +76,13 @@ export function setUpListen(page) {
     const on = !!session;
     button?.setAttribute('aria-pressed', String(on));
     bar.hidden = !on;
-    if (on) bar.style.top = `${$('stepScroll').offsetTop}px`;
+    const table = $('stepScroll');
+    if (on)
+      Object.assign(bar.style, {
+        top: `${table.offsetTop}px`,
+        left: `${table.offsetLeft}px`,
+        width: `${table.offsetWidth}px`,
+      });
     $('heard').textContent = '';
   }
 
