@@ -97,8 +97,10 @@ export function setUpListen(page) {
     session.frame = requestAnimationFrame(draw);
     const at = kit._korvel_listenLine() / 4;
     const pitches = Array.from(kit.HEAPF32.subarray(at, at + kit._korvel_listenLineLength()));
-    if (times.loudAt && !times.voicedAt && !Number.isNaN(pitches.at(-1) ?? NaN)) times.voicedAt = performance.now();
-    $('heard').textContent = text(kit._korvel_listenHeard());
+    // The note heard, or nothing beside "Listening" while it hears none.
+    const voiced = !Number.isNaN(pitches.at(-1) ?? NaN);
+    if (times.loudAt && !times.voicedAt && voiced) times.voicedAt = performance.now();
+    $('heard').textContent = voiced ? text(kit._korvel_listenHeard()) : '';
     drawLine(canvas, pitches);
   }
 

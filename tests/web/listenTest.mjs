@@ -114,10 +114,19 @@ test('Listen to the microphone writes at row 010 the steps korvel-cli import mak
   await page.waitForFunction(() => window.korvel.listenSeconds() > 0);
   assert.ok(await listening(page));
   assert.equal(await page.$eval('#palette button[aria-pressed="true"]', (b) => b.textContent), 'Listen');
+  // Amid the melody, a note beside the line the canvas draws.
+  await page.waitForFunction((middle) => window.korvel.listenSeconds() > middle, {}, lead + 1);
+  const shown = await page.$eval('#pitchLine', (canvas) => ({
+    heard: document.getElementById('heard').textContent,
+    drawn: canvas
+      .getContext('2d')
+      .getImageData(0, 0, canvas.width, canvas.height)
+      .data.some((v) => v),
+  }));
+  assert.ok(shown.drawn && / · /.test(shown.heard), JSON.stringify(shown));
   // One pass of the file, which the fake microphone plays again and again.
   const melodyEnd = lead + tune.length * noteSeconds + 0.7;
   await page.waitForFunction((end) => window.korvel.listenSeconds() > end, { timeout: 20000 }, melodyEnd);
-  assert.match(await page.$eval('#heard', (h) => h.textContent), /^Listening…$|·/);
   await page.$eval('#paletteToggle', (b) => b.click());
   await page.click('#palette button[title="Listen (F7)"]');
   assert.ok(!(await listening(page)) && !(await micLive(page)), 'Listen ended, the microphone let go');
