@@ -15,7 +15,9 @@ import { launch, openPage, serve } from './harness.mjs';
 const [site, cli] = process.argv.slice(2).map((p) => path.resolve(p));
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'korvel-listen-test-'));
 const rate = 48000;
-const lead = 1; // seconds of silence before the melody, and more after it
+// Seconds of silence before the melody, and more after it: the fake microphone
+// plays from when it is opened, and the page may take a second to hear it.
+const lead = 3;
 const noteSeconds = 0.4;
 
 // Sine notes (MIDI keys) of noteSeconds with a short breath between, as a 16-bit mono WAV.
@@ -25,9 +27,10 @@ function melodyWave(keys) {
   const sounding = length - Math.round(0.04 * rate);
   keys.forEach((key, n) => {
     const hertz = 440 * 2 ** ((key - 69) / 12);
+    const start = Math.round((lead + n * noteSeconds) * rate);
     for (let i = 0; i < sounding; ++i) {
       const fade = Math.min(1, i / 240, (sounding - i) / 240);
-      samples[(lead + n * noteSeconds) * rate + i] = 16000 * fade * Math.sin((2 * Math.PI * hertz * i) / rate);
+      samples[start + i] = 16000 * fade * Math.sin((2 * Math.PI * hertz * i) / rate);
     }
   });
   const head = Buffer.alloc(44);
