@@ -104,8 +104,10 @@ MidiExport exportMidi(const KitState& kit, const std::string& title) {
 }
 
 std::string fileStem(const std::string& fileName) {
-    const size_t dot = fileName.rfind('.');
-    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+    const size_t slash = fileName.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
 MidiImport importedScriptOf(const ImportResult& imported, const std::string& fileName) {

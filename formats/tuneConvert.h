@@ -59,7 +59,8 @@ MidiImport importMidi(const std::string& bytes, const ImportOptions& options,
                       const std::string& fileName);
 // An import's outcome as importMidi gives it, for a tune from elsewhere (a recording).
 MidiImport importedScriptOf(const ImportResult& imported, const std::string& fileName);
-// "song" of "song.mid": what titles a tune whose file names it.
+// The file's name without its folders and its last extension ("song" of
+// "tunes/song.mid"): what titles a tune whose file names it.
 std::string fileStem(const std::string& fileName);
 
 } // namespace korvel::formats

@@ -599,8 +599,10 @@ std::string importedScript(const ImportedTune& tune, const std::string& sourceNa
                   "Each note is the kit's nearest tone (largest error %.0f cents); the\n"
                   "lengths follow the file's timing (largest difference %.0f ms).\n",
                   tune.maxCents, tune.maxTimeMs);
-    std::string text = "Imported from the MIDI file " + preambleText(sourceName) + ", " +
-                       preambleText(tune.voice) + ",\n";
+    std::string text = tune.heard
+                           ? "Imported from the recording " + preambleText(sourceName) + ",\n"
+                           : "Imported from the MIDI file " + preambleText(sourceName) + ", " +
+                                 preambleText(tune.voice) + ",\n";
     text += tune.transpose ? "transposed by " + signedSemitones(tune.transpose) + " semitones.\n"
                            : "not transposed.\n";
     text += errors;

@@ -53,6 +53,7 @@ constexpr int maxTranspose = 48;
 struct ImportedTune {
     std::string title;
     std::string voice;           // e.g. `track 2 ("Flute"), all channels`
+    bool heard = false;          // from a recording, not a MIDI file
     std::vector<uint16_t> steps; // s3 s2 s1 s0, without the end marker
     uint32_t startAddress = 0;
     uint32_t tempo = 0;

@@ -1,24 +1,19 @@
 #include "listen/heardTune.h"
 
+#include "formats/clockTime.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace korvel::listen {
 
+using formats::clockTime;
+
 namespace {
 constexpr uint32_t ticksPerQuarter = 10000;
 constexpr uint32_t microsPerQuarter = 1000000; // a tick is 0.1 ms
 constexpr size_t unsureListed = 6;             // onsets named in the report; the rest counted
-
-// "1:02.5": minutes, seconds and tenths, as a player's clock shows them.
-std::string clockTime(double seconds) {
-    const auto tenths = uint64_t(std::llround(seconds * 10));
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu:%02llu.%llu", (unsigned long long)(tenths / 600),
-                  (unsigned long long)(tenths / 10 % 60), (unsigned long long)(tenths % 10));
-    return text;
-}
 } // namespace
 
 Listening::Listening(double sampleRate) : transcriber_(sampleRate), rate_(sampleRate) {}
@@ -74,6 +69,7 @@ formats::ImportResult importHeard(const HeardRecording& heard, formats::ImportOp
     options.octavesOnly = true;
     formats::ImportResult result = formats::importTune(heardSong(heard.notes), options, title);
     result.tune.voice = "the recording";
+    result.tune.heard = true;
     return result;
 }
 

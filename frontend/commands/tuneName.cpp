@@ -1,19 +1,13 @@
 // Tune names from files, scripts and examples.
 #include "frontend/commands/tuneName.h"
 
+#include "formats/tuneConvert.h"
 #include "formats/tuneExport.h"
 
 namespace korvel {
 
 TuneName untitledTune() {
     return {formats::untitledTuneTitle, "tune"};
-}
-
-std::string fileStem(const std::string& fileName) {
-    const size_t slash = fileName.find_last_of("/\\");
-    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
 TuneName nameOfFile(const std::string& fileName) {

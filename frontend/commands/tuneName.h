@@ -3,6 +3,8 @@
 // files it is saved and exported to.
 #pragma once
 
+#include "formats/tuneConvert.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,8 +24,8 @@ struct TuneName {
 
 // A tune typed in, pasted without a title, or opened from a link.
 TuneName untitledTune();
-// The file's name (without its folders) without its last extension.
-std::string fileStem(const std::string& fileName);
+// The file's name without its folders and its last extension.
+using formats::fileStem;
 // A tune named after its file.
 TuneName nameOfFile(const std::string& fileName);
 // What a script's first line calls its tune, or fallback when it names nothing.

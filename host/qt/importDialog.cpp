@@ -44,7 +44,8 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
       givenTranspose_(new QRadioButton(tr("&By"))), semitones_(new QSpinBox),
       fit_(new QCheckBox(accelerated(fitChoiceLabel))),
       truncate_(new QCheckBox(accelerated(truncateChoiceLabel))) {
-    setWindowTitle(QString::fromLatin1(importCaption));
+    // A recording has one voice: no choice of it.
+    setWindowTitle(QString::fromLatin1(voices_.empty() ? recordingImportCaption : importCaption));
     voice_->setObjectName("voice");
     for (const formats::VoiceChoice& choice : voices_)
         voice_->addItem(QString::fromStdString(choice.label));
@@ -81,14 +82,17 @@ ImportDialog::ImportDialog(const QString& fileName, std::vector<formats::VoiceCh
     form->addRow(fit_);
     form->addRow(truncate_);
     form->addRow(buttons);
+    form->setRowVisible(voice_, !voices_.empty());
     setFixedSize(sizeHint());
 }
 
 formats::ImportOptions ImportDialog::options() const {
     formats::ImportOptions options;
-    const formats::VoiceChoice& voice = voices_.at(size_t(voice_->currentIndex()));
-    options.track = voice.track;
-    options.channel = voice.channel;
+    if (!voices_.empty()) {
+        const formats::VoiceChoice& voice = voices_.at(size_t(voice_->currentIndex()));
+        options.track = voice.track;
+        options.channel = voice.channel;
+    }
     if (!automaticTranspose_->isChecked()) options.transpose = semitones_->value();
     options.fit = fit_->isChecked();
     options.truncate = truncate_->isChecked();

@@ -1,8 +1,9 @@
-// The import's choices for one MIDI file, in one small dialog: the voice (a
-// track, a channel, or both, or automatic), the transposition (automatic or a
-// number of semitones), and whether to move out-of-range notes by octaves and
-// keep what fits of a tune too long for memory. The start address stays the
-// import's default.
+// The import's choices for one MIDI file or recording, in one small dialog:
+// the voice of a MIDI file (a track, a channel, or both, or automatic), the
+// transposition (automatic or a number of semitones), and whether to move
+// out-of-range notes by octaves and keep what fits of a tune too long for
+// memory. A recording, given no voices, has no voice to choose. The start
+// address stays the import's default.
 #pragma once
 
 #include "formats/tuneImport.h"

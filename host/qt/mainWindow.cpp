@@ -97,7 +97,7 @@ void MainWindow::buildMenus() {
                             commands_, [this, example] { commands_->loadExample(example); });
     examples->setEnabled(!examples->isEmpty());
     file->addSeparator();
-    file->addAction(tr("&Import MIDI..."), QKeySequence(tr("Ctrl+I")), commands_,
+    file->addAction(tr("&Import MIDI or Recording..."), QKeySequence(tr("Ctrl+I")), commands_,
                     &TuneCommands::importMidi)
         ->setObjectName("importMidi");
     QMenu* exportMenu = file->addMenu(tr("&Export"));

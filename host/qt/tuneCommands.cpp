@@ -8,6 +8,7 @@
 #include "host/qt/kitSession.h"
 #include "host/qt/recentFiles.h"
 #include "host/qt/tuneEditorPanel.h"
+#include "listen/heardTune.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -53,7 +54,7 @@ bool TuneCommands::loadFile(const QString& path) {
 }
 
 bool TuneCommands::open(const QString& path) {
-    return kindOfFile(path) == TuneFileKind::Midi ? importChosen(path) : openScript(path);
+    return importable(kindOfFile(path)) ? importChosen(path) : openScript(path);
 }
 
 bool TuneCommands::openScript(const QString& path) {
@@ -70,7 +71,7 @@ bool TuneCommands::openScript(const QString& path) {
 }
 
 void TuneCommands::openDropped(const QString& path) {
-    if (kindOfFile(path) == TuneFileKind::Midi)
+    if (importable(kindOfFile(path)))
         QTimer::singleShot(0, this, [this, path] { importMidiFile(path); });
     else
         loadFile(path);
@@ -115,28 +116,48 @@ bool TuneCommands::importMidiFile(const QString& path) {
 }
 
 bool TuneCommands::importChosen(const QString& path) {
+    const std::string fileName = QFileInfo(path).fileName().toStdString();
+    if (kindOfFile(path) == TuneFileKind::Recording) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor); // a long recording takes a while
+        const RecordingFileRead read = readRecordingFile(path);
+        QGuiApplication::restoreOverrideCursor();
+        if (read.result.outcome != FileOutcome::Done) {
+            report(read.result);
+            return false;
+        }
+        return importWith(path, recordingImportCaption, {}, [&](const formats::ImportOptions& o) {
+            return listen::importRecording(read.heard, o, fileName);
+        });
+    }
     const MidiFileRead read = readMidiFile(path);
     if (read.result.outcome != FileOutcome::Done) {
         report(read.result);
         return false;
     }
-    const std::vector<formats::VoiceChoice> voices = formats::voiceChoices(read.song);
-    const QString fileName = QFileInfo(path).fileName();
+    return importWith(path, importCaption, formats::voiceChoices(read.song),
+                      [&](const formats::ImportOptions& options) {
+                          return formats::importMidi(read.bytes, options, fileName);
+                      });
+}
+
+bool TuneCommands::importWith(
+    const QString& path, const char* caption, const std::vector<formats::VoiceChoice>& voices,
+    const std::function<formats::MidiImport(const formats::ImportOptions& options)>& import) {
     formats::MidiImport imported{};
     while (!imported.ok) {
         std::optional<formats::ImportOptions> options = dialogs_.chooseImport(path, voices);
         if (!options) return false;
         options->advice = dialogAdvice();
-        imported = formats::importMidi(read.bytes, *options, fileName.toStdString());
-        if (!imported.ok) report(cantImport(path, imported.error));
+        imported = import(*options);
+        if (!imported.ok) report(cantImport(path, imported.error, caption));
     }
     const QByteArray script = QByteArray::fromStdString(imported.script);
-    const FileResult loaded = session_.loadScript(script, fileName);
+    const FileResult loaded = session_.loadScript(script, QFileInfo(path).fileName());
     editor_.refresh();
     reportLoad(loaded);
     if (loaded.outcome != FileOutcome::Done) return false;
     nameTune(nameOfScript(imported.script, nameOfFile(path)), path, path, false);
-    dialogs_.inform(QString::fromLatin1(importCaption), importReportOf(imported));
+    dialogs_.inform(QString::fromLatin1(caption), importReportOf(imported));
     return true;
 }
 
@@ -199,8 +220,7 @@ QString TuneCommands::proposedPath(FileChoice choice) const {
     switch (choice) {
     case FileChoice::Save: {
         const QString& path = naming_.path();
-        return path.isEmpty() || kindOfFile(path) == TuneFileKind::Midi ? defaultExportPath("dat")
-                                                                        : path;
+        return path.isEmpty() || importable(kindOfFile(path)) ? defaultExportPath("dat") : path;
     }
     case FileChoice::ExportWave:
     case FileChoice::ExportMidi: return defaultExportPath(fileSuffix(choice));

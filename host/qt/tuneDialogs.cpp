@@ -1,6 +1,7 @@
 // The tune commands' modal boxes.
 #include "host/qt/tuneDialogs.h"
 
+#include "files/recordingFile.h"
 #include "formats/scriptText.h"
 #include "host/qt/importDialog.h"
 #include "host/qt/tuneTools.h"
@@ -29,10 +30,17 @@ struct FileDialogKind {
 };
 const char* const scriptFilter = QT_TRANSLATE_NOOP("TuneDialogs", "Data Files (*.dat)");
 const char* const midiFilter = QT_TRANSLATE_NOOP("TuneDialogs", "MIDI Files (*.mid *.midi)");
+// The import takes recordings too: WAV always, the others where they are decoded.
+const char* importFilter() {
+    return files::readsCompressedRecordings()
+               ? QT_TRANSLATE_NOOP("TuneDialogs", "MIDI Files and Recordings (*.mid *.midi *.wav "
+                                                  "*.flac *.ogg *.oga *.mp3 *.aif *.aiff)")
+               : QT_TRANSLATE_NOOP("TuneDialogs", "MIDI Files and Recordings (*.mid *.midi *.wav)");
+}
 const FileDialogKind& fileDialogKind(FileChoice choice) {
     static const FileDialogKind load{loadCaption, scriptFilter, "dat", false},
         save{saveCaption, scriptFilter, "dat", true},
-        importMidi{importCaption, midiFilter, "mid", false},
+        importMidi{importCaption, importFilter(), "mid", false},
         exportWave{exportWaveCaption, QT_TRANSLATE_NOOP("TuneDialogs", "WAV Audio (*.wav)"), "wav",
                    true},
         exportMidi{exportMidiCaption, midiFilter, "mid", true};

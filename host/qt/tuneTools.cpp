@@ -1,4 +1,5 @@
-// Tune tools: examples, files' heads, MIDI files read, exports written.
+// Tune tools: examples, files' heads, MIDI files read, recordings heard,
+// exports written.
 #include "host/qt/tuneTools.h"
 
 #include "files/fileRead.h"
@@ -14,6 +15,7 @@
 namespace korvel::qt {
 
 const char* const importCaption = "Import MIDI";
+const char* const recordingImportCaption = "Import Recording";
 const char* const exportWaveCaption = "Export Audio (WAV)";
 const char* const exportMidiCaption = "Export MIDI";
 
@@ -101,8 +103,17 @@ MidiFileRead readMidiFile(const QString& path) {
     return read;
 }
 
-FileResult cantImport(const QString& path, const std::string& reason) {
-    return {FileOutcome::NotScript, "Can't Import : " + path.toStdString(), importCaption,
+RecordingFileRead readRecordingFile(const QString& path) {
+    const files::Path file = filePath(path);
+    files::RecordingRead read = files::hearRecordingFile(file);
+    if (!read.ok)
+        return {withCaption(cantOpen(file.shown, asReason(read.error)), recordingImportCaption),
+                {}};
+    return {{FileOutcome::Done, {}, recordingImportCaption}, std::move(read.heard)};
+}
+
+FileResult cantImport(const QString& path, const std::string& reason, const char* caption) {
+    return {FileOutcome::NotScript, "Can't Import : " + path.toStdString(), caption,
             asReason(reason)};
 }
 

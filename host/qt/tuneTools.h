@@ -1,12 +1,13 @@
 // The File menu's tune tools apart from the window: the example tunes built
 // into the program, what a file holds and names its tune, a MIDI file read
-// for import, and one pass of the tune in memory exported as audio or MIDI
+// or a recording heard for import, and one pass of the tune in memory exported as audio or MIDI
 // through the safe replacement. The commands themselves, their names and
 // words are the command layer's (frontend/commands), as korvel-cli's are;
 // each answers here with a FileResult whose message (if any) the window shows.
 #pragma once
 
 #include "files/fileReplace.h"
+#include "files/recordingFile.h"
 #include "formats/midiFile.h"
 #include "formats/scriptText.h"
 #include "frontend/commands/tuneExporting.h"
@@ -24,6 +25,7 @@
 namespace korvel::qt {
 
 extern const char* const importCaption; // "Import MIDI"
+extern const char* const recordingImportCaption;
 extern const char* const exportWaveCaption;
 extern const char* const exportMidiCaption;
 
@@ -57,8 +59,17 @@ struct MidiFileRead {
     formats::MidiSong song;
 };
 MidiFileRead readMidiFile(const QString& path);
-// The import refused the file's music (say, a voice without notes).
-FileResult cantImport(const QString& path, const std::string& reason);
+// A recording heard whole (a long one takes a while), for the import's
+// choices; CantOpen with the reason when it cannot be read or heard.
+struct RecordingFileRead {
+    FileResult result;
+    listen::HeardRecording heard;
+};
+RecordingFileRead readRecordingFile(const QString& path);
+// The import (caption: its kind's) refused the file's music (say, a voice
+// without notes).
+FileResult cantImport(const QString& path, const std::string& reason,
+                      const char* caption = importCaption);
 
 // An export of the command layer (tuneExporting.h), found before a file is
 // chosen, its fault worded as the window's messages are, written to a file.

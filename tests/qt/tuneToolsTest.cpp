@@ -191,6 +191,48 @@ class TuneToolsTest : public QObject {
         exportsMatchTheCommandLine(script, "song");
     }
 
+    // A recording, named as a script or not, imports through the same dialog
+    // without its voice list and gives korvel-cli's tune and report; Save
+    // never proposes the recording itself. A damaged one asks nothing and
+    // leaves memory alone.
+    void aRecordingImportsAsTheCommandLineDoes() {
+        const QString wav = path("frere.dat");
+        QCOMPARE(runCli({"render", examples + "frere-jacques.dat", "-o", wav}), QString());
+        QTimer::singleShot(0, this, [] {
+            auto* dialog = qobject_cast<qt::ImportDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), "Import Recording");
+            QVERIFY(!dialog->findChild<QComboBox*>("voice")->isVisibleTo(dialog));
+            dialog->findChild<QCheckBox*>("fit")->setChecked(true);
+            dialog->accept();
+        });
+        chosenFile_ = wav;
+        window_->findChild<QAction*>("importMidi")->trigger();
+        const QString script = path("frere-cli.dat");
+        const QString report = runCli({"import", wav, "-o", script, "--fit"});
+        QCOMPARE(messages_, QStringList());
+        QCOMPARE(reports_, QStringList{"Import Recording | " + report.trimmed()});
+        expectTuneOf(script);
+        QCOMPARE(window_->proposedPath(MainWindow::FileChoice::Save), path("frere-korvel.dat"));
+
+        QByteArray cut = readFile(wav);
+        cut.chop(cut.size() / 2);
+        const QString damaged = writeFile("cut.wav", cut);
+        int asked = 0;
+        window_->setImportChooser([&](const QString&, std::vector<formats::VoiceChoice>) {
+            ++asked;
+            return std::optional(formats::ImportOptions{});
+        });
+        const KitState before = kit();
+        QVERIFY(!window_->loadFile(damaged));
+        QCOMPARE(asked, 0);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith("Import Recording | Can't Open : " + damaged +
+                                         "\nIts header claims 0:"),
+                 qPrintable(messages_[0]));
+        QVERIFY(kit().memory == before.memory);
+    }
+
     // What a file holds is told by its bytes, whatever its name, on every way
     // in: the command line (korvel FILE) and a drop open it as loadFile does,
     // and File > Load.

@@ -4,6 +4,7 @@
 
 #include "files/fileRead.h"
 #include "files/fileReplace.h"
+#include "files/recordingFile.h"
 #include "formats/listing.h"
 #include "formats/midiFile.h"
 #include "formats/scriptText.h"
@@ -58,16 +59,20 @@ std::string readFault(const files::ReadResult& read, const std::string& tooLarge
 // false after saying why not. A MIDI file, whatever its name, is pointed to
 // import.
 bool load(KitState& kit, const std::string& script, std::string* title = nullptr) {
+    std::string head; // a failed read is told by the whole read below
+    files::readFileHead(script, scriptHeadBytes, head);
+    const TuneFileKind kind = tuneFileKind(head);
+    if (importable(kind)) {
+        complain(script, std::string("this is ") +
+                             (kind == TuneFileKind::Midi ? "a MIDI file" : "a recording") +
+                             ", not a script; korvel-cli import makes a script of it");
+        return false;
+    }
     std::string bytes;
     const files::ReadResult read =
         files::readFileBytes(script, maxScriptBytes, files::ReadUntil::FirstZero, bytes);
     if (!read) {
         complain(script, readFault(read, lowerFirst(tooLargeReason())));
-        return false;
-    }
-    if (tuneFileKind(bytes) == TuneFileKind::Midi) {
-        complain(script, "this is a MIDI file, not a script; korvel-cli import makes a script "
-                         "of it");
         return false;
     }
     initKit(kit, ClockReading{0, 0, 0, 0}); // a fixed clock keeps runs repeatable
@@ -76,7 +81,7 @@ bool load(KitState& kit, const std::string& script, std::string* title = nullptr
         complain(script, loaded.message);
         return false;
     }
-    if (title) *title = scriptTitle(bytes, fileStem(script));
+    if (title) *title = scriptTitle(bytes, korvel::fileStem(script));
     return true;
 }
 
@@ -316,17 +321,37 @@ int playCommand(const std::string& script, const RunLimit&) {
 }
 #endif
 
-int importCommand(const std::string& midi, const std::string& output,
+int importCommand(const std::string& input, const std::string& output,
                   const ImportOptions& options) {
-    std::string bytes;
-    if (!readMidiFile(midi, bytes)) return exitFailure;
-    const MidiImport imported = importMidi(bytes, options, baseName(midi));
-    if (!imported.ok) {
-        complain(midi, imported.error);
+    std::string head;
+    const files::ReadResult read = files::readFileHead(input, scriptHeadBytes, head);
+    if (!read) {
+        complain(input, readFault(read, {}));
         return exitFailure;
     }
-    if (!outputIsUsable(midi, output, "MIDI file")) return exitFailure;
-    for (const std::string& warning : imported.warnings) complain(midi, "warning: " + warning);
+    const bool recording = tuneFileKind(head) == TuneFileKind::Recording;
+    const char* inputKind = recording ? "recording" : "MIDI file";
+    MidiImport imported{};
+    if (recording) {
+        if (options.track || options.channel) {
+            complain(input, "--track and --channel choose a voice of a MIDI file; a recording "
+                            "has one voice");
+            return exitUsage;
+        }
+        // Listening to a long recording takes a while: a bad output is told first.
+        if (!outputIsUsable(input, output, inputKind)) return exitFailure;
+        imported = files::importRecordingFile(input, options);
+    } else {
+        std::string bytes;
+        if (!readMidiFile(input, bytes)) return exitFailure;
+        imported = importMidi(bytes, options, baseName(input));
+    }
+    if (!imported.ok) {
+        complain(input, imported.error);
+        return exitFailure;
+    }
+    if (!outputIsUsable(input, output, inputKind)) return exitFailure;
+    for (const std::string& warning : imported.warnings) complain(input, "warning: " + warning);
     if (!writeWhole(output, imported.script)) return exitFailure;
     // With the script on standard output the report must not mix into it.
     printReport(imported.report, output == standardOutputName ? stderr : stdout);

@@ -25,8 +25,9 @@ int renderCommand(const std::string& script, const std::string& output,
 int listCommand(const std::string& script, const formats::RunLimit& limit);
 int playCommand(const std::string& script, const formats::RunLimit& limit);
 
-// MIDI file to script, with a short report on stdout (stderr for "-o -").
-int importCommand(const std::string& midi, const std::string& output,
+// MIDI file or recording (told by its bytes) to script, with a short report
+// on stdout (stderr for "-o -").
+int importCommand(const std::string& input, const std::string& output,
                   const formats::ImportOptions& options);
 // One pass of a script's tune to a MIDI file.
 int exportCommand(const std::string& script, const std::string& output);

@@ -3,12 +3,13 @@
 //   korvel-cli render SCRIPT -o OUT.wav [--notes N | --seconds S]
 //   korvel-cli list SCRIPT [--notes N]
 //   korvel-cli play SCRIPT [--notes N | --seconds S]
-//   korvel-cli import SONG.mid -o TUNE.dat [--track N] [--channel N] [--transpose N]
-//                     [--fit] [--truncate] [--start ADDR]
+//   korvel-cli import SONG.mid|RECORDING -o TUNE.dat [--track N] [--channel N]
+//                     [--transpose N] [--fit] [--truncate] [--start ADDR]
 //   korvel-cli export SCRIPT -o SONG.mid
 //
 // Other tools call this interface; keep it stable.
 #include "files/fileReplace.h"
+#include "files/recordingFile.h"
 #include "resources/version.h"
 #include "tools/cli/commands.h"
 #include "tools/cli/terminalText.h"
@@ -32,8 +33,8 @@ constexpr const char* renderUsage = "korvel-cli render SCRIPT -o OUT.wav [--note
 constexpr const char* listUsage = "korvel-cli list SCRIPT [--notes N]";
 constexpr const char* playUsage = "korvel-cli play SCRIPT [--notes N | --seconds S]";
 constexpr const char* importUsage =
-    "korvel-cli import SONG.mid -o TUNE.dat [--track N] [--channel N] [--transpose N] "
-    "[--fit] [--truncate] [--start ADDR]";
+    "korvel-cli import SONG.mid|RECORDING -o TUNE.dat [--track N] [--channel N] "
+    "[--transpose N] [--fit] [--truncate] [--start ADDR]";
 constexpr const char* exportUsage = "korvel-cli export SCRIPT -o SONG.mid";
 
 // A day of audio fits a WAV file with room to spare.
@@ -54,7 +55,7 @@ constexpr uint32_t lowestStart = korvel::stepNibbles;
 constexpr uint32_t highestStart = korvel::memoryNibbles - korvel::stepNibbles;
 
 struct Arguments {
-    std::string script; // or the MIDI file, for import
+    std::string script; // or the MIDI file or recording, for import
     std::string output;
     uint64_t notes = 0;
     double seconds = 0;
@@ -69,7 +70,7 @@ struct Arguments {
 
 CLI::App* addCommand(CLI::App& app, const char* name, const char* description, Arguments& args,
                      const char* input = "SCRIPT",
-                     const char* inputHelp = "the tune: a KORVEL script file (.dat)") {
+                     const std::string& inputHelp = "the tune: a KORVEL script file (.dat)") {
     CLI::App* command = app.add_subcommand(name, description);
     command->add_option(input, args.script, inputHelp)->required();
     return command;
@@ -145,12 +146,13 @@ void addImportOptions(CLI::App* command, ImportOptions& options) {
     addWhole<uint32_t>(command, "--track", 1, maxTrack,
                        "--track must be a whole number from 1 to " + std::to_string(maxTrack),
                        "the track to take the melody from (1 is the first); by default the "
-                       "first with notes",
+                       "first with notes (not for a recording)",
                        [&options](uint32_t value) { options.track = value; });
     addWhole<uint32_t>(command, "--channel", 1, channelCount,
                        "--channel must be a whole number from 1 to 16",
                        "take only the notes of this channel (1 to 16), from every track unless "
-                       "--track is given; without it, every channel but 10 (drums)",
+                       "--track is given; without it, every channel but 10 (drums) (not for a "
+                       "recording)",
                        [&options](uint32_t value) { options.channel = value; });
     addWhole<int>(command, "--transpose", -maxTranspose, maxTranspose,
                   "--transpose must be a whole number of semitones from -" +
@@ -158,7 +160,8 @@ void addImportOptions(CLI::App* command, ImportOptions& options) {
                   "shift the tune by N semitones; by default the shift within " +
                       std::to_string(transposeSearch) +
                       " either way with the smallest largest pitch error, to a cent; whole "
-                      "octaves first, then the smallest shift",
+                      "octaves first, then the smallest shift; a recording moves by whole octaves "
+                      "only, keeping the key it was sung in",
                   [&options](int value) { options.transpose = value; });
     command->add_flag("--fit", options.fit, "move notes beyond the kit's range by octaves");
     command->add_flag("--truncate", options.truncate,
@@ -215,7 +218,7 @@ int badArguments(const CLI::App& app, const std::string& fault) {
 int main(int argc, char** argv) {
     korvel::files::ignoreFileSizeSignal();
     CLI::App app("Play, render and list KORVEL tunes from the command line, and move them "
-                 "between scripts and MIDI files.\n"
+                 "between scripts and MIDI files; make tunes of recordings.\n"
                  "Without --notes or --seconds a tune plays one pass: until its end marker "
                  "sends play back to the start (at most 10 minutes).",
                  "korvel-cli");
@@ -237,9 +240,14 @@ int main(int argc, char** argv) {
                                 args);
     addSeconds(play, args, addNotes(play, args));
 
-    CLI::App* import =
-        addCommand(app, "import", "Make a script that plays the melody of a MIDI file", args,
-                   "SONG.mid", "a Standard MIDI File (format 0 or 1)");
+    const std::string recordings = korvel::files::readsCompressedRecordings()
+                                       ? "WAV (PCM or float), FLAC, Ogg, MP3 or AIFF"
+                                       : "WAV (PCM or float; this build reads no other audio)";
+    CLI::App* import = addCommand(
+        app, "import", "Make a script that plays the melody of a MIDI file or a recording", args,
+        "SONG.mid|RECORDING",
+        "a Standard MIDI File (format 0 or 1), or a recording of one voice or instrument: " +
+            recordings + "; told apart by their contents");
     addOutput(import, args, "TUNE.dat", "the script to write, or - for standard output");
     addImportOptions(import, args.import);
 
