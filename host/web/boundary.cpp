@@ -87,6 +87,7 @@ constexpr const char* nameOf(TuneFileKind kind) {
     switch (kind) {
     case TuneFileKind::Script: return "script";
     case TuneFileKind::Midi: return "midi";
+    case TuneFileKind::Recording: return "recording";
     }
     return nullptr;
 }

@@ -3,9 +3,6 @@
 
 // What the browser decodes at when the file's head gives no rate of its own.
 const usualRate = 48000;
-// The rates the browser decodes at, within those the pitch tracker hears.
-const lowestRate = 8000;
-const highestRate = 384000;
 
 // The sample rate a WAV or FLAC file's head gives, so the browser keeps it,
 // hearing the samples korvel-cli hears, rather than resampling; null for
@@ -27,10 +24,11 @@ export function ownRate(bytes) {
 
 // The recording's channels and their rate, or null when the browser could
 // not decode the bytes as sound. The bytes' buffer is the browser's afterwards.
+// A rate the tracker cannot hear is the tools' module's to refuse, in
+// korvel-cli's words.
 export async function decodeRecording(bytes) {
-  const rate = Math.min(Math.max(ownRate(bytes) ?? usualRate, lowestRate), highestRate);
   try {
-    const sound = await new OfflineAudioContext(1, 1, rate).decodeAudioData(bytes.buffer);
+    const sound = await new OfflineAudioContext(1, 1, ownRate(bytes) ?? usualRate).decodeAudioData(bytes.buffer);
     const channels = Array.from({ length: sound.numberOfChannels }, (_, c) => sound.getChannelData(c).slice());
     return { channels, rate: sound.sampleRate };
   } catch {

@@ -7,6 +7,7 @@
 #include "formats/midiFile.h"
 #include "formats/shareLink.h"
 #include "formats/tuneConvert.h"
+#include "formats/waveRead.h"
 #include "frontend/commands/importChoices.h"
 #include "frontend/commands/tuneExporting.h"
 #include "frontend/commands/tuneImporting.h"
@@ -17,6 +18,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,9 +81,13 @@ int imported(MidiImport made) {
                        reportJson(importReportOf(made)));
 }
 
-// A recording the page decoded, heard a block at a time.
-std::optional<listen::Listening> hearing;
-size_t hearingChannels = 1;
+// A recording the page decoded, heard a block at a time through the mixer
+// korvel-cli's decoders use: its channels made one, a sample that is no
+// number refused. Or why it cannot be heard.
+std::optional<listen::Listening> listening;
+std::optional<MonoMixer> mixer;
+RecordingFormat hearingFormat;
+std::string hearingFault;
 std::vector<float> block;
 
 // The export in the input's tune, handed back as bytes. 0: the fault in korvel_fault.
@@ -134,33 +140,44 @@ EMSCRIPTEN_KEEPALIVE int korvel_importMidi(const char* fileName, int track, int 
 // A recording of channels at rate samples a second, heard from its start:
 // the page fills a block of frames (korvel_hearBlock), their samples side by
 // side, and hears it (korvel_hear), until the recording ends or hearing
-// says it has enough.
-EMSCRIPTEN_KEEPALIVE void korvel_hearStart(double rate, int channels) {
-    web::hearing.emplace(std::max(rate, 8000.0));
-    web::hearingChannels = static_cast<size_t>(std::max(channels, 1));
+// says it has enough. 0: it cannot be heard, korvel_importHeard says why.
+EMSCRIPTEN_KEEPALIVE int korvel_hearStart(double rate, int channels) {
+    web::hearingFormat = {static_cast<uint32_t>(std::clamp(rate, 0.0, double(UINT32_MAX))),
+                          static_cast<uint32_t>(std::max(channels, 0))};
+    web::hearingFault = recordingFormatFault(web::hearingFormat);
+    web::mixer.reset();
+    web::listening.reset();
+    if (!web::hearingFault.empty()) return 0;
+    web::listening.emplace(web::hearingFormat.rate);
+    web::mixer.emplace(web::hearingFormat, [](const float* mono, size_t count) {
+        return web::listening->feed(mono, count);
+    });
+    return 1;
 }
 EMSCRIPTEN_KEEPALIVE float* korvel_hearBlock(int frames) {
-    web::block.resize(static_cast<size_t>(std::max(frames, 0)) * web::hearingChannels);
+    web::block.resize(size_t(std::max(frames, 0)) * std::max(web::hearingFormat.channels, 1u));
     return web::block.data();
 }
-// 0 once enough is heard: the rest of the recording need not be read.
+// 0 once no more need be heard: enough notes, or a sample that is no number.
 EMSCRIPTEN_KEEPALIVE int korvel_hear(int frames) {
-    const size_t channels = web::hearingChannels;
-    const size_t count = std::min(web::block.size() / channels, size_t(std::max(frames, 0)));
-    for (size_t i = 0; i < count; ++i) {
-        float sum = 0;
-        for (size_t c = 0; c < channels; ++c) sum += web::block[i * channels + c];
-        web::block[i] = sum / float(channels);
-    }
-    return web::hearing && web::hearing->feed(web::block.data(), count);
+    if (!web::mixer) return 0;
+    const size_t count =
+        std::min(web::block.size(), size_t(std::max(frames, 0)) * web::hearingFormat.channels);
+    for (size_t i = 0; i < count; ++i)
+        if (!web::mixer->add(web::block[i])) return 0;
+    return 1;
 }
 // The recording heard as a script, handed back, named by fileName, with the
 // choices of a MIDI file's but its voice. 0: the fault in korvel_fault.
 EMSCRIPTEN_KEEPALIVE int korvel_importHeard(const char* fileName, int transposed, int transpose,
                                             int fit, int truncate) {
-    if (!web::hearing) return web::convertedAs({}, "nothing was heard");
-    const listen::HeardRecording heard = web::hearing->finish();
-    web::hearing.reset();
+    if (!web::mixer) return web::convertedAs({}, web::hearingFault);
+    web::mixer->flush();
+    const std::string fault = web::mixer->error();
+    const listen::HeardRecording heard = web::listening->finish();
+    web::mixer.reset();
+    web::listening.reset();
+    if (!fault.empty()) return web::convertedAs({}, fault);
     return web::imported(listen::importRecording(
         heard, web::dialogOptions(transposed, transpose, fit, truncate), fileName));
 }

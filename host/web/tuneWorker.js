@@ -15,7 +15,7 @@ const hearingBlock = 65536;
 // side by side, until they end or the module has heard enough.
 function hear(kit, channels, rate) {
   const length = channels[0]?.length ?? 0;
-  kit._korvel_hearStart(rate, channels.length);
+  if (!kit._korvel_hearStart(rate, channels.length)) return;
   for (let at = 0; at < length; at += hearingBlock) {
     const frames = Math.min(hearingBlock, length - at);
     const block = kit.HEAPF32.subarray(kit._korvel_hearBlock(frames) / 4);
