@@ -6,7 +6,7 @@
 // Usage: node listenTest.mjs SITE_DIR KORVEL_CLI
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -20,11 +20,28 @@ const rate = 48000;
 const lead = 3;
 const noteSeconds = 0.4;
 
-// Sine notes (MIDI keys) of noteSeconds with a short breath between, as a 16-bit mono WAV.
+// A mono WAV of samples (Int16Array as PCM, Float32Array as float) at hertz.
+function wave(samples, hertz = rate) {
+  const size = samples.BYTES_PER_ELEMENT;
+  const head = Buffer.alloc(44);
+  head.write('RIFF', 0);
+  head.writeUInt32LE(36 + samples.byteLength, 4);
+  head.write('WAVEfmt ', 8);
+  head.writeUInt32LE(16, 16);
+  head.writeUInt16LE(samples instanceof Float32Array ? 3 : 1, 20);
+  head.writeUInt16LE(1, 22);
+  head.writeUInt32LE(hertz, 24);
+  head.writeUInt32LE(size * hertz, 28);
+  head.writeUInt16LE(size, 32);
+  head.writeUInt16LE(8 * size, 34);
+  head.write('data', 36);
+  head.writeUInt32LE(samples.byteLength, 40);
+  return Buffer.concat([head, Buffer.from(samples.buffer)]);
+}
+// Sine notes (MIDI keys) of noteSeconds with a short breath between.
 function melodyWave(keys) {
   const samples = new Int16Array(Math.round((2.5 * lead + keys.length * noteSeconds) * rate));
-  const length = Math.round(noteSeconds * rate);
-  const sounding = length - Math.round(0.04 * rate);
+  const sounding = Math.round((noteSeconds - 0.04) * rate);
   keys.forEach((key, n) => {
     const hertz = 440 * 2 ** ((key - 69) / 12);
     const start = Math.round((lead + n * noteSeconds) * rate);
@@ -33,20 +50,7 @@ function melodyWave(keys) {
       samples[start + i] = 16000 * fade * Math.sin((2 * Math.PI * hertz * i) / rate);
     }
   });
-  const head = Buffer.alloc(44);
-  head.write('RIFF', 0);
-  head.writeUInt32LE(36 + samples.byteLength, 4);
-  head.write('WAVEfmt ', 8);
-  head.writeUInt32LE(16, 16);
-  head.writeUInt16LE(1, 20); // PCM
-  head.writeUInt16LE(1, 22); // mono
-  head.writeUInt32LE(rate, 24);
-  head.writeUInt32LE(2 * rate, 28);
-  head.writeUInt16LE(2, 32);
-  head.writeUInt16LE(16, 34);
-  head.write('data', 36);
-  head.writeUInt32LE(samples.byteLength, 40);
-  return Buffer.concat([head, Buffer.from(samples.buffer)]);
+  return wave(samples);
 }
 const tune = [60, 62, 64, 65, 67, 69, 71, 72, 67, 64];
 const live = path.join(scratch, 'melody.wav');
@@ -183,7 +187,7 @@ test('Esc, Cancel and the palette Stop drop what was heard; a refusing browser i
   assert.match(await insecure.$eval('#message[open] p', (p) => p.textContent), /only when it is served over https/);
 });
 
-test("a recording imported or loaded gives korvel-cli's script; one the browser cannot decode is told", async () => {
+test("a recording imported or loaded gives korvel-cli's script; a bad one is refused in its words", async () => {
   const page = await open();
   const script = path.join(scratch, 'long.dat');
   execFileSync(cli, ['import', long, '-o', script], { stdio: 'pipe' });
@@ -208,12 +212,24 @@ test("a recording imported or loaded gives korvel-cli's script; one the browser 
   await importedBy(page, async () => (await page.$('#file')).uploadFile(long));
   assert.ok(Buffer.from(await page.evaluate(() => Array.from(window.korvel.lastImport.script))).equals(expected));
 
-  const noise = path.join(scratch, 'noise.wav');
-  fs.writeFileSync(noise, Buffer.concat([melodyWave([]).subarray(0, 12), Buffer.alloc(100, 7)]));
-  await (await page.$('#file')).uploadFile(noise);
-  await page.waitForSelector('#message[open]');
-  assert.match(
-    await page.$eval('#message[open] p', (p) => p.textContent),
-    /^Can't import noise.wav: .*\.\nNothing was changed\.$/,
-  );
+  // Bad recordings the browser decodes are refused in korvel-cli's words; one it cannot decode says so.
+  const noNumber = Float32Array.from({ length: rate }, (_, i) => (i === 100 ? NaN : 0.5));
+  const bad = {
+    'no number.wav': wave(noNumber),
+    'slow.wav': wave(new Int16Array(8000).fill(9000), 4000),
+    'noise.wav': Buffer.concat([wave(new Int16Array()).subarray(0, 12), Buffer.alloc(100, 7)]),
+  };
+  for (const [name, bytes] of Object.entries(bad)) {
+    const file = path.join(scratch, name);
+    fs.writeFileSync(file, bytes);
+    const { stderr } = spawnSync(cli, ['import', file, '-o', script], { encoding: 'utf8' });
+    await (await page.$('#file')).uploadFile(file);
+    await page.waitForSelector('#message[open], #importBox[open]');
+    if (await page.$('#importBox[open]')) await page.click('#importGo');
+    await page.waitForSelector('#message[open]');
+    const [, why] = (await page.$eval('#message[open] p', (p) => p.textContent)).match(/^Can't import .*?: (.*)\.\n/);
+    assert.ok(why === stderr.split(`${name}: `)[1].trim() || (name === 'noise.wav' && /decode/.test(why)), why);
+    await page.keyboard.press('Escape');
+  }
+  assert.ok(Buffer.from(await page.evaluate(() => Array.from(window.korvel.lastImport.script))).equals(expected));
 });
