@@ -217,7 +217,7 @@ export function setUpTuneTools(page) {
   // A MIDI file by its first bytes; anything else the browser may decode as sound.
   async function importFile(file) {
     const kind = await page.fileKind(file);
-    if (kind === null) return cantImport(file.name, 'the browser could not read the file', asMidi);
+    if (kind === null) return cantImport(file.name, 'the browser could not read the file', 'Import');
     return kind === files.kind.midi ? importMidi(file) : importRecording(file);
   }
 
