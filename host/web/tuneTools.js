@@ -197,13 +197,17 @@ export function setUpTuneTools(page) {
       );
     const bytes = await readStart(file, maxRecordingBytes);
     if (!bytes) return cantImport(file.name, 'the browser could not read the file', asRecording);
+    // A long recording takes the browser seconds: the note says what it does meanwhile.
+    note(`Decoding ${file.name}…`, { lasting: true });
     const decodingFrom = performance.now();
     const sound = await decodeRecording(bytes);
+    note('');
     if (!sound)
       return cantImport(file.name, 'it is neither a MIDI file nor a recording the browser can decode', asRecording);
     const decoding = performance.now() - decodingFrom;
     const options = await askOptions(file.name, null, asRecording);
     if (!options) return;
+    note(`Hearing ${file.name}…`, { lasting: true });
     const started = performance.now();
     const { channels, rate } = sound;
     const request = { kind: 'hear', channels, rate, name: file.name, options };
