@@ -76,6 +76,7 @@ ImportOptions dialogOptions(int transposed, int transpose, int fit, int truncate
     return options;
 }
 
+// An import's script handed back, its report kept as JSON. 0: the fault in korvel_fault.
 int imported(MidiImport made) {
     return convertedAs(std::move(made.script), std::move(made.error), {},
                        reportJson(importReportOf(made)));
