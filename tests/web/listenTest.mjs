@@ -69,7 +69,8 @@ after(async () => {
   fs.rmSync(scratch, { recursive: true, force: true });
 });
 
-// The page with its editor open, every microphone stream it is given kept for a look.
+// The page with its editor open, every microphone stream it is given kept
+// for a look, and every sample its capture posts (window.heard).
 async function open(origin = secure) {
   const page = await openPage(chromium.browser, origin);
   pages.push(page);
@@ -77,6 +78,14 @@ async function open(origin = secure) {
     window.streams = [];
     const asked = navigator.mediaDevices?.getUserMedia.bind(navigator.mediaDevices);
     if (asked) navigator.mediaDevices.getUserMedia = (c) => asked(c).then((s) => (window.streams.push(s), s));
+    window.heard = [];
+    window.AudioWorkletNode = class extends AudioWorkletNode {
+      constructor(...args) {
+        super(...args);
+        window.heardRate = this.context.sampleRate;
+        this.port.addEventListener('message', ({ data }) => data instanceof Float32Array && window.heard.push(...data));
+      }
+    };
   });
   await page.click('#viewMenu');
   await page.click('#editorToggle');
@@ -133,8 +142,14 @@ test('Listen to the microphone writes at row 010 the steps korvel-cli import mak
   const { loudAt, voicedAt } = await page.evaluate(() => window.korvel.listenTimes);
   console.log(`# the live line showed a pitch ${Math.round(voicedAt - loudAt)} ms after the sound reached the page`);
 
+  // The samples the microphone gave, at the page's rate, as korvel-cli imports
+  // them: the file's own would do only at that rate and where its first
+  // sample fell on the same 10 ms frame.
+  const [samples, hertz] = await page.evaluate(() => [window.heard, window.heardRate]);
+  const heard = path.join(scratch, 'heard.wav');
+  fs.writeFileSync(heard, wave(Float32Array.from(samples), hertz));
   const script = path.join(scratch, 'melody.dat');
-  execFileSync(cli, ['import', live, '-o', script], { stdio: 'pipe' });
+  execFileSync(cli, ['import', heard, '-o', script], { stdio: 'pipe' });
   const loaded = await open();
   await (await loaded.$('#file')).uploadFile(script);
   await loaded.waitForFunction(() => window.korvel.filesRead > 0);
