@@ -358,13 +358,11 @@ TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments, uint32_t c
     return fit;
 }
 
-// Time errors closer than this are heard as the same.
-constexpr double sameTimeMs = 1.0;
-
 // Whether fit a beats fit b: it keeps a longer opening (the whole tune when
 // it can), then has the smaller mean time error, then the smaller largest
-// one, then fewer steps, then fewer lengths read from slower rows.
-bool betterFit(const TempoFit& a, const TempoFit& b) {
+// one, then fewer steps, then fewer lengths read from slower rows. Time errors
+// closer than sameTimeMs are heard as the same.
+bool betterFit(const TempoFit& a, const TempoFit& b, double sameTimeMs) {
     if (a.opening != b.opening) return a.opening > b.opening;
     if (std::fabs(a.meanMs - b.meanMs) > sameTimeMs) return a.meanMs < b.meanMs;
     if (std::fabs(a.maxMs - b.maxMs) > sameTimeMs) return a.maxMs < b.maxMs;
@@ -381,7 +379,7 @@ struct TempoChoice {
 // faster one must do better to be taken.
 // A given tempo row is the only one tried.
 TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity,
-                        std::optional<uint32_t> given) {
+                        std::optional<uint32_t> given, double sameTimeMs) {
     TempoChoice choice{fitTempo(given.value_or(tempoCount - 1), timed, capacity), UINT64_MAX};
     const auto count = [&](const TempoFit& fit) {
         if (!fit.losesNote) choice.fewestSteps = std::min(choice.fewestSteps, fit.count);
@@ -390,7 +388,7 @@ TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity,
     for (uint32_t tempo = given ? 0 : tempoCount - 1; tempo-- > 0;) {
         TempoFit fit = fitTempo(tempo, timed, capacity);
         count(fit);
-        if (betterFit(fit, choice.best)) choice.best = std::move(fit);
+        if (betterFit(fit, choice.best, sameTimeMs)) choice.best = std::move(fit);
     }
     return choice;
 }
@@ -507,7 +505,8 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.startAddress = options.startAddress;
     // Typing runs on past the last nibble to the first, as the player does.
     tune.capacity = options.capacity.value_or(memoryNibbles / stepNibbles);
-    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity, options.tempo);
+    const auto [best, fewestSteps] =
+        chooseTempo(timed, tune.capacity, options.tempo, options.sameTimeMs);
     tune.tempo = best.tempo;
 
     std::vector<uint32_t> stepsOf(best.opening); // each segment's steps
