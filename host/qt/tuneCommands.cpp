@@ -117,7 +117,12 @@ bool TuneCommands::importMidiFile(const QString& path) {
 
 bool TuneCommands::importChosen(const QString& path) {
     const std::string fileName = QFileInfo(path).fileName().toStdString();
-    if (kindOfFile(path) == TuneFileKind::Recording) {
+    const TuneFileKind kind = kindOfFile(path);
+    if (!importable(kind)) {
+        report(cantImport(path, notImportableReason, importCaption));
+        return false;
+    }
+    if (kind == TuneFileKind::Recording) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor); // a long recording takes a while
         const RecordingFileRead read = readRecordingFile(path);
         QGuiApplication::restoreOverrideCursor();

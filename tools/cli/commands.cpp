@@ -329,7 +329,12 @@ int importCommand(const std::string& input, const std::string& output,
         complain(input, readFault(read, {}));
         return exitFailure;
     }
-    const bool recording = tuneFileKind(head) == TuneFileKind::Recording;
+    const TuneFileKind kind = tuneFileKind(head);
+    if (!importable(kind)) {
+        complain(input, notImportableReason);
+        return exitFailure;
+    }
+    const bool recording = kind == TuneFileKind::Recording;
     const char* inputKind = recording ? "recording" : "MIDI file";
     MidiImport imported{};
     if (recording) {
