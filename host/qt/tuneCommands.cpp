@@ -117,12 +117,7 @@ bool TuneCommands::importMidiFile(const QString& path) {
 
 bool TuneCommands::importChosen(const QString& path) {
     const std::string fileName = QFileInfo(path).fileName().toStdString();
-    const TuneFileKind kind = kindOfFile(path);
-    if (!importable(kind)) {
-        report(cantImport(path, notImportableReason, importCaption));
-        return false;
-    }
-    if (kind == TuneFileKind::Recording) {
+    if (kindOfFile(path) == TuneFileKind::Recording) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor); // a long recording takes a while
         const RecordingFileRead read = readRecordingFile(path);
         QGuiApplication::restoreOverrideCursor();

@@ -304,6 +304,11 @@ class TuneToolsTest : public QObject {
                       long_ = writeFile("long.mid", song(200));
         QTest::newRow("missing") << missing << 0u
                                  << "Can't Open : " + missing + "\nNo such file or directory." << 0;
+        const QString neither = writeFile("notes.mid", "do re mi");
+        QTest::newRow("neither") << neither << 0u
+                                 << "Can't Open : " + neither +
+                                        "\nIt is neither a MIDI file nor a recording."
+                                 << 0;
         QTest::newRow("damaged") << damaged << 0u
                                  << "Can't Open : " + damaged +
                                         "\nTrack 2 declares 52 bytes, 43 remain."
