@@ -31,6 +31,9 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
+// Shorter notes an octave, a twelfth or two octaves from the note before, and
+// followed by another, are the tracker's slip on a crossfade: a scoop too.
+constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
@@ -39,6 +42,15 @@ constexpr double middleTrim = 0.2; // of a note's frames left out at each end fo
 
 double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
+}
+
+// Two notes crossfading sound their common undertone, or an octave of the old
+// one, for a moment: the tracker may hold it long enough to look like a note.
+bool harmonicOf(double pitch, double other) {
+    const double apart = std::fabs(pitch - other);
+    for (const double interval : {12.0, 19.0, 24.0})
+        if (std::fabs(apart - interval) < 0.6) return true;
+    return false;
 }
 
 double median(std::vector<double> values) {
@@ -204,12 +216,8 @@ void Transcriber::endNote(double time, bool joinsNext) {
     inNote_ = false;
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     joinPrevious_ = false;
-    if (joinsNext && time - noteStart_ < shortestJoined) {
-        joinPrevious_ = true;
-        carriedOnset_ = onset;
-        return;
-    }
-    if (time - onset < shortestNote) return;
+    const double before = previous_;
+    previous_ = NAN;
     const size_t trim = size_t(double(note_.size()) * middleTrim);
     std::vector<double> pitches;
     double aperiodicity = 0;
@@ -217,8 +225,17 @@ void Transcriber::endNote(double time, bool joinsNext) {
         pitches.push_back(note_[i].pitch);
         aperiodicity += note_[i].aperiodicity;
     }
+    const double pitch = median(pitches);
+    if (joinsNext && (time - noteStart_ < shortestJoined ||
+                      (time - noteStart_ < shortestSlip && harmonicOf(pitch, before)))) {
+        joinPrevious_ = true;
+        carriedOnset_ = onset;
+        return;
+    }
+    if (time - onset < shortestNote) return;
     const double confidence = 1 - aperiodicity / double(pitches.size()) / voicedAperiodicity;
-    notes_.push_back({onset, time - onset, median(pitches), std::clamp(confidence, 0.0, 1.0)});
+    notes_.push_back({onset, time - onset, pitch, std::clamp(confidence, 0.0, 1.0)});
+    if (joinsNext) previous_ = pitch;
 }
 
 std::vector<HeardNote> Transcriber::finish() {

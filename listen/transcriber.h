@@ -7,8 +7,9 @@
 // octave's move must stay longer: the tracker's own slip looks like one), or
 // where the level dips and rises again by more than the note's own tremolo
 // swings (the same pitch sung again). Vibrato swings about that middle and stays
-// one note, and a scoop too short to be a note joins the note it reaches. A
-// moment without pitch while the sound stays loud (notes overlapping in a room)
+// one note. A scoop too short to be a note joins the note it reaches, and so
+// does a short stretch an octave or a twelfth from the note before (on a
+// crossfade the tracker may hold the two notes' common undertone). A moment without pitch while the sound stays loud (notes overlapping in a room)
 // holds the note; a note that follows it began where the old pitch was lost.
 // A note's pitch is the median of its middle, away from both ends. Once the
 // whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
@@ -88,6 +89,7 @@ class Transcriber {
     double noteStart_ = 0;
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
+    double previous_ = NAN;      // the pitch of the note that ended where this one began
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
     bool pendingOctave_ = false; // every pending frame lies an octave from the note

@@ -114,6 +114,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.2, steps({{0.2, silent}, {0.6, 64.23}, {1.0, 64.77}})),
          {{0.2, 64.23}, {0.6, 64.77}}},
         {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
+        // Two notes crossfading: the tracker holds their common undertone a while.
+        {"undertone between notes",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 52}, {1.2, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
