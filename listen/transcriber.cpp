@@ -1,5 +1,7 @@
 #include "listen/transcriber.h"
 
+#include "listen/harmonicEnergy.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -40,6 +42,28 @@ constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is r
 constexpr double minAgreement = 0.5;
 constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
 
+// A step up to a multiple of the old pitch: the new note's onset is sought this
+// far back, from the balance of the two notes' partials.
+constexpr double lookBack = 0.4;
+constexpr size_t onsetPartials = 3;
+constexpr double shortestWindow = 0.03; // seconds
+constexpr double longestWindow = 0.08;
+constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+
+double hertz(double semitones) {
+    return 440 * std::pow(2, (semitones - 69) / 12);
+}
+
+// Partials of a note (its first onsetPartials) that no partial of the other note lies near.
+std::vector<double> ownPartials(double note, double other, double near, double nyquist) {
+    std::vector<double> own;
+    for (size_t h = 1; h <= onsetPartials && double(h) * note < nyquist - near; ++h) {
+        const double f = double(h) * note;
+        if (std::fabs(f - std::max(1.0, std::round(f / other)) * other) >= near) own.push_back(f);
+    }
+    return own;
+}
+
 double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
 }
@@ -64,7 +88,7 @@ Transcriber::Transcriber(double sampleRate)
     : factor_(std::max<size_t>(1, size_t(sampleRate / analysedRate))),
       rate_(sampleRate / double(factor_)),
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
-      tracker_(rate_, lowestHz) {
+      tracker_(rate_, lowestHz), kept_(size_t((lookBack + longestWindow) * rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
 }
@@ -93,10 +117,12 @@ void Transcriber::analyseFrames() {
                 voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level});
         ++frames_;
     }
+    // The samples before the next frame are kept a while, for a new note's onset.
     const size_t used = frames_ * hop_ - consumed_;
-    if (used > 0 && used >= samples_.size() / 2) {
-        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(used));
-        consumed_ += used;
+    const size_t spare = used > kept_ ? used - kept_ : 0;
+    if (spare > 0 && spare >= samples_.size() / 2) {
+        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(spare));
+        consumed_ += spare;
     }
 }
 
@@ -144,8 +170,12 @@ void Transcriber::follow(const Frame& frame) {
         pending_.push_back(frame);
         if (pending_.size() < (pendingOctave_ ? octaveFrames : jumpFrames)) return;
         // Where the old note lost its pitch the new one began: overlapping in a room or
-        // on a slow attack, the new pitch is clear only once it is the louder.
-        const double change = std::min(pending_.front().time, voicedUntil_);
+        // on a slow attack, the new pitch is clear only once it is the louder. A step up
+        // to a multiple of the old pitch is told sooner by the two notes' partials.
+        const double lost = std::min(pending_.front().time, voicedUntil_);
+        const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
+        const double heard = multipleOnset(from, to, pending_.front().time);
+        const double change = std::isnan(heard) ? lost : std::min(lost, heard);
         endNote(change, true);
         startNote(std::move(pending_), change);
         return;
@@ -159,6 +189,49 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     addToNote(frame);
+}
+
+// A step up to an octave or a twelfth: every partial of the new note is one of
+// the old note's, which rings on, so the tracker hears the old period in the mix
+// until it fades, up to 200 ms late. The new note began where the balance of its
+// partials against the old note's own (those it does not share) rose onsetRise
+// of the way from its lowest to its height in the new note, going back from the
+// newest samples. NAN for any other step, or when the balance never rose in reach.
+double Transcriber::multipleOnset(double oldPitch, double newPitch, double confirmed) const {
+    const double from = hertz(oldPitch), to = hertz(newPitch);
+    if (to <= from) return NAN;
+    // Long enough for a Hann window's main lobe to part the old note's partials.
+    const auto length =
+        size_t(std::clamp(2 * rate_ / (to - from), shortestWindow * rate_, longestWindow * rate_));
+    const double near = 2 * rate_ / double(length);
+    if (samples_.size() < length || !ownPartials(to, from, near, rate_ / 2).empty()) return NAN;
+    std::vector<double> partials;
+    for (size_t h = 1; h <= onsetPartials && double(h) * to < rate_ / 2; ++h)
+        partials.push_back(double(h) * to);
+    const HarmonicEnergy newEnergy(rate_, partials, length);
+    const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
+    const double newest = double(consumed_ + samples_.size() - length);
+    const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
+    std::vector<double> balance; // dB, newest first
+    double lowest = INFINITY, height = -INFINITY;
+    size_t heightAt = 0;
+    for (double first = newest;
+         first >= earliest && double(balance.size() * hop_) <= lookBack * rate_;
+         first -= double(hop_)) {
+        const float* at = &samples_[size_t(first) - consumed_];
+        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
+                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+        lowest = std::min(lowest, balance.back());
+        if ((first + double(length) / 2) / rate_ >= confirmed && balance.back() > height) {
+            height = balance.back();
+            heightAt = balance.size() - 1;
+        }
+    }
+    const double rise = lowest + onsetRise * (height - lowest);
+    size_t at = heightAt;
+    while (at + 1 < balance.size() && balance[at + 1] >= rise) ++at;
+    if (at + 1 == balance.size()) return NAN;
+    return (newest - double(at * hop_) + double(length) / 2) / rate_;
 }
 
 // A voice that goes on sounding without a clear pitch (two notes overlapping in

@@ -58,6 +58,11 @@ std::vector<float> noisy(std::vector<float> s, double rms, double lowpass = 1) {
     return s;
 }
 
+std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
+    for (size_t i = 0; i < a.size(); ++i) a[i] += b[i];
+    return a;
+}
+
 // 40 ms of loud noise in place of the voice, as when two notes overlap in a room.
 std::vector<float> burst(std::vector<float> s) {
     std::mt19937 random(3);
@@ -90,6 +95,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
     const Curve loud = [](double) { return 4.0; };
+    const Curve ringing = [](double t) { return t < 0.6 ? 0.4 : 0.4 * std::exp((0.6 - t) / 0.12); };
+    const std::vector<float> octaveUp =
+        mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
+            render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -119,6 +128,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 52}, {1.2, 60}})),
          {{0.2, 64}, {0.6, 60}}},
+        {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
