@@ -204,13 +204,17 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
     const auto length =
         size_t(std::clamp(2 * rate_ / (to - from), shortestWindow * rate_, longestWindow * rate_));
     const double near = 2 * rate_ / double(length);
-    if (samples_.size() < length || !ownPartials(to, from, near, rate_ / 2).empty()) return NAN;
+    if (frames_ * hop_ + tracker_.frameLength() < consumed_ + length ||
+        !ownPartials(to, from, near, rate_ / 2).empty())
+        return NAN;
     std::vector<double> partials;
     for (size_t h = 1; h <= onsetPartials && double(h) * to < rate_ / 2; ++h)
         partials.push_back(double(h) * to);
     const HarmonicEnergy newEnergy(rate_, partials, length);
     const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
-    const double newest = double(consumed_ + samples_.size() - length);
+    // Back from the end of the frame being analysed, not of the block fed, so that
+    // a recording read in any blocks, or a microphone's, is heard alike.
+    const double newest = double(frames_ * hop_ + tracker_.frameLength() - length);
     const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
     std::vector<double> balance; // dB, newest first
     double lowest = INFINITY, height = -INFINITY;

@@ -72,13 +72,17 @@ std::vector<float> burst(std::vector<float> s) {
 }
 
 // In blocks that end anywhere in a frame.
-std::vector<HeardNote> hear(const std::vector<float>& samples, double rate) {
-    const size_t block = 997;
+std::vector<HeardNote> hear(const std::vector<float>& samples, double rate, size_t block = 997) {
     Transcriber transcriber(rate);
     for (size_t i = 0; i < samples.size(); i += block)
         transcriber.feed(&samples[i], std::min(block, samples.size() - i));
     return transcriber.finish();
 }
+
+const Curve ringing = [](double t) { return t < 0.6 ? 0.4 : 0.4 * std::exp((0.6 - t) / 0.12); };
+const std::vector<float> octaveUp =
+    mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
+        render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
 
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
@@ -95,10 +99,6 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
     const Curve loud = [](double) { return 4.0; };
-    const Curve ringing = [](double t) { return t < 0.6 ? 0.4 : 0.4 * std::exp((0.6 - t) / 0.12); };
-    const std::vector<float> octaveUp =
-        mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
-            render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -147,6 +147,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
             EXPECT_NEAR(notes[i].onset, c.onsetPitch[i].first, 0.04) << c.name << " note " << i;
             EXPECT_NEAR(notes[i].pitch, c.onsetPitch[i].second, 0.25) << c.name << " note " << i;
         }
+    }
+}
+
+// A microphone's 10 ms blocks and a file's whole recording are heard alike.
+TEST(Transcriber, HearsTheSameInAnyBlocks) {
+    const std::vector<HeardNote> whole = hear(octaveUp, 16000, octaveUp.size());
+    for (const size_t block : {160, 4096}) {
+        const std::vector<HeardNote> notes = hear(octaveUp, 16000, block);
+        ASSERT_EQ(notes.size(), whole.size()) << block;
+        for (size_t i = 0; i < notes.size(); ++i)
+            EXPECT_EQ(notes[i].onset, whole[i].onset) << block << " note " << i;
     }
 }
 
