@@ -231,6 +231,7 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
             heightAt = balance.size() - 1;
         }
     }
+    if (height == -INFINITY) return NAN; // no window reached the new note yet
     const double rise = lowest + onsetRise * (height - lowest);
     size_t at = heightAt;
     while (at + 1 < balance.size() && balance[at + 1] >= rise) ++at;
