@@ -1,5 +1,7 @@
 #include "listen/transcriber.h"
 
+#include "listen/harmonicEnergy.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -31,14 +33,48 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
+// Shorter notes an octave, a twelfth or two octaves from the note before, and
+// followed by another, are the tracker's slip on a crossfade: a scoop too.
+constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
 constexpr double minAgreement = 0.5;
 constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
 
+// A step up to a multiple of the old pitch: the new note's onset is sought this
+// far back, from the balance of the two notes' partials.
+constexpr double lookBack = 0.4;
+constexpr size_t onsetPartials = 3;
+constexpr double shortestWindow = 0.03; // seconds
+constexpr double longestWindow = 0.08;
+constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+
+double hertz(double semitones) {
+    return 440 * std::pow(2, (semitones - 69) / 12);
+}
+
+// Partials of a note (its first onsetPartials) that no partial of the other note lies near.
+std::vector<double> ownPartials(double note, double other, double near, double nyquist) {
+    std::vector<double> own;
+    for (size_t h = 1; h <= onsetPartials && double(h) * note < nyquist - near; ++h) {
+        const double f = double(h) * note;
+        if (std::fabs(f - std::max(1.0, std::round(f / other)) * other) >= near) own.push_back(f);
+    }
+    return own;
+}
+
 double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
+}
+
+// Two notes crossfading sound their common undertone, or an octave of the old
+// one, for a moment: the tracker may hold it long enough to look like a note.
+bool harmonicOf(double pitch, double other) {
+    const double apart = std::fabs(pitch - other);
+    for (const double interval : {12.0, 19.0, 24.0})
+        if (std::fabs(apart - interval) < 0.6) return true;
+    return false;
 }
 
 double median(std::vector<double> values) {
@@ -52,7 +88,7 @@ Transcriber::Transcriber(double sampleRate)
     : factor_(std::max<size_t>(1, size_t(sampleRate / analysedRate))),
       rate_(sampleRate / double(factor_)),
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
-      tracker_(rate_, lowestHz) {
+      tracker_(rate_, lowestHz), kept_(size_t((lookBack + longestWindow) * rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
 }
@@ -81,10 +117,12 @@ void Transcriber::analyseFrames() {
                 voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level});
         ++frames_;
     }
+    // The samples before the next frame are kept a while, for a new note's onset.
     const size_t used = frames_ * hop_ - consumed_;
-    if (used > 0 && used >= samples_.size() / 2) {
-        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(used));
-        consumed_ += used;
+    const size_t spare = used > kept_ ? used - kept_ : 0;
+    if (spare > 0 && spare >= samples_.size() / 2) {
+        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(spare));
+        consumed_ += spare;
     }
 }
 
@@ -132,8 +170,12 @@ void Transcriber::follow(const Frame& frame) {
         pending_.push_back(frame);
         if (pending_.size() < (pendingOctave_ ? octaveFrames : jumpFrames)) return;
         // Where the old note lost its pitch the new one began: overlapping in a room or
-        // on a slow attack, the new pitch is clear only once it is the louder.
-        const double change = std::min(pending_.front().time, voicedUntil_);
+        // on a slow attack, the new pitch is clear only once it is the louder. A step up
+        // to a multiple of the old pitch is told sooner by the two notes' partials.
+        const double lost = std::min(pending_.front().time, voicedUntil_);
+        const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
+        const double heard = multipleOnset(from, to, pending_.front().time);
+        const double change = std::isnan(heard) ? lost : std::min(lost, heard);
         endNote(change, true);
         startNote(std::move(pending_), change);
         return;
@@ -147,6 +189,54 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     addToNote(frame);
+}
+
+// A step up to an octave or a twelfth: every partial of the new note is one of
+// the old note's, which rings on, so the tracker hears the old period in the mix
+// until it fades, up to 200 ms late. The new note began where the balance of its
+// partials against the old note's own (those it does not share) rose onsetRise
+// of the way from its lowest to its height in the new note, going back from the
+// newest samples. NAN for any other step, or when the balance never rose in reach.
+double Transcriber::multipleOnset(double oldPitch, double newPitch, double confirmed) const {
+    const double from = hertz(oldPitch), to = hertz(newPitch);
+    if (to <= from) return NAN;
+    // Long enough for a Hann window's main lobe to part the old note's partials.
+    const auto length =
+        size_t(std::clamp(2 * rate_ / (to - from), shortestWindow * rate_, longestWindow * rate_));
+    const double near = 2 * rate_ / double(length);
+    if (frames_ * hop_ + tracker_.frameLength() < consumed_ + length ||
+        !ownPartials(to, from, near, rate_ / 2).empty())
+        return NAN;
+    std::vector<double> partials;
+    for (size_t h = 1; h <= onsetPartials && double(h) * to < rate_ / 2; ++h)
+        partials.push_back(double(h) * to);
+    const HarmonicEnergy newEnergy(rate_, partials, length);
+    const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
+    // Back from the end of the frame being analysed, not of the block fed, so that
+    // a recording read in any blocks, or a microphone's, is heard alike.
+    const double newest = double(frames_ * hop_ + tracker_.frameLength() - length);
+    const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
+    std::vector<double> balance; // dB, newest first
+    double lowest = INFINITY, height = -INFINITY;
+    size_t heightAt = 0;
+    for (double first = newest;
+         first >= earliest && double(balance.size() * hop_) <= lookBack * rate_;
+         first -= double(hop_)) {
+        const float* at = &samples_[size_t(first) - consumed_];
+        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
+                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+        lowest = std::min(lowest, balance.back());
+        if ((first + double(length) / 2) / rate_ >= confirmed && balance.back() > height) {
+            height = balance.back();
+            heightAt = balance.size() - 1;
+        }
+    }
+    if (height == -INFINITY) return NAN; // no window reached the new note yet
+    const double rise = lowest + onsetRise * (height - lowest);
+    size_t at = heightAt;
+    while (at + 1 < balance.size() && balance[at + 1] >= rise) ++at;
+    if (at + 1 == balance.size()) return NAN;
+    return (newest - double(at * hop_) + double(length) / 2) / rate_;
 }
 
 // A voice that goes on sounding without a clear pitch (two notes overlapping in
@@ -204,12 +294,8 @@ void Transcriber::endNote(double time, bool joinsNext) {
     inNote_ = false;
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     joinPrevious_ = false;
-    if (joinsNext && time - noteStart_ < shortestJoined) {
-        joinPrevious_ = true;
-        carriedOnset_ = onset;
-        return;
-    }
-    if (time - onset < shortestNote) return;
+    const double before = previous_;
+    previous_ = NAN;
     const size_t trim = size_t(double(note_.size()) * middleTrim);
     std::vector<double> pitches;
     double aperiodicity = 0;
@@ -217,8 +303,17 @@ void Transcriber::endNote(double time, bool joinsNext) {
         pitches.push_back(note_[i].pitch);
         aperiodicity += note_[i].aperiodicity;
     }
+    const double pitch = median(pitches);
+    if (joinsNext && (time - noteStart_ < shortestJoined ||
+                      (time - noteStart_ < shortestSlip && harmonicOf(pitch, before)))) {
+        joinPrevious_ = true;
+        carriedOnset_ = onset;
+        return;
+    }
+    if (time - onset < shortestNote) return;
     const double confidence = 1 - aperiodicity / double(pitches.size()) / voicedAperiodicity;
-    notes_.push_back({onset, time - onset, median(pitches), std::clamp(confidence, 0.0, 1.0)});
+    notes_.push_back({onset, time - onset, pitch, std::clamp(confidence, 0.0, 1.0)});
+    if (joinsNext) previous_ = pitch;
 }
 
 std::vector<HeardNote> Transcriber::finish() {

@@ -5,7 +5,7 @@
 // With --trace-delay, prints how long after a voice starts, and after it moves
 // to another note, the live pitch line shows it, fed 10 ms at a time as a
 // microphone would.
-#include "bench/listen/waveFile.h"
+#include "formats/waveRead.h"
 #include "listen/heardTune.h"
 
 #include <algorithm>
@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,14 +25,37 @@ using namespace korvel;
 
 constexpr size_t blockFrames = 4096; // as a file reader hands them over
 
-listen::HeardRecording hear(const bench::WaveFile& wave) {
+struct Recording {
+    double rate = 0;
+    std::vector<float> mono;
+};
+
+// The whole recording in memory, so the timing is of the transcription alone.
+Recording readRecording(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error(path + ": cannot open it");
+    Recording wave;
+    formats::WaveReader reader([&wave](const float* mono, size_t count) {
+        wave.mono.insert(wave.mono.end(), mono, mono + count);
+        return true;
+    });
+    std::vector<char> block(64 * 1024);
+    while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0)
+        if (!reader.feed(block.data(), size_t(in.gcount()))) break;
+    if (in.bad()) throw std::runtime_error(path + ": cannot read it");
+    if (!reader.finish()) throw std::runtime_error(path + ": " + reader.error());
+    wave.rate = reader.format().rate;
+    return wave;
+}
+
+listen::HeardRecording hear(const Recording& wave) {
     listen::Listening listening(wave.rate);
     for (size_t at = 0; at < wave.mono.size(); at += blockFrames)
         if (!listening.feed(&wave.mono[at], std::min(blockFrames, wave.mono.size() - at))) break;
     return listening.finish();
 }
 
-double bestSeconds(const bench::WaveFile& wave) {
+double bestSeconds(const Recording& wave) {
     double best = INFINITY;
     for (int run = 0; run < 5; ++run) {
         const auto start = std::chrono::steady_clock::now();
@@ -82,7 +108,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const bench::WaveFile wave = bench::readWave(argv[argc - 1]);
+        const Recording wave = readRecording(argv[argc - 1]);
         if (timed) {
             std::printf("%.4f\n", bestSeconds(wave));
             return 0;

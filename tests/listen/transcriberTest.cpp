@@ -58,6 +58,11 @@ std::vector<float> noisy(std::vector<float> s, double rms, double lowpass = 1) {
     return s;
 }
 
+std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
+    for (size_t i = 0; i < a.size(); ++i) a[i] += b[i];
+    return a;
+}
+
 // 40 ms of loud noise in place of the voice, as when two notes overlap in a room.
 std::vector<float> burst(std::vector<float> s) {
     std::mt19937 random(3);
@@ -67,13 +72,17 @@ std::vector<float> burst(std::vector<float> s) {
 }
 
 // In blocks that end anywhere in a frame.
-std::vector<HeardNote> hear(const std::vector<float>& samples, double rate) {
-    const size_t block = 997;
+std::vector<HeardNote> hear(const std::vector<float>& samples, double rate, size_t block = 997) {
     Transcriber transcriber(rate);
     for (size_t i = 0; i < samples.size(); i += block)
         transcriber.feed(&samples[i], std::min(block, samples.size() - i));
     return transcriber.finish();
 }
+
+const Curve ringing = [](double t) { return t < 0.6 ? 0.4 : 0.4 * std::exp((0.6 - t) / 0.12); };
+const std::vector<float> octaveUp =
+    mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
+        render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
 
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
@@ -114,6 +123,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.2, steps({{0.2, silent}, {0.6, 64.23}, {1.0, 64.77}})),
          {{0.2, 64.23}, {0.6, 64.77}}},
         {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
+        // Two notes crossfading: the tracker holds their common undertone a while.
+        {"undertone between notes",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 52}, {1.2, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
+        {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
@@ -132,6 +147,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
             EXPECT_NEAR(notes[i].onset, c.onsetPitch[i].first, 0.04) << c.name << " note " << i;
             EXPECT_NEAR(notes[i].pitch, c.onsetPitch[i].second, 0.25) << c.name << " note " << i;
         }
+    }
+}
+
+// A microphone's 10 ms blocks and a file's whole recording are heard alike.
+TEST(Transcriber, HearsTheSameInAnyBlocks) {
+    const std::vector<HeardNote> whole = hear(octaveUp, 16000, octaveUp.size());
+    for (const size_t block : {160, 4096}) {
+        const std::vector<HeardNote> notes = hear(octaveUp, 16000, block);
+        ASSERT_EQ(notes.size(), whole.size()) << block;
+        for (size_t i = 0; i < notes.size(); ++i)
+            EXPECT_EQ(notes[i].onset, whole[i].onset) << block << " note " << i;
     }
 }
 
