@@ -10,6 +10,7 @@
 #include "host/qt/mainWindow.h"
 #include "host/qt/silentSound.h"
 #include "host/qt/tuneEditorPanel.h"
+#include "listen/pi.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +70,7 @@ class PacedInput final : public audio::SoundInput {
             const bool on = tone_;
             for (float& sample : block) {
                 sample = on ? float(0.5 * std::sin(phase)) : 0;
-                phase += 2 * M_PI * 440 / rate;
+                phase += 2 * listen::pi * 440 / rate;
             }
             queue_.push(block.data(), block.size());
             if (on && soundedAt_.load() == Clock::time_point{}) soundedAt_ = began;

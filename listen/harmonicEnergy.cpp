@@ -1,12 +1,10 @@
 #include "listen/harmonicEnergy.h"
 
+#include "listen/pi.h"
+
 #include <cmath>
 
 namespace korvel::listen {
-
-namespace {
-constexpr double pi = 3.14159265358979323846;
-}
 
 HarmonicEnergy::HarmonicEnergy(double sampleRate, const std::vector<double>& frequencies,
                                size_t length)

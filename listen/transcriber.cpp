@@ -1,6 +1,7 @@
 #include "listen/transcriber.h"
 
 #include "listen/harmonicEnergy.h"
+#include "listen/pi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +9,8 @@
 namespace korvel::listen {
 
 namespace {
-constexpr double pi = 3.14159265358979323846; // M_PI is not in every standard library
-constexpr double lowestHz = 55;               // A1, below the lowest hum
-constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
+constexpr double lowestHz = 55;        // A1, below the lowest hum
+constexpr double analysedRate = 16000; // enough for a whistle's fundamental, and quick
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
 constexpr double gateDb = -60;            // quieter frames are silence

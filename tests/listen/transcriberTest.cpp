@@ -1,6 +1,7 @@
 // Notes heard in signals made here: the octave traps, noise, damage and
 // rates a voice and a microphone bring; and the seam into the import.
 #include "listen/heardTune.h"
+#include "listen/pi.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using Wave = double (*)(double);             // of cycles
 constexpr double silent = NAN;
 
 double sine(double cycles) {
-    return std::sin(2 * M_PI * cycles);
+    return std::sin(2 * pi * cycles);
 }
 const Wave square = [](double c) { return sine(c) >= 0 ? 0.5 : -0.5; };
 const Wave saw = [](double c) { return c - std::floor(c) - 0.5; };

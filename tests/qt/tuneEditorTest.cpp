@@ -15,6 +15,7 @@
 #include "host/qt/tuneColours.h"
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/tuneTableView.h"
+#include "listen/pi.h"
 #include "model/toneSource.h"
 #include "tests/frontend/pulledSound.h"
 
@@ -78,8 +79,9 @@ std::vector<float> sung(std::initializer_list<double> pitches) {
     for (const double pitch : pitches) {
         samples.resize(samples.size() + 1600);
         for (int i = 0; i < 4800; ++i)
-            samples.push_back(float(
-                0.5 * std::sin(M_PI * 880 * std::pow(2, (pitch - 69) / 12) * i / MadeInput::rate)));
+            samples.push_back(
+                float(0.5 * std::sin(listen::pi * 880 * std::pow(2, (pitch - 69) / 12) * i /
+                                     MadeInput::rate)));
     }
     samples.resize(samples.size() + 1600);
     return samples;
