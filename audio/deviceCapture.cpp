@@ -20,10 +20,10 @@ void SDLCALL pushSamples(void* capture, Uint8* in, int bytes) {
 int defaultInputRate() {
 #if SDL_VERSION_ATLEAST(2, 24, 0)
     char* name = nullptr;
-    SDL_AudioSpec spec{};
-    if (SDL_GetDefaultAudioInfo(&name, &spec, 1) != 0) return 0;
+    SDL_AudioSpec format{};
+    if (SDL_GetDefaultAudioInfo(&name, &format, 1) != 0) return 0;
     SDL_free(name);
-    return spec.freq;
+    return format.freq;
 #else
     return 0;
 #endif
