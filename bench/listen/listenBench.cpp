@@ -7,6 +7,7 @@
 // microphone would.
 #include "formats/waveRead.h"
 #include "listen/heardTune.h"
+#include "listen/pi.h"
 
 #include <algorithm>
 #include <chrono>
@@ -83,7 +84,7 @@ double traceDelay(double pitchBefore, double changeAt, double pitchAfter) {
                 continue;
             }
             phase += 440 * std::pow(2, (pitch - 69) / 12) / rate;
-            samples[i] = float(0.5 * std::sin(2 * 3.14159265358979 * phase));
+            samples[i] = float(0.5 * std::sin(2 * listen::pi * phase));
         }
         listening.feed(samples.data(), block);
         const double heard = double(fed + block) / rate;
