@@ -53,7 +53,7 @@ for attempt in 1 2 3; do
   [ "$verdict" -eq 0 ] && failed=0 && break
   [ "$verdict" -eq 1 ] && [ "$attempt" -lt 3 ] || break
   retries=$((retries + 1))
-  echo "retry $retries: Listen heard other steps than the import, as a gap from a stalled sound server makes; listening again"
+  echo "retry $retries: Listen wrote a tune that plays otherwise than the import's, as a gap from a stalled sound server makes; listening again"
   xdotool key ctrl+r # empty memory again
   sleep 0.3
 done
@@ -68,5 +68,5 @@ set -e
 trap - EXIT
 echo "korvel exit code: $code; listened again after a difference: $retries"
 [ "$code" -eq 0 ] || failed=1
-[ "$failed" -eq 0 ] && echo "end-to-end: Listen wrote the steps korvel-cli import makes of the same recording"
+[ "$failed" -eq 0 ] && echo "end-to-end: Listen wrote a tune that plays as korvel-cli import's of the same recording"
 exit "$failed"
