@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
             steps[i] += " " + hexText(groupAt(kit, row), int(stepNibbles));
             if (groupAt(kit, row) == endMarkerGroup) break;
         }
+        kit.startAddress = 0x010; // Listen wrote there, and left the kit's start address as it was
         formats::runTune(kit, formats::RunLimit::pass(), played[i]);
     }
     std::printf("korvel-cli import: %s\nListen:            %s\n", steps[0].c_str(),
