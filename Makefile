@@ -1,5 +1,5 @@
 # One-command entry points; see README.md.
-.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package dist screenshots bench fuzz format clean
+.PHONY: test wintest deps build windows web serve-web web-measure run run-windows package dist screenshots bench listen-bench fuzz format clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -117,6 +117,18 @@ bench:
 	cmake --build --preset release -j $(JOBS) --target korvel_bench korvel_qt_bench
 	./build/release/bench/korvel_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/korvel_qt_bench
+
+# Listen against aubionotes, note by note, on recordings rendered into
+# build/listen-corpus (once; again when a tune or the corpus scripts change),
+# and both timed on 30 seconds of sound: prints the table of docs/listen.md.
+# LISTEN_BENCH_FLAGS=--files adds every recording's precision, recall and F.
+listen-bench:
+	$(install) tools build bench listen-bench
+	cmake --preset release -DBUILD_TESTING=OFF
+	cmake --build --preset release -j $(JOBS) --target korvel_listen_bench korvel-cli
+	bash bench/listen/make-corpus build/release/tools/cli/korvel-cli
+	bash bench/listen/run-bench build/release/bench/korvel_listen_bench build/listen-corpus \
+		build/listen-results $(LISTEN_BENCH_FLAGS)
 
 # Fuzzes the script loader and the keypad, then the MIDI reader and import,
 # each for FUZZ_SECONDS, starting from its committed corpus (the kit's with the

@@ -77,11 +77,12 @@ bool hearDecoded(const Path& path, formats::RecordingKind, Hearing& hearing) {
         std::vector<float> block(size_t(frames) * format.channels);
         sf_count_t got = 0;
         while (!mixer.stopped() && (got = sf_readf_float(file, block.data(), frames)) > 0)
-            for (size_t i = 0; i < size_t(got) * format.channels && mixer.add(block[i]); ++i) {
-            }
+            for (size_t i = 0; i < size_t(got) * format.channels; ++i)
+                if (!mixer.add(block[i])) break;
+        mixer.flush();
         if (sf_error(file) != SF_ERR_NO_ERROR)
             fault = "cannot decode it (" + std::string(sf_strerror(file)) + ")";
-        else if (mixer.flush(), !mixer.error().empty())
+        else if (!mixer.error().empty())
             fault = mixer.error();
         else if (mixer.frames() == 0)
             fault = "it holds no audio";

@@ -24,6 +24,8 @@ namespace {
 // Pitch errors closer than this are heard as the same; the kind and size of
 // the transposition then decide.
 constexpr double samePitchCents = 1.0;
+// Below what a listener hears as a note out of tune.
+constexpr double voiceSameCents = 25.0;
 constexpr uint16_t gapTone = restTone;
 constexpr uint32_t endMarkerCode = restTone; // as a rest's length it would make the end marker
 constexpr int noNote = -1;
@@ -215,7 +217,10 @@ PitchPlan planPitch(const std::vector<double>& pitches, int transpose, bool fit)
 // smallest largest error sound alike; of them a whole number of octaves keeps
 // the tune's key, and then the smallest shift moves it least. When no shift
 // reaches every note, none is made, so the message names the notes as written.
-// octavesOnly weighs whole octaves alone: a sung tune stays in the key it was sung in.
+// octavesOnly weighs whole octaves alone, and takes errors within
+// voiceSameCents as alike: a sung tune stays in the key and the octave it was
+// sung in unless another octave is clearly truer (the kit's low tones lie
+// closer together).
 PitchPlan choosePitch(const std::vector<double>& pitches, bool fit, bool octavesOnly) {
     std::vector<PitchPlan> reaching;
     const int step = octavesOnly ? 12 : 1;
@@ -231,8 +236,9 @@ PitchPlan choosePitch(const std::vector<double>& pitches, bool fit, bool octaves
                                plan.transpose < 0);
     };
     std::optional<PitchPlan> chosen;
+    const double alike = octavesOnly ? voiceSameCents : samePitchCents;
     for (const PitchPlan& plan : reaching)
-        if (plan.maxCents <= smallest + samePitchCents &&
+        if (plan.maxCents <= smallest + alike &&
             (!chosen || preference(plan) < preference(*chosen)))
             chosen = plan;
     return *chosen;
@@ -352,13 +358,11 @@ TempoFit fitTempo(uint32_t tempo, const std::vector<Timed>& segments, uint32_t c
     return fit;
 }
 
-// Time errors closer than this are heard as the same.
-constexpr double sameTimeMs = 1.0;
-
 // Whether fit a beats fit b: it keeps a longer opening (the whole tune when
 // it can), then has the smaller mean time error, then the smaller largest
-// one, then fewer steps, then fewer lengths read from slower rows.
-bool betterFit(const TempoFit& a, const TempoFit& b) {
+// one, then fewer steps, then fewer lengths read from slower rows. Time errors
+// closer than sameTimeMs are heard as the same.
+bool betterFit(const TempoFit& a, const TempoFit& b, double sameTimeMs) {
     if (a.opening != b.opening) return a.opening > b.opening;
     if (std::fabs(a.meanMs - b.meanMs) > sameTimeMs) return a.meanMs < b.meanMs;
     if (std::fabs(a.maxMs - b.maxMs) > sameTimeMs) return a.maxMs < b.maxMs;
@@ -375,7 +379,7 @@ struct TempoChoice {
 // faster one must do better to be taken.
 // A given tempo row is the only one tried.
 TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity,
-                        std::optional<uint32_t> given) {
+                        std::optional<uint32_t> given, double sameTimeMs) {
     TempoChoice choice{fitTempo(given.value_or(tempoCount - 1), timed, capacity), UINT64_MAX};
     const auto count = [&](const TempoFit& fit) {
         if (!fit.losesNote) choice.fewestSteps = std::min(choice.fewestSteps, fit.count);
@@ -384,7 +388,7 @@ TempoChoice chooseTempo(const std::vector<Timed>& timed, uint32_t capacity,
     for (uint32_t tempo = given ? 0 : tempoCount - 1; tempo-- > 0;) {
         TempoFit fit = fitTempo(tempo, timed, capacity);
         count(fit);
-        if (betterFit(fit, choice.best)) choice.best = std::move(fit);
+        if (betterFit(fit, choice.best, sameTimeMs)) choice.best = std::move(fit);
     }
     return choice;
 }
@@ -501,7 +505,8 @@ ImportResult importTune(const MidiSong& song, const ImportOptions& options,
     tune.startAddress = options.startAddress;
     // Typing runs on past the last nibble to the first, as the player does.
     tune.capacity = options.capacity.value_or(memoryNibbles / stepNibbles);
-    const auto [best, fewestSteps] = chooseTempo(timed, tune.capacity, options.tempo);
+    const auto [best, fewestSteps] =
+        chooseTempo(timed, tune.capacity, options.tempo, options.sameTimeMs);
     tune.tempo = best.tempo;
 
     std::vector<uint32_t> stepsOf(best.opening); // each segment's steps
@@ -646,11 +651,12 @@ std::vector<ReportRow> importReport(const ImportedTune& tune) {
         std::snprintf(text, sizeof text, format, values...);
         return std::string(text);
     };
+    const char* chosen = tune.heard ? " (whole octaves only, so the tune keeps the key it was "
+                                      "sung in)"
+                                    : " (chosen for the smallest largest pitch error, to a "
+                                      "cent; octaves first)";
     const std::string transpose =
-        signedSemitones(tune.transpose) + " semitones" +
-        (tune.transposeChosen ? " (chosen for the smallest largest pitch error, to a cent; "
-                                "octaves first)"
-                              : "");
+        signedSemitones(tune.transpose) + " semitones" + (tune.transposeChosen ? chosen : "");
     return {
         {"voice",
          tune.voice + ", " + plural(tune.notes, "note") + " and " + plural(tune.rests, "rest")},

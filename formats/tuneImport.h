@@ -41,6 +41,9 @@ struct ImportOptions {
     // (an edit into a tune keeps the rows after its end).
     std::optional<uint32_t> capacity;
     std::optional<uint32_t> tempo; // the tempo row to play at; chosen when absent
+    // Time errors closer than this are heard as the same when the tempo row is
+    // chosen: a MIDI file's timing is exact, a recording's as fine as its frames.
+    double sameTimeMs = 1.0;
     ImportAdvice advice;
 };
 

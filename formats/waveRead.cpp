@@ -2,6 +2,7 @@
 #include "formats/waveRead.h"
 
 #include "formats/clockTime.h"
+#include "formats/midiFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -163,7 +164,7 @@ void WaveReader::expectChunk() {
 
 // Chunks are padded to an even length.
 void WaveReader::skipRestOfChunk(uint64_t read) {
-    skip_ = chunkSize_ + (chunkSize_ & 1) - read;
+    skip_ = uint64_t(chunkSize_) + (chunkSize_ & 1) - read;
     if (skip_ == 0)
         expectChunk();
     else
@@ -227,9 +228,8 @@ void WaveReader::readFormat() {
         fail("it holds float samples of " + std::to_string(bits) +
              " bits, which are not read (32 and 64 bits are)");
     else if (blockBytes != channels * sampleBytes)
-        fail("its fmt chunk disagrees with itself: frames of " + std::to_string(blockBytes) +
-             " bytes for " + std::to_string(channels) + " channels of " + std::to_string(bits) +
-             " bits");
+        fail("its fmt chunk disagrees with itself: frames of " + plural(blockBytes, "byte") +
+             " for " + plural(channels, "channel") + " of " + std::to_string(bits) + " bits");
     if (stage_ == Stage::Failed) return;
     format_ = {rate, channels};
     encoding_ = {uint16_t(tag), sampleBytes, blockBytes};
@@ -241,25 +241,27 @@ void WaveReader::readData(const char* bytes, size_t size) {
     const auto* at = reinterpret_cast<const unsigned char*>(bytes);
     const unsigned char* const end = at + size;
     const uint32_t sampleBytes = encoding_.sampleBytes;
+    const auto sample = [this](const unsigned char* from) {
+        return mixer_->add(sampleValue(from, encoding_.tag, encoding_.sampleBytes));
+    };
     bool more = true;
     // A sample split between blocks.
-    while (!held_.empty() && at < end) {
-        held_.push_back(char(*at++));
-        if (held_.size() < sampleBytes) continue;
-        more = mixer_->add(sampleValue(reinterpret_cast<const unsigned char*>(held_.data()),
-                                       encoding_.tag, sampleBytes));
+    if (!held_.empty()) {
+        const auto count = std::min<size_t>(sampleBytes - held_.size(), size_t(end - at));
+        held_.append(reinterpret_cast<const char*>(at), count);
+        at += count;
+        if (held_.size() < sampleBytes) return;
+        more = sample(reinterpret_cast<const unsigned char*>(held_.data()));
         held_.clear();
     }
-    for (; more && end - at >= std::ptrdiff_t(sampleBytes); at += sampleBytes)
-        more = mixer_->add(sampleValue(at, encoding_.tag, sampleBytes));
-    if (!more) {
-        if (mixer_->error().empty())
-            stage_ = Stage::Done;
-        else
-            fail(mixer_->error());
-        return;
+    for (; more && end - at >= std::ptrdiff_t(sampleBytes); at += sampleBytes) more = sample(at);
+    if (more) {
+        held_.assign(reinterpret_cast<const char*>(at), size_t(end - at));
+    } else if (mixer_->error().empty()) {
+        stage_ = Stage::Done;
+    } else {
+        fail(mixer_->error());
     }
-    held_.assign(reinterpret_cast<const char*>(at), size_t(end - at));
 }
 
 bool WaveReader::finish() {

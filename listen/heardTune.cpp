@@ -67,6 +67,7 @@ formats::ImportResult importHeard(const HeardRecording& heard, formats::ImportOp
     options.track.reset();
     options.channel.reset();
     options.octavesOnly = true;
+    options.sameTimeMs = Transcriber::frameSeconds * 1000;
     formats::ImportResult result = formats::importTune(heardSong(heard.notes), options, title);
     result.tune.voice = "the recording";
     result.tune.heard = true;

@@ -22,13 +22,15 @@ PitchTracker::PitchTracker(double sampleRate, double lowestHz)
 
 PitchFrame PitchTracker::analyse(const float* frame) {
     PitchFrame result;
-    // About the mean, so a DC offset is not taken for sound.
+    // About the mean, so a DC offset is not taken for sound; over the whole frame, so
+    // the level does not flicker with a waveform's fast wobbles.
+    const size_t length = frameLength();
     double mean = 0;
-    for (size_t j = 0; j < window_; ++j) mean += frame[j];
-    mean /= double(window_);
+    for (size_t j = 0; j < length; ++j) mean += frame[j];
+    mean /= double(length);
     double energy = 0;
-    for (size_t j = 0; j < window_; ++j) energy += (frame[j] - mean) * (frame[j] - mean);
-    result.rms = std::sqrt(energy / double(window_));
+    for (size_t j = 0; j < length; ++j) energy += (frame[j] - mean) * (frame[j] - mean);
+    result.rms = std::sqrt(energy / double(length));
     if (energy <= 0) return result;
 
     // d(tau) over the window, normalised by its running mean (d'(0) = 1).

@@ -1,32 +1,80 @@
 #include "listen/transcriber.h"
 
+#include "listen/harmonicEnergy.h"
+#include "listen/pi.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace korvel::listen {
 
 namespace {
-constexpr double pi = 3.14159265358979323846; // M_PI is not in every standard library
-constexpr double lowestHz = 55;               // A1, below the lowest hum
-constexpr double analysedRate = 16000;        // enough for a whistle's fundamental, and quick
+constexpr double lowestHz = 55;        // A1, below the lowest hum
+constexpr double analysedRate = 16000; // enough for a whistle's fundamental, and quick
 constexpr size_t medianFrames = 5;
 constexpr double voicedAperiodicity = 0.3;
-constexpr double gateDb = -60; // quieter frames are silence
-constexpr double jumpCents = 70;
-constexpr size_t jumpFrames = 3;       // how long a new pitch holds before it is a new note
+constexpr double gateDb = -60;            // quieter frames are silence
+constexpr double jumpCents = 40;          // the least step from a steady note to another
+constexpr double youngJumpCents = 70;     // the least step in the first cycle of vibrato
+constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step to another note
+constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
+constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
+constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 constexpr size_t riseFrames = 6;
-constexpr double shortestNote = 0.06;  // shorter notes alone are noise
+constexpr double attackSeconds = 0.08;
+// An instrument's attack may swell, fall and swell again: no note is sung again sooner.
+constexpr double shortestRepeat = 0.2;
+constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
+constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
+constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
+constexpr double fadeDb = 20;        // below the note's loudest, a voice without pitch has ended it
+constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
+constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
+// Shorter notes an octave, a twelfth or two octaves from the note before, and
+// followed by another, are the tracker's slip on a crossfade: a scoop too.
+constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
 constexpr double minAgreement = 0.5;
 constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
 
+// A step up to a multiple of the old pitch: the new note's onset is sought this
+// far back, from the balance of the two notes' partials.
+constexpr double lookBack = 0.4;
+constexpr size_t onsetPartials = 3;
+constexpr double shortestWindow = 0.03; // seconds
+constexpr double longestWindow = 0.08;
+constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+
+double hertz(double semitones) {
+    return 440 * std::pow(2, (semitones - 69) / 12);
+}
+
+// Partials of a note (its first onsetPartials) that no partial of the other note lies near.
+std::vector<double> ownPartials(double note, double other, double near, double nyquist) {
+    std::vector<double> own;
+    for (size_t h = 1; h <= onsetPartials && double(h) * note < nyquist - near; ++h) {
+        const double f = double(h) * note;
+        if (std::fabs(f - std::max(1.0, std::round(f / other)) * other) >= near) own.push_back(f);
+    }
+    return own;
+}
+
 double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
+}
+
+// Two notes crossfading sound their common undertone, or an octave of the old
+// one, for a moment: the tracker may hold it long enough to look like a note.
+bool harmonicOf(double pitch, double other) {
+    const double apart = std::fabs(pitch - other);
+    for (const double interval : {12.0, 19.0, 24.0})
+        if (std::fabs(apart - interval) < 0.6) return true;
+    return false;
 }
 
 double median(std::vector<double> values) {
@@ -40,7 +88,7 @@ Transcriber::Transcriber(double sampleRate)
     : factor_(std::max<size_t>(1, size_t(sampleRate / analysedRate))),
       rate_(sampleRate / double(factor_)),
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
-      tracker_(rate_, lowestHz) {
+      tracker_(rate_, lowestHz), kept_(size_t((lookBack + longestWindow) * rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
 }
@@ -69,10 +117,12 @@ void Transcriber::analyseFrames() {
                 voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level});
         ++frames_;
     }
+    // The samples before the next frame are kept a while, for a new note's onset.
     const size_t used = frames_ * hop_ - consumed_;
-    if (used > 0 && used >= samples_.size() / 2) {
-        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(used));
-        consumed_ += used;
+    const size_t spare = used > kept_ ? used - kept_ : 0;
+    if (spare > 0 && spare >= samples_.size() / 2) {
+        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(spare));
+        consumed_ += spare;
     }
 }
 
@@ -94,31 +144,46 @@ void Transcriber::smooth(const Frame& frame) {
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
     if (std::isnan(frame.pitch)) {
-        if (inNote_) endNote(frame.time, false);
+        if (inNote_) hold(frame);
         return;
     }
     if (!inNote_) {
         startNote({frame});
         return;
     }
-    // The middle of the pitch's recent range: vibrato swings about it and stays under a jump.
-    const auto [low, high] =
-        std::minmax_element(tail_.begin(), tail_.end(),
-                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
-    const double reference = (low->pitch + high->pitch) / 2;
-    if (std::fabs(frame.pitch - reference) * 100 > jumpCents) {
+    // The middle of the pitch's recent range: vibrato swings about it and stays under a
+    // jump. The last frames are left out, as one may be caught between two notes. A steady
+    // note is left by a small step, one with vibrato by a step beyond its swing; until a
+    // cycle of vibrato is heard, a step must be clearer.
+    const auto settled =
+        tail_.end() - std::ptrdiff_t(tail_.size() > 2 * betweenFrames ? betweenFrames : 0);
+    const auto [low, high] = std::minmax_element(
+        tail_.begin(), settled, [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    const double least = tail_.size() < referenceFrames ? youngJumpCents : jumpCents;
+    const double jump = std::max(least, (high->pitch - low->pitch) * 50 + vibratoMarginCents);
+    const double away = frame.pitch - (low->pitch + high->pitch) / 2;
+    if (std::fabs(away) * 100 > jump) {
+        // An octave away is most often the tracker taking a harmonic or a subharmonic for
+        // the voice for a moment: such a jump must hold longer to be a note.
+        pendingOctave_ =
+            (pending_.empty() || pendingOctave_) && std::fabs(std::fabs(away) - 12) < 0.6;
         pending_.push_back(frame);
-        if (pending_.size() < jumpFrames) return;
-        endNote(pending_.front().time, true);
-        startNote(std::move(pending_));
+        if (pending_.size() < (pendingOctave_ ? octaveFrames : jumpFrames)) return;
+        // Where the old note lost its pitch the new one began: overlapping in a room or
+        // on a slow attack, the new pitch is clear only once it is the louder. A step up
+        // to a multiple of the old pitch is told sooner by the two notes' partials.
+        const double lost = std::min(pending_.front().time, voicedUntil_);
+        const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
+        const double heard = multipleOnset(from, to, pending_.front().time);
+        const double change = std::isnan(heard) ? lost : std::min(lost, heard);
+        endNote(change, true);
+        startNote(std::move(pending_), change);
         return;
     }
-    for (const Frame& f : pending_) addToNote(f);
+    // Frames that left the pitch for a moment were wrong: they count for the note's length
+    // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
-    double quietest = frame.level;
-    for (size_t i = tail_.size() - std::min(tail_.size(), riseFrames); i < tail_.size(); ++i)
-        quietest = std::min(quietest, tail_[i].level);
-    if (frame.level - quietest > riseDb && frame.time - noteStart_ >= shortestNote) {
+    if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
         endNote(frame.time, true);
         startNote({frame});
         return;
@@ -126,12 +191,94 @@ void Transcriber::follow(const Frame& frame) {
     addToNote(frame);
 }
 
-void Transcriber::startNote(std::vector<Frame> frames) {
+// A step up to an octave or a twelfth: every partial of the new note is one of
+// the old note's, which rings on, so the tracker hears the old period in the mix
+// until it fades, up to 200 ms late. The new note began where the balance of its
+// partials against the old note's own (those it does not share) rose onsetRise
+// of the way from its lowest to its height in the new note, going back from the
+// newest samples. NAN for any other step, or when the balance never rose in reach.
+double Transcriber::multipleOnset(double oldPitch, double newPitch, double confirmed) const {
+    const double from = hertz(oldPitch), to = hertz(newPitch);
+    if (to <= from) return NAN;
+    // Long enough for a Hann window's main lobe to part the old note's partials.
+    const auto length =
+        size_t(std::clamp(2 * rate_ / (to - from), shortestWindow * rate_, longestWindow * rate_));
+    const double near = 2 * rate_ / double(length);
+    if (frames_ * hop_ + tracker_.frameLength() < consumed_ + length ||
+        !ownPartials(to, from, near, rate_ / 2).empty())
+        return NAN;
+    std::vector<double> partials;
+    for (size_t h = 1; h <= onsetPartials && double(h) * to < rate_ / 2; ++h)
+        partials.push_back(double(h) * to);
+    const HarmonicEnergy newEnergy(rate_, partials, length);
+    const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
+    // Back from the end of the frame being analysed, not of the block fed, so that
+    // a recording read in any blocks, or a microphone's, is heard alike.
+    const double newest = double(frames_ * hop_ + tracker_.frameLength() - length);
+    const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
+    std::vector<double> balance; // dB, newest first
+    double lowest = INFINITY, height = -INFINITY;
+    size_t heightAt = 0;
+    for (double first = newest;
+         first >= earliest && double(balance.size() * hop_) <= lookBack * rate_;
+         first -= double(hop_)) {
+        const float* at = &samples_[size_t(first) - consumed_];
+        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
+                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+        lowest = std::min(lowest, balance.back());
+        if ((first + double(length) / 2) / rate_ >= confirmed && balance.back() > height) {
+            height = balance.back();
+            heightAt = balance.size() - 1;
+        }
+    }
+    if (height == -INFINITY) return NAN; // no window reached the new note yet
+    const double rise = lowest + onsetRise * (height - lowest);
+    size_t at = heightAt;
+    while (at + 1 < balance.size() && balance[at + 1] >= rise) ++at;
+    if (at + 1 == balance.size()) return NAN;
+    return (newest - double(at * hop_) + double(length) / 2) / rate_;
+}
+
+// A voice that goes on sounding without a clear pitch (two notes overlapping in
+// a room, a breathy moment) holds its note a while; one that fades away ends it.
+void Transcriber::hold(const Frame& frame) {
+    if (frame.level < loudest_ - fadeDb || frame.time - voicedUntil_ > longestHold) {
+        endNote(voicedUntil_, false);
+        return;
+    }
+    noteLevel(frame);
+}
+
+// The level fell and rose again by more than it swings within the note (tremolo),
+// and by riseDb at least: the same pitch sung again.
+bool Transcriber::riseAfterDip(double level) const {
+    // The dip and the rise take up to riseFrames each; the swing is read before them.
+    if (levels_.size() <= 2 * riseFrames) return false;
+    const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
+    const double quietest = std::min(level, *std::min_element(dip, levels_.end()));
+    const auto [softest, loudest] = std::minmax_element(levels_.begin(), dip);
+    // Too short a past to have seen a whole cycle of tremolo: a clearer rise is wanted.
+    const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
+    const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
+    return level - quietest > std::max(riseDb, swing + swingMargin) && *loudest - quietest > riseDb;
+}
+
+void Transcriber::noteLevel(const Frame& frame) {
+    loudest_ = std::max(loudest_, frame.level);
+    // The attack's rise is no tremolo, nor a note sung again.
+    if (frame.time - noteStart_ < attackSeconds) return;
+    levels_.push_back(frame.level);
+    if (levels_.size() > referenceFrames + 2 * riseFrames) levels_.pop_front();
+}
+
+void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
-    noteStart_ = frames.front().time;
+    noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
     tail_.clear();
+    levels_.clear();
+    loudest_ = -INFINITY;
     for (const Frame& f : frames) addToNote(f);
 }
 
@@ -139,18 +286,16 @@ void Transcriber::addToNote(const Frame& frame) {
     if (note_.size() < maxNoteFrames) note_.push_back(frame);
     tail_.push_back(frame);
     if (tail_.size() > referenceFrames) tail_.pop_front();
+    noteLevel(frame);
+    voicedUntil_ = frame.time + frameSeconds;
 }
 
 void Transcriber::endNote(double time, bool joinsNext) {
     inNote_ = false;
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     joinPrevious_ = false;
-    if (joinsNext && time - noteStart_ < shortestJoined) {
-        joinPrevious_ = true;
-        carriedOnset_ = onset;
-        return;
-    }
-    if (time - onset < shortestNote) return;
+    const double before = previous_;
+    previous_ = NAN;
     const size_t trim = size_t(double(note_.size()) * middleTrim);
     std::vector<double> pitches;
     double aperiodicity = 0;
@@ -158,8 +303,17 @@ void Transcriber::endNote(double time, bool joinsNext) {
         pitches.push_back(note_[i].pitch);
         aperiodicity += note_[i].aperiodicity;
     }
+    const double pitch = median(pitches);
+    if (joinsNext && (time - noteStart_ < shortestJoined ||
+                      (time - noteStart_ < shortestSlip && harmonicOf(pitch, before)))) {
+        joinPrevious_ = true;
+        carriedOnset_ = onset;
+        return;
+    }
+    if (time - onset < shortestNote) return;
     const double confidence = 1 - aperiodicity / double(pitches.size()) / voicedAperiodicity;
-    notes_.push_back({onset, time - onset, median(pitches), std::clamp(confidence, 0.0, 1.0)});
+    notes_.push_back({onset, time - onset, pitch, std::clamp(confidence, 0.0, 1.0)});
+    if (joinsNext) previous_ = pitch;
 }
 
 std::vector<HeardNote> Transcriber::finish() {

@@ -3,20 +3,29 @@
 //
 // Each 10 ms frame gets a pitch or none; a median over five frames removes
 // single wrong frames. A note begins where the voice begins, where the pitch
-// moves over 70 cents from the middle of its recent range and stays there, or
-// where the level rises sharply within a note (the same pitch sung again).
-// Vibrato swings about that middle and stays one note, and a scoop too short to be a note joins the
-// note it reaches; a note's pitch is the median of its middle, away from both ends. Once the whole
-// recording is heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean of
-// where notes fall between semitones) is taken off every note, so a voice a little off pitch is
-// heard in its own key.
+// moves over 70 cents from the middle of its recent range and stays there (an
+// octave's move must stay longer: the tracker's own slip looks like one), or
+// where the level dips and rises again by more than the note's own tremolo
+// swings (the same pitch sung again). Vibrato swings about that middle and stays
+// one note. A scoop too short to be a note joins the note it reaches, and so
+// does a short stretch an octave or a twelfth from the note before (on a
+// crossfade the tracker may hold the two notes' common undertone). A moment
+// without pitch while the sound stays loud (notes overlapping in a room) holds
+// the note; a note that follows it began where the old pitch was lost. A step
+// up to an octave or a twelfth began where the new note's partials rose against
+// the old note's, which rings on and keeps the tracker on its period a while.
+// A note's pitch is the median of its middle, away from both ends. Once the
+// whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
+// as a circular mean of where notes fall between semitones) is taken off every
+// note, so a voice a little off pitch is heard in its own key.
 //
-// Memory holds one frame of samples, the note being heard and the notes so
-// far: a recording of any length can be fed.
+// Memory holds one frame of samples and the last 0.4 s before it, the note being
+// heard and the notes so far: a recording of any length can be fed.
 #pragma once
 
 #include "listen/pitchTracker.h"
 
+#include <cmath>
 #include <cstddef>
 #include <deque>
 #include <vector>
@@ -58,7 +67,12 @@ class Transcriber {
     void analyseFrames();
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
-    void startNote(std::vector<Frame> frames);
+    double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
+    void hold(const Frame& frame);
+    bool riseAfterDip(double level) const;
+    void noteLevel(const Frame& frame);
+    // onset: the first frame's time unless given.
+    void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
     // Ends the note at time; joinsNext when a note follows without a gap.
     void endNote(double time, bool joinsNext);
@@ -70,6 +84,7 @@ class Transcriber {
     PitchTracker tracker_;
     double sum_ = 0; // input samples towards the next analysed one
     size_t summed_ = 0;
+    size_t kept_; // analysed samples kept before the next frame
     std::vector<float> samples_;
     size_t consumed_ = 0; // analysed samples before samples_[0]
     size_t frames_ = 0;   // frames analysed
@@ -79,9 +94,14 @@ class Transcriber {
     double noteStart_ = 0;
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
+    double previous_ = NAN;      // the pitch of the note that ended where this one began
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
-    std::deque<Frame> tail_;     // the note's last frames, for a jump or a rise
+    bool pendingOctave_ = false; // every pending frame lies an octave from the note
+    std::deque<Frame> tail_;     // the note's last frames, for a jump
+    std::deque<double> levels_;  // the note's last levels (dB), with or without pitch, for a rise
+    double loudest_ = 0;         // dB, of the note so far
+    double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
     double lastTime_ = 0;
 
     std::deque<double> trace_;

@@ -9,6 +9,9 @@
 
 namespace korvel {
 
+// Why a file that is neither is not imported, as a phrase.
+constexpr const char* notImportableReason = "it is neither a MIDI file nor a recording";
+
 // Why a MIDI file larger than formats::maxMidiBytes is not read, as a phrase.
 std::string midiTooLargeReason();
 

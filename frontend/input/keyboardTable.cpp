@@ -102,6 +102,8 @@ std::vector<KeyHelpRow> keyboardHelpRows(Edition edition) {
     rows.push_back({desktop ? "Enter or F5, Esc" : "Enter, Esc", "play from the row, stop"});
     if (desktop)
         rows.push_back({"F6", "record from the selected row (the piano keys, or the kit's organ)"});
+    rows.push_back({"F7", "listen: a tune sung, whistled or played into the microphone; F7 again "
+                          "writes it from the selected row, Esc drops it"});
     rows.push_back({"Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y", "undo, redo"});
     rows.push_back({"Ctrl+X, C, V, A", "cut, copy, paste, select all rows"});
     rows.push_back(desktop ? KeyHelpRow{"", "Click the board to give the PC keys back to the kit."}

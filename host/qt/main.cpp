@@ -4,12 +4,14 @@
 // For measuring start-up, KORVEL_FIRST_PAINT_EXIT set in the environment makes
 // the program print the wall-clock time of the board's first paint
 // ("first paint at N us", microseconds since the epoch) and quit.
+#include "audio/deviceCapture.h"
 #include "files/fileReplace.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
 #include "host/qt/panel.h"
 #include "host/qt/qtSound.h"
 #include "host/qt/silentSound.h"
+#include "host/qt/tuneEditorPanel.h"
 #include "resources/version.h"
 
 #include <QApplication>
@@ -93,6 +95,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // Opened only while the editor listens; it outlives the window.
+    korvel::audio::DeviceCapture soundInput;
     // Without an audio device the kit runs silent, but tunes still step on.
     korvel::qt::QtSound deviceSound;
     korvel::qt::SilentSound silentSound;
@@ -117,6 +121,7 @@ int main(int argc, char* argv[]) {
     }
     if (qEnvironmentVariableIsSet("KORVEL_FIRST_PAINT_EXIT"))
         window.panel().installEventFilter(new FirstPaintExit(&window));
+    window.tuneEditor().setSoundInput(&soundInput);
     window.show();
     const QStringList scripts = parser.positionalArguments();
     if (!scripts.isEmpty())

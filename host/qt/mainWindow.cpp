@@ -131,7 +131,8 @@ void MainWindow::buildMenus() {
     operate->addAction(tr("&Reset"), QKeySequence(tr("Ctrl+R")), commands_, &TuneCommands::reset)
         ->setObjectName("reset");
     operate->addSeparator();
-    operate->addActions({editorPanel_->playFromRowAction(), editorPanel_->recordAction()});
+    operate->addActions({editorPanel_->playFromRowAction(), editorPanel_->recordAction(),
+                         editorPanel_->listenAction()});
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     QMenu* zoom = view->addMenu(tr("&Zoom"));

@@ -94,7 +94,19 @@ QAbstractButton* NotePaletteView::buttonFor(const PaletteButton& button) {
         shown->setCheckable(true);
         record_ = shown;
     }
+    if (button.control == PaletteControl::Listen) {
+        shown->setCheckable(true);
+        listen_ = shown;
+    }
     connect(shown, &QAbstractButton::pressed, this, [this, &button] {
+        if (button.control == PaletteControl::Listen) {
+            emit listenPressed();
+            return;
+        }
+        if (button.control == PaletteControl::Stop && listening_) {
+            emit listenCancelled();
+            return;
+        }
         editor_.palettePress(button, quint64(clock_.elapsed()));
         emit edited();
     });
@@ -130,6 +142,12 @@ QWidget* NotePaletteView::pianoOf(const std::vector<Shown>& notes,
 void NotePaletteView::showState() {
     octave_->setText(tr("Octave %1").arg(editor_.octave()));
     record_->setChecked(editor_.recording());
+    listen_->setChecked(listening_);
+}
+
+void NotePaletteView::setListening(bool listening) {
+    listening_ = listening;
+    showState();
 }
 
 void NotePaletteView::changeEvent(QEvent* event) {

@@ -1,9 +1,12 @@
 // Tune editor panel: its controls, its actions and the repaints they need.
 #include "host/qt/tuneEditorPanel.h"
 
+#include "frontend/commands/tuneImporting.h"
 #include "frontend/editor/tuneSettings.h"
+#include "host/qt/importDialog.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/notePaletteView.h"
+#include "host/qt/pitchLineView.h"
 #include "host/qt/tuneTableView.h"
 #include "host/qt/zoomedFont.h"
 
@@ -98,6 +101,27 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     QPalette warning = message_->palette();
     warning.setColor(QPalette::WindowText, QColor(0xa0, 0x18, 0x10));
     message_->setPalette(warning);
+    listenSign_ = new QLabel(tr("● Listening: F7 or Listen again writes what was heard from the "
+                                "selected row, Esc drops it."));
+    listenSign_->setWordWrap(true);
+    listenSign_->setObjectName("listenSign");
+    listenSign_->setToolTip(tr("The microphone is on while Listen is. What it hears stays on "
+                               "this computer."));
+    QPalette sign = listenSign_->palette();
+    sign.setColor(QPalette::WindowText, QColor(0xd0, 0x10, 0x10));
+    listenSign_->setPalette(sign);
+    pitchLine_ = new PitchLineView;
+    pitchLine_->setToolTip(listenSign_->toolTip());
+    listenStrip_ = new QWidget;
+    auto* strip = new QVBoxLayout(listenStrip_);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->addWidget(listenSign_);
+    strip->addWidget(pitchLine_);
+    listenStrip_->hide();
+    listenOutcome_ = new QLabel;
+    listenOutcome_->setObjectName("listenOutcome");
+    listenOutcome_->setWordWrap(true);
+    listenOutcome_->hide();
 
     undo_ = addAction(tr("&Undo"), QKeySequence::Undo, "undo");
     redo_ = addAction(tr("&Redo"), QKeySequence(), "redo");
@@ -114,6 +138,18 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     paletteShown_->setCheckable(true);
     paletteShown_->setChecked(true);
     connect(paletteShown_, &QAction::toggled, palette_, &QWidget::setVisible);
+    listen_ = addAction(tr("&Listen"), QKeySequence(tr("F7")), "listen");
+    listen_->setCheckable(true);
+    listen_->setToolTip(tr("Listen (F7): sing, whistle or play a tune; Listen again writes it "
+                           "from the selected row, Esc drops it. The microphone is on only while "
+                           "listening, and what it hears stays on this computer."));
+    listen_->setEnabled(false); // until the panel shows
+    connect(listen_, &QAction::triggered, this, &TuneEditorPanel::toggleListen);
+    connect(palette_, &NotePaletteView::listenPressed, this, &TuneEditorPanel::toggleListen);
+    connect(palette_, &NotePaletteView::listenCancelled, this, &TuneEditorPanel::cancelListen);
+    connect(&listening_, &EditorListen::heard, this, &TuneEditorPanel::showHeard);
+    connect(&listening_, &EditorListen::inputLost, this,
+            [this] { stopListening(tr("The sound input went away.")); });
     record_->setEnabled(false); // until the panel shows
     playFromRow_->setEnabled(false);
     connect(undo_, &QAction::triggered, this, [this] { editor_.undo(), refresh(); });
@@ -182,6 +218,8 @@ TuneEditorPanel::TuneEditorPanel(KitSession& session, QWidget* parent)
     column->setContentsMargins(6, 6, 6, 6);
     column->addLayout(settings);
     column->addWidget(keyboardOwner_);
+    column->addWidget(listenStrip_);
+    column->addWidget(listenOutcome_);
     column->addWidget(table_, 1);
     column->addWidget(palette_);
     column->addWidget(checksTitle_);
@@ -214,18 +252,27 @@ void TuneEditorPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     record_->setEnabled(true);
     playFromRow_->setEnabled(true);
+    listen_->setEnabled(true);
 }
 
 void TuneEditorPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (event->spontaneous()) return; // the window minimised: the panel stays open
     if (editor_.recording()) editor_.setRecording(false, quint64(clock_.elapsed()));
+    cancelListen();
     record_->setEnabled(false);
     playFromRow_->setEnabled(false);
+    listen_->setEnabled(false);
     refresh();
 }
 
 bool TuneEditorPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (listening_.listening() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window()) {
+        cancelListen();
+        return true;
+    }
     if (const std::optional<InputWay> way = inputWayOf(*event); way && *way != way_) {
         way_ = *way;
         showHint();
@@ -266,6 +313,7 @@ void TuneEditorPanel::refresh() {
     octave_->blockSignals(true);
     octave_->setValue(editor_.octave());
     octave_->blockSignals(false);
+    if (editor_.revision() != outcomeRevision_) listenOutcome_->hide();
     undo_->setEnabled(editor_.canUndo());
     redo_->setEnabled(editor_.canRedo());
     const Shown now{editor_.revision(), editor_.cursorRow(), editor_.selection().first,
@@ -310,6 +358,63 @@ void TuneEditorPanel::showHint() {
     if (now == editingShown_) return;
     editingShown_ = now;
     emit editingChanged(now);
+}
+
+QString TuneEditorPanel::listenOutcome() const {
+    return listenOutcome_->isVisible() ? listenOutcome_->text() : QString();
+}
+
+void TuneEditorPanel::toggleListen() {
+    if (listening_.listening()) return stopListening({});
+    // The microphone would hear them.
+    editor_.setRecording(false, quint64(clock_.elapsed()));
+    if (session_.kit().mode == KitMode::Playing) {
+        session_.hold(KeyId::Stop);
+        session_.letGo(KeyId::Stop);
+    }
+    const QString refused = listening_.start();
+    showListening();
+    refresh();
+    if (!refused.isEmpty()) showListenOutcome(refused, {});
+}
+
+void TuneEditorPanel::stopListening(const QString& why) {
+    const ListenOutcome outcome = listening_.stop();
+    showListening();
+    refresh();
+    const QString message = QString::fromStdString(outcome.message);
+    showListenOutcome(why.isEmpty() ? message : why + ' ' + message, outcome.report);
+    if (outcome.written) table_->showEdit();
+}
+
+void TuneEditorPanel::cancelListen() {
+    if (!listening_.listening()) return;
+    listening_.cancel();
+    showListening();
+    showListenOutcome(tr("Listen cancelled: nothing written."), {});
+}
+
+void TuneEditorPanel::showListening() {
+    const bool on = listening_.listening();
+    listen_->setChecked(on);
+    palette_->setListening(on);
+    listenStrip_->setVisible(on);
+    if (!on) return;
+    listenOutcome_->hide();
+    showHeard();
+}
+
+void TuneEditorPanel::showHeard() {
+    pitchLine_->showTrace(listening_.live().trace(),
+                          QString::fromStdString(listening_.live().heardText()));
+}
+
+void TuneEditorPanel::showListenOutcome(const QString& message,
+                                        const std::vector<formats::ReportRow>& report) {
+    listenOutcome_->setText(message);
+    listenOutcome_->setToolTip(report.empty() ? QString() : importReportHtml({{}, report}));
+    listenOutcome_->show();
+    outcomeRevision_ = editor_.revision();
 }
 
 } // namespace korvel::qt

@@ -1,12 +1,14 @@
 // The tune editor beside the board: the start address and tempo, the record
 // switch and play from the row, what the keys and the mouse do now, the step
-// table, the note palette (shown or not by its action) and the tune's checks. A thin view of the
+// table, the note palette (shown or not by its action) and the tune's checks;
+// while Listen is on, a red sign and the pitch line above the table. A thin view of the
 // core (tuneEditor.h): it repaints when the core's revision or the sounding step changes, and has
 // the core look at the kit after anything else may have changed the tune, so
 // every change is a step of undo. Its actions go into the window's menus.
 #pragma once
 
 #include "frontend/editor/tuneEditor.h"
+#include "host/qt/editorListen.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -21,6 +23,7 @@ namespace korvel::qt {
 
 class KitSession;
 class NotePaletteView;
+class PitchLineView;
 class TuneTableView;
 
 class TuneEditorPanel final : public QWidget {
@@ -46,6 +49,12 @@ class TuneEditorPanel final : public QWidget {
     QAction* playFromRowAction() const { return playFromRow_; }
     // Checked while the note palette shows.
     QAction* paletteAction() const { return paletteShown_; }
+    // Checked while listening: the sound input is open.
+    QAction* listenAction() const { return listen_; }
+    // What Listen opens; it must outlive the panel.
+    void setSoundInput(audio::SoundInput* input) { listening_.setInput(input); }
+    // What the last Listen wrote, or why it wrote nothing; its report as a tip.
+    QString listenOutcome() const;
 
   public slots:
     // Has the core look at the kit, then shows what changed. The window
@@ -65,9 +74,11 @@ class TuneEditorPanel final : public QWidget {
     // A key the start address or tempo box leaves is still not the kit's.
     void keyPressEvent(QKeyEvent* event) override;
     // Play from the row and Record need the rows in sight; hiding them ends a recording.
+    // Hiding them also ends Listen, writing nothing.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    // Notes how the person reaches the editor just now (mouse, keys or touch).
+    // Notes how the person reaches the editor just now (mouse, keys or touch);
+    // takes Esc while listening, which cancels.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -77,10 +88,18 @@ class TuneEditorPanel final : public QWidget {
     // What the keys, the mouse and the palette do now.
     void showHint();
     void fitChecksList();
+    // Listen (F7, or the palette's button): starts, or stops and writes.
+    void toggleListen();
+    void stopListening(const QString& why);
+    void cancelListen();
+    void showListening();
+    void showHeard();
+    void showListenOutcome(const QString& message, const std::vector<formats::ReportRow>& report);
 
     KitSession& session_;
     TuneEditor editor_;
-    QElapsedTimer clock_; // the core's milliseconds
+    EditorListen listening_{editor_}; // closes the input before the editor goes
+    QElapsedTimer clock_;             // the core's milliseconds
     // What the table last showed, so that only a change repaints it.
     struct Shown {
         uint64_t revision = 0;
@@ -103,6 +122,11 @@ class TuneEditorPanel final : public QWidget {
     QLabel* checksTitle_;
     QListWidget* checks_;
     QLabel* message_;
+    QWidget* listenStrip_;
+    QLabel* listenSign_;
+    PitchLineView* pitchLine_;
+    QLabel* listenOutcome_;
+    uint64_t outcomeRevision_ = 0; // the outcome shows until the tune changes again
     QAction* undo_;
     QAction* redo_;
     QAction* cut_;
@@ -111,6 +135,7 @@ class TuneEditorPanel final : public QWidget {
     QAction* record_;
     QAction* playFromRow_;
     QAction* paletteShown_;
+    QAction* listen_;
 };
 
 } // namespace korvel::qt

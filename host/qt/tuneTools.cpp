@@ -98,8 +98,11 @@ MidiFileRead readMidiFile(const QString& path) {
         return read;
     }
     const formats::MidiRead parsed = formats::readMidi(read.bytes, read.song);
+    // A file that is no MIDI file by its bytes is no recording either: those are heard.
+    const std::string reason =
+        tuneFileKind(read.bytes) == TuneFileKind::Midi ? parsed.error : notImportableReason;
     if (!parsed.ok)
-        read.result = withCaption(cantOpen(file.shown, asReason(parsed.error)), importCaption);
+        read.result = withCaption(cantOpen(file.shown, asReason(reason)), importCaption);
     return read;
 }
 

@@ -8,6 +8,7 @@
 #include "formats/scriptText.h"
 #include "formats/tuneImport.h"
 #include "frontend/commands/importChoices.h"
+#include "frontend/commands/tuneFileKind.h"
 #include "frontend/commands/tuneName.h"
 #include "frontend/editor/notePalette.h"
 #include "frontend/editor/tuneEditor.h"
@@ -17,10 +18,12 @@
 #include "frontend/session/soundQueue.h"
 #include "host/web/editorBoundary.h"
 #include "host/web/jsonWriter.h"
+#include "listen/transcriber.h"
 #include "model/kit.h"
 #include "model/toneBank.h"
 #include "resources/panelLayout.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -31,6 +34,11 @@ namespace korvel::web {
 namespace {
 
 static_assert(layout::keyPlaces.size() == keyCount, "a place on the board for every kit key");
+
+// The largest recording the page hands the browser to decode: it decodes a
+// file whole, into four bytes a sample, where korvel-cli reads a block at a
+// time. 64 MiB is minutes of studio sound, far more than the memory's tune.
+constexpr uint32_t maxRecordingBytes = 64u << 20;
 
 // The page's name (a key event's key value) for each editor key it sends; none
 // for those it never sends (Tab leaves the table). Without a default, a code
@@ -72,6 +80,14 @@ constexpr const char* nameOf(TuneOrigin origin) {
     switch (origin) {
     case TuneOrigin::File: return "file";
     case TuneOrigin::Clipboard: return "clipboard";
+    }
+    return nullptr;
+}
+constexpr const char* nameOf(TuneFileKind kind) {
+    switch (kind) {
+    case TuneFileKind::Script: return "script";
+    case TuneFileKind::Midi: return "midi";
+    case TuneFileKind::Recording: return "recording";
     }
     return nullptr;
 }
@@ -183,6 +199,7 @@ std::string limits() {
     JsonWriter json;
     json.beginObject().key("maxScriptBytes").value(maxScriptBytes);
     json.key("maxMidiBytes").value(formats::maxMidiBytes);
+    json.key("maxRecordingBytes").value(maxRecordingBytes);
     json.key("maxTranspose").value(formats::maxTranspose);
     json.key("fileHeadBytes").value(scriptHeadBytes);
     return json.endObject().take();
@@ -194,6 +211,8 @@ std::string files() {
     writeCodes<FileOutcome>(json);
     json.key("origin");
     writeCodes<TuneOrigin>(json);
+    json.key("kind");
+    writeCodes<TuneFileKind>(json);
     return json.endObject().take();
 }
 
@@ -258,6 +277,16 @@ std::string palette() {
     return json.endObject().take();
 }
 
+// The live pitch line: a value a frame, frameMilliseconds apart, at most frames of them.
+std::string listening() {
+    using listen::Transcriber;
+    JsonWriter json;
+    json.beginObject().key("frameMilliseconds");
+    json.value(static_cast<int>(std::lround(Transcriber::frameSeconds * 1000)));
+    json.key("frames").value(static_cast<int>(Transcriber::traceFrames));
+    return json.endObject().take();
+}
+
 std::string importChoices() {
     JsonWriter json;
     json.beginObject().key("fitLabel").value(fitChoiceLabel);
@@ -276,6 +305,7 @@ std::string boundaryModule() {
         {"files", files()},
         {"editor", editor()},
         {"palette", palette()},
+        {"listen", listening()},
         {"importChoices", importChoices()},
         {"keyboardHelp", keyboardHelp()},
     };

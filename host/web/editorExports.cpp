@@ -56,6 +56,10 @@ TuneSetting settingOf(int which) {
 
 } // namespace
 
+TuneEditor& pageEditor() {
+    return *editor;
+}
+
 void editorSawKey(KeyId key, bool down) {
     if (editor) editor->kitKey(key, down, now());
 }

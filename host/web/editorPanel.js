@@ -3,7 +3,8 @@
 // line above the table and the kit's keys offered to the table, over the
 // editor's core in the kit's module (editorExports.cpp), which holds every
 // rule. The panel only shows the core's state and hands it keys, clicks,
-// palette buttons and the clipboard's text.
+// palette buttons and the clipboard's text. Listen (listen.js) hears the
+// microphone and writes what it heard through the core too.
 //
 // After every call into the kit the page calls update(): it looks at a few
 // numbers (the rows' revision, the sounding row, the cursor...) and repaints
@@ -11,6 +12,7 @@
 // Every code and field exchanged is the core's, by boundary.js.
 import { editor as boundary, palette } from './boundary.js';
 import { setUpPalette, touchScreen } from './palette.js';
+import { setUpListen } from './listen.js';
 
 const $ = (id) => document.getElementById(id);
 const { rowCount, state: field, result, tableColumn } = boundary;
@@ -194,7 +196,13 @@ export function setUpEditorPanel(page) {
     const message = text(kit._korvel_editorMessage());
     if (message) note(message);
   }
-  const notePalette = setUpPalette(page, { focusTable: () => grid.focus({ preventScroll: true }), showMessage });
+  const listen = setUpListen(page);
+  const notePalette = setUpPalette(page, {
+    focusTable: () => grid.focus({ preventScroll: true }),
+    showMessage,
+    takes: listen.takes,
+  });
+  listen.attach(notePalette.listenButton);
 
   // ---- Which the keys play: the editor or the kit ----
   // The line above the table is the core's, in words for the device last used.
@@ -312,6 +320,7 @@ export function setUpEditorPanel(page) {
 
   const openSetting = 'korvel.editor';
   function setOpen(open) {
+    if (!open) listen.cancel();
     panel.hidden = !open;
     $('editorToggle').setAttribute('aria-checked', String(open));
     try {
@@ -346,5 +355,5 @@ export function setUpEditorPanel(page) {
     command();
   });
 
-  return { update, editing, typeKitKey, isOpen: () => !panel.hidden };
+  return { update, editing, typeKitKey, isOpen: () => !panel.hidden, hooks: listen.hooks };
 }

@@ -58,11 +58,19 @@ export function setUpFiles(page) {
     return outcome === files.outcome.done;
   }
 
-  // A script is loaded; a MIDI file, whatever its name, is imported: the kit
-  // tells which by the file's first bytes.
+  // What the file holds (files.kind), as the kit tells it by the file's
+  // first bytes; null when the browser could not read them.
+  async function fileKind(file) {
+    const head = await readStart(file, fileHeadBytes);
+    if (!head) return null;
+    putInput(head);
+    return kit._korvel_tuneFileKind();
+  }
+
+  // A script is loaded; a MIDI file or a recording, whatever its name, is imported.
   async function openFile(file) {
-    putInput((await readStart(file, fileHeadBytes)) ?? new Uint8Array());
-    if (kit._korvel_isMidiFile()) page.tools.importFile(file);
+    const kind = await fileKind(file);
+    if (kind === files.kind.midi || kind === files.kind.recording) page.tools.importFile(file);
     else await loadFile(file);
   }
 
@@ -128,5 +136,5 @@ export function setUpFiles(page) {
     if (file) openFile(file);
   });
 
-  return { loadScript, download, save, copyTune, pasteTune };
+  return { loadScript, download, save, copyTune, pasteTune, fileKind };
 }

@@ -105,6 +105,7 @@ window.korvel = {
   filesRead: 0,
   toolsDone: 0,
   ...page.soundHooks,
+  ...page.editor.hooks,
   shareText: page.shareText,
   wasmMemoryBytes: () => kit.HEAPU8.length,
 };

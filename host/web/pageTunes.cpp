@@ -55,9 +55,9 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_exampleTitle(int index) {
     return web::handBack(nameOfExample({chosen.script, chosen.size}, chosen.fileName).title);
 }
 
-// 1 when the input (a file's first bytes) is a MIDI file, 0 for a script.
-EMSCRIPTEN_KEEPALIVE int korvel_isMidiFile() {
-    return tuneFileKind(web::input()) == TuneFileKind::Midi;
+// What the input (a file's first bytes) holds: a TuneFileKind.
+EMSCRIPTEN_KEEPALIVE int korvel_tuneFileKind() {
+    return static_cast<int>(tuneFileKind(web::input()));
 }
 
 // The names of the script in the input, from its first line and the name of

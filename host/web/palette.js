@@ -29,8 +29,9 @@ function placePianoKeys(buttons) {
 
 // page: the kit, its strings, act(), startSound(), note(); focusTable puts
 // the focus back on the step table after a press by pointer, so the kit's
-// keys go on typing there.
-export function setUpPalette(page, { focusTable, showMessage }) {
+// keys go on typing there; takes(entry) has each press first, true when it
+// answered it itself (Listen, which the page does, not the core).
+export function setUpPalette(page, { focusTable, showMessage, takes }) {
   const { kit, act } = page;
   const container = $('palette');
   const groups = Object.fromEntries(
@@ -64,6 +65,7 @@ export function setUpPalette(page, { focusTable, showMessage }) {
     button.addEventListener('pointerdown', (event) => {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
       event.preventDefault(); // the focus stays where it was
+      if (takes(entry)) return;
       button.setPointerCapture(event.pointerId);
       pointers.add(event.pointerId);
       button.classList.add('held');
@@ -79,7 +81,7 @@ export function setUpPalette(page, { focusTable, showMessage }) {
     button.addEventListener('contextmenu', (event) => event.preventDefault());
     // Enter or Space on a focused button, or a screen reader's activation: a press and a release.
     button.addEventListener('click', (event) => {
-      if (event.detail !== 0) return;
+      if (event.detail !== 0 || takes(entry)) return;
       press(index);
       release(index);
     });
@@ -114,6 +116,7 @@ export function setUpPalette(page, { focusTable, showMessage }) {
   showPalette();
 
   return {
+    listenButton: byControl(control.listen),
     // The core's state as the panel read it.
     show({ recording, octave, canUndo, canRedo }) {
       recordButton.setAttribute('aria-pressed', String(!!recording));

@@ -1,9 +1,12 @@
-// The tune tools of the page: File > Examples, Import MIDI and the exports
-// as WAV and MIDI. The conversions are korvel-cli's own, in the kit's module
-// (tuneTools.cpp), run by a worker (tuneWorker.js) so that the page never
-// waits on a long one; the kit itself takes only the finished script.
-import { importChoices, limits } from './boundary.js';
+// The tune tools of the page: File > Examples, Import (a MIDI file or a
+// recording) and the exports as WAV and MIDI. The conversions are
+// korvel-cli's own, in the kit's module (tuneTools.cpp), run by a worker
+// (tuneWorker.js) so that the page never waits on a long one; the kit itself
+// takes only the finished script. A recording is decoded here, by the
+// browser, and heard in the worker.
+import { files, importChoices, limits } from './boundary.js';
 import { readStart } from './files.js';
+import { decodeRecording } from './recording.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -12,7 +15,7 @@ const $ = (id) => document.getElementById(id);
 export function setUpTuneTools(page) {
   const { kit, tell, note, tune } = page;
   const { text, encoder } = page.memory;
-  const { maxMidiBytes, maxTranspose } = limits;
+  const { maxMidiBytes, maxRecordingBytes, maxTranspose } = limits;
 
   // ---- The worker ----
 
@@ -76,19 +79,25 @@ export function setUpTuneTools(page) {
     examples.append(item);
   }
 
-  // ---- Import MIDI ----
+  // ---- Import ----
+
+  const asMidi = 'Import MIDI';
+  const asRecording = 'Import Recording';
 
   // The last note, of a tune loaded before, would read as this one's.
-  function cantImport(name, why) {
+  function cantImport(name, why, title) {
     note('');
-    tell('Import MIDI', `Can't import ${name}: ${why}.\nNothing was changed.`);
+    tell(title, `Can't import ${name}: ${why}.\nNothing was changed.`);
   }
 
-  // The import's choices, asked in one dialog; null when cancelled.
-  function askOptions(name, voices) {
+  // The import's choices, asked in one dialog; null when cancelled. A
+  // recording (voices null) has one voice, and no list of them.
+  function askOptions(name, voices, title) {
     const box = $('importBox');
+    $('importTitle').textContent = title;
     $('importFile').textContent = name;
-    $('importVoice').replaceChildren(...voices.map((voice, i) => new Option(voice.label, i)));
+    $('importVoice').closest('p').hidden = !voices;
+    $('importVoice').replaceChildren(...(voices ?? []).map((voice, i) => new Option(voice.label, i)));
     page.letGoAll();
     box.returnValue = '';
     box.showModal();
@@ -97,7 +106,7 @@ export function setUpTuneTools(page) {
         'close',
         () => {
           if (box.returnValue !== 'import') return resolve(null);
-          const { track, channel } = voices[$('importVoice').value];
+          const { track, channel } = voices?.[$('importVoice').value] ?? { track: 0, channel: 0 };
           const by = box.querySelector('input[name="transposition"]:checked').value === 'by';
           resolve({
             track,
@@ -153,22 +162,67 @@ export function setUpTuneTools(page) {
       }
     };
 
-  async function importFile(file) {
+  // The imported script in place of the tune, and its report; timing for the measurements.
+  function imported(name, answer, title, timing) {
+    if (!answer.ok) return cantImport(name, answer.fault, title);
+    if (!page.loadScript(answer.bytes, name)) return;
+    tune.ofScript(answer.bytes, name, null); // saved as a script beside it, not over it
+    window.korvel.lastImport = { script: answer.bytes, ...timing };
+    note(`Tune imported from ${name}: press RUN to play.`);
+    showReport(name, answer.report);
+  }
+
+  // A MIDI file's voices are read first: a damaged file is told before the choices.
+  async function importMidi(file) {
     const bytes = await readStart(file, maxMidiBytes + 1);
-    if (!bytes) return cantImport(file.name, 'the browser could not read the file');
-    if (bytes.length > maxMidiBytes) return cantImport(file.name, text(kit._korvel_midiTooLarge()));
+    if (!bytes) return cantImport(file.name, 'the browser could not read the file', asMidi);
+    if (bytes.length > maxMidiBytes) return cantImport(file.name, text(kit._korvel_midiTooLarge()), asMidi);
     const read = await convert({ kind: 'voices', bytes: bytes.slice() });
-    if (!read.ok) return cantImport(file.name, read.fault);
-    const options = await askOptions(file.name, read.voices);
+    if (!read.ok) return cantImport(file.name, read.fault, asMidi);
+    const options = await askOptions(file.name, read.voices, asMidi);
     if (!options) return;
     const started = performance.now();
-    const imported = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
-    if (!imported.ok) return cantImport(file.name, imported.fault);
-    if (!page.loadScript(imported.bytes, file.name)) return;
-    tune.ofScript(imported.bytes, file.name, null); // saved as a script beside it, not over it
-    window.korvel.lastImport = { script: imported.bytes, milliseconds: performance.now() - started };
-    note(`Tune imported from ${file.name}: press RUN to play.`);
-    showReport(file.name, imported.report);
+    const answer = await convert({ kind: 'import', bytes, name: file.name, options }, [bytes.buffer]);
+    imported(file.name, answer, asMidi, { milliseconds: performance.now() - started });
+  }
+
+  // A recording is decoded first: one the browser cannot read is told before the choices.
+  async function importRecording(file) {
+    const megabytes = maxRecordingBytes / 2 ** 20;
+    if (file.size > maxRecordingBytes)
+      return cantImport(
+        file.name,
+        `it is larger than the ${megabytes} MB the browser decodes at once (korvel-cli import reads a recording of any length)`,
+        asRecording,
+      );
+    const bytes = await readStart(file, maxRecordingBytes);
+    if (!bytes) return cantImport(file.name, 'the browser could not read the file', asRecording);
+    // A long recording takes the browser seconds: the note says what it does meanwhile.
+    note(`Decoding ${file.name}…`, { lasting: true });
+    const decodingFrom = performance.now();
+    const sound = await decodeRecording(bytes);
+    note('');
+    if (!sound)
+      return cantImport(file.name, 'it is neither a MIDI file nor a recording the browser can decode', asRecording);
+    const decoding = performance.now() - decodingFrom;
+    const options = await askOptions(file.name, null, asRecording);
+    if (!options) return;
+    note(`Hearing ${file.name}…`, { lasting: true });
+    const started = performance.now();
+    const { channels, rate } = sound;
+    const request = { kind: 'hear', channels, rate, name: file.name, options };
+    const answer = await convert(
+      request,
+      channels.map((channel) => channel.buffer),
+    );
+    imported(file.name, answer, asRecording, { milliseconds: performance.now() - started, decoding });
+  }
+
+  // A MIDI file by its first bytes; anything else the browser may decode as sound.
+  async function importFile(file) {
+    const kind = await page.fileKind(file);
+    if (kind === null) return cantImport(file.name, 'the browser could not read the file', 'Import');
+    return kind === files.kind.midi ? importMidi(file) : importRecording(file);
   }
 
   // ---- Export ----

@@ -8,8 +8,26 @@ import createToolsModule from './korvelTools.js';
 
 const ready = createToolsModule().then((kit) => ({ kit, ...kitMemory(kit) }));
 
+// A recording is heard this many frames at a time, within a small heap.
+const hearingBlock = 65536;
+
+// The recording's channels heard, a block of frames at a time, their samples
+// side by side, until they end or the module has heard enough.
+function hear(kit, channels, rate) {
+  const length = channels[0]?.length ?? 0;
+  if (!kit._korvel_hearStart(rate, channels.length)) return;
+  for (let at = 0; at < length; at += hearingBlock) {
+    const frames = Math.min(hearingBlock, length - at);
+    const block = kit.HEAPF32.subarray(kit._korvel_hearBlock(frames) / 4);
+    channels.forEach((samples, c) => {
+      for (let i = 0; i < frames; ++i) block[i * channels.length + c] = samples[at + i];
+    });
+    if (!kit._korvel_hear(frames)) break;
+  }
+}
+
 function convert({ kit, text, putInput, withString, handedBack }, request) {
-  putInput(request.bytes);
+  putInput(request.bytes ?? new Uint8Array());
   // What was handed back, and what to tell of it.
   const outcome = (ok) => ({
     ok: !!ok,
@@ -32,10 +50,15 @@ function convert({ kit, text, putInput, withString, handedBack }, request) {
         })),
       };
     }
-    case 'import': {
+    case 'import':
+    case 'hear': {
       const { track, channel, transpose, fit, truncate } = request.options;
+      const transposed = transpose !== null;
+      if (request.kind === 'hear') hear(kit, request.channels, request.rate);
       const ok = withString(request.name, (name) =>
-        kit._korvel_importMidi(name, track, channel, transpose !== null, transpose ?? 0, fit, truncate),
+        request.kind === 'hear'
+          ? kit._korvel_importHeard(name, transposed, transpose ?? 0, fit, truncate)
+          : kit._korvel_importMidi(name, track, channel, transposed, transpose ?? 0, fit, truncate),
       );
       const result = outcome(ok);
       return { ...result, report: ok ? JSON.parse(text(kit._korvel_importReport())) : null };

@@ -220,7 +220,7 @@ const std::string tooLongBy = " too long for the memory: it needs ";
 INSTANTIATE_TEST_SUITE_P(
     Faults, ImportFault,
     testing::Values(
-        MidiFault{"NotMidi", "RIFF....AVI ", {}, "not a MIDI file"},
+        MidiFault{"NotMidi", "RIFF....AVI ", {}, "it is neither a MIDI file nor a recording"},
         MidiFault{"HeaderCut",
                   smf(0, {oneNote}).substr(0, 12),
                   {},

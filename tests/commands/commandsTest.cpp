@@ -45,6 +45,14 @@ TEST(TuneFileKind, MidiIsToldByItsBytesAlone) {
         {"mthd\0\0\0\6"s, TuneFileKind::Script},
         {"KORVEL MThd\n", TuneFileKind::Script},
         {"", TuneFileKind::Script},
+        {"RIFF\x24\0\0\0WAVEfmt "s, TuneFileKind::Recording},
+        {"RIFF\x24\0\0\0AVI "s, TuneFileKind::Script},
+        {"fLaC", TuneFileKind::Recording},
+        {"OggS", TuneFileKind::Recording},
+        {"ID3\4", TuneFileKind::Recording},
+        {"\xFF\xFB\x90\x64", TuneFileKind::Recording}, // an MPEG frame's header
+        {"\xFF\xFB\xF0\x64", TuneFileKind::Script},    // ... but for its reserved bit rate
+        {"FORM\0\0\0\0AIFF"s, TuneFileKind::Recording},
     };
     for (const auto& c : cases) EXPECT_EQ(tuneFileKind(c.head), c.kind) << c.head;
 }

@@ -32,6 +32,31 @@ TEST(MidiImport, TranspositionKeepsTheKeyThenMovesLeast) {
     }
 }
 
+// A voice keeps the octave it sang in while that is near as true as another
+// (a MIDI file's E4 G4 B4 moves two octaves down for a few cents), and moves
+// by whole octaves where it must.
+TEST(MidiImport, AVoiceKeepsItsOctave) {
+    const struct {
+        std::vector<double> pitches;
+        int transpose;
+    } cases[] = {{{64, 67, 71}, 0}, {{64.14, 66.14, 59.14}, 0}, {{100, 103}, -24}};
+    for (const auto& c : cases) {
+        MidiSong sung;
+        sung.ticksPerQuarter = 96;
+        MidiTrack track{"", {}, 0};
+        for (double pitch : c.pitches) {
+            track.notes.push_back({track.end, track.end + 96, pitch, uint8_t(pitch), 0});
+            track.end += 96;
+        }
+        sung.tracks.push_back(track);
+        ImportOptions options;
+        options.octavesOnly = true;
+        const ImportResult result = importTune(sung, options, "sung");
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.tune.transpose, c.transpose) << c.pitches.front();
+    }
+}
+
 // Every voice offered imports, and a track of one channel is not offered twice.
 TEST(MidiImport, VoiceChoicesAreTheVoicesThatImport) {
     MidiSong song;

@@ -66,6 +66,8 @@ TEST(KeyboardTable, HelpNamesTheKitsAndTheEditorsKeysInEachEdition) {
         ". / ,\ta rest, the end marker, a jump\n";
     const std::string steps = "\topen or close steps (as many as selected); the steps after "
                               "move, and jumps into them are re-aimed\n";
+    const std::string listen = "F7\tlisten: a tune sung, whistled or played into the microphone; "
+                               "F7 again writes it from the selected row, Esc drops it\n";
     const std::string commands = "Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y\tundo, redo\n"
                                  "Ctrl+X, C, V, A\tcut, copy, paste, select all rows\n";
     EXPECT_EQ(keyboardHelpText(Edition::Desktop),
@@ -75,11 +77,11 @@ TEST(KeyboardTable, HelpNamesTheKitsAndTheEditorsKeysInEachEdition) {
                   columnKeys + "Insert, Delete" + steps +
                   "Enter or F5, Esc\tplay from the row, stop\n"
                   "F6\trecord from the selected row (the piano keys, or the kit's organ)\n" +
-                  commands + "Click the board to give the PC keys back to the kit.\n");
+                  listen + commands + "Click the board to give the PC keys back to the kit.\n");
     EXPECT_EQ(keyboardHelpText(Edition::Web),
               kitKeys + "Left, Right\tchange column: digits, note, length, jump target\n" +
                   columnKeys + "Insert, Delete or Backspace" + steps +
-                  "Enter, Esc\tplay from the row, stop\n" + commands +
+                  "Enter, Esc\tplay from the row, stop\n" + listen + commands +
                   "Tab\tleave the table: the PC keys play the kit again\n");
 }
 

@@ -3,6 +3,7 @@
 // was heard.
 #include "frontend/listen/liveListen.h"
 #include "frontend/editor/tuneTable.h"
+#include "listen/pi.h"
 #include "model/melody.h"
 #include "model/script.h"
 #include "tests/frontend/taggedRecorder.h"
@@ -22,7 +23,7 @@ std::vector<float> sung(const std::vector<double>& pitches) {
     for (double pitch : pitches) {
         const double hz = 440 * std::pow(2, (pitch - 69) / 12);
         for (size_t i = 0; i < size_t(rate * 0.3); ++i)
-            samples.push_back(float(0.5 * std::sin(2 * M_PI * hz * double(i) / rate)));
+            samples.push_back(float(0.5 * std::sin(2 * listen::pi * hz * double(i) / rate)));
         samples.resize(samples.size() + size_t(rate * 0.05));
     }
     samples.resize(samples.size() + size_t(rate * 0.3));

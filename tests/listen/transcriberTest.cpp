@@ -1,6 +1,7 @@
 // Notes heard in signals made here: the octave traps, noise, damage and
 // rates a voice and a microphone bring; and the seam into the import.
 #include "listen/heardTune.h"
+#include "listen/pi.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using Wave = double (*)(double);             // of cycles
 constexpr double silent = NAN;
 
 double sine(double cycles) {
-    return std::sin(2 * M_PI * cycles);
+    return std::sin(2 * pi * cycles);
 }
 const Wave square = [](double c) { return sine(c) >= 0 ? 0.5 : -0.5; };
 const Wave saw = [](double c) { return c - std::floor(c) - 0.5; };
@@ -58,14 +59,31 @@ std::vector<float> noisy(std::vector<float> s, double rms, double lowpass = 1) {
     return s;
 }
 
+std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
+    for (size_t i = 0; i < a.size(); ++i) a[i] += b[i];
+    return a;
+}
+
+// 40 ms of loud noise in place of the voice, as when two notes overlap in a room.
+std::vector<float> burst(std::vector<float> s) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> noise(-0.5, 0.5);
+    for (size_t i = size_t(0.5 * 16000); i < size_t(0.54 * 16000); ++i) s[i] = noise(random);
+    return s;
+}
+
 // In blocks that end anywhere in a frame.
-std::vector<HeardNote> hear(const std::vector<float>& samples, double rate) {
-    const size_t block = 997;
+std::vector<HeardNote> hear(const std::vector<float>& samples, double rate, size_t block = 997) {
     Transcriber transcriber(rate);
     for (size_t i = 0; i < samples.size(); i += block)
         transcriber.feed(&samples[i], std::min(block, samples.size() - i));
     return transcriber.finish();
 }
+
+const Curve ringing = [](double t) { return t < 0.6 ? 0.4 : 0.4 * std::exp((0.6 - t) / 0.12); };
+const std::vector<float> octaveUp =
+    mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
+        render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
 
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
@@ -76,6 +94,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const Curve scoop = [](double t) { return t < 0.2 ? silent : std::min(64.0, 50 + t * 50); };
     const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
+    const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
+    const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
+    const Curve glide = [](double t) {
+        return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
+    };
     const Curve loud = [](double) { return 4.0; };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
@@ -94,6 +117,20 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"scoop", 16000, render(16000, 1, scoop), {{0.2, 64}}},
         {"re-sung after silence", 16000, render(16000, 1.2, twice), {{0.2, 67}, {0.66, 67}}},
         {"re-sung after a dip", 16000, render(16000, 1, held, sine, dip), {{0.2, 67}, {0.63, 67}}},
+        {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"an octave for a moment", 16000, render(16000, 1, blip), {{0.2, 64}}},
+        {"the kit's mi to its fa, 53 cents",
+         16000,
+         render(16000, 1.2, steps({{0.2, silent}, {0.6, 64.23}, {1.0, 64.77}})),
+         {{0.2, 64.23}, {0.6, 64.77}}},
+        {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
+        // Two notes crossfading: the tracker holds their common undertone a while.
+        {"undertone between notes",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 52}, {1.2, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
+        {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
+        {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
         {"noise at 10 dB", 16000, noisy(render(16000, 1, tone), 0.5 / std::sqrt(20)), {{0.2, 64}}},
@@ -112,6 +149,38 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
             EXPECT_NEAR(notes[i].pitch, c.onsetPitch[i].second, 0.25) << c.name << " note " << i;
         }
     }
+}
+
+// A microphone's 10 ms blocks and a file's whole recording are heard alike.
+TEST(Transcriber, HearsTheSameInAnyBlocks) {
+    const std::vector<HeardNote> whole = hear(octaveUp, 16000, octaveUp.size());
+    for (const size_t block : {160, 4096}) {
+        const std::vector<HeardNote> notes = hear(octaveUp, 16000, block);
+        ASSERT_EQ(notes.size(), whole.size()) << block;
+        for (size_t i = 0; i < notes.size(); ++i)
+            EXPECT_EQ(notes[i].onset, whole[i].onset) << block << " note " << i;
+    }
+}
+
+// Notes without end, made block by block: reading stops once maxHeardNotes are
+// heard, and the tune is refused unless the person asks for it cut.
+TEST(Listening, StopsReadingARecordingTooLongForMemory) {
+    const double rate = 8000, noteSeconds = 0.15;
+    Listening listening(rate);
+    std::vector<float> block(size_t(rate * noteSeconds));
+    double cycles = 0;
+    size_t blocks = 0;
+    for (bool reading = true; reading; ++blocks) {
+        const double frequency = blocks % 2 ? 330 : 440;
+        for (float& x : block) x = float(0.5 * sine(cycles += frequency / rate));
+        reading = listening.feed(block.data(), block.size());
+        ASSERT_LT(blocks, maxHeardNotes + 100) << "reading never stopped";
+    }
+    const HeardRecording heard = listening.finish();
+    EXPECT_TRUE(heard.cut);
+    EXPECT_GE(heard.notes.size(), maxHeardNotes);
+    EXPECT_FALSE(listening.feed(block.data(), block.size()));
+    EXPECT_FALSE(importHeard(heard, {}, "long").ok);
 }
 
 // A tune sung 14 cents off keeps its key (a MIDI file's would move by -11),

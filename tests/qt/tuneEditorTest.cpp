@@ -1,7 +1,9 @@
 // The tune editor in the window, as a user drives it: a tune typed on the
 // piano keys, or clicked with the mouse alone, plays as the render of the
 // same memory and saves whole; the window asks before a load or Exit drops a
-// tune not saved; undo reaches what the menus changed.
+// tune not saved; undo reaches what the menus changed; Listen writes what it
+// heard or nothing, and never leaves the sound input open.
+#include "audio/soundInput.h"
 #include "formats/tuneRun.h"
 #include "frontend/editor/tuneHistory.h"
 #include "frontend/input/pcKeys.h"
@@ -13,6 +15,7 @@
 #include "host/qt/tuneColours.h"
 #include "host/qt/tuneEditorPanel.h"
 #include "host/qt/tuneTableView.h"
+#include "listen/pi.h"
 #include "model/toneSource.h"
 #include "tests/frontend/pulledSound.h"
 
@@ -33,8 +36,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace korvel;
@@ -51,12 +56,44 @@ struct RenderSink final : formats::StepSink {
     }
 };
 
+// A sound input that gives what the test put in it, once opened.
+struct MadeInput final : audio::SoundInput {
+    static constexpr double rate = 16000;
+    std::string refusal; // open() fails with it
+    std::vector<float> pending;
+    size_t dropped = 0; // samples the editor is told it missed
+    bool lost = false, opened = false;
+    bool open() override { return opened = refusal.empty(); }
+    void close() override { opened = false; }
+    double sampleRate() const override { return rate; }
+    const std::string& error() const override { return refusal; }
+    Taken take(std::vector<float>& samples) override {
+        samples = std::exchange(pending, {});
+        return {std::exchange(dropped, 0), lost};
+    }
+};
+
+// Sine tones of these pitches (semitones), 0.3 s each, 0.1 s of silence before each and after.
+std::vector<float> sung(std::initializer_list<double> pitches) {
+    std::vector<float> samples;
+    for (const double pitch : pitches) {
+        samples.resize(samples.size() + 1600);
+        for (int i = 0; i < 4800; ++i)
+            samples.push_back(
+                float(0.5 * std::sin(listen::pi * 880 * std::pow(2, (pitch - 69) / 12) * i /
+                                     MadeInput::rate)));
+    }
+    samples.resize(samples.size() + 1600);
+    return samples;
+}
+
 } // namespace
 
 class TuneEditorTest : public QObject {
     Q_OBJECT
 
     test::PulledSound sound_;
+    MadeInput input_; // outlives the window
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir dir_;
     QString chosenFile_;
@@ -134,6 +171,8 @@ class TuneEditorTest : public QObject {
         window_->setFileChooser([this](MainWindow::FileChoice) { return chosenFile_; });
         window_->setUnsavedAsker([this] { return answers_.at(size_t(asked_++)); });
         asked_ = 0;
+        input_ = MadeInput{};
+        window_->tuneEditor().setSoundInput(&input_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         trigger("tuneEditor");
@@ -503,6 +542,68 @@ class TuneEditorTest : public QObject {
             QTest::keyClick(&table(), Qt::Key_Z, Qt::ControlModifier);
             QVERIFY(takeSnapshot(kit()) == *before);
         }
+    }
+
+    // Every way Listen ends closes the input; only Listen again, or the input
+    // going away, writes what was heard, at the selected row, as one step of undo.
+    void listenEndsEveryWayWithTheInputClosed() {
+        const QLabel* sign = window_->findChild<QLabel*>("listenSign");
+        QAction* listen = window_->findChild<QAction*>("listen");
+        struct Way {
+            const char* what;
+            std::function<void()> end;
+            bool writes;
+            size_t dropped = 0;
+        };
+        const Way ways[] = {
+            {"Listen again", [&] { listen->trigger(); }, true, size_t(MadeInput::rate / 2)},
+            {"the palette's Listen", [&] { clickPalette({"Listen"}); }, true},
+            {"the input lost", [&] { input_.lost = true; }, true},
+            {"Esc", [&] { QTest::keyClick(&table(), Qt::Key_Escape); }, false},
+            {"the palette's Stop", [&] { clickPalette({"Stop"}); }, false},
+            {"the editor closed", [&] { trigger("tuneEditor"); }, false},
+        };
+        for (const Way& way : ways) {
+            trigger("reset");
+            QVERIFY(window_->loadFile(odeToJoy));
+            trigger("playFromRow");
+            clickCell(0x020, TuneColumn::Note);
+            const TuneSnapshot before = takeSnapshot(kit());
+            input_.lost = false;
+            listen->trigger();
+            QVERIFY2(input_.opened && sign->isVisible() && paletteButton("Listen")->isChecked(),
+                     way.what);
+            QCOMPARE(kit().mode, KitMode::Clock); // the tune stopped: the microphone would hear it
+            input_.dropped = way.dropped;
+            input_.pending = sung({64, 67, 71, 67});
+            QTRY_VERIFY(input_.pending.empty());
+            way.end();
+            QTRY_VERIFY2(!input_.opened, way.what);
+            QVERIFY2(!sign->isVisible() && !listen->isChecked(), way.what);
+            const QString outcome = window_->tuneEditor().listenOutcome();
+            QCOMPARE(takeSnapshot(kit()) != before, way.writes);
+            if (!way.writes) {
+                QVERIFY2(outcome.isEmpty() || outcome.contains("nothing written"), way.what);
+                continue;
+            }
+            QVERIFY2(outcome.contains("4 notes heard, written from 020."), qPrintable(outcome));
+            QCOMPARE(outcome.contains("0.5 s of sound was lost"), way.dropped > 0);
+            QStringList notes; // in whatever octave the import found them nearest the kit's tones
+            for (const QString& row : rowsFrom(0x020, 4))
+                notes << row.section(' ', 1, 1).chopped(1);
+            QCOMPARE(notes.join(' '), QStringLiteral("E G B G"));
+            trigger("undo");
+            QVERIFY2(takeSnapshot(kit()) == before, way.what);
+        }
+    }
+
+    // A refused input says why, and Listen stays off.
+    void refusedInputSaysWhy() {
+        input_.refusal = "No sound input: no microphone or other input device was found.";
+        trigger("listen");
+        QVERIFY(!window_->findChild<QAction*>("listen")->isChecked());
+        QVERIFY(!window_->findChild<QLabel*>("listenSign")->isVisible());
+        QCOMPARE(window_->tuneEditor().listenOutcome().toStdString(), input_.refusal);
     }
 };
 

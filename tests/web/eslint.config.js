@@ -15,7 +15,7 @@ export default [
     languageOptions: { globals: globals.worker },
   },
   {
-    files: ['host/web/soundWorklet.js'],
+    files: ['host/web/soundWorklet.js', 'host/web/listenWorklet.js'],
     languageOptions: {
       globals: { AudioWorkletProcessor: 'readonly', registerProcessor: 'readonly', sampleRate: 'readonly' },
     },

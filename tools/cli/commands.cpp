@@ -329,7 +329,12 @@ int importCommand(const std::string& input, const std::string& output,
         complain(input, readFault(read, {}));
         return exitFailure;
     }
-    const bool recording = tuneFileKind(head) == TuneFileKind::Recording;
+    const TuneFileKind kind = tuneFileKind(head);
+    if (!importable(kind)) {
+        complain(input, notImportableReason);
+        return exitFailure;
+    }
+    const bool recording = kind == TuneFileKind::Recording;
     const char* inputKind = recording ? "recording" : "MIDI file";
     MidiImport imported{};
     if (recording) {
@@ -350,7 +355,7 @@ int importCommand(const std::string& input, const std::string& output,
         complain(input, imported.error);
         return exitFailure;
     }
-    if (!outputIsUsable(input, output, inputKind)) return exitFailure;
+    if (!recording && !outputIsUsable(input, output, inputKind)) return exitFailure;
     for (const std::string& warning : imported.warnings) complain(input, "warning: " + warning);
     if (!writeWhole(output, imported.script)) return exitFailure;
     // With the script on standard output the report must not mix into it.
