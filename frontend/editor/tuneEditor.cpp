@@ -282,6 +282,15 @@ void TuneEditor::pianoDown(std::optional<uint32_t> tone, uint64_t nowMs) {
     pianoHeld_ = tone;
 }
 
+bool TuneEditor::recordTone(std::optional<uint32_t> tone, uint64_t nowMs) {
+    if (!recorder_) return false;
+    if (tone)
+        pianoDown(tone, nowMs);
+    else if (pianoHeld_)
+        pianoUp(pianoHeld_, nowMs);
+    return true;
+}
+
 void TuneEditor::pianoUp(std::optional<uint32_t> tone, uint64_t nowMs) {
     if (!recorder_ || !tone || tone != pianoHeld_) return;
     recordNoteOff(*tone, nowMs);

@@ -177,6 +177,10 @@ class TuneEditor {
     void setRecording(bool on, uint64_t nowMs);
     // A kit key went down or up (the view's SessionView::showKeyHeld).
     void kitKey(KeyId key, bool down, uint64_t nowMs);
+    // While recording, an instrument's tone (a MIDI keyboard's) sounds and
+    // records as a held piano key does; nullopt lets go of it. False, doing
+    // nothing, when not recording.
+    bool recordTone(std::optional<uint32_t> tone, uint64_t nowMs);
 
     // Listen's tune written from the cursor's row on, with its tempo row, as
     // one step of undo. Like a recording it writes over what is there, and

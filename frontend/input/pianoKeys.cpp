@@ -33,7 +33,10 @@ std::optional<uint32_t> pianoTone(int octave, char key) {
 }
 
 std::optional<uint32_t> pianoToneAt(int octave, int semitone) {
-    const double pitch = pianoPitch(octave, semitone);
+    return toneInReach(pianoPitch(octave, semitone));
+}
+
+std::optional<uint32_t> toneInReach(double pitch) {
     if (pitch < formats::lowestReach() || pitch > formats::highestReach()) return std::nullopt;
     return formats::nearestTone(pitch).toneIndex;
 }

@@ -23,5 +23,7 @@ double pianoPitch(int octave, int semitone);
 std::optional<uint32_t> pianoToneAt(int octave, int semitone);
 // The kit tone nearest a piano key's pitch, if the kit reaches that pitch.
 std::optional<uint32_t> pianoTone(int octave, char key);
+// The kit tone nearest a MIDI pitch (69 = A4), if the kit reaches it.
+std::optional<uint32_t> toneInReach(double pitch);
 
 } // namespace korvel
