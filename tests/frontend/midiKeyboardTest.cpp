@@ -3,6 +3,7 @@
 // and the editor's recording from it.
 #include "frontend/editor/midiKeyboard.h"
 #include "frontend/editor/tuneTable.h"
+#include "frontend/input/midiPortChoice.h"
 #include "tests/frontend/taggedRecorder.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,49 @@ TEST_F(KeyboardFixture, RecordsWithThePedalLengthening) {
     const TuneRow& row = editor->rows()[4];
     ASSERT_EQ(row.kind, StepKind::Note);
     EXPECT_NEAR(row.lengthMs, 400, 20);
+}
+
+// The chosen port followed as keyboards come and go: each row is the list
+// present (or a choice made), the step asked of the edition and the status.
+TEST(MidiPortChoice, FollowsTheChosenPortInAndOut) {
+    using Ports = std::vector<std::string>;
+    struct Row {
+        const char* event;
+        Ports present; // used when choice is null
+        const char* choice;
+        MidiPortStep step;
+        const char* status;
+    };
+    const Row rows[] = {
+        {"remembered, not yet plugged in", {"Synth"}, nullptr, {}, "MIDI in: Keys (not connected)"},
+        {"plugged in", {"Synth", "Keys"}, nullptr, {"", "Keys"}, "MIDI in: Keys"},
+        {"another port comes", {"Synth", "Keys", "Pads"}, nullptr, {}, "MIDI in: Keys"},
+        {"unplugged mid-note",
+         {"Synth", "Pads"},
+         nullptr,
+         {"Keys", ""},
+         "MIDI in: Keys (not connected)"},
+        {"back again", {"Keys", "Pads"}, nullptr, {"", "Keys"}, "MIDI in: Keys"},
+        {"another chosen", {}, "Pads", {"Keys", "Pads"}, "MIDI in: Pads"},
+        {"none chosen", {}, "", {"Pads", ""}, ""},
+    };
+    MidiPortChoice choice("Keys");
+    for (const Row& row : rows) {
+        const MidiPortStep step =
+            row.choice ? choice.choose(row.choice) : choice.follow(row.present);
+        EXPECT_EQ(step, row.step) << row.event;
+        EXPECT_EQ(choice.statusText(), row.status) << row.event;
+    }
+}
+
+// A port the system would not open is tried again when the ports change.
+TEST(MidiPortChoice, APortThatWouldNotOpenIsTriedAgain) {
+    MidiPortChoice choice;
+    choice.follow({"Keys"});
+    EXPECT_EQ(choice.choose("Keys"), (MidiPortStep{"", "Keys"}));
+    choice.openFailed();
+    EXPECT_EQ(choice.statusText(), "MIDI in: Keys (not connected)");
+    EXPECT_EQ(choice.follow({"Keys", "Pads"}), (MidiPortStep{"", "Keys"}));
 }
 
 } // namespace
