@@ -75,7 +75,7 @@ export function setUpBoard(page) {
       $('reading').textContent = now.reading;
       $('led').setAttribute('aria-label', `LED ${now.reading}`);
     }
-    if (now.status !== shown.status) $('status').textContent = now.status;
+    if (now.status !== shown.status) $('kitStatus').textContent = now.status;
     shown = now;
   }
   page.afterEachCall(refresh);

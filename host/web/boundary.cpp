@@ -17,6 +17,7 @@
 #include "frontend/input/keyboardTable.h"
 #include "frontend/session/soundQueue.h"
 #include "host/web/editorBoundary.h"
+#include "host/web/exchange.h"
 #include "host/web/jsonWriter.h"
 #include "listen/transcriber.h"
 #include "model/kit.h"
@@ -287,6 +288,13 @@ std::string listening() {
     return json.endObject().take();
 }
 
+// How the page hands the kit's module a list of strings (exchange.h).
+std::string exchange() {
+    JsonWriter json;
+    json.beginObject().key("listItemEnd").value(std::string(1, listItemEnd));
+    return json.endObject().take();
+}
+
 std::string importChoices() {
     JsonWriter json;
     json.beginObject().key("fitLabel").value(fitChoiceLabel);
@@ -308,6 +316,7 @@ std::string boundaryModule() {
         {"listen", listening()},
         {"importChoices", importChoices()},
         {"keyboardHelp", keyboardHelp()},
+        {"exchange", exchange()},
     };
     for (const auto& [name, json] : exports)
         module.append("export const ").append(name).append(" = ").append(json).append(";\n");

@@ -23,6 +23,17 @@ std::string inputText() {
     return inputBytes.data();
 }
 
+std::vector<std::string> inputList() {
+    std::vector<std::string> items;
+    std::string_view rest = input();
+    while (!rest.empty()) {
+        const size_t end = std::min(rest.find(listItemEnd), rest.size());
+        if (end > 0) items.emplace_back(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return items;
+}
+
 const char* handBack(std::string value) {
     handedBack = std::move(value);
     return handedBack.c_str();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvel::web {
 
@@ -13,6 +14,10 @@ namespace korvel::web {
 std::string_view input();
 // The input up to its first zero byte.
 std::string inputText();
+// A list of strings in the input, each ended by listItemEnd (boundary.js
+// declares it for the page). An empty string is left out.
+inline constexpr char listItemEnd = '\0';
+std::vector<std::string> inputList();
 // Keeps value and returns it as a C string; its size is handedBackSize().
 const char* handBack(std::string value);
 size_t handedBackSize();

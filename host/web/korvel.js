@@ -2,8 +2,8 @@
 // this module only starts it, setting up each part in turn. The board
 // (board.js), its sound (sound.js) and keys (keys.js), the files and the
 // clipboard (files.js), the share link (share.js), the menus' commands
-// (commands.js), the tune tools (tuneTools.js) and the tune editor's panel
-// (editorPanel.js).
+// (commands.js), the tune tools (tuneTools.js), the tune editor's panel
+// (editorPanel.js) and the MIDI keyboard (midi.js).
 //
 // The parts share one context, page: the kit, its string helpers, act() and
 // what each part offers the others, added as it is set up. A part may use
@@ -23,6 +23,7 @@ import { setUpMenus } from './menus.js';
 import { setUpTuneTools } from './tuneTools.js';
 import { setUpEditorPanel } from './editorPanel.js';
 import { setUpOffline } from './offline.js';
+import { setUpMidi } from './midi.js';
 
 const page = { clipboardTrouble, ...kitCalls() };
 const add = (part) => Object.assign(page, part);
@@ -88,6 +89,8 @@ page.bringBackTune();
 kit._korvel_editorStart();
 add({ editor: setUpEditorPanel(page) });
 page.afterEachCall(page.editor.update);
+// The MIDI keyboard records through the editor.
+setUpMidi(page);
 setInterval(() => {
   if (kit._korvel_catchUp(elapsedMilliseconds())) page.refresh();
 }, 100);

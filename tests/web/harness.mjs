@@ -79,8 +79,9 @@ export const desktop = { width: 572, height: 760 };
 
 // A page of the site at origin (with an optional fragment) in a desktop
 // window or the given viewport, ready to use, as on a first visit; page.errors collects console
-// errors and uncaught exceptions.
-export async function openPage(browser, origin, fragment = '', viewport = desktop) {
+// errors and uncaught exceptions. prepare(...prepareArguments), if given, runs in every
+// document the page opens before the page's own scripts (a stand-in for a browser's device).
+export async function openPage(browser, origin, fragment = '', viewport = desktop, prepare, ...prepareArguments) {
   const page = await browser.newPage();
   page.errors = [];
   page.on('console', (message) => message.type() === 'error' && page.errors.push(message.text()));
@@ -94,6 +95,7 @@ export async function openPage(browser, origin, fragment = '', viewport = deskto
     localStorage.clear();
     sessionStorage.setItem('korvel.test', 'tab');
   });
+  if (prepare) await page.evaluateOnNewDocument(prepare, ...prepareArguments);
   await page.goto(`${origin}/${fragment}`);
   await page.waitForSelector('html[data-ready]');
   return page;
