@@ -70,15 +70,20 @@ export function setUpMidi(page) {
     showPorts(answer);
   }
 
+  // A port that will not open stays chosen, tried again when the ports change.
   function openPort(name) {
+    const failed = (error) => {
+      page.note(`Could not open the MIDI port ${name} (${error?.name || 'no reason given'}).`, { lasting: true });
+      follow(() => kit._korvel_midiOpenFailed());
+    };
     const found = [...access.inputs.values()].find((p) => p.state === 'connected' && p.name === name);
-    if (!found) return follow(() => kit._korvel_midiOpenFailed());
+    if (!found) return failed(null);
     port = found;
     port.onmidimessage = deliver;
-    port.open().catch(() => {
+    port.open().catch((error) => {
       if (port !== found) return;
       closePort();
-      follow(() => kit._korvel_midiOpenFailed());
+      failed(error);
     });
   }
 

@@ -48,11 +48,15 @@ function fakeMidi(setup) {
     what.name === 'midi'
       ? Promise.resolve({ state: sessionStorage.getItem('midi.permission') ?? 'prompt' })
       : query(what);
-  midi.plug = (name) => {
+  // A port plugged in; refusing, it will not open, as one another program
+  // holds, and the browser then tells of a change of its state.
+  midi.plug = (name, refusing = false) => {
     const port = { id: String(++ids), name, type: 'input', state: 'connected', connection: 'closed' };
     port.onmidimessage = null;
     port.open = async () => {
-      if (port.state !== 'connected') throw new DOMException('gone', 'InvalidAccessError');
+      midi.opens = (midi.opens ?? 0) + 1;
+      if (refusing) setTimeout(() => changed(port));
+      if (port.state !== 'connected' || refusing) throw new DOMException('gone', 'InvalidAccessError');
       port.connection = 'open';
       changed(port);
       return port;
@@ -245,4 +249,18 @@ test('no Web MIDI, a refusal and a failure each say why, and MIDI input stays of
     assert.equal(await textOf(page, '#midiStatus'), '');
     await page.close();
   }
+});
+
+test('a port that will not open says so, and is tried again when the ports change', async () => {
+  const page = await open({ ports: [] });
+  await page.evaluate(() => window.midi.plug('Test Keys', true));
+  await turnOn(page);
+  await page.waitForFunction(() => document.getElementById('midiStatus').textContent.endsWith('(not connected)'));
+  assert.equal(await textOf(page, '#note'), 'Could not open the MIDI port Test Keys (InvalidAccessError).');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  assert.equal(await page.evaluate(() => window.midi.opens), 1, 'tried once, not again and again');
+  await page.evaluate(() => window.midi.unplug('Test Keys'));
+  await page.evaluate(() => window.midi.plug('Test Keys'));
+  await page.waitForFunction(() => window.midi.listening('Test Keys'));
+  assert.equal(await textOf(page, '#midiStatus'), 'MIDI in: Test Keys');
 });
