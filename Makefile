@@ -67,11 +67,13 @@ serve-web: web
 # Page weight, first paint, memory and breaks in the sound, measured in
 # headless Chromium, and the README's picture docs/web-screenshot.png; the
 # tune editor's edits and its cost while a tune plays, and its pictures
-# docs/editor-web.png, -phone.png and -tablet.png (the whole pages in build/web-shots).
+# docs/editor-web.png, -phone.png and -tablet.png (the whole pages in build/web-shots);
+# a MIDI keyboard's key to its sound against a PC key's.
 web-measure: web
 	$(install) browser
 	node bench/measure.mjs build/web docs/web-screenshot.png
 	node bench/measureEditor.mjs build/web docs/editor-web.png build/web-shots
+	node bench/measureMidi.mjs build/web
 
 # Starts the desktop edition on this desktop (DISPLAY or WAYLAND_DISPLAY must
 # be set), built optimised with debug information and without the tests.
