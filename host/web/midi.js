@@ -59,15 +59,16 @@ export function setUpMidi(page) {
     follow(() => kit._korvel_midiPorts());
   }
 
-  // A call into the kit's MIDI, then what it answered: the port to close and
-  // to open, and what the menu and the status line show.
+  // A call into the kit's MIDI, then what it answered: what the menu and the
+  // status line show, and the port to close and to open (last, as a port
+  // that will not open answers again).
   function follow(call) {
     const answer = JSON.parse(act(() => text(call())));
-    if (answer.close) closePort();
-    if (answer.open) openPort(answer.open);
     if (answer.chosen) keep(portSetting, answer.chosen);
     $('midiStatus').textContent = answer.status;
     showPorts(answer);
+    if (answer.close) closePort();
+    if (answer.open) openPort(answer.open);
   }
 
   // A port that will not open stays chosen, tried again when the ports change.
@@ -170,11 +171,20 @@ export function setUpMidi(page) {
     else turnOn();
   });
 
+  // Where the visitor left it on and the browser will not ask again. The
+  // browser lets the page sound only after a click or a key, which a MIDI
+  // message is not: the first one anywhere on the page starts the sound.
+  function reopen({ state }) {
+    if (state !== 'granted' || access || asked) return;
+    for (const type of ['pointerdown', 'keydown'])
+      addEventListener(type, page.startSound, { once: true, capture: true });
+    turnOn();
+  }
+
   withString(setting(portSetting), (remembered) => kit._korvel_midiStart(remembered));
-  // Where the visitor left it on, and the browser will not ask again.
   if (setting(onSetting) && navigator.requestMIDIAccess && navigator.permissions)
     navigator.permissions
       .query({ name: 'midi', sysex: false })
-      .then(({ state }) => state === 'granted' && !access && !asked && turnOn())
+      .then(reopen)
       .catch(() => {});
 }
