@@ -80,8 +80,11 @@ const soundAfter = (page, call, argument) =>
     async (call, argument) => {
       window.korvel.recordSound(2048);
       window.midi[call](argument);
-      await new Promise((resolve) => setTimeout(resolve, 250));
-      const s = Array.from((await window.korvel.soundReport()).samples);
+      let s = [];
+      for (let waited = 0; waited < 1000 && s.length < 1024 && window.midi.posted !== null; waited += 100) {
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        s = Array.from((await window.korvel.soundReport()).samples);
+      }
       const rises = s.map((v, i) => v > 128 && s[i - 1] <= 128 && i).filter(Boolean);
       if (rises.length > 2) return (rises.at(-1) - rises[0]) / (rises.length - 1);
       return window.midi.posted ? 'unchanged' : 'silent';
@@ -152,7 +155,8 @@ test('unplugged mid-note it falls silent, plugged in again it plays; MIDI on and
     await page.evaluate((p) => sessionStorage.setItem('midi.permission', p), permission);
     await page.reload();
     await page.waitForSelector('html[data-ready]');
-    await new Promise((resolve) => setTimeout(resolve, 300));
+    await page.waitForFunction((s) => !s || document.getElementById('midiStatus').textContent === s, {}, shown);
+    await new Promise((resolve) => setTimeout(resolve, 300)); // for a request that should not come
     const requests = await page.evaluate(() => window.midi.requests.length);
     assert.deepEqual([await status(page), requests], [shown, shown ? 1 : 0]);
   }
@@ -176,8 +180,9 @@ test('no Web MIDI, a refusal, a failure and a port that will not open each say w
   const page = await open({ ports: [] });
   await page.evaluate(() => window.midi.plug('Keys', true));
   await turnOn(page, false);
-  await new Promise((resolve) => setTimeout(resolve, 300));
-  assert.equal(await textOf(page, '#note'), 'Could not open the MIDI port Keys (InvalidAccessError).');
+  const note = 'Could not open the MIDI port Keys (InvalidAccessError).';
+  await page.waitForFunction((n) => document.getElementById('note').textContent === n, {}, note);
+  await new Promise((resolve) => setTimeout(resolve, 300)); // for the tries that should not come
   const opens = await page.evaluate(() => window.midi.opens);
   assert.deepEqual([await status(page), opens], ['MIDI in: Keys (not connected)', 1]);
   await page.evaluate(() => [window.midi.unplug('Keys'), window.midi.plug('Keys')]);
