@@ -7,33 +7,12 @@
 // the same for both. Prints the numbers; asserts nothing.
 // Usage: node measureMidi.mjs SITE_DIR
 import path from 'node:path';
-import { launch, openPage, serve } from '../tests/web/harness.mjs';
+import { fakeMidi, launch, openPage, serve } from '../tests/web/harness.mjs';
 
 const [site] = process.argv.slice(2).map((p) => path.resolve(p));
 const web = await serve(site);
 const chromium = await launch();
 const rounds = 25;
-
-// In the page before its scripts: one keyboard to play, and the time of
-// every post of samples to the worklet (window.posted).
-function stand() {
-  const port = { id: '1', name: 'Bench Keys', type: 'input', state: 'connected', onmidimessage: null };
-  Object.assign(port, { open: async () => port, close: async () => port });
-  const access = { inputs: new Map([['1', port]]), outputs: new Map(), onstatechange: null };
-  navigator.requestMIDIAccess = async () => access;
-  window.play = (bytes) => {
-    const at = performance.now();
-    port.onmidimessage({ data: Uint8Array.from(bytes), timeStamp: at });
-    return at;
-  };
-  window.posted = [];
-  const post = MessagePort.prototype.postMessage;
-  MessagePort.prototype.postMessage = function (message, ...rest) {
-    if (message?.samples) window.posted.push(performance.now());
-    return post.call(this, message, ...rest);
-  };
-  addEventListener('keydown', (event) => (window.keyAt = event.timeStamp), true);
-}
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const report = (what, values) =>
@@ -41,21 +20,30 @@ const report = (what, values) =>
 const settle = () => new Promise((resolve) => setTimeout(resolve, 120));
 
 try {
-  const page = await openPage(chromium.browser, web.origin.replace('127.0.0.1', 'localhost'), '', undefined, stand);
+  const page = await openPage(chromium.browser, web.origin.replace('127.0.0.1', 'localhost'), '', undefined, fakeMidi, {
+    ports: ['Bench Keys'],
+  });
+  // The PC key's keydown as the page's first listener sees it.
+  await page.evaluate(() => addEventListener('keydown', (event) => (window.keyAt = event.timeStamp), true));
   await page.click('#inputMenu');
   await page.click('#midiInput');
-  await page.waitForFunction(() => document.getElementById('midiStatus').textContent === 'MIDI in: Bench Keys');
+  await page.waitForFunction(() => window.midi.listening());
   // The organ: CLEAR, C, RUN.
   for (const key of ['Backspace', 'c', ' ']) await page.keyboard.press(key);
   await page.waitForFunction(() => window.korvel.soundRunning());
-  const firstPostAfter = (at) => page.evaluate((t) => window.posted.find((p) => p >= t) - t, at);
+  const firstPostAfter = (at) => page.evaluate((t) => window.midi.postTimes.find((p) => p >= t) - t, at);
+  const play = (hex) =>
+    page.evaluate((h) => {
+      const at = performance.now();
+      window.midi.send(h);
+      return at;
+    }, hex);
   const midi = [];
   const pcKey = [];
   for (let round = 0; round < rounds; ++round) {
-    const at = await page.evaluate(() => window.play([0x90, 69, 100]));
+    midi.push(await firstPostAfter(await play('90 45 64')));
     await settle();
-    midi.push(await firstPostAfter(at));
-    await page.evaluate(() => window.play([0x80, 69, 0]));
+    await play('80 45 00');
     await settle();
     await page.keyboard.down('5');
     await settle();

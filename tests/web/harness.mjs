@@ -101,6 +101,50 @@ export async function openPage(browser, origin, fragment = '', viewport = deskto
   return page;
 }
 
+// A stand-in for the browser's Web MIDI, for openPage's prepare: no Web MIDI
+// (none), a request rejected (refuse, an error name), or window.midi to plug
+// ports (a refusing one will not open, and the browser then tells of a
+// change), unplug them (kept in the map, as browsers keep them) and play hex
+// bytes; the permission from sessionStorage. It also keeps the last samples
+// posted to the sound worklet (null once silent) and when each was posted.
+export function fakeMidi({ none, refuse, ports = [] }) {
+  if (none) return delete Navigator.prototype.requestMIDIAccess;
+  const access = { inputs: new Map(), onstatechange: null };
+  const midi = (window.midi = { requests: [], opens: 0, postTimes: [] });
+  const changed = (port) => access.onstatechange?.({ port });
+  navigator.requestMIDIAccess = async (options) => {
+    midi.requests.push(options);
+    if (refuse) throw new DOMException('no', refuse);
+    return access;
+  };
+  const query = navigator.permissions.query.bind(navigator.permissions);
+  navigator.permissions.query = async (what) =>
+    what.name === 'midi' ? { state: sessionStorage.getItem('midi.permission') ?? 'prompt' } : query(what);
+  midi.plug = (name, refusing) => {
+    const port = { id: `${access.inputs.size}`, name, state: 'connected', close: async () => {} };
+    port.open = async () => {
+      midi.opens += 1;
+      if (refusing) setTimeout(() => changed(port));
+      if (refusing) throw new DOMException('held', 'InvalidAccessError');
+    };
+    access.inputs.set(port.id, port);
+    changed(port);
+  };
+  midi.unplug = (name) => access.inputs.forEach((p) => p.name === name && changed(Object.assign(p, { state: 'x' })));
+  midi.listening = () => [...access.inputs.values()].some((p) => p.state === 'connected' && p.onmidimessage);
+  midi.send = (hex, timeStamp = performance.now()) => {
+    const data = Uint8Array.from(hex.split(' '), (byte) => parseInt(byte, 16));
+    access.inputs.forEach((p) => p.state === 'connected' && p.onmidimessage?.({ data, timeStamp }));
+  };
+  ports.forEach((name) => midi.plug(name));
+  const post = MessagePort.prototype.postMessage;
+  MessagePort.prototype.postMessage = function (message, ...rest) {
+    if (message && 'samples' in message) midi.posted = message.samples;
+    if (message?.samples) midi.postTimes.push(performance.now());
+    return post.call(this, message, ...rest);
+  };
+}
+
 // Downloads of page go to folder, a folder of their own; a file is there once whole.
 // The browser holds the file's name with an empty file while it writes the
 // bytes beside it, so a file is taken once it has bytes and the partial one is gone.

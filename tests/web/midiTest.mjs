@@ -6,7 +6,7 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
-import { launch, openPage, serve, desktop } from './harness.mjs';
+import { desktop, fakeMidi, launch, openPage, serve } from './harness.mjs';
 
 const [site] = process.argv.slice(2).map((p) => path.resolve(p));
 let web, chromium;
@@ -17,47 +17,6 @@ after(async () => {
   await chromium?.close();
   await web?.stop();
 });
-
-// In every document: no Web MIDI (none), a request rejected (refuse, an error
-// name), or window.midi to plug ports (a refusing one will not open, and the
-// browser then tells of a change), unplug them (kept in the map, as browsers
-// keep them) and play hex bytes; the permission from sessionStorage.
-function fakeMidi({ none, refuse, ports }) {
-  if (none) return delete Navigator.prototype.requestMIDIAccess;
-  const access = { inputs: new Map(), onstatechange: null };
-  const midi = (window.midi = { requests: [], opens: 0 });
-  const changed = (port) => access.onstatechange?.({ port });
-  navigator.requestMIDIAccess = async (options) => {
-    midi.requests.push(options);
-    if (refuse) throw new DOMException('no', refuse);
-    return access;
-  };
-  const query = navigator.permissions.query.bind(navigator.permissions);
-  navigator.permissions.query = async (what) =>
-    what.name === 'midi' ? { state: sessionStorage.getItem('midi.permission') ?? 'prompt' } : query(what);
-  midi.plug = (name, refusing) => {
-    const port = { id: `${access.inputs.size}`, name, state: 'connected', close: async () => {} };
-    port.open = async () => {
-      midi.opens += 1;
-      if (refusing) setTimeout(() => changed(port));
-      if (refusing) throw new DOMException('held', 'InvalidAccessError');
-    };
-    access.inputs.set(port.id, port);
-    changed(port);
-  };
-  midi.unplug = (name) => access.inputs.forEach((p) => p.name === name && changed(Object.assign(p, { state: 'x' })));
-  midi.listening = () => [...access.inputs.values()].some((p) => p.state === 'connected' && p.onmidimessage);
-  midi.send = (hex, timeStamp = performance.now()) => {
-    const data = Uint8Array.from(hex.split(' '), (byte) => parseInt(byte, 16));
-    access.inputs.forEach((p) => p.state === 'connected' && p.onmidimessage?.({ data, timeStamp }));
-  };
-  ports.forEach((name) => midi.plug(name));
-  const post = MessagePort.prototype.postMessage; // the last samples posted to the worklet, null once silent
-  MessagePort.prototype.postMessage = function (message, ...rest) {
-    if (message && 'samples' in message) midi.posted = message.samples;
-    return post.call(this, message, ...rest);
-  };
-}
 
 async function open(setup = {}) {
   const origin = web.origin.replace('127.0.0.1', 'localhost'); // a secure context
