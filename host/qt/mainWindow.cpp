@@ -230,8 +230,10 @@ void MainWindow::showMidiPorts() {
 }
 
 void MainWindow::showMidiStatus() {
+    // Half the line at most, so the kit's own status stays in sight; the whole in its tip.
     const QString text = midiInput_->statusText();
-    midiStatus_->setText(text);
+    midiStatus_->setText(midiStatus_->fontMetrics().elidedText(text, Qt::ElideRight, width() / 2));
+    midiStatus_->setToolTip(text);
     midiStatus_->setVisible(!text.isEmpty());
 }
 
@@ -296,6 +298,7 @@ void MainWindow::setZoomPercent(int percent) {
     centralWidget()->layout()->activate();
     if (isVisible()) keepOnScreen(*this, *screen);
     for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
+    showMidiStatus();
 }
 
 void MainWindow::showTuneEditor(bool shown) {
