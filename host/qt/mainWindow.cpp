@@ -213,7 +213,8 @@ void MainWindow::showMidiPorts() {
         connect(action, &QAction::triggered, this, [this, name] {
             const QString why = midiInput_->choose(name);
             if (!why.isEmpty()) dialogs().tell(tr("MIDI Keyboard"), why);
-            showMidiPorts();
+            // Not while the action that called is still at work.
+            QMetaObject::invokeMethod(this, &MainWindow::showMidiPorts, Qt::QueuedConnection);
         });
         return action;
     };
@@ -222,6 +223,7 @@ void MainWindow::showMidiPorts() {
     const std::vector<std::string>& ports = choice.ports();
     for (const std::string& port : ports)
         addPort(QString::fromStdString(port).replace('&', "&&"), port);
+    if (ports.empty()) midiPorts_->addAction(tr("No MIDI keyboard found"))->setEnabled(false);
     if (!choice.chosen().empty() &&
         std::find(ports.begin(), ports.end(), choice.chosen()) == ports.end())
         addPort(tr("%1 (not connected)")
