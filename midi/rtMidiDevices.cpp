@@ -66,6 +66,21 @@ class ErrorWords {
     std::string text_;
 };
 
+// A listing's trouble is a port not listed, nothing more to say.
+void ignore(RtMidiError::Type, const std::string&, void*) {}
+
+// A client of api whose errors go to the callback given, or null when its
+// system will not start.
+std::unique_ptr<RtMidiIn> newClient(RtMidi::Api api, RtMidiErrorCallback errors, void* words) {
+    try {
+        auto client = std::make_unique<RtMidiIn>(api, clientName);
+        client->setErrorCallback(errors, words);
+        return client;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
 struct ListedPort {
     RtMidi::Api api;
     unsigned index;
@@ -88,24 +103,23 @@ class RtMidiDevices final : public MidiDevices {
         const auto port = std::find_if(ports.begin(), ports.end(), [&](const ListedPort& listed) {
             return listed.name == name;
         });
-        if (port == ports.end()) return name + " is not connected.";
+        if (port == ports.end())
+            return "Could not open the MIDI port " + name + ": it is no longer connected.";
+        std::unique_ptr<RtMidiIn> input = newClient(port->api, &ErrorWords::keep, &inputErrors_);
+        if (!input) return "Could not open the MIDI port " + name + ": its system did not start.";
         sink_ = std::move(sink);
-        std::unique_ptr<RtMidiIn> input;
-        std::string error;
+        input->setCallback(&deliver, this);
         try {
-            input = std::make_unique<RtMidiIn>(port->api, clientName);
-            input->setErrorCallback(&ErrorWords::keep, &inputErrors_);
-            input->setCallback(&deliver, this);
             input->openPort(port->index, inputPortName);
-            error = inputErrors_.take();
-            if (error.empty() && !input->isPortOpen()) error = "the system did not say why.";
         } catch (const RtMidiError& thrown) {
-            error = plainWords(thrown.getMessage());
+            ErrorWords::keep(thrown.getType(), thrown.getMessage(), &inputErrors_);
         }
-        if (!error.empty()) {
+        const std::string error = inputErrors_.take();
+        if (!input->isPortOpen()) {
             input.reset();
             sink_ = nullptr;
-            return "Could not open the MIDI port " + name + ": " + error;
+            return "Could not open the MIDI port " + name + ": " +
+                   (error.empty() ? "the system did not say why." : error);
         }
         input_ = std::move(input);
         return {};
@@ -142,7 +156,6 @@ class RtMidiDevices final : public MidiDevices {
                 listers_.erase(api); // started afresh next time
             }
         }
-        listerErrors_.take();
         std::vector<std::string> names;
         for (const ListedPort& port : ports) names.push_back(port.name);
         makeUnique(names);
@@ -158,16 +171,10 @@ class RtMidiDevices final : public MidiDevices {
             return nullptr;
         }
         std::unique_ptr<RtMidiIn>& lister = listers_[api];
-        if (!lister) try {
-                lister = std::make_unique<RtMidiIn>(api, clientName);
-                lister->setErrorCallback(&ErrorWords::keep, &listerErrors_);
-            } catch (const RtMidiError&) {
-                lister.reset();
-            }
+        if (!lister) lister = newClient(api, &ignore, nullptr);
         return lister.get();
     }
 
-    ErrorWords listerErrors_;
     ErrorWords inputErrors_;
     std::map<RtMidi::Api, std::unique_ptr<RtMidiIn>> listers_;
     MidiSink sink_;
