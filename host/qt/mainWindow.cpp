@@ -194,6 +194,7 @@ QMenu* MainWindow::buildInputMenu() {
     input->setObjectName("inputMenu");
     midiPorts_ = input->addMenu(tr("&MIDI Keyboard"));
     midiPorts_->setObjectName("midiKeyboard");
+    midiPortGroup_ = new QActionGroup(midiPorts_);
     showMidiPorts();
     return input;
 }
@@ -202,13 +203,12 @@ QMenu* MainWindow::buildInputMenu() {
 // the player sees what will open when it is plugged in.
 void MainWindow::showMidiPorts() {
     midiPorts_->clear();
-    auto* group = new QActionGroup(midiPorts_);
     const MidiPortChoice& choice = midiInput_->choice();
     const auto addPort = [&](const QString& text, const std::string& port) {
         QAction* action = midiPorts_->addAction(text);
         action->setCheckable(true);
         action->setChecked(port == choice.chosen());
-        group->addAction(action);
+        midiPortGroup_->addAction(action);
         const QString name = QString::fromStdString(port);
         connect(action, &QAction::triggered, this, [this, name] {
             const QString why = midiInput_->choose(name);
@@ -237,10 +237,6 @@ void MainWindow::showMidiStatus() {
     midiStatus_->setText(midiStatus_->fontMetrics().elidedText(text, Qt::ElideRight, width() / 2));
     midiStatus_->setToolTip(text);
     midiStatus_->setVisible(!text.isEmpty());
-}
-
-QString MainWindow::midiStatusLine() const {
-    return midiStatus_->text();
 }
 
 // Paste and Reset leave a tune of no file: the title names none.
