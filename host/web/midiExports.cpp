@@ -86,12 +86,8 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_midiInput(int on) {
 // the first one present is: a visitor who turns MIDI input on with one
 // keyboard plugged in plays at once.
 EMSCRIPTEN_KEEPALIVE const char* korvel_midiPorts() {
-    std::vector<std::string> present = web::inputList();
-    // Followed only when the list changes (the browser also tells of a port
-    // opened or closed), so a port that would not open is tried again when
-    // something is plugged in or out, not again and again.
-    if (!web::midi->on || present == web::midi->choice.ports()) return web::answer({});
-    korvel::MidiPortStep step = web::midi->choice.follow(std::move(present));
+    if (!web::midi->on) return web::answer({});
+    korvel::MidiPortStep step = web::midi->choice.follow(web::inputList());
     const auto& ports = web::midi->choice.ports();
     if (web::midi->choice.chosen().empty() && !ports.empty())
         step = web::midi->choice.choose(ports.front());
