@@ -8,6 +8,7 @@
 #include "files/fileReplace.h"
 #include "host/qt/kitSession.h"
 #include "host/qt/mainWindow.h"
+#include "host/qt/midiInput.h"
 #include "host/qt/panel.h"
 #include "host/qt/qtSound.h"
 #include "host/qt/silentSound.h"
@@ -111,6 +112,9 @@ int main(int argc, char* argv[]) {
                      &korvel::qt::KitSession::onMelodyNoteEnded);
     // A kit key in use means a note may follow: wake a released device early.
     QObject::connect(&window.session(), &korvel::qt::KitSession::keyHeldChanged, &deviceSound,
+                     &korvel::qt::QtSound::prepare);
+    // A MIDI keyboard plugged in means notes may follow.
+    QObject::connect(&window.midiInput(), &korvel::qt::MidiInput::portOpened, &deviceSound,
                      &korvel::qt::QtSound::prepare);
     if (audible) {
         auto* wakeUp = new SoundWakeUp(deviceSound, &window);

@@ -8,6 +8,7 @@
 #include "host/qt/helpPage.h"
 #include "host/qt/keyboardHelp.h"
 #include "host/qt/kitSession.h"
+#include "host/qt/midiInput.h"
 #include "host/qt/panel.h"
 #include "host/qt/pcKeyInput.h"
 #include "host/qt/recentFiles.h"
@@ -40,7 +41,7 @@ const char* const soundClaim = " (Music playable)";
 
 MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     : QMainWindow(parent), session_(new KitSession(sound, this)), panel_(new Panel(*session_)),
-      status_(new QLabel) {
+      status_(new QLabel), midiStatus_(new QLabel) {
     editorPanel_ = new TuneEditorPanel(*session_);
     editorPanel_->hide();
     // A click on the board takes the keyboard back from the editor, so PC keys
@@ -60,8 +61,14 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     connect(commands_, &TuneCommands::tuneNamed, this, &MainWindow::showTitle);
     showTitle();
     pcKeys_ = new PcKeyInput(*session_, this);
+    midiKeyboard_ = std::make_unique<MidiKeyboard>(session_->core(), &editorPanel_->editor());
+    midiInput_ = std::make_unique<MidiInput>(midi::systemMidiDevices(), *midiKeyboard_,
+                                             [this] { return editorPanel_->nowMs(); });
     status_->setAccessibleDescription(tr("Status"));
     statusBar()->addWidget(status_, 1);
+    midiStatus_->setObjectName("midiStatus");
+    midiStatus_->setAccessibleDescription(tr("MIDI input"));
+    statusBar()->addPermanentWidget(midiStatus_);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setAcceptDrops(true);
@@ -72,6 +79,13 @@ MainWindow::MainWindow(SessionSound& sound, QWidget* parent)
     buildMenus();
     restoreSettings();
     showStatus();
+    showMidiStatus();
+    connect(midiInput_.get(), &MidiInput::portsChanged, this, &MainWindow::showMidiPorts);
+    connect(midiInput_.get(), &MidiInput::statusChanged, this, &MainWindow::showMidiStatus);
+    // A note recorded is a new step in the table.
+    connect(midiInput_.get(), &MidiInput::played, this, [this] {
+        if (editorPanel_->editor().recording()) editorPanel_->refresh();
+    });
 }
 
 // The editor outlives the menus' actions and the commands while the window goes.
@@ -134,6 +148,8 @@ void MainWindow::buildMenus() {
     operate->addActions({editorPanel_->playFromRowAction(), editorPanel_->recordAction(),
                          editorPanel_->listenAction()});
 
+    QMenu* input = buildInputMenu();
+
     QMenu* view = menuBar()->addMenu(tr("&View"));
     QMenu* zoom = view->addMenu(tr("&Zoom"));
     auto* zoomGroup = new QActionGroup(this);
@@ -169,8 +185,58 @@ void MainWindow::buildMenus() {
         ->setObjectName("about");
 
     // An open menu takes the keyboard, so a PC key's release would never arrive.
-    for (QMenu* menu : {file, edit, operate, view, help})
+    for (QMenu* menu : {file, edit, operate, input, view, help})
         connect(menu, &QMenu::aboutToShow, session_, &KitSession::letGoAll);
+}
+
+QMenu* MainWindow::buildInputMenu() {
+    QMenu* input = menuBar()->addMenu(tr("&Input"));
+    input->setObjectName("inputMenu");
+    midiPorts_ = input->addMenu(tr("&MIDI Keyboard"));
+    midiPorts_->setObjectName("midiKeyboard");
+    showMidiPorts();
+    return input;
+}
+
+// None, then each port present; a chosen port that is not is shown too, so
+// the player sees what will open when it is plugged in.
+void MainWindow::showMidiPorts() {
+    midiPorts_->clear();
+    auto* group = new QActionGroup(midiPorts_);
+    const MidiPortChoice& choice = midiInput_->choice();
+    const auto addPort = [&](const QString& text, const std::string& port) {
+        QAction* action = midiPorts_->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(port == choice.chosen());
+        group->addAction(action);
+        const QString name = QString::fromStdString(port);
+        connect(action, &QAction::triggered, this, [this, name] {
+            const QString why = midiInput_->choose(name);
+            if (!why.isEmpty()) dialogs().tell(tr("MIDI Keyboard"), why);
+            showMidiPorts();
+        });
+        return action;
+    };
+    addPort(tr("&None"), {})->setObjectName("midiNone");
+    midiPorts_->addSeparator();
+    const std::vector<std::string>& ports = choice.ports();
+    for (const std::string& port : ports)
+        addPort(QString::fromStdString(port).replace('&', "&&"), port);
+    if (!choice.chosen().empty() &&
+        std::find(ports.begin(), ports.end(), choice.chosen()) == ports.end())
+        addPort(tr("%1 (not connected)")
+                    .arg(QString::fromStdString(choice.chosen()).replace('&', "&&")),
+                choice.chosen());
+}
+
+void MainWindow::showMidiStatus() {
+    const QString text = midiInput_->statusText();
+    midiStatus_->setText(text);
+    midiStatus_->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::midiStatusLine() const {
+    return midiStatus_->text();
 }
 
 // Paste and Reset leave a tune of no file: the title names none.

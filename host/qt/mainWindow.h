@@ -10,17 +10,22 @@
 // which a test drives them without a modal box (tuneDialogs.h).
 #pragma once
 
+#include "frontend/editor/midiKeyboard.h"
 #include "frontend/session/session.h"
 #include "host/qt/tuneCommands.h"
 #include "host/qt/tuneDialogs.h"
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QLabel;
+class QMenu;
 
 namespace korvel::qt {
 
 class KitSession;
+class MidiInput;
 class Panel;
 class PcKeyInput;
 class RecentFiles;
@@ -54,8 +59,11 @@ class MainWindow final : public QMainWindow {
     KitSession& session() { return *session_; }
     Panel& panel() { return *panel_; }
     TuneEditorPanel& tuneEditor() { return *editorPanel_; }
+    MidiInput& midiInput() { return *midiInput_; }
     void showTuneEditor(bool shown);
     QString statusLine() const;
+    // The MIDI port in use, and what it last had to say.
+    QString midiStatusLine() const;
 
     bool loadFile(const QString& path) { return commands_->loadFile(path); }
     bool importMidiFile(const QString& path) { return commands_->importMidiFile(path); }
@@ -80,6 +88,9 @@ class MainWindow final : public QMainWindow {
   private:
     TuneDialogs& dialogs() { return commands_->dialogs(); }
     void buildMenus();
+    QMenu* buildInputMenu();
+    void showMidiPorts();
+    void showMidiStatus();
     void showTitle();
     void showFirstTune();
     void showAbout();
@@ -89,10 +100,14 @@ class MainWindow final : public QMainWindow {
     KitSession* session_;
     Panel* panel_;
     QLabel* status_;
+    QLabel* midiStatus_;
     TuneEditorPanel* editorPanel_;
     RecentFiles* recent_;
     TuneCommands* commands_;
     PcKeyInput* pcKeys_;
+    std::unique_ptr<MidiKeyboard> midiKeyboard_;
+    std::unique_ptr<MidiInput> midiInput_; // after the keyboard it plays, gone before it
+    QMenu* midiPorts_ = nullptr;
     QList<QAction*> zoomActions_;
     int askedZoom_ = 0; // the menu's zoom last chosen; the board may show less
     QAction* editorShown_ = nullptr;

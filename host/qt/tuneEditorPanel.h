@@ -34,6 +34,8 @@ class TuneEditorPanel final : public QWidget {
     ~TuneEditorPanel() override;
 
     TuneEditor& editor() { return editor_; }
+    // The core's milliseconds, for keys from elsewhere (a MIDI keyboard).
+    uint64_t nowMs() const { return uint64_t(clock_.elapsed()); }
     TuneTableView& table() { return *table_; }
     // True while the step table has the keyboard: PC keys edit the tune.
     bool editing() const;
