@@ -2,7 +2,8 @@
 //   heard RECORDING NOTE...       the recording (8-bit unsigned mono at 22050
 //       per second) sounds, in order, the kit tone nearest each MIDI note in
 //       reach, and nothing else (a tone broken by a stalled sound server
-//       counts once; the test plays no note twice in a row).
+//       counts once; the test plays no note twice in a row), then half a
+//       second of silence or more.
 //   recorded SCRIPT ADDRESS NOTE:MS...   the script holds from ADDRESS (hex)
 //       one note step per NOTE, of its nearest tone, sounding within the
 //       recorder's rounding of MS, then the end marker or memory left empty
@@ -44,8 +45,10 @@ int checkHeard(const char* path, int noteCount, char** notes) {
     for (int i = 0; i < noteCount; ++i)
         if (const auto tone = toneInReach(std::atoi(notes[i])))
             expected.push_back(tonePeriod(*tone).periodBytes);
+    size_t lastEnd = 0;
     for (const test::ToneSegment& segment : test::findToneSegments(recording)) {
         if (segment.end - segment.start < shortestHeard) continue;
+        lastEnd = segment.end;
         if (heard.empty() || std::fabs(heard.back() - segment.period) > 1)
             heard.push_back(segment.period);
     }
@@ -53,7 +56,9 @@ int checkHeard(const char* path, int noteCount, char** notes) {
                 periodsText(expected).c_str());
     bool same = heard.size() == expected.size();
     for (size_t i = 0; same && i < heard.size(); ++i) same = std::fabs(heard[i] - expected[i]) <= 1;
-    return same ? 0 : 1;
+    const bool silenced = recording.size() >= lastEnd + sampleRate / 2;
+    if (!silenced) std::puts("still sounding half a second before the recording's end");
+    return same && silenced ? 0 : 1;
 }
 
 double lengthMs(uint32_t tempo, uint32_t code) {

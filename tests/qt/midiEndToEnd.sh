@@ -6,6 +6,7 @@
 # key let go returning to the one still held). Then the editor records a
 # phrase played on it, the last note lengthened by the sustain pedal, and the
 # steps saved are those notes, of their lengths within the recorder's rounding.
+# Last, the keyboard's port closes mid-note and the organ falls silent.
 # Waits are on readiness (the port connected, the keys sent, the recorder
 # running), generous for a busy machine.
 # Run inside scripts/desktop-session and scripts/jack-session.
@@ -24,7 +25,8 @@ mkfifo "$work/keys"
 "$sender" --wait-for "KORVEL Simulator" --wait 60 <"$work/keys" >"$work/sent.txt" &
 keyboard=$!
 exec 5>"$work/keys"
-QT_QPA_PLATFORM=xcb "$korvel" &
+# Only the test holds the keyboard's input open, so closing it ends the script.
+QT_QPA_PLATFORM=xcb "$korvel" 5>&- &
 program=$!
 recorder=
 trap 'exec 5>&-; kill $program $keyboard $recorder 2>/dev/null || true' EXIT
@@ -55,21 +57,27 @@ failed=0 retries=0
 # 55 60 64 71 64 76: 108 is beyond the kit; 64 sounds again once 71 is let go.
 phrase=("0 on 55" "400 off 55" "100 on 60" "400 off 60" "100 on 108" "300 off 108"
   "100 on 64" "400 on 71" "400 off 71" "400 off 64" "100 on 76" "400 off 76")
+start_recording() { # name
+  rm -f "$work/$1.u8"
+  parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 --latency-msec=50 \
+    "$work/$1.u8" 5>&- &
+  recorder=$!
+  for ((i = 0; i < 300; i++)); do [ -s "$work/$1.u8" ] && break; sleep 0.1; done
+}
+stop_recording() {
+  kill "$recorder"
+  wait "$recorder" 2>/dev/null || true
+  recorder=
+}
 # A stalled sound server breaks tones into pieces too short to tell, so what
 # was heard otherwise is played again, up to twice more, each retry printed.
 hear() { # mode
   local attempt
   for attempt in 1 2 3; do
-    rm -f "$work/$1.u8"
-    parec -d null.monitor --raw --format=u8 --rate=22050 --channels=1 --latency-msec=50 \
-      "$work/$1.u8" &
-    recorder=$!
-    for ((i = 0; i < 300; i++)); do [ -s "$work/$1.u8" ] && break; sleep 0.1; done # recording
+    start_recording "$1"
     play "${phrase[@]}"
     sleep 1
-    kill "$recorder"
-    wait "$recorder" 2>/dev/null || true
-    recorder=
+    stop_recording
     echo "$1:"
     "$check" heard "$work/$1.u8" 55 60 108 64 71 64 76 && return
     [ "$attempt" -lt 3 ] || break
@@ -108,7 +116,17 @@ xdotool windowfocus --sync "$window"
 echo "recorded:"
 "$check" recorded "$recorded" 010 60:400 64:400 67:500 || failed=1
 
-exec 5>&- # the keyboard's script ends: its port closes
+# The keyboard unplugged mid-note (its script ends, its port closes): the
+# organ falls silent once korvel sees the port gone.
+start_recording gone
+play "0 on 62"
+exec 5>&-
+timeout 20 tail --pid="$keyboard" -f /dev/null
+sleep 3
+stop_recording
+echo "port gone:"
+"$check" heard "$work/gone.u8" 62 || failed=1
+
 xdotool key ctrl+q
 set +e
 timeout 20 tail --pid="$program" -f /dev/null
