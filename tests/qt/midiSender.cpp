@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
                         ? "connected %s\n"
                         : "no port of %s connected; sending anyway\n",
                     waitFor.c_str());
+    std::fflush(stdout);
 
     const bool fromInput = lines.empty();
     size_t next = 0;
