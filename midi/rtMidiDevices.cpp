@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #ifdef __linux__
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,22 +24,28 @@ namespace {
 const char* const clientName = "KORVEL Simulator";
 const char* const inputPortName = "MIDI in";
 
-// Whether asking api for its ports can be done without it complaining.
-bool startsQuietly(RtMidi::Api api) {
-    if (api == RtMidi::RTMIDI_DUMMY) return false;
+// Whether asking api for its ports can be done without it complaining: the
+// moment its server started, so that a client of a server since restarted
+// is known to be dead, or 0 for a system that is always there; nothing when
+// it is not running.
+std::optional<uint64_t> serverStarted(RtMidi::Api api) {
+    if (api == RtMidi::RTMIDI_DUMMY) return std::nullopt;
 #ifdef __linux__
-    if (api == RtMidi::LINUX_ALSA) return access("/dev/snd/seq", R_OK | W_OK) == 0;
-    if (api == RtMidi::UNIX_JACK) {
+    if (api == RtMidi::LINUX_ALSA) {
+        if (access("/dev/snd/seq", R_OK | W_OK) != 0) return std::nullopt;
+    } else if (api == RtMidi::UNIX_JACK) {
         // The socket a JACK server listens on while it runs.
         const char* server = std::getenv("JACK_DEFAULT_SERVER");
         const std::string socket = "/dev/shm/jack_" + std::string(server ? server : "default") +
                                    "_" + std::to_string(getuid()) + "_0";
-        return access(socket.c_str(), F_OK) == 0;
+        struct stat made {};
+        if (stat(socket.c_str(), &made) != 0) return std::nullopt;
+        return uint64_t(made.st_ctim.tv_sec) * 1000000000u + uint64_t(made.st_ctim.tv_nsec);
     }
 #else
-    if (api == RtMidi::UNIX_JACK) return false;
+    if (api == RtMidi::UNIX_JACK) return std::nullopt;
 #endif
-    return true;
+    return 0;
 }
 
 // "MidiInJack::openPort: JACK error connecting port." without the first part.
@@ -66,6 +74,21 @@ class ErrorWords {
     std::string text_;
 };
 
+// A listing's trouble is a port not listed, nothing more to say.
+void ignore(RtMidiError::Type, const std::string&, void*) {}
+
+// A client of api whose errors go to the callback given, or null when its
+// system will not start.
+std::unique_ptr<RtMidiIn> newClient(RtMidi::Api api, RtMidiErrorCallback errors, void* words) {
+    try {
+        auto client = std::make_unique<RtMidiIn>(api, clientName);
+        client->setErrorCallback(errors, words);
+        return client;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
 struct ListedPort {
     RtMidi::Api api;
     unsigned index;
@@ -88,24 +111,23 @@ class RtMidiDevices final : public MidiDevices {
         const auto port = std::find_if(ports.begin(), ports.end(), [&](const ListedPort& listed) {
             return listed.name == name;
         });
-        if (port == ports.end()) return name + " is not connected.";
+        if (port == ports.end())
+            return "Could not open the MIDI port " + name + ": it is no longer connected.";
+        std::unique_ptr<RtMidiIn> input = newClient(port->api, &ErrorWords::keep, &inputErrors_);
+        if (!input) return "Could not open the MIDI port " + name + ": its system did not start.";
         sink_ = std::move(sink);
-        std::unique_ptr<RtMidiIn> input;
-        std::string error;
+        input->setCallback(&deliver, this);
         try {
-            input = std::make_unique<RtMidiIn>(port->api, clientName);
-            input->setErrorCallback(&ErrorWords::keep, &inputErrors_);
-            input->setCallback(&deliver, this);
             input->openPort(port->index, inputPortName);
-            error = inputErrors_.take();
-            if (error.empty() && !input->isPortOpen()) error = "the system did not say why.";
         } catch (const RtMidiError& thrown) {
-            error = plainWords(thrown.getMessage());
+            ErrorWords::keep(thrown.getType(), thrown.getMessage(), &inputErrors_);
         }
-        if (!error.empty()) {
+        const std::string error = inputErrors_.take();
+        if (!input->isPortOpen()) {
             input.reset();
             sink_ = nullptr;
-            return "Could not open the MIDI port " + name + ": " + error;
+            return "Could not open the MIDI port " + name + ": " +
+                   (error.empty() ? "the system did not say why." : error);
         }
         input_ = std::move(input);
         return {};
@@ -139,10 +161,9 @@ class RtMidiDevices final : public MidiDevices {
                         {api, index, api == RtMidi::LINUX_ALSA ? withoutAlsaAddress(name) : name});
                 }
             } catch (const RtMidiError&) {
-                listers_.erase(api); // started afresh next time
+                listers_[api].client.reset(); // started afresh next time
             }
         }
-        listerErrors_.take();
         std::vector<std::string> names;
         for (const ListedPort& port : ports) names.push_back(port.name);
         makeUnique(names);
@@ -151,25 +172,22 @@ class RtMidiDevices final : public MidiDevices {
     }
 
     // One client per interface kept for listing, so that listing every
-    // second does not register a new client with the system each time.
+    // second does not register a new client with the system each time; a
+    // new one when its server has started again.
     RtMidiIn* listerFor(RtMidi::Api api) {
-        if (!startsQuietly(api)) {
-            listers_.erase(api);
-            return nullptr;
-        }
-        std::unique_ptr<RtMidiIn>& lister = listers_[api];
-        if (!lister) try {
-                lister = std::make_unique<RtMidiIn>(api, clientName);
-                lister->setErrorCallback(&ErrorWords::keep, &listerErrors_);
-            } catch (const RtMidiError&) {
-                lister.reset();
-            }
-        return lister.get();
+        const std::optional<uint64_t> started = serverStarted(api);
+        Lister& lister = listers_[api];
+        if (started != lister.serverStarted) lister = {nullptr, started};
+        if (!lister.client && started) lister.client = newClient(api, &ignore, nullptr);
+        return lister.client.get();
     }
 
-    ErrorWords listerErrors_;
+    struct Lister {
+        std::unique_ptr<RtMidiIn> client;
+        std::optional<uint64_t> serverStarted;
+    };
     ErrorWords inputErrors_;
-    std::map<RtMidi::Api, std::unique_ptr<RtMidiIn>> listers_;
+    std::map<RtMidi::Api, Lister> listers_;
     MidiSink sink_;
     std::unique_ptr<RtMidiIn> input_; // last: closed before the sink goes
 };

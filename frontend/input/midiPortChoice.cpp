@@ -5,6 +5,10 @@
 namespace korvel {
 
 MidiPortStep MidiPortChoice::follow(std::vector<std::string> present) {
+    // An edition may list the ports more often than they change (on a timer,
+    // or on an event its own opening raises); a port that would not open is
+    // tried again only on a real change.
+    if (present == present_) return {};
     present_ = std::move(present);
     return settle();
 }

@@ -194,6 +194,7 @@ QMenu* MainWindow::buildInputMenu() {
     input->setObjectName("inputMenu");
     midiPorts_ = input->addMenu(tr("&MIDI Keyboard"));
     midiPorts_->setObjectName("midiKeyboard");
+    midiPortGroup_ = new QActionGroup(midiPorts_);
     showMidiPorts();
     return input;
 }
@@ -202,18 +203,18 @@ QMenu* MainWindow::buildInputMenu() {
 // the player sees what will open when it is plugged in.
 void MainWindow::showMidiPorts() {
     midiPorts_->clear();
-    auto* group = new QActionGroup(midiPorts_);
     const MidiPortChoice& choice = midiInput_->choice();
     const auto addPort = [&](const QString& text, const std::string& port) {
         QAction* action = midiPorts_->addAction(text);
         action->setCheckable(true);
         action->setChecked(port == choice.chosen());
-        group->addAction(action);
+        midiPortGroup_->addAction(action);
         const QString name = QString::fromStdString(port);
         connect(action, &QAction::triggered, this, [this, name] {
             const QString why = midiInput_->choose(name);
             if (!why.isEmpty()) dialogs().tell(tr("MIDI Keyboard"), why);
-            showMidiPorts();
+            // Not while the action that called is still at work.
+            QMetaObject::invokeMethod(this, &MainWindow::showMidiPorts, Qt::QueuedConnection);
         });
         return action;
     };
@@ -222,6 +223,7 @@ void MainWindow::showMidiPorts() {
     const std::vector<std::string>& ports = choice.ports();
     for (const std::string& port : ports)
         addPort(QString::fromStdString(port).replace('&', "&&"), port);
+    if (ports.empty()) midiPorts_->addAction(tr("No MIDI keyboard found"))->setEnabled(false);
     if (!choice.chosen().empty() &&
         std::find(ports.begin(), ports.end(), choice.chosen()) == ports.end())
         addPort(tr("%1 (not connected)")
@@ -230,13 +232,11 @@ void MainWindow::showMidiPorts() {
 }
 
 void MainWindow::showMidiStatus() {
+    // Half the line at most, so the kit's own status stays in sight; the whole in its tip.
     const QString text = midiInput_->statusText();
-    midiStatus_->setText(text);
+    midiStatus_->setText(midiStatus_->fontMetrics().elidedText(text, Qt::ElideRight, width() / 2));
+    midiStatus_->setToolTip(text);
     midiStatus_->setVisible(!text.isEmpty());
-}
-
-QString MainWindow::midiStatusLine() const {
-    return midiStatus_->text();
 }
 
 // Paste and Reset leave a tune of no file: the title names none.
@@ -296,6 +296,7 @@ void MainWindow::setZoomPercent(int percent) {
     centralWidget()->layout()->activate();
     if (isVisible()) keepOnScreen(*this, *screen);
     for (QAction* action : zoomActions_) action->setChecked(action->data().toInt() == shown);
+    showMidiStatus();
 }
 
 void MainWindow::showTuneEditor(bool shown) {

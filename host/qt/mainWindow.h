@@ -19,6 +19,7 @@
 
 #include <memory>
 
+class QActionGroup;
 class QLabel;
 class QMenu;
 
@@ -62,8 +63,6 @@ class MainWindow final : public QMainWindow {
     MidiInput& midiInput() { return *midiInput_; }
     void showTuneEditor(bool shown);
     QString statusLine() const;
-    // The MIDI port in use, and what it last had to say.
-    QString midiStatusLine() const;
 
     bool loadFile(const QString& path) { return commands_->loadFile(path); }
     bool importMidiFile(const QString& path) { return commands_->importMidiFile(path); }
@@ -108,6 +107,7 @@ class MainWindow final : public QMainWindow {
     std::unique_ptr<MidiKeyboard> midiKeyboard_;
     std::unique_ptr<MidiInput> midiInput_; // after the keyboard it plays, gone before it
     QMenu* midiPorts_ = nullptr;
+    QActionGroup* midiPortGroup_ = nullptr;
     QList<QAction*> zoomActions_;
     int askedZoom_ = 0; // the menu's zoom last chosen; the board may show less
     QAction* editorShown_ = nullptr;

@@ -45,10 +45,11 @@ void MidiInput::poll() {
 }
 
 QString MidiInput::statusText() const {
+    // What just went wrong first, so that a long port name cannot hide it.
     QStringList parts;
-    for (const std::string& part : {choice_.statusText(), keyboard_.message()})
-        if (!part.empty()) parts << QString::fromStdString(part);
     if (!openError_.isEmpty()) parts << openError_;
+    for (const std::string& part : {keyboard_.message(), choice_.statusText()})
+        if (!part.empty()) parts << QString::fromStdString(part);
     return parts.join(QStringLiteral("  "));
 }
 

@@ -142,6 +142,7 @@ TEST(MidiPortChoice, APortThatWouldNotOpenIsTriedAgain) {
     EXPECT_EQ(choice.choose("Keys"), (MidiPortStep{"", "Keys"}));
     choice.openFailed();
     EXPECT_EQ(choice.statusText(), "MIDI in: Keys (not connected)");
+    EXPECT_EQ(choice.follow({"Keys"}), MidiPortStep{}) << "the same ports listed again";
     EXPECT_EQ(choice.follow({"Keys", "Pads"}), (MidiPortStep{"", "Keys"}));
 }
 
