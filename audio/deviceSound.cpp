@@ -167,8 +167,9 @@ bool DeviceSound::logOnset(const uint8_t* out, uint32_t count) {
         return false;
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     std::fprintf(
-        onsetLog_, "onset %lld\n",
-        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        onsetLog_, "onset %lld %u\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+        count);
     std::fflush(onsetLog_);
     return true;
 }

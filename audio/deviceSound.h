@@ -22,10 +22,10 @@
 // plays in real time, so neither is watched).
 //
 // For measuring key to sound, KORVEL_SOUND_ONSET_LOG (read once, when the
-// sound is made) names a file that gets a line "onset NANOSECONDS" when the
-// callback hands the device the first audible samples of a sound started
-// since the last such line; the time is the steady clock's (CLOCK_MONOTONIC
-// on Linux), taken as the callback returns them.
+// sound is made) names a file that gets a line "onset NANOSECONDS SAMPLES"
+// when the callback hands the device the first audible samples of a sound
+// started since the last such line, in a buffer of SAMPLES; the time is the
+// steady clock's (CLOCK_MONOTONIC on Linux), taken as the callback returns.
 //
 // Every call is made on one thread, the host's GUI thread (or korvel-cli's
 // main thread); the listeners are called as soundQueue.h says, mostly on
