@@ -14,7 +14,7 @@
 set -euo pipefail
 korvel=$1 sender=$2 check=$3 work=$4
 mkdir -p "$work"
-rm -rf "$work"/*
+rm -rf "${work:?}"/*
 # Fresh settings but for the port, as the Input menu remembers it.
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME/KORVEL"
