@@ -4,7 +4,9 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 namespace korvel::audio {
@@ -23,10 +25,13 @@ bool playsInRealTime(const char* driver) {
 } // namespace
 
 DeviceSound::DeviceSound(SoundQueueListener& listener, UnderrunListener* underruns)
-    : queue_(listener, aheadSamples), underruns_(underruns) {}
+    : queue_(listener, aheadSamples), underruns_(underruns) {
+    if (const char* path = std::getenv("KORVEL_SOUND_ONSET_LOG")) onsetLog_ = std::fopen(path, "w");
+}
 
 DeviceSound::~DeviceSound() {
     close();
+    if (onsetLog_) std::fclose(onsetLog_);
 }
 
 bool DeviceSound::open() {
@@ -84,12 +89,14 @@ bool DeviceSound::deviceReady() {
 void DeviceSound::startKeyNote(uint32_t keyNoteIndex) {
     if (!deviceReady()) return;
     queue_.startKeyNote(keyNoteIndex);
+    noteSoundStarted();
     setPaused(queue_.idle());
 }
 
 void DeviceSound::playTone(uint32_t toneIndex, uint32_t lengthBytes) {
     if (!deviceReady()) return;
     queue_.playTone(toneIndex, lengthBytes);
+    noteSoundStarted();
     setPaused(queue_.idle());
 }
 
@@ -146,7 +153,25 @@ void DeviceSound::pull(uint8_t* out, uint32_t count) {
             underruns_)
             underruns_->ranOut();
     }
+    const uint64_t started = soundsStarted_.load();
     queue_.pull(out, count);
+    if (started != soundsLogged_ && logOnset(out, count)) soundsLogged_ = started;
+}
+
+void DeviceSound::noteSoundStarted() {
+    if (onsetLog_) soundsStarted_.fetch_add(1);
+}
+
+bool DeviceSound::logOnset(const uint8_t* out, uint32_t count) {
+    if (std::all_of(out, out + count, [](uint8_t level) { return level == silentLevel; }))
+        return false;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::fprintf(
+        onsetLog_, "onset %lld %u\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+        count);
+    std::fflush(onsetLog_);
+    return true;
 }
 
 } // namespace korvel::audio

@@ -21,6 +21,12 @@
 // SDL_AUDIODRIVER picks the driver ("dummy" or "disk" for tests; neither
 // plays in real time, so neither is watched).
 //
+// For measuring key to sound, KORVEL_SOUND_ONSET_LOG (read once, when the
+// sound is made) names a file that gets a line "onset NANOSECONDS SAMPLES"
+// when the callback hands the device the first audible samples of a sound
+// started since the last such line, in a buffer of SAMPLES; the time is the
+// steady clock's (CLOCK_MONOTONIC on Linux), taken as the callback returns.
+//
 // Every call is made on one thread, the host's GUI thread (or korvel-cli's
 // main thread); the listeners are called as soundQueue.h says, mostly on
 // SDL's audio thread.
@@ -31,6 +37,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace korvel::audio {
@@ -99,6 +106,8 @@ class DeviceSound final : public SoundPort {
     // the sound is then dropped, as on a device that went away.
     bool deviceReady();
     void setPaused(bool paused);
+    void noteSoundStarted();
+    bool logOnset(const uint8_t* out, uint32_t count);
 
     SoundQueue queue_;
     UnderrunListener* const underruns_;
@@ -113,6 +122,10 @@ class DeviceSound final : public SoundPort {
     UnderrunWatch watch_{firstBufferSamples, sampleRate};
     std::atomic<bool> restartWatch_{true};
     std::atomic<bool> ranOut_{false};
+    // Null unless asked for; sounds counted on the host thread, logged on the audio thread.
+    std::FILE* onsetLog_ = nullptr;
+    std::atomic<uint64_t> soundsStarted_{0};
+    uint64_t soundsLogged_ = 0;
 };
 
 } // namespace korvel::audio
