@@ -2,6 +2,9 @@
 
 #include <QSettings>
 
+#include <algorithm>
+#include <chrono>
+
 namespace korvel::qt {
 namespace {
 
@@ -73,11 +76,22 @@ void MidiInput::follow(const MidiPortStep& step) {
         choice_.openFailed();
 }
 
+// Each message is timed by when it arrived, not when this thread got to it,
+// so a busy window still records a note's length as it was played.
 void MidiInput::take() {
     queue_.takeAll(taken_);
-    if (taken_.empty()) return;
+    if (taken_.messages.empty()) return;
+    const auto now = std::chrono::steady_clock::now();
+    const uint64_t nowMs = clock_();
     const std::string before = keyboard_.message();
-    keyboard_.receive(taken_.data(), taken_.size(), clock_());
+    size_t begin = 0;
+    for (const midi::MidiArrivals::Message& message : taken_.messages) {
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - message.arrived).count();
+        const uint64_t arrivedMs = nowMs - std::min<uint64_t>(nowMs, uint64_t(waited));
+        keyboard_.receive(taken_.bytes.data() + begin, message.end - begin, arrivedMs);
+        begin = message.end;
+    }
     emit played();
     if (keyboard_.message() != before) emit statusChanged();
 }

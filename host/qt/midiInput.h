@@ -59,7 +59,7 @@ class MidiInput final : public QObject {
     std::function<uint64_t()> clock_;
     MidiPortChoice choice_;
     midi::MidiByteQueue queue_;
-    std::vector<uint8_t> taken_;
+    midi::MidiArrivals taken_;
     QString openError_;
     QTimer pollTimer_;
 };

@@ -1,11 +1,13 @@
 // The MIDI keyboard's way to the kit, over a fake port list: bytes from the
 // port's own thread, ports coming and going, and ports that will not open.
 #include "host/qt/midiInput.h"
+#include "frontend/editor/tuneTable.h"
 #include "frontend/input/pianoKeys.h"
 #include "host/qt/kitSession.h"
 #include "model/toneBank.h"
 #include "tests/frontend/taggedRecorder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -46,12 +48,14 @@ class MidiInputTest : public QObject {
     FakeDevices* devices_ = nullptr;
     std::unique_ptr<qt::MidiInput> input_;
 
-    void start(std::vector<std::string> ports, const QString& remembered) {
+    void start(
+        std::vector<std::string> ports, const QString& remembered,
+        std::function<uint64_t()> clock = [] { return 0; }) {
         QSettings().setValue("input/midiPort", remembered);
         auto devices = std::make_unique<FakeDevices>();
         devices->ports = std::move(ports);
         devices_ = devices.get();
-        input_ = std::make_unique<qt::MidiInput>(std::move(devices), *keyboard_, [] { return 0; });
+        input_ = std::make_unique<qt::MidiInput>(std::move(devices), *keyboard_, std::move(clock));
     }
 
   private slots:
@@ -84,6 +88,26 @@ class MidiInputTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(addPlayed() >= expected.size(), 10000);
         port.join();
         QCOMPARE(played, expected);
+    }
+
+    // Keys played while the window is busy record as long as they were held.
+    void keysPlayedWhileTheWindowIsBusyKeepTheirLengths() {
+        TuneEditor editor(session_->core());
+        keyboard_ = std::make_unique<MidiKeyboard>(session_->core(), &editor);
+        QElapsedTimer clock;
+        clock.start();
+        start({"Keys"}, "Keys", [&] { return uint64_t(clock.elapsed()); });
+        editor.select(4, EditColumn::Note, false);
+        editor.setRecording(true, clock.elapsed());
+        devices_->send({0x90, 69, 100});
+        std::this_thread::sleep_for(std::chrono::milliseconds(400)); // nothing taken meanwhile
+        devices_->send({0x80, 69, 0});
+        QTRY_VERIFY(editor.rows()[4].group != 0);
+        editor.setRecording(false, clock.elapsed());
+        QVERIFY2(std::abs(editor.rows()[4].lengthMs - 400) < 60,
+                 qPrintable(QString::number(editor.rows()[4].lengthMs)));
+        keyboard_ = std::make_unique<MidiKeyboard>(session_->core(), nullptr);
+        input_.reset();
     }
 
     // Remembered but absent at start, the port opens when it appears;
