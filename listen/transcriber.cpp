@@ -22,10 +22,16 @@ constexpr size_t betweenFrames = 2; // a note's last frames, which may lie betwe
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
 constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
+// Of the dip's depth, how much the level must rise again: a bow or a breath
+// starts the new note softly, so it comes back only part of the way at first.
+constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
 constexpr double attackSeconds = 0.08;
 // An instrument's attack may swell, fall and swell again: no note is sung again sooner.
 constexpr double shortestRepeat = 0.2;
+// A note sung again that a step to another pitch follows sooner was the old
+// note ringing on in a room, or the next note's attack: it stays the old note.
+constexpr double shortestResung = 0.3;
 constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
 constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
 constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
@@ -176,7 +182,7 @@ void Transcriber::follow(const Frame& frame) {
         const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
         const double heard = multipleOnset(from, to, pending_.front().time);
         const double change = std::isnan(heard) ? lost : std::min(lost, heard);
-        endNote(change, true);
+        endNote(change, Next::otherPitch);
         startNote(std::move(pending_), change);
         return;
     }
@@ -184,8 +190,9 @@ void Transcriber::follow(const Frame& frame) {
     // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
     if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        endNote(frame.time, true);
+        endNote(frame.time, Next::samePitch);
         startNote({frame});
+        resung_ = true;
         return;
     }
     addToNote(frame);
@@ -243,14 +250,14 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // a room, a breathy moment) holds its note a while; one that fades away ends it.
 void Transcriber::hold(const Frame& frame) {
     if (frame.level < loudest_ - fadeDb || frame.time - voicedUntil_ > longestHold) {
-        endNote(voicedUntil_, false);
+        endNote(voicedUntil_, Next::none);
         return;
     }
     noteLevel(frame);
 }
 
-// The level fell and rose again by more than it swings within the note (tremolo),
-// and by riseDb at least: the same pitch sung again.
+// The level fell by more than it swings within the note (tremolo), and by riseDb
+// at least, and rose again by half of that: the same pitch sung again.
 bool Transcriber::riseAfterDip(double level) const {
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() <= 2 * riseFrames) return false;
@@ -260,7 +267,8 @@ bool Transcriber::riseAfterDip(double level) const {
     // Too short a past to have seen a whole cycle of tremolo: a clearer rise is wanted.
     const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
     const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
-    return level - quietest > std::max(riseDb, swing + swingMargin) && *loudest - quietest > riseDb;
+    const double depth = std::max(riseDb, swing + swingMargin);
+    return *loudest - quietest > depth && level - quietest > riseOfDip * depth;
 }
 
 void Transcriber::noteLevel(const Frame& frame) {
@@ -273,6 +281,7 @@ void Transcriber::noteLevel(const Frame& frame) {
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
+    resung_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
@@ -290,8 +299,16 @@ void Transcriber::addToNote(const Frame& frame) {
     voicedUntil_ = frame.time + frameSeconds;
 }
 
-void Transcriber::endNote(double time, bool joinsNext) {
+void Transcriber::endNote(double time, Next next) {
     inNote_ = false;
+    const bool joinsNext = next != Next::none;
+    if (next == Next::otherPitch && resung_ && time - noteStart_ < shortestResung &&
+        !notes_.empty()) {
+        // The note before ended where this one began: it lasts on instead.
+        notes_.back().duration = time - notes_.back().onset;
+        previous_ = notes_.back().pitch;
+        return;
+    }
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     joinPrevious_ = false;
     const double before = previous_;
@@ -321,7 +338,7 @@ std::vector<HeardNote> Transcriber::finish() {
     // Silence after the last frame lets the median and the last note end.
     for (size_t i = 0; i < medianFrames; ++i)
         smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb});
-    if (inNote_) endNote(lastTime_, false);
+    if (inNote_) endNote(lastTime_, Next::none);
     tune();
     return std::move(notes_);
 }

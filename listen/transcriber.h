@@ -74,8 +74,9 @@ class Transcriber {
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
-    // Ends the note at time; joinsNext when a note follows without a gap.
-    void endNote(double time, bool joinsNext);
+    // What follows a note's end without a gap.
+    enum class Next { none, samePitch, otherPitch };
+    void endNote(double time, Next next);
     void tune();
 
     size_t factor_; // input samples averaged into one analysed sample
@@ -92,6 +93,7 @@ class Transcriber {
 
     bool inNote_ = false;
     double noteStart_ = 0;
+    bool resung_ = false;       // the note began where the level rose at the old pitch
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double previous_ = NAN;      // the pitch of the note that ended where this one began

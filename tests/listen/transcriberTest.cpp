@@ -94,6 +94,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const Curve scoop = [](double t) { return t < 0.2 ? silent : std::min(64.0, 50 + t * 50); };
     const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
+    // A bow change: the new stroke starts 10 dB down and comes back only 4 dB at first.
+    const Curve bow = [](double t) { return t < 0.6 ? 0.5 : t < 0.64 ? 0.16 : 0.25; };
+    const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -117,6 +120,14 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"scoop", 16000, render(16000, 1, scoop), {{0.2, 64}}},
         {"re-sung after silence", 16000, render(16000, 1.2, twice), {{0.2, 67}, {0.66, 67}}},
         {"re-sung after a dip", 16000, render(16000, 1, held, sine, dip), {{0.2, 67}, {0.63, 67}}},
+        {"re-sung on a new bow stroke",
+         16000,
+         render(16000, 1.2, held, sine, bow),
+         {{0.2, 67}, {0.64, 67}}},
+        {"a rise just before a step",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
+         {{0.2, 64}, {0.9, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
         {"an octave for a moment", 16000, render(16000, 1, blip), {{0.2, 64}}},
         {"the kit's mi to its fa, 53 cents",
