@@ -22,8 +22,9 @@ constexpr size_t betweenFrames = 2; // a note's last frames, which may lie betwe
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
 constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
-// Of the dip's depth, how much the level must rise again: a bow or a breath
-// starts the new note softly, so it comes back only part of the way at first.
+// Of the depth a dip must have, what the lesser of its fall and its rise must
+// reach: a new bow stroke or breath starts softly, so the level comes back only
+// part of the way at first, and a new syllable may swell over a small dip.
 constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
 constexpr double attackSeconds = 0.08;
@@ -257,7 +258,8 @@ void Transcriber::hold(const Frame& frame) {
 }
 
 // The level fell by more than it swings within the note (tremolo), and by riseDb
-// at least, and rose again by half of that: the same pitch sung again.
+// at least, and rose again by half of that, or fell by half of that and rose by
+// all of it (a new syllable swells over the old note): the same pitch sung again.
 bool Transcriber::riseAfterDip(double level) const {
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() <= 2 * riseFrames) return false;
@@ -268,7 +270,8 @@ bool Transcriber::riseAfterDip(double level) const {
     const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
     const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
     const double depth = std::max(riseDb, swing + swingMargin);
-    return *loudest - quietest > depth && level - quietest > riseOfDip * depth;
+    const double fall = *loudest - quietest, rise = level - quietest;
+    return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

@@ -97,6 +97,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     // A bow change: the new stroke starts 10 dB down and comes back only 4 dB at first.
     const Curve bow = [](double t) { return t < 0.6 ? 0.5 : t < 0.64 ? 0.16 : 0.25; };
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
+    // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
+    const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -123,6 +125,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"re-sung on a new bow stroke",
          16000,
          render(16000, 1.2, held, sine, bow),
+         {{0.2, 67}, {0.64, 67}}},
+        {"re-sung with a swell",
+         16000,
+         render(16000, 1.2, held, sine, syllable),
          {{0.2, 67}, {0.64, 67}}},
         {"a rise just before a step",
          16000,
