@@ -40,8 +40,9 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
-// Shorter notes an octave, a twelfth or two octaves from the note before, and
-// followed by another, are the tracker's slip on a crossfade: a scoop too.
+// Shorter notes an octave, a twelfth or two octaves from the note before, or
+// that far below the note after, are the tracker's slip on a crossfade (the old
+// note's octave, or the two notes' common undertone): a scoop too.
 constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
@@ -228,7 +229,7 @@ void Transcriber::follow(const Frame& frame) {
         const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
         const double heard = multipleOnset(from, to, pending_.front().time);
         const double change = std::isnan(heard) ? lost : std::min(lost, heard);
-        endNote(change, Next::otherPitch);
+        endNote(change, Next::otherPitch, to);
         startNote(std::move(pending_), change);
         return;
     }
@@ -393,7 +394,7 @@ void Transcriber::addToNote(const Frame& frame) {
     voicedUntil_ = frame.time + frameSeconds;
 }
 
-void Transcriber::endNote(double time, Next next) {
+void Transcriber::endNote(double time, Next next, double nextPitch) {
     inNote_ = false;
     const bool joinsNext = next != Next::none;
     if (next == Next::otherPitch && resung_ && time - noteStart_ < shortestResung &&
@@ -415,8 +416,10 @@ void Transcriber::endNote(double time, Next next) {
         aperiodicity += note_[i].aperiodicity;
     }
     const double pitch = median(pitches);
-    if (joinsNext && (time - noteStart_ < shortestJoined ||
-                      (time - noteStart_ < shortestSlip && harmonicOf(pitch, before)))) {
+    if (joinsNext &&
+        (time - noteStart_ < shortestJoined ||
+         (time - noteStart_ < shortestSlip &&
+          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         return;

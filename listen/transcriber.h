@@ -81,7 +81,8 @@ class Transcriber {
     void addToNote(const Frame& frame);
     // What follows a note's end without a gap.
     enum class Next { none, samePitch, otherPitch };
-    void endNote(double time, Next next);
+    // nextPitch: the pitch of the note that follows, when it is known.
+    void endNote(double time, Next next, double nextPitch = NAN);
     void tune();
 
     size_t factor_; // input samples averaged into one analysed sample
