@@ -22,10 +22,17 @@ constexpr size_t betweenFrames = 2; // a note's last frames, which may lie betwe
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
 constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
+// Of the depth a dip must have, what the lesser of its fall and its rise must
+// reach: a new bow stroke or breath starts softly, so the level comes back only
+// part of the way at first, and a new syllable may swell over a small dip.
+constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
 constexpr double attackSeconds = 0.08;
 // An instrument's attack may swell, fall and swell again: no note is sung again sooner.
 constexpr double shortestRepeat = 0.2;
+// A note sung again that a step to another pitch follows sooner was the old
+// note ringing on in a room, or the next note's attack: it stays the old note.
+constexpr double shortestResung = 0.3;
 constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
 constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
 constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
@@ -33,8 +40,9 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
-// Shorter notes an octave, a twelfth or two octaves from the note before, and
-// followed by another, are the tracker's slip on a crossfade: a scoop too.
+// Shorter notes an octave, a twelfth or two octaves from the note before, or
+// that far below the note after, are the tracker's slip on a crossfade (the old
+// note's octave, or the two notes' common undertone): a scoop too.
 constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
@@ -49,6 +57,12 @@ constexpr size_t onsetPartials = 3;
 constexpr double shortestWindow = 0.03; // seconds
 constexpr double longestWindow = 0.08;
 constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+// Any other step: once the new note has been heard this long, its pitch is sure
+// enough to seek where its partials rose against the old note's, this far back.
+constexpr double settleSeconds = 0.15;
+constexpr double stepLookBack = 0.35;
+constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
+constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
 
 double hertz(double semitones) {
     return 440 * std::pow(2, (semitones - 69) / 12);
@@ -62,6 +76,44 @@ std::vector<double> ownPartials(double note, double other, double near, double n
         if (std::fabs(f - std::max(1.0, std::round(f / other)) * other) >= near) own.push_back(f);
     }
     return own;
+}
+
+// A note's first onsetPartials partials.
+std::vector<double> partialsOf(double note, double nyquist) {
+    std::vector<double> partials;
+    for (size_t h = 1; h <= onsetPartials && double(h) * note < nyquist; ++h)
+        partials.push_back(double(h) * note);
+    return partials;
+}
+
+// Samples read for a partial's energy: long enough for a Hann window's main lobe
+// to part the two notes' partials.
+double windowSamples(double from, double to, double rate) {
+    return std::clamp(2 * rate / std::fabs(to - from), shortestWindow * rate, longestWindow * rate);
+}
+
+// Where values, oldest first, step from one level to another: the split into two
+// runs that leaves the least squared error about their means, and the rise there.
+std::pair<size_t, double> stepIn(const std::vector<double>& values, size_t shortestRun) {
+    double total = 0, totalSquares = 0;
+    for (const double v : values) {
+        total += v;
+        totalSquares += v * v;
+    }
+    double least = INFINITY, left = 0, leftSquares = 0;
+    std::pair<size_t, double> step = {0, 0};
+    for (size_t k = 1; k + shortestRun <= values.size(); ++k) {
+        left += values[k - 1];
+        leftSquares += values[k - 1] * values[k - 1];
+        const double before = double(k), after = double(values.size() - k);
+        const double error = leftSquares - left * left / before + (totalSquares - leftSquares) -
+                             (total - left) * (total - left) / after;
+        if (k >= shortestRun && error < least) {
+            least = error;
+            step = {k, (total - left) / after - left / before};
+        }
+    }
+    return step;
 }
 
 double semitones(double frequency) {
@@ -88,7 +140,8 @@ Transcriber::Transcriber(double sampleRate)
     : factor_(std::max<size_t>(1, size_t(sampleRate / analysedRate))),
       rate_(sampleRate / double(factor_)),
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
-      tracker_(rate_, lowestHz), kept_(size_t((lookBack + longestWindow) * rate_)) {
+      tracker_(rate_, lowestHz),
+      kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
 }
@@ -176,7 +229,7 @@ void Transcriber::follow(const Frame& frame) {
         const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
         const double heard = multipleOnset(from, to, pending_.front().time);
         const double change = std::isnan(heard) ? lost : std::min(lost, heard);
-        endNote(change, true);
+        endNote(change, Next::otherPitch, to);
         startNote(std::move(pending_), change);
         return;
     }
@@ -184,8 +237,9 @@ void Transcriber::follow(const Frame& frame) {
     // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
     if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        endNote(frame.time, true);
+        endNote(frame.time, Next::samePitch);
         startNote({frame});
+        resung_ = true;
         return;
     }
     addToNote(frame);
@@ -200,17 +254,12 @@ void Transcriber::follow(const Frame& frame) {
 double Transcriber::multipleOnset(double oldPitch, double newPitch, double confirmed) const {
     const double from = hertz(oldPitch), to = hertz(newPitch);
     if (to <= from) return NAN;
-    // Long enough for a Hann window's main lobe to part the old note's partials.
-    const auto length =
-        size_t(std::clamp(2 * rate_ / (to - from), shortestWindow * rate_, longestWindow * rate_));
+    const auto length = size_t(windowSamples(from, to, rate_));
     const double near = 2 * rate_ / double(length);
     if (frames_ * hop_ + tracker_.frameLength() < consumed_ + length ||
         !ownPartials(to, from, near, rate_ / 2).empty())
         return NAN;
-    std::vector<double> partials;
-    for (size_t h = 1; h <= onsetPartials && double(h) * to < rate_ / 2; ++h)
-        partials.push_back(double(h) * to);
-    const HarmonicEnergy newEnergy(rate_, partials, length);
+    const HarmonicEnergy newEnergy(rate_, partialsOf(to, rate_ / 2), length);
     const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
     // Back from the end of the frame being analysed, not of the block fed, so that
     // a recording read in any blocks, or a microphone's, is heard alike.
@@ -239,18 +288,68 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
     return (newest - double(at * hop_) + double(length) / 2) / rate_;
 }
 
+// Two notes crossfading (a choir, a pad, a room) keep the tracker on the old
+// pitch, or on neither, until the new note is the louder: up to 250 ms late. Once
+// the new note is sure, its onset is where the balance of its own partials
+// against the old note's stepped up, if that lies clearly earlier; the old note
+// ends there.
+void Transcriber::settleOnset(double now) {
+    const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
+    if (settled_ || now - onset < settleSeconds) return;
+    settled_ = true;
+    if (notes_.empty()) return;
+    HeardNote& before = notes_.back();
+    std::vector<double> pitches;
+    for (const Frame& f : note_) pitches.push_back(f.pitch);
+    const double pitch = median(pitches);
+    const bool follows = std::fabs(before.onset + before.duration - onset) < 1e-9;
+    if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
+    const double since = std::max({before.onset + shortestNote / 2, onset - stepLookBack,
+                                   now - stepLookBack - settleSeconds});
+    const double found = stepOnset(before.pitch, pitch, since, now);
+    if (std::isnan(found) || onset - found < stepEarlier || found - before.onset < shortestNote)
+        return;
+    before.duration = found - before.onset;
+    (joinPrevious_ ? carriedOnset_ : noteStart_) = found;
+}
+
+// Where the balance of the new note's own partials against the old note's
+// stepped up between since and until; NAN when it rose less than stepRiseDb.
+double Transcriber::stepOnset(double oldPitch, double newPitch, double since, double until) const {
+    const double from = hertz(oldPitch), to = hertz(newPitch);
+    const auto length = size_t(windowSamples(from, to, rate_));
+    const double near = 2 * rate_ / double(length);
+    std::vector<double> own = ownPartials(to, from, near, rate_ / 2);
+    std::vector<double> old = ownPartials(from, to, near, rate_ / 2);
+    const HarmonicEnergy newEnergy(rate_, own.empty() ? partialsOf(to, rate_ / 2) : own, length);
+    const HarmonicEnergy oldEnergy(rate_, old.empty() ? partialsOf(from, rate_ / 2) : old, length);
+    const double earliest = std::max(double(consumed_), since * rate_ - double(length) / 2);
+    const double newest =
+        std::min(until * rate_, double(frames_ * hop_ + tracker_.frameLength())) - double(length);
+    std::vector<double> balance; // dB, oldest first
+    for (double first = earliest; first <= newest; first += double(hop_)) {
+        const float* at = &samples_[size_t(first) - consumed_];
+        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
+                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+    }
+    const auto [at, rise] = stepIn(balance, 3);
+    if (at == 0 || rise < stepRiseDb) return NAN;
+    return (earliest + double(at * hop_) + double(length) / 2) / rate_;
+}
+
 // A voice that goes on sounding without a clear pitch (two notes overlapping in
 // a room, a breathy moment) holds its note a while; one that fades away ends it.
 void Transcriber::hold(const Frame& frame) {
     if (frame.level < loudest_ - fadeDb || frame.time - voicedUntil_ > longestHold) {
-        endNote(voicedUntil_, false);
+        endNote(voicedUntil_, Next::none);
         return;
     }
     noteLevel(frame);
 }
 
-// The level fell and rose again by more than it swings within the note (tremolo),
-// and by riseDb at least: the same pitch sung again.
+// The level fell by more than it swings within the note (tremolo), and by riseDb
+// at least, and rose again by half of that, or fell by half of that and rose by
+// all of it (a new syllable swells over the old note): the same pitch sung again.
 bool Transcriber::riseAfterDip(double level) const {
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() <= 2 * riseFrames) return false;
@@ -260,7 +359,9 @@ bool Transcriber::riseAfterDip(double level) const {
     // Too short a past to have seen a whole cycle of tremolo: a clearer rise is wanted.
     const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
     const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
-    return level - quietest > std::max(riseDb, swing + swingMargin) && *loudest - quietest > riseDb;
+    const double depth = std::max(riseDb, swing + swingMargin);
+    const double fall = *loudest - quietest, rise = level - quietest;
+    return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
 }
 
 void Transcriber::noteLevel(const Frame& frame) {
@@ -273,6 +374,8 @@ void Transcriber::noteLevel(const Frame& frame) {
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
+    resung_ = false;
+    settled_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
@@ -284,14 +387,23 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
 
 void Transcriber::addToNote(const Frame& frame) {
     if (note_.size() < maxNoteFrames) note_.push_back(frame);
+    settleOnset(frame.time);
     tail_.push_back(frame);
     if (tail_.size() > referenceFrames) tail_.pop_front();
     noteLevel(frame);
     voicedUntil_ = frame.time + frameSeconds;
 }
 
-void Transcriber::endNote(double time, bool joinsNext) {
+void Transcriber::endNote(double time, Next next, double nextPitch) {
     inNote_ = false;
+    const bool joinsNext = next != Next::none;
+    if (next == Next::otherPitch && resung_ && time - noteStart_ < shortestResung &&
+        !notes_.empty()) {
+        // The note before ended where this one began: it lasts on instead.
+        notes_.back().duration = time - notes_.back().onset;
+        previous_ = notes_.back().pitch;
+        return;
+    }
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     joinPrevious_ = false;
     const double before = previous_;
@@ -304,8 +416,10 @@ void Transcriber::endNote(double time, bool joinsNext) {
         aperiodicity += note_[i].aperiodicity;
     }
     const double pitch = median(pitches);
-    if (joinsNext && (time - noteStart_ < shortestJoined ||
-                      (time - noteStart_ < shortestSlip && harmonicOf(pitch, before)))) {
+    if (joinsNext &&
+        (time - noteStart_ < shortestJoined ||
+         (time - noteStart_ < shortestSlip &&
+          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         return;
@@ -321,7 +435,7 @@ std::vector<HeardNote> Transcriber::finish() {
     // Silence after the last frame lets the median and the last note end.
     for (size_t i = 0; i < medianFrames; ++i)
         smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb});
-    if (inNote_) endNote(lastTime_, false);
+    if (inNote_) endNote(lastTime_, Next::none);
     tune();
     return std::move(notes_);
 }

@@ -13,13 +13,16 @@
 // without pitch while the sound stays loud (notes overlapping in a room) holds
 // the note; a note that follows it began where the old pitch was lost. A step
 // up to an octave or a twelfth began where the new note's partials rose against
-// the old note's, which rings on and keeps the tracker on its period a while.
+// the old note's, which rings on and keeps the tracker on its period a while;
+// after any other step, once the new note's pitch is sure, it began where its
+// partials stepped up against the old note's, when that is clearly earlier (two
+// notes crossfading keep the tracker on the old pitch until the new is louder).
 // A note's pitch is the median of its middle, away from both ends. Once the
 // whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
 // as a circular mean of where notes fall between semitones) is taken off every
 // note, so a voice a little off pitch is heard in its own key.
 //
-// Memory holds one frame of samples and the last 0.4 s before it, the note being
+// Memory holds one frame of samples and the last 0.5 s before it, the note being
 // heard and the notes so far: a recording of any length can be fed.
 #pragma once
 
@@ -68,14 +71,18 @@ class Transcriber {
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
     double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
+    void settleOnset(double now);
+    double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
     bool riseAfterDip(double level) const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
-    // Ends the note at time; joinsNext when a note follows without a gap.
-    void endNote(double time, bool joinsNext);
+    // What follows a note's end without a gap.
+    enum class Next { none, samePitch, otherPitch };
+    // nextPitch: the pitch of the note that follows, when it is known.
+    void endNote(double time, Next next, double nextPitch = NAN);
     void tune();
 
     size_t factor_; // input samples averaged into one analysed sample
@@ -92,6 +99,8 @@ class Transcriber {
 
     bool inNote_ = false;
     double noteStart_ = 0;
+    bool resung_ = false;       // the note began where the level rose at the old pitch
+    bool settled_ = false;      // its onset was sought again once its pitch was sure
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double previous_ = NAN;      // the pitch of the note that ended where this one began

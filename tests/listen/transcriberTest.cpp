@@ -22,6 +22,7 @@ double sine(double cycles) {
 const Wave square = [](double c) { return sine(c) >= 0 ? 0.5 : -0.5; };
 const Wave saw = [](double c) { return c - std::floor(c) - 0.5; };
 const Wave secondHarmonic = [](double c) { return 0.2 * sine(c) + sine(2 * c); };
+const Wave rich = [](double c) { return sine(c) + sine(2 * c) / 2 + sine(3 * c) / 3; };
 const Wave noFundamental = [](double c) { return (sine(2 * c) + sine(3 * c) + sine(5 * c)) / 3; };
 
 // pitch(t): semitones, NAN where silent.
@@ -85,6 +86,16 @@ const std::vector<float> octaveUp =
     mix(render(16000, 1.2, steps({{0.2, silent}, {1.2, 60}}), sine, ringing),
         render(16000, 1.2, steps({{0.6, silent}, {1.2, 72}})));
 
+// A choir's crossfade: the new note enters softly and swells while the old one
+// fades slowly, so the tracker keeps the old pitch until the new is the louder.
+const Curve fadeOut = [](double t) {
+    return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.6 * (t - 0.6));
+};
+const Curve fadeIn = [](double t) { return std::min(0.24, 0.06 + 0.9 * (t - 0.6)); };
+const std::vector<float> crossfade =
+    mix(render(16000, 1.4, steps({{0.2, silent}, {1.2, 64}}), rich, fadeOut),
+        render(16000, 1.4, steps({{0.6, silent}, {1.2, 62}}), rich, fadeIn));
+
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
     const Curve twice = steps({{0.2, silent}, {0.6, 67}, {0.66, silent}, {1.0, 67}});
@@ -94,6 +105,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const Curve scoop = [](double t) { return t < 0.2 ? silent : std::min(64.0, 50 + t * 50); };
     const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
+    // A bow change: the new stroke starts 10 dB down and comes back only 4 dB at first.
+    const Curve bow = [](double t) { return t < 0.6 ? 0.5 : t < 0.64 ? 0.16 : 0.25; };
+    const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
+    // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
+    const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -117,6 +133,18 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"scoop", 16000, render(16000, 1, scoop), {{0.2, 64}}},
         {"re-sung after silence", 16000, render(16000, 1.2, twice), {{0.2, 67}, {0.66, 67}}},
         {"re-sung after a dip", 16000, render(16000, 1, held, sine, dip), {{0.2, 67}, {0.63, 67}}},
+        {"re-sung on a new bow stroke",
+         16000,
+         render(16000, 1.2, held, sine, bow),
+         {{0.2, 67}, {0.64, 67}}},
+        {"re-sung with a swell",
+         16000,
+         render(16000, 1.2, held, sine, syllable),
+         {{0.2, 67}, {0.64, 67}}},
+        {"a rise just before a step",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
+         {{0.2, 64}, {0.9, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
         {"an octave for a moment", 16000, render(16000, 1, blip), {{0.2, 64}}},
         {"the kit's mi to its fa, 53 cents",
@@ -129,7 +157,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 52}, {1.2, 60}})),
          {{0.2, 64}, {0.6, 60}}},
+        {"undertone of the next note",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 60}, {0.75, 55}, {1.2, 67}})),
+         {{0.2, 60}, {0.6, 67}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
+        {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
@@ -151,14 +184,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     }
 }
 
-// A microphone's 10 ms blocks and a file's whole recording are heard alike.
+// A microphone's 10 ms blocks and a file's whole recording are heard alike,
+// where an onset is sought again in the samples before the frame being heard.
 TEST(Transcriber, HearsTheSameInAnyBlocks) {
-    const std::vector<HeardNote> whole = hear(octaveUp, 16000, octaveUp.size());
-    for (const size_t block : {160, 4096}) {
-        const std::vector<HeardNote> notes = hear(octaveUp, 16000, block);
-        ASSERT_EQ(notes.size(), whole.size()) << block;
-        for (size_t i = 0; i < notes.size(); ++i)
-            EXPECT_EQ(notes[i].onset, whole[i].onset) << block << " note " << i;
+    for (const std::vector<float>* samples : {&octaveUp, &crossfade}) {
+        const std::vector<HeardNote> whole = hear(*samples, 16000, samples->size());
+        for (const size_t block : {160, 4096}) {
+            const std::vector<HeardNote> notes = hear(*samples, 16000, block);
+            ASSERT_EQ(notes.size(), whole.size()) << block;
+            for (size_t i = 0; i < notes.size(); ++i)
+                EXPECT_EQ(notes[i].onset, whole[i].onset) << block << " note " << i;
+        }
     }
 }
 
