@@ -1,6 +1,7 @@
 // The menus' commands that are not the tune tools' or the tune editor's:
 // files, the clipboard, the share link, Reset, View and Help.
 import { keyboardHelp } from './boundary.js';
+import { keepSetting, setting } from './settings.js';
 
 const $ = (id) => document.getElementById(id);
 const zoomSetting = 'korvel.zoom';
@@ -36,10 +37,7 @@ export function setUpCommands(page) {
 // page scrolls), kept for the next visit where the browser allows. Returns
 // what shows the zoom chosen.
 function setUpZoom(page) {
-  let zoom = 'fit';
-  try {
-    zoom = localStorage.getItem(zoomSetting) ?? zoom;
-  } catch {}
+  let zoom = setting(zoomSetting) || 'fit';
   const zoomChoices = [...document.querySelectorAll('[data-zoom]')];
   function showZoom() {
     if (!zoomChoices.some((choice) => choice.dataset.zoom === zoom)) zoom = 'fit';
@@ -49,9 +47,7 @@ function setUpZoom(page) {
   for (const choice of zoomChoices)
     choice.addEventListener('click', () => {
       zoom = choice.dataset.zoom;
-      try {
-        localStorage.setItem(zoomSetting, zoom);
-      } catch {}
+      keepSetting(zoomSetting, zoom);
       showZoom();
     });
   return showZoom;

@@ -13,6 +13,7 @@
 import { editor as boundary, palette } from './boundary.js';
 import { setUpPalette, touchScreen } from './palette.js';
 import { setUpListen } from './listen.js';
+import { keepSetting, setting } from './settings.js';
 
 const $ = (id) => document.getElementById(id);
 const { rowCount, state: field, result, tableColumn } = boundary;
@@ -323,9 +324,7 @@ export function setUpEditorPanel(page) {
     if (!open) listen.cancel();
     panel.hidden = !open;
     $('editorToggle').setAttribute('aria-checked', String(open));
-    try {
-      localStorage.setItem(openSetting, open ? 'open' : '');
-    } catch {}
+    keepSetting(openSetting, open ? 'open' : '');
     shown.fill(-2);
     shownRows.fill(blankRow);
     shownChecks = '';
@@ -337,11 +336,7 @@ export function setUpEditorPanel(page) {
     setOpen(panel.hidden);
     if (!panel.hidden) grid.focus();
   });
-  let remembered = '';
-  try {
-    remembered = localStorage.getItem(openSetting) ?? '';
-  } catch {}
-  if (remembered) setOpen(true);
+  if (setting(openSetting)) setOpen(true);
   showMode();
 
   // Ctrl+Z and the rest from anywhere but a text field or the table (which has them from the core).

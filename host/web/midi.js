@@ -8,24 +8,12 @@
 // each message plays and records. This module only hands it the browser's
 // events, each message at once, and does what it answers.
 import { exchange } from './boundary.js';
+import { keepSetting, setting } from './settings.js';
 
 const $ = (id) => document.getElementById(id);
 const onSetting = 'korvel.midiInput';
 const portSetting = 'korvel.midiPort';
 const caption = 'MIDI Keyboard Input';
-
-const setting = (name) => {
-  try {
-    return localStorage.getItem(name) ?? '';
-  } catch {
-    return '';
-  }
-};
-const keep = (name, value) => {
-  try {
-    localStorage.setItem(name, value);
-  } catch {}
-};
 
 // Why there is no MIDI input, in a visitor's words; error as requestMIDIAccess rejected.
 export function midiTrouble(error) {
@@ -64,7 +52,7 @@ export function setUpMidi(page) {
   // that will not open answers again).
   function follow(call) {
     const answer = JSON.parse(act(() => text(call())));
-    if (answer.chosen) keep(portSetting, answer.chosen);
+    if (answer.chosen) keepSetting(portSetting, answer.chosen);
     $('midiStatus').textContent = answer.status;
     showPorts(answer);
     if (answer.close) closePort();
@@ -150,7 +138,7 @@ export function setUpMidi(page) {
     if (asked !== own) return; // turned off while the browser asked
     asked = null;
     access = granted;
-    keep(onSetting, 'on');
+    keepSetting(onSetting, 'on');
     follow(() => kit._korvel_midiInput(1));
     access.onstatechange = listPorts;
     listPorts();
@@ -161,7 +149,7 @@ export function setUpMidi(page) {
     if (access) access.onstatechange = null;
     closePort();
     access = null;
-    keep(onSetting, '');
+    keepSetting(onSetting, '');
     follow(() => kit._korvel_midiInput(0));
   }
 

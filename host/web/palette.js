@@ -7,6 +7,7 @@
 // On a touch screen the palette is always there with the editor; on the
 // desktop it is a toggle, remembered.
 import { palette } from './boundary.js';
+import { keepSetting, setting } from './settings.js';
 
 const $ = (id) => document.getElementById(id);
 const { control, group } = palette;
@@ -96,10 +97,7 @@ export function setUpPalette(page, { focusTable, showMessage, takes }) {
 
   // ---- Shown: always on a touch screen, else as the toggle was left ----
   const toggle = $('paletteToggle');
-  let wanted = false;
-  try {
-    wanted = !!localStorage.getItem(shownSetting);
-  } catch {}
+  let wanted = !!setting(shownSetting);
   function showPalette() {
     container.hidden = !(touchScreen.matches || wanted);
     toggle.hidden = touchScreen.matches;
@@ -107,9 +105,7 @@ export function setUpPalette(page, { focusTable, showMessage, takes }) {
   }
   toggle.addEventListener('click', () => {
     wanted = !wanted;
-    try {
-      localStorage.setItem(shownSetting, wanted ? 'shown' : '');
-    } catch {}
+    keepSetting(shownSetting, wanted ? 'shown' : '');
     showPalette();
   });
   touchScreen.addEventListener('change', showPalette);

@@ -1,5 +1,7 @@
 // The tune in words: the share link that carries it, and the tune kept in the
 // browser between visits in the same words.
+import { keepSetting, setting } from './settings.js';
+
 const tuneSetting = 'korvel.tune';
 
 // page: the kit, its strings, act(), the tune's names and the messages.
@@ -41,15 +43,10 @@ export function setUpShare(page) {
   }
 
   function keepTune() {
-    try {
-      localStorage.setItem(tuneSetting, shareText());
-    } catch {}
+    keepSetting(tuneSetting, shareText());
   }
   function bringBackTune() {
-    let kept = null;
-    try {
-      kept = localStorage.getItem(tuneSetting);
-    } catch {}
+    const kept = setting(tuneSetting);
     if (!kept) return;
     putInput(encoder.encode(kept));
     kit._korvel_applyShareText();
