@@ -115,6 +115,10 @@ test('Listen to the microphone writes at row 010 the steps korvel-cli import mak
   await page.keyboard.press('F7');
   // Amid the melody: the button pressed, a note beside the line the canvas draws.
   await page.waitForFunction((middle) => window.korvel.listenSeconds() > middle, {}, lead + 1);
+  // A note's name shows while it sounds, not in the moment between two notes.
+  await page
+    .waitForFunction(() => document.getElementById('heard').textContent.includes(' · '), { timeout: 5000 })
+    .catch(() => {});
   const shown = await page.$eval('#pitchLine', (c) => [
     document.querySelector('#palette button[aria-pressed="true"]').textContent,
     document.getElementById('heard').textContent.includes(' · '),
