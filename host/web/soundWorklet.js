@@ -5,8 +5,9 @@
 //
 // Messages in: {samples: Uint8Array|null, flush} (null: nothing more to play;
 // flush: drop what is stored, the sound was cut), {record: N} (keep the next
-// N samples played from the next flush on, with the count of underruns),
-// {report: true}. Out: {want: count}, {report: {samples, breaks}}.
+// N samples played from the next flush on, with the count of underruns and
+// the longest wait between two calls of the audio thread, in ms),
+// {report: true}. Out: {want: count}, {report: {samples, breaks, longestWait}}.
 import { sound } from './boundary.js';
 
 // The page may be busy for up to storeLow samples (186 ms) before a break.
@@ -25,6 +26,9 @@ class KitSound extends AudioWorkletProcessor {
     this.idle = true;
     // Quanta that found the store short while a sound was playing.
     this.breaks = 0;
+    // A machine that starves the audio thread shows here, not in the page's own timers.
+    this.longestWait = 0;
+    this.lastCall = 0;
     this.recording = null;
     this.recorded = 0;
     this.recordArmed = false;
@@ -40,7 +44,7 @@ class KitSound extends AudioWorkletProcessor {
     }
     if (message.report) {
       const samples = this.recording ? this.recording.slice(0, this.recorded) : new Uint8Array(0);
-      this.port.postMessage({ report: { samples, breaks: this.breaks } });
+      this.port.postMessage({ report: { samples, breaks: this.breaks, longestWait: this.longestWait } });
       return;
     }
     if (message.flush) {
@@ -48,6 +52,8 @@ class KitSound extends AudioWorkletProcessor {
       if (this.recordArmed) {
         this.recordArmed = false;
         this.breaks = 0;
+        this.longestWait = 0;
+        this.lastCall = 0;
       }
     }
     this.asked = false;
@@ -64,6 +70,11 @@ class KitSound extends AudioWorkletProcessor {
     const out = outputs[0][0];
     const played = Math.min(out.length, this.count);
     const keep = this.recording && !this.recordArmed && this.recorded < this.recording.length;
+    if (keep) {
+      const now = Date.now();
+      if (this.lastCall) this.longestWait = Math.max(this.longestWait, now - this.lastCall);
+      this.lastCall = now;
+    }
     for (let i = 0; i < played; ++i) {
       const value = this.store[(this.first + i) % capacity];
       out[i] = (value - sound.silentLevel) / sound.silentLevel;
