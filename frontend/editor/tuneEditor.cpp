@@ -92,7 +92,7 @@ void TuneEditor::moveCursor(int64_t rows, bool extend) {
 // Cleared memory reads as notes too; it is not played as one when selected.
 void TuneEditor::hearRow(uint32_t row) {
     const TuneRow& step = rows_[row];
-    if (step.kind == StepKind::Note && step.group != clearedGroup)
+    if (!microphoneOpen_ && step.kind == StepKind::Note && step.group != clearedGroup)
         session_.audition(step.toneIndex, noteLength(session_.kit().tempo, step.lengthCode));
 }
 

@@ -23,7 +23,8 @@
 // the start address (then its target is typed). Ctrl with Z, Shift+Z, Y, X,
 // C, V and A: undo, redo, cut, copy, paste, select all. Insert opens steps
 // and Delete closes them (as many as are selected); Enter plays from the
-// cursor, Esc stops. Moving onto a note sounds it when nothing plays.
+// cursor, Esc stops. Moving onto a note sounds it when nothing plays and
+// the microphone is closed.
 // While recording, the piano keys play (and record) in every column. The
 // note palette (notePalette.h) does what these keys do, by touch or mouse; the
 // kit's own hex keys, handed here while the table has the focus, type the
@@ -187,6 +188,9 @@ class TuneEditor {
     // ends with an end marker when it wrote over one or memory held no tune.
     // steps must leave a row for the end marker before the end of memory.
     void writeHeard(const std::vector<uint16_t>& steps, uint32_t tempo);
+    // While the microphone is open, moving onto or writing a note sounds
+    // nothing: the microphone would hear it as sung.
+    void setMicrophoneOpen(bool open) { microphoneOpen_ = open; }
 
   private:
     template <typename Edit> void change(Edit&& edit);
@@ -228,6 +232,7 @@ class TuneEditor {
     uint32_t lastLength_ = 7;  // the length code a new note or rest takes
     int octave_ = defaultPianoOctave;
     std::optional<uint32_t> pianoHeld_; // the tone a held piano key sounds while recording
+    bool microphoneOpen_ = false;
     std::optional<TuneRecorder> recorder_;
     uint32_t recordRow_ = 0;
     bool recordedOverEnd_ = false; // the recording wrote over an end marker

@@ -11,7 +11,13 @@
 namespace korvel {
 
 LiveListen::LiveListen(TuneEditor& editor, double sampleRate)
-    : editor_(editor), listening_(sampleRate) {}
+    : editor_(editor), listening_(sampleRate) {
+    editor_.setMicrophoneOpen(true);
+}
+
+LiveListen::~LiveListen() {
+    editor_.setMicrophoneOpen(false);
+}
 
 void LiveListen::feed(const float* mono, size_t count) {
     listening_.feed(mono, count);

@@ -28,7 +28,11 @@ struct ListenOutcome {
 
 class LiveListen {
   public:
+    // The editor sounds no rows while this lives.
     LiveListen(TuneEditor& editor, double sampleRate);
+    ~LiveListen();
+    LiveListen(const LiveListen&) = delete;
+    LiveListen& operator=(const LiveListen&) = delete;
     // mono: full scale 1, from any thread the caller serialises.
     void feed(const float* mono, size_t count);
     // The pitch line, newest last, Transcriber::frameSeconds apart; NAN where silent.

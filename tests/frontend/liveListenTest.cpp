@@ -69,6 +69,21 @@ TEST_F(ListenFixture, KeepsTheOpeningThatFitsBeforeTheEndOfMemory) {
     EXPECT_NE(group(lastTuneRow - 2), 0u);
 }
 
+// The microphone would hear a row sounded as the cursor moves, and write it as sung.
+TEST_F(ListenFixture, RowsSoundOnlyWhileTheMicrophoneIsClosed) {
+    editor->select(4, EditColumn::Note, false);
+    EditorKey note;
+    note.character = 'q';
+    editor->key(note, 0); // a note written at row 4
+    sound.take();
+    std::optional<LiveListen> live(std::in_place, *editor, rate);
+    editor->select(4, EditColumn::Note, false);
+    EXPECT_TRUE(sound.take().empty());
+    live.reset();
+    editor->select(4, EditColumn::Note, false);
+    EXPECT_FALSE(sound.take().empty());
+}
+
 TEST_F(ListenFixture, SilenceWritesNothing) {
     const KitState before = session.kit();
     const ListenOutcome outcome = listen(4, std::vector<float>(size_t(rate), 0.0f));
