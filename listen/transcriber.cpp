@@ -49,6 +49,9 @@ constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is r
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
 constexpr double minAgreement = 0.5;
 constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
+// Of a note that began in a crossfade, the frames left out at its start for its
+// pitch: the old note rings on through them and pulls the tracker's period.
+constexpr double crossfadeTrim = 0.5;
 
 // A step up to a multiple of the old pitch: the new note's onset is sought this
 // far back, from the balance of the two notes' partials.
@@ -310,6 +313,7 @@ void Transcriber::settleOnset(double now) {
     if (std::isnan(found) || onset - found < stepEarlier || found - before.onset < shortestNote)
         return;
     before.duration = found - before.onset;
+    crossfaded_ = true;
     (joinPrevious_ ? carriedOnset_ : noteStart_) = found;
 }
 
@@ -376,6 +380,7 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
     resung_ = false;
     settled_ = false;
+    crossfaded_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
@@ -409,9 +414,10 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     const double before = previous_;
     previous_ = NAN;
     const size_t trim = size_t(double(note_.size()) * middleTrim);
+    const size_t first = crossfaded_ ? size_t(double(note_.size()) * crossfadeTrim) : trim;
     std::vector<double> pitches;
     double aperiodicity = 0;
-    for (size_t i = trim; i < note_.size() - trim; ++i) {
+    for (size_t i = first; i < note_.size() - trim; ++i) {
         pitches.push_back(note_[i].pitch);
         aperiodicity += note_[i].aperiodicity;
     }

@@ -17,10 +17,12 @@
 // after any other step, once the new note's pitch is sure, it began where its
 // partials stepped up against the old note's, when that is clearly earlier (two
 // notes crossfading keep the tracker on the old pitch until the new is louder).
-// A note's pitch is the median of its middle, away from both ends. Once the
-// whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
-// as a circular mean of where notes fall between semitones) is taken off every
-// note, so a voice a little off pitch is heard in its own key.
+// A note's pitch is the median of its middle, away from both ends, or of its
+// later half when it began in a crossfade (the old note rings on through its
+// first part and pulls the tracker's period). Once the whole recording is
+// heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean
+// of where notes fall between semitones) is taken off every note, so a voice a
+// little off pitch is heard in its own key.
 //
 // Memory holds one frame of samples and the last 0.5 s before it, the note being
 // heard and the notes so far: a recording of any length can be fed.
@@ -101,6 +103,7 @@ class Transcriber {
     double noteStart_ = 0;
     bool resung_ = false;       // the note began where the level rose at the old pitch
     bool settled_ = false;      // its onset was sought again once its pitch was sure
+    bool crossfaded_ = false;   // it began in a crossfade, found then
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double previous_ = NAN;      // the pitch of the note that ended where this one began

@@ -116,6 +116,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
     const Curve loud = [](double) { return 4.0; };
+    // The old note rings on under the new one's first half and pulls the tracker's period.
+    const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
+    const Curve entersSoftly = [](double t) { return std::min(0.3, 0.06 + 1.2 * (t - 0.6)); };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -163,6 +166,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          {{0.2, 60}, {0.6, 67}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
+        {"a tone up while the old note rings on",
+         16000,
+         mix(render(16000, 1.1, steps({{0.2, silent}, {0.9, 60}}), rich, ringsOn),
+             render(16000, 1.1, steps({{0.6, silent}, {0.9, 62}}), rich, entersSoftly)),
+         {{0.2, 60}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
