@@ -20,7 +20,14 @@ constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step 
 constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
 constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
-constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
+// A glide away from a note: how far from where the note held it must settle, how
+// long the note held before it is read, the least that stays of the old note,
+// and how far along the glide the new note began.
+constexpr double glideCents = 70;
+constexpr size_t glideHeldFrames = 30;
+constexpr size_t shortestFrames = 10;
+constexpr double glideOnset = 1.0 / 3;
+constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 // Of the depth a dip must have, what the lesser of its fall and its rise must
 // reach: a new bow stroke or breath starts softly, so the level comes back only
@@ -246,6 +253,35 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     addToNote(frame);
+    glidedAway();
+}
+
+// Two notes crossfading slowly: the tracker hears a period between the two,
+// which glides from the old note's to the new one's too smoothly for a step,
+// and the middle of the recent range follows it. Once the pitch holds steady
+// (no vibrato) clearly away from where the note held before, the glide was a
+// new note: it began where the pitch left the old one.
+void Transcriber::glidedAway() {
+    const size_t before = note_.size() - std::min(note_.size(), tail_.size());
+    if (tail_.size() < referenceFrames || note_.size() >= maxNoteFrames || before < glideHeldFrames)
+        return;
+    const auto [low, high] =
+        std::minmax_element(tail_.begin(), tail_.end(),
+                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    if ((high->pitch - low->pitch) * 100 > jumpCents) return;
+    std::vector<double> pitches;
+    for (size_t i = before - glideHeldFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
+    const double held = median(pitches);
+    const double now = (low->pitch + high->pitch) / 2;
+    if (std::fabs(now - held) * 100 <= glideCents) return;
+    size_t left = before - glideHeldFrames;
+    while ((note_[left].pitch - held) / (now - held) < glideOnset) ++left;
+    if (left < shortestFrames) return;
+    std::vector<Frame> glide(note_.begin() + std::ptrdiff_t(left), note_.end());
+    note_.resize(left);
+    const double change = glide.front().time;
+    endNote(change, Next::otherPitch, now);
+    startNote(std::move(glide), change);
 }
 
 // A step up to an octave or a twelfth: every partial of the new note is one of

@@ -7,7 +7,9 @@
 // octave's move must stay longer: the tracker's own slip looks like one), or
 // where the level dips and rises again by more than the note's own tremolo
 // swings (the same pitch sung again). Vibrato swings about that middle and stays
-// one note. A scoop too short to be a note joins the note it reaches, and so
+// one note; a glide that settles clearly away from where the note held (the
+// tracker hearing a period between two notes crossfading slowly) was a new
+// note. A scoop too short to be a note joins the note it reaches, and so
 // does a short stretch an octave or a twelfth from the note before (on a
 // crossfade the tracker may hold the two notes' common undertone). A moment
 // without pitch while the sound stays loud (notes overlapping in a room) holds
@@ -72,6 +74,7 @@ class Transcriber {
     void analyseFrames();
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
+    void glidedAway();
     double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
     void settleOnset(double now);
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;

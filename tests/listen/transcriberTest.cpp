@@ -118,6 +118,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
+    const Curve slowFadeOut = [](double t) {
+        return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.45 * (t - 0.6));
+    };
     const Curve entersSoftly = [](double t) { return std::min(0.3, 0.06 + 1.2 * (t - 0.6)); };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
@@ -170,6 +173,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          mix(render(16000, 1.1, steps({{0.2, silent}, {0.9, 60}}), rich, ringsOn),
              render(16000, 1.1, steps({{0.6, silent}, {0.9, 62}}), rich, entersSoftly)),
+         {{0.2, 60}, {0.6, 62}}},
+        // The tracker hears a period between the two, gliding too smoothly for a step.
+        {"a tone up in a slow crossfade",
+         16000,
+         mix(render(16000, 1.6, steps({{0.2, silent}, {1.6, 60}}), rich, slowFadeOut),
+             render(16000, 1.6, steps({{0.6, silent}, {1.6, 62}}), rich, fadeIn)),
          {{0.2, 60}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
