@@ -331,7 +331,7 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // pitch, or on neither, until the new note is the louder: up to 250 ms late. Once
 // the new note is sure, its onset is where the balance of its own partials
 // against the old note's stepped up, if that lies clearly earlier; the old note
-// ends there.
+// ends there, if it had not ended before.
 void Transcriber::settleOnset(double now) {
     const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
     if (settled_ || now - onset < settleSeconds) return;
@@ -341,14 +341,16 @@ void Transcriber::settleOnset(double now) {
     std::vector<double> pitches;
     for (const Frame& f : note_) pitches.push_back(f.pitch);
     const double pitch = median(pitches);
-    const bool follows = std::fabs(before.onset + before.duration - onset) < 1e-9;
+    // The two notes may part by a moment without pitch (the tracker hearing neither,
+    // or a breath), as long as the search reaches back over it.
+    const bool follows = onset - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
     const double since = std::max({before.onset + shortestNote / 2, onset - stepLookBack,
                                    now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
     if (std::isnan(found) || onset - found < stepEarlier || found - before.onset < shortestNote)
         return;
-    before.duration = found - before.onset;
+    before.duration = std::min(before.duration, found - before.onset);
     crossfaded_ = true;
     (joinPrevious_ ? carriedOnset_ : noteStart_) = found;
 }

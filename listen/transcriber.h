@@ -18,7 +18,8 @@
 // the old note's, which rings on and keeps the tracker on its period a while;
 // after any other step, once the new note's pitch is sure, it began where its
 // partials stepped up against the old note's, when that is clearly earlier (two
-// notes crossfading keep the tracker on the old pitch until the new is louder).
+// notes crossfading keep the tracker on the old pitch, or on neither, until the
+// new is louder), even across a moment without pitch.
 // A note's pitch is the median of its middle, away from both ends, or of its
 // later half when it began in a crossfade (the old note rings on through its
 // first part and pulls the tracker's period). Once the whole recording is

@@ -65,11 +65,13 @@ std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
     return a;
 }
 
-// 40 ms of loud noise in place of the voice, as when two notes overlap in a room.
-std::vector<float> burst(std::vector<float> s) {
+// Loud noise in place of the voice, as when two notes overlap in a room, or over it.
+std::vector<float> burst(std::vector<float> s, double from = 0.5, double until = 0.54,
+                         bool over = false) {
     std::mt19937 random(3);
     std::uniform_real_distribution<float> noise(-0.5, 0.5);
-    for (size_t i = size_t(0.5 * 16000); i < size_t(0.54 * 16000); ++i) s[i] = noise(random);
+    for (size_t i = size_t(from * 16000); i < size_t(until * 16000); ++i)
+        s[i] = (over ? s[i] : 0) + noise(random);
     return s;
 }
 
@@ -118,6 +120,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
+    const Curve soft = [](double) { return 0.12; };
     const Curve slowFadeOut = [](double t) {
         return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.45 * (t - 0.6));
     };
@@ -180,6 +183,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          mix(render(16000, 1.6, steps({{0.2, silent}, {1.6, 60}}), rich, slowFadeOut),
              render(16000, 1.6, steps({{0.6, silent}, {1.6, 62}}), rich, fadeIn)),
          {{0.2, 60}, {0.6, 62}}},
+        {"a new note under a moment of noise",
+         16000,
+         burst(mix(render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}}), rich),
+                   render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
+               0.55, 0.8, true),
+         {{0.2, 64}, {0.6, 60}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
