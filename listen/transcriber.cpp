@@ -47,9 +47,10 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
-// Shorter notes an octave, a twelfth or two octaves from the note before, or
-// that far below the note after, are the tracker's slip on a crossfade (the old
-// note's octave, or the two notes' common undertone): a scoop too.
+// Shorter notes an octave, a twelfth or two octaves from the note before, that
+// far below the note after, or an octave above it, are the tracker's slip on a
+// crossfade (the old note's octave, the two notes' common undertone, or the new
+// note's second partial, which a choir's attack sounds strongest): a scoop too.
 constexpr double shortestSlip = 0.2;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
@@ -137,6 +138,10 @@ bool harmonicOf(double pitch, double other) {
     for (const double interval : {12.0, 19.0, 24.0})
         if (std::fabs(apart - interval) < 0.6) return true;
     return false;
+}
+
+bool octaveAbove(double pitch, double other) {
+    return std::fabs(pitch - other - 12) < 0.6;
 }
 
 double median(std::vector<double> values) {
@@ -463,7 +468,8 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     if (joinsNext &&
         (time - noteStart_ < shortestJoined ||
          (time - noteStart_ < shortestSlip &&
-          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)))))) {
+          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)) ||
+           octaveAbove(pitch, nextPitch))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         return;

@@ -11,9 +11,11 @@
 // tracker hearing a period between two notes crossfading slowly) was a new
 // note. A scoop too short to be a note joins the note it reaches, and so
 // does a short stretch an octave or a twelfth from the note before (on a
-// crossfade the tracker may hold the two notes' common undertone). A moment
-// without pitch while the sound stays loud (notes overlapping in a room) holds
-// the note; a note that follows it began where the old pitch was lost. A step
+// crossfade the tracker may hold the two notes' common undertone), or an octave
+// above the note after (a choir's attack sounds its second partial strongest).
+// A moment without pitch while the sound stays loud (notes overlapping in a
+// room) holds the note; a note that follows it began where the old pitch was
+// lost. A step
 // up to an octave or a twelfth began where the new note's partials rose against
 // the old note's, which rings on and keeps the tracker on its period a while;
 // after any other step, once the new note's pitch is sure, it began where its
