@@ -252,8 +252,9 @@ void Transcriber::follow(const Frame& frame) {
     // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
     if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        endNote(frame.time, Next::samePitch);
-        startNote({frame});
+        const double began = riseBegan(frame);
+        endNote(began, Next::samePitch);
+        startNote({frame}, began);
         resung_ = true;
         return;
     }
@@ -409,6 +410,17 @@ bool Transcriber::riseAfterDip(double level) const {
     const double depth = std::max(riseDb, swing + swingMargin);
     const double fall = *loudest - quietest, rise = level - quietest;
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+}
+
+// Where the note sung again began, for the rise out of the dip that riseAfterDip
+// found in frame: where the level rose halfway (a choir's or a bow's new note
+// swells in over up to 200 ms, and is heard only once it has).
+double Transcriber::riseBegan(const Frame& frame) const {
+    const auto dip = levels_.end() - std::ptrdiff_t(std::min(levels_.size(), 2 * riseFrames));
+    const double halfway = (*std::min_element(dip, levels_.end()) + frame.level) / 2;
+    size_t back = 1; // frames before this one
+    for (auto level = levels_.end(); level != dip && *std::prev(level) > halfway; --level) ++back;
+    return frame.time - double(back) * frameSeconds;
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

@@ -83,6 +83,7 @@ class Transcriber {
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
     bool riseAfterDip(double level) const;
+    double riseBegan(const Frame& frame) const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);

@@ -112,6 +112,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
+    // A choir's new note swells in over 200 ms while the old one fades.
+    const Curve slowSwell = [](double t) {
+        return t < 0.6 ? 0.5 : t < 0.62 ? 0.15 : std::min(0.5, 0.15 + (t - 0.62));
+    };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -150,6 +154,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, syllable),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung, swelling slowly",
+         16000,
+         render(16000, 1.3, held, sine, slowSwell),
+         {{0.2, 67}, {0.62, 67}}},
         {"a rise just before a step",
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
