@@ -69,9 +69,10 @@ constexpr double shortestWindow = 0.03; // seconds
 constexpr double longestWindow = 0.08;
 constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
 // Any other step: once the new note has been heard this long, its pitch is sure
-// enough to seek where its partials rose against the old note's, this far back.
+// enough to seek where its partials rose against the old note's, this far back
+// (a choir's crossfade may keep the tracker off both notes for 350 ms).
 constexpr double settleSeconds = 0.15;
-constexpr double stepLookBack = 0.35;
+constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
 

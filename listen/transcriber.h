@@ -29,7 +29,7 @@
 // of where notes fall between semitones) is taken off every note, so a voice a
 // little off pitch is heard in its own key.
 //
-// Memory holds one frame of samples and the last 0.5 s before it, the note being
+// Memory holds one frame of samples and the last 0.7 s before it, the note being
 // heard and the notes so far: a recording of any length can be fed.
 #pragma once
 
