@@ -15,14 +15,14 @@
 // above the note after (a choir's attack sounds its second partial strongest).
 // A moment without pitch while the sound stays loud (notes overlapping in a
 // room) holds the note; a note that follows it began where the old pitch was
-// lost. A step
-// up to an octave or a twelfth began where the new note's partials rose against
-// the old note's, which rings on and keeps the tracker on its period a while;
-// after any other step, once the new note's pitch is sure, it began where its
-// partials stepped up against the old note's, when that is clearly earlier (two
-// notes crossfading keep the tracker on the old pitch, or on neither, until the
-// new is louder), even across a moment without pitch.
-// A note's pitch is the median of its middle, away from both ends, or of its
+// lost. A step up to an octave or a twelfth began where the new note's
+// partials rose against the old note's, which rings on and keeps the tracker on
+// its period a while; after any other step, once the new note's pitch is sure,
+// it began where its partials stepped up against the old note's, when that is
+// clearly earlier (two notes crossfading keep the tracker on the old pitch, or
+// on neither, until the new is louder), even across a moment without pitch. A
+// note sung again began where its level rose halfway out of the dip. A note's
+// pitch is the median of its middle, away from both ends, or of its
 // later half when it began in a crossfade (the old note rings on through its
 // first part and pulls the tracker's period). Once the whole recording is
 // heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean
