@@ -52,6 +52,7 @@ constexpr double shortestJoined = 0.1; // shorter notes before another are its s
 // crossfade (the old note's octave, the two notes' common undertone, or the new
 // note's second partial, which a choir's attack sounds strongest): a scoop too.
 constexpr double shortestSlip = 0.2;
+constexpr double longestSlip = 0.3;    // the same, once the note after is sure
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
@@ -335,31 +336,48 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 }
 
 // Two notes crossfading (a choir, a pad, a room) keep the tracker on the old
-// pitch, or on neither, until the new note is the louder: up to 250 ms late. Once
-// the new note is sure, its onset is where the balance of its own partials
-// against the old note's stepped up, if that lies clearly earlier; the old note
-// ends there, if it had not ended before.
+// pitch, or on neither, until the new note is the louder: up to 350 ms late. Once
+// the new note is sure, a short note just before it that was the tracker's slip
+// joins it, and its onset is where the balance of its own partials against the
+// old note's stepped up, if that lies clearly earlier; the old note ends there,
+// if it had not ended before.
 void Transcriber::settleOnset(double now) {
-    const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
-    if (settled_ || now - onset < settleSeconds) return;
+    double& began = joinPrevious_ ? carriedOnset_ : noteStart_;
+    if (settled_ || now - began < settleSeconds) return;
     settled_ = true;
     if (notes_.empty()) return;
-    HeardNote& before = notes_.back();
     std::vector<double> pitches;
     for (const Frame& f : note_) pitches.push_back(f.pitch);
     const double pitch = median(pitches);
+    // The tracker's slip on this note's attack, heard before its pitch was sure.
+    while (!notes_.empty() && slipBefore(notes_.back(), began, pitch)) {
+        began = notes_.back().onset;
+        notes_.pop_back();
+    }
+    if (notes_.empty()) return;
+    HeardNote& before = notes_.back();
     // The two notes may part by a moment without pitch (the tracker hearing neither,
     // or a breath), as long as the search reaches back over it.
-    const bool follows = onset - (before.onset + before.duration) < stepLookBack;
+    const bool follows = began - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
-    const double since = std::max({before.onset + shortestNote / 2, onset - stepLookBack,
+    const double since = std::max({before.onset + shortestNote / 2, began - stepLookBack,
                                    now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
-    if (std::isnan(found) || onset - found < stepEarlier || found - before.onset < shortestNote)
+    if (std::isnan(found) || began - found < stepEarlier || found - before.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
     crossfaded_ = true;
-    (joinPrevious_ ? carriedOnset_ : noteStart_) = found;
+    began = found;
+}
+
+// A short note just before onset an octave, a twelfth or two octaves below the
+// note of pitch, or an octave above it: the tracker held the crossfade's
+// undertone or the new note's second partial. Judged once the new note's pitch
+// is sure, it may be as long as a choir's crossfade.
+bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) const {
+    return note.duration < longestSlip && std::fabs(note.onset + note.duration - onset) < 1e-9 &&
+           ((note.pitch < pitch && harmonicOf(note.pitch, pitch)) ||
+            octaveAbove(note.pitch, pitch));
 }
 
 // Where the balance of the new note's own partials against the old note's

@@ -80,6 +80,7 @@ class Transcriber {
     void glidedAway();
     double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
     void settleOnset(double now);
+    bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
     bool riseAfterDip(double level) const;
