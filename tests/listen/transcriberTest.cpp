@@ -124,11 +124,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
-    const Curve soft = [](double) { return 0.12; };
     const Curve slowFadeOut = [](double t) {
         return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.45 * (t - 0.6));
     };
     const Curve entersSoftly = [](double t) { return std::min(0.3, 0.06 + 1.2 * (t - 0.6)); };
+    // A new note entering softly under loud noise, where the tracker hears neither note.
+    const auto underNoise = [](double from, double until) {
+        const Curve soft = [](double) { return 0.12; };
+        return burst(mix(render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}}), rich),
+                         render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
+                     from, until, true);
+    };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -201,15 +207,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          {{0.2, 60}, {0.6, 62}}},
         {"a new note under a moment of noise",
          16000,
-         burst(mix(render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}}), rich),
-                   render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
-               0.55, 0.8, true),
+         underNoise(0.55, 0.8),
          {{0.2, 64}, {0.6, 60}}},
         {"a new note under a longer moment of noise",
          16000,
-         burst(mix(render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}}), rich),
-                   render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
-               0.6, 0.95, true),
+         underNoise(0.6, 0.95),
          {{0.2, 64}, {0.6, 60}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
