@@ -20,7 +20,14 @@ constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step 
 constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
 constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
-constexpr size_t octaveFrames = 8;     // how long a jump of an octave holds before it is a new note
+// A glide away from a note: how far from where the note held it must settle, how
+// long the note held before it is read, the least that stays of the old note,
+// and how far along the glide the new note began.
+constexpr double glideCents = 70;
+constexpr size_t glideHeldFrames = 30;
+constexpr size_t shortestFrames = 10;
+constexpr double glideOnset = 1.0 / 3;
+constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 // Of the depth a dip must have, what the lesser of its fall and its rise must
 // reach: a new bow stroke or breath starts softly, so the level comes back only
@@ -40,15 +47,20 @@ constexpr double fadeDb = 20;        // below the note's loudest, a voice withou
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
 constexpr double shortestNote = 0.1; // shorter notes alone are noise
 constexpr double shortestJoined = 0.1; // shorter notes before another are its scoop
-// Shorter notes an octave, a twelfth or two octaves from the note before, or
-// that far below the note after, are the tracker's slip on a crossfade (the old
-// note's octave, or the two notes' common undertone): a scoop too.
+// Shorter notes an octave, a twelfth or two octaves from the note before, that
+// far below the note after, or an octave above it, are the tracker's slip on a
+// crossfade (the old note's octave, the two notes' common undertone, or the new
+// note's second partial, which a choir's attack sounds strongest): a scoop too.
 constexpr double shortestSlip = 0.2;
+constexpr double longestSlip = 0.3;    // the same, once the note after is sure
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
 constexpr double minAgreement = 0.5;
 constexpr double middleTrim = 0.2; // of a note's frames left out at each end for its pitch
+// Of a note that began in a crossfade, the frames left out at its start for its
+// pitch: the old note rings on through them and pulls the tracker's period.
+constexpr double crossfadeTrim = 0.5;
 
 // A step up to a multiple of the old pitch: the new note's onset is sought this
 // far back, from the balance of the two notes' partials.
@@ -58,9 +70,10 @@ constexpr double shortestWindow = 0.03; // seconds
 constexpr double longestWindow = 0.08;
 constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
 // Any other step: once the new note has been heard this long, its pitch is sure
-// enough to seek where its partials rose against the old note's, this far back.
+// enough to seek where its partials rose against the old note's, this far back
+// (a choir's crossfade may keep the tracker off both notes for 350 ms).
 constexpr double settleSeconds = 0.15;
-constexpr double stepLookBack = 0.35;
+constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
 
@@ -127,6 +140,10 @@ bool harmonicOf(double pitch, double other) {
     for (const double interval : {12.0, 19.0, 24.0})
         if (std::fabs(apart - interval) < 0.6) return true;
     return false;
+}
+
+bool octaveAbove(double pitch, double other) {
+    return std::fabs(pitch - other - 12) < 0.6;
 }
 
 double median(std::vector<double> values) {
@@ -237,12 +254,42 @@ void Transcriber::follow(const Frame& frame) {
     // only, so they move neither its pitch nor the middle of its range.
     pending_.clear();
     if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        endNote(frame.time, Next::samePitch);
-        startNote({frame});
+        const double began = riseBegan(frame);
+        endNote(began, Next::samePitch);
+        startNote({frame}, began);
         resung_ = true;
         return;
     }
     addToNote(frame);
+    glidedAway();
+}
+
+// Two notes crossfading slowly: the tracker hears a period between the two,
+// which glides from the old note's to the new one's too smoothly for a step,
+// and the middle of the recent range follows it. Once the pitch holds steady
+// (no vibrato) clearly away from where the note held before, the glide was a
+// new note: it began where the pitch left the old one.
+void Transcriber::glidedAway() {
+    const size_t before = note_.size() - std::min(note_.size(), tail_.size());
+    if (tail_.size() < referenceFrames || note_.size() >= maxNoteFrames || before < glideHeldFrames)
+        return;
+    const auto [low, high] =
+        std::minmax_element(tail_.begin(), tail_.end(),
+                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    if ((high->pitch - low->pitch) * 100 > jumpCents) return;
+    std::vector<double> pitches;
+    for (size_t i = before - glideHeldFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
+    const double held = median(pitches);
+    const double now = (low->pitch + high->pitch) / 2;
+    if (std::fabs(now - held) * 100 <= glideCents) return;
+    size_t left = before - glideHeldFrames;
+    while ((note_[left].pitch - held) / (now - held) < glideOnset) ++left;
+    if (left < shortestFrames) return;
+    std::vector<Frame> glide(note_.begin() + std::ptrdiff_t(left), note_.end());
+    note_.resize(left);
+    const double change = glide.front().time;
+    endNote(change, Next::otherPitch, now);
+    startNote(std::move(glide), change);
 }
 
 // A step up to an octave or a twelfth: every partial of the new note is one of
@@ -289,28 +336,48 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 }
 
 // Two notes crossfading (a choir, a pad, a room) keep the tracker on the old
-// pitch, or on neither, until the new note is the louder: up to 250 ms late. Once
-// the new note is sure, its onset is where the balance of its own partials
-// against the old note's stepped up, if that lies clearly earlier; the old note
-// ends there.
+// pitch, or on neither, until the new note is the louder: up to 350 ms late. Once
+// the new note is sure, a short note just before it that was the tracker's slip
+// joins it, and its onset is where the balance of its own partials against the
+// old note's stepped up, if that lies clearly earlier; the old note ends there,
+// if it had not ended before.
 void Transcriber::settleOnset(double now) {
-    const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
-    if (settled_ || now - onset < settleSeconds) return;
+    double& began = joinPrevious_ ? carriedOnset_ : noteStart_;
+    if (settled_ || now - began < settleSeconds) return;
     settled_ = true;
     if (notes_.empty()) return;
-    HeardNote& before = notes_.back();
     std::vector<double> pitches;
     for (const Frame& f : note_) pitches.push_back(f.pitch);
     const double pitch = median(pitches);
-    const bool follows = std::fabs(before.onset + before.duration - onset) < 1e-9;
+    // The tracker's slip on this note's attack, heard before its pitch was sure.
+    while (!notes_.empty() && slipBefore(notes_.back(), began, pitch)) {
+        began = notes_.back().onset;
+        notes_.pop_back();
+    }
+    if (notes_.empty()) return;
+    HeardNote& before = notes_.back();
+    // The two notes may part by a moment without pitch (the tracker hearing neither,
+    // or a breath), as long as the search reaches back over it.
+    const bool follows = began - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
-    const double since = std::max({before.onset + shortestNote / 2, onset - stepLookBack,
+    const double since = std::max({before.onset + shortestNote / 2, began - stepLookBack,
                                    now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
-    if (std::isnan(found) || onset - found < stepEarlier || found - before.onset < shortestNote)
+    if (std::isnan(found) || began - found < stepEarlier || found - before.onset < shortestNote)
         return;
-    before.duration = found - before.onset;
-    (joinPrevious_ ? carriedOnset_ : noteStart_) = found;
+    before.duration = std::min(before.duration, found - before.onset);
+    crossfaded_ = true;
+    began = found;
+}
+
+// A short note just before onset an octave, a twelfth or two octaves below the
+// note of pitch, or an octave above it: the tracker held the crossfade's
+// undertone or the new note's second partial. Judged once the new note's pitch
+// is sure, it may be as long as a choir's crossfade.
+bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) const {
+    return note.duration < longestSlip && std::fabs(note.onset + note.duration - onset) < 1e-9 &&
+           ((note.pitch < pitch && harmonicOf(note.pitch, pitch)) ||
+            octaveAbove(note.pitch, pitch));
 }
 
 // Where the balance of the new note's own partials against the old note's
@@ -364,6 +431,17 @@ bool Transcriber::riseAfterDip(double level) const {
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
 }
 
+// Where the note sung again began, for the rise out of the dip that riseAfterDip
+// found in frame: where the level rose halfway (a choir's or a bow's new note
+// swells in over up to 200 ms, and is heard only once it has).
+double Transcriber::riseBegan(const Frame& frame) const {
+    const auto dip = levels_.end() - std::ptrdiff_t(std::min(levels_.size(), 2 * riseFrames));
+    const double halfway = (*std::min_element(dip, levels_.end()) + frame.level) / 2;
+    size_t back = 1; // frames before this one
+    for (auto level = levels_.end(); level != dip && *std::prev(level) > halfway; --level) ++back;
+    return frame.time - double(back) * frameSeconds;
+}
+
 void Transcriber::noteLevel(const Frame& frame) {
     loudest_ = std::max(loudest_, frame.level);
     // The attack's rise is no tremolo, nor a note sung again.
@@ -376,6 +454,7 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
     resung_ = false;
     settled_ = false;
+    crossfaded_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();
@@ -409,9 +488,10 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     const double before = previous_;
     previous_ = NAN;
     const size_t trim = size_t(double(note_.size()) * middleTrim);
+    const size_t first = crossfaded_ ? size_t(double(note_.size()) * crossfadeTrim) : trim;
     std::vector<double> pitches;
     double aperiodicity = 0;
-    for (size_t i = trim; i < note_.size() - trim; ++i) {
+    for (size_t i = first; i < note_.size() - trim; ++i) {
         pitches.push_back(note_[i].pitch);
         aperiodicity += note_[i].aperiodicity;
     }
@@ -419,7 +499,8 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     if (joinsNext &&
         (time - noteStart_ < shortestJoined ||
          (time - noteStart_ < shortestSlip &&
-          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)))))) {
+          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)) ||
+           octaveAbove(pitch, nextPitch))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         return;

@@ -7,22 +7,29 @@
 // octave's move must stay longer: the tracker's own slip looks like one), or
 // where the level dips and rises again by more than the note's own tremolo
 // swings (the same pitch sung again). Vibrato swings about that middle and stays
-// one note. A scoop too short to be a note joins the note it reaches, and so
+// one note; a glide that settles clearly away from where the note held (the
+// tracker hearing a period between two notes crossfading slowly) was a new
+// note. A scoop too short to be a note joins the note it reaches, and so
 // does a short stretch an octave or a twelfth from the note before (on a
-// crossfade the tracker may hold the two notes' common undertone). A moment
-// without pitch while the sound stays loud (notes overlapping in a room) holds
-// the note; a note that follows it began where the old pitch was lost. A step
-// up to an octave or a twelfth began where the new note's partials rose against
-// the old note's, which rings on and keeps the tracker on its period a while;
-// after any other step, once the new note's pitch is sure, it began where its
-// partials stepped up against the old note's, when that is clearly earlier (two
-// notes crossfading keep the tracker on the old pitch until the new is louder).
-// A note's pitch is the median of its middle, away from both ends. Once the
-// whole recording is heard, its tuning (how far the voice sits from A = 440 Hz,
-// as a circular mean of where notes fall between semitones) is taken off every
-// note, so a voice a little off pitch is heard in its own key.
+// crossfade the tracker may hold the two notes' common undertone), or an octave
+// above the note after (a choir's attack sounds its second partial strongest).
+// A moment without pitch while the sound stays loud (notes overlapping in a
+// room) holds the note; a note that follows it began where the old pitch was
+// lost. A step up to an octave or a twelfth began where the new note's
+// partials rose against the old note's, which rings on and keeps the tracker on
+// its period a while; after any other step, once the new note's pitch is sure,
+// it began where its partials stepped up against the old note's, when that is
+// clearly earlier (two notes crossfading keep the tracker on the old pitch, or
+// on neither, until the new is louder), even across a moment without pitch. A
+// note sung again began where its level rose halfway out of the dip. A note's
+// pitch is the median of its middle, away from both ends, or of its
+// later half when it began in a crossfade (the old note rings on through its
+// first part and pulls the tracker's period). Once the whole recording is
+// heard, its tuning (how far the voice sits from A = 440 Hz, as a circular mean
+// of where notes fall between semitones) is taken off every note, so a voice a
+// little off pitch is heard in its own key.
 //
-// Memory holds one frame of samples and the last 0.5 s before it, the note being
+// Memory holds one frame of samples and the last 0.7 s before it, the note being
 // heard and the notes so far: a recording of any length can be fed.
 #pragma once
 
@@ -70,11 +77,14 @@ class Transcriber {
     void analyseFrames();
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
+    void glidedAway();
     double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
     void settleOnset(double now);
+    bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
     bool riseAfterDip(double level) const;
+    double riseBegan(const Frame& frame) const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
@@ -101,6 +111,7 @@ class Transcriber {
     double noteStart_ = 0;
     bool resung_ = false;       // the note began where the level rose at the old pitch
     bool settled_ = false;      // its onset was sought again once its pitch was sure
+    bool crossfaded_ = false;   // it began in a crossfade, found then
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double previous_ = NAN;      // the pitch of the note that ended where this one began

@@ -65,11 +65,13 @@ std::vector<float> mix(std::vector<float> a, const std::vector<float>& b) {
     return a;
 }
 
-// 40 ms of loud noise in place of the voice, as when two notes overlap in a room.
-std::vector<float> burst(std::vector<float> s) {
+// Loud noise in place of the voice, as when two notes overlap in a room, or over it.
+std::vector<float> burst(std::vector<float> s, double from = 0.5, double until = 0.54,
+                         bool over = false) {
     std::mt19937 random(3);
     std::uniform_real_distribution<float> noise(-0.5, 0.5);
-    for (size_t i = size_t(0.5 * 16000); i < size_t(0.54 * 16000); ++i) s[i] = noise(random);
+    for (size_t i = size_t(from * 16000); i < size_t(until * 16000); ++i)
+        s[i] = (over ? s[i] : 0) + noise(random);
     return s;
 }
 
@@ -110,12 +112,29 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
+    // A choir's new note swells in over 200 ms while the old one fades.
+    const Curve slowSwell = [](double t) {
+        return t < 0.6 ? 0.5 : t < 0.62 ? 0.15 : std::min(0.5, 0.15 + (t - 0.62));
+    };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
     const Curve loud = [](double) { return 4.0; };
+    // The old note rings on under the new one's first half and pulls the tracker's period.
+    const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
+    const Curve slowFadeOut = [](double t) {
+        return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.45 * (t - 0.6));
+    };
+    const Curve entersSoftly = [](double t) { return std::min(0.3, 0.06 + 1.2 * (t - 0.6)); };
+    // A new note entering softly under loud noise, where the tracker hears neither note.
+    const auto underNoise = [](double from, double until) {
+        const Curve soft = [](double) { return 0.12; };
+        return burst(mix(render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}}), rich),
+                         render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
+                     from, until, true);
+    };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -141,6 +160,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, syllable),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung, swelling slowly",
+         16000,
+         render(16000, 1.3, held, sine, slowSwell),
+         {{0.2, 67}, {0.62, 67}}},
         {"a rise just before a step",
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
@@ -161,8 +184,35 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.6, 60}, {0.75, 55}, {1.2, 67}})),
          {{0.2, 60}, {0.6, 67}}},
+        {"the next note's octave for a moment",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 72}, {1.2, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
+        {"the next note's undertone for 250 ms",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.85, 48}, {1.3, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
+        {"a tone up while the old note rings on",
+         16000,
+         mix(render(16000, 1.1, steps({{0.2, silent}, {0.9, 60}}), rich, ringsOn),
+             render(16000, 1.1, steps({{0.6, silent}, {0.9, 62}}), rich, entersSoftly)),
+         {{0.2, 60}, {0.6, 62}}},
+        // The tracker hears a period between the two, gliding too smoothly for a step.
+        {"a tone up in a slow crossfade",
+         16000,
+         mix(render(16000, 1.6, steps({{0.2, silent}, {1.6, 60}}), rich, slowFadeOut),
+             render(16000, 1.6, steps({{0.6, silent}, {1.6, 62}}), rich, fadeIn)),
+         {{0.2, 60}, {0.6, 62}}},
+        {"a new note under a moment of noise",
+         16000,
+         underNoise(0.55, 0.8),
+         {{0.2, 64}, {0.6, 60}}},
+        {"a new note under a longer moment of noise",
+         16000,
+         underNoise(0.6, 0.95),
+         {{0.2, 64}, {0.6, 60}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
