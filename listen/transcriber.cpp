@@ -41,7 +41,11 @@ constexpr double shortestRepeat = 0.2;
 // note ringing on in a room, or the next note's attack: it stays the old note.
 constexpr double shortestResung = 0.3;
 constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
-constexpr double youngSwingDb = 13;  // the swing taken for a note younger than that
+// The swing taken for a note younger than that: the voice's own tremolo, as the
+// note before swung over a whole cycle, but no less than leastYoungSwingDb (a
+// young note's attack still settles); youngSwingDb before any note was heard so long.
+constexpr double youngSwingDb = 13;
+constexpr double leastYoungSwingDb = 10;
 constexpr double swingMargin = 2;    // dB a rise must pass the note's own tremolo by
 constexpr double fadeDb = 20;        // below the note's loudest, a voice without pitch has ended it
 constexpr double longestHold = 0.15; // seconds a note is held through frames without pitch
@@ -422,13 +426,22 @@ bool Transcriber::riseAfterDip(double level) const {
     if (levels_.size() <= 2 * riseFrames) return false;
     const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
     const double quietest = std::min(level, *std::min_element(dip, levels_.end()));
-    const auto [softest, loudest] = std::minmax_element(levels_.begin(), dip);
-    // Too short a past to have seen a whole cycle of tremolo: a clearer rise is wanted.
+    const double loudest = *std::max_element(levels_.begin(), dip);
+    // Too short a past to have seen a whole cycle of tremolo: the voice's own is wanted.
     const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
-    const double swing = std::max(*loudest - *softest, young ? youngSwingDb : 0);
+    const double youngSwing =
+        std::isnan(voiceSwing_) ? youngSwingDb : std::max(voiceSwing_, leastYoungSwingDb);
+    const double swing = std::max(swingBefore(), young ? youngSwing : 0);
     const double depth = std::max(riseDb, swing + swingMargin);
-    const double fall = *loudest - quietest, rise = level - quietest;
+    const double fall = loudest - quietest, rise = level - quietest;
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+}
+
+// How far the note's level swung before its last 2 * riseFrames (where a dip may be).
+double Transcriber::swingBefore() const {
+    const auto [softest, loudest] =
+        std::minmax_element(levels_.begin(), levels_.end() - std::ptrdiff_t(2 * riseFrames));
+    return *loudest - *softest;
 }
 
 // Where the note sung again began, for the rise out of the dip that riseAfterDip
@@ -475,6 +488,8 @@ void Transcriber::addToNote(const Frame& frame) {
 
 void Transcriber::endNote(double time, Next next, double nextPitch) {
     inNote_ = false;
+    // A voice's tremolo is its own: a note heard over a whole cycle tells the next how deep it is.
+    if (levels_.size() >= tremoloFrames + 2 * riseFrames) voiceSwing_ = swingBefore();
     const bool joinsNext = next != Next::none;
     if (next == Next::otherPitch && resung_ && time - noteStart_ < shortestResung &&
         !notes_.empty()) {

@@ -85,6 +85,7 @@ class Transcriber {
     void hold(const Frame& frame);
     bool riseAfterDip(double level) const;
     double riseBegan(const Frame& frame) const;
+    double swingBefore() const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
@@ -120,6 +121,7 @@ class Transcriber {
     bool pendingOctave_ = false; // every pending frame lies an octave from the note
     std::deque<Frame> tail_;     // the note's last frames, for a jump
     std::deque<double> levels_;  // the note's last levels (dB), with or without pitch, for a rise
+    double voiceSwing_ = NAN;    // dB, the tremolo of the last note heard over a whole cycle
     double loudest_ = 0;         // dB, of the note so far
     double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
     double lastTime_ = 0;

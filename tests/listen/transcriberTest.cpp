@@ -117,6 +117,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t < 0.6 ? 0.5 : t < 0.62 ? 0.15 : std::min(0.5, 0.15 + (t - 0.62));
     };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
+    const Curve dipAfterStep = [](double t) { return t > 0.93 && t < 0.99 ? 0.11 : 0.5; };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
@@ -164,6 +165,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.3, held, sine, slowSwell),
          {{0.2, 67}, {0.62, 67}}},
+        {"re-sung soon after a step, steady voice",
+         16000,
+         render(16000, 1.5, steps({{0.2, silent}, {0.8, 64}, {1.4, 67}}), sine, dipAfterStep),
+         {{0.2, 64}, {0.8, 67}, {0.99, 67}}},
         {"a rise just before a step",
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
