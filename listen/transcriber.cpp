@@ -146,8 +146,16 @@ bool harmonicOf(double pitch, double other) {
     return false;
 }
 
-bool octaveAbove(double pitch, double other) {
-    return std::fabs(pitch - other - 12) < 0.6;
+// A stretch of pitch before the note of pitch next, heard as the tracker's slip
+// on its attack: the crossfade's undertone of next, or next's second partial,
+// which a choir's attack sounds strongest.
+bool slipsToward(double pitch, double next) {
+    return (pitch < next && harmonicOf(pitch, next)) || std::fabs(pitch - next - 12) < 0.6;
+}
+
+// The balance of a note's own partials against another's, in dB, in the window at at.
+double balanceDb(const HarmonicEnergy& own, const HarmonicEnergy& other, const float* at) {
+    return 10 * std::log10(own.at(at) + 1e-9) - 10 * std::log10(other.at(at) + 1e-9);
 }
 
 double median(std::vector<double> values) {
@@ -307,14 +315,11 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
     if (to <= from) return NAN;
     const auto length = size_t(windowSamples(from, to, rate_));
     const double near = 2 * rate_ / double(length);
-    if (frames_ * hop_ + tracker_.frameLength() < consumed_ + length ||
-        !ownPartials(to, from, near, rate_ / 2).empty())
+    if (analysedEnd() < consumed_ + length || !ownPartials(to, from, near, rate_ / 2).empty())
         return NAN;
     const HarmonicEnergy newEnergy(rate_, partialsOf(to, rate_ / 2), length);
     const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
-    // Back from the end of the frame being analysed, not of the block fed, so that
-    // a recording read in any blocks, or a microphone's, is heard alike.
-    const double newest = double(frames_ * hop_ + tracker_.frameLength() - length);
+    const double newest = double(analysedEnd() - length);
     const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
     std::vector<double> balance; // dB, newest first
     double lowest = INFINITY, height = -INFINITY;
@@ -323,8 +328,7 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
          first >= earliest && double(balance.size() * hop_) <= lookBack * rate_;
          first -= double(hop_)) {
         const float* at = &samples_[size_t(first) - consumed_];
-        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
-                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+        balance.push_back(balanceDb(newEnergy, oldEnergy, at));
         lowest = std::min(lowest, balance.back());
         if ((first + double(length) / 2) / rate_ >= confirmed && balance.back() > height) {
             height = balance.back();
@@ -346,7 +350,7 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // old note's stepped up, if that lies clearly earlier; the old note ends there,
 // if it had not ended before.
 void Transcriber::settleOnset(double now) {
-    double& began = joinPrevious_ ? carriedOnset_ : noteStart_;
+    double& began = noteOnset();
     if (settled_ || now - began < settleSeconds) return;
     settled_ = true;
     if (notes_.empty()) return;
@@ -380,8 +384,7 @@ void Transcriber::settleOnset(double now) {
 // is sure, it may be as long as a choir's crossfade.
 bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) const {
     return note.duration < longestSlip && std::fabs(note.onset + note.duration - onset) < 1e-9 &&
-           ((note.pitch < pitch && harmonicOf(note.pitch, pitch)) ||
-            octaveAbove(note.pitch, pitch));
+           slipsToward(note.pitch, pitch);
 }
 
 // Where the balance of the new note's own partials against the old note's
@@ -395,13 +398,11 @@ double Transcriber::stepOnset(double oldPitch, double newPitch, double since, do
     const HarmonicEnergy newEnergy(rate_, own.empty() ? partialsOf(to, rate_ / 2) : own, length);
     const HarmonicEnergy oldEnergy(rate_, old.empty() ? partialsOf(from, rate_ / 2) : old, length);
     const double earliest = std::max(double(consumed_), since * rate_ - double(length) / 2);
-    const double newest =
-        std::min(until * rate_, double(frames_ * hop_ + tracker_.frameLength())) - double(length);
+    const double newest = std::min(until * rate_, double(analysedEnd())) - double(length);
     std::vector<double> balance; // dB, oldest first
     for (double first = earliest; first <= newest; first += double(hop_)) {
         const float* at = &samples_[size_t(first) - consumed_];
-        balance.push_back(10 * std::log10(newEnergy.at(at) + 1e-9) -
-                          10 * std::log10(oldEnergy.at(at) + 1e-9));
+        balance.push_back(balanceDb(newEnergy, oldEnergy, at));
     }
     const auto [at, rise] = stepIn(balance, 3);
     if (at == 0 || rise < stepRiseDb) return NAN;
@@ -498,7 +499,7 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         previous_ = notes_.back().pitch;
         return;
     }
-    const double onset = joinPrevious_ ? carriedOnset_ : noteStart_;
+    const double onset = noteOnset();
     joinPrevious_ = false;
     const double before = previous_;
     previous_ = NAN;
@@ -511,11 +512,9 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         aperiodicity += note_[i].aperiodicity;
     }
     const double pitch = median(pitches);
-    if (joinsNext &&
-        (time - noteStart_ < shortestJoined ||
-         (time - noteStart_ < shortestSlip &&
-          (harmonicOf(pitch, before) || (pitch < nextPitch && harmonicOf(pitch, nextPitch)) ||
-           octaveAbove(pitch, nextPitch))))) {
+    if (joinsNext && (time - noteStart_ < shortestJoined ||
+                      (time - noteStart_ < shortestSlip &&
+                       (harmonicOf(pitch, before) || slipsToward(pitch, nextPitch))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         return;

@@ -79,6 +79,12 @@ class Transcriber {
     void follow(const Frame& frame);
     void glidedAway();
     double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
+    // The end of the frame being analysed, in samples at rate_ since the start:
+    // onsets are sought back from there, not from the end of the block fed, so a
+    // recording read in any blocks is heard alike.
+    size_t analysedEnd() const { return frames_ * hop_ + tracker_.frameLength(); }
+    // The current note's onset: a scoop joined to it lends it its own.
+    double& noteOnset() { return joinPrevious_ ? carriedOnset_ : noteStart_; }
     void settleOnset(double now);
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
