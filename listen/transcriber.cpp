@@ -348,7 +348,9 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // the new note is sure, a short note just before it that was the tracker's slip
 // joins it, and its onset is where the balance of its own partials against the
 // old note's stepped up, if that lies clearly earlier; the old note ends there,
-// if it had not ended before.
+// if it had not ended before. A short stretch of the old pitch that parted from
+// the old note is searched through too; where this note began in it, it joins
+// the old note again.
 void Transcriber::settleOnset(double now) {
     double& began = noteOnset();
     if (settled_ || now - began < settleSeconds) return;
@@ -363,19 +365,40 @@ void Transcriber::settleOnset(double now) {
         notes_.pop_back();
     }
     if (notes_.empty()) return;
+    // A short stretch of the old pitch parted from the old note (its level rose as this
+    // note swelled in, or the tracker slipped and came back) may hold this note's onset.
+    const bool split = oldNoteSplit();
     HeardNote& before = notes_.back();
+    const HeardNote& old = split ? notes_[notes_.size() - 2] : before;
     // The two notes may part by a moment without pitch (the tracker hearing neither,
     // or a breath), as long as the search reaches back over it.
     const bool follows = began - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
-    const double since = std::max({before.onset + shortestNote / 2, began - stepLookBack,
-                                   now - stepLookBack - settleSeconds});
+    const double since = std::max(
+        {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
-    if (std::isnan(found) || began - found < stepEarlier || found - before.onset < shortestNote)
+    if (split && found - before.onset < shortestNote) {
+        // The stretch lies in this note's crossfade: the old note rang on through it.
+        const double stretchEnd = before.onset + before.duration;
+        notes_.pop_back();
+        notes_.back().duration = stretchEnd - notes_.back().onset;
+    }
+    HeardNote& last = notes_.back();
+    if (std::isnan(found) || began - found < stepEarlier || found - last.onset < shortestNote)
         return;
-    before.duration = std::min(before.duration, found - before.onset);
+    last.duration = std::min(last.duration, found - last.onset);
     crossfaded_ = true;
     began = found;
+}
+
+// The note before is a short stretch at the pitch of the note before it, which it
+// follows without a gap: that note parted in two.
+bool Transcriber::oldNoteSplit() const {
+    if (notes_.size() < 2) return false;
+    const HeardNote& stretch = notes_.back();
+    const HeardNote& old = notes_[notes_.size() - 2];
+    return stretch.duration < longestSlip && std::fabs(stretch.pitch - old.pitch) < 0.5 &&
+           std::fabs(old.onset + old.duration - stretch.onset) < 1e-9;
 }
 
 // A short note just before onset an octave, a twelfth or two octaves below the

@@ -20,7 +20,8 @@
 // its period a while; after any other step, once the new note's pitch is sure,
 // it began where its partials stepped up against the old note's, when that is
 // clearly earlier (two notes crossfading keep the tracker on the old pitch, or
-// on neither, until the new is louder), even across a moment without pitch. A
+// on neither, until the new is louder), even across a moment without pitch or a
+// short stretch where the tracker slipped and came back to the old pitch. A
 // note sung again began where its level rose halfway out of the dip. A note's
 // pitch is the median of its middle, away from both ends, or of its
 // later half when it began in a crossfade (the old note rings on through its
@@ -86,6 +87,7 @@ class Transcriber {
     // The current note's onset: a scoop joined to it lends it its own.
     double& noteOnset() { return joinPrevious_ ? carriedOnset_ : noteStart_; }
     void settleOnset(double now);
+    bool oldNoteSplit() const;
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);

@@ -75,6 +75,13 @@ std::vector<float> burst(std::vector<float> s, double from = 0.5, double until =
     return s;
 }
 
+// The tracker slips to the twelfth below a note of 64 for 50 ms at 0.61 s and comes back.
+std::vector<float> slipBack(std::vector<float> s) {
+    const std::vector<float> undertone = render(16000, 0.05, [](double) { return 45.0; });
+    std::copy(undertone.begin(), undertone.end(), s.begin() + 9760);
+    return s;
+}
+
 // In blocks that end anywhere in a frame.
 std::vector<HeardNote> hear(const std::vector<float>& samples, double rate, size_t block = 997) {
     Transcriber transcriber(rate);
@@ -136,6 +143,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                          render(16000, 1.4, steps({{0.6, silent}, {1.3, 60}}), rich, soft)),
                      from, until, true);
     };
+    // A new note 14 dB under the old one, the louder once the old one falls back.
+    const Curve fallsBack = [](double t) { return t < 0.8 ? 0.5 : 0.1; };
+    const Curve comesForth = [](double t) { return t < 0.8 ? 0.1 : 0.5; };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -218,6 +228,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          underNoise(0.6, 0.95),
          {{0.2, 64}, {0.6, 60}}},
+        {"a new note begun in a slip back to the old note",
+         16000,
+         slipBack(mix(render(16000, 1.1, steps({{0.2, silent}, {1.0, 64}}), rich, fallsBack),
+                      render(16000, 1.1, steps({{0.6, silent}, {1.0, 62}}), rich, comesForth))),
+         {{0.2, 64}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
