@@ -20,10 +20,10 @@ constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step 
 constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
 constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
-// A glide away from a note: how far from where the note held it must settle, how
-// long the note held before it is read, the least that stays of the old note,
-// and how far along the glide the new note began.
-constexpr double glideCents = 70;
+// A glide away from a note: how long the note held before it is read, the least
+// that stays of the old note, and how far along the glide the new note began. It
+// must settle as far from where the note held as a step to another note goes (the
+// kit's mi and fa, 53 cents apart, are reached by a glide too).
 constexpr size_t glideHeldFrames = 30;
 constexpr size_t shortestFrames = 10;
 constexpr double glideOnset = 1.0 / 3;
@@ -279,8 +279,8 @@ void Transcriber::follow(const Frame& frame) {
 // Two notes crossfading slowly: the tracker hears a period between the two,
 // which glides from the old note's to the new one's too smoothly for a step,
 // and the middle of the recent range follows it. Once the pitch holds steady
-// (no vibrato) clearly away from where the note held before, the glide was a
-// new note: it began where the pitch left the old one.
+// (no vibrato) as far from where the note held before as a step from a steady
+// note goes, the glide was a new note: it began where the pitch left the old one.
 void Transcriber::glidedAway() {
     const size_t before = note_.size() - std::min(note_.size(), tail_.size());
     if (tail_.size() < referenceFrames || note_.size() >= maxNoteFrames || before < glideHeldFrames)
@@ -293,7 +293,7 @@ void Transcriber::glidedAway() {
     for (size_t i = before - glideHeldFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
     const double held = median(pitches);
     const double now = (low->pitch + high->pitch) / 2;
-    if (std::fabs(now - held) * 100 <= glideCents) return;
+    if (std::fabs(now - held) * 100 <= jumpCents) return;
     size_t left = before - glideHeldFrames;
     while ((note_[left].pitch - held) / (now - held) < glideOnset) ++left;
     if (left < shortestFrames) return;

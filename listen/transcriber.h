@@ -7,7 +7,7 @@
 // octave's move must stay longer: the tracker's own slip looks like one), or
 // where the level dips and rises again by more than the note's own tremolo
 // swings (the same pitch sung again). Vibrato swings about that middle and stays
-// one note; a glide that settles clearly away from where the note held (the
+// one note; a glide that settles a step away from where the note held (the
 // tracker hearing a period between two notes crossfading slowly) was a new
 // note. A scoop too short to be a note joins the note it reaches, and so
 // does a short stretch an octave or a twelfth from the note before (on a

@@ -129,6 +129,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve glide = [](double t) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
+    const Curve miToFa = [](double t) {
+        return t < 0.2 ? silent : 64.77 - 0.54 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
+    };
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
@@ -190,6 +193,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.2, steps({{0.2, silent}, {0.6, 64.23}, {1.0, 64.77}})),
          {{0.2, 64.23}, {0.6, 64.77}}},
         {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
+        {"a glide from the kit's mi to its fa",
+         16000,
+         render(16000, 1.3, miToFa),
+         {{0.2, 64.77}, {0.65, 64.23}}},
         // Two notes crossfading: the tracker holds their common undertone a while.
         {"undertone between notes",
          16000,
