@@ -349,8 +349,8 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // joins it, and its onset is where the balance of its own partials against the
 // old note's stepped up, if that lies clearly earlier; the old note ends there,
 // if it had not ended before. A short stretch of the old pitch that parted from
-// the old note is searched through too; where this note began in it, it joins
-// the old note again.
+// the old note is searched through too; one this onset leaves shorter than a
+// note sung again before a step may be joins the old note again.
 void Transcriber::settleOnset(double now) {
     double& began = noteOnset();
     if (settled_ || now - began < settleSeconds) return;
@@ -377,16 +377,14 @@ void Transcriber::settleOnset(double now) {
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
-    if (split && found - before.onset < shortestNote) {
-        // The stretch lies in this note's crossfade: the old note rang on through it.
-        const double stretchEnd = before.onset + before.duration;
-        notes_.pop_back();
-        notes_.back().duration = stretchEnd - notes_.back().onset;
-    }
-    HeardNote& last = notes_.back();
-    if (std::isnan(found) || began - found < stepEarlier || found - last.onset < shortestNote)
+    if (std::isnan(found) || began - found < stepEarlier || found - old.onset < shortestNote)
         return;
-    last.duration = std::min(last.duration, found - last.onset);
+    before.duration = std::min(before.duration, found - before.onset);
+    if (oldNoteSplit()) {
+        // So short, the stretch was the old note ringing on through this note's crossfade.
+        notes_.pop_back();
+        notes_.back().duration = found - notes_.back().onset;
+    }
     crossfaded_ = true;
     began = found;
 }

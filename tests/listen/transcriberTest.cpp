@@ -149,6 +149,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     // A new note 14 dB under the old one, the louder once the old one falls back.
     const Curve fallsBack = [](double t) { return t < 0.8 ? 0.5 : 0.1; };
     const Curve comesForth = [](double t) { return t < 0.8 ? 0.1 : 0.5; };
+    const Curve dipThenFallsBack = [](double t) {
+        return t > 0.55 && t < 0.63 ? 0.05 : t < 1.05 ? 0.5 : 0.1;
+    };
+    const Curve comesForthLater = [](double t) { return t < 1.05 ? 0.1 : 0.5; };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -240,6 +244,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          slipBack(mix(render(16000, 1.1, steps({{0.2, silent}, {1.0, 64}}), rich, fallsBack),
                       render(16000, 1.1, steps({{0.6, silent}, {1.0, 62}}), rich, comesForth))),
          {{0.2, 64}, {0.6, 62}}},
+        {"re-sung under 300 ms before a new note entered",
+         16000,
+         mix(render(16000, 1.5, steps({{0.2, silent}, {1.4, 64}}), rich, dipThenFallsBack),
+             render(16000, 1.5, steps({{0.85, silent}, {1.4, 62}}), rich, comesForthLater)),
+         {{0.2, 64}, {0.85, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
