@@ -20,11 +20,11 @@ constexpr double vibratoMarginCents = 35; // beyond the vibrato's swing, a step 
 constexpr size_t jumpFrames = 3;          // how long a new pitch holds before it is a new note
 constexpr size_t betweenFrames = 2; // a note's last frames, which may lie between it and the next
 constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
-// A glide away from a note: how long the note held before it is read, the least
-// that stays of the old note, and how far along the glide the new note began. It
-// must settle as far from where the note held as a step to another note goes (the
-// kit's mi and fa, 53 cents apart, are reached by a glide too).
-constexpr size_t glideHeldFrames = 30;
+// A glide away from a note: the least that stays of the old note, and how far
+// along the glide the new note began. Where the note held is read over a cycle of
+// vibrato before the glide, and the glide must settle as far from there as a step
+// to another note goes (the kit's mi and fa, 53 cents apart, are reached by a
+// glide too).
 constexpr size_t shortestFrames = 10;
 constexpr double glideOnset = 1.0 / 3;
 constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
@@ -283,18 +283,18 @@ void Transcriber::follow(const Frame& frame) {
 // note goes, the glide was a new note: it began where the pitch left the old one.
 void Transcriber::glidedAway() {
     const size_t before = note_.size() - std::min(note_.size(), tail_.size());
-    if (tail_.size() < referenceFrames || note_.size() >= maxNoteFrames || before < glideHeldFrames)
+    if (tail_.size() < referenceFrames || note_.size() >= maxNoteFrames || before < referenceFrames)
         return;
     const auto [low, high] =
         std::minmax_element(tail_.begin(), tail_.end(),
                             [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
     if ((high->pitch - low->pitch) * 100 > jumpCents) return;
     std::vector<double> pitches;
-    for (size_t i = before - glideHeldFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
+    for (size_t i = before - referenceFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
     const double held = median(pitches);
     const double now = (low->pitch + high->pitch) / 2;
     if (std::fabs(now - held) * 100 <= jumpCents) return;
-    size_t left = before - glideHeldFrames;
+    size_t left = before - referenceFrames;
     while ((note_[left].pitch - held) / (now - held) < glideOnset) ++left;
     if (left < shortestFrames) return;
     std::vector<Frame> glide(note_.begin() + std::ptrdiff_t(left), note_.end());
