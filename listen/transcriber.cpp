@@ -520,6 +520,7 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         previous_ = notes_.back().pitch;
         return;
     }
+    const bool carried = joinPrevious_;
     const double onset = noteOnset();
     joinPrevious_ = false;
     const double before = previous_;
@@ -533,11 +534,16 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         aperiodicity += note_[i].aperiodicity;
     }
     const double pitch = median(pitches);
-    if (joinsNext && (time - noteStart_ < shortestJoined ||
-                      (time - noteStart_ < shortestSlip &&
+    // A scoop about this pitch (closer than a young note's least step) was this note's own
+    // start, which the tracker parted from it: the two are as long as a note together.
+    const double begun =
+        carried && std::fabs(pitch - carriedPitch_) * 100 < youngJumpCents ? onset : noteStart_;
+    if (joinsNext && (time - begun < shortestJoined ||
+                      (time - begun < shortestSlip &&
                        (harmonicOf(pitch, before) || slipsToward(pitch, nextPitch))))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
+        carriedPitch_ = pitch;
         return;
     }
     if (time - onset < shortestNote) return;

@@ -9,7 +9,8 @@
 // swings (the same pitch sung again). Vibrato swings about that middle and stays
 // one note; a glide that settles a step away from where the note held (the
 // tracker hearing a period between two notes crossfading slowly) was a new
-// note. A scoop too short to be a note joins the note it reaches, and so
+// note. A scoop too short to be a note joins the note it reaches (one within a
+// young note's least step of it was the same note's start), and so
 // does a short stretch an octave or a twelfth from the note before (on a
 // crossfade the tracker may hold the two notes' common undertone), or an octave
 // above the note after (a choir's attack sounds its second partial strongest).
@@ -123,6 +124,7 @@ class Transcriber {
     bool crossfaded_ = false;   // it began in a crossfade, found then
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
+    double carriedPitch_ = NAN;
     double previous_ = NAN;      // the pitch of the note that ended where this one began
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note

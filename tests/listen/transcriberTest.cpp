@@ -132,6 +132,16 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve miToFa = [](double t) {
         return t < 0.2 ? silent : 64.77 - 0.54 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
+    // Pulled sharp by the note before at first, then at its own pitch.
+    const Curve partedInTwo = [](double t) {
+        return t < 0.2    ? silent
+               : t < 0.6  ? 69
+               : t < 0.63 ? 69 - 80 * (t - 0.6)
+               : t < 0.69 ? 66.5
+               : t < 0.77 ? 66
+               : t < 1.3  ? 67
+                          : silent;
+    };
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
@@ -201,6 +211,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.1, steps({{0.2, silent}, {0.45, 60}, {0.6, 64.77}, {0.92, 64.23}})),
          {{0.2, 60}, {0.45, 64.77}, {0.6, 64.23}}},
+        {"a short note the tracker parts in two",
+         16000,
+         render(16000, 1.4, partedInTwo),
+         {{0.2, 69}, {0.6, 66}, {0.77, 67}}},
         {"a glide from the kit's mi to its fa",
          16000,
          render(16000, 1.3, miToFa),
