@@ -109,6 +109,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
     // A bow change: the new stroke starts 10 dB down and comes back only 4 dB at first.
     const Curve bow = [](double t) { return t < 0.6 ? 0.5 : t < 0.64 ? 0.16 : 0.25; };
+    // A softer bow stroke: 14 dB down, growing back 3 dB in the first 250 ms.
+    const Curve slowBow = [](double t) {
+        return t < 0.6 ? 0.5 : std::min(0.5, 0.1 * std::pow(10, 12 * (t - 0.6) / 20));
+    };
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
@@ -157,6 +161,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, bow),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung on a slow bow stroke",
+         16000,
+         render(16000, 1.4, held, sine, slowBow),
+         {{0.2, 67}, {0.6, 67}}},
         {"re-sung with a swell",
          16000,
          render(16000, 1.2, held, sine, syllable),
