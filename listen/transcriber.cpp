@@ -440,14 +440,14 @@ bool Transcriber::riseAfterDip(double level) const {
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
 }
 
-// The depth a dip must have to part two notes: more than the note's level swings
-// (levels_ must hold more than 2 * riseFrames).
+// The depth a dip must have to part two notes: more than the note's level swings,
+// now or as it swung before (levels_ must hold more than 2 * riseFrames).
 double Transcriber::dipDepth() const {
     // Too short a past to have seen a whole cycle of tremolo: the voice's own is wanted.
     const bool young = levels_.size() - 2 * riseFrames < tremoloFrames;
     const double youngSwing =
         std::isnan(voiceSwing_) ? youngSwingDb : std::max(voiceSwing_, leastYoungSwingDb);
-    const double swing = std::max(swingBefore(), young ? youngSwing : 0);
+    const double swing = std::max({swingBefore(), noteSwing_, young ? youngSwing : 0});
     return std::max(riseDb, swing + swingMargin);
 }
 
@@ -504,6 +504,12 @@ void Transcriber::noteLevel(const Frame& frame) {
     if (frame.time - noteStart_ < attackSeconds) return;
     levels_.push_back(frame.level);
     if (levels_.size() > referenceFrames + 2 * riseFrames) levels_.pop_front();
+    // A note's tremolo is its own, and may swing slowly (a choir's beating comes and
+    // goes): once its attack has passed, the most it swung over a whole cycle holds.
+    const double swingFrom = frame.time - double(levels_.size() - 1) * frameSeconds;
+    if (levels_.size() >= tremoloFrames + 2 * riseFrames &&
+        swingFrom - noteStart_ >= shortestRepeat)
+        noteSwing_ = std::max(noteSwing_, swingBefore());
 }
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
@@ -516,6 +522,7 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     pending_.clear();
     tail_.clear();
     levels_.clear();
+    noteSwing_ = 0;
     fall_.floor = NAN;
     loudest_ = -INFINITY;
     for (const Frame& f : frames) addToNote(f);

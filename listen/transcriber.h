@@ -140,6 +140,7 @@ class Transcriber {
         double began = 0;   // seconds, where the level had fallen halfway
         size_t since = 0;   // frames since the floor
     } fall_;
+    double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
 
     std::deque<double> trace_;
     std::vector<HeardNote> notes_;

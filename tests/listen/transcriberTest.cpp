@@ -113,6 +113,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve slowBow = [](double t) {
         return t < 0.6 ? 0.5 : std::min(0.5, 0.1 * std::pow(10, 12 * (t - 0.6) / 20));
     };
+    // A choir's beating comes and goes: a swell of 8 dB, calm for 500 ms, a dip of 7 dB.
+    const Curve beating = [](double t) {
+        return std::fabs(t - 0.55) < 0.05 ? 0.75 : std::fabs(t - 1.2) < 0.05 ? 0.13 : 0.3;
+    };
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
@@ -182,6 +186,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
          {{0.2, 64}, {0.9, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"slow beating",
+         16000,
+         render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
+         {{0.2, 67}}},
         {"an octave for a moment", 16000, render(16000, 1, blip), {{0.2, 64}}},
         {"the kit's mi to its fa, 53 cents",
          16000,
