@@ -268,7 +268,9 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     // Frames that left the pitch for a moment were wrong: they count for the note's length
-    // only, so they move neither its pitch nor the middle of its range.
+    // and level only, so they move neither its pitch nor the middle of its range. The
+    // tracker often slips in the very dip that parts a note sung again.
+    for (const Frame& f : pending_) noteLevel(f);
     pending_.clear();
     const bool quick = riseAfterDip(frame.level);
     const bool slow = slowRiseAfterFall(frame) && !quick;
