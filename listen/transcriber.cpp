@@ -34,6 +34,11 @@ constexpr double riseDb = 6;
 // part of the way at first, and a new syllable may swell over a small dip.
 constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
+// A new syllable or breath over a note held steady (swinging less than half of
+// riseDb) may part from it by no dip at all: its attack lifts the level by this
+// much of the depth a dip must have within swellFrames, faster than any tremolo.
+constexpr double swellOfDepth = 0.75;
+constexpr size_t swellFrames = 3;
 // A new bow stroke or breath may start so softly that its level grows back
 // over 300 ms, too slowly for riseFrames: a fall this many times the depth a
 // dip must have (no tremolo falls so far) is watched that long for the rise.
@@ -272,7 +277,7 @@ void Transcriber::follow(const Frame& frame) {
     // tracker often slips in the very dip that parts a note sung again.
     for (const Frame& f : pending_) noteLevel(f);
     pending_.clear();
-    const bool quick = riseAfterDip(frame.level);
+    const bool quick = riseAfterDip(frame.level) || swellOverSteadyNote(frame.level);
     const bool slow = slowRiseAfterFall(frame) && !quick;
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
         const double began = quick ? riseBegan(frame) : fall_.began;
@@ -440,6 +445,15 @@ bool Transcriber::riseAfterDip(double level) const {
     const double depth = dipDepth();
     const double fall = loudest - quietest, rise = level - quietest;
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+}
+
+// A new note's attack over the old one held steady: the level rose by swellOfDepth
+// of the depth a dip must have within swellFrames, where it swung less than half
+// of riseDb before.
+bool Transcriber::swellOverSteadyNote(double level) const {
+    if (levels_.size() <= 2 * riseFrames) return false;
+    const double before = *(levels_.end() - std::ptrdiff_t(swellFrames));
+    return level - before > swellOfDepth * dipDepth() && swingBefore() < riseDb / 2;
 }
 
 // The depth a dip must have to part two notes: more than the note's level swings,

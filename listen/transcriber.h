@@ -91,6 +91,7 @@ class Transcriber {
     void hold(const Frame& frame);
     double dipDepth() const;
     bool riseAfterDip(double level) const;
+    bool swellOverSteadyNote(double level) const;
     double riseBegan(const Frame& frame) const;
     bool slowRiseAfterFall(const Frame& frame);
     double swingBefore() const;

@@ -117,6 +117,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve beating = [](double t) {
         return std::fabs(t - 0.55) < 0.05 ? 0.75 : std::fabs(t - 1.2) < 0.05 ? 0.13 : 0.3;
     };
+    // A new syllable's attack over a steady note: 6 dB up for 60 ms, no dip.
+    const Curve attackOver = [](double t) { return t < 0.6 ? 0.25 : t < 0.66 ? 0.5 : 0.3; };
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
@@ -177,6 +179,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, syllable),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung, its attack over a steady note",
+         16000,
+         render(16000, 1.2, held, sine, attackOver),
+         {{0.2, 67}, {0.6, 67}}},
         {"re-sung, swelling slowly",
          16000,
          render(16000, 1.3, held, sine, slowSwell),
