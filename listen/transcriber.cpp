@@ -34,6 +34,16 @@ constexpr double riseDb = 6;
 // part of the way at first, and a new syllable may swell over a small dip.
 constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
+// A new syllable or breath over a note held steady (swinging less than half of
+// riseDb) may part from it by no dip at all: its attack lifts the level by this
+// much of the depth a dip must have within swellFrames, faster than any tremolo.
+constexpr double swellOfDepth = 0.75;
+constexpr size_t swellFrames = 3;
+// A new bow stroke or breath may start so softly that its level grows back
+// over 300 ms, too slowly for riseFrames: a fall this many times the depth a
+// dip must have (no tremolo falls so far) is watched that long for the rise.
+constexpr double deepFall = 1.5;
+constexpr size_t slowRiseFrames = 30;
 constexpr double attackSeconds = 0.08;
 // An instrument's attack may swell, fall and swell again: no note is sung again sooner.
 constexpr double shortestRepeat = 0.2;
@@ -263,10 +273,14 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     // Frames that left the pitch for a moment were wrong: they count for the note's length
-    // only, so they move neither its pitch nor the middle of its range.
+    // and level only, so they move neither its pitch nor the middle of its range. The
+    // tracker often slips in the very dip that parts a note sung again.
+    for (const Frame& f : pending_) noteLevel(f);
     pending_.clear();
-    if (riseAfterDip(frame.level) && frame.time - noteStart_ >= shortestRepeat) {
-        const double began = riseBegan(frame);
+    const bool quick = riseAfterDip(frame.level) || swellOverSteadyNote(frame.level);
+    const bool slow = slowRiseAfterFall(frame) && !quick;
+    if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
+        const double began = quick ? riseBegan(frame) : fall_.began;
         endNote(began, Next::samePitch);
         startNote({frame}, began);
         resung_ = true;
@@ -449,14 +463,58 @@ bool Transcriber::riseAfterDip(double level) const {
     const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
     const double quietest = std::min(level, *std::min_element(dip, levels_.end()));
     const double loudest = *std::max_element(levels_.begin(), dip);
-    // Too short a past to have seen a whole cycle of tremolo: the voice's own is wanted.
-    const bool young = dip - levels_.begin() < std::ptrdiff_t(tremoloFrames);
-    const double youngSwing =
-        std::isnan(voiceSwing_) ? youngSwingDb : std::max(voiceSwing_, leastYoungSwingDb);
-    const double swing = std::max(swingBefore(), young ? youngSwing : 0);
-    const double depth = std::max(riseDb, swing + swingMargin);
+    const double depth = dipDepth();
     const double fall = loudest - quietest, rise = level - quietest;
     return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+}
+
+// A new note's attack over the old one held steady: the level rose by swellOfDepth
+// of the depth a dip must have within swellFrames, where it swung less than half
+// of riseDb before.
+bool Transcriber::swellOverSteadyNote(double level) const {
+    if (levels_.size() <= 2 * riseFrames) return false;
+    const double before = *(levels_.end() - std::ptrdiff_t(swellFrames));
+    return level - before > swellOfDepth * dipDepth() && swingBefore() < riseDb / 2;
+}
+
+// The depth a dip must have to part two notes: more than the note's level swings,
+// now or as it swung before (levels_ must hold more than 2 * riseFrames).
+double Transcriber::dipDepth() const {
+    // Too short a past to have seen a whole cycle of tremolo: the voice's own is wanted.
+    const bool young = levels_.size() - 2 * riseFrames < tremoloFrames;
+    const double youngSwing =
+        std::isnan(voiceSwing_) ? youngSwingDb : std::max(voiceSwing_, leastYoungSwingDb);
+    const double swing = std::max({swingBefore(), noteSwing_, young ? youngSwing : 0});
+    return std::max(riseDb, swing + swingMargin);
+}
+
+// A new bow stroke or breath that starts softly after the old note's release:
+// the level fell deepFall times as far as a dip must, and then rose by half that
+// depth within slowRiseFrames of its lowest, while the pitch held. The new note
+// began where the level had fallen halfway: the old note's release began with it.
+bool Transcriber::slowRiseAfterFall(const Frame& frame) {
+    if (levels_.size() <= 2 * riseFrames) return false;
+    if (std::isnan(fall_.floor)) {
+        const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
+        const double loudest = *std::max_element(levels_.begin(), dip);
+        const double depth = dipDepth();
+        if (loudest - frame.level <= deepFall * depth) return false;
+        const double halfway = (loudest + frame.level) / 2;
+        size_t back = 1; // frames before this one
+        for (auto level = levels_.end(); level != levels_.begin() && *std::prev(level) < halfway;
+             --level)
+            ++back;
+        fall_ = {frame.level, depth, frame.time - double(back) * frameSeconds, 0};
+        return false;
+    }
+    if (frame.level < fall_.floor) {
+        fall_.floor = frame.level;
+        fall_.since = 0;
+        return false;
+    }
+    const bool rose = frame.level - fall_.floor >= riseOfDip * fall_.depth;
+    if (rose || ++fall_.since > slowRiseFrames) fall_.floor = NAN;
+    return rose;
 }
 
 // How far the note's level swung before its last 2 * riseFrames (where a dip may be).
@@ -483,6 +541,12 @@ void Transcriber::noteLevel(const Frame& frame) {
     if (frame.time - noteStart_ < attackSeconds) return;
     levels_.push_back(frame.level);
     if (levels_.size() > referenceFrames + 2 * riseFrames) levels_.pop_front();
+    // A note's tremolo is its own, and may swing slowly (a choir's beating comes and
+    // goes): once its attack has passed, the most it swung over a whole cycle holds.
+    const double swingFrom = frame.time - double(levels_.size() - 1) * frameSeconds;
+    if (levels_.size() >= tremoloFrames + 2 * riseFrames &&
+        swingFrom - noteStart_ >= shortestRepeat)
+        noteSwing_ = std::max(noteSwing_, swingBefore());
 }
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
@@ -495,6 +559,8 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     pending_.clear();
     tail_.clear();
     levels_.clear();
+    noteSwing_ = 0;
+    fall_.floor = NAN;
     loudest_ = -INFINITY;
     for (const Frame& f : frames) addToNote(f);
 }

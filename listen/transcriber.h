@@ -92,8 +92,11 @@ class Transcriber {
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
+    double dipDepth() const;
     bool riseAfterDip(double level) const;
+    bool swellOverSteadyNote(double level) const;
     double riseBegan(const Frame& frame) const;
+    bool slowRiseAfterFall(const Frame& frame);
     double swingBefore() const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
@@ -135,6 +138,14 @@ class Transcriber {
     double loudest_ = 0;         // dB, of the note so far
     double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
     double lastTime_ = 0;
+    // A fall far past the note's swing, watched for a slow rise back (a new bow stroke).
+    struct Fall {
+        double floor = NAN; // dB, the lowest since; NAN when none is watched
+        double depth = 0;   // dB, the depth a dip had to have when it fell
+        double began = 0;   // seconds, where the level had fallen halfway
+        size_t since = 0;   // frames since the floor
+    } fall_;
+    double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
 
     std::deque<double> trace_;
     std::vector<HeardNote> notes_;

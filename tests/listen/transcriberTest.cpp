@@ -116,6 +116,16 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve dip = [](double t) { return t > 0.55 && t < 0.63 ? 0.05 : 0.5; };
     // A bow change: the new stroke starts 10 dB down and comes back only 4 dB at first.
     const Curve bow = [](double t) { return t < 0.6 ? 0.5 : t < 0.64 ? 0.16 : 0.25; };
+    // A softer bow stroke: 14 dB down, growing back 3 dB in the first 250 ms.
+    const Curve slowBow = [](double t) {
+        return t < 0.6 ? 0.5 : std::min(0.5, 0.1 * std::pow(10, 12 * (t - 0.6) / 20));
+    };
+    // A choir's beating comes and goes: a swell of 8 dB, calm for 500 ms, a dip of 7 dB.
+    const Curve beating = [](double t) {
+        return std::fabs(t - 0.55) < 0.05 ? 0.75 : std::fabs(t - 1.2) < 0.05 ? 0.13 : 0.3;
+    };
+    // A new syllable's attack over a steady note: 6 dB up for 60 ms, no dip.
+    const Curve attackOver = [](double t) { return t < 0.6 ? 0.25 : t < 0.66 ? 0.5 : 0.3; };
     const Curve swell = [](double t) { return t > 0.62 && t < 0.66 ? 0.1 : 0.5; };
     // A new syllable: a dip of 4 dB, then a swell 6 dB over the old note.
     const Curve syllable = [](double t) { return t < 0.6 ? 0.25 : t < 0.64 ? 0.16 : 0.5; };
@@ -184,10 +194,22 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, bow),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung on a slow bow stroke",
+         16000,
+         render(16000, 1.4, held, sine, slowBow),
+         {{0.2, 67}, {0.6, 67}}},
+        {"re-sung, an octave low in the dip",
+         16000,
+         render(16000, 1.2, steps({{0.2, silent}, {0.55, 67}, {0.63, 55}, {1.2, 67}}), sine, dip),
+         {{0.2, 67}, {0.63, 67}}},
         {"re-sung with a swell",
          16000,
          render(16000, 1.2, held, sine, syllable),
          {{0.2, 67}, {0.64, 67}}},
+        {"re-sung, its attack over a steady note",
+         16000,
+         render(16000, 1.2, held, sine, attackOver),
+         {{0.2, 67}, {0.6, 67}}},
         {"re-sung, swelling slowly",
          16000,
          render(16000, 1.3, held, sine, slowSwell),
@@ -201,6 +223,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
          {{0.2, 64}, {0.9, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"slow beating",
+         16000,
+         render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
+         {{0.2, 67}}},
         {"an octave for a moment", 16000, render(16000, 1, blip), {{0.2, 64}}},
         {"the kit's mi to its fa, 53 cents",
          16000,
