@@ -34,6 +34,7 @@ constexpr double riseDb = 6;
 // part of the way at first, and a new syllable may swell over a small dip.
 constexpr double riseOfDip = 0.5;
 constexpr size_t riseFrames = 6;
+constexpr double regainedDb = 1; // a dip the level came back to within this of its height is past
 // A new syllable or breath over a note held steady (swinging less than half of
 // riseDb) may part from it by no dip at all: its attack lifts the level by this
 // much of the depth a dip must have within swellFrames, faster than any tremolo.
@@ -461,11 +462,17 @@ bool Transcriber::riseAfterDip(double level) const {
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() <= 2 * riseFrames) return false;
     const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
-    const double quietest = std::min(level, *std::min_element(dip, levels_.end()));
+    const auto lowest = std::min_element(dip, levels_.end());
+    const double quietest = std::min(level, *lowest);
     const double loudest = *std::max_element(levels_.begin(), dip);
     const double depth = dipDepth();
     const double fall = loudest - quietest, rise = level - quietest;
-    return std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+    // A dip the level came all the way back from without parting the note (a whistle's
+    // own dip in its first cycle, too young to part it) is past: only a rise still
+    // climbing is a new note's.
+    const double regained = *std::max_element(lowest, levels_.end());
+    const bool past = regained >= loudest - regainedDb && level < regained;
+    return !past && std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
 }
 
 // A new note's attack over the old one held steady: the level rose by swellOfDepth

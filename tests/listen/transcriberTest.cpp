@@ -134,6 +134,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t < 0.6 ? 0.5 : t < 0.62 ? 0.15 : std::min(0.5, 0.15 + (t - 0.62));
     };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
+    // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
+    const Curve youngDip = [](double t) {
+        return t > 0.42 && t < 0.47 ? 0.16 : t < 0.5 ? 0.5 : 0.3;
+    };
     const Curve dipAfterStep = [](double t) { return t > 0.93 && t < 0.99 ? 0.11 : 0.5; };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -223,6 +227,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
          {{0.2, 64}, {0.9, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"a dip in the first cycle, come back from",
+         16000,
+         render(16000, 1.2, held, sine, youngDip),
+         {{0.2, 67}}},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
