@@ -173,6 +173,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t > 0.55 && t < 0.63 ? 0.05 : t < 1.05 ? 0.5 : 0.1;
     };
     const Curve comesForthLater = [](double t) { return t < 1.05 ? 0.1 : 0.5; };
+    // A new note enters 8 dB under the old one, which stops 200 ms later.
+    const Curve stops = [](double t) { return t < 0.8 ? 0.5 : 0.005; };
+    const Curve entersUnder = [](double t) { return t < 0.8 ? 0.2 : 0.25; };
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -293,6 +296,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          mix(render(16000, 1.5, steps({{0.2, silent}, {1.4, 64}}), rich, dipThenFallsBack),
              render(16000, 1.5, steps({{0.85, silent}, {1.4, 62}}), rich, comesForthLater)),
          {{0.2, 64}, {0.85, 62}}},
+        {"a new note entered under the old one before it stopped",
+         16000,
+         mix(render(16000, 1.3, steps({{0.45, silent}, {1.2, 64}}), rich, stops),
+             render(16000, 1.3, steps({{0.6, silent}, {1.2, 62}}), rich, entersUnder)),
+         {{0.45, 64}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
