@@ -91,6 +91,14 @@ constexpr double settleSeconds = 0.15;
 constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
+// A choir's new note may enter under the old one before that fades: the balance
+// then rises in two stages, and the note began at the first where its own
+// partials rose the more there and the old note's fell by oldFadeDb at the second.
+constexpr double stageRiseDb = 6;
+constexpr double oldFadeDb = stepRiseDb / 2;
+// Seconds the first stage must last: a burst of noise over both notes just
+// before the old one stops is shorter.
+constexpr double shortestStage = 0.07;
 
 double hertz(double semitones) {
     return 440 * std::pow(2, (semitones - 69) / 12);
@@ -164,9 +172,36 @@ bool slipsToward(double pitch, double next) {
     return (pitch < next && harmonicOf(pitch, next)) || std::fabs(pitch - next - 12) < 0.6;
 }
 
+// The level of a note's partials, in dB, in the window at at.
+double levelDb(const HarmonicEnergy& partials, const float* at) {
+    return 10 * std::log10(partials.at(at) + 1e-9);
+}
+
 // The balance of a note's own partials against another's, in dB, in the window at at.
 double balanceDb(const HarmonicEnergy& own, const HarmonicEnergy& other, const float* at) {
-    return 10 * std::log10(own.at(at) + 1e-9) - 10 * std::log10(other.at(at) + 1e-9);
+    return levelDb(own, at) - levelDb(other, at);
+}
+
+double meanOf(const std::vector<double>& values, size_t from, size_t to) {
+    double total = 0;
+    for (size_t k = from; k < to; ++k) total += values[k];
+    return total / double(to - from);
+}
+
+// Where the balance (own level less old level, one a frame, oldest first) that
+// steps up at at rose by stageRiseDb in an earlier stage, lasting shortestStage,
+// and the new note's own level rose more there than at at, where the old note
+// faded: the new note began there. Otherwise at.
+size_t earlierStage(const std::vector<double>& own, const std::vector<double>& old,
+                    const std::vector<double>& balance, size_t at) {
+    const auto [stage, rise] = stepIn({balance.begin(), balance.begin() + long(at)}, 3);
+    if (stage == 0 || rise < stageRiseDb ||
+        double(at - stage) * Transcriber::frameSeconds < shortestStage)
+        return at;
+    const double ownAtStage = meanOf(own, stage, at) - meanOf(own, 0, stage);
+    const double ownAtStep = meanOf(own, at, own.size()) - meanOf(own, stage, at);
+    const double oldAtStep = meanOf(old, at, old.size()) - meanOf(old, stage, at);
+    return ownAtStage > ownAtStep && oldAtStep < -oldFadeDb ? stage : at;
 }
 
 double median(std::vector<double> values) {
@@ -435,14 +470,17 @@ double Transcriber::stepOnset(double oldPitch, double newPitch, double since, do
     const HarmonicEnergy oldEnergy(rate_, old.empty() ? partialsOf(from, rate_ / 2) : old, length);
     const double earliest = std::max(double(consumed_), since * rate_ - double(length) / 2);
     const double newest = std::min(until * rate_, double(analysedEnd())) - double(length);
-    std::vector<double> balance; // dB, oldest first
+    std::vector<double> ownDb, oldDb, balance; // oldest first
     for (double first = earliest; first <= newest; first += double(hop_)) {
         const float* at = &samples_[size_t(first) - consumed_];
-        balance.push_back(balanceDb(newEnergy, oldEnergy, at));
+        ownDb.push_back(levelDb(newEnergy, at));
+        oldDb.push_back(levelDb(oldEnergy, at));
+        balance.push_back(ownDb.back() - oldDb.back());
     }
     const auto [at, rise] = stepIn(balance, 3);
     if (at == 0 || rise < stepRiseDb) return NAN;
-    return (earliest + double(at * hop_) + double(length) / 2) / rate_;
+    const size_t began = earlierStage(ownDb, oldDb, balance, at);
+    return (earliest + double(began * hop_) + double(length) / 2) / rate_;
 }
 
 // A voice that goes on sounding without a clear pitch (two notes overlapping in

@@ -105,6 +105,13 @@ const std::vector<float> crossfade =
     mix(render(16000, 1.4, steps({{0.2, silent}, {1.2, 64}}), rich, fadeOut),
         render(16000, 1.4, steps({{0.6, silent}, {1.2, 62}}), rich, fadeIn));
 
+// A new note enters 8 dB under the old one, which stops 200 ms later.
+const Curve stops = [](double t) { return t < 0.8 ? 0.5 : 0.005; };
+const Curve entersUnder = [](double t) { return t < 0.8 ? 0.2 : 0.25; };
+const std::vector<float> entersUnderOld =
+    mix(render(16000, 1.3, steps({{0.45, silent}, {1.2, 64}}), rich, stops),
+        render(16000, 1.3, steps({{0.6, silent}, {1.2, 62}}), rich, entersUnder));
+
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
     const Curve twice = steps({{0.2, silent}, {0.6, 67}, {0.66, silent}, {1.0, 67}});
@@ -301,6 +308,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          mix(render(16000, 1.5, steps({{0.2, silent}, {1.4, 64}}), rich, dipThenFallsBack),
              render(16000, 1.5, steps({{0.85, silent}, {1.4, 62}}), rich, comesForthLater)),
          {{0.2, 64}, {0.85, 62}}},
+        {"a new note entered under the old one before it stopped",
+         16000,
+         entersUnderOld,
+         {{0.45, 64}, {0.6, 62}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
@@ -325,7 +336,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
 // A microphone's 10 ms blocks and a file's whole recording are heard alike,
 // where an onset is sought again in the samples before the frame being heard.
 TEST(Transcriber, HearsTheSameInAnyBlocks) {
-    for (const std::vector<float>* samples : {&octaveUp, &crossfade}) {
+    for (const std::vector<float>* samples : {&octaveUp, &crossfade, &entersUnderOld}) {
         const std::vector<HeardNote> whole = hear(*samples, 16000, samples->size());
         for (const size_t block : {160, 4096}) {
             const std::vector<HeardNote> notes = hear(*samples, 16000, block);
