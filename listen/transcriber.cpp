@@ -313,8 +313,13 @@ void Transcriber::follow(const Frame& frame) {
     // tracker often slips in the very dip that parts a note sung again.
     for (const Frame& f : pending_) noteLevel(f);
     pending_.clear();
-    const bool quick = riseAfterDip(frame.level) || swellOverSteadyNote(frame.level);
-    const bool slow = slowRiseAfterFall(frame) && !quick;
+    bool quick = false, slow = false;
+    // The dip and the rise take up to riseFrames each; the swing is read before them.
+    if (levels_.size() > 2 * riseFrames) {
+        const double depth = dipDepth();
+        quick = riseAfterDip(frame.level, depth) || swellOverSteadyNote(frame.level, depth);
+        slow = slowRiseAfterFall(frame, depth) && !quick;
+    }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
         const double began = quick ? riseBegan(frame) : fall_.began;
         endNote(began, Next::samePitch);
@@ -494,16 +499,13 @@ void Transcriber::hold(const Frame& frame) {
 }
 
 // The level fell by more than it swings within the note (tremolo), and by riseDb
-// at least, and rose again by half of that, or fell by half of that and rose by
-// all of it (a new syllable swells over the old note): the same pitch sung again.
-bool Transcriber::riseAfterDip(double level) const {
-    // The dip and the rise take up to riseFrames each; the swing is read before them.
-    if (levels_.size() <= 2 * riseFrames) return false;
-    const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
-    const auto lowest = std::min_element(dip, levels_.end());
+// at least (depth in all), and rose again by half of that, or fell by half of that
+// and rose by all of it (a new syllable swells over the old note): the same pitch
+// sung again.
+bool Transcriber::riseAfterDip(double level, double depth) const {
+    const auto lowest = std::min_element(dipStart(), levels_.end());
     const double quietest = std::min(level, *lowest);
-    const double loudest = *std::max_element(levels_.begin(), dip);
-    const double depth = dipDepth();
+    const double loudest = loudestBeforeDip();
     const double fall = loudest - quietest, rise = level - quietest;
     // A dip the level came all the way back from without parting the note (a whistle's
     // own dip in its first cycle, too young to part it) is past: only a rise still
@@ -516,10 +518,9 @@ bool Transcriber::riseAfterDip(double level) const {
 // A new note's attack over the old one held steady: the level rose by swellOfDepth
 // of the depth a dip must have within swellFrames, where it swung less than half
 // of riseDb before.
-bool Transcriber::swellOverSteadyNote(double level) const {
-    if (levels_.size() <= 2 * riseFrames) return false;
+bool Transcriber::swellOverSteadyNote(double level, double depth) const {
     const double before = *(levels_.end() - std::ptrdiff_t(swellFrames));
-    return level - before > swellOfDepth * dipDepth() && swingBefore() < riseDb / 2;
+    return level - before > swellOfDepth * depth && swingBefore() < riseDb / 2;
 }
 
 // The depth a dip must have to part two notes: more than the note's level swings,
@@ -537,19 +538,11 @@ double Transcriber::dipDepth() const {
 // the level fell deepFall times as far as a dip must, and then rose by half that
 // depth within slowRiseFrames of its lowest, while the pitch held. The new note
 // began where the level had fallen halfway: the old note's release began with it.
-bool Transcriber::slowRiseAfterFall(const Frame& frame) {
-    if (levels_.size() <= 2 * riseFrames) return false;
+bool Transcriber::slowRiseAfterFall(const Frame& frame, double depth) {
     if (std::isnan(fall_.floor)) {
-        const auto dip = levels_.end() - std::ptrdiff_t(2 * riseFrames);
-        const double loudest = *std::max_element(levels_.begin(), dip);
-        const double depth = dipDepth();
+        const double loudest = loudestBeforeDip();
         if (loudest - frame.level <= deepFall * depth) return false;
-        const double halfway = (loudest + frame.level) / 2;
-        size_t back = 1; // frames before this one
-        for (auto level = levels_.end(); level != levels_.begin() && *std::prev(level) < halfway;
-             --level)
-            ++back;
-        fall_ = {frame.level, depth, frame.time - double(back) * frameSeconds, 0};
+        fall_ = {frame.level, depth, halfwayBack(frame, loudest, levels_.begin()), 0};
         return false;
     }
     if (frame.level < fall_.floor) {
@@ -562,11 +555,31 @@ bool Transcriber::slowRiseAfterFall(const Frame& frame) {
     return rose;
 }
 
+Transcriber::Levels::const_iterator Transcriber::dipStart() const {
+    return levels_.end() - std::ptrdiff_t(2 * riseFrames);
+}
+
+double Transcriber::loudestBeforeDip() const {
+    return *std::max_element(levels_.begin(), dipStart());
+}
+
 // How far the note's level swung before its last 2 * riseFrames (where a dip may be).
 double Transcriber::swingBefore() const {
-    const auto [softest, loudest] =
-        std::minmax_element(levels_.begin(), levels_.end() - std::ptrdiff_t(2 * riseFrames));
+    const auto [softest, loudest] = std::minmax_element(levels_.begin(), dipStart());
     return *loudest - *softest;
+}
+
+// Where the level last crossed halfway between from and frame's level: the levels
+// since first that lie on frame's side of it are counted back from frame.
+double Transcriber::halfwayBack(const Frame& frame, double from,
+                                Levels::const_iterator first) const {
+    const double halfway = (from + frame.level) / 2;
+    const bool above = frame.level > halfway;
+    size_t back = 1; // frames before this one
+    for (auto level = levels_.end(); level != first && (*std::prev(level) > halfway) == above;
+         --level)
+        ++back;
+    return frame.time - double(back) * frameSeconds;
 }
 
 // Where the note sung again began, for the rise out of the dip that riseAfterDip
@@ -574,10 +587,7 @@ double Transcriber::swingBefore() const {
 // swells in over up to 200 ms, and is heard only once it has).
 double Transcriber::riseBegan(const Frame& frame) const {
     const auto dip = levels_.end() - std::ptrdiff_t(std::min(levels_.size(), 2 * riseFrames));
-    const double halfway = (*std::min_element(dip, levels_.end()) + frame.level) / 2;
-    size_t back = 1; // frames before this one
-    for (auto level = levels_.end(); level != dip && *std::prev(level) > halfway; --level) ++back;
-    return frame.time - double(back) * frameSeconds;
+    return halfwayBack(frame, *std::min_element(dip, levels_.end()), dip);
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

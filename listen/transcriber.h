@@ -92,12 +92,17 @@ class Transcriber {
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     double stepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
+    using Levels = std::deque<double>;
+    // Where a dip may lie: the last 2 * riseFrames levels (levels_ must hold more).
+    Levels::const_iterator dipStart() const;
+    double loudestBeforeDip() const;
     double dipDepth() const;
-    bool riseAfterDip(double level) const;
-    bool swellOverSteadyNote(double level) const;
+    bool riseAfterDip(double level, double depth) const;
+    bool swellOverSteadyNote(double level, double depth) const;
     double riseBegan(const Frame& frame) const;
-    bool slowRiseAfterFall(const Frame& frame);
+    bool slowRiseAfterFall(const Frame& frame, double depth);
     double swingBefore() const;
+    double halfwayBack(const Frame& frame, double from, Levels::const_iterator first) const;
     void noteLevel(const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
@@ -133,7 +138,7 @@ class Transcriber {
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
     bool pendingOctave_ = false; // every pending frame lies an octave from the note
     std::deque<Frame> tail_;     // the note's last frames, for a jump
-    std::deque<double> levels_;  // the note's last levels (dB), with or without pitch, for a rise
+    Levels levels_;              // the note's last levels (dB), with or without pitch, for a rise
     double voiceSwing_ = NAN;    // dB, the tremolo of the last note heard over a whole cycle
     double loudest_ = 0;         // dB, of the note so far
     double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
