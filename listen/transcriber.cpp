@@ -67,7 +67,12 @@ constexpr double shortestJoined = 0.1; // shorter notes before another are its s
 // crossfade (the old note's octave, the two notes' common undertone, or the new
 // note's second partial, which a choir's attack sounds strongest): a scoop too.
 constexpr double shortestSlip = 0.2;
-constexpr double longestSlip = 0.3;    // the same, once the note after is sure
+constexpr double longestSlip = 0.3; // the same, once the note after is sure
+// Two notes crossfading repeat at no period well: a stretch shorter than
+// longestSlip between them whose middle was at most this periodic (a note's
+// confidence) was neither. A quick note in a room may be nearly as unsure, so
+// the line is low.
+constexpr double caughtConfidence = 0.35;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
@@ -655,21 +660,25 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         aperiodicity += note_[i].aperiodicity;
     }
     const double pitch = median(pitches);
+    const double confidence =
+        std::clamp(1 - aperiodicity / double(pitches.size()) / voicedAperiodicity, 0.0, 1.0);
     // A scoop about this pitch (closer than a young note's least step) was this note's own
     // start, which the tracker parted from it: the two are as long as a note together.
     const double begun =
         carried && std::fabs(pitch - carriedPitch_) * 100 < youngJumpCents ? onset : noteStart_;
+    // A short stretch heard unsurely between two notes, at whatever pitch, was the
+    // tracker caught between the two crossfading.
     if (joinsNext && (time - begun < shortestJoined ||
                       (time - begun < shortestSlip &&
-                       (harmonicOf(pitch, before) || slipsToward(pitch, nextPitch))))) {
+                       (harmonicOf(pitch, before) || slipsToward(pitch, nextPitch))) ||
+                      (time - begun < longestSlip && confidence < caughtConfidence))) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         carriedPitch_ = pitch;
         return;
     }
     if (time - onset < shortestNote) return;
-    const double confidence = 1 - aperiodicity / double(pitches.size()) / voicedAperiodicity;
-    notes_.push_back({onset, time - onset, pitch, std::clamp(confidence, 0.0, 1.0)});
+    notes_.push_back({onset, time - onset, pitch, confidence});
     if (joinsNext) previous_ = pitch;
 }
 
