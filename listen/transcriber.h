@@ -13,7 +13,9 @@
 // young note's least step of it was the same note's start), and so
 // does a short stretch an octave or a twelfth from the note before (on a
 // crossfade the tracker may hold the two notes' common undertone), or an octave
-// above the note after (a choir's attack sounds its second partial strongest).
+// above the note after (a choir's attack sounds its second partial strongest),
+// or one at any pitch heard unsurely (two notes crossfading repeat at no period
+// well).
 // A moment without pitch while the sound stays loud (notes overlapping in a
 // room) holds the note; a note that follows it began where the old pitch was
 // lost. A step up to an octave or a twelfth began where the new note's
