@@ -93,6 +93,11 @@ constexpr double onsetRise = 0.2; // of the balance's rise from the old note to 
 // enough to seek where its partials rose against the old note's, this far back
 // (a choir's crossfade may keep the tracker off both notes for 350 ms).
 constexpr double settleSeconds = 0.15;
+// A note whose onset lies back where the old pitch was lost may reach settleSeconds
+// after a frame or two of its own, heard perhaps at the crossfade's undertone: once
+// it has been heard that long itself, it is settled again if its pitch then lies
+// further from the one first taken than a crossfade's pull (up to 70 cents).
+constexpr double settledPull = 0.7;
 constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
@@ -413,12 +418,18 @@ double Transcriber::multipleOnset(double oldPitch, double newPitch, double confi
 // note sung again before a step may be joins the old note again.
 void Transcriber::settleOnset(double now) {
     double& began = noteOnset();
-    if (settled_ || now - began < settleSeconds) return;
-    settled_ = true;
-    if (notes_.empty()) return;
+    const bool heard = now - note_.front().time >= settleSeconds;
+    if (settled_ == Settled::sure || now - began < settleSeconds ||
+        (settled_ == Settled::unsure && !heard))
+        return;
     std::vector<double> pitches;
     for (const Frame& f : note_) pitches.push_back(f.pitch);
     const double pitch = median(pitches);
+    const bool again = settled_ == Settled::unsure;
+    settled_ = heard ? Settled::sure : Settled::unsure;
+    if (again && std::fabs(pitch - settledPitch_) < settledPull) return;
+    settledPitch_ = pitch;
+    if (notes_.empty()) return;
     // The tracker's slip on this note's attack, heard before its pitch was sure.
     while (!notes_.empty() && slipBefore(notes_.back(), began, pitch)) {
         began = notes_.back().onset;
@@ -612,7 +623,7 @@ void Transcriber::noteLevel(const Frame& frame) {
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
     resung_ = false;
-    settled_ = false;
+    settled_ = Settled::no;
     crossfaded_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();

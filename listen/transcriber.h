@@ -129,8 +129,12 @@ class Transcriber {
 
     bool inNote_ = false;
     double noteStart_ = 0;
-    bool resung_ = false;       // the note began where the level rose at the old pitch
-    bool settled_ = false;      // its onset was sought again once its pitch was sure
+    bool resung_ = false; // the note began where the level rose at the old pitch
+    // Whether its onset was sought again once its pitch was sure: unsure when the note
+    // itself was heard too briefly then, so it may be sought once more.
+    enum class Settled { no, unsure, sure };
+    Settled settled_ = Settled::no;
+    double settledPitch_ = NAN; // the pitch it was sought with
     bool crossfaded_ = false;   // it began in a crossfade, found then
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
