@@ -101,6 +101,10 @@ constexpr double settledPull = 0.7;
 constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
+// Notes further apart than this (semitones) are sought so: the kit's mi and fa, 53 cents
+// apart, are heard 35 to 50 cents apart over a choir's first 150 ms, as the old note
+// rings on and pulls the tracker's period.
+constexpr double leastStep = 0.3;
 // A choir's new note may enter under the old one before that fades: the balance
 // then rises in two stages, and the note began at the first where its own
 // partials rose the more there and the old note's fell by oldFadeDb at the second.
@@ -109,6 +113,10 @@ constexpr double oldFadeDb = stepRiseDb / 2;
 // Seconds the first stage must last: a burst of noise over both notes just
 // before the old one stops is shorter.
 constexpr double shortestStage = 0.07;
+// Notes closer than this (semitones) part only at their third partial within the
+// longest window, and a vibrato swings it in and out of the window's reach (a violin's
+// mi to fa rose in a first stage 150 ms early): their onset is the step itself.
+constexpr double closeStep = 0.5;
 
 double hertz(double semitones) {
     return 440 * std::pow(2, (semitones - 69) / 12);
@@ -444,7 +452,7 @@ void Transcriber::settleOnset(double now) {
     // The two notes may part by a moment without pitch (the tracker hearing neither,
     // or a breath), as long as the search reaches back over it.
     const bool follows = began - (before.onset + before.duration) < stepLookBack;
-    if (!follows || std::fabs(pitch - before.pitch) < 0.5) return;
+    if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
     const double found = stepOnset(before.pitch, pitch, since, now);
@@ -480,7 +488,9 @@ bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) 
 }
 
 // Where the balance of the new note's own partials against the old note's
-// stepped up between since and until; NAN when it rose less than stepRiseDb.
+// stepped up between since and until, or an earlier stage of that rise where the
+// new note entered under the old (not for notes closer than closeStep); NAN when
+// it rose less than stepRiseDb.
 double Transcriber::stepOnset(double oldPitch, double newPitch, double since, double until) const {
     const double from = hertz(oldPitch), to = hertz(newPitch);
     const auto length = size_t(windowSamples(from, to, rate_));
@@ -500,7 +510,8 @@ double Transcriber::stepOnset(double oldPitch, double newPitch, double since, do
     }
     const auto [at, rise] = stepIn(balance, 3);
     if (at == 0 || rise < stepRiseDb) return NAN;
-    const size_t began = earlierStage(ownDb, oldDb, balance, at);
+    const size_t began =
+        std::fabs(newPitch - oldPitch) < closeStep ? at : earlierStage(ownDb, oldDb, balance, at);
     return (earliest + double(began * hop_) + double(length) / 2) / rate_;
 }
 

@@ -156,6 +156,14 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve glide = [](double t) {
         return t < 0.2 ? silent : 60 + 7 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
+    // A violin's vibrato of +-20 cents swings the third partial, the only one the kit's
+    // mi and fa do not share within reach, in and out of reach.
+    const Curve miToFaVibrato = [](double t) {
+        return t < 0.2 ? silent : (t < 0.6 ? 64.23 : 64.77) + 0.2 * std::sin(2 * pi * 5 * t + 3);
+    };
+    const Curve quickFadeOut = [](double t) {
+        return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 1.2 * (t - 0.6));
+    };
     const Curve miToFa = [](double t) {
         return t < 0.2 ? silent : 64.77 - 0.54 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
@@ -252,6 +260,16 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"the kit's mi to its fa, 53 cents",
          16000,
          render(16000, 1.2, steps({{0.2, silent}, {0.6, 64.23}, {1.0, 64.77}})),
+         {{0.2, 64.23}, {0.6, 64.77}}},
+        {"the kit's mi to its fa with vibrato",
+         16000,
+         render(16000, 1.3, miToFaVibrato, rich),
+         {{0.2, 64.23}, {0.6, 64.77}}},
+        // The crossfade pulls the new note's start toward the old one.
+        {"the kit's mi to its fa in a crossfade",
+         16000,
+         mix(render(16000, 1.4, steps({{0.2, silent}, {1.2, 64.23}}), rich, quickFadeOut),
+             render(16000, 1.4, steps({{0.6, silent}, {1.2, 64.77}}), rich, fadeIn)),
          {{0.2, 64.23}, {0.6, 64.77}}},
         {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
         {"the kit's mi and fa, 150 and 320 ms",
