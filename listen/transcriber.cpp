@@ -613,8 +613,7 @@ double Transcriber::halfwayBack(const Frame& frame, double from,
 // found in frame: where the level rose halfway (a choir's or a bow's new note
 // swells in over up to 200 ms, and is heard only once it has).
 double Transcriber::riseBegan(const Frame& frame) const {
-    const auto dip = levels_.end() - std::ptrdiff_t(std::min(levels_.size(), 2 * riseFrames));
-    return halfwayBack(frame, *std::min_element(dip, levels_.end()), dip);
+    return halfwayBack(frame, *std::min_element(dipStart(), levels_.end()), dipStart());
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

@@ -82,6 +82,18 @@ std::vector<float> slipBack(std::vector<float> s, double from = 0.61, double sec
     return s;
 }
 
+// Two rich notes overlapping, each at its own level: a crossfade.
+struct Voice {
+    double from, until, pitch;
+    Curve level;
+};
+std::vector<float> overlap(double seconds, const Voice& old, const Voice& next) {
+    const auto voice = [seconds](const Voice& v) {
+        return render(16000, seconds, steps({{v.from, silent}, {v.until, v.pitch}}), rich, v.level);
+    };
+    return mix(voice(old), voice(next));
+}
+
 // In blocks that end anywhere in a frame.
 std::vector<HeardNote> hear(const std::vector<float>& samples, double rate, size_t block = 997) {
     Transcriber transcriber(rate);
@@ -101,16 +113,13 @@ const Curve fadeOut = [](double t) {
     return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.6 * (t - 0.6));
 };
 const Curve fadeIn = [](double t) { return std::min(0.24, 0.06 + 0.9 * (t - 0.6)); };
-const std::vector<float> crossfade =
-    mix(render(16000, 1.4, steps({{0.2, silent}, {1.2, 64}}), rich, fadeOut),
-        render(16000, 1.4, steps({{0.6, silent}, {1.2, 62}}), rich, fadeIn));
+const std::vector<float> crossfade = overlap(1.4, {0.2, 1.2, 64, fadeOut}, {0.6, 1.2, 62, fadeIn});
 
 // A new note enters 8 dB under the old one, which stops 200 ms later.
 const Curve stops = [](double t) { return t < 0.8 ? 0.5 : 0.005; };
 const Curve entersUnder = [](double t) { return t < 0.8 ? 0.2 : 0.25; };
 const std::vector<float> entersUnderOld =
-    mix(render(16000, 1.3, steps({{0.45, silent}, {1.2, 64}}), rich, stops),
-        render(16000, 1.3, steps({{0.6, silent}, {1.2, 62}}), rich, entersUnder));
+    overlap(1.3, {0.45, 1.2, 64, stops}, {0.6, 1.2, 62, entersUnder});
 
 // The same, where loud noise hides both notes from 0.725 s and the tracker hears the
 // undertone for a frame after it: the new note's onset lies back where the old pitch was
@@ -268,8 +277,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         // The crossfade pulls the new note's start toward the old one.
         {"the kit's mi to its fa in a crossfade",
          16000,
-         mix(render(16000, 1.4, steps({{0.2, silent}, {1.2, 64.23}}), rich, quickFadeOut),
-             render(16000, 1.4, steps({{0.6, silent}, {1.2, 64.77}}), rich, fadeIn)),
+         overlap(1.4, {0.2, 1.2, 64.23, quickFadeOut}, {0.6, 1.2, 64.77, fadeIn}),
          {{0.2, 64.23}, {0.6, 64.77}}},
         {"glide between notes", 16000, render(16000, 1.2, glide), {{0.2, 60}, {0.6, 67}}},
         {"the kit's mi and fa, 150 and 320 ms",
@@ -312,14 +320,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
         {"a tone up while the old note rings on",
          16000,
-         mix(render(16000, 1.1, steps({{0.2, silent}, {0.9, 60}}), rich, ringsOn),
-             render(16000, 1.1, steps({{0.6, silent}, {0.9, 62}}), rich, entersSoftly)),
+         overlap(1.1, {0.2, 0.9, 60, ringsOn}, {0.6, 0.9, 62, entersSoftly}),
          {{0.2, 60}, {0.6, 62}}},
         // The tracker hears a period between the two, gliding too smoothly for a step.
         {"a tone up in a slow crossfade",
          16000,
-         mix(render(16000, 1.6, steps({{0.2, silent}, {1.6, 60}}), rich, slowFadeOut),
-             render(16000, 1.6, steps({{0.6, silent}, {1.6, 62}}), rich, fadeIn)),
+         overlap(1.6, {0.2, 1.6, 60, slowFadeOut}, {0.6, 1.6, 62, fadeIn}),
          {{0.2, 60}, {0.6, 62}}},
         {"a new note under a moment of noise",
          16000,
@@ -335,13 +341,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          {{0.45, 64}, {0.6, 62}}},
         {"a new note begun in a slip back to the old note",
          16000,
-         slipBack(mix(render(16000, 1.1, steps({{0.2, silent}, {1.0, 64}}), rich, fallsBack),
-                      render(16000, 1.1, steps({{0.6, silent}, {1.0, 62}}), rich, comesForth))),
+         slipBack(overlap(1.1, {0.2, 1.0, 64, fallsBack}, {0.6, 1.0, 62, comesForth})),
          {{0.2, 64}, {0.6, 62}}},
         {"re-sung under 300 ms before a new note entered",
          16000,
-         mix(render(16000, 1.5, steps({{0.2, silent}, {1.4, 64}}), rich, dipThenFallsBack),
-             render(16000, 1.5, steps({{0.85, silent}, {1.4, 62}}), rich, comesForthLater)),
+         overlap(1.5, {0.2, 1.4, 64, dipThenFallsBack}, {0.85, 1.4, 62, comesForthLater}),
          {{0.2, 64}, {0.85, 62}}},
         {"a new note entered under the old one before it stopped",
          16000,
