@@ -51,6 +51,10 @@ constexpr double shortestRepeat = 0.2;
 // A note sung again that a step to another pitch follows sooner was the old
 // note ringing on in a room, or the next note's attack: it stays the old note.
 constexpr double shortestResung = 0.3;
+// A note sung again comes back about as loud as the voice sang the note before; one
+// that stays this far (dB) under that note's loudest was its release wavering as it
+// fades (a choir's ensemble beats on through its release): it stays the old note.
+constexpr double fadingResungDb = 10;
 constexpr size_t tremoloFrames = 15; // a cycle of the slowest tremolo
 // The swing taken for a note younger than that: the voice's own tremolo, as the
 // note before swung over a whole cycle, but no less than leastYoungSwingDb (a
@@ -340,9 +344,10 @@ void Transcriber::follow(const Frame& frame) {
     }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
         const double began = quick ? riseBegan(frame) : fall_.began;
+        const double loudest = loudest_;
         endNote(began, Next::samePitch);
         startNote({frame}, began);
-        resung_ = true;
+        resungFrom_ = loudest;
         return;
     }
     addToNote(frame);
@@ -632,7 +637,7 @@ void Transcriber::noteLevel(const Frame& frame) {
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
-    resung_ = false;
+    resungFrom_ = NAN;
     settled_ = Settled::no;
     crossfaded_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
@@ -660,11 +665,13 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     // A voice's tremolo is its own: a note heard over a whole cycle tells the next how deep it is.
     if (levels_.size() >= tremoloFrames + 2 * riseFrames) voiceSwing_ = swingBefore();
     const bool joinsNext = next != Next::none;
-    if (next == Next::otherPitch && resung_ && time - noteStart_ < shortestResung &&
-        !notes_.empty()) {
+    const bool resung = !std::isnan(resungFrom_);
+    if (resung && !notes_.empty() &&
+        ((next == Next::otherPitch && time - noteStart_ < shortestResung) ||
+         loudest_ < resungFrom_ - fadingResungDb)) {
         // The note before ended where this one began: it lasts on instead.
         notes_.back().duration = time - notes_.back().onset;
-        previous_ = notes_.back().pitch;
+        previous_ = joinsNext ? notes_.back().pitch : NAN;
         return;
     }
     const bool carried = joinPrevious_;

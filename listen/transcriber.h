@@ -129,7 +129,9 @@ class Transcriber {
 
     bool inNote_ = false;
     double noteStart_ = 0;
-    bool resung_ = false; // the note began where the level rose at the old pitch
+    // The note began where the level rose at the old pitch: the loudest (dB) of the
+    // note before; NAN when it did not.
+    double resungFrom_ = NAN;
     // Whether its onset was sought again once its pitch was sure: unsure when the note
     // itself was heard too briefly then, so it may be sought once more.
     enum class Settled { no, unsure, sure };

@@ -155,6 +155,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve slowSwell = [](double t) {
         return t < 0.6 ? 0.5 : t < 0.62 ? 0.15 : std::min(0.5, 0.15 + (t - 0.62));
     };
+    // A choir's release: it fades 24 dB in 100 ms, then its beating lifts it 8 dB.
+    const Curve wavering = [](double t) {
+        return t < 0.8   ? 0.5
+               : t < 0.9 ? 0.5 * std::pow(10, -12 * (t - 0.8))
+                         : std::min(0.08, 0.03 + 0.5 * (t - 0.9));
+    };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
     const Curve youngDip = [](double t) {
@@ -256,6 +262,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.9, 64}, {1.3, 67}}), sine, swell),
          {{0.2, 64}, {0.9, 67}}},
+        {"a release wavering as it fades",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {1.3, 67}}), sine, wavering),
+         {{0.2, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
         {"a dip in the first cycle, come back from",
          16000,
