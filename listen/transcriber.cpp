@@ -669,9 +669,7 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     if (resung && !notes_.empty() &&
         ((next == Next::otherPitch && time - noteStart_ < shortestResung) ||
          loudest_ < resungFrom_ - fadingResungDb)) {
-        // The note before ended where this one began: it lasts on instead.
-        notes_.back().duration = time - notes_.back().onset;
-        previous_ = joinsNext ? notes_.back().pitch : NAN;
+        lastOn(time, joinsNext);
         return;
     }
     const bool carried = joinPrevious_;
@@ -694,6 +692,15 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     // start, which the tracker parted from it: the two are as long as a note together.
     const double begun =
         carried && std::fabs(pitch - carriedPitch_) * 100 < youngJumpCents ? onset : noteStart_;
+    // A short stretch just past the note before, away from the next and closer to it
+    // than a step, was that note: two notes close together beat as they crossfade, and
+    // at each null the period heard swings past the louder old note, away from the new.
+    if (next == Next::otherPitch && !resung && !notes_.empty() && time - begun < longestSlip &&
+        std::fabs(pitch - before) * 100 < jumpCents &&
+        (pitch - before) * (nextPitch - before) < 0) {
+        lastOn(time, joinsNext);
+        return;
+    }
     // A short stretch heard unsurely between two notes, at whatever pitch, was the
     // tracker caught between the two crossfading.
     if (joinsNext && (time - begun < shortestJoined ||
@@ -708,6 +715,12 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     if (time - onset < shortestNote) return;
     notes_.push_back({onset, time - onset, pitch, confidence});
     if (joinsNext) previous_ = pitch;
+}
+
+// The note before ended where this one began: it lasts on instead, until time.
+void Transcriber::lastOn(double time, bool joinsNext) {
+    notes_.back().duration = time - notes_.back().onset;
+    previous_ = joinsNext ? notes_.back().pitch : NAN;
 }
 
 std::vector<HeardNote> Transcriber::finish() {

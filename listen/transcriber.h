@@ -25,7 +25,10 @@
 // clearly earlier (two notes crossfading keep the tracker on the old pitch, or
 // on neither, until the new is louder), even across a moment without pitch or a
 // short stretch where the tracker slipped and came back to the old pitch. A
-// note sung again began where its level rose halfway out of the dip. A note's
+// note sung again began where its level rose halfway out of the dip; one that
+// stays far under the note before was that note's release, and a short stretch
+// just past the note before, away from the next, was the tracker's period
+// swinging past it as the two beat: both stay the old note. A note's
 // pitch is the median of its middle, away from both ends, or of its
 // later half when it began in a crossfade (the old note rings on through its
 // first part and pulls the tracker's period). Once the whole recording is
@@ -113,6 +116,7 @@ class Transcriber {
     enum class Next { none, samePitch, otherPitch };
     // nextPitch: the pitch of the note that follows, when it is known.
     void endNote(double time, Next next, double nextPitch = NAN);
+    void lastOn(double time, bool joinsNext);
     void tune();
 
     size_t factor_; // input samples averaged into one analysed sample

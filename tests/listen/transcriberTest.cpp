@@ -179,6 +179,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve quickFadeOut = [](double t) {
         return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 1.2 * (t - 0.6));
     };
+    // The kit's fa to its mi, where the two notes' beating swings the tracker's period
+    // past fa, away from mi, for 180 ms first.
+    const Curve pastTheOld = [](double t) {
+        return t < 0.2 ? silent : t < 0.6 ? 64.77 : t < 0.65 ? 65.3 : t < 0.78 ? 65.05 : 64.23;
+    };
     const Curve miToFa = [](double t) {
         return t < 0.2 ? silent : 64.77 - 0.54 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
@@ -298,6 +303,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, partedInTwo),
          {{0.2, 69}, {0.6, 66}, {0.77, 67}}},
+        {"past the old note before the next",
+         16000,
+         render(16000, 1.2, pastTheOld),
+         {{0.2, 64.77}, {0.78, 64.23}}},
         {"a glide from the kit's mi to its fa",
          16000,
          render(16000, 1.3, miToFa),
