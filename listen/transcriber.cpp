@@ -298,7 +298,12 @@ void Transcriber::follow(const Frame& frame) {
         return;
     }
     if (!inNote_) {
+        const double loudest = loudest_;
         startNote({frame});
+        // Just after a note that faded, at its pitch: perhaps its fade flickering about silence.
+        if (!notes_.empty() && std::fabs(frame.pitch - notes_.back().pitch) * 100 < jumpCents &&
+            frame.time - (notes_.back().onset + notes_.back().duration) < longestHold)
+            fadedFrom_ = loudest;
         return;
     }
     // The middle of the pitch's recent range: vibrato swings about it and stays under a
@@ -638,6 +643,7 @@ void Transcriber::noteLevel(const Frame& frame) {
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     inNote_ = true;
     resungFrom_ = NAN;
+    fadedFrom_ = NAN;
     settled_ = Settled::no;
     crossfaded_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
@@ -666,9 +672,13 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     if (levels_.size() >= tremoloFrames + 2 * riseFrames) voiceSwing_ = swingBefore();
     const bool joinsNext = next != Next::none;
     const bool resung = !std::isnan(resungFrom_);
-    if (resung && !notes_.empty() &&
-        ((next == Next::otherPitch && time - noteStart_ < shortestResung) ||
-         loudest_ < resungFrom_ - fadingResungDb)) {
+    // A note that never rose out of what ended the note before (its fade, flickering
+    // about silence) was that note too.
+    const bool oldNote =
+        (resung && ((next == Next::otherPitch && time - noteStart_ < shortestResung) ||
+                    loudest_ < resungFrom_ - fadingResungDb)) ||
+        loudest_ < fadedFrom_ - fadeDb;
+    if (oldNote && !notes_.empty()) {
         lastOn(time, joinsNext);
         return;
     }

@@ -136,6 +136,9 @@ class Transcriber {
     // The note began where the level rose at the old pitch: the loudest (dB) of the
     // note before; NAN when it did not.
     double resungFrom_ = NAN;
+    // The note began at once after one that faded, at its pitch: the loudest (dB) of
+    // that note; NAN when it did not.
+    double fadedFrom_ = NAN;
     // Whether its onset was sought again once its pitch was sure: unsure when the note
     // itself was heard too briefly then, so it may be sought once more.
     enum class Settled { no, unsure, sure };

@@ -161,6 +161,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                : t < 0.9 ? 0.5 * std::pow(10, -12 * (t - 0.8))
                          : std::min(0.08, 0.03 + 0.5 * (t - 0.9));
     };
+    // A release flickering about silence: gone for 60 ms, then back 34 dB down.
+    const Curve flickering = [](double t) { return t < 0.8 ? 0.5 : t < 0.86 ? 0 : 0.01; };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
     const Curve youngDip = [](double t) {
@@ -270,6 +272,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"a release wavering as it fades",
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {1.3, 67}}), sine, wavering),
+         {{0.2, 67}}},
+        {"a release flickering about silence",
+         16000,
+         render(16000, 1.2, steps({{0.2, silent}, {1.1, 67}}), sine, flickering),
          {{0.2, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
         {"a dip in the first cycle, come back from",
