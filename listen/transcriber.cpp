@@ -668,8 +668,10 @@ void Transcriber::addToNote(const Frame& frame) {
 
 void Transcriber::endNote(double time, Next next, double nextPitch) {
     inNote_ = false;
-    // A voice's tremolo is its own: a note heard over a whole cycle tells the next how deep it is.
-    if (levels_.size() >= tremoloFrames + 2 * riseFrames) voiceSwing_ = swingBefore();
+    // A voice's tremolo is its own: a note heard over a whole cycle tells the next how deep it
+    // is, by the most it swung over a cycle (a calm end is no reason to think it calm).
+    if (levels_.size() >= tremoloFrames + 2 * riseFrames)
+        voiceSwing_ = std::max(noteSwing_, swingBefore());
     const bool joinsNext = next != Next::none;
     const bool resung = !std::isnan(resungFrom_);
     // A note that never rose out of what ended the note before (its fade, flickering

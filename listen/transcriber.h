@@ -154,7 +154,7 @@ class Transcriber {
     bool pendingOctave_ = false; // every pending frame lies an octave from the note
     std::deque<Frame> tail_;     // the note's last frames, for a jump
     Levels levels_;              // the note's last levels (dB), with or without pitch, for a rise
-    double voiceSwing_ = NAN;    // dB, the tremolo of the last note heard over a whole cycle
+    double voiceSwing_ = NAN;    // dB, the most the last note heard over a cycle swung
     double loudest_ = 0;         // dB, of the note so far
     double voicedUntil_ = 0;     // the end of the note's last frame with its pitch
     double lastTime_ = 0;

@@ -163,6 +163,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     // A release flickering about silence: gone for 60 ms, then back 34 dB down.
     const Curve flickering = [](double t) { return t < 0.8 ? 0.5 : t < 0.86 ? 0 : 0.01; };
+    // Tremolo of +-7 dB that calms before the note ends, then a young note's slow dip of 14 dB.
+    const Curve calmsThenDips = [](double t) {
+        const double dip = -14 * std::clamp((0.07 - std::fabs(t - 1.28)) / 0.05, 0.0, 1.0);
+        return 0.3 * std::pow(10, (t < 0.7 ? 7 * sine(5 * t) : dip) / 20);
+    };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
     // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
     const Curve youngDip = [](double t) {
@@ -277,6 +282,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, steps({{0.2, silent}, {1.1, 67}}), sine, flickering),
          {{0.2, 67}}},
+        {"a young note's dip, after a voice's tremolo calmed",
+         16000,
+         render(16000, 1.9, steps({{0.2, silent}, {1.0, 67}, {1.1, silent}, {1.8, 67}}), sine,
+                calmsThenDips),
+         {{0.2, 67}, {1.1, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
         {"a dip in the first cycle, come back from",
          16000,
