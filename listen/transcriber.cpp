@@ -93,6 +93,9 @@ constexpr size_t onsetPartials = 3;
 constexpr double shortestWindow = 0.03; // seconds
 constexpr double longestWindow = 0.08;
 constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+// A voice's or an instrument's partials next to each other lie within this (dB): an
+// old note whose own partials stayed further under the new note's was never sounded.
+constexpr double neverOwnDb = 20;
 // Any other step: once the new note has been heard this long, its pitch is sure
 // enough to seek where its partials rose against the old note's, this far back
 // (a choir's crossfade may keep the tracker off both notes for 350 ms).
@@ -329,9 +332,9 @@ void Transcriber::follow(const Frame& frame) {
         // to a multiple of the old pitch is told sooner by the two notes' partials.
         const double lost = std::min(pending_.front().time, voicedUntil_);
         const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
-        const double heard = multipleOnset(from, to, pending_.front().time);
-        const double change = std::isnan(heard) ? lost : std::min(lost, heard);
-        endNote(change, Next::otherPitch, to);
+        const MultipleStep step = multipleOnset(from, to, pending_.front().time);
+        const double change = std::isnan(step.onset) ? lost : std::min(lost, step.onset);
+        endNote(change, step.heardLow ? Next::heardLow : Next::otherPitch, to);
         startNote(std::move(pending_), change);
         return;
     }
@@ -393,37 +396,50 @@ void Transcriber::glidedAway() {
 // partials against the old note's own (those it does not share) rose onsetRise
 // of the way from its lowest to its height in the new note, going back from the
 // newest samples. NAN for any other step, or when the balance never rose in reach.
-double Transcriber::multipleOnset(double oldPitch, double newPitch, double confirmed) const {
+// Where the old note's own partials stayed far under the new note's since the old
+// note began, the old note was the new one heard low.
+Transcriber::MultipleStep Transcriber::multipleOnset(double oldPitch, double newPitch,
+                                                     double confirmed) const {
     const double from = hertz(oldPitch), to = hertz(newPitch);
-    if (to <= from) return NAN;
+    if (to <= from) return {};
     const auto length = size_t(windowSamples(from, to, rate_));
     const double near = 2 * rate_ / double(length);
     if (analysedEnd() < consumed_ + length || !ownPartials(to, from, near, rate_ / 2).empty())
-        return NAN;
+        return {};
+    const std::vector<double> oldOwn = ownPartials(from, to, near, rate_ / 2);
     const HarmonicEnergy newEnergy(rate_, partialsOf(to, rate_ / 2), length);
-    const HarmonicEnergy oldEnergy(rate_, ownPartials(from, to, near, rate_ / 2), length);
+    const HarmonicEnergy oldEnergy(rate_, oldOwn, length);
     const double newest = double(analysedEnd() - length);
-    const double earliest = std::max(double(consumed_), noteStart_ * rate_ - double(length) / 2);
-    std::vector<double> balance; // dB, newest first
-    double lowest = INFINITY, height = -INFINITY;
+    const double start = noteStart_ * rate_ - double(length) / 2; // the old note's first window
+    // Samples kept in any blocks fed, so a microphone and a file are heard alike.
+    const double kept = std::max(double(consumed_), double(frames_ * hop_) - double(kept_));
+    std::vector<double> balance; // dB, newest first, back to the old note's start
+    for (double first = newest; first >= std::max(kept, start); first -= double(hop_))
+        balance.push_back(balanceDb(newEnergy, oldEnergy, &samples_[size_t(first) - consumed_]));
+    if (balance.empty()) return {};
+    // The old note's own partials never sounded near the new note's since it began: it
+    // was the new note all along, heard an octave or a twelfth low (the tracker held its
+    // undertone).
+    MultipleStep step;
+    step.heardLow = !oldOwn.empty() && harmonicOf(newPitch, oldPitch) && start >= kept &&
+                    *std::min_element(balance.begin(), balance.end()) > neverOwnDb;
+    balance.resize(std::min(balance.size(), size_t(lookBack * rate_) / hop_ + 1));
+    double height = -INFINITY;
     size_t heightAt = 0;
-    for (double first = newest;
-         first >= earliest && double(balance.size() * hop_) <= lookBack * rate_;
-         first -= double(hop_)) {
-        const float* at = &samples_[size_t(first) - consumed_];
-        balance.push_back(balanceDb(newEnergy, oldEnergy, at));
-        lowest = std::min(lowest, balance.back());
-        if ((first + double(length) / 2) / rate_ >= confirmed && balance.back() > height) {
-            height = balance.back();
-            heightAt = balance.size() - 1;
+    for (size_t k = 0; k < balance.size(); ++k)
+        if ((newest - double(k * hop_) + double(length) / 2) / rate_ >= confirmed &&
+            balance[k] > height) {
+            height = balance[k];
+            heightAt = k;
         }
-    }
-    if (height == -INFINITY) return NAN; // no window reached the new note yet
+    if (height == -INFINITY) return step; // no window reached the new note yet
+    const double lowest = *std::min_element(balance.begin(), balance.end());
     const double rise = lowest + onsetRise * (height - lowest);
     size_t at = heightAt;
     while (at + 1 < balance.size() && balance[at + 1] >= rise) ++at;
-    if (at + 1 == balance.size()) return NAN;
-    return (newest - double(at * hop_) + double(length) / 2) / rate_;
+    if (at + 1 < balance.size())
+        step.onset = (newest - double(at * hop_) + double(length) / 2) / rate_;
+    return step;
 }
 
 // Two notes crossfading (a choir, a pad, a room) keep the tracker on the old
@@ -714,8 +730,9 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         return;
     }
     // A short stretch heard unsurely between two notes, at whatever pitch, was the
-    // tracker caught between the two crossfading.
-    if (joinsNext && (time - begun < shortestJoined ||
+    // tracker caught between the two crossfading; a stretch of any length that was the
+    // next note heard low is that note's.
+    if (joinsNext && (next == Next::heardLow || time - begun < shortestJoined ||
                       (time - begun < shortestSlip &&
                        (harmonicOf(pitch, before) || slipsToward(pitch, nextPitch))) ||
                       (time - begun < longestSlip && confidence < caughtConfidence))) {

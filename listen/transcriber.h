@@ -15,7 +15,8 @@
 // crossfade the tracker may hold the two notes' common undertone), or an octave
 // above the note after (a choir's attack sounds its second partial strongest),
 // or one at any pitch heard unsurely (two notes crossfading repeat at no period
-// well).
+// well). So does a stretch of any length an octave or a twelfth below the note
+// after whose own partials never sounded: it was that note, heard low.
 // A moment without pitch while the sound stays loud (notes overlapping in a
 // room) holds the note; a note that follows it began where the old pitch was
 // lost. A step up to an octave or a twelfth began where the new note's
@@ -85,7 +86,13 @@ class Transcriber {
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
     void glidedAway();
-    double multipleOnset(double oldPitch, double newPitch, double confirmed) const;
+    // A step up to a multiple of the old pitch: where it began (NAN when not found), and
+    // whether the old note was the new one heard low all along.
+    struct MultipleStep {
+        double onset = NAN;
+        bool heardLow = false;
+    };
+    MultipleStep multipleOnset(double oldPitch, double newPitch, double confirmed) const;
     // The end of the frame being analysed, in samples at rate_ since the start:
     // onsets are sought back from there, not from the end of the block fed, so a
     // recording read in any blocks is heard alike.
@@ -112,8 +119,8 @@ class Transcriber {
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
-    // What follows a note's end without a gap.
-    enum class Next { none, samePitch, otherPitch };
+    // What follows a note's end without a gap (heardLow: the note was that one heard low).
+    enum class Next { none, samePitch, otherPitch, heardLow };
     // nextPitch: the pitch of the note that follows, when it is known.
     void endNote(double time, Next next, double nextPitch = NAN);
     void lastOn(double time, bool joinsNext);

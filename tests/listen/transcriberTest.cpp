@@ -127,6 +127,16 @@ const std::vector<float> entersUnderOld =
 const std::vector<float> undertoneAfterNoise =
     slipBack(burst(entersUnderOld, 0.725, 0.85, true, 1), 0.85, 0.036);
 
+// A partial between a note's own (a choir's voice off pitch) gives the mix the period
+// of its undertone: the tracker hears the note of 60 from 0.6 s an octave low, for
+// longer than a slip.
+std::vector<float> heardLow(double seconds) {
+    const double end = 0.6 + seconds + 0.35;
+    return mix(render(16000, end, steps({{0.2, silent}, {0.6, 64}, {end, 60}}), rich),
+               render(16000, end, steps({{0.6, silent}, {0.6 + seconds, 60 + 12 * std::log2(2.5)}}),
+                      sine, [](double) { return 0.15; }));
+}
+
 TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve tone = steps({{0.2, silent}, {0.8, 64}}), low = steps({{0.2, silent}, {0.8, 40}});
     const Curve twice = steps({{0.2, silent}, {0.6, 67}, {0.66, silent}, {1.0, 67}});
@@ -351,6 +361,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.85, 48}, {1.3, 60}})),
          {{0.2, 64}, {0.6, 60}}},
+        {"a note heard an octave low for 350 ms", 16000, heardLow(0.35), {{0.2, 64}, {0.6, 60}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
         {"a tone up while the old note rings on",
@@ -410,8 +421,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
 // A microphone's 10 ms blocks and a file's whole recording are heard alike,
 // where an onset is sought again in the samples before the frame being heard.
 TEST(Transcriber, HearsTheSameInAnyBlocks) {
+    const std::vector<float> longHeardLow = heardLow(1);
     for (const std::vector<float>* samples :
-         {&octaveUp, &crossfade, &entersUnderOld, &undertoneAfterNoise}) {
+         {&octaveUp, &crossfade, &entersUnderOld, &undertoneAfterNoise, &longHeardLow}) {
         const std::vector<HeardNote> whole = hear(*samples, 16000, samples->size());
         for (const size_t block : {160, 4096}) {
             const std::vector<HeardNote> notes = hear(*samples, 16000, block);
