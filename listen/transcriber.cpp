@@ -27,6 +27,14 @@ constexpr size_t referenceFrames = 20; // 200 ms, a cycle of slow vibrato
 // glide too).
 constexpr size_t shortestFrames = 10;
 constexpr double glideOnset = 1.0 / 3;
+// Two notes close together beat as the new one enters: at the first null the period
+// heard swings past the old note, away from the new one, for about a beat cycle (the
+// kit's mi and fa beat at 10 Hz), before it glides over. A note held steady (swinging
+// under entryHeldCents) does not swing so far by itself, past its own swing by
+// entryPullCents; the new note entered in the middle of that swing.
+constexpr double entryHeldCents = 15;
+constexpr double entryPullCents = 10;
+constexpr size_t entryBeatFrames = 10;
 constexpr size_t octaveFrames = 8; // how long a jump of an octave holds before it is a new note
 constexpr double riseDb = 6;
 // Of the depth a dip must have, what the lesser of its fall and its rise must
@@ -383,11 +391,41 @@ void Transcriber::glidedAway() {
     size_t left = before - referenceFrames;
     while ((note_[left].pitch - held) / (now - held) < glideOnset) ++left;
     if (left < shortestFrames) return;
+    left = enteredInBeat(left, now > held);
     std::vector<Frame> glide(note_.begin() + std::ptrdiff_t(left), note_.end());
     note_.resize(left);
     const double change = glide.front().time;
     endNote(change, Next::otherPitch, now);
     startNote(std::move(glide), change);
+}
+
+// Where a glide that starts at frame glide (rising, or falling) began, if the pitch
+// swung past the note held before, away from the glide, for at most a beat cycle
+// just before it: the new note entered in the middle of that swing. Else glide.
+// Frames a semitone or more off the note held were the tracker's slips.
+size_t Transcriber::enteredInBeat(size_t glide, bool rising) const {
+    const size_t pullFrom = glide - std::min(glide, referenceFrames);
+    const size_t heldFrom = pullFrom - std::min(pullFrom, referenceFrames);
+    if (pullFrom - heldFrom < shortestFrames) return glide;
+    std::vector<double> pitches;
+    for (size_t i = heldFrom; i < pullFrom; ++i) pitches.push_back(note_[i].pitch);
+    const double held = median(pitches);
+    // How far a frame lies past the note held, away from the glide, in semitones.
+    const auto past = [&](size_t i) { return (rising ? -1 : 1) * (note_[i].pitch - held); };
+    double swing = 0;
+    for (size_t i = heldFrom; i < pullFrom; ++i)
+        if (std::fabs(past(i)) < 1) swing = std::max(swing, past(i));
+    if (swing * 100 > entryHeldCents) return glide; // a vibrato swings past by itself
+    const auto pulled = [&](size_t i) {
+        return past(i) * 100 > swing * 100 + entryPullCents && past(i) < 1;
+    };
+    size_t last = glide;
+    while (last > pullFrom && !pulled(last - 1)) --last;
+    size_t first = last;
+    while (first > pullFrom && pulled(first - 1)) --first;
+    if (first == last || glide - last > betweenFrames || last - first > entryBeatFrames)
+        return glide;
+    return (first + last) / 2;
 }
 
 // A step up to an octave or a twelfth: every partial of the new note is one of

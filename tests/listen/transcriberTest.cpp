@@ -201,6 +201,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve pastTheOld = [](double t) {
         return t < 0.2 ? silent : t < 0.6 ? 64.77 : t < 0.65 ? 65.3 : t < 0.78 ? 65.05 : 64.23;
     };
+    // The kit's fa to its mi in a choir's crossfade, as the tracker hears it: the notes'
+    // first beat swings the period past fa, away from mi, as mi enters at 0.64 s.
+    const Curve beatThenGlide = [](double t) {
+        return t < 0.2    ? silent
+               : t < 0.6  ? 64.75
+               : t < 0.68 ? 65.0
+               : t < 0.74 ? 64.45
+               : t < 0.9  ? 64.34
+               : t < 1.2  ? 64.29
+                          : silent;
+    };
     const Curve miToFa = [](double t) {
         return t < 0.2 ? silent : 64.77 - 0.54 * std::clamp((t - 0.6) / 0.15, 0.0, 1.0);
     };
@@ -333,6 +344,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, pastTheOld),
          {{0.2, 64.77}, {0.78, 64.23}}},
+        {"the kit's fa to its mi, past fa as mi enters",
+         16000,
+         render(16000, 1.3, beatThenGlide),
+         {{0.2, 64.75}, {0.64, 64.29}}},
         {"a glide from the kit's mi to its fa",
          16000,
          render(16000, 1.3, miToFa),
