@@ -132,17 +132,33 @@ constexpr double shortestStage = 0.07;
 // longest window, and a vibrato swings it in and out of the window's reach (a violin's
 // mi to fa rose in a first stage 150 ms early): their onset is the step itself.
 constexpr double closeStep = 0.5;
+// A short note between two in a crossfade may never be the louder, and the
+// tracker never hears it. Its own partials rose by stepRiseDb against the old
+// note's, its fundamental among them by hiddenClearDb (an upper partial shared
+// with another pitch rises with that pitch), and stayed under the old note's but
+// within fadeDb of them (louder, the tracker would have heard it); then, before
+// the new note, they lay hiddenClearDb above the new note's, and the new note's
+// own partials rose by stepRiseDb where the balance stepped to it.
+constexpr double hiddenClearDb = 6;
+// Read once a shortest note's length, the levels' means stray this far from those
+// read every frame.
+constexpr double coarseSlackDb = 3;
 
 double hertz(double semitones) {
     return 440 * std::pow(2, (semitones - 69) / 12);
 }
 
 // Partials of a note (its first onsetPartials) that no partial of the other note lies near.
-std::vector<double> ownPartials(double note, double other, double near, double nyquist) {
+// A third note's partials (third NAN: none) are left out too.
+std::vector<double> ownPartials(double note, double other, double near, double nyquist,
+                                double third = NAN) {
+    const auto nearPartialOf = [near](double f, double of) {
+        return !std::isnan(of) && std::fabs(f - std::max(1.0, std::round(f / of)) * of) < near;
+    };
     std::vector<double> own;
     for (size_t h = 1; h <= onsetPartials && double(h) * note < nyquist - near; ++h) {
         const double f = double(h) * note;
-        if (std::fabs(f - std::max(1.0, std::round(f / other)) * other) >= near) own.push_back(f);
+        if (!nearPartialOf(f, other) && !nearPartialOf(f, third)) own.push_back(f);
     }
     return own;
 }
@@ -219,6 +235,14 @@ double meanOf(const std::vector<double>& values, size_t from, size_t to) {
     double total = 0;
     for (size_t k = from; k < to; ++k) total += values[k];
     return total / double(to - from);
+}
+
+// A pitch's own level from at to ended lay under the old note's before at, but within
+// fadeDb of it (louder, the tracker would have heard the pitch), give or take slackDb.
+bool staysUnder(const std::vector<double>& own, const std::vector<double>& old, size_t at,
+                size_t ended, double slackDb) {
+    const double againstOld = meanOf(own, at, ended) - meanOf(old, 0, at);
+    return againstOld <= slackDb && againstOld >= -fadeDb - slackDb;
 }
 
 // Where the balance (own level less old level, one a frame, oldest first) that
@@ -501,6 +525,13 @@ void Transcriber::settleOnset(double now) {
     settled_ = heard ? Settled::sure : Settled::unsure;
     if (again && std::fabs(pitch - settledPitch_) < settledPull) return;
     settledPitch_ = pitch;
+    if (hiddenFound_) {
+        // Found for a pitch first taken from too few frames (the crossfade's undertone,
+        // perhaps), it lay between the old note and the wrong one: sought again.
+        began = notes_.back().onset;
+        notes_.pop_back();
+        hiddenFound_ = false;
+    }
     if (notes_.empty()) return;
     // The tracker's slip on this note's attack, heard before its pitch was sure.
     while (!notes_.empty() && slipBefore(notes_.back(), began, pitch)) {
@@ -519,7 +550,12 @@ void Transcriber::settleOnset(double now) {
     if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
-    const double found = stepOnset(before.pitch, pitch, since, now);
+    // A short note the tracker never heard between the two began where this one seemed to.
+    const PartialLevels levels = partialLevels(before.pitch, pitch, since, now);
+    const Hidden hidden = hiddenNote(before.pitch, pitch, levels, since, now);
+    const bool between = began - hidden.onset >= stepEarlier;
+    const double found =
+        between ? hidden.onset : stepOnset(levels, std::fabs(pitch - before.pitch) < closeStep);
     if (std::isnan(found) || began - found < stepEarlier || found - old.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
@@ -530,6 +566,11 @@ void Transcriber::settleOnset(double now) {
     }
     crossfaded_ = true;
     began = found;
+    if (!between) return;
+    // Inferred from its partials alone, it was never heard periodic: its confidence is none.
+    notes_.push_back({hidden.onset, hidden.end - hidden.onset, hidden.pitch, 0});
+    began = hidden.end;
+    hiddenFound_ = true;
 }
 
 // The note before is a short stretch at the pitch of the note before it, which it
@@ -551,32 +592,113 @@ bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) 
            slipsToward(note.pitch, pitch);
 }
 
+// The levels of the new note's own partials, of the old note's (but for ownOnly),
+// and (for withFundamental) of the new note's fundamental alone, from since until
+// until, one each stride frames, oldest first.
+Transcriber::PartialLevels Transcriber::partialLevels(double oldPitch, double newPitch,
+                                                      double since, double until, double third,
+                                                      Reading reading, size_t stride) const {
+    const double from = hertz(oldPitch), to = hertz(newPitch);
+    const auto length = size_t(windowSamples(from, to, rate_));
+    const double near = 2 * rate_ / double(length);
+    std::vector<double> own = ownPartials(to, from, near, rate_ / 2, hertz(third));
+    std::vector<double> old = ownPartials(from, to, near, rate_ / 2, hertz(third));
+    const HarmonicEnergy newEnergy(rate_, own.empty() ? partialsOf(to, rate_ / 2) : own, length);
+    // Filters not read are built empty: their windows' cosines cost as much as a reading.
+    const bool both = reading != Reading::ownOnly,
+               fundamental = reading == Reading::withFundamental;
+    const HarmonicEnergy oldEnergy(rate_, old.empty() ? partialsOf(from, rate_ / 2) : old,
+                                   both ? length : 0);
+    const double earliest = std::max(double(consumed_), since * rate_ - double(length) / 2);
+    const double newest = std::min(until * rate_, double(analysedEnd())) - double(length);
+    const HarmonicEnergy lowest(rate_, {to}, fundamental ? length : 0);
+    PartialLevels levels;
+    levels.first = (earliest + double(length) / 2) / rate_;
+    levels.hop = double(stride * hop_) / rate_;
+    for (double first = earliest; first <= newest; first += double(stride * hop_)) {
+        const float* at = &samples_[size_t(first) - consumed_];
+        if (fundamental) levels.fundamental.push_back(levelDb(lowest, at));
+        levels.own.push_back(levelDb(newEnergy, at));
+        if (!both) continue;
+        levels.old.push_back(levelDb(oldEnergy, at));
+        levels.balance.push_back(levels.own.back() - levels.old.back());
+    }
+    return levels;
+}
+
 // Where the balance of the new note's own partials against the old note's
 // stepped up between since and until, or an earlier stage of that rise where the
 // new note entered under the old (not for notes closer than closeStep); NAN when
 // it rose less than stepRiseDb.
-double Transcriber::stepOnset(double oldPitch, double newPitch, double since, double until) const {
-    const double from = hertz(oldPitch), to = hertz(newPitch);
-    const auto length = size_t(windowSamples(from, to, rate_));
-    const double near = 2 * rate_ / double(length);
-    std::vector<double> own = ownPartials(to, from, near, rate_ / 2);
-    std::vector<double> old = ownPartials(from, to, near, rate_ / 2);
-    const HarmonicEnergy newEnergy(rate_, own.empty() ? partialsOf(to, rate_ / 2) : own, length);
-    const HarmonicEnergy oldEnergy(rate_, old.empty() ? partialsOf(from, rate_ / 2) : old, length);
-    const double earliest = std::max(double(consumed_), since * rate_ - double(length) / 2);
-    const double newest = std::min(until * rate_, double(analysedEnd())) - double(length);
-    std::vector<double> ownDb, oldDb, balance; // oldest first
-    for (double first = earliest; first <= newest; first += double(hop_)) {
-        const float* at = &samples_[size_t(first) - consumed_];
-        ownDb.push_back(levelDb(newEnergy, at));
-        oldDb.push_back(levelDb(oldEnergy, at));
-        balance.push_back(ownDb.back() - oldDb.back());
-    }
-    const auto [at, rise] = stepIn(balance, 3);
+double Transcriber::stepOnset(const PartialLevels& levels, bool close) const {
+    const auto [at, rise] = stepIn(levels.balance, 3);
     if (at == 0 || rise < stepRiseDb) return NAN;
-    const size_t began =
-        std::fabs(newPitch - oldPitch) < closeStep ? at : earlierStage(ownDb, oldDb, balance, at);
-    return (earliest + double(began * hop_) + double(length) / 2) / rate_;
+    const size_t began = close ? at : earlierStage(levels.own, levels.old, levels.balance, at);
+    return levels.time(began);
+}
+
+// A short note between two that the tracker never heard: a pitch between the two
+// whose own partials stepped up against the old note's while staying under them,
+// before the new note's stepped up against the old note's (levels, read from
+// since), and then the new note's stepped up against it, a note's length later.
+// Of several, the one whose steps in and out were the clearer.
+Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
+                                            const PartialLevels& levels, double since,
+                                            double until) const {
+    Hidden best;
+    const auto [newStep, newRise] = stepIn(levels.balance, 3);
+    const double stepped = levels.time(newStep);
+    if (newStep == 0 || newRise < stepRiseDb || stepped - since < shortestNote) return best;
+    double clearest = 0;
+    const double step = oldPitch < newPitch ? -1 : 1;
+    for (double pitch = newPitch + step; (pitch - oldPitch) * step < -0.5; pitch += step) {
+        if (harmonicOf(pitch, oldPitch) || harmonicOf(pitch, newPitch) ||
+            !mayBeHidden(oldPitch, pitch, newPitch, levels, since, stepped))
+            continue;
+        const PartialLevels in =
+            partialLevels(oldPitch, pitch, since, stepped, newPitch, Reading::withFundamental);
+        const auto [at, rise] = stepIn(in.balance, 3);
+        if (at == 0 || rise < stepRiseDb) continue;
+        const double onset = in.time(earlierStage(in.own, in.old, in.balance, at));
+        if (stepped - onset < shortestNote) continue;
+        const PartialLevels out = partialLevels(pitch, newPitch, onset, until, oldPitch);
+        const auto [next, fall] = stepIn(out.balance, 3);
+        const double end = out.time(next);
+        if (next == 0 || fall < stepRiseDb || end - onset < shortestNote) continue;
+        // Its own frames in the first reading: from its step up to where the new note's began.
+        const size_t ended =
+            std::min(in.own.size(), at + size_t(std::max(0.0, end - in.time(at)) / in.hop));
+        if (ended <= at) continue;
+        const double firstRise = meanOf(in.fundamental, at, ended) - meanOf(in.fundamental, 0, at);
+        const double overNew = meanOf(out.old, next / 2, next) - meanOf(out.own, next / 2, next);
+        const double newRise = meanOf(out.own, next, out.own.size()) - meanOf(out.own, 0, next);
+        if (!staysUnder(in.own, in.old, at, ended, 0) || firstRise < hiddenClearDb ||
+            overNew < hiddenClearDb || newRise < stepRiseDb || std::min(rise, fall) <= clearest)
+            continue;
+        clearest = std::min(rise, fall);
+        best = {onset, end, pitch};
+    }
+    return best;
+}
+
+// Most pitches tried never stepped up against the old note's partials, or did so
+// only as the new note came in: their own partials read once a shortest note's
+// length, against the old note's level as read against the new note's, at a
+// twentieth of the cost, they are ruled out before they are read every frame.
+bool Transcriber::mayBeHidden(double oldPitch, double pitch, double newPitch,
+                              const PartialLevels& levels, double since, double stepped) const {
+    const auto stride = size_t(std::lround(shortestNote / frameSeconds));
+    const PartialLevels coarse =
+        partialLevels(oldPitch, pitch, since, stepped, newPitch, Reading::ownOnly, stride);
+    std::vector<double> old, balance;
+    for (size_t k = 0; k < coarse.own.size(); ++k) {
+        const double frame = std::round((coarse.time(k) - levels.first) / levels.hop);
+        old.push_back(levels.old[size_t(std::clamp(frame, 0.0, double(levels.old.size() - 1)))]);
+        balance.push_back(coarse.own[k] - old.back());
+    }
+    const auto [at, rise] = stepIn(balance, 1);
+    return at != 0 && rise >= stepRiseDb && stepped - coarse.time(at) >= shortestNote / 2 &&
+           staysUnder(coarse.own, old, at, coarse.own.size(), coarseSlackDb);
 }
 
 // A voice that goes on sounding without a clear pitch (two notes overlapping in
@@ -700,6 +822,7 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     fadedFrom_ = NAN;
     settled_ = Settled::no;
     crossfaded_ = false;
+    hiddenFound_ = false;
     noteStart_ = std::isnan(onset) ? frames.front().time : onset;
     note_.clear();
     pending_.clear();

@@ -103,7 +103,26 @@ class Transcriber {
     void settleOnset(double now);
     bool oldNoteSplit() const;
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
-    double stepOnset(double oldPitch, double newPitch, double since, double until) const;
+    struct PartialLevels {
+        double first = 0, hop = 0; // seconds: the middle of the first window, and between windows
+        std::vector<double> own, old, balance, fundamental;
+        double time(size_t at) const { return first + double(at) * hop; }
+    };
+    enum class Reading { both, withFundamental, ownOnly };
+    // third: a note whose partials neither note's are read at (NAN: none).
+    PartialLevels partialLevels(double oldPitch, double newPitch, double since, double until,
+                                double third = NAN, Reading reading = Reading::both,
+                                size_t stride = 1) const;
+    // A note the tracker never heard; onset NAN when none.
+    struct Hidden {
+        double onset = NAN, end = NAN, pitch = NAN;
+    };
+    // levels: the new note's partials against the old note's, read from since.
+    Hidden hiddenNote(double oldPitch, double newPitch, const PartialLevels& levels, double since,
+                      double until) const;
+    bool mayBeHidden(double oldPitch, double pitch, double newPitch, const PartialLevels& levels,
+                     double since, double stepped) const;
+    double stepOnset(const PartialLevels& levels, bool close) const;
     void hold(const Frame& frame);
     using Levels = std::deque<double>;
     // Where a dip may lie: the last 2 * riseFrames levels (levels_ must hold more).
@@ -153,6 +172,7 @@ class Transcriber {
     Settled settled_ = Settled::no;
     double settledPitch_ = NAN; // the pitch it was sought with
     bool crossfaded_ = false;   // it began in a crossfade, found then
+    bool hiddenFound_ = false;  // a note the tracker never heard was found before it then
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double carriedPitch_ = NAN;

@@ -127,6 +127,19 @@ const std::vector<float> entersUnderOld =
 const std::vector<float> undertoneAfterNoise =
     slipBack(burst(entersUnderOld, 0.725, 0.85, true, 1), 0.85, 0.036);
 
+// A pad's short note, sung a little flat, swells in under the old note as that
+// fades and never becomes the louder before the next note swells in quickly:
+// the tracker never hears it.
+const Curve fadesOn = [](double t) { return t < 0.6 ? 0.3 : 0.3 * std::exp((0.6 - t) / 0.25); };
+const Curve staysUnder = [](double t) {
+    return t < 0.8 ? 0.15 * std::min(1.0, 0.2 + (t - 0.6) / 0.1)
+                   : 0.15 * std::exp((0.8 - t) / 0.15);
+};
+const Curve swellsQuickly = [](double t) { return std::min(0.3, 0.03 + 3 * (t - 0.8)); };
+const std::vector<float> hiddenBetween =
+    mix(overlap(1.5, {0.2, 1.2, 64, fadesOn}, {0.6, 1.2, 66.8, staysUnder}),
+        render(16000, 1.5, steps({{0.8, silent}, {1.5, 71}}), rich, swellsQuickly));
+
 // A partial between a note's own (a choir's voice off pitch) gives the mix the period
 // of its undertone: the tracker hears the note of 60 from 0.6 s an octave low, for
 // longer than a slip.
@@ -412,6 +425,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          entersUnderOld,
          {{0.45, 64}, {0.6, 62}}},
+        {"a short note never the louder, between two",
+         16000,
+         hiddenBetween,
+         {{0.2, 64}, {0.6, 66.8}, {0.8, 71}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
@@ -438,7 +455,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
 TEST(Transcriber, HearsTheSameInAnyBlocks) {
     const std::vector<float> longHeardLow = heardLow(1);
     for (const std::vector<float>* samples :
-         {&octaveUp, &crossfade, &entersUnderOld, &undertoneAfterNoise, &longHeardLow}) {
+         {&octaveUp, &crossfade, &entersUnderOld, &undertoneAfterNoise, &longHeardLow,
+          &hiddenBetween}) {
         const std::vector<HeardNote> whole = hear(*samples, 16000, samples->size());
         for (const size_t block : {160, 4096}) {
             const std::vector<HeardNote> notes = hear(*samples, 16000, block);
