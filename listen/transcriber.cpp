@@ -407,9 +407,7 @@ void Transcriber::glidedAway() {
         std::minmax_element(tail_.begin(), tail_.end(),
                             [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
     if ((high->pitch - low->pitch) * 100 > jumpCents) return;
-    std::vector<double> pitches;
-    for (size_t i = before - referenceFrames; i < before; ++i) pitches.push_back(note_[i].pitch);
-    const double held = median(pitches);
+    const double held = medianPitch(before - referenceFrames, before);
     const double now = (low->pitch + high->pitch) / 2;
     if (std::fabs(now - held) * 100 <= jumpCents) return;
     size_t left = before - referenceFrames;
@@ -423,6 +421,13 @@ void Transcriber::glidedAway() {
     startNote(std::move(glide), change);
 }
 
+// The median pitch of the note's frames from first to last (not included).
+double Transcriber::medianPitch(size_t first, size_t last) const {
+    std::vector<double> pitches;
+    for (size_t i = first; i < last; ++i) pitches.push_back(note_[i].pitch);
+    return median(pitches);
+}
+
 // Where a glide that starts at frame glide (rising, or falling) began, if the pitch
 // swung past the note held before, away from the glide, for at most a beat cycle
 // just before it: the new note entered in the middle of that swing. Else glide.
@@ -431,9 +436,7 @@ size_t Transcriber::enteredInBeat(size_t glide, bool rising) const {
     const size_t pullFrom = glide - std::min(glide, referenceFrames);
     const size_t heldFrom = pullFrom - std::min(pullFrom, referenceFrames);
     if (pullFrom - heldFrom < shortestFrames) return glide;
-    std::vector<double> pitches;
-    for (size_t i = heldFrom; i < pullFrom; ++i) pitches.push_back(note_[i].pitch);
-    const double held = median(pitches);
+    const double held = medianPitch(heldFrom, pullFrom);
     // How far a frame lies past the note held, away from the glide, in semitones.
     const auto past = [&](size_t i) { return (rising ? -1 : 1) * (note_[i].pitch - held); };
     double swing = 0;
@@ -518,9 +521,7 @@ void Transcriber::settleOnset(double now) {
     if (settled_ == Settled::sure || now - began < settleSeconds ||
         (settled_ == Settled::unsure && !heard))
         return;
-    std::vector<double> pitches;
-    for (const Frame& f : note_) pitches.push_back(f.pitch);
-    const double pitch = median(pitches);
+    const double pitch = medianPitch(0, note_.size());
     const bool again = settled_ == Settled::unsure;
     settled_ = heard ? Settled::sure : Settled::unsure;
     if (again && std::fabs(pitch - settledPitch_) < settledPull) return;

@@ -86,6 +86,7 @@ class Transcriber {
     void smooth(const Frame& frame);
     void follow(const Frame& frame);
     void glidedAway();
+    double medianPitch(size_t first, size_t last) const;
     size_t enteredInBeat(size_t glide, bool rising) const;
     // A step up to a multiple of the old pitch: where it began (NAN when not found), and
     // whether the old note was the new one heard low all along.
