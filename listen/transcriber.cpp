@@ -99,8 +99,7 @@ constexpr double crossfadeTrim = 0.5;
 constexpr double lookBack = 0.4;
 constexpr size_t onsetPartials = 3;
 constexpr double shortestWindow = 0.03; // seconds
-constexpr double longestWindow = 0.08;
-constexpr double onsetRise = 0.2; // of the balance's rise from the old note to the new
+constexpr double onsetRise = 0.2;       // of the balance's rise from the old note to the new
 // A voice's or an instrument's partials next to each other lie within this (dB): an
 // old note whose own partials stayed further under the new note's was never sounded.
 constexpr double neverOwnDb = 20;
@@ -140,6 +139,11 @@ constexpr double closeStep = 0.5;
 // the new note, they lay hiddenClearDb above the new note's, and the new note's
 // own partials rose by stepRiseDb where the balance stepped to it.
 constexpr double hiddenClearDb = 6;
+// Notes closer than the longest window parts (a semitone or less at a low pitch) are
+// parted there at their third partials only. Where no step was found so, they are read
+// again with a window of two cycles of their difference, up to this long, which parts
+// their second partials too; closer notes no window parts in time.
+constexpr double closeWindow = 0.2;
 // Read once a shortest note's length, the levels' means stray this far from those
 // read every frame.
 constexpr double coarseSlackDb = 3;
@@ -173,8 +177,8 @@ std::vector<double> partialsOf(double note, double nyquist) {
 
 // Samples read for a partial's energy: long enough for a Hann window's main lobe
 // to part the two notes' partials.
-double windowSamples(double from, double to, double rate) {
-    return std::clamp(2 * rate / std::fabs(to - from), shortestWindow * rate, longestWindow * rate);
+double windowSamples(double from, double to, double rate, double longest) {
+    return std::clamp(2 * rate / std::fabs(to - from), shortestWindow * rate, longest * rate);
 }
 
 // Where values, oldest first, step from one level to another: the split into two
@@ -467,7 +471,7 @@ Transcriber::MultipleStep Transcriber::multipleOnset(double oldPitch, double new
                                                      double confirmed) const {
     const double from = hertz(oldPitch), to = hertz(newPitch);
     if (to <= from) return {};
-    const auto length = size_t(windowSamples(from, to, rate_));
+    const auto length = size_t(windowSamples(from, to, rate_, longestWindow));
     const double near = 2 * rate_ / double(length);
     if (analysedEnd() < consumed_ + length || !ownPartials(to, from, near, rate_ / 2).empty())
         return {};
@@ -555,8 +559,9 @@ void Transcriber::settleOnset(double now) {
     const PartialLevels levels = partialLevels(before.pitch, pitch, since, now);
     const Hidden hidden = hiddenNote(before.pitch, pitch, levels, since, now);
     const bool between = began - hidden.onset >= stepEarlier;
-    const double found =
+    double found =
         between ? hidden.onset : stepOnset(levels, std::fabs(pitch - before.pitch) < closeStep);
+    if (!between && std::isnan(found)) found = closeStepOnset(before.pitch, pitch, since, now);
     if (std::isnan(found) || began - found < stepEarlier || found - old.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
@@ -598,9 +603,10 @@ bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) 
 // until, one each stride frames, oldest first.
 Transcriber::PartialLevels Transcriber::partialLevels(double oldPitch, double newPitch,
                                                       double since, double until, double third,
-                                                      Reading reading, size_t stride) const {
+                                                      Reading reading, size_t stride,
+                                                      double longest) const {
     const double from = hertz(oldPitch), to = hertz(newPitch);
-    const auto length = size_t(windowSamples(from, to, rate_));
+    const auto length = size_t(windowSamples(from, to, rate_, longest));
     const double near = 2 * rate_ / double(length);
     std::vector<double> own = ownPartials(to, from, near, rate_ / 2, hertz(third));
     std::vector<double> old = ownPartials(from, to, near, rate_ / 2, hertz(third));
@@ -636,6 +642,42 @@ double Transcriber::stepOnset(const PartialLevels& levels, bool close) const {
     if (at == 0 || rise < stepRiseDb) return NAN;
     const size_t began = close ? at : earlierStage(levels.own, levels.old, levels.balance, at);
     return levels.time(began);
+}
+
+// Two steady notes closer than the longest window parts, as a pad crossfades them: the
+// new note swells in over some 250 ms while the old fades, so in a window that parts
+// them the balance of its own partials against the old note's falls to its lowest where
+// it enters and climbs from there, with no step. The note began where the balance rose
+// onsetRise of the way from that lowest to its height, dated a quarter window after that
+// window's middle: a Hann window weighs mostly its middle half, so the new note's
+// partials count once they reach its leading quarter. NAN for notes the longest window
+// parts or closeWindow does not, for notes under closeStep apart (a pitch first heard in
+// a crossfade so near the old one may be the period between it and a note further off),
+// for a new note whose pitch has swung over half the way to the old one (its partials
+// wander across the gap, or it is not yet one note), and where the balance rose less
+// than stepRiseDb.
+double Transcriber::closeStepOnset(double oldPitch, double newPitch, double since,
+                                   double until) const {
+    const double apart = std::fabs(newPitch - oldPitch);
+    const double parting = 2 / std::fabs(hertz(newPitch) - hertz(oldPitch)); // seconds
+    const auto [low, high] =
+        std::minmax_element(note_.begin(), note_.end(),
+                            [](const Frame& a, const Frame& b) { return a.pitch < b.pitch; });
+    if (parting <= longestWindow || parting > closeWindow || apart < closeStep ||
+        high->pitch - low->pitch > apart / 2)
+        return NAN;
+    // Its first window begins where the usual first window does: no more samples are kept.
+    const PartialLevels levels =
+        partialLevels(oldPitch, newPitch, since + (parting - longestWindow) / 2, until, NAN,
+                      Reading::both, 1, closeWindow);
+    const std::vector<double>& balance = levels.balance;
+    if (balance.empty()) return NAN;
+    const auto lowest = std::min_element(balance.begin(), balance.end());
+    const double height = *std::max_element(lowest, balance.end());
+    if (height - *lowest < stepRiseDb) return NAN;
+    const double rise = *lowest + onsetRise * (height - *lowest);
+    const auto rose = std::find_if(lowest, balance.end(), [rise](double b) { return b >= rise; });
+    return levels.time(size_t(rose - balance.begin())) + parting / 4;
 }
 
 // A short note between two that the tracker never heard: a pitch between the two

@@ -110,10 +110,12 @@ class Transcriber {
         double time(size_t at) const { return first + double(at) * hop; }
     };
     enum class Reading { both, withFundamental, ownOnly };
-    // third: a note whose partials neither note's are read at (NAN: none).
+    static constexpr double longestWindow = 0.08; // seconds, a partial's reading as a rule
+    // third: a note whose partials neither note's are read at (NAN: none); longest: the
+    // longest window, in seconds.
     PartialLevels partialLevels(double oldPitch, double newPitch, double since, double until,
                                 double third = NAN, Reading reading = Reading::both,
-                                size_t stride = 1) const;
+                                size_t stride = 1, double longest = longestWindow) const;
     // A note the tracker never heard; onset NAN when none.
     struct Hidden {
         double onset = NAN, end = NAN, pitch = NAN;
@@ -124,6 +126,7 @@ class Transcriber {
     bool mayBeHidden(double oldPitch, double pitch, double newPitch, const PartialLevels& levels,
                      double since, double stepped) const;
     double stepOnset(const PartialLevels& levels, bool close) const;
+    double closeStepOnset(double oldPitch, double newPitch, double since, double until) const;
     void hold(const Frame& frame);
     using Levels = std::deque<double>;
     // Where a dip may lie: the last 2 * riseFrames levels (levels_ must hold more).
