@@ -170,11 +170,6 @@ constexpr double beatSpread = 0.03;
 constexpr int smallestPart = 4;
 constexpr double onGridSeconds = 0.04;
 constexpr double explainedIntervals = 0.7;
-// The grid lies at the note's onset when the last anchorOnsets agree, within
-// anchorSeconds, that it lies on it; else where most of them lie, within
-// clusterSeconds of each other (a crossfade's onset may be heard late).
-constexpr size_t anchorOnsets = 12;
-constexpr double clusterSeconds = 0.05, anchorSeconds = 0.06;
 // A grid point is judged gridJudged after it, once the note sung again has sounded
 // that long, and none lies within a beat's gridBeatFraction of the note's onset nor
 // its first gridYoung (a whistle's own samples dip 8 to 11 dB some 300 ms into
@@ -355,25 +350,6 @@ double beatOf(const std::vector<double>& onsets) {
         if (double(fit) >= explainedIntervals * double(intervals.size())) return beat;
     }
     return NAN;
-}
-
-// Where a point of the grid lies, about a note's onset.
-double gridAnchor(const std::vector<double>& onsets, double beat, double onset) {
-    std::vector<double> off;
-    for (size_t i = onsets.size() > anchorOnsets ? onsets.size() - anchorOnsets : 0;
-         i < onsets.size(); ++i)
-        off.push_back(std::remainder(onsets[i] - onset, beat));
-    const auto near = [&off](double at) {
-        std::vector<double> within;
-        for (double o : off)
-            if (std::fabs(o - at) < clusterSeconds) within.push_back(o);
-        return within;
-    };
-    const double most = *std::max_element(off.begin(), off.end(), [&near](double a, double b) {
-        return near(a).size() < near(b).size();
-    });
-    const double middle = median(near(most));
-    return std::fabs(middle) < anchorSeconds ? onset : onset + middle;
 }
 } // namespace
 
@@ -940,8 +916,8 @@ double Transcriber::sungAgainOnGrid(const Frame& frame) {
     return NAN;
 }
 
-// The grid from the notes heard so far and this one's onset, its first point a
-// beat's three quarters into the note.
+// The grid from the notes heard so far and this one's onset, where it lies: the
+// note began on a beat. Its onset is read here, once a crossfade's has been sought.
 void Transcriber::placeGrid() {
     const double onset = noteOnset();
     std::vector<double> onsets;
@@ -954,9 +930,8 @@ void Transcriber::placeGrid() {
         grid_.next = INFINITY;
         return;
     }
-    const double anchor = gridAnchor(onsets, grid_.beat, onset);
-    const double earliest = onset + std::max(gridBeatFraction * grid_.beat, gridYoung);
-    grid_.next = anchor + std::floor((earliest - anchor) / grid_.beat + 1) * grid_.beat;
+    const double earliest = std::max(gridBeatFraction * grid_.beat, gridYoung);
+    grid_.next = onset + std::floor(earliest / grid_.beat + 1) * grid_.beat;
 }
 
 // The weak cues of a note sung again, at the frame nearest time.
