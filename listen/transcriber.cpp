@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace korvel::listen {
 
@@ -144,6 +145,43 @@ constexpr double hiddenClearDb = 6;
 // again with a window of two cycles of their difference, up to this long, which parts
 // their second partials too; closer notes no window parts in time.
 constexpr double closeWindow = 0.2;
+// A tune's notes start on a grid of beats, so a note of one pitch sung again
+// inside a held note (a choir's ensemble beating swings its level more than any
+// dip) is told by weak cues only where the grid puts a note: there the old
+// note's release and the new one's attack dip the level by gridDipDb, from the
+// cueFrames before (up to cueGapFrames before the point) and back over the
+// cueFrames after, within dipFrames of the point; and the band above highBandHz (the old note's
+// upper partials, which fade first) falls by highFallDb, its mean over highAfterFrames against the
+// highBeforeFrames ending highGapFrames earlier, starting up to highLeadFrames
+// before the point or highLagFrames after. Elsewhere in a held note the same
+// cues come by chance about as often as at the grid, and are left alone.
+constexpr double gridDipDb = 5;
+constexpr std::ptrdiff_t cueFrames = 20, cueGapFrames = 5, dipFrames = 8;
+constexpr double highBandHz = 2500;
+constexpr size_t highBandHops = 4; // the band is read over about a frame
+constexpr double highFallDb = 3;
+constexpr std::ptrdiff_t highAfterFrames = 9, highBeforeFrames = 12, highGapFrames = 3;
+constexpr std::ptrdiff_t highLeadFrames = 14, highLagFrames = 2;
+// The beat is the commonest interval between the last gridOnsets onsets (smoothed
+// by beatSpread, as sung onsets stray), or the largest part of it (down to a
+// quarter) that explainedIntervals of them are whole multiples of, within
+// onGridSeconds or a tenth: notes sung again but heard as one hide the beat.
+// Intervals outside a quick note's to a long rest's say nothing of it.
+constexpr size_t gridOnsets = 24;
+constexpr size_t leastIntervals = 4;
+constexpr double shortestBeat = 0.12, longestBeat = 1.5, longestInterval = 2.5;
+constexpr double beatSpread = 0.03;
+constexpr int smallestPart = 4;
+constexpr double onGridSeconds = 0.04;
+constexpr double explainedIntervals = 0.7;
+// A grid point is judged gridJudged after it, once the note sung again has sounded
+// that long, and none lies within a beat's gridBeatFraction of the note's onset nor
+// its first gridYoung (a whistle's own samples dip 8 to 11 dB some 300 ms into
+// every note).
+constexpr double gridJudged = 0.3;
+constexpr double gridYoung = 0.35;
+constexpr double gridBeatFraction = 0.75;
+constexpr size_t heardFrames = 64; // enough to judge a grid point gridJudged after it
 // Read once a shortest note's length, the levels' means stray this far from those
 // read every frame.
 constexpr double coarseSlackDb = 3;
@@ -270,6 +308,53 @@ double median(std::vector<double> values) {
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
 }
+
+// The energy above highBandHz of count samples: two second-order high-pass
+// sections, whose state runs on from one call to the next.
+double highPassedEnergy(const float* samples, size_t count, double rate, HighPassState& state) {
+    const double w = 2 * pi * highBandHz / rate, alpha = std::sin(w) / std::sqrt(2.0);
+    const double a0 = 1 + alpha, c = std::cos(w);
+    const double b0 = (1 + c) / 2 / a0, b1 = -(1 + c) / a0, a1 = -2 * c / a0, a2 = (1 - alpha) / a0;
+    double sum = 0;
+    for (size_t i = 0; i < count; ++i) {
+        double x = samples[i];
+        for (auto& [x1, x2, y1, y2] : state) {
+            const double y = b0 * x + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1, x1 = x, y2 = y1, y1 = y, x = y;
+        }
+        sum += x * x;
+    }
+    return sum;
+}
+
+bool onGrid(double interval, double beat) {
+    const double beats = std::max(1.0, std::round(interval / beat));
+    return std::fabs(interval - beats * beat) < std::max(onGridSeconds, 0.1 * beat);
+}
+
+// The tune's beat from its onsets, NAN when too few or none fits.
+double beatOf(const std::vector<double>& onsets) {
+    std::vector<double> intervals;
+    for (size_t i = 1; i < onsets.size(); ++i) {
+        const double interval = onsets[i] - onsets[i - 1];
+        if (interval > shortestBeat && interval < longestInterval) intervals.push_back(interval);
+    }
+    if (intervals.size() < leastIntervals) return NAN;
+    double commonest = NAN, most = 0;
+    for (double beat = shortestBeat; beat < longestBeat; beat += Transcriber::frameSeconds / 2) {
+        double near = 0;
+        for (double interval : intervals)
+            near += std::exp(-0.5 * std::pow((interval - beat) / beatSpread, 2));
+        if (near > most) most = near, commonest = beat;
+    }
+    for (int part = 1; part <= smallestPart; ++part) {
+        const double beat = commonest / part;
+        const auto fit = std::count_if(intervals.begin(), intervals.end(),
+                                       [beat](double i) { return onGrid(i, beat); });
+        if (double(fit) >= explainedIntervals * double(intervals.size())) return beat;
+    }
+    return NAN;
+}
 } // namespace
 
 Transcriber::Transcriber(double sampleRate)
@@ -279,7 +364,7 @@ Transcriber::Transcriber(double sampleRate)
       tracker_(rate_, lowestHz),
       kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
-    for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb});
+    for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb, gateDb});
 }
 
 void Transcriber::feed(const float* samples, size_t count) {
@@ -300,10 +385,17 @@ void Transcriber::analyseFrames() {
         const size_t first = frames_ * hop_ - consumed_;
         const PitchFrame pitch = tracker_.analyse(&samples_[first]);
         const double level = 20 * std::log10(pitch.rms + 1e-12);
+        // The high band over about a frame, from the samples each hop brings.
+        highHops_.push_back(
+            highPassedEnergy(&samples_[first + length - hop_], hop_, rate_, highPass_));
+        if (highHops_.size() > highBandHops) highHops_.pop_front();
+        const double high = std::accumulate(highHops_.begin(), highHops_.end(), 0.0) /
+                            double(highHops_.size() * hop_);
         const bool voiced =
             pitch.frequency > 0 && pitch.aperiodicity < voicedAperiodicity && level > gateDb;
         smooth({(double(frames_ * hop_) + double(length) / 2) / rate_,
-                voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level});
+                voiced ? semitones(pitch.frequency) : NAN, pitch.aperiodicity, level,
+                10 * std::log10(high + 1e-24)});
         ++frames_;
     }
     // The samples before the next frame are kept a while, for a new note's onset.
@@ -332,6 +424,8 @@ void Transcriber::smooth(const Frame& frame) {
 
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
+    heard_.push_back(frame);
+    if (heard_.size() > heardFrames) heard_.pop_front();
     if (std::isnan(frame.pitch)) {
         if (inNote_) hold(frame);
         return;
@@ -387,11 +481,12 @@ void Transcriber::follow(const Frame& frame) {
         slow = slowRiseAfterFall(frame, depth) && !quick;
     }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
-        const double began = quick ? riseBegan(frame) : fall_.began;
-        const double loudest = loudest_;
-        endNote(began, Next::samePitch);
-        startNote({frame}, began);
-        resungFrom_ = loudest;
+        singAgain(quick ? riseBegan(frame) : fall_.began, frame);
+        return;
+    }
+    const double onGrid = sungAgainOnGrid(frame);
+    if (!std::isnan(onGrid)) {
+        singAgain(onGrid, frame);
         return;
     }
     addToNote(frame);
@@ -845,6 +940,74 @@ double Transcriber::riseBegan(const Frame& frame) const {
     return halfwayBack(frame, *std::min_element(dipStart(), levels_.end()), dipStart());
 }
 
+void Transcriber::singAgain(double began, const Frame& frame) {
+    const double loudest = loudest_;
+    endNote(began, Next::samePitch);
+    startNote({frame}, began);
+    resungFrom_ = loudest;
+}
+
+double Transcriber::sungAgainOnGrid(const Frame& frame) {
+    if (frame.time - noteOnset() < gridYoung + gridJudged) return NAN;
+    if (std::isnan(grid_.next)) placeGrid();
+    while (frame.time >= grid_.next + gridJudged) {
+        const double at = grid_.next;
+        grid_.next += grid_.beat;
+        if (repeatCueAt(at)) return at;
+    }
+    return NAN;
+}
+
+// The grid from the notes heard so far and this one's onset, where it lies: the
+// note began on a beat. Its onset is read here, once a crossfade's has been sought.
+void Transcriber::placeGrid() {
+    const double onset = noteOnset();
+    std::vector<double> onsets;
+    for (size_t i = notes_.size() > gridOnsets ? notes_.size() - gridOnsets : 0; i < notes_.size();
+         ++i)
+        onsets.push_back(notes_[i].onset);
+    onsets.push_back(onset);
+    grid_.beat = beatOf(onsets);
+    if (std::isnan(grid_.beat)) {
+        grid_.next = INFINITY;
+        return;
+    }
+    const double earliest = std::max(gridBeatFraction * grid_.beat, gridYoung);
+    grid_.next = onset + std::floor(earliest / grid_.beat + 1) * grid_.beat;
+}
+
+// The weak cues of a note sung again, at the frame nearest time.
+bool Transcriber::repeatCueAt(double time) const {
+    const auto back = std::lround((heard_.back().time - time) / frameSeconds);
+    const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
+    if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
+        at + cueFrames >= std::ptrdiff_t(heard_.size()))
+        return false;
+    const auto level = [this](std::ptrdiff_t i) { return heard_[size_t(i)].level; };
+    const auto loudest = [&level](std::ptrdiff_t from, std::ptrdiff_t to) {
+        double most = -INFINITY;
+        for (std::ptrdiff_t i = from; i < to; ++i) most = std::max(most, level(i));
+        return most;
+    };
+    double lowest = INFINITY;
+    for (std::ptrdiff_t i = at - dipFrames; i <= at + dipFrames; ++i)
+        lowest = std::min(lowest, level(i));
+    if (loudest(at - cueFrames, at - cueGapFrames) - lowest < gridDipDb ||
+        loudest(at, at + cueFrames) - lowest < gridDipDb)
+        return false;
+    const auto high = [this](std::ptrdiff_t from, std::ptrdiff_t count) {
+        double sum = 0;
+        for (std::ptrdiff_t i = from; i < from + count; ++i) sum += heard_[size_t(i)].high;
+        return sum / double(count);
+    };
+    for (std::ptrdiff_t j = at - highLeadFrames; j <= at + highLagFrames; ++j)
+        if (high(j, highAfterFrames) -
+                high(j - highGapFrames - highBeforeFrames, highBeforeFrames) <=
+            -highFallDb)
+            return true;
+    return false;
+}
+
 void Transcriber::noteLevel(const Frame& frame) {
     loudest_ = std::max(loudest_, frame.level);
     // The attack's rise is no tremolo, nor a note sung again.
@@ -873,6 +1036,7 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     levels_.clear();
     noteSwing_ = 0;
     fall_.floor = NAN;
+    grid_ = {};
     loudest_ = -INFINITY;
     for (const Frame& f : frames) addToNote(f);
 }
@@ -960,7 +1124,7 @@ std::vector<HeardNote> Transcriber::finish() {
     analyseFrames();
     // Silence after the last frame lets the median and the last note end.
     for (size_t i = 0; i < medianFrames; ++i)
-        smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb});
+        smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb, gateDb});
     if (inNote_) endNote(lastTime_, Next::none);
     tune();
     return std::move(notes_);

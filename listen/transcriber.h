@@ -50,6 +50,12 @@
 
 namespace korvel::listen {
 
+// Two second-order sections' last inputs and outputs.
+struct HighPassSection {
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+};
+using HighPassState = HighPassSection[2];
+
 struct HeardNote {
     double onset = 0;      // seconds from the first sample fed
     double duration = 0;   // seconds
@@ -81,6 +87,7 @@ class Transcriber {
         double pitch; // semitones; NAN when unvoiced
         double aperiodicity;
         double level; // dB full scale
+        double high;  // dB full scale, above a voice's lower partials
     };
     void analyseFrames();
     void smooth(const Frame& frame);
@@ -140,6 +147,12 @@ class Transcriber {
     double swingBefore() const;
     double halfwayBack(const Frame& frame, double from, Levels::const_iterator first) const;
     void noteLevel(const Frame& frame);
+    // The time of a note of the note's pitch sung again on the tune's grid, NAN when none.
+    double sungAgainOnGrid(const Frame& frame);
+    void placeGrid();
+    bool repeatCueAt(double time) const;
+    // The note ends at began, and the same pitch sung again begins there.
+    void singAgain(double began, const Frame& frame);
     // onset: the first frame's time unless given.
     void startNote(std::vector<Frame> frames, double onset = NAN);
     void addToNote(const Frame& frame);
@@ -198,6 +211,14 @@ class Transcriber {
         size_t since = 0;   // frames since the floor
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
+    HighPassState highPass_;
+    std::deque<double> highHops_; // the high band's energy in the last hops
+    std::deque<Frame> heard_;     // the last frames, in a note or not, for cues about a grid point
+    // The tune's grid in the note: its beat (NAN: none known), and the next point to judge
+    // (NAN: not yet placed).
+    struct Grid {
+        double beat = NAN, next = NAN;
+    } grid_;
 
     std::deque<double> trace_;
     std::vector<HeardNote> notes_;

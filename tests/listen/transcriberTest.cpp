@@ -269,6 +269,27 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return t > 0.55 && t < 0.63 ? 0.05 : t < 1.05 ? 0.5 : 0.1;
     };
     const Curve comesForthLater = [](double t) { return t < 1.05 ? 0.1 : 0.5; };
+    // A tune on a grid of 0.4 s whose last note is sung again at 3.0 s, on the grid,
+    // inside a choir's beating: a swell of 8 dB, then a dip of 7 dB in every partial.
+    const Wave bright = [](double c) {
+        double sum = 0;
+        for (int h = 1; h <= 8; ++h) sum += sine(h * c) / h;
+        return sum / 3;
+    };
+    const auto bump = [](double t, double at, double halfWidth) {
+        return std::fabs(t - at) < halfWidth ? std::pow(std::cos(pi / 2 * (t - at) / halfWidth), 2)
+                                             : 0.0;
+    };
+    const auto gridTune = [&](double dipAt) {
+        const Curve beatsAndDips = [bump, dipAt](double t) {
+            return 0.3 * std::pow(10, (8 * bump(t, 2.4, 0.1) - 7 * bump(t, dipAt, 0.07)) / 20);
+        };
+        return render(16000, 3.6,
+                      steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.4, 67}}),
+                      bright, beatsAndDips);
+    };
+    const std::vector<std::pair<double, double>> tuneOnGrid = {
+        {0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}};
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -336,6 +357,13 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, youngDip),
          {{0.2, 67}}},
+        {"re-sung on the tune's grid in a choir's beating", 16000, gridTune(3.0),
+         [&] {
+             auto notes = tuneOnGrid;
+             notes.push_back({3.0, 67});
+             return notes;
+         }()},
+        {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
