@@ -179,10 +179,10 @@ constexpr double onGridSeconds = 0.04;
 constexpr double explainedIntervals = 0.7;
 // A grid point is judged gridJudged after it, once the note sung again has sounded
 // that long, and none lies within a beat's gridBeatFraction of the note's onset nor
-// its first gridYoung (a whistle's own samples dip 8 to 11 dB some 300 ms into
-// every note).
+// before the cueFrames its dip is read against lie in the note (gridYoung): in a
+// quick tune a note is sung again a beat of 200 ms after the last.
 constexpr double gridJudged = 0.3;
-constexpr double gridYoung = 0.35;
+constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
 constexpr double gridBeatFraction = 0.75;
 constexpr size_t heardFrames = 64; // enough to judge a grid point gridJudged after it
 // Read once a shortest note's length, the levels' means stray this far from those

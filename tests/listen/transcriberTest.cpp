@@ -373,6 +373,15 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
              return notes;
          }()},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        // A quick tune on a grid of 0.3 s, its last note sung again a beat after it began:
+        // a dip of 5.5 dB, too shallow to part a young note off the grid.
+        {"re-sung a beat after its onset in a quick tune",
+         16000,
+         render(16000, 2.4,
+                steps({{0.2, silent}, {0.5, 60}, {0.8, 62}, {1.1, 64}, {1.4, 65}, {2.3, 67}}),
+                bright,
+                [bump](double t) { return 0.3 * std::pow(10, -5.5 * bump(t, 1.7, 0.07) / 20); }),
+         {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
