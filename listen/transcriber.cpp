@@ -148,14 +148,17 @@ constexpr double closeWindow = 0.2;
 // A tune's notes start on a grid of beats, so a note of one pitch sung again
 // inside a held note (a choir's ensemble beating swings its level more than any
 // dip) is told by weak cues only where the grid puts a note: there the old
-// note's release and the new one's attack dip the level by gridDipDb, from the
-// cueFrames before (up to cueGapFrames before the point) and back over the
-// cueFrames after, within dipFrames of the point; and the band above highBandHz (the old note's
-// upper partials, which fade first) falls by highFallDb, its mean over highAfterFrames against the
-// highBeforeFrames ending highGapFrames earlier, starting up to highLeadFrames
-// before the point or highLagFrames after. Elsewhere in a held note the same
-// cues come by chance about as often as at the grid, and are left alone.
-constexpr double gridDipDb = 5;
+// note's release dips the level by gridDipDb, from the cueFrames before (up to
+// cueGapFrames before the point), within dipFrames of the point, and it comes back
+// by gridComeBackDb over the cueFrames after: a choir's or a bow's new note swells
+// in over 200 ms or more, so only its start is heard so soon, while a beating's
+// swell falling back onto the held note does not come back at all; and the band
+// above highBandHz (the old note's upper partials, which fade first) falls by
+// highFallDb, its mean over highAfterFrames against the highBeforeFrames ending
+// highGapFrames earlier, starting up to highLeadFrames before the point or
+// highLagFrames after. Elsewhere in a held note the same cues come by chance about
+// as often as at the grid, and are left alone.
+constexpr double gridDipDb = 5, gridComeBackDb = 1;
 constexpr std::ptrdiff_t cueFrames = 20, cueGapFrames = 5, dipFrames = 8;
 constexpr double highBandHz = 2500;
 constexpr size_t highBandHops = 4; // the band is read over about a frame
@@ -176,10 +179,10 @@ constexpr double onGridSeconds = 0.04;
 constexpr double explainedIntervals = 0.7;
 // A grid point is judged gridJudged after it, once the note sung again has sounded
 // that long, and none lies within a beat's gridBeatFraction of the note's onset nor
-// its first gridYoung (a whistle's own samples dip 8 to 11 dB some 300 ms into
-// every note).
+// before the cueFrames its dip is read against lie in the note (gridYoung): in a
+// quick tune a note is sung again a beat of 200 ms after the last.
 constexpr double gridJudged = 0.3;
-constexpr double gridYoung = 0.35;
+constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
 constexpr double gridBeatFraction = 0.75;
 constexpr size_t heardFrames = 64; // enough to judge a grid point gridJudged after it
 // Read once a shortest note's length, the levels' means stray this far from those
@@ -993,7 +996,7 @@ bool Transcriber::repeatCueAt(double time) const {
     for (std::ptrdiff_t i = at - dipFrames; i <= at + dipFrames; ++i)
         lowest = std::min(lowest, level(i));
     if (loudest(at - cueFrames, at - cueGapFrames) - lowest < gridDipDb ||
-        loudest(at, at + cueFrames) - lowest < gridDipDb)
+        loudest(at, at + cueFrames) - lowest < gridComeBackDb)
         return false;
     const auto high = [this](std::ptrdiff_t from, std::ptrdiff_t count) {
         double sum = 0;

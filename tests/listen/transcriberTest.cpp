@@ -270,7 +270,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const Curve comesForthLater = [](double t) { return t < 1.05 ? 0.1 : 0.5; };
     // A tune on a grid of 0.4 s whose last note is sung again at 3.0 s, on the grid,
-    // inside a choir's beating: a swell of 8 dB, then a dip of 7 dB in every partial.
+    // inside a choir's beating: a swell of 8 dB, then a dip of 7 dB in every partial,
+    // come back from at once or, as a choir's new note swells in, over comeBack.
     const Wave bright = [](double c) {
         double sum = 0;
         for (int h = 1; h <= 8; ++h) sum += sine(h * c) / h;
@@ -280,9 +281,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return std::fabs(t - at) < halfWidth ? std::pow(std::cos(pi / 2 * (t - at) / halfWidth), 2)
                                              : 0.0;
     };
-    const auto gridTune = [&](double dipAt) {
-        const Curve beatsAndDips = [bump, dipAt](double t) {
-            return 0.3 * std::pow(10, (8 * bump(t, 2.4, 0.1) - 7 * bump(t, dipAt, 0.07)) / 20);
+    const auto gridTune = [&](double dipAt, double comeBack = 0) {
+        const Curve beatsAndDips = [bump, dipAt, comeBack](double t) {
+            const double dip = t > dipAt && comeBack > 0 ? std::max(0.0, 1 - (t - dipAt) / comeBack)
+                                                         : bump(t, dipAt, 0.07);
+            return 0.3 * std::pow(10, (8 * bump(t, 2.4, 0.1) - 7 * dip) / 20);
         };
         return render(16000, 3.6,
                       steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.4, 67}}),
@@ -363,7 +366,22 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
              notes.push_back({3.0, 67});
              return notes;
          }()},
+        {"re-sung on the tune's grid, swelling back in slowly", 16000, gridTune(3.0, 0.5),
+         [&] {
+             auto notes = tuneOnGrid;
+             notes.push_back({3.0, 67});
+             return notes;
+         }()},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        // A quick tune on a grid of 0.3 s, its last note sung again a beat after it began:
+        // a dip of 5.5 dB, too shallow to part a young note off the grid.
+        {"re-sung a beat after its onset in a quick tune",
+         16000,
+         render(16000, 2.4,
+                steps({{0.2, silent}, {0.5, 60}, {0.8, 62}, {1.1, 64}, {1.4, 65}, {2.3, 67}}),
+                bright,
+                [bump](double t) { return 0.3 * std::pow(10, -5.5 * bump(t, 1.7, 0.07) / 20); }),
+         {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
