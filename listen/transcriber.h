@@ -43,6 +43,7 @@
 
 #include "listen/pitchTracker.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <deque>
@@ -54,7 +55,7 @@ namespace korvel::listen {
 struct HighPassSection {
     double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
 };
-using HighPassState = HighPassSection[2];
+using HighPassState = std::array<HighPassSection, 2>;
 
 struct HeardNote {
     double onset = 0;      // seconds from the first sample fed
