@@ -168,7 +168,8 @@ constexpr std::ptrdiff_t highLeadFrames = 14, highLagFrames = 2;
 // The beat is the commonest interval between the last gridOnsets onsets (smoothed
 // by beatSpread, as sung onsets stray), or the largest part of it (down to a
 // quarter) that explainedIntervals of them are whole multiples of, within
-// onGridSeconds or a tenth: notes sung again but heard as one hide the beat.
+// onGridSeconds or a tenth: notes sung again but heard as one hide the beat. Each
+// part is first fitted to the whole beats of the intervals on it.
 // Intervals outside a quick note's to a long rest's say nothing of it.
 constexpr size_t gridOnsets = 24;
 constexpr size_t leastIntervals = 4;
@@ -335,6 +336,19 @@ bool onGrid(double interval, double beat) {
     return std::fabs(interval - beats * beat) < std::max(onGridSeconds, 0.1 * beat);
 }
 
+// The beat that the intervals on it give together, fitted to all their whole
+// beats at once: a sung tune's onsets stray, and a long interval of whole beats
+// fixes the beat more exactly than the commonest interval's peak does.
+double wholeBeat(const std::vector<double>& intervals, double beat) {
+    double sum = 0, squares = 0;
+    for (double interval : intervals)
+        if (onGrid(interval, beat)) {
+            const double beats = std::max(1.0, std::round(interval / beat));
+            sum += beats * interval, squares += beats * beats;
+        }
+    return squares > 0 ? sum / squares : beat;
+}
+
 // The tune's beat from its onsets, NAN when too few or none fits.
 double beatOf(const std::vector<double>& onsets) {
     std::vector<double> intervals;
@@ -351,7 +365,7 @@ double beatOf(const std::vector<double>& onsets) {
         if (near > most) most = near, commonest = beat;
     }
     for (int part = 1; part <= smallestPart; ++part) {
-        const double beat = commonest / part;
+        const double beat = wholeBeat(intervals, commonest / part);
         const auto fit = std::count_if(intervals.begin(), intervals.end(),
                                        [beat](double i) { return onGrid(i, beat); });
         if (double(fit) >= explainedIntervals * double(intervals.size())) return beat;
