@@ -373,6 +373,14 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
              return notes;
          }()},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        // Too shallow to part a steady note off the grid; it ends before the weak cues are judged.
+        {"re-sung on the tune's grid by a dip of 5.8 dB",
+         16000,
+         render(16000, 3.4,
+                steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.25, 67}}),
+                sine,
+                [bump](double t) { return 0.3 * std::pow(10, -5.8 * bump(t, 2.96, 0.08) / 20); }),
+         {{0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}, {3.0, 67}}},
         // A quick tune on a grid of 0.3 s, its last note sung again a beat after it began:
         // a dip of 5.5 dB, too shallow to part a young note off the grid.
         {"re-sung a beat after its onset in a quick tune",
