@@ -183,6 +183,12 @@ constexpr double explainedIntervals = 0.7;
 // before the cueFrames its dip is read against lie in the note (gridYoung): in a
 // quick tune a note is sung again a beat of 200 ms after the last.
 constexpr double gridJudged = 0.3;
+// Where the grid expects a note, the level rule asks a dip of gridLeastDipDb only,
+// not riseDb, within gridDipSeconds of a grid point: in a room the old note's
+// reverb fills the gap before a note sung again on the beat. The margin over the
+// note's own tremolo stays: a choir's beating swings as deep on the beat as off it.
+constexpr double gridLeastDipDb = 5;
+constexpr double gridDipSeconds = 0.02;
 constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
 constexpr double gridBeatFraction = 0.75;
 constexpr size_t heardFrames = 64; // enough to judge a grid point gridJudged after it
@@ -493,9 +499,12 @@ void Transcriber::follow(const Frame& frame) {
     bool quick = false, slow = false;
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() > 2 * riseFrames) {
-        const double depth = dipDepth();
+        const double depth = dipDepth(riseDb);
         quick = riseAfterDip(frame.level, depth) || swellOverSteadyNote(frame.level, depth);
         slow = slowRiseAfterFall(frame, depth) && !quick;
+        quick = quick || (!slow && frame.time - noteStart_ >= shortestRepeat &&
+                          riseAfterDip(frame.level, dipDepth(gridLeastDipDb)) &&
+                          nearGridPoint(riseBegan(frame)));
     }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
         singAgain(quick ? riseBegan(frame) : fall_.began, frame);
@@ -892,14 +901,15 @@ bool Transcriber::swellOverSteadyNote(double level, double depth) const {
 }
 
 // The depth a dip must have to part two notes: more than the note's level swings,
-// now or as it swung before (levels_ must hold more than 2 * riseFrames).
-double Transcriber::dipDepth() const {
+// now or as it swung before, and least dB at the least (levels_ must hold more than
+// 2 * riseFrames).
+double Transcriber::dipDepth(double least) const {
     // Too short a past to have seen a whole cycle of tremolo: the voice's own is wanted.
     const bool young = levels_.size() - 2 * riseFrames < tremoloFrames;
     const double youngSwing =
         std::isnan(voiceSwing_) ? youngSwingDb : std::max(voiceSwing_, leastYoungSwingDb);
     const double swing = std::max({swingBefore(), noteSwing_, young ? youngSwing : 0});
-    return std::max(riseDb, swing + swingMargin);
+    return std::max(least, swing + swingMargin);
 }
 
 // A new bow stroke or breath that starts softly after the old note's release:
@@ -973,6 +983,16 @@ double Transcriber::sungAgainOnGrid(const Frame& frame) {
         if (repeatCueAt(at)) return at;
     }
     return NAN;
+}
+
+// Whether time lies within gridDipSeconds of a grid point a beat or more after the
+// note's onset. The grid is placed here if not yet, as for the weak cues.
+bool Transcriber::nearGridPoint(double time) {
+    if (std::isnan(grid_.next)) placeGrid();
+    if (std::isnan(grid_.beat)) return false;
+    const double sinceOnset = time - noteOnset();
+    const double beats = std::round(sinceOnset / grid_.beat);
+    return beats >= 1 && std::fabs(sinceOnset - beats * grid_.beat) < gridDipSeconds;
 }
 
 // The grid from the notes heard so far and this one's onset, where it lies: the

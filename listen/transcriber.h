@@ -140,7 +140,8 @@ class Transcriber {
     // Where a dip may lie: the last 2 * riseFrames levels (levels_ must hold more).
     Levels::const_iterator dipStart() const;
     double loudestBeforeDip() const;
-    double dipDepth() const;
+    double dipDepth(double least) const;
+    bool nearGridPoint(double time);
     bool riseAfterDip(double level, double depth) const;
     bool swellOverSteadyNote(double level, double depth) const;
     double riseBegan(const Frame& frame) const;

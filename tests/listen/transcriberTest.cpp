@@ -382,6 +382,14 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          gridTune(4.2, 0, {0.2, 1.0, 1.78, 2.21, 2.58, 3.0}),
          {{0.2, 60}, {1.0, 62}, {1.78, 64}, {2.21, 65}, {2.58, 67}, {3.0, 69}, {4.2, 69}}},
+        // Too shallow to part a steady note off the grid; it ends before the weak cues are judged.
+        {"re-sung on the tune's grid by a dip of 5.8 dB",
+         16000,
+         render(16000, 3.4,
+                steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.25, 67}}),
+                sine,
+                [bump](double t) { return 0.3 * std::pow(10, -5.8 * bump(t, 2.96, 0.08) / 20); }),
+         {{0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}, {3.0, 67}}},
         // A quick tune on a grid of 0.3 s, its last note sung again a beat after it began:
         // a dip of 5.5 dB, too shallow to part a young note off the grid.
         {"re-sung a beat after its onset in a quick tune",
