@@ -411,7 +411,7 @@ void Transcriber::analyseFrames() {
         // The high band over about a frame, from the samples each hop brings.
         highHops_.push_back(
             highPassedEnergy(&samples_[first + length - hop_], hop_, rate_, highPass_));
-        if (highHops_.size() > highBandHops) highHops_.pop_front();
+        if (highHops_.size() > highBandHops) highHops_.erase(highHops_.begin());
         const double high = std::accumulate(highHops_.begin(), highHops_.end(), 0.0) /
                             double(highHops_.size() * hop_);
         const bool voiced =
@@ -448,7 +448,7 @@ void Transcriber::smooth(const Frame& frame) {
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
     heard_.push_back(frame);
-    if (heard_.size() > heardFrames) heard_.pop_front();
+    if (heard_.size() > heardFrames) heard_.erase(heard_.begin());
     if (std::isnan(frame.pitch)) {
         if (inNote_) hold(frame);
         return;

@@ -214,8 +214,10 @@ class Transcriber {
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
     HighPassState highPass_;
-    std::deque<double> highHops_; // the high band's energy in the last hops
-    std::deque<Frame> heard_;     // the last frames, in a note or not, for cues about a grid point
+    // Short windows that move on every frame are vectors, not deques: a deque takes and
+    // frees a block every few frames, which a checked build holds on to for hours of sound.
+    std::vector<double> highHops_; // the high band's energy in the last hops
+    std::vector<Frame> heard_;     // the last frames, in a note or not, for cues about a grid point
     // The tune's grid in the note: its beat (NAN: none known), and the next point to judge
     // (NAN: not yet placed).
     struct Grid {
