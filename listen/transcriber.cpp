@@ -646,6 +646,8 @@ void Transcriber::settleOnset(double now) {
     if (settled_ == Settled::sure || now - began < settleSeconds ||
         (settled_ == Settled::unsure && !heard))
         return;
+    // The grid lies from the onset, which may move now: laid again when next asked.
+    grid_ = {};
     const double pitch = medianPitch(0, note_.size());
     const bool again = settled_ == Settled::unsure;
     settled_ = heard ? Settled::sure : Settled::unsure;
