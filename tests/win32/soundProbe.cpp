@@ -70,7 +70,7 @@ int play() {
 // Exit code of analyse when the tones are right but for a break inside one,
 // as a stalled sound server leaves it: recordTune.sh records again.
 constexpr int stallExitCode = 3;
-constexpr double stallSamples = 0.05 * 22050; // the longest break taken for a stall
+constexpr double stallSamples = 0.1 * 22050; // the longest break taken for a stall
 
 // The recording's tones with every tone parted by a short break joined again.
 std::vector<ToneSegment> joinStallBreaks(const std::vector<ToneSegment>& segments) {
