@@ -319,17 +319,24 @@ double median(std::vector<double> values) {
     return *middle;
 }
 
-// The energy above highBandHz of count samples: two second-order high-pass
-// sections, whose state runs on from one call to the next.
-double highPassedEnergy(const float* samples, size_t count, double rate, HighPassState& state) {
+// A high-pass above highBandHz, at rate.
+HighPass highBandPass(double rate) {
     const double w = 2 * pi * highBandHz / rate, alpha = std::sin(w) / std::sqrt(2.0);
     const double a0 = 1 + alpha, c = std::cos(w);
-    const double b0 = (1 + c) / 2 / a0, b1 = -(1 + c) / a0, a1 = -2 * c / a0, a2 = (1 - alpha) / a0;
+    HighPass pass;
+    pass.b0 = (1 + c) / 2 / a0, pass.b1 = -(1 + c) / a0, pass.a1 = -2 * c / a0;
+    pass.a2 = (1 - alpha) / a0;
+    return pass;
+}
+
+// The energy of count samples after the high-pass.
+double highPassedEnergy(const float* samples, size_t count, HighPass& pass) {
     double sum = 0;
     for (size_t i = 0; i < count; ++i) {
         double x = samples[i];
-        for (auto& [x1, x2, y1, y2] : state) {
-            const double y = b0 * x + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+        for (auto& [x1, x2, y1, y2] : pass.sections) {
+            const double y =
+                pass.b0 * x + pass.b1 * x1 + pass.b0 * x2 - pass.a1 * y1 - pass.a2 * y2;
             x2 = x1, x1 = x, y2 = y1, y1 = y, x = y;
         }
         sum += x * x;
@@ -385,7 +392,8 @@ Transcriber::Transcriber(double sampleRate)
       rate_(sampleRate / double(factor_)),
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
       tracker_(rate_, lowestHz),
-      kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)) {
+      kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)),
+      highPass_(highBandPass(rate_)) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb, gateDb});
 }
@@ -409,8 +417,7 @@ void Transcriber::analyseFrames() {
         const PitchFrame pitch = tracker_.analyse(&samples_[first]);
         const double level = 20 * std::log10(pitch.rms + 1e-12);
         // The high band over about a frame, from the samples each hop brings.
-        highHops_.push_back(
-            highPassedEnergy(&samples_[first + length - hop_], hop_, rate_, highPass_));
+        highHops_.push_back(highPassedEnergy(&samples_[first + length - hop_], hop_, highPass_));
         if (highHops_.size() > highBandHops) highHops_.erase(highHops_.begin());
         const double high = std::accumulate(highHops_.begin(), highHops_.end(), 0.0) /
                             double(highHops_.size() * hop_);
@@ -510,9 +517,9 @@ void Transcriber::follow(const Frame& frame) {
         singAgain(quick ? riseBegan(frame) : fall_.began, frame);
         return;
     }
-    const double onGrid = sungAgainOnGrid(frame);
-    if (!std::isnan(onGrid)) {
-        singAgain(onGrid, frame);
+    const double gridOnset = sungAgainOnGrid(frame);
+    if (!std::isnan(gridOnset)) {
+        singAgain(gridOnset, frame);
         return;
     }
     addToNote(frame);

@@ -51,11 +51,15 @@
 
 namespace korvel::listen {
 
-// Two second-order sections' last inputs and outputs.
-struct HighPassSection {
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+// A high-pass of two equal second-order sections: their coefficients, and each
+// section's last inputs and outputs, which run on from one block to the next.
+struct HighPass {
+    double b0 = 0, b1 = 0, a1 = 0, a2 = 0;
+    struct Section {
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    };
+    std::array<Section, 2> sections;
 };
-using HighPassState = std::array<HighPassSection, 2>;
 
 struct HeardNote {
     double onset = 0;      // seconds from the first sample fed
@@ -213,7 +217,7 @@ class Transcriber {
         size_t since = 0;   // frames since the floor
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
-    HighPassState highPass_;
+    HighPass highPass_;
     // Short windows that move on every frame are vectors, not deques: a deque takes and
     // frees a block every few frames, which a checked build holds on to for hours of sound.
     std::vector<double> highHops_; // the high band's energy in the last hops

@@ -297,6 +297,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const std::vector<std::pair<double, double>> tuneOnGrid = {
         {0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}};
+    // A steady level but for one dip of db, at, width wide.
+    const auto dipOf = [bump](double db, double at, double width) -> Curve {
+        return [=](double t) { return 0.3 * std::pow(10, -db * bump(t, at, width) / 20); };
+    };
+    auto tuneSungAgain = tuneOnGrid;
+    tuneSungAgain.push_back({3.0, 67});
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
     float (*clip)(float, size_t) = [](float x, size_t) { return std::clamp(x, -1.0f, 1.0f); };
     float (*offset)(float, size_t) = [](float x, size_t) { return x + 0.4f; };
@@ -364,18 +370,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, youngDip),
          {{0.2, 67}}},
-        {"re-sung on the tune's grid in a choir's beating", 16000, gridTune(3.0),
-         [&] {
-             auto notes = tuneOnGrid;
-             notes.push_back({3.0, 67});
-             return notes;
-         }()},
+        {"re-sung on the tune's grid in a choir's beating", 16000, gridTune(3.0), tuneSungAgain},
         {"re-sung on the tune's grid, swelling back in slowly", 16000, gridTune(3.0, 0.5),
-         [&] {
-             auto notes = tuneOnGrid;
-             notes.push_back({3.0, 67});
-             return notes;
-         }()},
+         tuneSungAgain},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
         // Onsets strayed from a beat of 0.4 s: its commonest interval leaves too many off it.
         {"re-sung on the grid of a tune that strayed",
@@ -387,8 +384,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 3.4,
                 steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.25, 67}}),
-                sine,
-                [bump](double t) { return 0.3 * std::pow(10, -5.8 * bump(t, 2.96, 0.08) / 20); }),
+                sine, dipOf(5.8, 2.96, 0.08)),
          {{0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}, {3.0, 67}}},
         // A quick tune on a grid of 0.3 s, its last note sung again a beat after it began:
         // a dip of 5.5 dB, too shallow to part a young note off the grid.
@@ -396,8 +392,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 2.4,
                 steps({{0.2, silent}, {0.5, 60}, {0.8, 62}, {1.1, 64}, {1.4, 65}, {2.3, 67}}),
-                bright,
-                [bump](double t) { return 0.3 * std::pow(10, -5.5 * bump(t, 1.7, 0.07) / 20); }),
+                bright, dipOf(5.5, 1.7, 0.07)),
          {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
         {"slow beating",
          16000,
