@@ -191,7 +191,15 @@ constexpr double gridLeastDipDb = 5;
 constexpr double gridDipSeconds = 0.02;
 constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
 constexpr double gridBeatFraction = 0.75;
-constexpr size_t heardFrames = 64; // enough to judge a grid point gridJudged after it
+// The grid's points in notes heard before the tune's beat was known (a tune's first
+// notes come before enough onsets for one) are judged once it is, this far back; the
+// beat must then be no quicker than a quick tune's (shortestRepeat): a finer one, read
+// from so few onsets, is a part of their commonest interval that few of them confirm,
+// and its dense points let a choir's beating pass the weak cues by chance.
+constexpr double gridLookBack = 4;
+constexpr size_t heardFrames =
+    size_t(gridLookBack / Transcriber::frameSeconds + highLeadFrames + highGapFrames +
+           highBeforeFrames); // and enough to judge a grid point gridJudged after it
 // Read once a shortest note's length, the levels' means stray this far from those
 // read every frame.
 constexpr double coarseSlackDb = 3;
@@ -393,7 +401,7 @@ Transcriber::Transcriber(double sampleRate)
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
       tracker_(rate_, lowestHz),
       kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)),
-      highPass_(highBandPass(rate_)) {
+      highPass_(highBandPass(rate_)), heard_(heardFrames) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb, gateDb});
 }
@@ -454,8 +462,7 @@ void Transcriber::smooth(const Frame& frame) {
 
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
-    heard_.push_back(frame);
-    if (heard_.size() > heardFrames) heard_.erase(heard_.begin());
+    heard_.push(frame.time, {frame.level, frame.high});
     if (std::isnan(frame.pitch)) {
         if (inNote_) hold(frame);
         return;
@@ -1015,16 +1022,18 @@ void Transcriber::placeGrid() {
     onsets.push_back(onset);
     grid_.beat = beatOf(onsets);
     if (std::isnan(grid_.beat)) {
+        beatlessFrom_ = std::fmin(beatlessFrom_, onset);
         grid_.next = INFINITY;
         return;
     }
+    if (!std::isnan(beatlessFrom_)) judgeBeatless();
     const double earliest = std::max(gridBeatFraction * grid_.beat, gridYoung);
     grid_.next = onset + std::floor(earliest / grid_.beat + 1) * grid_.beat;
 }
 
 // The weak cues of a note sung again, at the frame nearest time.
 bool Transcriber::repeatCueAt(double time) const {
-    const auto back = std::lround((heard_.back().time - time) / frameSeconds);
+    const auto back = std::lround((heard_.newest() - time) / frameSeconds);
     const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
     if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
         at + cueFrames >= std::ptrdiff_t(heard_.size()))
@@ -1052,6 +1061,53 @@ bool Transcriber::repeatCueAt(double time) const {
             -highFallDb)
             return true;
     return false;
+}
+
+// The notes heard since the beat was last known had no grid: now that it is known, their
+// points still within gridLookBack are judged as they would have been, each gridJudged
+// before the note's end. A note sung again that stays far under the note it parted from
+// was that note's release (endNote's rule, from the frame it would have been judged at).
+void Transcriber::judgeBeatless() {
+    const double beat = grid_.beat, earliest = std::max(gridBeatFraction * beat, gridYoung);
+    const double reach = heard_.newest() - gridLookBack, since = beatlessFrom_;
+    beatlessFrom_ = NAN;
+    if (beat < shortestRepeat) return;
+    for (size_t i = 0; i < notes_.size(); ++i) {
+        const HeardNote note = notes_[i];
+        const double end = note.onset + note.duration;
+        if (note.onset < since || end - gridJudged < reach) continue;
+        const double first = std::max(earliest, reach - note.onset);
+        for (double at = note.onset + std::floor(first / beat + 1) * beat; at + gridJudged <= end;
+             at += beat) {
+            const double heardAt = at + gridJudged;
+            if (!repeatCueAt(at) ||
+                loudestHeard(heardAt, end) < loudestHeard(note.onset, heardAt) - fadingResungDb)
+                continue;
+            // The rest is a note of its own, judged from its onset as the next.
+            notes_[i].duration = at - note.onset;
+            notes_.insert(notes_.begin() + std::ptrdiff_t(i) + 1,
+                          {at, end - at, note.pitch, note.confidence});
+            break;
+        }
+    }
+}
+
+// The loudest level heard from from until to, of the frames still kept; -INFINITY when none.
+double Transcriber::loudestHeard(double from, double to) const {
+    double loudest = -INFINITY;
+    for (size_t back = 0; back < heard_.size(); ++back) {
+        const double time = heard_.newest() - double(back) * frameSeconds;
+        if (time < from) break;
+        if (time < to) loudest = std::max(loudest, heard_[heard_.size() - 1 - back].level);
+    }
+    return loudest;
+}
+
+void Transcriber::CueHistory::push(double time, Cue cue) {
+    cues_[next_] = cue;
+    next_ = (next_ + 1) % cues_.size();
+    size_ = std::min(size_ + 1, cues_.size());
+    newest_ = time;
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

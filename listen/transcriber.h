@@ -37,8 +37,9 @@
 // of where notes fall between semitones) is taken off every note, so a voice a
 // little off pitch is heard in its own key.
 //
-// Memory holds one frame of samples and the last 0.7 s before it, the note being
-// heard and the notes so far: a recording of any length can be fed.
+// Memory holds one frame of samples and the last 0.7 s before it, the levels of the
+// last 4 s, the note being heard and the notes so far: a recording of any length can
+// be fed.
 #pragma once
 
 #include "listen/pitchTracker.h"
@@ -157,6 +158,8 @@ class Transcriber {
     double sungAgainOnGrid(const Frame& frame);
     void placeGrid();
     bool repeatCueAt(double time) const;
+    void judgeBeatless();
+    double loudestHeard(double from, double to) const;
     // The note ends at began, and the same pitch sung again begins there.
     void singAgain(double began, const Frame& frame);
     // onset: the first frame's time unless given.
@@ -221,7 +224,31 @@ class Transcriber {
     // Short windows that move on every frame are vectors, not deques: a deque takes and
     // frees a block every few frames, which a checked build holds on to for hours of sound.
     std::vector<double> highHops_; // the high band's energy in the last hops
-    std::vector<Frame> heard_;     // the last frames, in a note or not, for cues about a grid point
+    // The level and the high band's level of the last frames heard, in a note or not, for
+    // the cues about a grid point: a ring of fixed size, so hours of sound take no more.
+    class CueHistory {
+      public:
+        struct Cue {
+            double level, high; // dB
+        };
+        explicit CueHistory(size_t capacity) : cues_(capacity) {}
+        void push(double time, Cue cue);
+        size_t size() const { return size_; }
+        double newest() const { return newest_; } // the time of the last cue pushed
+        // Oldest first.
+        const Cue& operator[](size_t i) const {
+            return cues_[(next_ + cues_.size() - size_ + i) % cues_.size()];
+        }
+
+      private:
+        std::vector<Cue> cues_;
+        size_t next_ = 0, size_ = 0;
+        double newest_ = 0;
+    };
+    CueHistory heard_;
+    // The onset of the first note whose grid was laid without a beat since one was last
+    // known; NAN when none.
+    double beatlessFrom_ = NAN;
     // The tune's grid in the note: its beat (NAN: none known), and the next point to judge
     // (NAN: not yet placed).
     struct Grid {

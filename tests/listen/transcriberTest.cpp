@@ -281,14 +281,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return std::fabs(t - at) < halfWidth ? std::pow(std::cos(pi / 2 * (t - at) / halfWidth), 2)
                                              : 0.0;
     };
-    // Its notes climb from 60 at onsets, the last held 1.6 s with its swell 0.6 s in.
+    // Its notes climb from 60 at onsets, the last held 1.6 s with its swell 0.6 s in (or at
+    // swellAt).
     const auto gridTune = [&](double dipAt, double comeBack = 0,
-                              std::vector<double> onsets = {0.2, 0.6, 1.0, 1.4, 1.8}) {
+                              std::vector<double> onsets = {0.2, 0.6, 1.0, 1.4, 1.8},
+                              double swellAt = NAN) {
         const double held = onsets.back(), climb[] = {60, 62, 64, 65, 67, 69};
-        const Curve beatsAndDips = [bump, dipAt, comeBack, held](double t) {
+        if (std::isnan(swellAt)) swellAt = held + 0.6;
+        const Curve beatsAndDips = [bump, dipAt, comeBack, swellAt](double t) {
             const double dip = t > dipAt && comeBack > 0 ? std::max(0.0, 1 - (t - dipAt) / comeBack)
                                                          : bump(t, dipAt, 0.07);
-            return 0.3 * std::pow(10, (8 * bump(t, held + 0.6, 0.1) - 7 * dip) / 20);
+            return 0.3 * std::pow(10, (8 * bump(t, swellAt, 0.1) - 7 * dip) / 20);
         };
         std::vector<std::pair<double, double>> untilPitch = {{onsets[0], silent}};
         for (size_t i = 1; i <= onsets.size(); ++i)
@@ -374,6 +377,16 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"re-sung on the tune's grid, swelling back in slowly", 16000, gridTune(3.0, 0.5),
          tuneSungAgain},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        // The first note sung again before its tune's beat is known, at the fifth onset.
+        {"re-sung on the grid before the beat is known",
+         16000,
+         gridTune(1.0, 0, {0.2, 1.4, 1.8, 2.2, 2.6}, 0.45),
+         {{0.2, 60}, {1.0, 60}, {1.4, 62}, {1.8, 64}, {2.2, 65}, {2.6, 67}}},
+        // Onsets 0.15 s apart give a beat of 0.15 s, quicker than any tune's.
+        {"the same dip on a quick beat known late",
+         16000,
+         gridTune(0.95, 0, {0.2, 1.4, 1.55, 1.7, 1.85}, 0.45),
+         {{0.2, 60}, {1.4, 62}, {1.55, 64}, {1.7, 65}, {1.85, 67}}},
         // Onsets strayed from a beat of 0.4 s: its commonest interval leaves too many off it.
         {"re-sung on the grid of a tune that strayed",
          16000,
