@@ -301,6 +301,27 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const auto dipOf = [bump](double db, double at, double width) -> Curve {
         return [=](double t) { return 0.3 * std::pow(10, -db * bump(t, at, width) / 20); };
     };
+    // A phrase sung twice, 60 64 62 from 0.2 s and again from 1.8 s, its 64 held 0.8 s:
+    // the first with a dip of dipDb at 1.0 s in every partial (the weak cues of a note sung
+    // again, too shallow alone, and no beat known yet), the second sung twice if parted.
+    const auto phraseTwice = [&](double dipDb, bool parted) {
+        const double breath = parted ? 0.06 : 0;
+        return render(16000, 3.6,
+                      steps({{0.2, silent},
+                             {0.6, 60},
+                             {1.4, 64},
+                             {1.8, 62},
+                             {2.2, 60},
+                             {2.6 - breath, 64},
+                             {2.6, silent},
+                             {3.0, 64},
+                             {3.4, 62}}),
+                      bright, dipOf(dipDb, 1.0, 0.07));
+    };
+    const std::vector<std::pair<double, double>> phraseHeldThenParted = {
+        {0.2, 60}, {0.6, 64}, {1.4, 62}, {1.8, 60}, {2.2, 64}, {2.6, 64}, {3.0, 62}};
+    auto phrasePartedTwice = phraseHeldThenParted;
+    phrasePartedTwice.insert(phrasePartedTwice.begin() + 2, {1.0, 64});
     auto tuneSungAgain = tuneOnGrid;
     tuneSungAgain.push_back({3.0, 67});
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
@@ -394,6 +415,15 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                 steps({{0.2, silent}, {0.5, 60}, {0.8, 62}, {1.1, 64}, {1.4, 65}, {2.3, 67}}),
                 bright, dipOf(5.5, 1.7, 0.07)),
          {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
+        {"re-sung where the same phrase was sung twice another time", 16000, phraseTwice(5.5, true),
+         phrasePartedTwice},
+        {"the same dip where the phrase held the note each time",
+         16000,
+         phraseTwice(5.5, false),
+         {{0.2, 60}, {0.6, 64}, {1.4, 62}, {1.8, 60}, {2.2, 64}, {3.0, 62}}},
+        // A tune may hold in one verse the note it sings twice in another.
+        {"held where the same phrase was sung twice another time, no dip", 16000,
+         phraseTwice(0, true), phraseHeldThenParted},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
