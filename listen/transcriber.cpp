@@ -1128,20 +1128,25 @@ double Transcriber::sungAgainInPhrase(size_t held) const {
     return NAN;
 }
 
-// Each held note a phrase sung again parts in two.
+// Each held note a phrase sung again parts in two; a phrase so parted shows in turn how
+// its next occurrence was sung.
 void Transcriber::singAgainAsPhrases() {
-    std::vector<HeardNote> parted;
-    for (size_t i = 0; i < notes_.size(); ++i) {
-        HeardNote note = notes_[i];
-        const double at = sungAgainInPhrase(i);
-        if (!std::isnan(at)) {
-            parted.push_back({note.onset, at - note.onset, note.pitch, note.confidence});
-            note.duration -= at - note.onset;
-            note.onset = at;
+    for (bool parting = true; parting;) {
+        parting = false;
+        std::vector<HeardNote> parted;
+        for (size_t i = 0; i < notes_.size(); ++i) {
+            HeardNote note = notes_[i];
+            const double at = sungAgainInPhrase(i);
+            if (!std::isnan(at)) {
+                parted.push_back({note.onset, at - note.onset, note.pitch, note.confidence});
+                note.duration -= at - note.onset;
+                note.onset = at;
+                parting = true;
+            }
+            parted.push_back(note);
         }
-        parted.push_back(note);
+        notes_ = std::move(parted);
     }
-    notes_ = std::move(parted);
 }
 
 void Transcriber::noteLevel(const Frame& frame) {

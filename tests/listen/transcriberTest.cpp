@@ -301,27 +301,40 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const auto dipOf = [bump](double db, double at, double width) -> Curve {
         return [=](double t) { return 0.3 * std::pow(10, -db * bump(t, at, width) / 20); };
     };
-    // A phrase sung twice, 60 64 62 from 0.2 s and again from 1.8 s, its 64 held 0.8 s:
-    // the first with a dip of dipDb at 1.0 s in every partial (the weak cues of a note sung
-    // again, too shallow alone, and no beat known yet), the second sung twice if parted.
+    // A phrase sung twice from 0.2 s and 3.0 s, on a beat of 0.4 s: its 64 and 62 held
+    // 0.8 s each the first time, with a dip of dipDb at 1.0 and 1.8 s in every partial (the
+    // weak cues of a note sung again, too shallow alone, and no beat known yet), and sung
+    // twice each the second time if parted. Only once the 62 is parted do the notes after
+    // the held 64 match those after its twin.
     const auto phraseTwice = [&](double dipDb, bool parted) {
         const double breath = parted ? 0.06 : 0;
-        return render(16000, 3.6,
+        const Curve dips = [bump, dipDb](double t) {
+            return 0.3 * std::pow(10, -dipDb * (bump(t, 1.0, 0.07) + bump(t, 1.8, 0.07)) / 20);
+        };
+        return render(16000, 6.0,
                       steps({{0.2, silent},
-                             {0.6, 60},
+                             {0.6, 57},
                              {1.4, 64},
-                             {1.8, 62},
-                             {2.2, 60},
-                             {2.6 - breath, 64},
-                             {2.6, silent},
-                             {3.0, 64},
-                             {3.4, 62}}),
-                      bright, dipOf(dipDb, 1.0, 0.07));
+                             {2.2, 62},
+                             {2.6, 60},
+                             {3.0, 67},
+                             {3.4, 60},
+                             {3.8 - breath, 64},
+                             {3.8, silent},
+                             {4.2, 64},
+                             {4.6 - breath, 62},
+                             {4.6, silent},
+                             {5.0, 62},
+                             {5.4, 60},
+                             {5.8, 67}}),
+                      bright, dips);
     };
     const std::vector<std::pair<double, double>> phraseHeldThenParted = {
-        {0.2, 60}, {0.6, 64}, {1.4, 62}, {1.8, 60}, {2.2, 64}, {2.6, 64}, {3.0, 62}};
+        {0.2, 57}, {0.6, 64}, {1.4, 62}, {2.2, 60}, {2.6, 67}, {3.0, 60},
+        {3.4, 64}, {3.8, 64}, {4.2, 62}, {4.6, 62}, {5.0, 60}, {5.4, 67}};
     auto phrasePartedTwice = phraseHeldThenParted;
     phrasePartedTwice.insert(phrasePartedTwice.begin() + 2, {1.0, 64});
+    phrasePartedTwice.insert(phrasePartedTwice.begin() + 4, {1.8, 62});
     auto tuneSungAgain = tuneOnGrid;
     tuneSungAgain.push_back({3.0, 67});
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
@@ -417,10 +430,19 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
         {"re-sung where the same phrase was sung twice another time", 16000, phraseTwice(5.5, true),
          phrasePartedTwice},
-        {"the same dip where the phrase held the note each time",
+        {"the same dips where the phrase held the notes each time",
          16000,
          phraseTwice(5.5, false),
-         {{0.2, 60}, {0.6, 64}, {1.4, 62}, {1.8, 60}, {2.2, 64}, {3.0, 62}}},
+         {{0.2, 57},
+          {0.6, 64},
+          {1.4, 62},
+          {2.2, 60},
+          {2.6, 67},
+          {3.0, 60},
+          {3.4, 64},
+          {4.2, 62},
+          {5.0, 60},
+          {5.4, 67}}},
         // A tune may hold in one verse the note it sings twice in another.
         {"held where the same phrase was sung twice another time, no dip", 16000,
          phraseTwice(0, true), phraseHeldThenParted},
