@@ -200,6 +200,19 @@ constexpr double gridLookBack = 4;
 constexpr size_t heardFrames =
     size_t(gridLookBack / Transcriber::frameSeconds + highLeadFrames + highGapFrames +
            highBeforeFrames); // and enough to judge a grid point gridJudged after it
+// A tune sings its phrases again. A note held where another time the same phrase sang
+// two notes of its pitch (as long together, with phraseNeighbours notes about them of
+// the same pitches and lengths, within spanTolerance of the longer) was most likely sung
+// twice here too, where the weak cues of a note sung again lie within onGridSeconds of
+// the same place in it: a choir's ensemble hides most notes sung again in one
+// occurrence and not in another, and the tune alone cannot tell a held note from two
+// (a tune may hold in one verse the note it sings twice in another).
+constexpr size_t phraseNeighbours = 2;
+constexpr double spanTolerance = 0.25;
+// The weak cues are kept as runs of frames, at most twice as many as notes are read
+// (the corpus has one run for every eight notes heard), so hours of a microphone stay
+// bounded.
+constexpr size_t maxCueRuns = 4096;
 // Read once a shortest note's length, the levels' means stray this far from those
 // read every frame.
 constexpr double coarseSlackDb = 3;
@@ -463,6 +476,7 @@ void Transcriber::smooth(const Frame& frame) {
 void Transcriber::follow(const Frame& frame) {
     lastTime_ = frame.time;
     heard_.push(frame.time, {frame.level, frame.high});
+    keepCue();
     if (std::isnan(frame.pitch)) {
         if (inNote_) hold(frame);
         return;
@@ -1110,6 +1124,87 @@ void Transcriber::CueHistory::push(double time, Cue cue) {
     newest_ = time;
 }
 
+// The weak cues of a note sung again, judged once the cueFrames after a frame are heard,
+// anywhere in a note past its first gridYoung: the tune's phrases may ask for them.
+void Transcriber::keepCue() {
+    if (!inNote_ || heard_.size() <= size_t(cueFrames)) return;
+    const double at = heard_.newest() - double(cueFrames) * frameSeconds;
+    if (at < noteOnset() + gridYoung || !repeatCueAt(at)) return;
+    if (!cues_.empty() && at - cues_.back().to < 1.5 * frameSeconds)
+        cues_.back().to = at;
+    else if (cues_.size() < maxCueRuns)
+        cues_.push_back({at, at});
+}
+
+// Where the note held is sung again, as the same phrase sang it another time; NAN when not.
+double Transcriber::sungAgainInPhrase(size_t held) const {
+    const size_t count = notes_.size();
+    // From a note's onset to the next one's, or to its end.
+    const auto span = [this, count](size_t i) {
+        return i + 1 < count ? notes_[i + 1].onset - notes_[i].onset : notes_[i].duration;
+    };
+    const auto alike = [](double a, double b) {
+        return std::fabs(a - b) <= spanTolerance * std::max(a, b);
+    };
+    const auto samePitch = [this](size_t a, size_t b) {
+        return std::fabs(notes_[a].pitch - notes_[b].pitch) * 100 < jumpCents;
+    };
+    const auto sameNote = [&](size_t a, size_t b) {
+        return samePitch(a, b) && alike(span(a), span(b));
+    };
+    const HeardNote& note = notes_[held];
+    for (size_t first = 0; first + 1 < count; ++first) {
+        const size_t second = first + 1;
+        if (first == held || second == held || !samePitch(first, held) || !samePitch(second, held))
+            continue;
+        const double pair = notes_[second].onset - notes_[first].onset + span(second);
+        if (!alike(pair, span(held))) continue;
+        // The notes before each, then those after, agree one by one as far as they go.
+        size_t neighbours = 0;
+        for (size_t k = 1; k <= std::min(held, first) && neighbours < phraseNeighbours; ++k) {
+            if (held - k == second || first - k == held || !sameNote(held - k, first - k)) break;
+            ++neighbours;
+        }
+        for (size_t k = 1; held + k < count && second + k < count && neighbours < phraseNeighbours;
+             ++k) {
+            if (held + k == first || second + k == held || !sameNote(held + k, second + k)) break;
+            ++neighbours;
+        }
+        if (neighbours < phraseNeighbours) continue;
+        const double expected =
+            note.onset + (notes_[second].onset - notes_[first].onset) / pair * span(held);
+        const auto run = std::lower_bound(cues_.begin(), cues_.end(), expected - onGridSeconds,
+                                          [](const CueRun& r, double time) { return r.to < time; });
+        if (run == cues_.end()) continue;
+        const double at = std::clamp(expected, run->from, run->to);
+        if (std::fabs(at - expected) <= onGridSeconds && at - note.onset >= shortestRepeat &&
+            note.onset + note.duration - at >= shortestRepeat)
+            return at;
+    }
+    return NAN;
+}
+
+// Each held note a phrase sung again parts in two; a phrase so parted shows in turn how
+// its next occurrence was sung.
+void Transcriber::singAgainAsPhrases() {
+    for (bool parting = true; parting;) {
+        parting = false;
+        std::vector<HeardNote> parted;
+        for (size_t i = 0; i < notes_.size(); ++i) {
+            HeardNote note = notes_[i];
+            const double at = sungAgainInPhrase(i);
+            if (!std::isnan(at)) {
+                parted.push_back({note.onset, at - note.onset, note.pitch, note.confidence});
+                note.duration -= at - note.onset;
+                note.onset = at;
+                parting = true;
+            }
+            parted.push_back(note);
+        }
+        notes_ = std::move(parted);
+    }
+}
+
 void Transcriber::noteLevel(const Frame& frame) {
     loudest_ = std::max(loudest_, frame.level);
     // The attack's rise is no tremolo, nor a note sung again.
@@ -1228,6 +1323,7 @@ std::vector<HeardNote> Transcriber::finish() {
     for (size_t i = 0; i < medianFrames; ++i)
         smooth({lastTime_ + double(i + 1) * double(hop_) / rate_, NAN, 1, gateDb, gateDb});
     if (inNote_) endNote(lastTime_, Next::none);
+    singAgainAsPhrases();
     tune();
     return std::move(notes_);
 }

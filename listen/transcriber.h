@@ -160,6 +160,9 @@ class Transcriber {
     bool repeatCueAt(double time) const;
     void judgeBeatless();
     double loudestHeard(double from, double to) const;
+    void keepCue();
+    double sungAgainInPhrase(size_t held) const;
+    void singAgainAsPhrases();
     // The note ends at began, and the same pitch sung again begins there.
     void singAgain(double began, const Frame& frame);
     // onset: the first frame's time unless given.
@@ -254,6 +257,11 @@ class Transcriber {
     struct Grid {
         double beat = NAN, next = NAN;
     } grid_;
+    // Runs of frames inside notes with the weak cues of a note sung again, oldest first.
+    struct CueRun {
+        double from, to;
+    };
+    std::vector<CueRun> cues_;
 
     std::deque<double> trace_;
     std::vector<HeardNote> notes_;

@@ -304,6 +304,40 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const auto dipOf = [bump](double db, double at, double width) -> Curve {
         return [=](double t) { return 0.3 * std::pow(10, -db * bump(t, at, width) / 20); };
     };
+    // A phrase sung twice from 0.2 s and 3.0 s, on a beat of 0.4 s: its 64 and 62 held
+    // 0.8 s each the first time, with a dip of dipDb 0.3 s into each in every partial (the
+    // weak cues of a note sung again, too shallow alone, and off the beat's grid, which
+    // would part them by itself), and sung twice each the second time if parted. Only once the 62
+    // is parted do the notes after the held 64 match those after its twin.
+    const auto phraseTwice = [&](double dipDb, bool parted) {
+        const double breath = parted ? 0.06 : 0;
+        const Curve dips = [bump, dipDb](double t) {
+            return 0.3 * std::pow(10, -dipDb * (bump(t, 0.9, 0.07) + bump(t, 1.7, 0.07)) / 20);
+        };
+        return render(16000, 6.0,
+                      steps({{0.2, silent},
+                             {0.6, 57},
+                             {1.4, 64},
+                             {2.2, 62},
+                             {2.6, 60},
+                             {3.0, 67},
+                             {3.4, 60},
+                             {3.7 - breath, 64},
+                             {3.7, silent},
+                             {4.2, 64},
+                             {4.5 - breath, 62},
+                             {4.5, silent},
+                             {5.0, 62},
+                             {5.4, 60},
+                             {5.8, 67}}),
+                      bright, dips);
+    };
+    const std::vector<std::pair<double, double>> phraseHeldThenParted = {
+        {0.2, 57}, {0.6, 64}, {1.4, 62}, {2.2, 60}, {2.6, 67}, {3.0, 60},
+        {3.4, 64}, {3.7, 64}, {4.2, 62}, {4.5, 62}, {5.0, 60}, {5.4, 67}};
+    auto phrasePartedTwice = phraseHeldThenParted;
+    phrasePartedTwice.insert(phrasePartedTwice.begin() + 2, {0.9, 64});
+    phrasePartedTwice.insert(phrasePartedTwice.begin() + 4, {1.7, 62});
     auto tuneSungAgain = tuneOnGrid;
     tuneSungAgain.push_back({3.0, 67});
     const Curve sharp = steps({{0.2, silent}, {0.6, 62.3}, {1.0, 65.3}});
@@ -407,6 +441,24 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                 steps({{0.2, silent}, {0.5, 60}, {0.8, 62}, {1.1, 64}, {1.4, 65}, {2.3, 67}}),
                 bright, dipOf(5.5, 1.7, 0.07)),
          {{0.2, 60}, {0.5, 62}, {0.8, 64}, {1.1, 65}, {1.4, 67}, {1.7, 67}}},
+        {"re-sung where the same phrase was sung twice another time", 16000, phraseTwice(5.5, true),
+         phrasePartedTwice},
+        {"the same dips where the phrase held the notes each time",
+         16000,
+         phraseTwice(5.5, false),
+         {{0.2, 57},
+          {0.6, 64},
+          {1.4, 62},
+          {2.2, 60},
+          {2.6, 67},
+          {3.0, 60},
+          {3.4, 64},
+          {4.2, 62},
+          {5.0, 60},
+          {5.4, 67}}},
+        // A tune may hold in one verse the note it sings twice in another.
+        {"held where the same phrase was sung twice another time, no dip", 16000,
+         phraseTwice(0, true), phraseHeldThenParted},
         {"slow beating",
          16000,
          render(16000, 1.6, steps({{0.2, silent}, {1.5, 67}}), sine, beating),
