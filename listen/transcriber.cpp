@@ -209,6 +209,9 @@ constexpr size_t heardFrames =
 // (a tune may hold in one verse the note it sings twice in another).
 constexpr size_t phraseNeighbours = 2;
 constexpr double spanTolerance = 0.25;
+// A phrase comes back within the tune the kit's memory holds (128 steps): a twin is
+// sought no further off, so hours of notes are read in a time that grows with their count.
+constexpr size_t phraseReach = 128;
 // The weak cues are kept as runs of frames, at most twice as many as notes are read
 // (the corpus has one run for every eight notes heard), so hours of a microphone stay
 // bounded.
@@ -1153,7 +1156,8 @@ double Transcriber::sungAgainInPhrase(size_t held) const {
         return samePitch(a, b) && alike(span(a), span(b));
     };
     const HeardNote& note = notes_[held];
-    for (size_t first = 0; first + 1 < count; ++first) {
+    const size_t last = std::min(count, held + phraseReach);
+    for (size_t first = held > phraseReach ? held - phraseReach : 0; first + 1 < last; ++first) {
         const size_t second = first + 1;
         if (first == held || second == held || !samePitch(first, held) || !samePitch(second, held))
             continue;
