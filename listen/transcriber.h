@@ -29,7 +29,11 @@
 // note sung again began where its level rose halfway out of the dip; one that
 // stays far under the note before was that note's release, and a short stretch
 // just past the note before, away from the next, was the tracker's period
-// swinging past it as the two beat: both stay the old note. A note's
+// swinging past it as the two beat: both stay the old note. Inside a held note the
+// same pitch sung again is also heard where the tune's beat puts a note and two weak
+// cues agree there (the level dips, the upper band falls), and, once the whole
+// recording is heard, where the same phrase sang that note twice another time and the
+// cues agree at the same place. A note's
 // pitch is the median of its middle, away from both ends, or of its
 // later half when it began in a crossfade (the old note rings on through its
 // first part and pulls the tracker's period). Once the whole recording is
@@ -38,8 +42,8 @@
 // little off pitch is heard in its own key.
 //
 // Memory holds one frame of samples and the last 0.7 s before it, the levels of the
-// last 4 s, the note being heard and the notes so far: a recording of any length can
-// be fed.
+// last 4 s, where the weak cues held (at most 4096 runs), the note being heard and the
+// notes so far: a recording of any length can be fed.
 #pragma once
 
 #include "listen/pitchTracker.h"
