@@ -191,6 +191,16 @@ constexpr double gridLeastDipDb = 5;
 constexpr double gridDipSeconds = 0.02;
 constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
 constexpr double gridBeatFraction = 0.75;
+// A choir's or a bow's new note swells in slowly, so the level rises halfway out of
+// the dip up to 150 ms after the note began. Where it rose halfway slowSwellSeconds or
+// more after the level had fallen fallenDb, and a grid point lies up to gridLateSeconds
+// before it, the note began on that point, if the level had fallen so by fallLagSeconds
+// after it: the old note's release begins with the new note. A quicker rise is dated
+// right by the level itself.
+constexpr double gridLateSeconds = 0.15;
+constexpr double slowSwellSeconds = 0.06;
+constexpr double fallenDb = 3;
+constexpr double fallLagSeconds = 0.05;
 // The grid's points in notes heard before the tune's beat was known (a tune's first
 // notes come before enough onsets for one) are judged once it is, this far back; the
 // beat must then be no quicker than a quick tune's (shortestRepeat): a finer one, read
@@ -538,7 +548,7 @@ void Transcriber::follow(const Frame& frame) {
                           nearGridPoint(riseBegan(frame)));
     }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
-        singAgain(quick ? riseBegan(frame) : fall_.began, frame);
+        singAgain(onBeatBefore(quick ? riseBegan(frame) : fall_.began, frame), frame);
         return;
     }
     const double gridOnset = sungAgainOnGrid(frame);
@@ -998,6 +1008,28 @@ double Transcriber::halfwayBack(const Frame& frame, double from,
 // swells in over up to 200 ms, and is heard only once it has).
 double Transcriber::riseBegan(const Frame& frame) const {
     return halfwayBack(frame, *std::min_element(dipStart(), levels_.end()), dipStart());
+}
+
+// Where the level, falling into the dip found in frame, first lay fallenDb under where it
+// fell from.
+double Transcriber::fellFrom(const Frame& frame) const {
+    const double fallen = loudestBeforeDip() - fallenDb;
+    auto level = std::min_element(dipStart(), levels_.cend());
+    while (level != levels_.cbegin() && *std::prev(level) < fallen) --level;
+    return frame.time - double(levels_.cend() - level) * frameSeconds;
+}
+
+// The onset of a note sung again that the level rule dated at began: the grid point
+// before it, for a slow swell.
+double Transcriber::onBeatBefore(double began, const Frame& frame) {
+    if (std::isnan(grid_.next)) placeGrid();
+    if (std::isnan(grid_.beat)) return began;
+    const double fell = fellFrom(frame);
+    const double beats = std::floor((began - noteOnset()) / grid_.beat);
+    const double point = noteOnset() + beats * grid_.beat;
+    const bool onPoint = beats >= 1 && began - point <= gridLateSeconds &&
+                         began - fell >= slowSwellSeconds && fell - point <= fallLagSeconds;
+    return onPoint ? point : began;
 }
 
 void Transcriber::singAgain(double began, const Frame& frame) {

@@ -154,6 +154,8 @@ class Transcriber {
     bool riseAfterDip(double level, double depth) const;
     bool swellOverSteadyNote(double level, double depth) const;
     double riseBegan(const Frame& frame) const;
+    double fellFrom(const Frame& frame) const;
+    double onBeatBefore(double began, const Frame& frame);
     bool slowRiseAfterFall(const Frame& frame, double depth);
     double swingBefore() const;
     double halfwayBack(const Frame& frame, double from, Levels::const_iterator first) const;

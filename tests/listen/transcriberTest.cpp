@@ -298,6 +298,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
             untilPitch.push_back({i < onsets.size() ? onsets[i] : held + 1.6, climb[i - 1]});
         return render(16000, held + 1.8, steps(untilPitch), bright, beatsAndDips);
     };
+    // The held note's release begins at 3.0 s, on the grid, as the same pitch swells back
+    // in: the level has risen halfway out of the dip only 110 ms later.
+    const Curve releaseThenSwell = [](double t) {
+        const double db = t < 3.0 ? 0 : t < 3.08 ? -100 * (t - 3.0) : -8 + 60 * (t - 3.08);
+        return 0.3 * std::pow(10, std::min(0.0, db) / 20);
+    };
     const std::vector<std::pair<double, double>> tuneOnGrid = {
         {0.2, 60}, {0.6, 62}, {1.0, 64}, {1.4, 65}, {1.8, 67}};
     // A steady level but for one dip of db, at, width wide.
@@ -411,6 +417,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"re-sung on the tune's grid, swelling back in slowly", 16000, gridTune(3.0, 0.5),
          tuneSungAgain},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        {"re-sung on the tune's grid, heard once it swelled halfway in", 16000,
+         render(16000, 3.8,
+                steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.6, 67}}), sine,
+                releaseThenSwell),
+         tuneSungAgain},
         // The first note sung again before its tune's beat is known, at the fifth onset.
         {"re-sung on the grid before the beat is known",
          16000,
