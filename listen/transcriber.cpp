@@ -165,6 +165,17 @@ constexpr size_t highBandHops = 4; // the band is read over about a frame
 constexpr double highFallDb = 3;
 constexpr std::ptrdiff_t highAfterFrames = 9, highBeforeFrames = 12, highGapFrames = 3;
 constexpr std::ptrdiff_t highLeadFrames = 14, highLagFrames = 2;
+// Where the high band holds (a choir's ensemble sustains it through the release), the
+// new note's attack may still show on the grid: its voices start afresh, so the fine
+// spectrum between attackLowHz and attackHighHz (read over attackWindowSeconds) changes.
+// The mean rise of its bins over attackSpanFrames peaks, from attackLeadFrames before
+// the point to attackLagFrames after (the new note swells in slowly), attackRiseDb above
+// its mean over the frames from attackBaseFrames to attackBaseEndFrames before: the held
+// note's own beating sets how much it moves.
+constexpr double attackLowHz = 1000, attackHighHz = 2500, attackWindowSeconds = 0.04;
+constexpr double attackRiseDb = 2.6;
+constexpr std::ptrdiff_t attackSpanFrames = 6, attackLeadFrames = 5, attackLagFrames = 13;
+constexpr std::ptrdiff_t attackBaseFrames = 30, attackBaseEndFrames = 15;
 // The beat is the commonest interval between the last gridOnsets onsets (smoothed
 // by beatSpread, as sung onsets stray), or the largest part of it (down to a
 // quarter) that explainedIntervals of them are whole multiples of, within
@@ -427,7 +438,8 @@ Transcriber::Transcriber(double sampleRate)
       hop_(std::max<size_t>(1, size_t(std::lround(rate_ * frameSeconds)))),
       tracker_(rate_, lowestHz),
       kept_(size_t((std::max(lookBack, stepLookBack + settleSeconds) + longestWindow) * rate_)),
-      highPass_(highBandPass(rate_)), heard_(heardFrames) {
+      highPass_(highBandPass(rate_)),
+      attackBand_(rate_, attackLowHz, attackHighHz, attackWindowSeconds), heard_(heardFrames) {
     // The median begins on silence, so the first frames can be a note's start.
     for (size_t i = 0; i < medianFrames / 2; ++i) recent_.push_back({0, NAN, 1, gateDb, gateDb});
 }
@@ -1045,7 +1057,7 @@ double Transcriber::sungAgainOnGrid(const Frame& frame) {
     while (frame.time >= grid_.next + gridJudged) {
         const double at = grid_.next;
         grid_.next += grid_.beat;
-        if (repeatCueAt(at)) return at;
+        if (repeatCueAt(at, Cues::highFallOrAttack)) return at;
     }
     return NAN;
 }
@@ -1081,7 +1093,7 @@ void Transcriber::placeGrid() {
 }
 
 // The weak cues of a note sung again, at the frame nearest time.
-bool Transcriber::repeatCueAt(double time) const {
+bool Transcriber::repeatCueAt(double time, Cues cues) const {
     const auto back = std::lround((heard_.newest() - time) / frameSeconds);
     const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
     if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
@@ -1109,7 +1121,46 @@ bool Transcriber::repeatCueAt(double time) const {
                 high(j - highGapFrames - highBeforeFrames, highBeforeFrames) <=
             -highFallDb)
             return true;
-    return false;
+    return cues == Cues::highFallOrAttack &&
+           attackRise(heard_.newest() - double(back) * frameSeconds) >= attackRiseDb;
+}
+
+// How much more the band's fine spectrum changes near time than before it (dB). NAN
+// where the samples may be gone: only the last kept_ surely remain, whatever blocks
+// were fed, so a recording read in any blocks is heard alike.
+double Transcriber::attackRise(double time) const {
+    const size_t length = attackBand_.length();
+    const size_t keptFrom = frames_ * hop_ > kept_ ? frames_ * hop_ - kept_ : 0;
+    const size_t analysed = (frames_ - 1) * hop_ + tracker_.frameLength();
+    // The samples of frame i after the point; null where they may be gone.
+    const auto frame = [&](std::ptrdiff_t i) -> const float* {
+        const double middle = (time + double(i) * frameSeconds) * rate_;
+        const auto first = std::lround(middle) - std::ptrdiff_t(length / 2);
+        if (first < std::ptrdiff_t(keptFrom) || size_t(first) + length > analysed) return nullptr;
+        return &samples_[size_t(first) - consumed_];
+    };
+    // The band's levels from attackBaseFrames + attackSpanFrames before the point, two
+    // frames at a time.
+    static_assert((attackBaseFrames + attackSpanFrames + attackLagFrames + 1) % 2 == 0);
+    std::vector<std::vector<double>> levels;
+    for (std::ptrdiff_t i = -attackBaseFrames - attackSpanFrames; i <= attackLagFrames; i += 2) {
+        const float *first = frame(i), *second = frame(i + 1);
+        if (!first || !second) return NAN;
+        for (auto& one : attackBand_.at(first, second)) levels.push_back(std::move(one));
+    }
+    // The mean rise of the bins over attackSpanFrames, to i frames after the point.
+    const auto change = [&levels](std::ptrdiff_t i) {
+        const auto& now = levels[size_t(i + attackBaseFrames + attackSpanFrames)];
+        const auto& before = levels[size_t(i + attackBaseFrames)];
+        double sum = 0;
+        for (size_t k = 0; k < now.size(); ++k) sum += std::max(0.0, now[k] - before[k]);
+        return sum / double(now.size());
+    };
+    double base = 0, peak = -INFINITY;
+    for (std::ptrdiff_t i = -attackBaseFrames; i < -attackBaseEndFrames; ++i) base += change(i);
+    for (std::ptrdiff_t i = -attackLeadFrames; i <= attackLagFrames; ++i)
+        peak = std::max(peak, change(i));
+    return peak - base / double(attackBaseFrames - attackBaseEndFrames);
 }
 
 // The notes heard since the beat was last known had no grid: now that it is known, their

@@ -46,6 +46,7 @@
 // notes so far: a recording of any length can be fed.
 #pragma once
 
+#include "listen/bandSpectrum.h"
 #include "listen/pitchTracker.h"
 
 #include <array>
@@ -163,7 +164,11 @@ class Transcriber {
     // The time of a note of the note's pitch sung again on the tune's grid, NAN when none.
     double sungAgainOnGrid(const Frame& frame);
     void placeGrid();
-    bool repeatCueAt(double time) const;
+    // The level's dip with the high band's fall, or a new note's attack: read from the
+    // samples, which are kept only 0.7 s, so only where the grid is judged as it is heard.
+    enum class Cues { highFall, highFallOrAttack };
+    bool repeatCueAt(double time, Cues cues = Cues::highFall) const;
+    double attackRise(double time) const;
     void judgeBeatless();
     double loudestHeard(double from, double to) const;
     void keepCue();
@@ -230,6 +235,7 @@ class Transcriber {
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
     HighPass highPass_;
+    BandSpectrum attackBand_;
     // Short windows that move on every frame are vectors, not deques: a deque takes and
     // frees a block every few frames, which a checked build holds on to for hours of sound.
     std::vector<double> highHops_; // the high band's energy in the last hops
