@@ -202,6 +202,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return 0.3 * std::pow(10, (t < 0.7 ? 7 * sine(5 * t) : dip) / 20);
     };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
+    // A choir's beating at its deepest: 6.5 dB down for 60 ms, coming back 3.5 dB.
+    const Curve deepestBeat = [](double t) {
+        return 0.5 * std::pow(10, (t < 0.6 ? 0 : t < 0.66 ? -6.5 : -3) / 20);
+    };
     // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
     const Curve youngDip = [](double t) {
         return t > 0.42 && t < 0.47 ? 0.16 : t < 0.5 ? 0.5 : 0.3;
@@ -409,6 +413,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                 calmsThenDips),
          {{0.2, 67}, {1.1, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"a beating's dip just past the least, coming back half",
+         16000,
+         render(16000, 1.2, held, sine, deepestBeat),
+         {{0.2, 67}}},
         {"a dip in the first cycle, come back from",
          16000,
          render(16000, 1.2, held, sine, youngDip),
