@@ -170,6 +170,9 @@ constexpr size_t highBandHops = 4; // the band is read over about a frame
 constexpr double highFallDb = 3;
 constexpr std::ptrdiff_t highAfterFrames = 9, highBeforeFrames = 12, highGapFrames = 3;
 constexpr std::ptrdiff_t highLeadFrames = 14, highLagFrames = 2;
+// Both cues only just past their lines at once are what a choir's ensemble beating
+// makes inside held notes: together they must pass them by this much (dB).
+constexpr double cuesMarginDb = 0.5;
 // The beat is the commonest interval between the last gridOnsets onsets (smoothed
 // by beatSpread, as sung onsets stray), or the largest part of it (down to a
 // quarter) that explainedIntervals of them are whole multiples of, within
@@ -1110,12 +1113,12 @@ bool Transcriber::repeatCueAt(double time) const {
         for (std::ptrdiff_t i = from; i < from + count; ++i) sum += heard_[size_t(i)].high;
         return sum / double(count);
     };
+    double fall = 0;
     for (std::ptrdiff_t j = at - highLeadFrames; j <= at + highLagFrames; ++j)
-        if (high(j, highAfterFrames) -
-                high(j - highGapFrames - highBeforeFrames, highBeforeFrames) <=
-            -highFallDb)
-            return true;
-    return false;
+        fall = std::max(fall, high(j - highGapFrames - highBeforeFrames, highBeforeFrames) -
+                                  high(j, highAfterFrames));
+    const double dip = loudest(at - cueFrames, at - cueGapFrames) - lowest;
+    return fall >= highFallDb && dip - gridDipDb + fall - highFallDb >= cuesMarginDb;
 }
 
 // The notes heard since the beat was last known had no grid: now that it is known, their
