@@ -42,6 +42,11 @@ constexpr double riseDb = 6;
 // reach: a new bow stroke or breath starts softly, so the level comes back only
 // part of the way at first, and a new syllable may swell over a small dip.
 constexpr double riseOfDip = 0.5;
+// A dip the level fell further into than it rose out of must fall and rise by this
+// many times the depth in all: a held note's tremolo, a choir's beating or a room's
+// reverb at its deepest falls just past the depth and comes back half of it, while a
+// new bow stroke or breath falls well past it (4 dB past, mostly) or comes back further.
+constexpr double dipTravel = 1.75;
 constexpr size_t riseFrames = 6;
 constexpr double regainedDb = 1; // a dip the level came back to within this of its height is past
 // A new syllable or breath over a note held steady (swinging less than half of
@@ -176,6 +181,9 @@ constexpr double attackLowHz = 1000, attackHighHz = 2500, attackWindowSeconds = 
 constexpr double attackRiseDb = 2.6;
 constexpr std::ptrdiff_t attackSpanFrames = 6, attackLeadFrames = 5, attackLagFrames = 13;
 constexpr std::ptrdiff_t attackBaseFrames = 30, attackBaseEndFrames = 15;
+// Both cues only just past their lines at once are what a choir's ensemble beating
+// makes inside held notes: together they must pass them by this much (dB).
+constexpr double cuesMarginDb = 0.5;
 // The beat is the commonest interval between the last gridOnsets onsets (smoothed
 // by beatSpread, as sung onsets stray), or the largest part of it (down to a
 // quarter) that explainedIntervals of them are whole multiples of, within
@@ -933,7 +941,7 @@ void Transcriber::hold(const Frame& frame) {
 // The level fell by more than it swings within the note (tremolo), and by riseDb
 // at least (depth in all), and rose again by half of that, or fell by half of that
 // and rose by all of it (a new syllable swells over the old note): the same pitch
-// sung again.
+// sung again. A fall only just that deep must come back further.
 bool Transcriber::riseAfterDip(double level, double depth) const {
     const auto lowest = std::min_element(dipStart(), levels_.end());
     const double quietest = std::min(level, *lowest);
@@ -944,7 +952,8 @@ bool Transcriber::riseAfterDip(double level, double depth) const {
     // climbing is a new note's.
     const double regained = *std::max_element(lowest, levels_.end());
     const bool past = regained >= loudest - regainedDb && level < regained;
-    return !past && std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth;
+    return !past && std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth &&
+           (rise > fall || fall + rise > dipTravel * depth);
 }
 
 // A new note's attack over the old one held steady: the level rose by swellOfDepth
@@ -1116,11 +1125,13 @@ bool Transcriber::repeatCueAt(double time, Cues cues) const {
         for (std::ptrdiff_t i = from; i < from + count; ++i) sum += heard_[size_t(i)].high;
         return sum / double(count);
     };
+    double fall = 0;
     for (std::ptrdiff_t j = at - highLeadFrames; j <= at + highLagFrames; ++j)
-        if (high(j, highAfterFrames) -
-                high(j - highGapFrames - highBeforeFrames, highBeforeFrames) <=
-            -highFallDb)
-            return true;
+        fall = std::max(fall, high(j - highGapFrames - highBeforeFrames, highBeforeFrames) -
+                                  high(j, highAfterFrames));
+    const double dip = loudest(at - cueFrames, at - cueGapFrames) - lowest;
+    // Where the high band falls, the two cues decide; where it holds, the attack may.
+    if (fall >= highFallDb) return dip - gridDipDb + fall - highFallDb >= cuesMarginDb;
     return cues == Cues::highFallOrAttack &&
            attackRise(heard_.newest() - double(back) * frameSeconds) >= attackRiseDb;
 }

@@ -204,6 +204,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         return 0.3 * std::pow(10, (t < 0.7 ? 7 * sine(5 * t) : dip) / 20);
     };
     const Curve tremolo = [](double t) { return 0.3 * std::pow(10, 5 * sine(6 * t) / 20); };
+    // A choir's beating at its deepest: 6.5 dB down for 60 ms, coming back 3.5 dB.
+    const Curve deepestBeat = [](double t) {
+        return 0.5 * std::pow(10, (t < 0.6 ? 0 : t < 0.66 ? -6.5 : -3) / 20);
+    };
     // A whistle's own dip of 10 dB in its first cycle, come back from fully, then a fall of 4 dB.
     const Curve youngDip = [](double t) {
         return t > 0.42 && t < 0.47 ? 0.16 : t < 0.5 ? 0.5 : 0.3;
@@ -272,8 +276,8 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     };
     const Curve comesForthLater = [](double t) { return t < 1.05 ? 0.1 : 0.5; };
     // A tune on a grid of 0.4 s whose last note is sung again at 3.0 s, on the grid,
-    // inside a choir's beating: a swell of 8 dB, then a dip of 7 dB in every partial,
-    // come back from at once or, as a choir's new note swells in, over comeBack.
+    // inside a choir's beating: a swell of 8 dB, then a dip of 7 dB (or dipDb) in every
+    // partial, come back from at once or, as a choir's new note swells in, over comeBack.
     const Wave bright = [](double c) {
         double sum = 0;
         for (int h = 1; h <= 8; ++h) sum += sine(h * c) / h;
@@ -287,13 +291,13 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     // swellAt).
     const auto gridTune = [&](double dipAt, double comeBack = 0,
                               std::vector<double> onsets = {0.2, 0.6, 1.0, 1.4, 1.8},
-                              double swellAt = NAN) {
+                              double swellAt = NAN, double dipDb = 7, double dipHalfWidth = 0.07) {
         const double held = onsets.back(), climb[] = {60, 62, 64, 65, 67, 69};
         if (std::isnan(swellAt)) swellAt = held + 0.6;
-        const Curve beatsAndDips = [bump, dipAt, comeBack, swellAt](double t) {
+        const Curve beatsAndDips = [=](double t) {
             const double dip = t > dipAt && comeBack > 0 ? std::max(0.0, 1 - (t - dipAt) / comeBack)
-                                                         : bump(t, dipAt, 0.07);
-            return 0.3 * std::pow(10, (8 * bump(t, swellAt, 0.1) - 7 * dip) / 20);
+                                                         : bump(t, dipAt, dipHalfWidth);
+            return 0.3 * std::pow(10, (8 * bump(t, swellAt, 0.1) - dipDb * dip) / 20);
         };
         std::vector<std::pair<double, double>> untilPitch = {{onsets[0], silent}};
         for (size_t i = 1; i <= onsets.size(); ++i)
@@ -411,6 +415,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                 calmsThenDips),
          {{0.2, 67}, {1.1, 67}}},
         {"tremolo of 5 dB", 16000, render(16000, 1.2, held, sine, tremolo), {{0.2, 67}}},
+        {"a beating's dip just past the least, coming back half",
+         16000,
+         render(16000, 1.2, held, sine, deepestBeat),
+         {{0.2, 67}}},
         {"a dip in the first cycle, come back from",
          16000,
          render(16000, 1.2, held, sine, youngDip),
@@ -426,6 +434,9 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                     [](double) { return 0.03; })),
          tuneSungAgain},
         {"the same dip off the tune's grid", 16000, gridTune(3.2), tuneOnGrid},
+        // Both weak cues only just past their lines: 5.2 dB and 3.1 dB.
+        {"a beating's dip on the tune's grid, just at both cues' lines", 16000,
+         gridTune(3.0, 0, {0.2, 0.6, 1.0, 1.4, 1.8}, NAN, 5.4, 0.06), tuneOnGrid},
         {"re-sung on the tune's grid, heard once it swelled halfway in", 16000,
          render(16000, 3.8,
                 steps({{0.2, silent}, {0.6, 60}, {1.0, 62}, {1.4, 64}, {1.8, 65}, {3.6, 67}}), sine,
