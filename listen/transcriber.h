@@ -30,8 +30,9 @@
 // stays far under the note before was that note's release, and a short stretch
 // just past the note before, away from the next, was the tracker's period
 // swinging past it as the two beat: both stay the old note. Inside a held note the
-// same pitch sung again is also heard where the tune's beat puts a note and two weak
-// cues agree there (the level dips, the upper band falls), and, once the whole
+// same pitch sung again is also heard where the tune's beat puts a note and weak cues
+// agree there (the level dips, and the upper band falls or the fine spectrum changes
+// as a new note's voices start afresh), and, once the whole
 // recording is heard, where the same phrase sang that note twice another time and the
 // cues agree at the same place. A note's
 // pitch is the median of its middle, away from both ends, or of its
