@@ -91,6 +91,9 @@ constexpr double longestSlip = 0.3; // the same, once the note after is sure
 // confidence) was neither. A quick note in a room may be nearly as unsure, so
 // the line is low.
 constexpr double caughtConfidence = 0.35;
+// A note heard after the tracker held its undertone is its own only when heard at least
+// this periodic.
+constexpr double sureUndertoneConfidence = 0.6;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
@@ -1381,8 +1384,13 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         std::clamp(1 - aperiodicity / double(pitches.size()) / voicedAperiodicity, 0.0, 1.0);
     // A scoop about this pitch (closer than a young note's least step) was this note's own
     // start, which the tracker parted from it: the two are as long as a note together.
-    const double begun =
-        carried && std::fabs(pitch - carriedPitch_) * 100 < youngJumpCents ? onset : noteStart_;
+    // So was a slip onto this note's undertone, where the note was then heard surely: in a
+    // room the old note's reverb and a quick new note sound their common undertone for
+    // most of the new note's length (a choir's slips lead on into a blend heard unsurely).
+    const bool ownScoop = std::fabs(pitch - carriedPitch_) * 100 < youngJumpCents;
+    const bool ownUndertone = carriedPitch_ < pitch && harmonicOf(carriedPitch_, pitch) &&
+                              confidence >= sureUndertoneConfidence;
+    const double begun = carried && (ownScoop || ownUndertone) ? onset : noteStart_;
     // A short stretch just past the note before, away from the next and closer to it
     // than a step, was that note: two notes close together beat as they crossfade, and
     // at each null the period heard swings past the louder old note, away from the new.

@@ -553,6 +553,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.85, 48}, {1.3, 60}})),
          {{0.2, 64}, {0.6, 60}}},
+        // A quick note after a step, heard at its undertone for most of its length (a room).
+        {"a quick note heard two octaves low at first",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.73, 36}, {0.8, 60}, {1.2, 65}})),
+         {{0.2, 64}, {0.6, 60}, {0.8, 65}}},
         {"a note heard an octave low for 350 ms", 16000, heardLow(0.35), {{0.2, 64}, {0.6, 60}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
