@@ -190,8 +190,9 @@ constexpr double cuesMarginDb = 0.5;
 // The beat is the commonest interval between the last gridOnsets onsets (smoothed
 // by beatSpread, as sung onsets stray), or the largest part of it (down to a
 // quarter) that explainedIntervals of them are whole multiples of, within
-// onGridSeconds or a tenth: notes sung again but heard as one hide the beat. Each
-// part is first fitted to the whole beats of the intervals on it.
+// onGridSeconds or a tenth: notes sung again but heard as one hide the beat, and a
+// choir's onsets stray past it (two in six of a tune's first intervals). Each part
+// is first fitted to the whole beats of the intervals on it.
 // Intervals outside a quick note's to a long rest's say nothing of it.
 constexpr size_t gridOnsets = 24;
 constexpr size_t leastIntervals = 4;
@@ -199,7 +200,7 @@ constexpr double shortestBeat = 0.12, longestBeat = 1.5, longestInterval = 2.5;
 constexpr double beatSpread = 0.03;
 constexpr int smallestPart = 4;
 constexpr double onGridSeconds = 0.04;
-constexpr double explainedIntervals = 0.7;
+constexpr double explainedIntervals = 0.65;
 // A grid point is judged gridJudged after it, once the note sung again has sounded
 // that long, and none lies within a beat's gridBeatFraction of the note's onset nor
 // before the cueFrames its dip is read against lie in the note (gridYoung): in a
