@@ -93,7 +93,7 @@ constexpr double longestSlip = 0.3; // the same, once the note after is sure
 constexpr double caughtConfidence = 0.35;
 // A note heard after the tracker held its undertone is its own only when heard at least
 // this periodic.
-constexpr double sureUndertoneConfidence = 0.6;
+constexpr double sureUndertoneConfidence = 0.65;
 constexpr size_t maxNoteFrames = 3000; // 30 s: the middle of a longer note is read from these
 // How closely notes must agree on where they fall between semitones for
 // that to be the voice's tuning (1: all alike; 0.5: spread evenly over 60 cents).
