@@ -221,7 +221,7 @@ constexpr double gridBeatFraction = 0.75;
 // after it: the old note's release begins with the new note. A quicker rise is dated
 // right by the level itself.
 constexpr double gridLateSeconds = 0.15;
-constexpr double slowSwellSeconds = 0.06;
+constexpr double slowSwellSeconds = 0.05;
 constexpr double fallenDb = 3;
 constexpr double fallLagSeconds = 0.05;
 // The grid's points in notes heard before the tune's beat was known (a tune's first
