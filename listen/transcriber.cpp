@@ -1187,10 +1187,14 @@ void Transcriber::judgeBeatless() {
     const double reach = heard_.newest() - gridLookBack, since = beatlessFrom_;
     beatlessFrom_ = NAN;
     if (beat < shortestRepeat) return;
-    for (size_t i = 0; i < notes_.size(); ++i) {
+    // The notes are in order: those before since had a beat, and need no look.
+    const auto heardSince =
+        std::lower_bound(notes_.begin(), notes_.end(), since,
+                         [](const HeardNote& note, double time) { return note.onset < time; });
+    for (size_t i = size_t(heardSince - notes_.begin()); i < notes_.size(); ++i) {
         const HeardNote note = notes_[i];
         const double end = note.onset + note.duration;
-        if (note.onset < since || end - gridJudged < reach) continue;
+        if (end - gridJudged < reach) continue;
         const double first = std::max(earliest, reach - note.onset);
         for (double at = note.onset + std::floor(first / beat + 1) * beat; at + gridJudged <= end;
              at += beat) {
@@ -1231,10 +1235,10 @@ void Transcriber::keepCue() {
     if (!inNote_ || heard_.size() <= size_t(cueFrames)) return;
     const double at = heard_.newest() - double(cueFrames) * frameSeconds;
     if (at < noteOnset() + gridYoung || !repeatCueAt(at)) return;
-    if (!cues_.empty() && at - cues_.back().to < 1.5 * frameSeconds)
-        cues_.back().to = at;
-    else if (cues_.size() < maxCueRuns)
-        cues_.push_back({at, at});
+    if (!cueRuns_.empty() && at - cueRuns_.back().to < 1.5 * frameSeconds)
+        cueRuns_.back().to = at;
+    else if (cueRuns_.size() < maxCueRuns)
+        cueRuns_.push_back({at, at});
 }
 
 // Where the note held is sung again, as the same phrase sang it another time; NAN when not.
@@ -1275,9 +1279,10 @@ double Transcriber::sungAgainInPhrase(size_t held) const {
         if (neighbours < phraseNeighbours) continue;
         const double expected =
             note.onset + (notes_[second].onset - notes_[first].onset) / pair * span(held);
-        const auto run = std::lower_bound(cues_.begin(), cues_.end(), expected - onGridSeconds,
-                                          [](const CueRun& r, double time) { return r.to < time; });
-        if (run == cues_.end()) continue;
+        const auto run =
+            std::lower_bound(cueRuns_.begin(), cueRuns_.end(), expected - onGridSeconds,
+                             [](const CueRun& r, double time) { return r.to < time; });
+        if (run == cueRuns_.end()) continue;
         const double at = std::clamp(expected, run->from, run->to);
         if (std::fabs(at - expected) <= onGridSeconds && at - note.onset >= shortestRepeat &&
             note.onset + note.duration - at >= shortestRepeat)

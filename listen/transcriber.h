@@ -47,7 +47,7 @@
 // notes so far: a recording of any length can be fed.
 #pragma once
 
-#include "listen/bandSpectrum.h"
+#include "listen/bandLevels.h"
 #include "listen/pitchTracker.h"
 
 #include <array>
@@ -236,7 +236,7 @@ class Transcriber {
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
     HighPass highPass_;
-    BandSpectrum attackBand_;
+    BandLevels attackBand_;
     // Short windows that move on every frame are vectors, not deques: a deque takes and
     // frees a block every few frames, which a checked build holds on to for hours of sound.
     std::vector<double> highHops_; // the high band's energy in the last hops
@@ -274,7 +274,7 @@ class Transcriber {
     struct CueRun {
         double from, to;
     };
-    std::vector<CueRun> cues_;
+    std::vector<CueRun> cueRuns_;
 
     std::deque<double> trace_;
     std::vector<HeardNote> notes_;

@@ -1,6 +1,6 @@
 // Notes heard in signals made here: the octave traps, noise, damage and
 // rates a voice and a microphone bring; and the seam into the import.
-#include "listen/bandSpectrum.h"
+#include "listen/bandLevels.h"
 #include "listen/heardTune.h"
 #include "listen/pi.h"
 
@@ -650,10 +650,10 @@ TEST(Transcriber, HearsTheSameInAnyBlocks) {
 // A sine's level peaks in its own bin of the band, wherever in the band and at any rate
 // the transcriber reads at, in each of the two stretches read at once: a fault in the
 // transform's order, or in parting the two, moves it.
-TEST(BandSpectrum, PeaksAtEachSinesBin) {
+TEST(BandLevels, PeaksAtEachSinesBin) {
     for (const auto& [rate, hz] :
          {std::pair{16000.0, std::array{1500.0, 2200.0}}, {22050.0, std::array{2400.0, 1010.0}}}) {
-        const BandSpectrum band(rate, 1000, 2500, 0.04);
+        const BandLevels band(rate, 1000, 2500, 0.04);
         std::array<std::vector<float>, 2> samples;
         for (size_t s = 0; s < 2; ++s)
             for (size_t n = 0; n < band.length(); ++n)

@@ -1,4 +1,4 @@
-#include "listen/bandSpectrum.h"
+#include "listen/bandLevels.h"
 
 #include "listen/pi.h"
 
@@ -6,7 +6,7 @@
 
 namespace korvel::listen {
 
-BandSpectrum::BandSpectrum(double sampleRate, double lowHz, double highHz, double seconds) {
+BandLevels::BandLevels(double sampleRate, double lowHz, double highHz, double seconds) {
     size_t length = 1;
     while (double(length) < seconds * sampleRate) length *= 2;
     window_.resize(length);
@@ -19,7 +19,7 @@ BandSpectrum::BandSpectrum(double sampleRate, double lowHz, double highHz, doubl
     highBin_ = std::min(length / 2, size_t(std::ceil(highHz / binHz)));
 }
 
-std::array<std::vector<double>, 2> BandSpectrum::at(const float* first, const float* second) const {
+std::array<std::vector<double>, 2> BandLevels::at(const float* first, const float* second) const {
     const size_t length = window_.size();
     // An iterative radix-2 transform: the samples in bit-reversed order, then the butterflies.
     std::vector<std::complex<double>> x(length);

@@ -9,10 +9,10 @@
 
 namespace korvel::listen {
 
-class BandSpectrum {
+class BandLevels {
   public:
     // The band from lowHz to highHz, read over at least seconds (a power of two of samples).
-    BandSpectrum(double sampleRate, double lowHz, double highHz, double seconds);
+    BandLevels(double sampleRate, double lowHz, double highHz, double seconds);
     size_t length() const { return window_.size(); } // samples read per reading
     // The level (dB) of each of the band's bins, of the length() samples from each first:
     // two stretches are read at once, as the real and imaginary parts of one transform.
