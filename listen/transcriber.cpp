@@ -124,6 +124,11 @@ constexpr double settledPull = 0.7;
 constexpr double stepLookBack = 0.5;
 constexpr double stepRiseDb = 10;    // the least rise of that balance, taken as one step
 constexpr double stepEarlier = 0.05; // an onset found no earlier than this is kept as heard
+// A stretch joined to the note after it lends that note its onset. One heard as periodic
+// as a held note was the note's own scoop or glide; one heard less surely (a slip onto
+// the crossfade's undertone, a blend, a pad's short note heard low under the old note)
+// was not, where the new note's own partials stepped up stepEarlier or more after it.
+constexpr double scoopConfidence = 0.85;
 // Notes further apart than this (semitones) are sought so: the kit's mi and fa, 53 cents
 // apart, are heard 35 to 50 cents apart over a choir's first 150 ms, as the old note
 // rings on and pulls the tracker's period.
@@ -750,7 +755,12 @@ void Transcriber::settleOnset(double now) {
     double found =
         between ? hidden.onset : stepOnset(levels, std::fabs(pitch - before.pitch) < closeStep);
     if (!between && std::isnan(found)) found = closeStepOnset(before.pitch, pitch, since, now);
-    if (std::isnan(found) || began - found < stepEarlier || found - old.onset < shortestNote)
+    // A stretch heard unsurely that lent this note its onset, before its own partials
+    // stepped up, was the tracker caught in the crossfade: the note began at the step.
+    const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
+                      found - began >= stepEarlier;
+    if (std::isnan(found) || (!lent && began - found < stepEarlier) ||
+        found - old.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
     if (oldNoteSplit()) {
@@ -1416,6 +1426,7 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
         joinPrevious_ = true;
         carriedOnset_ = onset;
         carriedPitch_ = pitch;
+        carriedConfidence_ = confidence;
         return;
     }
     if (time - onset < shortestNote) return;

@@ -25,7 +25,9 @@
 // it began where its partials stepped up against the old note's, when that is
 // clearly earlier (two notes crossfading keep the tracker on the old pitch, or
 // on neither, until the new is louder), even across a moment without pitch or a
-// short stretch where the tracker slipped and came back to the old pitch. A
+// short stretch where the tracker slipped and came back to the old pitch, or
+// when it is clearly later than a stretch heard unsurely that joined the note
+// (the tracker caught in the crossfade, not the note's own scoop). A
 // note sung again began where its level rose halfway out of the dip; one that
 // stays far under the note before was that note's release, and a short stretch
 // just past the note before, away from the next, was the tracker's period
@@ -217,6 +219,7 @@ class Transcriber {
     bool joinPrevious_ = false; // a short scoop before this note gives its onset
     double carriedOnset_ = 0;
     double carriedPitch_ = NAN;
+    double carriedConfidence_ = NAN;
     double previous_ = NAN;      // the pitch of the note that ended where this one began
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note
