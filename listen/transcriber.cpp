@@ -578,8 +578,10 @@ void Transcriber::follow(const Frame& frame) {
         quick = dip != Dip::none || swell;
         // Until the note's own swing is read, a shallow dip may be the instrument's own (a
         // flute's, as its vibrato begins against a room's reverb, falls 7 to 8 dB some
-        // 300 ms into every note): it parts the note only if a new note's attack is heard.
-        unsure = dip == Dip::shallow && !swell && !noteSwingRead_;
+        // 300 ms into every note), and so may a swell with no dip deep enough to part the
+        // note (a whistle's own dip of 8 to 11 dB swells back within 30 ms): the note is
+        // not yet known steady. Either parts the note only if a new note's attack is heard.
+        unsure = !noteSwingRead_ && (swell ? dip == Dip::none : dip == Dip::shallow);
         slow = slowRiseAfterFall(frame, depth) && !quick;
         quick = quick || (!slow && frame.time - noteStart_ >= shortestRepeat &&
                           riseAfterDip(frame.level, dipDepth(gridLeastDipDb)) != Dip::none &&

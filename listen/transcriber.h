@@ -28,11 +28,11 @@
 // short stretch where the tracker slipped and came back to the old pitch. A
 // note sung again began where its level rose halfway out of the dip; one that
 // stays far under the note before was that note's release, one begun at a shallow
-// dip before the note's own swing was read, with no new note's attack, was the
-// instrument's own dip, and a short stretch just past the note before, away from
-// the next, was the tracker's period swinging past it as the two beat: all stay
-// the old note. Inside a held note the
-// same pitch sung again is also heard where the tune's beat puts a note and weak cues
+// dip or a swell before the note's own swing was read, with no new note's attack,
+// was the instrument's own dip, and a short stretch just past the note before,
+// away from the next, was the tracker's period swinging past it as the two beat:
+// all stay the old note. Inside a held note the same pitch sung again is also
+// heard where the tune's beat puts a note and weak cues
 // agree there (the level dips, and the upper band falls or the fine spectrum changes
 // as a new note's voices start afresh), and, once the whole
 // recording is heard, where the same phrase sang that note twice another time and the

@@ -217,6 +217,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         const double db = t < 0.44 ? 0 : t < 0.52 ? -100 * (t - 0.44) : -8 + 50 * (t - 0.52);
         return 0.3 * std::pow(10, std::min(0.0, db) / 20);
     };
+    // A whistle's own dip 280 ms into the note: 30 dB down over 40 ms, swelling back in 30.
+    const Curve ownQuickDip = [](double t) {
+        const double db = t < 0.48 ? 30 - 750 * (0.48 - t) : 30 - 1000 * (t - 0.48);
+        return 0.3 * std::pow(10, -std::max(0.0, db) / 20);
+    };
     const Curve releasesFirst = [](double t) { return t > 0.44 && t < 0.56 ? 0.01 : 0.15; };
     const Curve dipAfterStep = [](double t) { return t > 0.93 && t < 0.99 ? 0.11 : 0.5; };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
@@ -436,6 +441,10 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"an instrument's own shallow dip as its note settles",
          16000,
          noisy(render(16000, 1.2, held, sine, ownDip), 0.04),
+         {{0.2, 67}}},
+        {"an instrument's own dip swelling back as its note settles",
+         16000,
+         noisy(render(16000, 1.2, held, sine, ownQuickDip), 0.04),
          {{0.2, 67}}},
         {"re-sung at the same shallow dip, its upper partial released first",
          16000,
