@@ -218,6 +218,10 @@ constexpr double gridJudged = 0.3;
 constexpr double gridLeastDipDb = 5;
 constexpr double gridDipSeconds = 0.02;
 constexpr double gridYoung = double(cueFrames) * Transcriber::frameSeconds;
+// A note sung again at a shallow dip is judged by the same cues this long after it began:
+// once their windows after it are heard (0.15 s), and before the samples they read
+// before it (0.7 s kept) are gone.
+constexpr double attackJudged = 0.2;
 constexpr double gridBeatFraction = 0.75;
 // A choir's or a bow's new note swells in slowly, so the level rises halfway out of
 // the dip up to 150 ms after the note began. Where it rose halfway slowSwellSeconds or
@@ -566,18 +570,32 @@ void Transcriber::follow(const Frame& frame) {
     // tracker often slips in the very dip that parts a note sung again.
     for (const Frame& f : pending_) noteLevel(f);
     pending_.clear();
-    bool quick = false, slow = false;
+    if (frame.time >= unsureRepeat_ + attackJudged) {
+        ringsOn_ = noAttackAt(unsureRepeat_);
+        unsureRepeat_ = NAN;
+    }
+    bool quick = false, slow = false, unsure = false;
     // The dip and the rise take up to riseFrames each; the swing is read before them.
     if (levels_.size() > 2 * riseFrames) {
         const double depth = dipDepth(riseDb);
-        quick = riseAfterDip(frame.level, depth) || swellOverSteadyNote(frame.level, depth);
+        const Dip dip = riseAfterDip(frame.level, depth);
+        const bool swell = swellOverSteadyNote(frame.level, depth);
+        quick = dip != Dip::none || swell;
+        // Until the note's own swing is read, a shallow dip may be the instrument's own (a
+        // flute's, as its vibrato begins against a room's reverb, falls 7 to 8 dB some
+        // 300 ms into every note), and so may a swell with no dip deep enough to part the
+        // note (a whistle's own dip of 8 to 11 dB swells back within 30 ms): the note is
+        // not yet known steady. Either parts the note only if a new note's attack is heard.
+        unsure = !noteSwingRead_ && (swell ? dip == Dip::none : dip == Dip::shallow);
         slow = slowRiseAfterFall(frame, depth) && !quick;
         quick = quick || (!slow && frame.time - noteStart_ >= shortestRepeat &&
-                          riseAfterDip(frame.level, dipDepth(gridLeastDipDb)) &&
+                          riseAfterDip(frame.level, dipDepth(gridLeastDipDb)) != Dip::none &&
                           nearGridPoint(riseBegan(frame)));
     }
     if ((quick || slow) && frame.time - noteStart_ >= shortestRepeat) {
-        singAgain(onBeatBefore(quick ? riseBegan(frame) : fall_.began, frame), frame);
+        const double began = onBeatBefore(quick ? riseBegan(frame) : fall_.began, frame);
+        singAgain(began, frame);
+        if (unsure) unsureRepeat_ = began;
         return;
     }
     const double gridOnset = sungAgainOnGrid(frame);
@@ -955,8 +973,9 @@ void Transcriber::hold(const Frame& frame) {
 // The level fell by more than it swings within the note (tremolo), and by riseDb
 // at least (depth in all), and rose again by half of that, or fell by half of that
 // and rose by all of it (a new syllable swells over the old note): the same pitch
-// sung again. A fall only just that deep must come back further.
-bool Transcriber::riseAfterDip(double level, double depth) const {
+// sung again. A fall only just that deep must come back further. A dip that fell
+// further than it rose, but less than deepFall times the depth, is shallow.
+Transcriber::Dip Transcriber::riseAfterDip(double level, double depth) const {
     const auto lowest = std::min_element(dipStart(), levels_.end());
     const double quietest = std::min(level, *lowest);
     const double loudest = loudestBeforeDip();
@@ -966,8 +985,10 @@ bool Transcriber::riseAfterDip(double level, double depth) const {
     // climbing is a new note's.
     const double regained = *std::max_element(lowest, levels_.end());
     const bool past = regained >= loudest - regainedDb && level < regained;
-    return !past && std::max(fall, rise) > depth && std::min(fall, rise) > riseOfDip * depth &&
-           (rise > fall || fall + rise > dipTravel * depth);
+    if (past || std::max(fall, rise) <= depth || std::min(fall, rise) <= riseOfDip * depth ||
+        (rise <= fall && fall + rise <= dipTravel * depth))
+        return Dip::none;
+    return rise <= fall && fall < deepFall * depth ? Dip::shallow : Dip::clear;
 }
 
 // A new note's attack over the old one held steady: the level rose by swellOfDepth
@@ -1134,6 +1155,17 @@ bool Transcriber::repeatCueAt(double time, Cues cues) const {
     if (loudest(at - cueFrames, at - cueGapFrames) - lowest < gridDipDb ||
         loudest(at, at + cueFrames) - lowest < gridComeBackDb)
         return false;
+    const double fall = highFall(at);
+    const double dip = loudest(at - cueFrames, at - cueGapFrames) - lowest;
+    // Where the high band falls, the two cues decide; where it holds, the attack may.
+    if (fall >= highFallDb) return dip - gridDipDb + fall - highFallDb >= cuesMarginDb;
+    return cues == Cues::highFallOrAttack &&
+           attackRise(heard_.newest() - double(back) * frameSeconds) >= attackRiseDb;
+}
+
+// How far the band above highBandHz fell about the cue at (dB): the old note's upper
+// partials release first. at must lie far enough inside heard_ for its windows.
+double Transcriber::highFall(std::ptrdiff_t at) const {
     const auto high = [this](std::ptrdiff_t from, std::ptrdiff_t count) {
         double sum = 0;
         for (std::ptrdiff_t i = from; i < from + count; ++i) sum += heard_[size_t(i)].high;
@@ -1143,11 +1175,20 @@ bool Transcriber::repeatCueAt(double time, Cues cues) const {
     for (std::ptrdiff_t j = at - highLeadFrames; j <= at + highLagFrames; ++j)
         fall = std::max(fall, high(j - highGapFrames - highBeforeFrames, highBeforeFrames) -
                                   high(j, highAfterFrames));
-    const double dip = loudest(at - cueFrames, at - cueGapFrames) - lowest;
-    // Where the high band falls, the two cues decide; where it holds, the attack may.
-    if (fall >= highFallDb) return dip - gridDipDb + fall - highFallDb >= cuesMarginDb;
-    return cues == Cues::highFallOrAttack &&
-           attackRise(heard_.newest() - double(back) * frameSeconds) >= attackRiseDb;
+    return fall;
+}
+
+// No new note's attack at time: the high band held (the old note's upper partials
+// release first) and the fine spectrum did not change (a new note's voices start
+// afresh). False where either cannot be read.
+bool Transcriber::noAttackAt(double time) const {
+    const auto back = std::lround((heard_.newest() - time) / frameSeconds);
+    const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
+    if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
+        at + highLagFrames + highAfterFrames > std::ptrdiff_t(heard_.size()))
+        return false;
+    return highFall(at) < highFallDb &&
+           attackRise(heard_.newest() - double(back) * frameSeconds) < attackRiseDb;
 }
 
 // How much more the band's fine spectrum changes near time than before it (dB). NAN
@@ -1332,8 +1373,10 @@ void Transcriber::noteLevel(const Frame& frame) {
     // goes): once its attack has passed, the most it swung over a whole cycle holds.
     const double swingFrom = frame.time - double(levels_.size() - 1) * frameSeconds;
     if (levels_.size() >= tremoloFrames + 2 * riseFrames &&
-        swingFrom - noteStart_ >= shortestRepeat)
+        swingFrom - noteStart_ >= shortestRepeat) {
         noteSwing_ = std::max(noteSwing_, swingBefore());
+        noteSwingRead_ = true;
+    }
 }
 
 void Transcriber::startNote(std::vector<Frame> frames, double onset) {
@@ -1349,6 +1392,9 @@ void Transcriber::startNote(std::vector<Frame> frames, double onset) {
     tail_.clear();
     levels_.clear();
     noteSwing_ = 0;
+    noteSwingRead_ = false;
+    unsureRepeat_ = NAN;
+    ringsOn_ = false;
     fall_.floor = NAN;
     grid_ = {};
     loudest_ = -INFINITY;
@@ -1407,6 +1453,13 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     const bool ownUndertone = carriedPitch_ < pitch && harmonicOf(carriedPitch_, pitch) &&
                               confidence >= sureUndertoneConfidence;
     const double begun = carried && (ownScoop || ownUndertone) ? onset : noteStart_;
+    // Begun at a shallow dip with no new note's attack, at the old note's pitch, it was the
+    // old note ringing on: an instrument's own dip as its vibrato begins, against a room's
+    // reverb. At another pitch the dip was a step's.
+    if (ringsOn_ && !notes_.empty() && std::fabs(pitch - notes_.back().pitch) * 100 < jumpCents) {
+        lastOn(time, joinsNext);
+        return;
+    }
     // A short stretch just past the note before, away from the next and closer to it
     // than a step, was that note: two notes close together beat as they crossfade, and
     // at each null the period heard swings past the louder old note, away from the new.

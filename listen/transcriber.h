@@ -29,10 +29,12 @@
 // when it is clearly later than a stretch heard unsurely that joined the note
 // (the tracker caught in the crossfade, not the note's own scoop). A
 // note sung again began where its level rose halfway out of the dip; one that
-// stays far under the note before was that note's release, and a short stretch
-// just past the note before, away from the next, was the tracker's period
-// swinging past it as the two beat: both stay the old note. Inside a held note the
-// same pitch sung again is also heard where the tune's beat puts a note and weak cues
+// stays far under the note before was that note's release, one begun at a shallow
+// dip or a swell before the note's own swing was read, with no new note's attack,
+// was the instrument's own dip, and a short stretch just past the note before,
+// away from the next, was the tracker's period swinging past it as the two beat:
+// all stay the old note. Inside a held note the same pitch sung again is also
+// heard where the tune's beat puts a note and weak cues
 // agree there (the level dips, and the upper band falls or the fine spectrum changes
 // as a new note's voices start afresh), and, once the whole
 // recording is heard, where the same phrase sang that note twice another time and the
@@ -155,7 +157,8 @@ class Transcriber {
     double loudestBeforeDip() const;
     double dipDepth(double least) const;
     bool nearGridPoint(double time);
-    bool riseAfterDip(double level, double depth) const;
+    enum class Dip { none, clear, shallow };
+    Dip riseAfterDip(double level, double depth) const;
     bool swellOverSteadyNote(double level, double depth) const;
     double riseBegan(const Frame& frame) const;
     double fellFrom(const Frame& frame) const;
@@ -171,6 +174,8 @@ class Transcriber {
     // samples, which are kept only 0.7 s, so only where the grid is judged as it is heard.
     enum class Cues { highFall, highFallOrAttack };
     bool repeatCueAt(double time, Cues cues = Cues::highFall) const;
+    double highFall(std::ptrdiff_t at) const;
+    bool noAttackAt(double time) const;
     double attackRise(double time) const;
     void judgeBeatless();
     double loudestHeard(double from, double to) const;
@@ -238,6 +243,12 @@ class Transcriber {
         size_t since = 0;   // frames since the floor
     } fall_;
     double noteSwing_ = 0; // dB, the most the note's level swung over a cycle since its attack
+    bool noteSwingRead_ = false; // noteSwing_ read over a whole cycle past the attack
+    // The note began at a shallow dip before the old note's swing was read: where, until
+    // a new note's attack there is judged (NAN: none), and whether none was heard, so
+    // the old note rang on through it.
+    double unsureRepeat_ = NAN;
+    bool ringsOn_ = false;
     HighPass highPass_;
     BandLevels attackBand_;
     // Short windows that move on every frame are vectors, not deques: a deque takes and

@@ -212,6 +212,17 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve youngDip = [](double t) {
         return t > 0.42 && t < 0.47 ? 0.16 : t < 0.5 ? 0.5 : 0.3;
     };
+    // An instrument's own dip 300 ms into the note: 8 dB down over 80 ms, back over 160 ms.
+    const Curve ownDip = [](double t) {
+        const double db = t < 0.44 ? 0 : t < 0.52 ? -100 * (t - 0.44) : -8 + 50 * (t - 0.52);
+        return 0.3 * std::pow(10, std::min(0.0, db) / 20);
+    };
+    // A whistle's own dip 280 ms into the note: 30 dB down over 40 ms, swelling back in 30.
+    const Curve ownQuickDip = [](double t) {
+        const double db = t < 0.48 ? 30 - 750 * (0.48 - t) : 30 - 1000 * (t - 0.48);
+        return 0.3 * std::pow(10, -std::max(0.0, db) / 20);
+    };
+    const Curve releasesFirst = [](double t) { return t > 0.44 && t < 0.56 ? 0.01 : 0.15; };
     const Curve dipAfterStep = [](double t) { return t > 0.93 && t < 0.99 ? 0.11 : 0.5; };
     const Curve blip = [](double t) { return t < 0.2 ? silent : t > 0.5 && t < 0.54 ? 76 : 64; };
     const Curve glide = [](double t) {
@@ -428,6 +439,19 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          render(16000, 1.2, held, sine, youngDip),
          {{0.2, 67}}},
+        {"an instrument's own shallow dip as its note settles",
+         16000,
+         noisy(render(16000, 1.2, held, sine, ownDip), 0.04),
+         {{0.2, 67}}},
+        {"an instrument's own dip swelling back as its note settles",
+         16000,
+         noisy(render(16000, 1.2, held, sine, ownQuickDip), 0.04),
+         {{0.2, 67}}},
+        {"re-sung at the same shallow dip, its upper partial released first",
+         16000,
+         mix(noisy(render(16000, 1.2, held, sine, ownDip), 0.04),
+             render(16000, 1.2, steps({{0.2, silent}, {1.0, 103}}), sine, releasesFirst)),
+         {{0.2, 67}, {0.56, 67}}},
         {"re-sung on the tune's grid in a choir's beating", 16000, gridTune(3.0), tuneSungAgain},
         {"re-sung on the tune's grid, swelling back in slowly", 16000, gridTune(3.0, 0.5),
          tuneSungAgain},
