@@ -882,7 +882,8 @@ double Transcriber::closeStepOnset(double oldPitch, double newPitch, double sinc
 // whose own partials stepped up against the old note's while staying under them,
 // before the new note's stepped up against the old note's (levels, read from
 // since), and then the new note's stepped up against it, a note's length later.
-// Of several, the one whose steps in and out were the clearer.
+// Of several, the one whose steps in and out were the clearer; of two a semitone
+// apart, the louder.
 Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
                                             const PartialLevels& levels, double since,
                                             double until) const {
@@ -914,8 +915,17 @@ Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
         const double overNew = meanOf(out.old, next / 2, next) - meanOf(out.own, next / 2, next);
         const double newRise = meanOf(out.own, next, out.own.size()) - meanOf(out.own, 0, next);
         if (!staysUnder(in.own, in.old, at, ended, 0) || firstRise < hiddenClearDb ||
-            overNew < hiddenClearDb || newRise < stepRiseDb || std::min(rise, fall) <= clearest)
+            overNew < hiddenClearDb || newRise < stepRiseDb)
             continue;
+        // The semitone next to a note passes too: the windows above, short enough to part
+        // it from the old note, leak its partials into its neighbour's. Of the two, the
+        // louder in a window that parts them (the old note, sounding over both, left out).
+        if (std::fabs(pitch - best.pitch) < 1.5) {
+            const PartialLevels pair = partialLevels(best.pitch, pitch, onset, end, oldPitch);
+            if (pair.balance.empty() || meanOf(pair.balance, 0, pair.balance.size()) <= 0) continue;
+        } else if (std::min(rise, fall) <= clearest) {
+            continue;
+        }
         clearest = std::min(rise, fall);
         best = {onset, end, pitch};
     }
