@@ -748,10 +748,12 @@ void Transcriber::settleOnset(double now) {
     if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
-    // A short note the tracker never heard between the two began where this one seemed to.
+    // A short note the tracker never heard between the two began where this one seemed to,
+    // or this one seemed to begin inside it: the tracker caught a blend of the short note
+    // and the old one and joined it to this note.
     const PartialLevels levels = partialLevels(before.pitch, pitch, since, now);
     const Hidden hidden = hiddenNote(before.pitch, pitch, levels, since, now);
-    const bool between = began - hidden.onset >= stepEarlier;
+    const bool between = began - hidden.onset >= stepEarlier || hidden.end - began >= stepEarlier;
     double found =
         between ? hidden.onset : stepOnset(levels, std::fabs(pitch - before.pitch) < closeStep);
     if (!between && std::isnan(found)) found = closeStepOnset(before.pitch, pitch, since, now);
@@ -759,7 +761,7 @@ void Transcriber::settleOnset(double now) {
     // stepped up, was the tracker caught in the crossfade: the note began at the step.
     const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
                       found - began >= stepEarlier;
-    if (std::isnan(found) || (!lent && began - found < stepEarlier) ||
+    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier) ||
         found - old.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
