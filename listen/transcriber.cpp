@@ -153,6 +153,10 @@ constexpr double closeStep = 0.5;
 // the new note, they lay hiddenClearDb above the new note's, and the new note's
 // own partials rose by stepRiseDb where the balance stepped to it.
 constexpr double hiddenClearDb = 6;
+// Its own partials are only some of its first three, and the old note's only some of
+// its: a note that much louder (dB) than the old note's own may still leave the tracker
+// on the old period (the choir's quick reel's B4 between A4 and C5 stood 1.5 dB over).
+constexpr double hiddenOverDb = 3;
 // Notes closer than the longest window parts (a semitone or less at a low pitch) are
 // parted there at their third partials only. Where no step was found so, they are read
 // again with a window of two cycles of their difference, up to this long, which parts
@@ -916,7 +920,7 @@ Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
         const double firstRise = meanOf(in.fundamental, at, ended) - meanOf(in.fundamental, 0, at);
         const double overNew = meanOf(out.old, next / 2, next) - meanOf(out.own, next / 2, next);
         const double newRise = meanOf(out.own, next, out.own.size()) - meanOf(out.own, 0, next);
-        if (!staysUnder(in.own, in.old, at, ended, 0) || firstRise < hiddenClearDb ||
+        if (!staysUnder(in.own, in.old, at, ended, hiddenOverDb) || firstRise < hiddenClearDb ||
             overNew < hiddenClearDb || newRise < stepRiseDb)
             continue;
         // The semitone next to a note passes too: the windows above, short enough to part

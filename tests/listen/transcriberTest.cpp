@@ -273,6 +273,13 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                      from, until, true);
     };
     const Curve steady = [](double) { return 0.15; }, blend = [](double) { return 0.3; };
+    // The tracker hears a blend unsurely as a short note enters under the old one.
+    const auto blendAsShortNoteEnters = [&](double level) {
+        return noisy(mix(mix(shortNoteUnder(64, 67, 71, level),
+                             render(16000, 1.5, steps({{0.6, silent}, {0.8, 50}}), rich, blend)),
+                         render(16000, 1.5, steps({{0.6, silent}, {0.8, 56}}), sine, steady)),
+                     0.01);
+    };
     // A new note 14 dB under the old one, the louder once the old one falls back.
     const Curve fallsBack = [](double t) { return t < 0.8 ? 0.5 : 0.1; };
     const Curve comesForth = [](double t) { return t < 0.8 ? 0.1 : 0.5; };
@@ -623,10 +630,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         // A blend heard as it enters lends the next note an onset inside it.
         {"a short note never the louder, a blend heard as it enters",
          16000,
-         noisy(mix(mix(shortNoteUnder(64, 67, 71, 0.15),
-                       render(16000, 1.5, steps({{0.6, silent}, {0.8, 50}}), rich, blend)),
-                   render(16000, 1.5, steps({{0.6, silent}, {0.8, 56}}), sine, steady)),
-               0.01),
+         blendAsShortNoteEnters(0.15),
+         {{0.2, 64}, {0.6, 67}, {0.8, 71}}},
+        {"a short note a little over the old one's own partials, a blend heard",
+         16000,
+         blendAsShortNoteEnters(0.36),
          {{0.2, 64}, {0.6, 67}, {0.8, 71}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
