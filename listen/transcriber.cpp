@@ -153,6 +153,10 @@ constexpr double closeStep = 0.5;
 // the new note, they lay hiddenClearDb above the new note's, and the new note's
 // own partials rose by stepRiseDb where the balance stepped to it.
 constexpr double hiddenClearDb = 6;
+// Its own partials are only some of its first three, and the old note's only some of
+// its: a note that much louder (dB) than the old note's own may still leave the tracker
+// on the old period (the choir's quick reel's B4 between A4 and C5 stood 1.5 dB over).
+constexpr double hiddenOverDb = 3;
 // Notes closer than the longest window parts (a semitone or less at a low pitch) are
 // parted there at their third partials only. Where no step was found so, they are read
 // again with a window of two cycles of their difference, up to this long, which parts
@@ -766,10 +770,12 @@ void Transcriber::settleOnset(double now) {
     if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
-    // A short note the tracker never heard between the two began where this one seemed to.
+    // A short note the tracker never heard between the two began where this one seemed to,
+    // or this one seemed to begin inside it: the tracker caught a blend of the short note
+    // and the old one and joined it to this note.
     const PartialLevels levels = partialLevels(before.pitch, pitch, since, now);
     const Hidden hidden = hiddenNote(before.pitch, pitch, levels, since, now);
-    const bool between = began - hidden.onset >= stepEarlier;
+    const bool between = began - hidden.onset >= stepEarlier || hidden.end - began >= stepEarlier;
     double found =
         between ? hidden.onset : stepOnset(levels, std::fabs(pitch - before.pitch) < closeStep);
     if (!between && std::isnan(found)) found = closeStepOnset(before.pitch, pitch, since, now);
@@ -777,7 +783,7 @@ void Transcriber::settleOnset(double now) {
     // stepped up, was the tracker caught in the crossfade: the note began at the step.
     const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
                       found - began >= stepEarlier;
-    if (std::isnan(found) || (!lent && began - found < stepEarlier) ||
+    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier) ||
         found - old.onset < shortestNote)
         return;
     before.duration = std::min(before.duration, found - before.onset);
@@ -900,7 +906,8 @@ double Transcriber::closeStepOnset(double oldPitch, double newPitch, double sinc
 // whose own partials stepped up against the old note's while staying under them,
 // before the new note's stepped up against the old note's (levels, read from
 // since), and then the new note's stepped up against it, a note's length later.
-// Of several, the one whose steps in and out were the clearer.
+// Of several, the one whose steps in and out were the clearer; of two a semitone
+// apart, the louder.
 Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
                                             const PartialLevels& levels, double since,
                                             double until) const {
@@ -931,9 +938,18 @@ Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
         const double firstRise = meanOf(in.fundamental, at, ended) - meanOf(in.fundamental, 0, at);
         const double overNew = meanOf(out.old, next / 2, next) - meanOf(out.own, next / 2, next);
         const double newRise = meanOf(out.own, next, out.own.size()) - meanOf(out.own, 0, next);
-        if (!staysUnder(in.own, in.old, at, ended, 0) || firstRise < hiddenClearDb ||
-            overNew < hiddenClearDb || newRise < stepRiseDb || std::min(rise, fall) <= clearest)
+        if (!staysUnder(in.own, in.old, at, ended, hiddenOverDb) || firstRise < hiddenClearDb ||
+            overNew < hiddenClearDb || newRise < stepRiseDb)
             continue;
+        // The semitone next to a note passes too: the windows above, short enough to part
+        // it from the old note, leak its partials into its neighbour's. Of the two, the
+        // louder in a window that parts them (the old note, sounding over both, left out).
+        if (std::fabs(pitch - best.pitch) < 1.5) {
+            const PartialLevels pair = partialLevels(best.pitch, pitch, onset, end, oldPitch);
+            if (pair.balance.empty() || meanOf(pair.balance, 0, pair.balance.size()) <= 0) continue;
+        } else if (std::min(rise, fall) <= clearest) {
+            continue;
+        }
         clearest = std::min(rise, fall);
         best = {onset, end, pitch};
     }
