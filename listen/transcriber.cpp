@@ -133,6 +133,9 @@ constexpr double scoopConfidence = 0.85;
 // apart, are heard 35 to 50 cents apart over a choir's first 150 ms, as the old note
 // rings on and pulls the tracker's period.
 constexpr double leastStep = 0.3;
+// A note's start heard as the old note rang on lies at most this far (semitones) from
+// its pitch: the choir's A4 was heard 80 cents under where it settled, for 140 ms.
+constexpr double pulledApart = 1;
 // A choir's new note may enter under the old one before that fades: the balance
 // then rises in two stages, and the note began at the first where its own
 // partials rose the more there and the old note's fell by oldFadeDb at the second.
@@ -759,6 +762,15 @@ void Transcriber::settleOnset(double now) {
         notes_.pop_back();
     }
     if (notes_.empty()) return;
+    // A young note parted by the tracker's slip onto this note's undertone, at this
+    // note's pitch, was this note's start: no note is sung again so soon.
+    if (partedByUndertone(notes_.back(), began, pitch)) {
+        began = notes_.back().onset;
+        carriedPitch_ = notes_.back().pitch;
+        carriedConfidence_ = notes_.back().confidence;
+        notes_.pop_back();
+        if (notes_.empty()) return;
+    }
     // A short stretch of the old pitch parted from the old note (its level rose as this
     // note swelled in, or the tracker slipped and came back) may hold this note's onset.
     const bool split = oldNoteSplit();
@@ -809,6 +821,16 @@ bool Transcriber::oldNoteSplit() const {
     const HeardNote& old = notes_[notes_.size() - 2];
     return stretch.duration < longestSlip && std::fabs(stretch.pitch - old.pitch) < 0.5 &&
            std::fabs(old.onset + old.duration - stretch.onset) < 1e-9;
+}
+
+// A note younger than a note sung again can be just before onset, at pitch, with a slip
+// onto this note's undertone between them: in a crossfade the tracker may hear the new
+// note for a moment, slip onto the two notes' common undertone and come back. Heard as
+// the old note rang on, the first part may lie up to pulledApart off.
+bool Transcriber::partedByUndertone(const HeardNote& young, double onset, double pitch) const {
+    return joinPrevious_ && carriedPitch_ < pitch && harmonicOf(carriedPitch_, pitch) &&
+           young.duration < shortestRepeat && std::fabs(young.pitch - pitch) < pulledApart &&
+           std::fabs(young.onset + young.duration - onset) < 1e-9;
 }
 
 // A short note just before onset an octave, a twelfth or two octaves below the

@@ -127,6 +127,7 @@ class Transcriber {
     void settleOnset(double now);
     bool oldNoteSplit() const;
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
+    bool partedByUndertone(const HeardNote& young, double onset, double pitch) const;
     struct PartialLevels {
         double first = 0, hop = 0; // seconds: the middle of the first window, and between windows
         std::vector<double> own, old, balance, fundamental;

@@ -624,6 +624,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          slipBack(overlap(1.1, {0.2, 1.0, 64, fallsBack}, {0.6, 1.0, 62, comesForth})),
          {{0.2, 64}, {0.6, 62}}},
+        // The tracker hears the new note 150 ms, slips onto its twelfth below and comes back.
+        {"a young note parted by a slip onto its undertone",
+         16000,
+         render(16000, 1.4, steps({{0.2, silent}, {0.6, 64}, {0.75, 60}, {0.8, 41}, {1.3, 60}})),
+         {{0.2, 64}, {0.6, 60}}},
         {"re-sung under 300 ms before a new note entered",
          16000,
          overlap(1.5, {0.2, 1.4, 64, dipThenFallsBack}, {0.85, 1.4, 62, comesForthLater}),
