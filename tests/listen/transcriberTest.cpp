@@ -284,12 +284,18 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
                      from, until, true);
     };
     const Curve steady = [](double) { return 0.15; }, blend = [](double) { return 0.3; };
+    // From from to 0.8 s a partial at low and a quieter one at high, over notes 1.5 s
+    // long, in noise: the tracker hears that blend unsurely, at low.
+    const auto withBlend = [&](const std::vector<float>& notes, double from, double low,
+                               double high) {
+        return noisy(
+            mix(mix(notes, render(16000, 1.5, steps({{from, silent}, {0.8, low}}), rich, blend)),
+                render(16000, 1.5, steps({{from, silent}, {0.8, high}}), sine, steady)),
+            0.01);
+    };
     // The tracker hears a blend unsurely as a short note enters under the old one.
     const auto blendAsShortNoteEnters = [&](double level) {
-        return noisy(mix(mix(shortNoteUnder(64, 67, 71, level),
-                             render(16000, 1.5, steps({{0.6, silent}, {0.8, 50}}), rich, blend)),
-                         render(16000, 1.5, steps({{0.6, silent}, {0.8, 56}}), sine, steady)),
-                     0.01);
+        return withBlend(shortNoteUnder(64, 67, 71, level), 0.6, 50, 56);
     };
     // A new note 14 dB under the old one, the louder once the old one falls back.
     const Curve fallsBack = [](double t) { return t < 0.8 ? 0.5 : 0.1; };
@@ -641,10 +647,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         // for 120 ms before the next note's own partials enter.
         {"a blend heard unsurely under the old note before the next",
          16000,
-         noisy(mix(mix(overlap(1.5, {0.2, 1.0, 64, steady}, {0.8, 1.5, 62, blend}),
-                       render(16000, 1.5, steps({{0.68, silent}, {0.8, 52}}), rich, blend)),
-                   render(16000, 1.5, steps({{0.68, silent}, {0.8, 58}}), sine, steady)),
-               0.01),
+         withBlend(overlap(1.5, {0.2, 1.0, 64, steady}, {0.8, 1.5, 62, blend}), 0.68, 52, 58),
          {{0.2, 64}, {0.8, 62}}},
         {"a short note never the louder, between two",
          16000,
