@@ -330,6 +330,11 @@ double semitones(double frequency) {
     return 69 + 12 * std::log2(frequency / 440);
 }
 
+// The note ends where another begins, with no gap: notes parted by the tracker.
+bool endsAt(const HeardNote& note, double time) {
+    return std::fabs(note.onset + note.duration - time) < 1e-9;
+}
+
 // Two notes crossfading sound their common undertone, or an octave of the old
 // one, for a moment: the tracker may hold it long enough to look like a note.
 bool harmonicOf(double pitch, double other) {
@@ -820,7 +825,7 @@ bool Transcriber::oldNoteSplit() const {
     const HeardNote& stretch = notes_.back();
     const HeardNote& old = notes_[notes_.size() - 2];
     return stretch.duration < longestSlip && std::fabs(stretch.pitch - old.pitch) < 0.5 &&
-           std::fabs(old.onset + old.duration - stretch.onset) < 1e-9;
+           endsAt(old, stretch.onset);
 }
 
 // A note younger than a note sung again can be just before onset, at pitch, with a slip
@@ -830,7 +835,7 @@ bool Transcriber::oldNoteSplit() const {
 bool Transcriber::partedByUndertone(const HeardNote& young, double onset, double pitch) const {
     return joinPrevious_ && carriedPitch_ < pitch && harmonicOf(carriedPitch_, pitch) &&
            young.duration < shortestRepeat && std::fabs(young.pitch - pitch) < pulledApart &&
-           std::fabs(young.onset + young.duration - onset) < 1e-9;
+           endsAt(young, onset);
 }
 
 // A short note just before onset an octave, a twelfth or two octaves below the
@@ -838,8 +843,7 @@ bool Transcriber::partedByUndertone(const HeardNote& young, double onset, double
 // undertone or the new note's second partial. Judged once the new note's pitch
 // is sure, it may be as long as a choir's crossfade.
 bool Transcriber::slipBefore(const HeardNote& note, double onset, double pitch) const {
-    return note.duration < longestSlip && std::fabs(note.onset + note.duration - onset) < 1e-9 &&
-           slipsToward(note.pitch, pitch);
+    return note.duration < longestSlip && endsAt(note, onset) && slipsToward(note.pitch, pitch);
 }
 
 // The levels of the new note's own partials, of the old note's (but for ownOnly),
