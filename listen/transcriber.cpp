@@ -768,6 +768,9 @@ void Transcriber::settleOnset(double now) {
     // or a breath), as long as the search reaches back over it.
     const bool follows = began - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
+    // The old note keeps half a note's length at least, which the step found may leave
+    // it: heard a frame or two late, a note the next one enters a note's length into
+    // seems a little shorter (in a quick tune, a note heard late more so).
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
     // A short note the tracker never heard between the two began where this one seemed to,
@@ -783,9 +786,7 @@ void Transcriber::settleOnset(double now) {
     // stepped up, was the tracker caught in the crossfade: the note began at the step.
     const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
                       found - began >= stepEarlier;
-    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier) ||
-        found - old.onset < shortestNote)
-        return;
+    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier)) return;
     before.duration = std::min(before.duration, found - before.onset);
     if (oldNoteSplit()) {
         // So short, the stretch was the old note ringing on through this note's crossfade.
