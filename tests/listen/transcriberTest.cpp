@@ -652,6 +652,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          hiddenBetween,
          {{0.2, 64}, {0.6, 66.8}, {0.8, 71}}},
+        {"a short note never the louder, the next one already under it",
+         16000,
+         mix(hiddenBetween, render(16000, 1.5, steps({{0.2, silent}, {0.8, 71}}), rich,
+                                   [](double) { return 0.04; })),
+         {{0.2, 64}, {0.6, 66.8}, {0.8, 71}}},
         // Louder, it leaks into the filters of the semitone above, whose steps in and out
         // read the clearer.
         {"a short note never the louder, and its semitone above",
