@@ -153,9 +153,12 @@ constexpr double closeStep = 0.5;
 // note's, its fundamental among them by hiddenClearDb (an upper partial shared
 // with another pitch rises with that pitch), and stayed under the old note's but
 // within fadeDb of them (louder, the tracker would have heard it); then, before
-// the new note, they lay hiddenClearDb above the new note's, and the new note's
-// own partials rose by stepRiseDb where the balance stepped to it.
+// the new note, they lay hiddenOverNextDb above the new note's, and the new note's
+// own partials rose by stepRiseDb where the balance stepped to it. A pad's next note
+// may already sound a few dB under the short one before it swells in (the choir's
+// A3 between G3 and B3 stood 5.4 dB over the B3).
 constexpr double hiddenClearDb = 6;
+constexpr double hiddenOverNextDb = 4;
 // Its own partials are only some of its first three, and the old note's only some of
 // its: a note that much louder (dB) than the old note's own may still leave the tracker
 // on the old period (the choir's quick reel's B4 between A4 and C5 stood 1.5 dB over).
@@ -785,6 +788,9 @@ void Transcriber::settleOnset(double now) {
     // or a breath), as long as the search reaches back over it.
     const bool follows = began - (before.onset + before.duration) < stepLookBack;
     if (!follows || std::fabs(pitch - before.pitch) < leastStep) return;
+    // The old note keeps half a note's length at least, which the step found may leave
+    // it: heard a frame or two late, a note the next one enters a note's length into
+    // seems a little shorter (in a quick tune, a note heard late more so).
     const double since = std::max(
         {old.onset + shortestNote / 2, began - stepLookBack, now - stepLookBack - settleSeconds});
     // A short note the tracker never heard between the two began where this one seemed to,
@@ -800,9 +806,7 @@ void Transcriber::settleOnset(double now) {
     // stepped up, was the tracker caught in the crossfade: the note began at the step.
     const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
                       found - began >= stepEarlier;
-    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier) ||
-        found - old.onset < shortestNote)
-        return;
+    if (std::isnan(found) || (!lent && !between && began - found < stepEarlier)) return;
     before.duration = std::min(before.duration, found - before.onset);
     if (oldNoteSplit()) {
         // So short, the stretch was the old note ringing on through this note's crossfade.
@@ -965,7 +969,7 @@ Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
         const double overNew = meanOf(out.old, next / 2, next) - meanOf(out.own, next / 2, next);
         const double newRise = meanOf(out.own, next, out.own.size()) - meanOf(out.own, 0, next);
         if (!staysUnder(in.own, in.old, at, ended, hiddenOverDb) || firstRise < hiddenClearDb ||
-            overNew < hiddenClearDb || newRise < stepRiseDb)
+            overNew < hiddenOverNextDb || newRise < stepRiseDb)
             continue;
         // The semitone next to a note passes too: the windows above, short enough to part
         // it from the old note, leak its partials into its neighbour's. Of the two, the

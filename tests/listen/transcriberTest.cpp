@@ -123,6 +123,7 @@ const std::vector<float> crossfade = overlap(1.4, {0.2, 1.2, 64, fadeOut}, {0.6,
 // one 250 ms late, and no window of 80 ms parts them.
 const Curve holdsThenFades = [](double t) { return std::clamp(0.24 - 2.4 * (t - 0.8), 0.0, 0.24); };
 const Curve swellsFromNothing = [](double t) { return std::min(0.24, 0.8 * (t - 0.6)); };
+const Curve fadesAtOnce = [](double t) { return std::clamp(0.24 - 2.4 * (t - 0.6), 0.0, 0.24); };
 const std::vector<float> semitoneDown =
     overlap(1.5, {0.2, 1.3, 57, holdsThenFades}, {0.6, 1.3, 56, swellsFromNothing},
             [](double c) { return sine(c) + sine(2 * c) / 2; });
@@ -601,6 +602,12 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"a note heard an octave low for 350 ms", 16000, heardLow(0.35), {{0.2, 64}, {0.6, 60}}},
         {"an octave up while the old note rings on", 16000, octaveUp, {{0.2, 60}, {0.6, 72}}},
         {"a tone down in a slow crossfade", 16000, crossfade, {{0.2, 64}, {0.6, 62}}},
+        // The old note heard a frame late: the new note's step lies a little under a
+        // note's length after it.
+        {"a tone down swelling in a note's length into the old note",
+         16000,
+         overlap(1.2, {0.5, 1.2, 64, fadesAtOnce}, {0.6, 1.2, 62, swellsFromNothing}),
+         {{0.5, 64}, {0.6, 62}}},
         {"a semitone down at a low pitch in a pad's crossfade",
          16000,
          semitoneDown,
@@ -652,6 +659,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
         {"a short note never the louder, between two",
          16000,
          hiddenBetween,
+         {{0.2, 64}, {0.6, 66.8}, {0.8, 71}}},
+        {"a short note never the louder, the next one already under it",
+         16000,
+         mix(hiddenBetween, render(16000, 1.5, steps({{0.2, silent}, {0.8, 71}}), rich,
+                                   [](double) { return 0.04; })),
          {{0.2, 64}, {0.6, 66.8}, {0.8, 71}}},
         // Louder, it leaks into the filters of the semitone above, whose steps in and out
         // read the clearer.
