@@ -163,6 +163,11 @@ constexpr double hiddenOverNextDb = 4;
 // its: a note that much louder (dB) than the old note's own may still leave the tracker
 // on the old period (the choir's quick reel's B4 between A4 and C5 stood 1.5 dB over).
 constexpr double hiddenOverDb = 3;
+// A short note heard as a blend lies further from the old note than a crossfade's pull,
+// and at most furthestBlend (semitones); the note a step further may read blendUnderDb
+// under the pitch heard, as both notes' partials leak into the windows of a pitch between
+// them; its step lies at most blendLookBack (seconds) before the onset heard.
+constexpr double furthestBlend = 2, blendUnderDb = 4, blendLookBack = 0.12;
 // Notes closer than the longest window parts (a semitone or less at a low pitch) are
 // parted there at their third partials only. Where no step was found so, they are read
 // again with a window of two cycles of their difference, up to this long, which parts
@@ -820,6 +825,33 @@ void Transcriber::settleOnset(double now) {
     notes_.push_back({hidden.onset, hidden.end - hidden.onset, hidden.pitch, 0});
     began = hidden.end;
     hiddenFound_ = true;
+}
+
+// A short note just after a step from the old note may be the tracker's blend of the
+// old note, ringing on, and one a step further: a choir's 67-69-67 was heard as a
+// 68.15 from 6.68 s, where 69's own partials had stepped up at 6.61 s. Where that further
+// note's own partials stepped up against the old note's just before, and stand within
+// blendUnderDb of the pitch heard in a window that parts the two, the note is that one,
+// begun at its step.
+void Transcriber::readBlend(HeardNote& old, HeardNote& note) const {
+    const double apart = note.pitch - old.pitch;
+    if (std::fabs(old.onset + old.duration - note.onset) > 1e-9 || std::fabs(apart) < settledPull ||
+        std::fabs(apart) > furthestBlend)
+        return;
+    const double further = note.pitch + apart, end = note.onset + note.duration;
+    const PartialLevels pair = partialLevels(note.pitch, further, note.onset, end);
+    if (pair.balance.empty() || meanOf(pair.balance, 0, pair.balance.size()) < -blendUnderDb)
+        return;
+    const double since = std::max(old.onset + shortestNote, note.onset - blendLookBack);
+    const PartialLevels in = partialLevels(old.pitch, further, since, end);
+    const auto [at, rise] = stepIn(in.balance, 3);
+    if (at == 0 || rise < stepRiseDb) return;
+    note.pitch = further;
+    const double stepped = in.time(at);
+    if (stepped >= note.onset) return;
+    note.duration = end - stepped;
+    note.onset = stepped;
+    old.duration = stepped - old.onset;
 }
 
 // The note before is a short stretch at the pitch of the note before it, which it
@@ -1530,6 +1562,8 @@ void Transcriber::endNote(double time, Next next, double nextPitch) {
     }
     if (time - onset < shortestNote) return;
     notes_.push_back({onset, time - onset, pitch, confidence});
+    if (notes_.size() >= 2 && time - onset < longestSlip)
+        readBlend(notes_[notes_.size() - 2], notes_.back());
     if (joinsNext) previous_ = pitch;
 }
 

@@ -126,6 +126,7 @@ class Transcriber {
     double& noteOnset() { return joinPrevious_ ? carriedOnset_ : noteStart_; }
     void settleOnset(double now);
     bool oldNoteSplit() const;
+    void readBlend(HeardNote& old, HeardNote& note) const;
     bool slipBefore(const HeardNote& note, double onset, double pitch) const;
     bool partedByUndertone(const HeardNote& young, double onset, double pitch) const;
     struct PartialLevels {

@@ -157,6 +157,13 @@ std::vector<float> shortNoteUnder(double old, double hidden, double next, double
 }
 const std::vector<float> hiddenBetween = shortNoteUnder(64, 66.8, 71, 0.15);
 
+// A short note a tone past the old one, ringing on: the tracker hears their blend.
+const Curve even = [](double) { return 0.3; };
+const std::vector<float> blendPastOld =
+    mix(mix(overlap(1.4, {0.2, 0.8, 67, even}, {0.6, 0.8, 69, even}),
+            render(16000, 1.4, steps({{0.65, silent}, {0.8, 68}}), sine, even)),
+        render(16000, 1.4, steps({{0.8, silent}, {1.4, 64}}), rich, even));
+
 // A partial between a note's own (a choir's voice off pitch) gives the mix the period
 // of its undertone: the tracker hears the note of 60 from 0.6 s an octave low, for
 // longer than a slip.
@@ -680,6 +687,7 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          blendAsShortNoteEnters(0.36),
          {{0.2, 64}, {0.6, 67}, {0.8, 71}}},
+        {"a neighbour heard as a blend", 16000, blendPastOld, {{0.2, 67}, {0.6, 69}, {0.8, 64}}},
         {"loud moment without pitch", 16000, burst(render(16000, 1, held)), {{0.2, 67}}},
         {"strong second harmonic", 16000, render(16000, 1, tone, secondHarmonic), {{0.2, 64}}},
         {"missing fundamental", 16000, render(16000, 1, low, noFundamental), {{0.2, 40}}},
@@ -707,7 +715,7 @@ TEST(Transcriber, HearsTheSameInAnyBlocks) {
     const std::vector<float> longHeardLow = heardLow(1);
     for (const std::vector<float>* samples :
          {&octaveUp, &crossfade, &entersUnderOld, &undertoneAfterNoise, &longHeardLow,
-          &hiddenBetween, &semitoneDown}) {
+          &hiddenBetween, &semitoneDown, &blendPastOld}) {
         const std::vector<HeardNote> whole = hear(*samples, 16000, samples->size());
         for (const size_t block : {160, 4096}) {
             const std::vector<HeardNote> notes = hear(*samples, 16000, block);
