@@ -163,6 +163,8 @@ constexpr double hiddenOverNextDb = 4;
 // its: a note that much louder (dB) than the old note's own may still leave the tracker
 // on the old period (the choir's quick reel's B4 between A4 and C5 stood 1.5 dB over).
 constexpr double hiddenOverDb = 3;
+// Candidates for it closer than this (semitones) are neighbouring semitones.
+constexpr double nextSemitoneApart = 1.5;
 // A short note heard as a blend lies further from the old note than a crossfade's pull,
 // and at most furthestBlend (semitones); the note a step further may read blendUnderDb
 // under the pitch heard, as both notes' partials leak into the windows of a pitch between
@@ -835,7 +837,7 @@ void Transcriber::settleOnset(double now) {
 // begun at its step.
 void Transcriber::readBlend(HeardNote& old, HeardNote& note) const {
     const double apart = note.pitch - old.pitch;
-    if (std::fabs(old.onset + old.duration - note.onset) > 1e-9 || std::fabs(apart) < settledPull ||
+    if (!endsAt(old, note.onset) || std::fabs(apart) < settledPull ||
         std::fabs(apart) > furthestBlend)
         return;
     const double further = note.pitch + apart, end = note.onset + note.duration;
@@ -1006,7 +1008,7 @@ Transcriber::Hidden Transcriber::hiddenNote(double oldPitch, double newPitch,
         // The semitone next to a note passes too: the windows above, short enough to part
         // it from the old note, leak its partials into its neighbour's. Of the two, the
         // louder in a window that parts them (the old note, sounding over both, left out).
-        if (std::fabs(pitch - best.pitch) < 1.5) {
+        if (std::fabs(pitch - best.pitch) < nextSemitoneApart) {
             const PartialLevels pair = partialLevels(best.pitch, pitch, onset, end, oldPitch);
             if (pair.balance.empty() || meanOf(pair.balance, 0, pair.balance.size()) <= 0) continue;
         } else if (std::min(rise, fall) <= clearest) {
