@@ -583,6 +583,7 @@ void Transcriber::follow(const Frame& frame) {
         const double from = (low->pitch + high->pitch) / 2, to = pending_.back().pitch;
         const MultipleStep step = multipleOnset(from, to, pending_.front().time);
         const double change = std::isnan(step.onset) ? lost : std::min(lost, step.onset);
+        if (change == step.onset) multipleDated_ = change;
         endNote(change, step.heardLow ? Next::heardLow : Next::otherPitch, to);
         startNote(std::move(pending_), change);
         return;
@@ -811,8 +812,12 @@ void Transcriber::settleOnset(double now) {
     if (!between && std::isnan(found)) found = closeStepOnset(before.pitch, pitch, since, now);
     // A stretch heard unsurely that lent this note its onset, before its own partials
     // stepped up, was the tracker caught in the crossfade: the note began at the step.
-    const bool lent = joinPrevious_ && carriedConfidence_ < scoopConfidence && !between &&
-                      found - began >= stepEarlier;
+    // So did a note dated as a step up to a multiple of the old note for a pitch (the
+    // tracker on this note's octave) whose partials only neared the old note's within a
+    // short window's reach: its onset was read from the wrong partials.
+    const bool misread = began == multipleDated_ && !harmonicOf(pitch, before.pitch);
+    const bool lent = ((joinPrevious_ && carriedConfidence_ < scoopConfidence) || misread) &&
+                      !between && found - began >= stepEarlier;
     if (std::isnan(found) || (!lent && !between && began - found < stepEarlier)) return;
     before.duration = std::min(before.duration, found - before.onset);
     if (oldNoteSplit()) {

@@ -227,6 +227,7 @@ class Transcriber {
     double carriedOnset_ = 0;
     double carriedPitch_ = NAN;
     double carriedConfidence_ = NAN;
+    double multipleDated_ = NAN; // the last onset dated as a step up to a multiple
     double previous_ = NAN;      // the pitch of the note that ended where this one began
     std::vector<Frame> note_;    // the note's frames, up to maxNoteFrames
     std::vector<Frame> pending_; // frames off the note's pitch, not yet a new note

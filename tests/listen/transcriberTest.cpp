@@ -78,9 +78,11 @@ std::vector<float> burst(std::vector<float> s, double from = 0.5, double until =
     return s;
 }
 
-// The tracker slips to the twelfth below a note of 64 for a moment (50 ms at 0.61 s).
-std::vector<float> slipBack(std::vector<float> s, double from = 0.61, double seconds = 0.05) {
-    const std::vector<float> undertone = render(16000, seconds, [](double) { return 45.0; });
+// The tracker slips to the twelfth below a note of 64 for a moment (50 ms at 0.61 s), or
+// to pitch.
+std::vector<float> slipBack(std::vector<float> s, double from = 0.61, double seconds = 0.05,
+                            double pitch = 45) {
+    const std::vector<float> undertone = render(16000, seconds, [pitch](double) { return pitch; });
     std::copy(undertone.begin(), undertone.end(), s.begin() + std::ptrdiff_t(from * 16000));
     return s;
 }
@@ -280,6 +282,11 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
     const Curve loud = [](double) { return 4.0; };
     // The old note rings on under the new one's first half and pulls the tracker's period.
     const Curve ringsOn = [](double t) { return t < 0.6 ? 0.24 : 0.24 - 0.3 * (t - 0.6); };
+    const Wave noSecond = [](double c) { return sine(c) + sine(3 * c) / 3; };
+    const Curve beatingSecond = [](double t) {
+        return std::max(0.0, 0.2 - 0.375 * std::max(0.0, t - 0.6)) *
+               (1 + 0.7 * sine(10.0 / 3 * t + 0.25));
+    };
     const Curve slowFadeOut = [](double t) {
         return t < 0.6 ? 0.24 : std::max(0.0, 0.24 - 0.45 * (t - 0.6));
     };
@@ -619,6 +626,18 @@ TEST(Transcriber, HearsEachNoteOnceAtItsPitch) {
          16000,
          semitoneDown,
          {{0.2, 57}, {0.6, 56}}},
+        // A choir's beating swings the old note's even partials, which the new note's
+        // octave, a near multiple of the old note, shares within a short window's reach:
+        // the tracker slips onto that octave as the new note enters, the old one under it.
+        {"a semitone up in a choir's beating, heard at its octave for a moment",
+         16000,
+         mix(slipBack(
+                 mix(overlap(1.3, {0.2, 1.2, 59, fadesAtOnce}, {0.6, 1.2, 60, blend}, noSecond),
+                     render(16000, 1.3, steps({{0.2, silent}, {1.2, 71}}), sine, beatingSecond)),
+                 0.64, 0.06, 71.8),
+             render(16000, 1.3, steps({{0.64, silent}, {0.7, 59}}), sine,
+                    [](double) { return 0.05; })),
+         {{0.2, 59}, {0.6, 60}}},
         {"a tone up while the old note rings on",
          16000,
          overlap(1.1, {0.2, 0.9, 60, ringsOn}, {0.6, 0.9, 62, entersSoftly}),
