@@ -195,6 +195,8 @@ constexpr size_t highBandHops = 4; // the band is read over about a frame
 constexpr double highFallDb = 3;
 constexpr std::ptrdiff_t highAfterFrames = 9, highBeforeFrames = 12, highGapFrames = 3;
 constexpr std::ptrdiff_t highLeadFrames = 14, highLagFrames = 2;
+// The frames the high band's fall is read over before a point.
+constexpr std::ptrdiff_t highFallHistory = highLeadFrames + highGapFrames + highBeforeFrames;
 // Where the high band holds (a choir's ensemble sustains it through the release), the
 // new note's attack may still show on the grid: its voices start afresh, so the fine
 // spectrum between attackLowHz and attackHighHz (read over attackWindowSeconds) changes.
@@ -1223,11 +1225,8 @@ void Transcriber::placeGrid() {
 
 // The weak cues of a note sung again, at the frame nearest time.
 bool Transcriber::repeatCueAt(double time, Cues cues) const {
-    const auto back = std::lround((heard_.newest() - time) / frameSeconds);
-    const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
-    if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
-        at + cueFrames >= std::ptrdiff_t(heard_.size()))
-        return false;
+    const auto [at, atTime] = heardNear(time);
+    if (at < highFallHistory || at + cueFrames >= std::ptrdiff_t(heard_.size())) return false;
     const auto level = [this](std::ptrdiff_t i) { return heard_[size_t(i)].level; };
     const auto loudest = [&level](std::ptrdiff_t from, std::ptrdiff_t to) {
         double most = -INFINITY;
@@ -1237,15 +1236,19 @@ bool Transcriber::repeatCueAt(double time, Cues cues) const {
     double lowest = INFINITY;
     for (std::ptrdiff_t i = at - dipFrames; i <= at + dipFrames; ++i)
         lowest = std::min(lowest, level(i));
-    if (loudest(at - cueFrames, at - cueGapFrames) - lowest < gridDipDb ||
-        loudest(at, at + cueFrames) - lowest < gridComeBackDb)
-        return false;
-    const double fall = highFall(at);
     const double dip = loudest(at - cueFrames, at - cueGapFrames) - lowest;
+    if (dip < gridDipDb || loudest(at, at + cueFrames) - lowest < gridComeBackDb) return false;
+    const double fall = highFall(at);
     // Where the high band falls, the two cues decide; where it holds, the attack may.
     if (fall >= highFallDb) return dip - gridDipDb + fall - highFallDb >= cuesMarginDb;
-    return cues == Cues::highFallOrAttack &&
-           attackRise(heard_.newest() - double(back) * frameSeconds) >= attackRiseDb;
+    return cues == Cues::highFallOrAttack && attackRise(atTime) >= attackRiseDb;
+}
+
+// The index in heard_ of the frame nearest time, and that frame's time.
+Transcriber::HeardFrame Transcriber::heardNear(double time) const {
+    const auto back = std::lround((heard_.newest() - time) / frameSeconds);
+    return {std::ptrdiff_t(heard_.size()) - 1 - back,
+            heard_.newest() - double(back) * frameSeconds};
 }
 
 // How far the band above highBandHz fell about the cue at (dB): the old note's upper
@@ -1267,13 +1270,11 @@ double Transcriber::highFall(std::ptrdiff_t at) const {
 // release first) and the fine spectrum did not change (a new note's voices start
 // afresh). False where either cannot be read.
 bool Transcriber::noAttackAt(double time) const {
-    const auto back = std::lround((heard_.newest() - time) / frameSeconds);
-    const std::ptrdiff_t at = std::ptrdiff_t(heard_.size()) - 1 - back;
-    if (at < highLeadFrames + highGapFrames + highBeforeFrames ||
+    const auto [at, atTime] = heardNear(time);
+    if (at < highFallHistory ||
         at + highLagFrames + highAfterFrames > std::ptrdiff_t(heard_.size()))
         return false;
-    return highFall(at) < highFallDb &&
-           attackRise(heard_.newest() - double(back) * frameSeconds) < attackRiseDb;
+    return highFall(at) < highFallDb && attackRise(atTime) < attackRiseDb;
 }
 
 // How much more the band's fine spectrum changes near time than before it (dB). NAN

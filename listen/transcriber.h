@@ -177,6 +177,11 @@ class Transcriber {
     enum class Cues { highFall, highFallOrAttack };
     bool repeatCueAt(double time, Cues cues = Cues::highFall) const;
     double highFall(std::ptrdiff_t at) const;
+    struct HeardFrame {
+        std::ptrdiff_t at; // index in heard_
+        double time;
+    };
+    HeardFrame heardNear(double time) const;
     bool noAttackAt(double time) const;
     double attackRise(double time) const;
     void judgeBeatless();
